@@ -1,0 +1,1 @@
+# The desktop program and its tests (Qt 6 Widgets).

@@ -1,0 +1,145 @@
+#include "displayTree.h"
+
+#include <cassert>
+
+namespace helixplot {
+
+DisplayTree::DisplayTree()
+{
+    clear();
+}
+
+void DisplayTree::clear()
+{
+    nodes_.clear();
+    nodes_.emplace_back(); // the root
+    texts_.clear();
+    liveCount_ = 0;
+    childIndexes_.clear();
+}
+
+NodeId DisplayTree::addChild(NodeId parent, std::string_view text)
+{
+    assert(parent < nodes_.size());
+    const auto id = static_cast<NodeId>(nodes_.size());
+    Node node;
+    node.textOffset = static_cast<std::uint32_t>(texts_.size());
+    node.textLength = static_cast<std::uint32_t>(text.size());
+    node.parent = parent;
+    texts_.append(text);
+
+    Node& p = nodes_[parent];
+    node.prevSibling = p.lastChild;
+    node.row = p.childCount;
+    if (p.lastChild == NoNode)
+        p.firstChild = id;
+    else
+        nodes_[p.lastChild].nextSibling = id;
+    p.lastChild = id;
+    ++p.childCount;
+    if (parent < childIndexes_.size())
+        childIndexes_[parent].clear();
+
+    nodes_.push_back(node);
+    ++liveCount_;
+    return id;
+}
+
+NodeId DisplayTree::parent(NodeId node) const
+{
+    const NodeId p = nodes_[node].parent;
+    return p == root() ? NoNode : p;
+}
+
+std::string_view DisplayTree::text(NodeId node) const
+{
+    const Node& n = nodes_[node];
+    return std::string_view(texts_).substr(n.textOffset, n.textLength);
+}
+
+const std::vector<NodeId>& DisplayTree::childIndex(NodeId node) const
+{
+    if (childIndexes_.size() <= node)
+        childIndexes_.resize(nodes_.size());
+    auto& index = childIndexes_[node];
+    if (index.size() != nodes_[node].childCount) {
+        index.clear();
+        index.reserve(nodes_[node].childCount);
+        for (NodeId c = nodes_[node].firstChild; c != NoNode; c = nodes_[c].nextSibling)
+            index.push_back(c);
+    }
+    return index;
+}
+
+NodeId DisplayTree::childAt(NodeId node, std::size_t index) const
+{
+    const Node& n = nodes_[node];
+    if (index >= n.childCount)
+        return NoNode;
+    // The first and last children are the common cases while building.
+    if (index == 0)
+        return n.firstChild;
+    if (index + 1 == n.childCount)
+        return n.lastChild;
+    return childIndex(node)[index];
+}
+
+void DisplayTree::deleteNode(NodeId node)
+{
+    assert(node != root() && node < nodes_.size());
+    Node& n = nodes_[node];
+    Node& p = nodes_[n.parent];
+    if (n.prevSibling == NoNode)
+        p.firstChild = n.nextSibling;
+    else
+        nodes_[n.prevSibling].nextSibling = n.nextSibling;
+    if (n.nextSibling == NoNode)
+        p.lastChild = n.prevSibling;
+    else
+        nodes_[n.nextSibling].prevSibling = n.prevSibling;
+    for (NodeId s = n.nextSibling; s != NoNode; s = nodes_[s].nextSibling)
+        --nodes_[s].row;
+    --p.childCount;
+    if (n.parent < childIndexes_.size())
+        childIndexes_[n.parent].clear();
+
+    // Count the subtree; its nodes stay in the vector, unreachable, until the
+    // next clear().
+    std::size_t removed = 0;
+    std::vector<NodeId> stack{node};
+    while (!stack.empty()) {
+        const NodeId id = stack.back();
+        stack.pop_back();
+        ++removed;
+        for (NodeId c = nodes_[id].firstChild; c != NoNode; c = nodes_[c].nextSibling)
+            stack.push_back(c);
+    }
+    liveCount_ -= removed;
+    n.parent = NoNode;
+    n.prevSibling = n.nextSibling = NoNode;
+}
+
+void dumpTree(const DisplayTree& tree, std::string& out, std::string_view lineEnd)
+{
+    // Iterative, so that a deep tree cannot exhaust the stack.
+    struct Frame {
+        NodeId node;
+        std::size_t depth;
+    };
+    std::vector<Frame> stack;
+    if (tree.firstTopLevel() != NoNode)
+        stack.push_back({tree.firstTopLevel(), 0});
+    while (!stack.empty()) {
+        const Frame f = stack.back();
+        stack.pop_back();
+        out.append(f.depth, ' ');
+        out.append(tree.text(f.node));
+        out.append(lineEnd);
+        if (tree.nextSibling(f.node) != NoNode)
+            stack.push_back({tree.nextSibling(f.node), f.depth});
+        if (tree.firstChild(f.node) != NoNode)
+            stack.push_back({tree.firstChild(f.node), f.depth + 1});
+    }
+}
+
+} // namespace helixplot

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace helixplot {
+
+using NodeId = std::uint32_t;
+inline constexpr NodeId NoNode = UINT32_MAX;
+
+// An ordered tree of text lines: every result of the program is one. Nodes
+// live in one vector and their texts in one character pool, so building a
+// tree of 100,000 lines costs a few reallocations, not one allocation a node.
+// The hidden root (root()) is the parent of the top-level nodes; parent() of
+// a top-level node is NoNode.
+class DisplayTree {
+public:
+    DisplayTree();
+
+    void clear();
+
+    NodeId root() const { return 0; }
+    NodeId appendTopLevel(std::string_view text) { return addChild(root(), text); }
+    // Appends a node carrying text as the last child of parent.
+    NodeId addChild(NodeId parent, std::string_view text);
+
+    std::size_t childCount(NodeId node) const { return nodes_[node].childCount; }
+    NodeId childAt(NodeId node, std::size_t index) const;
+    NodeId firstChild(NodeId node) const { return nodes_[node].firstChild; }
+    NodeId firstTopLevel() const { return nodes_[0].firstChild; }
+    NodeId nextSibling(NodeId node) const { return nodes_[node].nextSibling; }
+    NodeId parent(NodeId node) const;
+    // Index of node among its parent's children.
+    std::size_t row(NodeId node) const { return nodes_[node].row; }
+    std::string_view text(NodeId node) const;
+
+    // Removes node and its whole subtree; node must not be the root.
+    void deleteNode(NodeId node);
+    // Number of nodes, the root not counted.
+    std::size_t nodeCount() const { return liveCount_; }
+    bool empty() const { return liveCount_ == 0; }
+
+private:
+    struct Node {
+        std::uint32_t textOffset = 0;
+        std::uint32_t textLength = 0;
+        NodeId parent = NoNode;
+        NodeId firstChild = NoNode;
+        NodeId lastChild = NoNode;
+        NodeId nextSibling = NoNode;
+        NodeId prevSibling = NoNode;
+        std::uint32_t row = 0;
+        std::uint32_t childCount = 0;
+    };
+
+    const std::vector<NodeId>& childIndex(NodeId node) const;
+
+    std::vector<Node> nodes_;
+    std::string texts_;
+    std::size_t liveCount_ = 0;
+    // Random access to children is only wanted by views, after building; the
+    // index of a node's children is made on first request and dropped when
+    // that node's children change.
+    mutable std::vector<std::vector<NodeId>> childIndexes_;
+};
+
+// Writes the tree depth first in display order, one line per node, one
+// leading space per level of depth, each line ended by lineEnd.
+void dumpTree(const DisplayTree& tree, std::string& out, std::string_view lineEnd = "\n");
+
+} // namespace helixplot

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+
+namespace helixplot {
+
+using ChemicalNameTable = std::array<std::string, 256>;
+
+// The 256 chemical names, by chemical number. Empty until loaded; read by the
+// decoders.
+extern ChemicalNameTable ChemicalNames;
+
+// Fills table from the chemical-name file at path: two ignored bytes, then
+// 256 length-prefixed names; an empty entry n is named "<n>". On a short or
+// missing file throws InOutError, keeping the names read so far and leaving
+// the rest empty.
+void loadChemicalNames(const std::string& path, ChemicalNameTable& table = ChemicalNames);
+
+} // namespace helixplot

@@ -1,0 +1,147 @@
+#include "settings.h"
+
+#include "unitGenetics.h"
+
+#include <cstdlib>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <filesystem>
+#include <fstream>
+#endif
+
+namespace helixplot {
+
+namespace {
+
+constexpr const char* MainDirectoryValue = "Main Directory";
+constexpr const char* GeneticsDirectoryValue = "Genetics Directory";
+
+class RegistryError : public HelixplotError {
+public:
+    using HelixplotError::HelixplotError;
+};
+
+} // namespace
+
+#ifdef _WIN32
+
+namespace {
+
+std::string readRegistryString(HKEY key, const char* name)
+{
+    DWORD type = 0;
+    DWORD size = 0;
+    if (RegQueryValueExA(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+        return {};
+    if (type != REG_SZ && type != REG_EXPAND_SZ)
+        throw RegistryError(std::string("Invalid data type for '") + name + "'");
+    std::string value(size, '\0');
+    if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(value.data()), &size) != ERROR_SUCCESS)
+        return {};
+    value.resize(size);
+    while (!value.empty() && value.back() == '\0')
+        value.pop_back();
+    return value;
+}
+
+} // namespace
+
+Settings readSettings()
+{
+    Settings settings;
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, SettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return settings;
+    try {
+        settings.mainDirectory = readRegistryString(key, MainDirectoryValue);
+        settings.geneticsDirectory = readRegistryString(key, GeneticsDirectoryValue);
+    } catch (...) {
+        RegCloseKey(key);
+        throw;
+    }
+    RegCloseKey(key);
+    return settings;
+}
+
+#else
+
+namespace {
+
+std::string trimmed(const std::string& s)
+{
+    const auto first = s.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos)
+        return {};
+    const auto last = s.find_last_not_of(" \t\r\n");
+    return s.substr(first, last - first + 1);
+}
+
+std::string resolvedAgainst(const std::filesystem::path& folder, const std::string& value)
+{
+    if (value.empty() || std::filesystem::path(value).is_absolute())
+        return value;
+    // Keep a trailing separator: the chemical file name is glued on.
+    std::string resolved = (folder / value).lexically_normal().string();
+    if (value.back() == '/' && (resolved.empty() || resolved.back() != '/'))
+        resolved += '/';
+    return resolved;
+}
+
+} // namespace
+
+std::string settingsFilePath()
+{
+    if (const char* explicitPath = std::getenv("HELIXPLOT_SETTINGS"); explicitPath && *explicitPath)
+        return explicitPath;
+    std::string config;
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg)
+        config = xdg;
+    else if (const char* home = std::getenv("HOME"); home && *home)
+        config = std::string(home) + "/.config";
+    else
+        return {};
+    return config + "/helixplot/settings.ini";
+}
+
+Settings readSettingsFile(const std::string& path)
+{
+    Settings settings;
+    std::ifstream in(path);
+    if (!in)
+        return settings;
+    const std::string wantedSection = SettingsKey;
+    const auto folder = std::filesystem::path(path).parent_path();
+    std::string section;
+    std::string line;
+    while (std::getline(in, line)) {
+        line = trimmed(line);
+        if (line.empty() || line[0] == ';' || line[0] == '#')
+            continue;
+        if (line.front() == '[' && line.back() == ']') {
+            section = trimmed(line.substr(1, line.size() - 2));
+            continue;
+        }
+        const auto eq = line.find('=');
+        if (section != wantedSection || eq == std::string::npos)
+            continue;
+        const std::string name = trimmed(line.substr(0, eq));
+        const std::string value = trimmed(line.substr(eq + 1));
+        if (name == MainDirectoryValue)
+            settings.mainDirectory = resolvedAgainst(folder, value);
+        else if (name == GeneticsDirectoryValue)
+            settings.geneticsDirectory = resolvedAgainst(folder, value);
+    }
+    return settings;
+}
+
+Settings readSettings()
+{
+    const std::string path = settingsFilePath();
+    return path.empty() ? Settings{} : readSettingsFile(path);
+}
+
+#endif
+
+} // namespace helixplot

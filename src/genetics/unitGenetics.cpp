@@ -1,0 +1,154 @@
+#include "unitGenetics.h"
+
+#include "binaryFile.h"
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+
+namespace helixplot {
+
+namespace {
+
+std::string inOutMessage(int code)
+{
+    switch (code) {
+    case InOutError::FileNotFound:
+        return "File not found";
+    case InOutError::AccessDenied:
+        return "File access denied";
+    case InOutError::ReadBeyondEnd:
+        return "Read beyond end of file";
+    default:
+        return "I/O error " + std::to_string(code);
+    }
+}
+
+constexpr std::uint16_t bodyLengths[4][8] = {
+    {196, 5, 0, 0, 0, 0, 0, 0}, // brain: lobe, brain organ
+    {8, 8, 9, 256, 2, 0, 0, 0}, // biochemistry
+    {13, 9, 3, 16, 9, 9, 2, 2}, // creature
+    {5, 0, 0, 0, 0, 0, 0, 0},   // organ
+};
+
+} // namespace
+
+InOutError::InOutError(int code) : HelixplotError(inOutMessage(code)), code_(code) {}
+
+std::size_t bodyLength(std::uint8_t type, std::uint8_t subtype)
+{
+    if (type > 3 || subtype > 7)
+        return 0;
+    return bodyLengths[type][subtype];
+}
+
+// Where the reader takes its bytes from: a file or a block in memory.
+class TGeneticsFile::Source {
+public:
+    virtual ~Source() = default;
+    virtual bool atEnd() = 0;
+    virtual void readExact(std::uint8_t* into, std::size_t count) = 0;
+};
+
+TGeneticsFile::TGeneticsFile(const std::string& path)
+{
+    BinaryFile file(path);
+    struct Adapter : Source {
+        BinaryFile& f;
+        explicit Adapter(BinaryFile& file) : f(file) {}
+        bool atEnd() override { return f.atEnd(); }
+        void readExact(std::uint8_t* into, std::size_t count) override { f.readExact(into, count); }
+    } source(file);
+    read(source);
+}
+
+TGeneticsFile TGeneticsFile::fromBytes(std::string_view bytes)
+{
+    struct Memory : Source {
+        std::string_view rest;
+        bool atEnd() override { return rest.empty(); }
+        void readExact(std::uint8_t* into, std::size_t count) override
+        {
+            if (rest.size() < count)
+                throw InOutError(InOutError::ReadBeyondEnd);
+            std::memcpy(into, rest.data(), count);
+            rest.remove_prefix(count);
+        }
+    } source;
+    source.rest = bytes;
+    TGeneticsFile genome;
+    genome.read(source);
+    return genome;
+}
+
+void TGeneticsFile::read(Source& source)
+{
+    std::uint8_t magic[4];
+    source.readExact(magic, 4);
+    if (std::memcmp(magic, "dna2", 4) != 0)
+        throw GeneticsError(BadGeneFileMessage);
+
+    // Indexes into organs_, not pointers: organs_ grows while we read.
+    constexpr std::size_t none = SIZE_MAX;
+    std::size_t currentOrgan = none;
+    std::size_t currentBrainOrgan = none;
+
+    while (!source.atEnd()) {
+        GeneRecord gene{};
+        source.readExact(gene.marker.data(), 4);
+        if (gene.hasMarker("gend"))
+            break;
+        source.readExact(reinterpret_cast<std::uint8_t*>(&gene.header), sizeof gene.header);
+        if (!gene.isGene())
+            throw GeneticsError(BadGeneMessage);
+        source.readExact(gene.body.data(), bodyLength(gene.header.type, gene.header.subtype));
+
+        const auto type = gene.header.type;
+        const auto subtype = gene.header.subtype;
+        if (type == 3 && subtype == 0) {
+            organs_.emplace_back(gene);
+            currentOrgan = organs_.size() - 1;
+        } else if (type == 0 && subtype == 1) {
+            organs_.emplace_back(gene);
+            currentOrgan = currentBrainOrgan = organs_.size() - 1;
+        } else if (type == 0 && subtype == 0) {
+            (currentBrainOrgan == none ? genes_ : organs_[currentBrainOrgan].GeneList).push_back(gene);
+        } else if (type == 1 && subtype <= 2) {
+            (currentOrgan == none ? genes_ : organs_[currentOrgan].GeneList).push_back(gene);
+        } else {
+            genes_.push_back(gene);
+        }
+    }
+}
+
+std::size_t TGeneticsFile::attachedGeneCount() const
+{
+    std::size_t n = 0;
+    for (const TCOrgan& organ : organs_)
+        n += organ.GeneList.size();
+    return n;
+}
+
+std::size_t TGeneticsFile::geneCount() const
+{
+    return genes_.size() + organs_.size() + attachedGeneCount();
+}
+
+bool fileExists(const std::string& path)
+{
+    std::error_code ec;
+    return !path.empty() && std::filesystem::is_regular_file(std::filesystem::path(path), ec);
+}
+
+std::string directoryOf(const std::string& path)
+{
+#ifdef _WIN32
+    const auto cut = path.find_last_of("\\/:");
+#else
+    const auto cut = path.find_last_of('/');
+#endif
+    return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
+}
+
+} // namespace helixplot

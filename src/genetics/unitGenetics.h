@@ -1,0 +1,141 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace helixplot {
+
+// Every failure the program reports is one of these; what() is the text the
+// user sees, to the letter.
+class HelixplotError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A genome or gene that is not what the file format says.
+class GeneticsError : public HelixplotError {
+public:
+    using HelixplotError::HelixplotError;
+};
+
+// A failure of the file layer: "File not found", "File access denied",
+// "Read beyond end of file" or "I/O error N".
+class InOutError : public HelixplotError {
+public:
+    explicit InOutError(int code);
+    int code() const { return code_; }
+
+    static constexpr int FileNotFound = 2;
+    static constexpr int AccessDenied = 5;
+    static constexpr int ReadBeyondEnd = 100;
+
+private:
+    int code_;
+};
+
+inline constexpr const char* BadGeneFileMessage = "Bad Gene File";
+inline constexpr const char* BadGeneMessage = "Bad gene Error!";
+
+struct GeneHeader {
+    std::uint8_t type;
+    std::uint8_t subtype;
+    std::uint8_t id;
+    std::uint8_t reserved;
+    std::uint8_t lifeStage;
+    std::uint8_t flags;
+    std::uint8_t headerValue;
+};
+static_assert(sizeof(GeneHeader) == 7);
+
+namespace GeneFlags {
+inline constexpr std::uint8_t Mutable = 0x01;
+inline constexpr std::uint8_t Deletable = 0x02;
+inline constexpr std::uint8_t Duplicable = 0x04;
+inline constexpr std::uint8_t MaleOnly = 0x08;
+inline constexpr std::uint8_t FemaleOnly = 0x10;
+inline constexpr std::uint8_t Carried = 0x20;
+} // namespace GeneFlags
+
+inline constexpr std::size_t MaxBodyLength = 256;
+
+// One gene as read: marker, header, body, the rest of the body zero.
+struct GeneRecord {
+    std::array<std::uint8_t, 4> marker;
+    GeneHeader header;
+    std::array<std::uint8_t, MaxBodyLength> body;
+
+    bool hasMarker(std::string_view m) const
+    {
+        return m.size() == 4 && std::equal(marker.begin(), marker.end(), m.begin(),
+                                           [](std::uint8_t a, char b) { return a == static_cast<std::uint8_t>(b); });
+    }
+    bool isGene() const { return hasMarker("gene"); }
+    void setMarker(std::string_view m)
+    {
+        for (std::size_t i = 0; i < 4; ++i)
+            marker[i] = static_cast<std::uint8_t>(i < m.size() ? m[i] : 0);
+    }
+};
+static_assert(sizeof(GeneRecord) == 267, "a gene record is exactly 267 bytes");
+
+// Body length of a (type, subtype) kind; 0 for any unknown kind.
+std::size_t bodyLength(std::uint8_t type, std::uint8_t subtype);
+
+class TCOrgan {
+public:
+    explicit TCOrgan(const GeneRecord& organGene) : OrganGene(organGene) {}
+
+    GeneRecord OrganGene;
+    // Genes attached to this organ, in file order.
+    std::vector<GeneRecord> GeneList;
+};
+
+class TGeneticsFile {
+public:
+    // Reads the whole genome file at path (used unchanged); throws
+    // GeneticsError or InOutError, after which no genome exists.
+    explicit TGeneticsFile(const std::string& path);
+    // Reads a genome from bytes already in memory, with the same rules.
+    static TGeneticsFile fromBytes(std::string_view bytes);
+
+    const std::vector<TCOrgan>& OrganList() const { return organs_; }
+    const std::vector<GeneRecord>& GeneList() const { return genes_; }
+
+    // Organ genes, attached genes and loose genes together.
+    std::size_t geneCount() const;
+    std::size_t attachedGeneCount() const;
+
+    // Visits every gene: organ by organ (the organ gene, then its attached
+    // genes), then the loose genes.
+    template <typename Visit> void forEachGene(Visit&& visit) const
+    {
+        for (const TCOrgan& organ : organs_) {
+            visit(organ.OrganGene);
+            for (const GeneRecord& g : organ.GeneList)
+                visit(g);
+        }
+        for (const GeneRecord& g : genes_)
+            visit(g);
+    }
+
+private:
+    TGeneticsFile() = default;
+    class Source;
+    void read(Source& source);
+
+    std::vector<TCOrgan> organs_;
+    std::vector<GeneRecord> genes_;
+};
+
+// True when path names an existing regular file (a directory is no file).
+bool fileExists(const std::string& path);
+
+// The directory part of path, with its trailing separator; empty if none.
+std::string directoryOf(const std::string& path);
+
+} // namespace helixplot

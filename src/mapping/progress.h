@@ -1,0 +1,34 @@
+#pragma once
+
+namespace helixplot {
+
+// What a mapping run reports while it works. The desktop program's progress
+// dialog shows it with real waits; tests and the command-line tool record or
+// ignore it.
+class ProgressReporter {
+public:
+    virtual ~ProgressReporter() = default;
+
+    virtual void showProgress() = 0;
+    virtual void beginStage(int stage, int maximum) = 0;
+    virtual void setProgressPosition(int position) = 0;
+    // mark: 2 done, 1 skipped, anything else failed.
+    virtual void endStage(int stage, int mark) = 0;
+    // Waits one second, then closes the display.
+    virtual void finishProgress() = 0;
+    // The run's fixed pause after the statistics stage.
+    virtual void pause(int milliseconds) = 0;
+};
+
+// Reports to nobody.
+class SilentProgress : public ProgressReporter {
+public:
+    void showProgress() override {}
+    void beginStage(int, int) override {}
+    void setProgressPosition(int) override {}
+    void endStage(int, int) override {}
+    void finishProgress() override {}
+    void pause(int) override {}
+};
+
+} // namespace helixplot

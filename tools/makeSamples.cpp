@@ -1,0 +1,5 @@
+// PLACEHOLDER: replaced by the sample generator.
+int main()
+{
+    return 0;
+}
