@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs what building, testing and running Helixplot needs on Debian, when
+# it is missing. Needs root (or sudo) only when something must be installed.
+set -euo pipefail
+
+packages=(cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
+          qt6-base-dev qt6-base-dev-tools libgl-dev clang libclang-rt-14-dev
+          xvfb xauth)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+
+if ((${#missing[@]})); then
+  echo "Installing: ${missing[*]}"
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Builds Helixplot and runs every test twice: a normal build, and a build with
+# AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/setup.sh
+jobs=$(nproc)
+export QT_QPA_PLATFORM=offscreen
+
+for preset in default sanitize; do
+  echo "=== $preset build"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j "$jobs"
+  echo "=== $preset tests"
+  ctest --preset "$preset" -j "$jobs"
+done
