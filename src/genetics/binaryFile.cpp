@@ -2,6 +2,7 @@
 
 #include "unitGenetics.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 
@@ -71,11 +72,12 @@ void BinaryFile::readExact(std::uint8_t* into, std::size_t count)
     }
 }
 
-std::uint8_t BinaryFile::readByte()
+void MemorySource::readExact(std::uint8_t* into, std::size_t count)
 {
-    std::uint8_t b;
-    readExact(&b, 1);
-    return b;
+    if (rest_.size() < count)
+        throw InOutError(InOutError::ReadBeyondEnd);
+    std::copy_n(rest_.data(), count, into);
+    rest_.remove_prefix(count);
 }
 
 } // namespace helixplot

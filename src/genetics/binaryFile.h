@@ -4,26 +4,51 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 namespace helixplot {
 
-// A file opened for reading only, read in blocks of an exact size. Failures
-// raise InOutError with the file layer's messages.
-class BinaryFile {
+// Bytes read in blocks of an exact size. A block that runs past the end
+// raises InOutError "Read beyond end of file".
+class ByteSource {
+public:
+    virtual ~ByteSource() = default;
+    // True when no byte is left to read.
+    virtual bool atEnd() = 0;
+    virtual void readExact(std::uint8_t* into, std::size_t count) = 0;
+    std::uint8_t readByte()
+    {
+        std::uint8_t b;
+        readExact(&b, 1);
+        return b;
+    }
+};
+
+// A file opened for reading only. Failures raise InOutError with the file
+// layer's messages.
+class BinaryFile : public ByteSource {
 public:
     explicit BinaryFile(const std::string& path);
-    ~BinaryFile();
+    ~BinaryFile() override;
     BinaryFile(const BinaryFile&) = delete;
     BinaryFile& operator=(const BinaryFile&) = delete;
 
-    // True when no byte is left to read.
-    bool atEnd();
-    // Reads exactly count bytes or throws "Read beyond end of file".
-    void readExact(std::uint8_t* into, std::size_t count);
-    std::uint8_t readByte();
+    bool atEnd() override;
+    void readExact(std::uint8_t* into, std::size_t count) override;
 
 private:
     std::FILE* file_ = nullptr;
+};
+
+// Bytes already in memory.
+class MemorySource : public ByteSource {
+public:
+    explicit MemorySource(std::string_view bytes) : rest_(bytes) {}
+    bool atEnd() override { return rest_.empty(); }
+    void readExact(std::uint8_t* into, std::size_t count) override;
+
+private:
+    std::string_view rest_;
 };
 
 } // namespace helixplot

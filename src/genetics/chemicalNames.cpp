@@ -11,6 +11,19 @@ void loadChemicalNames(const std::string& path, ChemicalNameTable& table)
     for (auto& name : table)
         name.clear();
     BinaryFile file(path);
+    readChemicalNames(file, table);
+}
+
+void loadChemicalNamesFromBytes(std::string_view bytes, ChemicalNameTable& table)
+{
+    for (auto& name : table)
+        name.clear();
+    MemorySource source(bytes);
+    readChemicalNames(source, table);
+}
+
+void readChemicalNames(ByteSource& file, ChemicalNameTable& table)
+{
     std::uint8_t skipped[2];
     file.readExact(skipped, 2);
     for (std::size_t i = 0; i < table.size(); ++i) {

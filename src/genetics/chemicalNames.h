@@ -17,5 +17,11 @@ extern ChemicalNameTable ChemicalNames;
 // missing file throws InOutError, keeping the names read so far and leaving
 // the rest empty.
 void loadChemicalNames(const std::string& path, ChemicalNameTable& table = ChemicalNames);
+// The same from bytes already in memory.
+void loadChemicalNamesFromBytes(std::string_view bytes, ChemicalNameTable& table);
+
+class ByteSource;
+// Reads the entries into table, which the caller has emptied.
+void readChemicalNames(ByteSource& source, ChemicalNameTable& table);
 
 } // namespace helixplot

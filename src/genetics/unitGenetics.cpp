@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
-#include <memory>
 
 namespace helixplot {
 
@@ -43,46 +42,21 @@ std::size_t bodyLength(std::uint8_t type, std::uint8_t subtype)
     return bodyLengths[type][subtype];
 }
 
-// Where the reader takes its bytes from: a file or a block in memory.
-class TGeneticsFile::Source {
-public:
-    virtual ~Source() = default;
-    virtual bool atEnd() = 0;
-    virtual void readExact(std::uint8_t* into, std::size_t count) = 0;
-};
-
 TGeneticsFile::TGeneticsFile(const std::string& path)
 {
     BinaryFile file(path);
-    struct Adapter : Source {
-        BinaryFile& f;
-        explicit Adapter(BinaryFile& file) : f(file) {}
-        bool atEnd() override { return f.atEnd(); }
-        void readExact(std::uint8_t* into, std::size_t count) override { f.readExact(into, count); }
-    } source(file);
-    read(source);
+    read(file);
 }
 
 TGeneticsFile TGeneticsFile::fromBytes(std::string_view bytes)
 {
-    struct Memory : Source {
-        std::string_view rest;
-        bool atEnd() override { return rest.empty(); }
-        void readExact(std::uint8_t* into, std::size_t count) override
-        {
-            if (rest.size() < count)
-                throw InOutError(InOutError::ReadBeyondEnd);
-            std::memcpy(into, rest.data(), count);
-            rest.remove_prefix(count);
-        }
-    } source;
-    source.rest = bytes;
+    MemorySource source(bytes);
     TGeneticsFile genome;
     genome.read(source);
     return genome;
 }
 
-void TGeneticsFile::read(Source& source)
+void TGeneticsFile::read(ByteSource& source)
 {
     std::uint8_t magic[4];
     source.readExact(magic, 4);

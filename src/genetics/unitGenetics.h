@@ -10,6 +10,8 @@
 
 namespace helixplot {
 
+class ByteSource;
+
 // Every failure the program reports is one of these; what() is the text the
 // user sees, to the letter.
 class HelixplotError : public std::runtime_error {
@@ -125,8 +127,7 @@ public:
 
 private:
     TGeneticsFile() = default;
-    class Source;
-    void read(Source& source);
+    void read(ByteSource& source);
 
     std::vector<TCOrgan> organs_;
     std::vector<GeneRecord> genes_;
