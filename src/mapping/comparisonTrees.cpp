@@ -1,0 +1,177 @@
+#include "comparisonTrees.h"
+
+#include "decoder/unitGeneDecoder.h"
+
+namespace helixplot {
+
+const std::array<FamilyNodeSpec, 15> ComparisonFamilies = {{
+    {0, 0, "Brain Lobes"},
+    {0, 1, "Brain Organs"},
+    {1, 0, "Biochemical Receptors"},
+    {1, 1, "Biochemical Emitters"},
+    {1, 2, "Biochemical Reactions"},
+    {1, 3, "Biochemical Half-Lives"},
+    {1, 4, "Biochemical Initial Concentrations"},
+    {2, 0, "Creature Stimuli"},
+    {2, 2, "Creature Appearance"},
+    {2, 3, "Creature Poses"},
+    {2, 4, "Creature Gaits"},
+    {2, 5, "Creature Instincts"},
+    {2, 6, "Creature Pigments"},
+    {2, 7, "Creature Pigment Bleeds"},
+    {3, 0, "Organs"},
+}};
+
+namespace {
+
+constexpr int MutatedStage = 2;
+constexpr int MissingStage = 3;
+constexpr int AdditionalStage = 4;
+constexpr int StageDone = 2;
+
+FamilyNodes appendFamilies(DisplayTree& tree)
+{
+    FamilyNodes families;
+    for (const FamilyNodeSpec& f : ComparisonFamilies)
+        families.set(f.type, f.subtype, tree.appendTopLevel(f.text));
+    return families;
+}
+
+bool isGenus(const GeneRecord& gene)
+{
+    return gene.header.type == 2 && gene.header.subtype == 1;
+}
+
+// Decodes gene under its family; a kind without a family shows nothing (the
+// decoder would add nothing for it either).
+void addUnderFamily(const GeneRecord& gene, DisplayTree& tree, const FamilyNodes& families)
+{
+    const NodeId family = families.of(gene);
+    if (family != NoNode)
+        decodeGene(gene, tree, family);
+}
+
+} // namespace
+
+void addMutatedGene(const GeneRecord& gene, const GenomeComparison& genomes, DisplayTree& tree,
+                    const FamilyNodes& families)
+{
+    if (isGenus(gene))
+        return;
+    const GeneRecord* m = genomes.motherGenes().find(gene);
+    if (m && !genesDiffer(*m, gene))
+        return;
+    if (genomes.usesFather()) {
+        const GeneRecord* f = genomes.fatherGenes().find(gene);
+        if (f && !genesDiffer(*f, gene))
+            return;
+    }
+    addUnderFamily(gene, tree, families);
+}
+
+void addAdditionalGene(const GeneRecord& gene, const GenomeComparison& genomes, DisplayTree& tree,
+                       const FamilyNodes& families)
+{
+    if (genomes.motherGenes().find(gene))
+        return;
+    if (genomes.usesFather() && genomes.fatherGenes().find(gene))
+        return;
+    addUnderFamily(gene, tree, families);
+}
+
+void addMissingGenesOf(const TGeneticsFile* comparator, const GeneIndex& examinedGenes, DisplayTree& tree,
+                       NodeId parent, int& position, ProgressReporter& progress)
+{
+    if (!comparator)
+        return;
+    auto addIfMissing = [&](const GeneRecord& gene) {
+        if (!examinedGenes.find(gene))
+            decodeGene(gene, tree, parent);
+    };
+    for (const GeneRecord& gene : comparator->GeneList())
+        addIfMissing(gene);
+    progress.setProgressPosition(++position);
+    for (const TCOrgan& organ : comparator->OrganList()) {
+        for (const GeneRecord& gene : organ.GeneList)
+            addIfMissing(gene);
+        progress.setProgressPosition(++position);
+    }
+}
+
+void pruneEmptyFamilies(DisplayTree& tree, int stage, ProgressReporter& progress)
+{
+    NodeId node = tree.firstTopLevel();
+    while (node != NoNode) {
+        const NodeId next = tree.nextSibling(node);
+        if (tree.childCount(node) == 0)
+            tree.deleteNode(node);
+        node = next;
+    }
+    progress.endStage(stage, StageDone);
+}
+
+void buildMutatedTree(const GenomeComparison& genomes, DisplayTree& tree, ProgressReporter& progress)
+{
+    tree.clear();
+    const FamilyNodes families = appendFamilies(tree);
+    const TGeneticsFile* examined = genomes.examined();
+    progress.setProgressPosition(1);
+    if (examined)
+        for (const GeneRecord& gene : examined->GeneList())
+            addMutatedGene(gene, genomes, tree, families);
+    progress.setProgressPosition(2);
+    if (examined) {
+        int position = 3;
+        for (const TCOrgan& organ : examined->OrganList()) {
+            for (const GeneRecord& gene : organ.GeneList)
+                addMutatedGene(gene, genomes, tree, families);
+            progress.setProgressPosition(position++);
+        }
+    }
+    pruneEmptyFamilies(tree, MutatedStage, progress);
+}
+
+void buildMissingTree(const GenomeComparison& genomes, DisplayTree& tree, ProgressReporter& progress)
+{
+    tree.clear();
+    const NodeId maternal = tree.appendTopLevel(MaternalMissingText);
+    const NodeId paternal = tree.appendTopLevel(PaternalMissingText);
+    int position = 0;
+    addMissingGenesOf(genomes.mother(), genomes.examinedGenes(), tree, maternal, position, progress);
+    if (genomes.usesFather())
+        addMissingGenesOf(genomes.father(), genomes.examinedGenes(), tree, paternal, position, progress);
+    if (tree.childCount(maternal) == 0)
+        tree.deleteNode(maternal);
+    if (tree.childCount(paternal) == 0)
+        tree.deleteNode(paternal);
+    if (tree.empty())
+        tree.appendTopLevel(NothingMissingText);
+    progress.endStage(MissingStage, StageDone);
+}
+
+void buildAdditionalTree(const GenomeComparison& genomes, DisplayTree& tree, ProgressReporter& progress)
+{
+    tree.clear();
+    FamilyNodes families = appendFamilies(tree);
+    // A genus gene no comparator holds gets a family of its own after the
+    // others, pruned like them when empty.
+    families.set(2, 1, tree.appendTopLevel(AdditionalGenusText));
+    const TGeneticsFile* examined = genomes.examined();
+    if (examined)
+        for (const GeneRecord& gene : examined->GeneList())
+            addAdditionalGene(gene, genomes, tree, families);
+    progress.setProgressPosition(1);
+    if (examined) {
+        int position = 2;
+        for (const TCOrgan& organ : examined->OrganList()) {
+            for (const GeneRecord& gene : organ.GeneList)
+                addAdditionalGene(gene, genomes, tree, families);
+            progress.setProgressPosition(position++);
+        }
+    }
+    pruneEmptyFamilies(tree, AdditionalStage, progress);
+    if (tree.empty())
+        tree.appendTopLevel(NothingAdditionalText);
+}
+
+} // namespace helixplot

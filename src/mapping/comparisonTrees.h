@@ -1,0 +1,43 @@
+#pragma once
+
+#include "decoder/displayTree.h"
+#include "familyNodes.h"
+#include "geneMatching.h"
+#include "progress.h"
+
+#include <array>
+
+namespace helixplot {
+
+inline constexpr std::string_view MaternalMissingText = "Maternal genes missing from genome";
+inline constexpr std::string_view PaternalMissingText = "Paternal genes missing from genome";
+inline constexpr std::string_view NothingMissingText = "No comparator genes missing from genome";
+inline constexpr std::string_view NothingAdditionalText = "No additional genes over comparators";
+// Holds an additional genus gene; the mutated tree never lists genus genes.
+inline constexpr std::string_view AdditionalGenusText = "Creature Genus";
+
+// The family nodes of the mutated and additional trees, in order.
+extern const std::array<FamilyNodeSpec, 15> ComparisonFamilies;
+
+// Each builder clears its tree, reports its positions and ends its stage
+// (2, 3 or 4) with mark 2; the caller has begun that stage.
+void buildMutatedTree(const GenomeComparison& genomes, DisplayTree& tree, ProgressReporter& progress);
+void buildMissingTree(const GenomeComparison& genomes, DisplayTree& tree, ProgressReporter& progress);
+void buildAdditionalTree(const GenomeComparison& genomes, DisplayTree& tree, ProgressReporter& progress);
+
+// Lists gene under its family unless a comparator in use holds an identical
+// gene under its key. Genus genes are never listed.
+void addMutatedGene(const GeneRecord& gene, const GenomeComparison& genomes, DisplayTree& tree,
+                    const FamilyNodes& families);
+// Lists gene under its family when no comparator in use holds its key.
+void addAdditionalGene(const GeneRecord& gene, const GenomeComparison& genomes, DisplayTree& tree,
+                       const FamilyNodes& families);
+// Lists under parent every gene of comparator whose key the examined genome
+// lacks, reporting one position (counted on from position) for the loose
+// genes and one per organ. No comparator: nothing, not even a position.
+void addMissingGenesOf(const TGeneticsFile* comparator, const GeneIndex& examinedGenes, DisplayTree& tree,
+                       NodeId parent, int& position, ProgressReporter& progress);
+// Deletes every top-level node without children, then ends stage.
+void pruneEmptyFamilies(DisplayTree& tree, int stage, ProgressReporter& progress);
+
+} // namespace helixplot
