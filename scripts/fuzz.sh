@@ -24,6 +24,11 @@ for target in "${targets[@]}"; do
   case $target in
     genomeReaderFuzz) cp -n samples/*.gen "$corpus"/ 2>/dev/null || true ;;
     chemicalNamesFuzz) cp -n samples/allchemicals.str "$corpus"/ 2>/dev/null || true ;;
+    mappingFuzz)
+      # One seed per mode: the sample genomes one after another.
+      for mode in 0 1 2; do
+        { printf "\\x0$mode"; cat samples/*.gen; } >"$corpus/samples-$mode" 2>/dev/null || true
+      done ;;
   esac
   echo "=== $target for ${seconds}s"
   "build/fuzz/$target" "$corpus" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \

@@ -15,3 +15,7 @@ for preset in default sanitize; do
   echo "=== $preset tests"
   ctest --preset "$preset" -j "$jobs"
 done
+
+# A short fixed fuzzing budget per target, so that a regression is caught.
+echo "=== fuzzing"
+bash scripts/fuzz.sh "${HELIXPLOT_FUZZ_SECONDS:-60}"

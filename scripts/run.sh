@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Builds Helixplot and starts the desktop program. When the user's settings
+# name no game installation, it runs on the bundled samples; without a
+# display it prints the sample child's mapping against its parents instead.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/setup.sh
+cmake --preset default >/dev/null
+cmake --build --preset default -j "$(nproc)"
+
+settings=${HELIXPLOT_SETTINGS:-${XDG_CONFIG_HOME:-$HOME/.config}/helixplot/settings.ini}
+if ! grep -Eq '^[[:space:]]*Main Directory[[:space:]]*=[[:space:]]*[^[:space:]]' "$settings" 2>/dev/null; then
+  export HELIXPLOT_SETTINGS=$PWD/samples/settings.ini
+  echo "No game installation in $settings: using the bundled samples."
+fi
+
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+  exec build/default/helixplot "$@"
+fi
+child=$(sed -n 's/^child=//p' samples/family.txt)
+echo "No display found (DISPLAY and WAYLAND_DISPLAY are unset): printing the mapping of"
+echo "samples/$child against its parents with the command-line tool instead."
+exec build/default/helixplot-cli map --mode parental "samples/$child"
