@@ -1,0 +1,234 @@
+#include "genomeBuilder.h"
+#include "mapping/geneMatching.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace helixplot {
+namespace {
+
+using testing::GeneFields;
+using testing::GenomeBuilder;
+using testing::makeGene;
+
+bool sameRecord(const GeneRecord& a, const GeneRecord& b)
+{
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+TEST(FindGene, NoGenomeIsNotFound)
+{
+    const GeneRecord r = findGene(nullptr, 1, 0, 5);
+    EXPECT_TRUE(r.hasMarker("NULL"));
+    EXPECT_FALSE(r.isGene());
+}
+
+TEST(FindGene, CopiesTheWholeGeneOrReportsNotFound)
+{
+    GeneFields fields;
+    fields.id = 7;
+    fields.flags = 0x21;
+    fields.lifeStage = 3;
+    fields.headerValue = 99;
+    fields.reserved = 4;
+    const GeneRecord stimulus = makeGene(2, 0, fields, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13});
+    const TGeneticsFile genome = GenomeBuilder{makeGene(2, 0, 6), stimulus, makeGene(3, 0, 7, {1})}.genome();
+
+    EXPECT_TRUE(sameRecord(findGene(&genome, 2, 0, 7), stimulus));
+    // The key is type, subtype and id: each alone does not match.
+    for (const auto& [type, subtype, id] : std::vector<std::tuple<int, int, int>>{{2, 0, 8}, {2, 1, 7}, {1, 0, 7}}) {
+        SCOPED_TRACE(std::to_string(type) + "," + std::to_string(subtype) + "," + std::to_string(id));
+        EXPECT_TRUE(findGene(&genome, type, subtype, id).hasMarker("NULL"));
+    }
+    // Organ genes are found too.
+    EXPECT_TRUE(findGene(&genome, 3, 0, 7).isGene());
+}
+
+// A genome holding several genes under one key, in the reader's places:
+// loose genes, then organs with their attached genes.
+struct DuplicateGenome {
+    GeneRecord looseReceptorA = makeGene(1, 0, 5, {0xA1});
+    GeneRecord looseReceptorB = makeGene(1, 0, 5, {0xA2});
+    GeneRecord organ1 = makeGene(3, 0, 1, {1});
+    GeneRecord organ1Receptor = makeGene(1, 0, 5, {0xB1});
+    GeneRecord organ1Emitter = makeGene(1, 1, 2, {0xB2});
+    GeneRecord organ2 = makeGene(3, 0, 1, {2});
+    GeneRecord organ2Emitter = makeGene(1, 1, 2, {0xC1});
+    GeneRecord brain = makeGene(0, 1, 0, {3});
+    GeneRecord brainLobe = makeGene(0, 0, 9, {0xD1});
+    GeneRecord laterLobe = makeGene(0, 0, 9, {0xD2});
+    GeneRecord unknown1 = makeGene(3, 1, 4, {});
+    GeneRecord unknown2 = makeGene(9, 9, 4, {});
+
+    TGeneticsFile genome =
+        GenomeBuilder{looseReceptorA, looseReceptorB, unknown1, organ1,    organ1Receptor, organ1Emitter,
+                      organ2,         organ2Emitter,  brain,    brainLobe, laterLobe,      unknown2}
+            .genome();
+};
+
+TEST(FindGene, FirstMatchInSearchOrderWins)
+{
+    const DuplicateGenome d;
+    ASSERT_EQ(d.genome.GeneList().size(), 4u);
+    ASSERT_EQ(d.genome.OrganList().size(), 3u);
+
+    const struct {
+        const char* what;
+        GeneRecord key;
+        const GeneRecord& expected;
+    } cases[] = {
+        {"loose before loose and before an organ's gene", d.looseReceptorA, d.looseReceptorA},
+        {"first organ's gene before the second's", d.organ1Emitter, d.organ1Emitter},
+        {"organ gene of the first organ", d.organ1, d.organ1},
+        {"first attached lobe", d.brainLobe, d.brainLobe},
+        {"unknown kind, loose", d.unknown1, d.unknown1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const GeneHeader& h = c.key.header;
+        EXPECT_TRUE(sameRecord(findGene(&d.genome, h.type, h.subtype, h.id), c.expected));
+    }
+}
+
+TEST(GeneIndex, FindsExactlyWhatFindGeneFinds)
+{
+    const DuplicateGenome d;
+    const GeneIndex index(&d.genome);
+    // Every key of the genome, and keys around them that it lacks.
+    std::vector<GeneHeader> keys;
+    d.genome.forEachGene([&](const GeneRecord& g) { keys.push_back(g.header); });
+    keys.push_back({1, 0, 6, 0, 0, 0, 0});
+    keys.push_back({3, 1, 5, 0, 0, 0, 0});
+    keys.push_back({9, 9, 3, 0, 0, 0, 0});
+    keys.push_back({255, 255, 255, 0, 0, 0, 0});
+    for (const GeneHeader& k : keys) {
+        SCOPED_TRACE(std::to_string(k.type) + "," + std::to_string(k.subtype) + "," + std::to_string(k.id));
+        const GeneRecord linear = findGene(&d.genome, k.type, k.subtype, k.id);
+        const GeneRecord* indexed = index.find(k.type, k.subtype, k.id);
+        ASSERT_EQ(indexed != nullptr, linear.isGene());
+        if (indexed) {
+            EXPECT_TRUE(sameRecord(*indexed, linear));
+        }
+    }
+    EXPECT_EQ(GeneIndex(nullptr).find(1, 0, 5), nullptr);
+}
+
+TEST(GenesDiffer, ComparesTheWholeBodyAndNothingElse)
+{
+    GeneFields other;
+    other.reserved = 1;
+    other.lifeStage = 4;
+    other.flags = 0x3F;
+    other.headerValue = 200;
+    std::vector<std::uint8_t> halfLives(256, 7);
+    std::vector<std::uint8_t> halfLivesLastDiffers = halfLives;
+    halfLivesLastDiffers.back() = 8;
+    std::vector<std::uint8_t> halfLivesFirstDiffers = halfLives;
+    halfLivesFirstDiffers.front() = 8;
+
+    GeneRecord receptorWithTail = makeGene(1, 0, 1, {1, 2, 3, 4, 5, 6, 7, 8});
+    receptorWithTail.body[8] = 0xEE; // beyond a receptor's 8 body bytes
+    GeneRecord unknownA = makeGene(3, 1, 1);
+    GeneRecord unknownB = unknownA;
+    unknownB.body[0] = 1;
+
+    const struct {
+        const char* what;
+        GeneRecord comparator;
+        GeneRecord examined;
+        bool differ;
+    } cases[] = {
+        {"equal", makeGene(1, 0, 1, {1, 2, 3}), makeGene(1, 0, 1, {1, 2, 3}), false},
+        {"header only", makeGene(1, 0, {}, {1, 2, 3}), makeGene(1, 0, other, {1, 2, 3}), false},
+        {"last receptor byte", makeGene(1, 0, 1, {1, 2, 3, 4, 5, 6, 7, 8}), makeGene(1, 0, 1, {1, 2, 3, 4, 5, 6, 7, 9}),
+         true},
+        {"byte past the body", makeGene(1, 0, 1, {1, 2, 3, 4, 5, 6, 7, 8}), receptorWithTail, false},
+        {"half-lives, last of 256", makeGene(1, 3, 0, halfLives), makeGene(1, 3, 0, halfLivesLastDiffers), true},
+        {"half-lives, first", makeGene(1, 3, 0, halfLives), makeGene(1, 3, 0, halfLivesFirstDiffers), true},
+        {"half-lives equal", makeGene(1, 3, 0, halfLives), makeGene(1, 3, other, halfLives), false},
+        {"kind without a body", unknownA, unknownB, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(genesDiffer(c.comparator, c.examined), c.differ);
+    }
+}
+
+// A comparator's relation to the examined gene.
+enum class Holds { Nothing, Identical, Different };
+
+TEST(CountsAsMutated, FollowsTheComparatorsInUse)
+{
+    GeneFields headerOnly;
+    headerOnly.id = 3;
+    headerOnly.flags = 0x01;
+    headerOnly.lifeStage = 2;
+    const GeneRecord gene = makeGene(2, 0, 3, {10, 11, 12});
+    auto genomeThat = [&](Holds holds) {
+        GenomeBuilder b{makeGene(2, 0, 4, {10, 11, 12})}; // same body, another key
+        if (holds == Holds::Identical)
+            b.add(makeGene(2, 0, headerOnly, {10, 11, 12}));
+        if (holds == Holds::Different)
+            b.add(makeGene(2, 0, 3, {10, 11, 13}));
+        return b.genome();
+    };
+    const TGeneticsFile genomes[] = {genomeThat(Holds::Nothing), genomeThat(Holds::Identical),
+                                     genomeThat(Holds::Different)};
+    const TGeneticsFile examined = GenomeBuilder{gene}.genome();
+
+    const struct {
+        int mode;
+        Holds mother;
+        Holds father;
+        bool mutated;
+    } cases[] = {
+        {1, Holds::Nothing, Holds::Nothing, false},
+        {1, Holds::Identical, Holds::Nothing, false},
+        {1, Holds::Different, Holds::Nothing, true},
+        // In mode 1 the father slot is a leftover: it plays no part.
+        {1, Holds::Different, Holds::Identical, true},
+        {1, Holds::Nothing, Holds::Different, false},
+        {2, Holds::Nothing, Holds::Nothing, false},
+        {2, Holds::Identical, Holds::Different, false},
+        {2, Holds::Different, Holds::Identical, false},
+        {2, Holds::Different, Holds::Nothing, true},
+        {2, Holds::Different, Holds::Different, true},
+        {2, Holds::Identical, Holds::Nothing, false},
+        {2, Holds::Nothing, Holds::Identical, false},
+        // Only the father holds the key: counted when his body differs, as
+        // the mutated tree lists it.
+        {2, Holds::Nothing, Holds::Different, true},
+        // Mode 0 never counts.
+        {0, Holds::Different, Holds::Different, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE("mode " + std::to_string(c.mode) + " mother " + std::to_string(int(c.mother)) + " father " +
+                     std::to_string(int(c.father)));
+        const TGeneticsFile* mother = &genomes[int(c.mother)];
+        const TGeneticsFile* father = &genomes[int(c.father)];
+        EXPECT_EQ(countsAsMutated(gene, c.mode, mother, father), c.mutated);
+        const GenomeComparison comparison(MappingInput{c.mode, &examined, mother, father});
+        EXPECT_EQ(comparison.countsAsMutated(gene), c.mutated);
+    }
+}
+
+TEST(CountsAsMutated, UsesTheFirstGeneUnderTheKey)
+{
+    const GeneRecord gene = makeGene(1, 1, 2, {5, 5});
+    // Loose identical emitter first, a different one inside an organ after.
+    const TGeneticsFile identicalFirst =
+        GenomeBuilder{makeGene(1, 1, 2, {5, 5}), makeGene(3, 0, 1), makeGene(1, 1, 2, {6, 6})}.genome();
+    const TGeneticsFile differentFirst =
+        GenomeBuilder{makeGene(1, 1, 2, {6, 6}), makeGene(3, 0, 1), makeGene(1, 1, 2, {5, 5})}.genome();
+    const TGeneticsFile examined = GenomeBuilder{gene}.genome();
+    EXPECT_FALSE(countsAsMutated(gene, 1, &identicalFirst, nullptr));
+    EXPECT_TRUE(countsAsMutated(gene, 1, &differentFirst, nullptr));
+    EXPECT_FALSE(GenomeComparison(MappingInput{1, &examined, &identicalFirst, nullptr}).countsAsMutated(gene));
+    EXPECT_TRUE(GenomeComparison(MappingInput{1, &examined, &differentFirst, nullptr}).countsAsMutated(gene));
+}
+
+} // namespace
+} // namespace helixplot
