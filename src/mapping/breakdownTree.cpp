@@ -47,10 +47,18 @@ void enterOrgan(BreakdownState& state, DisplayTree& tree, NodeId organNode, bool
 
 NodeId organGroup(BreakdownState& state, DisplayTree& tree, std::size_t group)
 {
-    NodeId& node = state.currentOrganGroups[group];
-    if (node == NoNode)
-        node = tree.addChild(state.CurrentOrganNode, GroupTexts[group]);
-    return node;
+    auto& groups = state.currentOrganGroups;
+    if (groups[group] == NoNode) {
+        if (group == LobeGroup) {
+            groups[LobeGroup] = tree.addChild(state.CurrentOrganNode, GroupTexts[LobeGroup]);
+        } else {
+            // Shown the way an organ shows them, all three in their order.
+            for (std::size_t g = ReceptorGroup; g < groups.size(); ++g)
+                if (groups[g] == NoNode)
+                    groups[g] = tree.addChild(state.CurrentOrganNode, GroupTexts[g]);
+        }
+    }
+    return groups[group];
 }
 
 } // namespace
@@ -79,12 +87,18 @@ void placeBreakdownGene(const GeneRecord& gene, BreakdownState& state, DisplayTr
     }
 }
 
-void buildBreakdownTree(const TGeneticsFile& genome, DisplayTree& tree, ProgressReporter& progress)
+BreakdownState startBreakdown(DisplayTree& tree)
 {
     tree.clear();
     BreakdownState state;
     for (const FamilyNodeSpec& f : BreakdownFamilies)
         state.families.set(f.type, f.subtype, tree.appendTopLevel(f.text));
+    return state;
+}
+
+void buildBreakdownTree(const TGeneticsFile& genome, DisplayTree& tree, ProgressReporter& progress)
+{
+    BreakdownState state = startBreakdown(tree);
     for (const GeneRecord& gene : genome.GeneList())
         placeBreakdownGene(gene, state, tree, progress);
     for (const TCOrgan& organ : genome.OrganList()) {

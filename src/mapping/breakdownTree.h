@@ -17,12 +17,15 @@ struct BreakdownState {
     FamilyNodes families;
     // The node of the organ or brain organ placed last.
     NodeId CurrentOrganNode = NoNode;
-    // Where that organ's lobes, receptors, emitters and reactions go; a group
-    // the organ's decoded node lacks (a brain organ has no "Receptors") is
-    // added to it when first needed.
+    // Where that organ's lobes, receptors, emitters and reactions go. Groups
+    // the organ's decoded node lacks are added when first needed: a brain
+    // organ gets "Receptors", "Emitters" and "Reactions" together.
     std::array<NodeId, 4> currentOrganGroups{NoNode, NoNode, NoNode, NoNode};
     int position = 0;
 };
+
+// Clears tree and appends the sixteen family nodes.
+BreakdownState startBreakdown(DisplayTree& tree);
 
 // Clears tree and shows genome in it: the sixteen family nodes, every gene
 // decoded under its family or its organ, one progress position per gene
