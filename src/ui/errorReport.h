@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+
+#include <exception>
+#include <functional>
+
+class QWidget;
+
+namespace helixplot {
+
+// Shown in the task bar and as the caption of every error box.
+inline constexpr const char* ApplicationTitle = "Mirelings2 Helixplot";
+
+// Receives the text of an error box. The program's reporter shows the box;
+// tests record the text instead, so that no modal box ever waits for a click.
+using ErrorReporter = std::function<void(const QString& text)>;
+
+// The error box's text: the message, with a full stop added when its last
+// character sorts after "." ("Bad Gene File." but "Bad gene Error!").
+QString errorBoxText(const QString& message);
+
+// The stop-icon box titled with the application title.
+ErrorReporter errorBoxReporter();
+
+// Reports an error that escaped an event handler; the program goes on.
+void reportError(const ErrorReporter& report, const std::exception& error);
+
+// Runs an event handler, reporting any error that escapes it.
+template <typename Handler> void guarded(const ErrorReporter& report, Handler&& handler)
+{
+    try {
+        handler();
+    } catch (const std::exception& error) {
+        reportError(report, error);
+    }
+}
+
+} // namespace helixplot
