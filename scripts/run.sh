@@ -18,7 +18,6 @@ fi
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   exec build/default/helixplot "$@"
 fi
-child=$(sed -n 's/^child=//p' samples/family.txt)
 echo "No display found (DISPLAY and WAYLAND_DISPLAY are unset): printing the mapping of"
-echo "samples/$child against its parents with the command-line tool instead."
-exec build/default/helixplot-cli map --mode parental "samples/$child"
+echo "the sample child samples/tibb.gen against its parents with the command-line tool instead."
+exec build/default/helixplot-cli map --mode parental samples/tibb.gen
