@@ -1,0 +1,345 @@
+// helixplot-cli end to end: the binary is run as a separate process on the
+// samples and on genomes written for the test.
+
+#include "genetics/chemicalNames.h"
+#include "genomeBuilder.h"
+#include "mapping/breakdownTree.h"
+#include "mapping/genomeSummary.h"
+#include "mapping/mappingRun.h"
+#include "mapping/resultText.h"
+#include "mappingRunTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+#ifdef HELIXPLOT_CLI
+
+namespace helixplot {
+namespace {
+
+using testing::GenomeBuilder;
+using testing::makeGene;
+using testing::TempDir;
+
+const std::string Samples = std::string(HELIXPLOT_SOURCE_DIR) + "/samples/";
+const std::string Child = Samples + "tibb.gen";
+const std::string Mother = Samples + "nela.gen";
+const std::string Father = Samples + "orvo.gen";
+const std::string Quin = Samples + "quin.gen";
+const std::string Yeva = Samples + "yeva.gen";
+const std::string Chemicals = Samples + "allchemicals.str";
+
+const std::string UsageLine =
+    "Usage: helixplot-cli COMMAND [--chemicals FILE] [--mode MODE] [--trace-progress] FILE...\n";
+
+struct CliRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string readAll(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+// Runs the tool with args; its settings come from settingsPath (a file that
+// need not exist), so that no settings of the machine play a part.
+CliRun runCli(const std::vector<std::string>& args, const std::string& settingsPath)
+{
+    TempDir dir;
+    const std::string outPath = dir.file("out");
+    const std::string errPath = dir.file("err");
+
+    std::vector<std::string> env;
+    for (char** e = environ; *e; ++e)
+        if (std::strncmp(*e, "HELIXPLOT_SETTINGS=", 19) != 0)
+            env.emplace_back(*e);
+    env.push_back("HELIXPLOT_SETTINGS=" + settingsPath);
+    std::vector<char*> envp;
+    for (auto& e : env)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
+
+    std::vector<std::string> argStore{HELIXPLOT_CLI};
+    argStore.insert(argStore.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (auto& a : argStore)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, HELIXPLOT_CLI, &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    CliRun run;
+    if (spawned != 0) {
+        ADD_FAILURE() << "cannot start " << HELIXPLOT_CLI << ": " << std::strerror(spawned);
+        return run;
+    }
+    int wstatus = 0;
+    waitpid(pid, &wstatus, 0);
+    run.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
+    run.out = readAll(outPath);
+    run.err = readAll(errPath);
+    return run;
+}
+
+class Cli : public ::testing::Test {
+protected:
+    // The expected texts are made in this process with the samples' chemical
+    // names; the global table is put back afterwards.
+    void SetUp() override
+    {
+        saved_ = ChemicalNames;
+        loadChemicalNames(Chemicals);
+        settings_ = dir_.file("settings.ini");
+        // The samples' settings, copied: they name the samples folder.
+        testing::writeFile(settings_, "[Software\\Brindlecove Technology\\Mirelings 2\\1.0]\nMain Directory=" +
+                                          Samples + "\nGenetics Directory=" + Samples + "\n");
+    }
+    void TearDown() override { ChemicalNames = saved_; }
+
+    CliRun run(const std::vector<std::string>& args) { return runCli(args, settings_); }
+
+    // The run's pages as the core prints them, and its progress calls.
+    static std::string mapped(int mode, const std::string& examined, const std::string& mother = {},
+                              const std::string& father = {}, std::string* trace = nullptr)
+    {
+        const TGeneticsFile e(examined);
+        const std::unique_ptr<TGeneticsFile> m(mother.empty() ? nullptr : new TGeneticsFile(mother));
+        const std::unique_ptr<TGeneticsFile> f(father.empty() ? nullptr : new TGeneticsFile(father));
+        MappingResult result;
+        testing::RecordingProgress progress;
+        MappingRun({mode, &e, m.get(), f.get()}, result, progress);
+        if (trace)
+            for (const std::string& call : progress.calls)
+                if (call.rfind("pause", 0) != 0)
+                    *trace += call + "\n";
+        return mappingResultText(result);
+    }
+
+    TempDir dir_;
+    std::string settings_;
+
+private:
+    ChemicalNameTable saved_;
+};
+
+TEST_F(Cli, SummaryPrintsTheFourLines)
+{
+    const CliRun r = run({"summary", Child});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    const TGeneticsFile child(Child);
+    const std::vector<std::string> lines = genomeSummary(&child);
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(r.out, lines[0] + "\n" + lines[1] + "\n" + lines[2] + "\n" + lines[3] + "\n");
+    EXPECT_EQ(r.out.rfind("Mother: nela, Father: orvo\nTotal Genes: " + std::to_string(child.geneCount()) + "\n", 0),
+              0u);
+}
+
+TEST_F(Cli, BreakdownPrintsTheTreeWithChemicalNamesFromFileOrSettings)
+{
+    const TGeneticsFile child(Child);
+    DisplayTree tree;
+    SilentProgress silent;
+    buildBreakdownTree(child, tree, silent);
+    const std::string expected = testing::dumpOf(tree);
+    ASSERT_NE(expected.find("Creature Genus\n "), std::string::npos);
+
+    for (const auto& args : {std::vector<std::string>{"breakdown", "--chemicals", Chemicals, Child},
+                             std::vector<std::string>{"breakdown", Child, "--chemicals=" + Chemicals},
+                             std::vector<std::string>{"breakdown", Child}}) {
+        SCOPED_TRACE(args.size());
+        const CliRun r = run(args);
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.err, "");
+        EXPECT_EQ(r.out, expected);
+    }
+}
+
+TEST_F(Cli, WithoutChemicalNamesItWarnsAndGoesOn)
+{
+    const std::string settings = dir_.file("elsewhere.ini");
+    testing::writeFile(settings, "[Software\\Brindlecove Technology\\Mirelings 2\\1.0]\nMain Directory=" + dir_.path() +
+                                     "/none/\n");
+    const CliRun r = runCli({"map", Child}, settings);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "helixplot-cli: warning: chemical names not loaded: " + dir_.path() +
+                         "/none/allchemicals.str: File not found\n");
+    ChemicalNames = ChemicalNameTable{};
+    EXPECT_EQ(r.out, mapped(0, Child));
+}
+
+TEST_F(Cli, MapRunsEachModeOnTheRightSlots)
+{
+    const struct {
+        const char* what;
+        std::vector<std::string> args;
+        std::string expected;
+    } cases[] = {
+        {"one file", {"map", Child}, mapped(0, Child)},
+        {"two files", {"map", Child, Quin}, mapped(1, Child, Quin)},
+        {"three files", {"map", Child, Quin, Yeva}, mapped(2, Child, Quin, Yeva)},
+        {"breakdown", {"map", "--mode", "breakdown", Child}, mapped(0, Child)},
+        {"single", {"map", "--mode=single", Yeva, Quin}, mapped(1, Yeva, Quin)},
+        {"dual", {"map", Child, "--mode", "dual", Yeva, Quin}, mapped(2, Child, Yeva, Quin)},
+        {"parental", {"map", "--mode", "parental", Child}, mapped(2, Child, Mother, Father)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const CliRun r = run(c.args);
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.err, "");
+        EXPECT_EQ(r.out, c.expected);
+    }
+    // The page titles and what breakdown mode leaves out.
+    const std::string single = mapped(1, Child, Quin);
+    for (const char* title : {"== General Genome Information\n", "\n== Mutated genes\n", "\n== Missing Genes\n",
+                              "\n== Additional Genes\n", "\n== Genome Breakdown\nCreature Genus\n"})
+        EXPECT_NE(single.find(title), std::string::npos) << title;
+    EXPECT_EQ(mapped(0, Child).find("Mutated genes"), std::string::npos);
+}
+
+TEST_F(Cli, TraceProgressWritesEveryCallInOrder)
+{
+    std::string trace;
+    const std::string expected = mapped(2, Child, Mother, Father, &trace);
+    const CliRun r = run({"map", "--trace-progress", "--mode", "parental", Child});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, expected);
+    EXPECT_EQ(r.err, trace);
+    const TGeneticsFile child(Child);
+    const std::string n = std::to_string(child.OrganList().size());
+    EXPECT_EQ(r.err.rfind("showProgress\nbeginStage 1 19\nsetProgressPosition 1\n", 0), 0u);
+    EXPECT_NE(r.err.find("endStage 1 2\nbeginStage 2 " + std::to_string(child.OrganList().size() + 3) + "\n"),
+              std::string::npos);
+    EXPECT_NE(r.err.find("setProgressPosition " + std::to_string(child.geneCount()) +
+                         "\nendStage 5 1\nendStage 5 2\nfinishProgress\n"),
+              std::string::npos);
+}
+
+TEST_F(Cli, ParentalModeFindsTheParentsNamedByTheGenus)
+{
+    // "ma" is cut at its zero byte.
+    const GeneRecord genus = makeGene(2, 1, 0, {0, 'm', 'a', 0, 'x', 'p', 'a', '1', '2'});
+    const std::string child = dir_.file("child.gen");
+    GenomeBuilder{genus, makeGene(2, 0, 1, {1}), makeGene(2, 6, 2, {2})}.writeTo(child);
+    GenomeBuilder{makeGene(2, 0, 1, {2})}.writeTo(dir_.file("ma.gen"));
+
+    const CliRun missingFather = run({"map", "--mode", "parental", child});
+    EXPECT_EQ(missingFather.status, 1);
+    EXPECT_EQ(missingFather.out, "");
+    EXPECT_EQ(missingFather.err, "helixplot-cli: " + dir_.path() + "/pa12.gen: File not found\n");
+
+    GenomeBuilder{makeGene(2, 6, 2, {2}), makeGene(2, 7, 1, {2})}.writeTo(dir_.file("pa12.gen"));
+    const CliRun r = run({"map", "--mode", "parental", child});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out, mapped(2, child, dir_.file("ma.gen"), dir_.file("pa12.gen")));
+}
+
+TEST_F(Cli, AFileThatDoesNotLoadEndsWithItsMessage)
+{
+    const std::string missing = dir_.file("missing.gen");
+    const std::string badMagic = dir_.file("magic.gen");
+    testing::writeFile(badMagic, "dna3gene");
+    const std::string badMarker = dir_.file("marker.gen");
+    GenomeBuilder{makeGene(2, 0, 1)}.raw("gent\x02\x01\x01\x01\x01\x01\x01").writeTo(badMarker);
+    const std::string truncated = dir_.file("short.gen");
+    testing::writeFile(truncated, GenomeBuilder{makeGene(2, 0, 1)}.bytes().substr(0, 14));
+    const std::string chemicals = dir_.file("short.str");
+    testing::writeFile(chemicals, "xx\x03"
+                                  "ab");
+
+    const struct {
+        std::vector<std::string> args;
+        std::string err;
+    } cases[] = {
+        {{"summary", missing}, missing + ": File not found"},
+        {{"breakdown", badMagic}, badMagic + ": Bad Gene File"},
+        {{"map", badMarker}, badMarker + ": Bad gene Error!"},
+        {{"map", Child, truncated}, truncated + ": Read beyond end of file"},
+        {{"map", Child, Quin, missing}, missing + ": File not found"},
+        {{"map", "--chemicals", chemicals, Child}, chemicals + ": Read beyond end of file"},
+        {{"breakdown", "--chemicals", missing, Child}, missing + ": File not found"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.err);
+        const CliRun r = run(c.args);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(r.err, "helixplot-cli: " + c.err + "\n");
+    }
+}
+
+TEST_F(Cli, UsageErrorsExitWithTwo)
+{
+    const struct {
+        std::vector<std::string> args;
+        std::string message;
+    } cases[] = {
+        {{}, "no command given"},
+        {{"draw", Child}, "unknown command 'draw'"},
+        {{"map"}, "map takes 1 to 3 genome files, not 0"},
+        {{"map", Child, Child, Child, Child}, "map takes 1 to 3 genome files, not 4"},
+        {{"map", "--mode", "parental", Child, Mother}, "mode parental takes 1 file, not 2"},
+        {{"map", "--mode", "single", Child}, "mode single takes 2 files, not 1"},
+        {{"map", "--mode", "dual", Child, Quin}, "mode dual takes 3 files, not 2"},
+        {{"map", "--mode", "breakdown", Child, Quin}, "mode breakdown takes 1 file, not 2"},
+        {{"map", "--mode", "triple", Child}, "unknown mode 'triple' (breakdown, single, parental or dual)"},
+        {{"map", Child, "--mode"}, "option '--mode' needs a value"},
+        {{"summary", Child, Quin}, "summary takes one genome file, not 2"},
+        {{"breakdown"}, "breakdown takes one genome file, not 0"},
+        {{"breakdown", "--mode", "single", Child}, "--mode is an option of map only"},
+        {{"summary", "--trace-progress", Child}, "--trace-progress is an option of map only"},
+        {{"map", "--verbose", Child}, "unknown option '--verbose'"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        const CliRun r = run(c.args);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(r.err.rfind("helixplot-cli: " + c.message + "\n" + UsageLine, 0), 0u) << r.err;
+    }
+}
+
+TEST_F(Cli, HelpPrintsTheUsageOnStdout)
+{
+    for (const auto& args : {std::vector<std::string>{"--help"}, std::vector<std::string>{"map", Child, "--help"},
+                             std::vector<std::string>{"--bogus", "--help"}}) {
+        SCOPED_TRACE(args.size());
+        const CliRun r = run(args);
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.err, "");
+        EXPECT_EQ(r.out.rfind(UsageLine, 0), 0u);
+    }
+    // A file named like an option after "--".
+    const CliRun r = run({"summary", "--", "--help"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "helixplot-cli: --help: File not found\n");
+}
+
+} // namespace
+} // namespace helixplot
+
+#endif // HELIXPLOT_CLI
