@@ -1,0 +1,346 @@
+#include "unitLoadGenome.h"
+
+#include "mapping/genomeSummary.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QShowEvent>
+#include <QTabWidget>
+#include <QToolButton>
+
+namespace helixplot {
+
+std::unique_ptr<TGeneticsFile>& GenomeSlots::slot(int tag)
+{
+    return tag == 0 ? ExaminedGenome : tag == 1 ? MotherGenome : FatherGenome;
+}
+
+const TGeneticsFile* GenomeSlots::get(int tag) const
+{
+    return const_cast<GenomeSlots*>(this)->slot(tag).get();
+}
+
+namespace {
+
+// File names go to the file layer as the system's own bytes.
+std::string pathBytes(const QString& text)
+{
+    return QFile::encodeName(text).toStdString();
+}
+
+QString pathText(const std::string& bytes)
+{
+    return QFile::decodeName(QByteArray::fromStdString(bytes));
+}
+
+bool namesExistingFile(const QLineEdit* edit)
+{
+    return fileExists(pathBytes(edit->text()));
+}
+
+// A page of text with short rays around it: the load buttons' glyph. The
+// disabled state is greyed by the style.
+QIcon openGlyph()
+{
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setPen(QColor(0xC0, 0x80, 0x00));
+    p.drawLine(1, 1, 3, 3);
+    p.drawLine(0, 7, 2, 7);
+    p.drawLine(1, 13, 3, 11);
+    p.drawLine(7, 0, 7, 1);
+    p.setPen(Qt::black);
+    p.setBrush(Qt::white);
+    p.drawRect(5, 3, 9, 12);
+    p.drawLine(7, 6, 12, 6);
+    p.drawLine(7, 8, 12, 8);
+    p.drawLine(7, 10, 12, 10);
+    p.drawLine(7, 12, 10, 12);
+    p.end();
+    return QIcon(pixmap);
+}
+
+constexpr const char* PageNames[3] = {"Genome", "Mother", "Father"};
+constexpr const char* PageCaptions[3] = {"Genome under examination", "Mother Genome", "Father Genome"};
+constexpr const char* EditNames[3] = {"GenomeFileName", "MotherFile", "FatherFile"};
+constexpr const char* EditTexts[3] = {"GenomeFile", "Mother File", "Father File"};
+constexpr const char* ButtonNames[3] = {"LoadGenome", "LoadMother", "LoadFather"};
+
+QString text(const char* latin1)
+{
+    return QString::fromLatin1(latin1);
+}
+
+} // namespace
+
+TLoadGenome::TLoadGenome(ErrorReporter report, FileDialogRunner chooseFile, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), report_(std::move(report)),
+      chooseFile_(std::move(chooseFile))
+{
+    setObjectName(QStringLiteral("LoadGenome"));
+    setWindowTitle(QStringLiteral("Load Genome into Helixplot"));
+    setFixedSize(331, 295);
+
+    auto* group = new QGroupBox(QStringLiteral("Type of Mapping"), this);
+    group->setObjectName(QStringLiteral("GroupBox1"));
+    group->setGeometry(0, 0, 329, 57);
+    const struct {
+        const char* name;
+        const char* caption;
+        int left, top;
+    } radios[4] = {
+        {"Breakdown", "Gene Breakdown", 16, 16},
+        {"Parents", "Parental Mapping", 16, 32},
+        {"Single", "Single Comparative", 184, 16},
+        {"Dual", "Dual Comparative", 184, 32},
+    };
+    for (int i = 0; i < 4; ++i) {
+        auto* radio = new QRadioButton(text(radios[i].caption), group);
+        radio->setObjectName(text(radios[i].name));
+        radio->setGeometry(radios[i].left, radios[i].top, qMax(113, radio->sizeHint().width()), 17);
+        connect(radio, &QRadioButton::toggled, this, [this, i](bool checked) {
+            if (checked)
+                guarded(report_, [&] { modeChange(static_cast<Mode>(i)); });
+        });
+        modes_[i] = radio;
+    }
+
+    pages_ = new QTabWidget(this);
+    pages_->setObjectName(QStringLiteral("GenePages"));
+    pages_->setGeometry(0, 64, 329, 193);
+    const QIcon glyph = openGlyph();
+    for (int tag = 0; tag < 3; ++tag) {
+        auto* page = new QWidget;
+        page->setObjectName(text(PageNames[tag]));
+        auto* label = new QLabel(QStringLiteral("Filename"), page);
+        label->setObjectName(QStringLiteral("Label%1").arg(tag + 1));
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        label->setGeometry(4, 8, 56, 21);
+
+        auto* edit = new QLineEdit(text(EditTexts[tag]), page);
+        edit->setObjectName(text(EditNames[tag]));
+        edit->setProperty("tag", tag);
+        edit->setGeometry(64, 8, 217, 21);
+        connect(edit, &QLineEdit::textChanged, this,
+                [this, tag] { guarded(report_, [&] { ChangeInGenomeFile(tag); }); });
+        edits_[tag] = edit;
+
+        auto* button = new QToolButton(page);
+        button->setObjectName(text(ButtonNames[tag]));
+        button->setProperty("tag", tag);
+        button->setAutoRaise(true);
+        button->setIcon(glyph);
+        button->setGeometry(288, 8, 21, 21);
+        connect(button, &QToolButton::clicked, this, [this, tag] { guarded(report_, [&] { LoadButtonClick(tag); }); });
+        loadButtons_[tag] = button;
+
+        pages_->addTab(page, text(PageCaptions[tag]));
+    }
+    connect(pages_, &QTabWidget::currentChanged, this, [this] { guarded(report_, [&] { refreshSummary(); }); });
+
+    // Lies over the lower part of the pages, whichever is active.
+    auto* panel = new QWidget(this);
+    panel->setObjectName(QStringLiteral("Panel1"));
+    panel->setGeometry(8, 128, 313, 121);
+    auto* label4 = new QLabel(QStringLiteral("Basic Gene Data:"), panel);
+    label4->setObjectName(QStringLiteral("Label4"));
+    label4->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    label4->setWordWrap(true);
+    label4->setGeometry(8, 4, 113, 17);
+    geneInfo_ = new QListWidget(panel);
+    geneInfo_->setObjectName(QStringLiteral("GeneInfo"));
+    geneInfo_->setGeometry(0, 24, 313, 89);
+    geneInfo_->setUniformItemSizes(true);
+
+    accept_ = new QPushButton(QStringLiteral("Accept Mapping Choices"), this);
+    accept_->setObjectName(QStringLiteral("Button1"));
+    accept_->setGeometry(8, 264, 129, 25);
+    accept_->setDefault(true);
+    connect(accept_, &QPushButton::clicked, this, &QDialog::accept);
+    cancel_ = new QPushButton(QStringLiteral("Cancel Mapping Choices"), this);
+    cancel_->setObjectName(QStringLiteral("Button2"));
+    cancel_->setGeometry(192, 264, 129, 25);
+    connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+
+    openGen_ = new QFileDialog(this);
+    openGen_->setObjectName(QStringLiteral("OpenGEN"));
+    openGen_->setNameFilter(QStringLiteral("Digital DNA files (*.gen)"));
+    openGen_->setDefaultSuffix(QStringLiteral("gen"));
+    openGen_->setFileMode(QFileDialog::ExistingFile);
+    openGen_->setAcceptMode(QFileDialog::AcceptOpen);
+}
+
+TLoadGenome::~TLoadGenome() = default;
+
+void TLoadGenome::setInitialDirectory(const QString& directory)
+{
+    openGen_->setDirectory(directory);
+}
+
+int TLoadGenome::mappingMode() const
+{
+    if (modes_[BreakdownChoice]->isChecked())
+        return BreakdownMode;
+    if (modes_[ParentsChoice]->isChecked() || modes_[DualChoice]->isChecked())
+        return DualMode;
+    return SingleMode;
+}
+
+MappingInput TLoadGenome::mappingInput() const
+{
+    return {mappingMode(), slots_.get(0), slots_.get(1), slots_.get(2)};
+}
+
+void TLoadGenome::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (event->spontaneous())
+        return;
+    // Every showing starts in breakdown mode with no examined genome.
+    guarded(report_, [&] {
+        modes_[BreakdownChoice]->setChecked(true);
+        edits_[0]->clear();
+    });
+}
+
+void TLoadGenome::modeChange(Mode mode)
+{
+    // Emptying and refilling the examined name reloads it and works out the
+    // accept state (and the parents' names) for the new mode.
+    const QString examined = edits_[0]->text();
+    edits_[0]->clear();
+    adjustPages(mode);
+    edits_[0]->setText(examined);
+}
+
+void TLoadGenome::setEditable(QLineEdit* edit, bool editable)
+{
+    edit->setReadOnly(!editable);
+    QPalette palette = edit->palette();
+    const QPalette standard = QApplication::palette(edit);
+    palette.setColor(QPalette::Base, standard.color(editable ? QPalette::Base : QPalette::Button));
+    edit->setPalette(palette);
+}
+
+void TLoadGenome::adjustPages(Mode mode)
+{
+    pages_->setTabVisible(0, true);
+    switch (mode) {
+    case BreakdownChoice:
+        pages_->setTabVisible(1, false);
+        pages_->setTabVisible(2, false);
+        break;
+    case ParentsChoice:
+        pages_->setTabVisible(1, true);
+        pages_->setTabVisible(2, true);
+        setEditable(edits_[1], false);
+        setEditable(edits_[2], false);
+        loadButtons_[1]->setEnabled(false);
+        loadButtons_[2]->setEnabled(false);
+        break;
+    case SingleChoice:
+        pages_->setTabVisible(1, true);
+        pages_->setTabVisible(2, false);
+        setEditable(edits_[1], true);
+        loadButtons_[1]->setEnabled(true);
+        loadButtons_[2]->setEnabled(false);
+        break;
+    case DualChoice:
+        pages_->setTabVisible(1, true);
+        pages_->setTabVisible(2, true);
+        setEditable(edits_[1], true);
+        setEditable(edits_[2], true);
+        loadButtons_[1]->setEnabled(true);
+        loadButtons_[2]->setEnabled(true);
+        break;
+    }
+    pages_->setCurrentIndex(0);
+}
+
+void TLoadGenome::LoadButtonClick(int tag)
+{
+    const QString path = chooseFile_
+                             ? chooseFile_(*openGen_)
+                             : (openGen_->exec() == QDialog::Accepted ? openGen_->selectedFiles().value(0) : QString());
+    if (path.isEmpty())
+        return;
+    // Choosing the same file again reads it again: it may have changed.
+    if (edits_[tag]->text() == path)
+        ChangeInGenomeFile(tag);
+    else
+        edits_[tag]->setText(path);
+}
+
+void TLoadGenome::ChangeInGenomeFile(int tag)
+{
+    auto& slot = slots_.slot(tag);
+    const std::string path = pathBytes(edits_[tag]->text());
+    slot.reset();
+    if (!fileExists(path)) {
+        accept_->setEnabled(false);
+        refreshSummary();
+        return;
+    }
+    try {
+        slot = std::make_unique<TGeneticsFile>(path);
+    } catch (const std::exception& error) {
+        accept_->setEnabled(false);
+        refreshSummary();
+        reportError(report_, error);
+        return;
+    }
+    if (pages_->currentIndex() == tag)
+        refreshSummary();
+    if (tag == 0 && modes_[ParentsChoice]->isChecked())
+        deriveParentFiles();
+    updateAccept();
+}
+
+void TLoadGenome::deriveParentFiles()
+{
+    const std::string examined = pathBytes(edits_[0]->text());
+    const TGeneticsFile& genome = *slots_.ExaminedGenome;
+    // Without a first loose gene there are no parents' names to take: the
+    // parents' names are left empty.
+    const bool named = !genome.GeneList().empty();
+    edits_[1]->setText(named ? pathText(parentFilePath(examined, genome, false)) : QString());
+    edits_[2]->setText(named ? pathText(parentFilePath(examined, genome, true)) : QString());
+}
+
+bool TLoadGenome::modeNeeds(int tag) const
+{
+    const int mode = mappingMode();
+    return tag == 0 || (tag == 1 && mode != BreakdownMode) || (tag == 2 && mode == DualMode);
+}
+
+void TLoadGenome::updateAccept()
+{
+    // The files must exist and, since a file that exists may still have
+    // failed to load, their genomes must be loaded too: a run never starts
+    // with an empty slot its mode reads.
+    bool ready = true;
+    for (int tag = 0; tag < 3; ++tag) {
+        if (modeNeeds(tag))
+            ready = ready && namesExistingFile(edits_[tag]) && slots_.get(tag) != nullptr;
+    }
+    accept_->setEnabled(ready);
+}
+
+void TLoadGenome::refreshSummary()
+{
+    geneInfo_->clear();
+    const int page = pages_->currentIndex();
+    for (const std::string& line : genomeSummary(page >= 0 && page < 3 ? slots_.get(page) : nullptr))
+        geneInfo_->addItem(QString::fromLatin1(line.data(), static_cast<qsizetype>(line.size())));
+}
+
+} // namespace helixplot

@@ -1,0 +1,89 @@
+#pragma once
+
+#include "errorReport.h"
+#include "genetics/settings.h"
+#include "genetics/unitGenetics.h"
+#include "mapping/mappingRun.h"
+
+#include <QDialog>
+
+#include <array>
+#include <functional>
+#include <memory>
+
+class QFileDialog;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
+class QTabWidget;
+class QToolButton;
+
+namespace helixplot {
+
+// The three genomes a mapping reads. Only the selection dialog fills or
+// empties them; everything else reads them.
+struct GenomeSlots {
+    std::unique_ptr<TGeneticsFile> ExaminedGenome;
+    std::unique_ptr<TGeneticsFile> MotherGenome;
+    std::unique_ptr<TGeneticsFile> FatherGenome;
+
+    // By the tag of the edit that fills the slot: 0 examined, 1 mother, 2 father.
+    std::unique_ptr<TGeneticsFile>& slot(int tag);
+    const TGeneticsFile* get(int tag) const;
+};
+
+// Shows the genome file dialog; returns the chosen path, or an empty text
+// when the user cancelled.
+using FileDialogRunner = std::function<QString(QFileDialog& dialog)>;
+
+// The modal dialog in which the user picks the kind of mapping and the genome
+// files. It loads each file as soon as its name changes and shows a summary.
+class TLoadGenome : public QDialog {
+    Q_OBJECT
+public:
+    // report shows errors; chooseFile runs the file dialog (empty: exec()).
+    explicit TLoadGenome(ErrorReporter report, FileDialogRunner chooseFile = {}, QWidget* parent = nullptr);
+    ~TLoadGenome() override;
+
+    // The folder the file dialog opens in.
+    void setInitialDirectory(const QString& directory);
+
+    const GenomeSlots& slots() const { return slots_; }
+    // From the radio buttons: Gene Breakdown 0; Parental Mapping or Dual
+    // Comparative 2; otherwise 1.
+    int mappingMode() const;
+    // What a mapping run reads after the dialog was accepted.
+    MappingInput mappingInput() const;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    enum Mode { BreakdownChoice, ParentsChoice, SingleChoice, DualChoice };
+
+    void modeChange(Mode mode);
+    void adjustPages(Mode mode);
+    void LoadButtonClick(int tag);
+    void ChangeInGenomeFile(int tag);
+    void deriveParentFiles();
+    void updateAccept();
+    void refreshSummary();
+    bool modeNeeds(int tag) const;
+    void setEditable(QLineEdit* edit, bool editable);
+
+    ErrorReporter report_;
+    FileDialogRunner chooseFile_;
+    GenomeSlots slots_;
+
+    std::array<QRadioButton*, 4> modes_{};
+    QTabWidget* pages_ = nullptr;
+    std::array<QLineEdit*, 3> edits_{};
+    std::array<QToolButton*, 3> loadButtons_{};
+    QListWidget* geneInfo_ = nullptr;
+    QPushButton* accept_ = nullptr;
+    QPushButton* cancel_ = nullptr;
+    QFileDialog* openGen_ = nullptr;
+};
+
+} // namespace helixplot

@@ -1,0 +1,548 @@
+#include "genomeBuilder.h"
+#include "ui/unitLoadGenome.h"
+#include "uiTestSupport.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QtTest>
+
+#include <filesystem>
+#include <memory>
+
+using namespace helixplot;
+using helixplot::testing::child;
+using helixplot::testing::GenomeBuilder;
+using helixplot::testing::makeGene;
+
+namespace {
+
+// The genus gene names the parents: body byte 0 the genus, 1-4 the mother,
+// 5-8 the father.
+GeneRecord genus(std::string_view mother, std::string_view father, std::uint8_t flags = 0)
+{
+    std::vector<std::uint8_t> body(9, 0);
+    for (std::size_t i = 0; i < 4 && i < mother.size(); ++i)
+        body[1 + i] = static_cast<std::uint8_t>(mother[i]);
+    for (std::size_t i = 0; i < 4 && i < father.size(); ++i)
+        body[5 + i] = static_cast<std::uint8_t>(father[i]);
+    return makeGene(2, 1, {.flags = flags}, body);
+}
+
+// Genus, one organ with two receptors, and a few loose genes; two carried.
+GenomeBuilder family(std::string_view mother, std::string_view father)
+{
+    GenomeBuilder builder;
+    builder.add(genus(mother, father))
+        .add(makeGene(2, 2, {.id = 1, .flags = GeneFlags::Carried}))
+        .add(makeGene(3, 0, 1))
+        .add(makeGene(1, 0, {.id = 2, .flags = GeneFlags::Carried}))
+        .add(makeGene(1, 0, 3))
+        .add(makeGene(1, 3, 4))
+        .end();
+    return builder;
+}
+
+QString q(const std::string& path)
+{
+    return QString::fromStdString(path);
+}
+
+constexpr const char* InvalidLine = " -- Invalid Filename or Bad gene file --";
+
+} // namespace
+
+class LoadGenomeTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<helixplot::testing::TempDir> dir;
+    helixplot::testing::ErrorLog errors;
+    QStringList chosenFiles;        // what the file dialog "returns", one per click
+    QList<QStringList> fileDialogs; // how the file dialog was set up, one per click
+    std::unique_ptr<TLoadGenome> dialog;
+
+    QString file(const char* name) const { return q(dir->file(name)); }
+    QLineEdit* edit(int tag) const
+    {
+        static const char* names[] = {"GenomeFileName", "MotherFile", "FatherFile"};
+        return child<QLineEdit>(dialog.get(), names[tag]);
+    }
+    QRadioButton* radio(const char* name) const { return child<QRadioButton>(dialog.get(), name); }
+    QPushButton* acceptButton() const { return child<QPushButton>(dialog.get(), "Button1"); }
+    QTabWidget* pages() const { return child<QTabWidget>(dialog.get(), "GenePages"); }
+    QStringList summary() const
+    {
+        QStringList lines;
+        auto* list = child<QListWidget>(dialog.get(), "GeneInfo");
+        for (int i = 0; i < list->count(); ++i)
+            lines << list->item(i)->text();
+        return lines;
+    }
+    QList<bool> visiblePages() const
+    {
+        return {pages()->isTabVisible(0), pages()->isTabVisible(1), pages()->isTabVisible(2)};
+    }
+    bool grey(int tag) const
+    {
+        const QPalette standard = QApplication::palette(edit(tag));
+        return edit(tag)->palette().color(QPalette::Base) == standard.color(QPalette::Button);
+    }
+    bool white(int tag) const
+    {
+        const QPalette standard = QApplication::palette(edit(tag));
+        return edit(tag)->palette().color(QPalette::Base) == standard.color(QPalette::Base);
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        helixplot::testing::pinCLocale();
+        dir = std::make_unique<helixplot::testing::TempDir>();
+        family("ABCD", "EFGH").writeTo(dir->file("child.gen"));
+        family("MUMM", "DADD").writeTo(dir->file("ABCD.gen"));
+        family("GRAN", "PAPA").writeTo(dir->file("EFGH.gen"));
+        family(std::string_view("A\0CD", 4), "EFGH").writeTo(dir->file("zero.gen"));
+        family("ABCD", "NONE").writeTo(dir->file("orphan.gen"));
+        GenomeBuilder().end().writeTo(dir->file("empty.gen"));
+        helixplot::testing::writeFile(dir->file("magic.gen"), "dnax");
+        helixplot::testing::writeFile(dir->file("marker.gen"), "dna2genx1234567");
+        helixplot::testing::writeFile(dir->file("short.gen"), "dn");
+        std::filesystem::create_directory(dir->file("folder.gen"));
+    }
+
+    void cleanupTestCase() { dir.reset(); }
+
+    void init()
+    {
+        errors.texts.clear();
+        chosenFiles.clear();
+        fileDialogs.clear();
+        dialog = std::make_unique<TLoadGenome>(errors.reporter(), [this](QFileDialog& d) {
+            fileDialogs << QStringList{d.objectName(), d.nameFilters().join(u'|'), d.defaultSuffix(),
+                                       d.fileMode() == QFileDialog::ExistingFile ? QStringLiteral("existing file")
+                                                                                 : QStringLiteral("other mode"),
+                                       d.directory().absolutePath()};
+            return chosenFiles.isEmpty() ? QString() : chosenFiles.takeFirst();
+        });
+        dialog->setInitialDirectory(q(dir->path()));
+        dialog->show();
+    }
+
+    void cleanup()
+    {
+        dialog.reset();
+        QVERIFY2(errors.texts.isEmpty() || QTest::currentTestFailed(), qPrintable(errors.texts.join(u'|')));
+    }
+
+    void firstShowing()
+    {
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("Load Genome into Helixplot"));
+        QVERIFY(radio("Breakdown")->isChecked());
+        QCOMPARE(edit(0)->text(), QString());
+        QCOMPARE(edit(1)->text(), QStringLiteral("Mother File"));
+        QCOMPARE(edit(2)->text(), QStringLiteral("Father File"));
+        QVERIFY(!acceptButton()->isEnabled());
+        QVERIFY(acceptButton()->isDefault());
+        QCOMPARE(summary(), QStringList{InvalidLine});
+        QCOMPARE(visiblePages(), (QList<bool>{true, false, false}));
+        QCOMPARE(pages()->currentIndex(), 0);
+        QCOMPARE(pages()->tabText(0), QStringLiteral("Genome under examination"));
+        QCOMPARE(pages()->tabText(1), QStringLiteral("Mother Genome"));
+        QCOMPARE(pages()->tabText(2), QStringLiteral("Father Genome"));
+        QCOMPARE(dialog->mappingMode(), 0);
+        QVERIFY(dialog->slots().ExaminedGenome == nullptr);
+    }
+
+    void modePages_data()
+    {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<QList<bool>>("shown");
+        // Mother and father edits: 'e' editable white, 'r' read-only grey.
+        QTest::addColumn<QString>("edits");
+        QTest::addColumn<QList<bool>>("buttons"); // LoadMother, LoadFather enabled
+        QTest::addColumn<int>("mode");
+        QTest::newRow("parental") << "Breakdown"
+                                  << "Parents" << QList<bool>{true, true, true} << "rr" << QList<bool>{false, false}
+                                  << 2;
+        QTest::newRow("single") << "Breakdown"
+                                << "Single" << QList<bool>{true, true, false} << "ee" << QList<bool>{true, false} << 1;
+        QTest::newRow("dual") << "Breakdown"
+                              << "Dual" << QList<bool>{true, true, true} << "ee" << QList<bool>{true, true} << 2;
+        QTest::newRow("parental to breakdown keeps edits")
+            << "Parents"
+            << "Breakdown" << QList<bool>{true, false, false} << "rr" << QList<bool>{false, false} << 0;
+        QTest::newRow("parental to single leaves the father")
+            << "Parents"
+            << "Single" << QList<bool>{true, true, false} << "er" << QList<bool>{true, false} << 1;
+        QTest::newRow("parental to dual")
+            << "Parents"
+            << "Dual" << QList<bool>{true, true, true} << "ee" << QList<bool>{true, true} << 2;
+        QTest::newRow("dual to single disables the father's button")
+            << "Dual"
+            << "Single" << QList<bool>{true, true, false} << "ee" << QList<bool>{true, false} << 1;
+    }
+
+    void modePages()
+    {
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        QFETCH(QList<bool>, shown);
+        QFETCH(QString, edits);
+        QFETCH(QList<bool>, buttons);
+        QFETCH(int, mode);
+        radio(qPrintable(from))->click();
+        pages()->setCurrentIndex(pages()->isTabVisible(2) ? 2 : 0);
+        radio(qPrintable(to))->click();
+        QCOMPARE(visiblePages(), shown);
+        QCOMPARE(pages()->currentIndex(), 0);
+        for (int tag : {1, 2}) {
+            const bool editable = edits[tag - 1] == u'e';
+            QCOMPARE(edit(tag)->isReadOnly(), !editable);
+            QVERIFY(editable ? white(tag) : grey(tag));
+        }
+        QCOMPARE(child<QToolButton>(dialog.get(), "LoadMother")->isEnabled(), buttons[0]);
+        QCOMPARE(child<QToolButton>(dialog.get(), "LoadFather")->isEnabled(), buttons[1]);
+        QVERIFY(child<QToolButton>(dialog.get(), "LoadGenome")->isEnabled());
+        QVERIFY(child<QToolButton>(dialog.get(), "LoadGenome")->autoRaise());
+        QCOMPARE(dialog->mappingMode(), mode);
+        QVERIFY(radio(qPrintable(to))->isChecked());
+        QVERIFY(!radio(qPrintable(from))->isChecked());
+    }
+
+    void breakdownAcceptsAnExistingGenome()
+    {
+        edit(0)->setText(file("child.gen"));
+        QVERIFY(acceptButton()->isEnabled());
+        QCOMPARE(summary(), (QStringList{"Mother: ABCD, Father: EFGH", "Total Genes: 6", "Organ Count: 1 (2 genes)",
+                                         "Carried Genes: 2"}));
+        QVERIFY(dialog->slots().ExaminedGenome != nullptr);
+        edit(0)->setText(file("nothing.gen"));
+        QVERIFY(!acceptButton()->isEnabled());
+        QVERIFY(dialog->slots().ExaminedGenome == nullptr);
+        QCOMPARE(summary(), QStringList{InvalidLine});
+    }
+
+    void geneTotalIsTheNumberOfGenesInTheFile()
+    {
+        GenomeBuilder big;
+        big.add(genus("ABCD", "EFGH"));
+        for (int organ = 0; organ < 3; ++organ) {
+            big.add(makeGene(3, 0, static_cast<std::uint8_t>(organ)));
+            for (int r = 0; r < 13; ++r)
+                big.add(makeGene(1, static_cast<std::uint8_t>(r % 3), static_cast<std::uint8_t>(r)));
+        }
+        for (int g = 0; g < 199; ++g)
+            big.add(makeGene(2, 0,
+                             {.id = static_cast<std::uint8_t>(g),
+                              .flags = static_cast<std::uint8_t>(g < 5 ? GeneFlags::Carried : 0)}));
+        big.end().writeTo(dir->file("big.gen"));
+        edit(0)->setText(file("big.gen"));
+        QCOMPARE(summary(), (QStringList{"Mother: ABCD, Father: EFGH", "Total Genes: 242", "Organ Count: 3 (39 genes)",
+                                         "Carried Genes: 5"}));
+    }
+
+    void parentalDerivation_data()
+    {
+        QTest::addColumn<QString>("examined");
+        QTest::addColumn<QString>("mother");
+        QTest::addColumn<QString>("father");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("both parents exist") << "child.gen"
+                                            << "ABCD.gen"
+                                            << "EFGH.gen" << true;
+        QTest::newRow("father missing") << "orphan.gen"
+                                        << "ABCD.gen"
+                                        << "NONE.gen" << false;
+        QTest::newRow("zero byte in the mother's name") << "zero.gen"
+                                                        << "A.gen"
+                                                        << "EFGH.gen" << false;
+        QTest::newRow("no loose gene: no names") << "empty.gen"
+                                                 << ""
+                                                 << "" << false;
+    }
+
+    void parentalDerivation()
+    {
+        QFETCH(QString, examined);
+        QFETCH(QString, mother);
+        QFETCH(QString, father);
+        QFETCH(bool, accepted);
+        radio("Parents")->click();
+        edit(0)->setText(file(qPrintable(examined)));
+        const QString folder = q(dir->path()) + u'/';
+        QCOMPARE(edit(1)->text(), mother.isEmpty() ? QString() : folder + mother);
+        QCOMPARE(edit(2)->text(), father.isEmpty() ? QString() : folder + father);
+        QCOMPARE(acceptButton()->isEnabled(), accepted);
+        QCOMPARE(dialog->slots().MotherGenome != nullptr, std::filesystem::exists(edit(1)->text().toStdString()));
+        QCOMPARE(dialog->slots().FatherGenome != nullptr, std::filesystem::exists(edit(2)->text().toStdString()));
+    }
+
+    void switchingToParentalDerivesFromTheExaminedName()
+    {
+        edit(0)->setText(file("child.gen"));
+        radio("Parents")->click();
+        QCOMPARE(edit(0)->text(), file("child.gen"));
+        QCOMPARE(edit(1)->text(), file("ABCD.gen"));
+        QCOMPARE(edit(2)->text(), file("EFGH.gen"));
+        QVERIFY(acceptButton()->isEnabled());
+        QVERIFY(dialog->slots().ExaminedGenome && dialog->slots().MotherGenome && dialog->slots().FatherGenome);
+    }
+
+    void acceptRule_data()
+    {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QString>("examined");
+        QTest::addColumn<QString>("mother");
+        QTest::addColumn<QString>("father");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("breakdown ignores comparators") << "Breakdown"
+                                                       << "child.gen"
+                                                       << "x.gen"
+                                                       << "y.gen" << true;
+        QTest::newRow("single, mother names no file") << "Single"
+                                                      << "child.gen"
+                                                      << "x.gen"
+                                                      << "EFGH.gen" << false;
+        QTest::newRow("single ignores the father") << "Single"
+                                                   << "child.gen"
+                                                   << "ABCD.gen"
+                                                   << "y.gen" << true;
+        QTest::newRow("single, examined missing") << "Single"
+                                                  << "x.gen"
+                                                  << "ABCD.gen"
+                                                  << "EFGH.gen" << false;
+        QTest::newRow("dual, all three") << "Dual"
+                                         << "child.gen"
+                                         << "ABCD.gen"
+                                         << "EFGH.gen" << true;
+        QTest::newRow("dual, father missing") << "Dual"
+                                              << "child.gen"
+                                              << "ABCD.gen"
+                                              << "y.gen" << false;
+        QTest::newRow("dual, mother missing") << "Dual"
+                                              << "child.gen"
+                                              << "x.gen"
+                                              << "EFGH.gen" << false;
+        QTest::newRow("dual, a folder is no file") << "Dual"
+                                                   << "child.gen"
+                                                   << "folder.gen"
+                                                   << "EFGH.gen" << false;
+    }
+
+    void acceptRule()
+    {
+        QFETCH(QString, mode);
+        QFETCH(QString, examined);
+        QFETCH(QString, mother);
+        QFETCH(QString, father);
+        QFETCH(bool, accepted);
+        radio("Dual")->click();
+        edit(1)->setText(file(qPrintable(mother)));
+        edit(2)->setText(file(qPrintable(father)));
+        radio(qPrintable(mode))->click();
+        edit(0)->setText(file(qPrintable(examined)));
+        QCOMPARE(acceptButton()->isEnabled(), accepted);
+        // Whatever the order of the changes, the last one decides.
+        edit(0)->setText(QString());
+        edit(0)->setText(file(qPrintable(examined)));
+        QCOMPARE(acceptButton()->isEnabled(), accepted);
+    }
+
+    void parentalToDualKeepsTheDerivedNames()
+    {
+        radio("Parents")->click();
+        edit(0)->setText(file("child.gen"));
+        radio("Dual")->click();
+        QCOMPARE(edit(1)->text(), file("ABCD.gen"));
+        QCOMPARE(edit(2)->text(), file("EFGH.gen"));
+        QVERIFY(!edit(1)->isReadOnly());
+        QVERIFY(!edit(2)->isReadOnly());
+        QVERIFY(white(1) && white(2));
+        QVERIFY(acceptButton()->isEnabled());
+    }
+
+    void switchingPagesRefreshesTheSummary()
+    {
+        radio("Dual")->click();
+        edit(0)->setText(file("child.gen"));
+        edit(1)->setText(file("missing.gen"));
+        edit(2)->setText(file("EFGH.gen"));
+        pages()->setCurrentIndex(1);
+        QCOMPARE(summary(), QStringList{InvalidLine});
+        pages()->setCurrentIndex(2);
+        QCOMPARE(summary().value(0), QStringLiteral("Mother: GRAN, Father: PAPA"));
+        pages()->setCurrentIndex(0);
+        QCOMPARE(summary().value(0), QStringLiteral("Mother: ABCD, Father: EFGH"));
+    }
+
+    void aLoadOnAnotherPageLeavesTheSummary()
+    {
+        radio("Dual")->click();
+        edit(0)->setText(file("child.gen"));
+        pages()->setCurrentIndex(1);
+        QCOMPARE(summary(), QStringList{InvalidLine});
+        edit(2)->setText(file("EFGH.gen")); // the father's page is not active
+        QCOMPARE(summary(), QStringList{InvalidLine});
+    }
+
+    void aBadFileGivesTheErrorAndAnEmptySlot_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("wrong magic") << "magic.gen"
+                                     << "Bad Gene File.";
+        QTest::newRow("bad marker") << "marker.gen"
+                                    << "Bad gene Error!";
+        QTest::newRow("truncated") << "short.gen"
+                                   << "Read beyond end of file.";
+    }
+
+    void aBadFileGivesTheErrorAndAnEmptySlot()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, error);
+        radio("Single")->click();
+        edit(1)->setText(file("ABCD.gen"));
+        edit(0)->setText(file("child.gen"));
+        QVERIFY(acceptButton()->isEnabled());
+        edit(0)->setText(file(qPrintable(name)));
+        QCOMPARE(errors.texts, QStringList{error});
+        errors.texts.clear();
+        QVERIFY(dialog->slots().ExaminedGenome == nullptr);
+        QVERIFY(dialog->slots().MotherGenome != nullptr);
+        QVERIFY(!acceptButton()->isEnabled());
+        QCOMPARE(summary(), QStringList{InvalidLine});
+        // The file exists, but a change elsewhere must not let a run start
+        // on the empty slot.
+        edit(1)->setText(file("EFGH.gen"));
+        QVERIFY(!acceptButton()->isEnabled());
+    }
+
+    void aBadParentStillLetsTheOtherLoad()
+    {
+        GenomeBuilder mixed;
+        mixed.add(genus("BADM", "EFGH")).end();
+        mixed.writeTo(dir->file("badmum.gen"));
+        std::filesystem::copy_file(dir->file("magic.gen"), dir->file("BADM.gen"));
+        radio("Parents")->click();
+        edit(0)->setText(file("badmum.gen"));
+        QCOMPARE(errors.texts, QStringList{QStringLiteral("Bad Gene File.")});
+        errors.texts.clear();
+        QVERIFY(dialog->slots().MotherGenome == nullptr);
+        QVERIFY(dialog->slots().FatherGenome != nullptr);
+        QVERIFY(!acceptButton()->isEnabled());
+    }
+
+    void aFolderIsNoFileAndNoError()
+    {
+        edit(0)->setText(file("folder.gen"));
+        QVERIFY(errors.texts.isEmpty());
+        QVERIFY(!acceptButton()->isEnabled());
+        QCOMPARE(summary(), QStringList{InvalidLine});
+    }
+
+    void cancelKeepsTheSlots()
+    {
+        radio("Dual")->click();
+        edit(0)->setText(file("child.gen"));
+        edit(1)->setText(file("ABCD.gen"));
+        edit(2)->setText(file("EFGH.gen"));
+        const TGeneticsFile* mother = dialog->slots().MotherGenome.get();
+        const TGeneticsFile* father = dialog->slots().FatherGenome.get();
+        child<QPushButton>(dialog.get(), "Button2")->click();
+        QCOMPARE(dialog->result(), int(QDialog::Rejected));
+        QVERIFY(dialog->isHidden());
+        QVERIFY(dialog->slots().ExaminedGenome != nullptr);
+        QCOMPARE(dialog->slots().MotherGenome.get(), mother);
+        QCOMPARE(dialog->slots().FatherGenome.get(), father);
+
+        // The next showing starts over in breakdown mode, without the
+        // examined genome, but keeps the comparators and their names.
+        dialog->show();
+        QVERIFY(radio("Breakdown")->isChecked());
+        QCOMPARE(edit(0)->text(), QString());
+        QVERIFY(dialog->slots().ExaminedGenome == nullptr);
+        QCOMPARE(edit(1)->text(), file("ABCD.gen"));
+        QCOMPARE(edit(2)->text(), file("EFGH.gen"));
+        QVERIFY(dialog->slots().MotherGenome != nullptr);
+        QVERIFY(dialog->slots().FatherGenome != nullptr);
+        QVERIFY(!acceptButton()->isEnabled());
+    }
+
+    void acceptGivesTheModeAndTheSlots()
+    {
+        radio("Single")->click();
+        edit(1)->setText(file("ABCD.gen"));
+        edit(0)->setText(file("child.gen"));
+        acceptButton()->click();
+        QCOMPARE(dialog->result(), int(QDialog::Accepted));
+        const MappingInput input = dialog->mappingInput();
+        QCOMPARE(input.mode, 1);
+        QCOMPARE(input.examined, dialog->slots().ExaminedGenome.get());
+        QCOMPARE(input.mother, dialog->slots().MotherGenome.get());
+        QVERIFY(input.examined && input.mother);
+    }
+
+    void loadButtonsSetTheirOwnEdit_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("tag");
+        QTest::newRow("genome") << "LoadGenome" << 0;
+        QTest::newRow("mother") << "LoadMother" << 1;
+        QTest::newRow("father") << "LoadFather" << 2;
+    }
+
+    void loadButtonsSetTheirOwnEdit()
+    {
+        QFETCH(QString, button);
+        QFETCH(int, tag);
+        radio("Dual")->click();
+        pages()->setCurrentIndex(tag);
+        chosenFiles << file("EFGH.gen");
+        child<QToolButton>(dialog.get(), qPrintable(button))->click();
+        const QStringList setup{QStringLiteral("OpenGEN"), QStringLiteral("Digital DNA files (*.gen)"),
+                                QStringLiteral("gen"), QStringLiteral("existing file"), q(dir->path())};
+        QCOMPARE(fileDialogs, QList<QStringList>{setup});
+        QCOMPARE(edit(tag)->text(), file("EFGH.gen"));
+        QVERIFY(dialog->slots().get(tag) != nullptr);
+        QCOMPARE(summary().value(0), QStringLiteral("Mother: GRAN, Father: PAPA"));
+
+        // Cancelling the file dialog changes nothing.
+        child<QToolButton>(dialog.get(), qPrintable(button))->click();
+        QCOMPARE(edit(tag)->text(), file("EFGH.gen"));
+        QVERIFY(dialog->slots().get(tag) != nullptr);
+    }
+
+    void choosingTheSameFileAgainReadsItAgain()
+    {
+        family("OLDM", "OLDF").writeTo(dir->file("again.gen"));
+        chosenFiles << file("again.gen") << file("again.gen");
+        child<QToolButton>(dialog.get(), "LoadGenome")->click();
+        QCOMPARE(summary().value(0), QStringLiteral("Mother: OLDM, Father: OLDF"));
+        family("NEWM", "NEWF").writeTo(dir->file("again.gen"));
+        child<QToolButton>(dialog.get(), "LoadGenome")->click();
+        QCOMPARE(summary().value(0), QStringLiteral("Mother: NEWM, Father: NEWF"));
+    }
+
+    void everyControlHasItsName()
+    {
+        for (const char* name : {"GroupBox1",  "Breakdown",  "Parents",    "Single",         "Dual",       "GenePages",
+                                 "Genome",     "Mother",     "Father",     "Label1",         "Label2",     "Label3",
+                                 "Label4",     "Panel1",     "GeneInfo",   "GenomeFileName", "MotherFile", "FatherFile",
+                                 "LoadGenome", "LoadMother", "LoadFather", "Button1",        "Button2",    "OpenGEN"})
+            QVERIFY2(dialog->findChild<QObject*>(QString::fromLatin1(name)), name);
+        QCOMPARE(child<QPushButton>(dialog.get(), "Button1")->text(), QStringLiteral("Accept Mapping Choices"));
+        QCOMPARE(child<QPushButton>(dialog.get(), "Button2")->text(), QStringLiteral("Cancel Mapping Choices"));
+        QCOMPARE(edit(0)->property("tag").toInt(), 0);
+        QCOMPARE(edit(2)->property("tag").toInt(), 2);
+    }
+};
+
+QTEST_MAIN(LoadGenomeTest)
+#include "loadGenomeTest.moc"
