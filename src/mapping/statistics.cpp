@@ -72,10 +72,14 @@ void fillStatisticsRow(const GenomeComparison& genomes, std::uint8_t selector, s
         });
     }
 
-    if (genomes.usesMother())
-        row.mutated = std::to_string(mutated) + " (" + std::to_string(total) + ")";
-    else
-        row.mutated = "(" + std::to_string(total) + ")";
+    row.mutated.clear();
+    if (genomes.usesMother()) {
+        row.mutated += std::to_string(mutated);
+        row.mutated += ' ';
+    }
+    row.mutated += '(';
+    row.mutated += std::to_string(total);
+    row.mutated += ')';
     row.maternal = genomes.usesMother() ? std::to_string(countSelected(genomes.mother())) : "--";
     row.paternal = genomes.usesFather() ? std::to_string(countSelected(genomes.father())) : "--";
 }
