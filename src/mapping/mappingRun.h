@@ -45,7 +45,9 @@ struct MappingResult {
 
 // Runs a whole mapping into result, reporting to progress. Throws
 // HelixplotError, before reporting anything, when a slot the mode needs is
-// empty.
+// empty or the mode is not 0, 1 or 2. Statistics and trees are in
+// statistics.h, comparisonTrees.h and breakdownTree.h; their text form, as
+// helixplot-cli prints it, in resultText.h.
 void MappingRun(const MappingInput& input, MappingResult& result, ProgressReporter& progress);
 
 } // namespace helixplot
