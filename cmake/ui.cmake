@@ -9,6 +9,9 @@ target_link_libraries(helixplot_ui PUBLIC helixplot_core Qt6::Widgets)
 target_compile_definitions(helixplot_ui PRIVATE QT_NO_CAST_FROM_ASCII)
 target_compile_definitions(helixplot_ui PUBLIC QT_NO_KEYWORDS)
 
+qt_add_executable(helixplot WIN32 src/app/main.cpp)
+target_link_libraries(helixplot PRIVATE helixplot_ui)
+
 if(HELIXPLOT_TESTS)
   file(GLOB HELIXPLOT_UI_TEST_SOURCES CONFIGURE_DEPENDS tests/ui/*.cpp)
   foreach(source ${HELIXPLOT_UI_TEST_SOURCES})

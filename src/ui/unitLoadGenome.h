@@ -49,7 +49,7 @@ public:
     // The folder the file dialog opens in.
     void setInitialDirectory(const QString& directory);
 
-    const GenomeSlots& slots() const { return slots_; }
+    const GenomeSlots& genomeSlots() const { return slots_; }
     // From the radio buttons: Gene Breakdown 0; Parental Mapping or Dual
     // Comparative 2; otherwise 1.
     int mappingMode() const;

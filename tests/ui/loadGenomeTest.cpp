@@ -155,7 +155,7 @@ private Q_SLOTS:
         QCOMPARE(pages()->tabText(1), QStringLiteral("Mother Genome"));
         QCOMPARE(pages()->tabText(2), QStringLiteral("Father Genome"));
         QCOMPARE(dialog->mappingMode(), 0);
-        QVERIFY(dialog->slots().ExaminedGenome == nullptr);
+        QVERIFY(dialog->genomeSlots().ExaminedGenome == nullptr);
     }
 
     void modePages_data()
@@ -221,10 +221,10 @@ private Q_SLOTS:
         QVERIFY(acceptButton()->isEnabled());
         QCOMPARE(summary(), (QStringList{"Mother: ABCD, Father: EFGH", "Total Genes: 6", "Organ Count: 1 (2 genes)",
                                          "Carried Genes: 2"}));
-        QVERIFY(dialog->slots().ExaminedGenome != nullptr);
+        QVERIFY(dialog->genomeSlots().ExaminedGenome != nullptr);
         edit(0)->setText(file("nothing.gen"));
         QVERIFY(!acceptButton()->isEnabled());
-        QVERIFY(dialog->slots().ExaminedGenome == nullptr);
+        QVERIFY(dialog->genomeSlots().ExaminedGenome == nullptr);
         QCOMPARE(summary(), QStringList{InvalidLine});
     }
 
@@ -279,8 +279,8 @@ private Q_SLOTS:
         QCOMPARE(edit(1)->text(), mother.isEmpty() ? QString() : folder + mother);
         QCOMPARE(edit(2)->text(), father.isEmpty() ? QString() : folder + father);
         QCOMPARE(acceptButton()->isEnabled(), accepted);
-        QCOMPARE(dialog->slots().MotherGenome != nullptr, std::filesystem::exists(edit(1)->text().toStdString()));
-        QCOMPARE(dialog->slots().FatherGenome != nullptr, std::filesystem::exists(edit(2)->text().toStdString()));
+        QCOMPARE(dialog->genomeSlots().MotherGenome != nullptr, std::filesystem::exists(edit(1)->text().toStdString()));
+        QCOMPARE(dialog->genomeSlots().FatherGenome != nullptr, std::filesystem::exists(edit(2)->text().toStdString()));
     }
 
     void switchingToParentalDerivesFromTheExaminedName()
@@ -291,7 +291,7 @@ private Q_SLOTS:
         QCOMPARE(edit(1)->text(), file("ABCD.gen"));
         QCOMPARE(edit(2)->text(), file("EFGH.gen"));
         QVERIFY(acceptButton()->isEnabled());
-        QVERIFY(dialog->slots().ExaminedGenome && dialog->slots().MotherGenome && dialog->slots().FatherGenome);
+        QVERIFY(dialog->genomeSlots().ExaminedGenome && dialog->genomeSlots().MotherGenome && dialog->genomeSlots().FatherGenome);
     }
 
     void acceptRule_data()
@@ -414,8 +414,8 @@ private Q_SLOTS:
         edit(0)->setText(file(qPrintable(name)));
         QCOMPARE(errors.texts, QStringList{error});
         errors.texts.clear();
-        QVERIFY(dialog->slots().ExaminedGenome == nullptr);
-        QVERIFY(dialog->slots().MotherGenome != nullptr);
+        QVERIFY(dialog->genomeSlots().ExaminedGenome == nullptr);
+        QVERIFY(dialog->genomeSlots().MotherGenome != nullptr);
         QVERIFY(!acceptButton()->isEnabled());
         QCOMPARE(summary(), QStringList{InvalidLine});
         // The file exists, but a change elsewhere must not let a run start
@@ -434,8 +434,8 @@ private Q_SLOTS:
         edit(0)->setText(file("badmum.gen"));
         QCOMPARE(errors.texts, QStringList{QStringLiteral("Bad Gene File.")});
         errors.texts.clear();
-        QVERIFY(dialog->slots().MotherGenome == nullptr);
-        QVERIFY(dialog->slots().FatherGenome != nullptr);
+        QVERIFY(dialog->genomeSlots().MotherGenome == nullptr);
+        QVERIFY(dialog->genomeSlots().FatherGenome != nullptr);
         QVERIFY(!acceptButton()->isEnabled());
     }
 
@@ -453,25 +453,25 @@ private Q_SLOTS:
         edit(0)->setText(file("child.gen"));
         edit(1)->setText(file("ABCD.gen"));
         edit(2)->setText(file("EFGH.gen"));
-        const TGeneticsFile* mother = dialog->slots().MotherGenome.get();
-        const TGeneticsFile* father = dialog->slots().FatherGenome.get();
+        const TGeneticsFile* mother = dialog->genomeSlots().MotherGenome.get();
+        const TGeneticsFile* father = dialog->genomeSlots().FatherGenome.get();
         child<QPushButton>(dialog.get(), "Button2")->click();
         QCOMPARE(dialog->result(), int(QDialog::Rejected));
         QVERIFY(dialog->isHidden());
-        QVERIFY(dialog->slots().ExaminedGenome != nullptr);
-        QCOMPARE(dialog->slots().MotherGenome.get(), mother);
-        QCOMPARE(dialog->slots().FatherGenome.get(), father);
+        QVERIFY(dialog->genomeSlots().ExaminedGenome != nullptr);
+        QCOMPARE(dialog->genomeSlots().MotherGenome.get(), mother);
+        QCOMPARE(dialog->genomeSlots().FatherGenome.get(), father);
 
         // The next showing starts over in breakdown mode, without the
         // examined genome, but keeps the comparators and their names.
         dialog->show();
         QVERIFY(radio("Breakdown")->isChecked());
         QCOMPARE(edit(0)->text(), QString());
-        QVERIFY(dialog->slots().ExaminedGenome == nullptr);
+        QVERIFY(dialog->genomeSlots().ExaminedGenome == nullptr);
         QCOMPARE(edit(1)->text(), file("ABCD.gen"));
         QCOMPARE(edit(2)->text(), file("EFGH.gen"));
-        QVERIFY(dialog->slots().MotherGenome != nullptr);
-        QVERIFY(dialog->slots().FatherGenome != nullptr);
+        QVERIFY(dialog->genomeSlots().MotherGenome != nullptr);
+        QVERIFY(dialog->genomeSlots().FatherGenome != nullptr);
         QVERIFY(!acceptButton()->isEnabled());
     }
 
@@ -484,8 +484,8 @@ private Q_SLOTS:
         QCOMPARE(dialog->result(), int(QDialog::Accepted));
         const MappingInput input = dialog->mappingInput();
         QCOMPARE(input.mode, 1);
-        QCOMPARE(input.examined, dialog->slots().ExaminedGenome.get());
-        QCOMPARE(input.mother, dialog->slots().MotherGenome.get());
+        QCOMPARE(input.examined, dialog->genomeSlots().ExaminedGenome.get());
+        QCOMPARE(input.mother, dialog->genomeSlots().MotherGenome.get());
         QVERIFY(input.examined && input.mother);
     }
 
@@ -510,13 +510,13 @@ private Q_SLOTS:
                                 QStringLiteral("gen"), QStringLiteral("existing file"), q(dir->path())};
         QCOMPARE(fileDialogs, QList<QStringList>{setup});
         QCOMPARE(edit(tag)->text(), file("EFGH.gen"));
-        QVERIFY(dialog->slots().get(tag) != nullptr);
+        QVERIFY(dialog->genomeSlots().get(tag) != nullptr);
         QCOMPARE(summary().value(0), QStringLiteral("Mother: GRAN, Father: PAPA"));
 
         // Cancelling the file dialog changes nothing.
         child<QToolButton>(dialog.get(), qPrintable(button))->click();
         QCOMPARE(edit(tag)->text(), file("EFGH.gen"));
-        QVERIFY(dialog->slots().get(tag) != nullptr);
+        QVERIFY(dialog->genomeSlots().get(tag) != nullptr);
     }
 
     void choosingTheSameFileAgainReadsItAgain()

@@ -1,0 +1,18 @@
+#include "ui/errorReport.h"
+#include "ui/unitGeneMainWindow.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QString::fromLatin1(helixplot::ApplicationTitle));
+
+    // Creating the window runs the start-up: the selection dialog and, when
+    // the user accepts it, the first mapping.
+    helixplot::TGeneMainWindow window;
+    if (window.programEnded())
+        return 0;
+    window.show();
+    return app.exec();
+}

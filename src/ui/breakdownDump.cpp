@@ -1,0 +1,141 @@
+#include "breakdownDump.h"
+
+#include "genetics/unitGenetics.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTreeView>
+
+#include <cerrno>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+namespace helixplot {
+
+namespace {
+
+// The file layer's codes for a file that cannot be created or written.
+int writeErrorCode(int err)
+{
+    switch (err) {
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR:
+        return InOutError::AccessDenied;
+    case ENOENT:
+    case ENOTDIR:
+        return 3; // path not found
+    case 0:
+    case ENOSPC:
+        return 101; // disk write error
+    default:
+        return err;
+    }
+}
+
+// Lets the windows repaint during the walk, about as often as a screen
+// shows a new frame: repainting the tree after every node would make the
+// walk of a large breakdown last many seconds, and the user sees it go by
+// all the same. The user's input is held back until the walk is over: a
+// click on "Load New Genome" must not rebuild the tree that is being walked.
+class Pump {
+public:
+    void operator()()
+    {
+        if (sinceLast_.isValid() && sinceLast_.elapsed() < FrameMs)
+            return;
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        sinceLast_.start();
+    }
+
+private:
+    static constexpr qint64 FrameMs = 16;
+    QElapsedTimer sinceLast_;
+};
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+class Dump {
+public:
+    Dump(QTreeView& view, const DisplayTreeModel& model, std::FILE* file)
+        : view_(view), model_(model), tree_(*model.tree()), file_(file)
+    {
+    }
+
+    void walk(NodeId node)
+    {
+        while (node != NoNode) {
+            const QModelIndex index = model_.indexOf(node);
+            const NodeId firstChild = tree_.firstChild(node);
+            if (firstChild != NoNode)
+                view_.expand(index);
+            select(node);
+            writeLine(tree_.text(node));
+            if (firstChild != NoNode) {
+                prefix_.push_back(' ');
+                walk(firstChild);
+                prefix_.pop_back();
+            }
+            const NodeId next = tree_.nextSibling(node);
+            view_.collapse(index);
+            select(next != NoNode ? next : tree_.parent(node));
+            pump_();
+            node = next;
+        }
+    }
+
+private:
+    void select(NodeId node)
+    {
+        if (node == NoNode)
+            view_.selectionModel()->clear();
+        else
+            view_.setCurrentIndex(model_.indexOf(node));
+    }
+
+    void writeLine(std::string_view text)
+    {
+        errno = 0;
+        if (std::fwrite(prefix_.data(), 1, prefix_.size(), file_) != prefix_.size() ||
+            std::fwrite(text.data(), 1, text.size(), file_) != text.size() || std::fwrite("\r\n", 1, 2, file_) != 2)
+            throw InOutError(writeErrorCode(errno));
+    }
+
+    QTreeView& view_;
+    const DisplayTreeModel& model_;
+    const DisplayTree& tree_;
+    std::FILE* file_;
+    std::string prefix_;
+    Pump pump_;
+};
+
+} // namespace
+
+void dumpBreakdown(QTreeView& view, const DisplayTreeModel& model, const QString& path)
+{
+    errno = 0;
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(QFile::encodeName(path).constData(), "wb"));
+    if (!file)
+        throw InOutError(writeErrorCode(errno));
+
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    struct RestoreCursor {
+        ~RestoreCursor() { QApplication::restoreOverrideCursor(); }
+    } restoreCursor;
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+
+    if (model.tree()) {
+        Dump dump(view, model, file.get());
+        dump.walk(model.tree()->firstTopLevel());
+    }
+    errno = 0;
+    if (std::fclose(file.release()) != 0)
+        throw InOutError(writeErrorCode(errno));
+}
+
+} // namespace helixplot
