@@ -202,9 +202,11 @@ TEST(MappingRun, BreakdownStageCountsEveryGeneKnownOrNot)
 MappingResult handMadeResult()
 {
     MappingResult r;
-    for (std::size_t i = 0; i < StatisticsRowCount; ++i)
-        r.statistics[i] = {std::to_string(i) + " (" + std::to_string(i + 1) + ")", "m" + std::to_string(i),
-                           "p" + std::to_string(i)};
+    for (std::size_t i = 0; i < StatisticsRowCount; ++i) {
+        const std::string n = std::to_string(i);
+        r.statistics[i] = {n + " (" + std::to_string(i + 1) + ")", std::string("m").append(n),
+                           std::string("p").append(n)};
+    }
     const NodeId a = r.mutatedGenes.appendTopLevel("Creature Poses");
     r.mutatedGenes.addChild(r.mutatedGenes.addChild(a, "01 pose"), "line");
     r.missingGenes.appendTopLevel("No comparator genes missing from genome");
