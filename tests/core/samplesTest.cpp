@@ -195,7 +195,7 @@ TEST(Samples, ChildNamesItsParentsWhoseFilesAreBesideIt)
 
     // The parents name grandparents that are no sample of ours.
     for (const std::string& parent : {motherPath, fatherPath}) {
-        const GeneRecord& parentGenus = TGeneticsFile(parent).GeneList().front();
+        const GeneRecord parentGenus = TGeneticsFile(parent).GeneList().front();
         for (std::size_t first : {1u, 5u}) {
             const std::string stem = genusName(parentGenus, first);
             EXPECT_EQ(stem.size(), 4u);
