@@ -12,6 +12,11 @@ target_compile_definitions(helixplot_ui PUBLIC QT_NO_KEYWORDS)
 qt_add_executable(helixplot WIN32 src/app/main.cpp)
 target_link_libraries(helixplot PRIVATE helixplot_ui)
 
+# Renders the windows on the bundled samples into docs/screenshots.
+qt_add_executable(helixplot-screenshots tools/screenshots.cpp)
+target_link_libraries(helixplot-screenshots PRIVATE helixplot_ui)
+target_compile_definitions(helixplot-screenshots PRIVATE HELIXPLOT_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+
 if(HELIXPLOT_TESTS)
   file(GLOB HELIXPLOT_UI_TEST_SOURCES CONFIGURE_DEPENDS tests/ui/*.cpp)
   foreach(source ${HELIXPLOT_UI_TEST_SOURCES})

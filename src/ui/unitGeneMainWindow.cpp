@@ -5,6 +5,7 @@
 #include "genetics/chemicalNames.h"
 #include "genetics/settings.h"
 
+#include "designFont.h"
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
@@ -15,6 +16,8 @@
 #include <QTimer>
 #include <QTreeView>
 #include <QTreeWidget>
+
+#include <algorithm>
 
 namespace helixplot {
 
@@ -45,6 +48,7 @@ TGeneMainWindow::TGeneMainWindow(MainWindowHooks hooks)
         hooks_.dumpFilePath = defaultDumpFilePath();
 
     setObjectName(QStringLiteral("GeneMainWindow"));
+    setFont(designFont());
     setWindowTitle(QString::fromLatin1(ApplicationTitle));
     setFixedSize(521, 425);
     move(255, 131);
@@ -63,9 +67,6 @@ TGeneMainWindow::TGeneMainWindow(MainWindowHooks hooks)
     for (std::string_view title : StatisticsColumnTitles)
         titles << latin1(title);
     generalInfo_->setHeaderLabels(titles);
-    const int widths[4] = {114, 125, 110, 120};
-    for (int column = 0; column < 4; ++column)
-        generalInfo_->setColumnWidth(column, widths[column]);
     generalInfo_->header()->setSectionsClickable(false);
     generalInfo_->header()->setStretchLastSection(false);
     generalInfo_->setRootIsDecorated(false);
@@ -76,6 +77,7 @@ TGeneMainWindow::TGeneMainWindow(MainWindowHooks hooks)
     generalInfo_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     for (std::string_view caption : StatisticsCaptions)
         new QTreeWidgetItem(generalInfo_, QStringList{latin1(caption)});
+    fitStatisticsColumns();
     pages_->addTab(statisticsPage_, QStringLiteral("General Genome Information"));
 
     const struct {
@@ -119,6 +121,21 @@ TGeneMainWindow::TGeneMainWindow(MainWindowHooks hooks)
     load->setDefault(true);
     load->setAutoDefault(true);
     connect(load, &QPushButton::clicked, this, [this] { guarded(hooks_.reportError, [&] { Button2Click(); }); });
+
+    // The design's pixel widths fit its font; a wider font widens the
+    // window until every page's tab fits.
+    const int extra = std::max(0, pages_->tabBar()->sizeHint().width() + 4 - width());
+    if (extra > 0) {
+        setFixedSize(width() + extra, height());
+        pages_->resize(width(), height());
+        generalInfo_->resize(generalInfo_->width() + extra, generalInfo_->height());
+        for (int page = 1; page < pages_->count(); ++page) {
+            QWidget* tree = pages_->widget(page)->findChild<QTreeView*>();
+            tree->resize(tree->width() + extra, tree->height());
+        }
+        for (QPushButton* button : {close, load})
+            button->move(button->x() + extra, button->y());
+    }
 
     guarded(hooks_.reportError, [&] { FormCreate(); });
 }
@@ -250,6 +267,17 @@ void TGeneMainWindow::restoreAfterFailedRun()
         show();
 }
 
+void TGeneMainWindow::fitStatisticsColumns()
+{
+    // The designed widths, widened where a wider font needs it: the table
+    // has 19 rows, so measuring them costs nothing.
+    const int widths[4] = {114, 125, 110, 120};
+    for (int column = 0; column < 4; ++column) {
+        generalInfo_->resizeColumnToContents(column);
+        generalInfo_->setColumnWidth(column, std::max(widths[column], generalInfo_->columnWidth(column)));
+    }
+}
+
 void TGeneMainWindow::showResult()
 {
     for (std::size_t row = 0; row < StatisticsRowCount; ++row) {
@@ -259,6 +287,7 @@ void TGeneMainWindow::showResult()
         item->setText(2, latin1(counts.maternal));
         item->setText(3, latin1(counts.paternal));
     }
+    fitStatisticsColumns();
     for (QWidget* page : comparisonPages_)
         pages_->setTabVisible(pages_->indexOf(page), result_.comparisonPagesVisible);
 }

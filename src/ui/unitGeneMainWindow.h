@@ -65,6 +65,7 @@ private:
     void runMapping();
     void restoreAfterFailedRun();
     void showResult();
+    void fitStatisticsColumns();
     int showSelectionDialog();
     void endProgram();
     QTreeView* makeTree(QWidget* page, const char* name, DisplayTreeModel* model);

@@ -2,6 +2,7 @@
 
 #include "mapping/genomeSummary.h"
 
+#include "designFont.h"
 #include <QApplication>
 #include <QFile>
 #include <QFileDialog>
@@ -15,6 +16,8 @@
 #include <QShowEvent>
 #include <QTabWidget>
 #include <QToolButton>
+
+#include <algorithm>
 
 namespace helixplot {
 
@@ -87,8 +90,8 @@ TLoadGenome::TLoadGenome(ErrorReporter report, FileDialogRunner chooseFile, QWid
       chooseFile_(std::move(chooseFile))
 {
     setObjectName(QStringLiteral("LoadGenome"));
+    setFont(designFont());
     setWindowTitle(QStringLiteral("Load Genome into Helixplot"));
-    setFixedSize(331, 295);
 
     auto* group = new QGroupBox(QStringLiteral("Type of Mapping"), this);
     group->setObjectName(QStringLiteral("GroupBox1"));
@@ -170,6 +173,23 @@ TLoadGenome::TLoadGenome(ErrorReporter report, FileDialogRunner chooseFile, QWid
     cancel_->setObjectName(QStringLiteral("Button2"));
     cancel_->setGeometry(192, 264, 129, 25);
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+
+    // The design's pixel widths fit its font; a wider font widens the
+    // dialog until the page tabs and the buttons' captions fit.
+    const int buttonWidth = std::max({129, accept_->sizeHint().width(), cancel_->sizeHint().width()});
+    const int width = std::max({331, pages_->tabBar()->sizeHint().width() + 4, 2 * buttonWidth + 73});
+    const int extra = width - 331;
+    setFixedSize(width, 295);
+    for (QWidget* widget : std::initializer_list<QWidget*>{group, pages_, panel, geneInfo_})
+        widget->resize(widget->width() + extra, widget->height());
+    for (int tag = 0; tag < 3; ++tag) {
+        edits_[tag]->resize(edits_[tag]->width() + extra, edits_[tag]->height());
+        loadButtons_[tag]->move(loadButtons_[tag]->x() + extra, loadButtons_[tag]->y());
+    }
+    for (int i : {SingleChoice, DualChoice})
+        modes_[i]->move(modes_[i]->x() + extra / 2, modes_[i]->y());
+    accept_->resize(buttonWidth, accept_->height());
+    cancel_->setGeometry(width - 10 - buttonWidth, cancel_->y(), buttonWidth, cancel_->height());
 
     openGen_ = new QFileDialog(this);
     openGen_->setObjectName(QStringLiteral("OpenGEN"));

@@ -1,5 +1,6 @@
 #include "unitPleaseWait.h"
 
+#include "designFont.h"
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -47,6 +48,7 @@ TPleaseWait::TPleaseWait(Waiter wait, QWidget* parent)
       wait_(wait ? std::move(wait) : Waiter(pumpingWait))
 {
     setObjectName(QStringLiteral("PleaseWait"));
+    setFont(designFont());
     setWindowTitle(QStringLiteral("Generating Genetics Map of Creature..."));
     setModal(false);
     setFixedSize(440, 163);

@@ -1,0 +1,149 @@
+// Renders the desktop program's windows on the bundled samples into PNG
+// files, without a display: the selection dialog, the progress dialog in the
+// middle of a run, and each page of the main window after a parental mapping.
+//
+//   helixplot-screenshots [OUTPUT_FOLDER]   (default: docs/screenshots)
+
+#include "ui/unitGeneMainWindow.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTimer>
+#include <QTreeView>
+
+#include <cstdio>
+
+using namespace helixplot;
+
+namespace {
+
+QString outputFolder;
+int failures = 0;
+
+void save(QWidget& widget, const char* name)
+{
+    const QString path = outputFolder + u'/' + QString::fromLatin1(name) + QStringLiteral(".png");
+    if (widget.grab().save(path)) {
+        std::printf("%s\n", qPrintable(QDir::toNativeSeparators(path)));
+    } else {
+        std::fprintf(stderr, "helixplot-screenshots: cannot write %s\n", qPrintable(path));
+        ++failures;
+    }
+}
+
+template <typename T> T& child(const QObject& parent, const char* name)
+{
+    T* found = parent.findChild<T*>(QString::fromLatin1(name));
+    if (!found)
+        qFatal("no %s", name);
+    return *found;
+}
+
+// Grabs the progress dialog once the breakdown stage is half done. The
+// counter's repaint tells when a position was shown; the grab itself waits
+// for the next round of events, outside any painting.
+class MidRunGrabber : public QObject {
+public:
+    explicit MidRunGrabber(TPleaseWait& dialog) : dialog_(dialog)
+    {
+        child<QLabel>(dialog, "PosPos").installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (!done_ && event->type() == QEvent::Paint && child<QLabel>(dialog_, "Stage5").font().bold()) {
+            const int position = static_cast<QLabel*>(watched)->text().toInt();
+            const int maximum = child<QLabel>(dialog_, "PosCnt").text().mid(1).toInt();
+            if (maximum > 0 && position * 2 >= maximum) {
+                done_ = true;
+                QTimer::singleShot(0, &dialog_, [this] { save(dialog_, "progress-dialog"); });
+            }
+        }
+        return false;
+    }
+
+private:
+    TPleaseWait& dialog_;
+    bool done_ = false;
+};
+
+// Opens the first levels of a tree so that the picture shows some content.
+void openSome(QTreeView& view)
+{
+    QAbstractItemModel& model = *view.model();
+    int opened = 0;
+    for (int row = 0; row < model.rowCount() && opened < 2; ++row) {
+        const QModelIndex top = model.index(row, 0);
+        if (!model.hasChildren(top))
+            continue;
+        view.expand(top);
+        const QModelIndex first = model.index(0, 0, top);
+        if (model.hasChildren(first))
+            view.expand(first);
+        ++opened;
+    }
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    const QString samples = QStringLiteral(HELIXPLOT_SOURCE_DIR "/samples/");
+    qputenv("HELIXPLOT_SETTINGS", QFile::encodeName(samples + QStringLiteral("settings.ini")));
+
+    QApplication app(argc, argv);
+    outputFolder =
+        argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(HELIXPLOT_SOURCE_DIR "/docs/screenshots");
+    if (!QDir().mkpath(outputFolder)) {
+        std::fprintf(stderr, "helixplot-screenshots: cannot create %s\n", qPrintable(outputFolder));
+        return 1;
+    }
+
+    std::unique_ptr<MidRunGrabber> grabber;
+    MainWindowHooks hooks;
+    hooks.reportError = [](const QString& text) {
+        std::fprintf(stderr, "helixplot-screenshots: %s\n", qPrintable(text));
+        ++failures;
+    };
+    // The fixed waits are kept short: nobody watches.
+    hooks.wait = [](int) { QCoreApplication::processEvents(); };
+    hooks.showSelectionDialog = [&](TLoadGenome& dialog) {
+        dialog.show();
+        child<QRadioButton>(dialog, "Parents").click();
+        child<QLineEdit>(dialog, "GenomeFileName").setText(samples + QStringLiteral("tibb.gen"));
+        QCoreApplication::processEvents();
+        save(dialog, "selection-dialog");
+        // The main window is still being made: its progress dialog is found
+        // among the top-level windows.
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (auto* progress = qobject_cast<TPleaseWait*>(top))
+                grabber = std::make_unique<MidRunGrabber>(*progress);
+        }
+        child<QPushButton>(dialog, "Button1").click();
+        return dialog.result();
+    };
+    TGeneMainWindow main(hooks);
+    if (main.programEnded())
+        return 1;
+    main.show();
+
+    auto& pages = child<QTabWidget>(main, "PageControl1");
+    const char* names[] = {"main-general", "main-mutated", "main-missing", "main-additional", "main-breakdown"};
+    for (int page = 0; page < pages.count(); ++page) {
+        pages.setCurrentIndex(page);
+        if (auto* tree = pages.widget(page)->findChild<QTreeView*>())
+            openSome(*tree);
+        QCoreApplication::processEvents();
+        save(main, names[page]);
+    }
+    pages.setCurrentIndex(0);
+    return failures == 0 ? 0 : 1;
+}
