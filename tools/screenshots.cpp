@@ -136,7 +136,7 @@ int main(int argc, char* argv[])
     main.show();
 
     auto& pages = child<QTabWidget>(main, "PageControl1");
-    const char* names[] = {"main-general", "main-mutated", "main-missing", "main-additional", "main-breakdown"};
+    const char* names[] = {"main-statistics", "main-mutated", "main-missing", "main-additional", "main-breakdown"};
     for (int page = 0; page < pages.count(); ++page) {
         pages.setCurrentIndex(page);
         if (auto* tree = pages.widget(page)->findChild<QTreeView*>())
