@@ -447,6 +447,29 @@ private Q_SLOTS:
         verifyPages(QStringLiteral("single"));
     }
 
+    void aRunNeverStartsOnAnEmptySlot()
+    {
+        // Accepted behind the disabled button's back: the comparator's file
+        // names nothing. The run refuses before the progress dialog shows.
+        start({choose(QStringLiteral("breakdown"))});
+        window->show();
+        waits.waits.clear();
+        clickLoadNewGenome([this](TLoadGenome& dialog) {
+            ++showings;
+            dialog.show();
+            child<QRadioButton>(&dialog, "Single")->click();
+            child<QLineEdit>(&dialog, "MotherFile")->setText(SamplesDir + QStringLiteral("nobody.gen"));
+            child<QLineEdit>(&dialog, "GenomeFileName")->setText(SamplesDir + QStringLiteral("tibb.gen"));
+            dialog.accept();
+            return dialog.result();
+        });
+        QCOMPARE(errors.texts.size(), 1);
+        QVERIFY(window->isVisible());
+        QVERIFY(window->pleaseWait().isHidden());
+        QVERIFY(waits.waits.empty());
+        verifyPages(QStringLiteral("breakdown"));
+    }
+
     void doubleClickOnTheBreakdownWritesTheDump()
     {
         start({choose(QStringLiteral("single"))});
