@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
@@ -114,12 +115,14 @@ TGeneMainWindow::TGeneMainWindow(MainWindowHooks hooks)
     auto* close = new QPushButton(QStringLiteral("Close Helixplot"), this);
     close->setObjectName(QStringLiteral("Button1"));
     close->setGeometry(400, 392, 89, 25);
+    close->setAutoDefault(true); // Enter presses it while it has the focus
     connect(close, &QPushButton::clicked, this, [this] { guarded(hooks_.reportError, [&] { Button1Click(); }); });
     auto* load = new QPushButton(QStringLiteral("Load New Genome"), this);
     load->setObjectName(QStringLiteral("Button2"));
     load->setGeometry(272, 392, 115, 25);
     load->setDefault(true);
     load->setAutoDefault(true);
+    loadButton_ = load;
     connect(load, &QPushButton::clicked, this, [this] { guarded(hooks_.reportError, [&] { Button2Click(); }); });
 
     // The design's pixel widths fit its font; a wider font widens the
@@ -290,6 +293,16 @@ void TGeneMainWindow::showResult()
     fitStatisticsColumns();
     for (QWidget* page : comparisonPages_)
         pages_->setTabVisible(pages_->indexOf(page), result_.comparisonPagesVisible);
+}
+
+void TGeneMainWindow::keyPressEvent(QKeyEvent* event)
+{
+    // Only dialogs give Enter to their default button by themselves.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        loadButton_->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 bool TGeneMainWindow::eventFilter(QObject* watched, QEvent* event)

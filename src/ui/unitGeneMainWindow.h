@@ -59,6 +59,7 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void FormCreate();
@@ -87,6 +88,7 @@ private:
     DisplayTreeModel* additionalModel_ = nullptr;
     DisplayTreeModel* breakdownModel_ = nullptr;
     QTreeView* breakdownView_ = nullptr;
+    QPushButton* loadButton_ = nullptr;
 };
 
 } // namespace helixplot

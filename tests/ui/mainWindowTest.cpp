@@ -353,6 +353,30 @@ private Q_SLOTS:
         verifyPages(QStringLiteral("single"));
     }
 
+    void enterLoadsANewGenome_data()
+    {
+        QTest::addColumn<QString>("focus");
+        QTest::addColumn<bool>("loads");
+        QTest::newRow("in the statistics table") << "GeneralInfo" << true;
+        QTest::newRow("on Load New Genome") << "Button2" << true;
+        QTest::newRow("on Close Helixplot") << "Button1" << false;
+    }
+
+    void enterLoadsANewGenome()
+    {
+        QFETCH(QString, focus);
+        QFETCH(bool, loads);
+        start({choose(QStringLiteral("breakdown"))});
+        window->show();
+        QWidget* target = child<QWidget>(window.get(), qPrintable(focus));
+        target->setFocus();
+        if (loads)
+            script.push_back(cancel());
+        QTest::keyClick(target, Qt::Key_Return);
+        QCOMPARE(showings, loads ? 2 : 1);
+        QCOMPARE(window->programEnded(), !loads);
+    }
+
     void closeHelixplotEndsTheProgram()
     {
         start({choose(QStringLiteral("breakdown"))});
