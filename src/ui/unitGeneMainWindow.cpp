@@ -1,11 +1,10 @@
 #include "unitGeneMainWindow.h"
 
 #include "breakdownDump.h"
-
+#include "designFont.h"
 #include "genetics/chemicalNames.h"
 #include "genetics/settings.h"
 
-#include "designFont.h"
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>

@@ -1,8 +1,8 @@
 #include "unitLoadGenome.h"
 
+#include "designFont.h"
 #include "mapping/genomeSummary.h"
 
-#include "designFont.h"
 #include <QApplication>
 #include <QFile>
 #include <QFileDialog>
@@ -28,7 +28,7 @@ std::unique_ptr<TGeneticsFile>& GenomeSlots::slot(int tag)
 
 const TGeneticsFile* GenomeSlots::get(int tag) const
 {
-    return const_cast<GenomeSlots*>(this)->slot(tag).get();
+    return (tag == 0 ? ExaminedGenome : tag == 1 ? MotherGenome : FatherGenome).get();
 }
 
 namespace {
@@ -89,7 +89,7 @@ TLoadGenome::TLoadGenome(ErrorReporter report, FileDialogRunner chooseFile, QWid
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), report_(std::move(report)),
       chooseFile_(std::move(chooseFile))
 {
-    setObjectName(QStringLiteral("LoadGenome"));
+    setObjectName(QStringLiteral("LoadGenomeDialog"));
     setFont(designFont());
     setWindowTitle(QStringLiteral("Load Genome into Helixplot"));
 
@@ -226,10 +226,8 @@ void TLoadGenome::showEvent(QShowEvent* event)
     if (event->spontaneous())
         return;
     // Every showing starts in breakdown mode with no examined genome.
-    guarded(report_, [&] {
-        modes_[BreakdownChoice]->setChecked(true);
-        edits_[0]->clear();
-    });
+    modes_[BreakdownChoice]->setChecked(true);
+    edits_[0]->clear();
 }
 
 void TLoadGenome::modeChange(Mode mode)

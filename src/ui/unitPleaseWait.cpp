@@ -1,6 +1,7 @@
 #include "unitPleaseWait.h"
 
 #include "designFont.h"
+
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QEventLoop>
