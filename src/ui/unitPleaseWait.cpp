@@ -22,13 +22,8 @@ constexpr const char* StageCaptions[TPleaseWait::StageCount] = {
 };
 constexpr int StageWidths[TPleaseWait::StageCount] = {321, 197, 192, 208, 176};
 
-// The bar moves at most this many times in a stage, however long it is.
+// In a long stage the bar moves between 36 and 71 times, however long it is.
 constexpr int BarMoves = 36;
-
-QString number(int value)
-{
-    return QString::number(value);
-}
 
 } // namespace
 
@@ -158,7 +153,7 @@ void TPleaseWait::beginStage(int stage, int maximum)
         marks_[stage - 1]->show();
     }
     setBar(maximum, 0);
-    posCnt_->setText(QLatin1Char('/') + number(maximum));
+    posCnt_->setText(QLatin1Char('/') + QString::number(maximum));
     posPos_->setText(QStringLiteral("0"));
     pumpEvents();
     progressStep_ = qMax(maximum / BarMoves, 1);
@@ -168,7 +163,7 @@ void TPleaseWait::setProgressPosition(int position)
 {
     if (position % progressStep_ == 0)
         bar_->setValue(position);
-    posPos_->setText(number(position));
+    posPos_->setText(QString::number(position));
     bar_->repaint();
     pumpEvents();
 }
