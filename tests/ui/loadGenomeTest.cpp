@@ -291,7 +291,8 @@ private Q_SLOTS:
         QCOMPARE(edit(1)->text(), file("ABCD.gen"));
         QCOMPARE(edit(2)->text(), file("EFGH.gen"));
         QVERIFY(acceptButton()->isEnabled());
-        QVERIFY(dialog->genomeSlots().ExaminedGenome && dialog->genomeSlots().MotherGenome && dialog->genomeSlots().FatherGenome);
+        QVERIFY(dialog->genomeSlots().ExaminedGenome && dialog->genomeSlots().MotherGenome &&
+                dialog->genomeSlots().FatherGenome);
     }
 
     void acceptRule_data()
