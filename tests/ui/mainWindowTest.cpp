@@ -435,20 +435,18 @@ private Q_SLOTS:
     void anErrorInsideARunRestoresTheWindows()
     {
         QFETCH(bool, atStartup);
-        onWait = [](int ms) {
+        // The run's pause after the statistics fails.
+        const auto failAtPause = [](int ms) {
             if (ms == 500)
                 throw HelixplotError("Stopped in the middle");
         };
         if (atStartup) {
+            onWait = failAtPause;
             start({choose(QStringLiteral("single"))});
         } else {
-            onWait = nullptr;
             start({choose(QStringLiteral("breakdown"))});
             window->show();
-            onWait = [](int ms) {
-                if (ms == 500)
-                    throw HelixplotError("Stopped in the middle");
-            };
+            onWait = failAtPause;
             clickLoadNewGenome(choose(QStringLiteral("single")));
             QVERIFY(window->isVisible());
         }
