@@ -136,6 +136,7 @@ class MainWindowTest : public QObject {
     std::deque<std::function<int(TLoadGenome&)>> script;
     int showings = 0;
     std::function<void(int)> onWait;
+    QString dumpTarget; // empty: moop.txt in the test's folder
     std::unique_ptr<TGeneMainWindow> window;
 
     QString dumpPath() const { return QString::fromStdString(dir->file("moop.txt")); }
@@ -194,7 +195,7 @@ class MainWindowTest : public QObject {
             if (onWait)
                 onWait(ms);
         };
-        hooks.dumpFilePath = dumpPath();
+        hooks.dumpFilePath = dumpTarget.isEmpty() ? dumpPath() : dumpTarget;
         window = std::make_unique<TGeneMainWindow>(hooks);
     }
 
@@ -242,6 +243,7 @@ private Q_SLOTS:
         waits.waits.clear();
         showings = 0;
         onWait = nullptr;
+        dumpTarget.clear();
         visibleAtShowing = false;
     }
 
@@ -513,14 +515,8 @@ private Q_SLOTS:
     void aDumpThatCannotBeWrittenGivesTheFileError()
     {
         std::filesystem::create_directories(dir->file("moop.txt.folder"));
+        dumpTarget = QString::fromStdString(dir->file("moop.txt.folder"));
         start({choose(QStringLiteral("breakdown"))});
-        window.reset();
-        MainWindowHooks hooks;
-        hooks.reportError = errors.reporter();
-        hooks.showSelectionDialog = choose(QStringLiteral("breakdown"));
-        hooks.wait = waits.waiter();
-        hooks.dumpFilePath = QString::fromStdString(dir->file("moop.txt.folder"));
-        window = std::make_unique<TGeneMainWindow>(hooks);
         window->show();
         QTest::mouseDClick(child<QTreeView>(window.get(), "Breakdown")->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
         QCOMPARE(errors.texts, QStringList{QStringLiteral("File access denied.")});
