@@ -112,6 +112,14 @@ private Q_SLOTS:
         helixplot::testing::writeFile(dir->file("magic.gen"), "dnax");
         helixplot::testing::writeFile(dir->file("marker.gen"), "dna2genx1234567");
         helixplot::testing::writeFile(dir->file("short.gen"), "dn");
+        helixplot::testing::writeFile(dir->file("zerobytes.gen"), "");
+        helixplot::testing::writeFile(dir->file("header.gen"), std::string("dna2gene\x02\x00\x01", 11));
+        const std::string stimulus = GenomeBuilder{helixplot::testing::makeGene(2, 0, 1, {5, 5})}.bytes();
+        helixplot::testing::writeFile(dir->file("body.gen"), stimulus.substr(0, stimulus.size() - 1));
+        // A kind with no known body: its real body is then read as a marker.
+        helixplot::testing::writeFile(dir->file("unknown.gen"),
+                                      std::string("dna2gene\x04\x00\x01\x00\x00\x00\x00", 15) + "BODYBYTES" +
+                                          stimulus.substr(4));
         std::filesystem::create_directory(dir->file("folder.gen"));
     }
 
@@ -402,6 +410,14 @@ private Q_SLOTS:
                                     << "Bad gene Error!";
         QTest::newRow("truncated") << "short.gen"
                                    << "Read beyond end of file.";
+        QTest::newRow("empty") << "zerobytes.gen"
+                               << "Read beyond end of file.";
+        QTest::newRow("cut in a header") << "header.gen"
+                                         << "Read beyond end of file.";
+        QTest::newRow("cut in a body") << "body.gen"
+                                       << "Read beyond end of file.";
+        QTest::newRow("unknown kind") << "unknown.gen"
+                                      << "Bad gene Error!";
     }
 
     void aBadFileGivesTheErrorAndAnEmptySlot()
