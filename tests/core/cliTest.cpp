@@ -267,6 +267,10 @@ TEST_F(Cli, AFileThatDoesNotLoadEndsWithItsMessage)
     GenomeBuilder{makeGene(2, 0, 1)}.raw("gent\x02\x01\x01\x01\x01\x01\x01").writeTo(badMarker);
     const std::string truncated = dir_.file("short.gen");
     testing::writeFile(truncated, GenomeBuilder{makeGene(2, 0, 1)}.bytes().substr(0, 14));
+    const std::string empty = dir_.file("empty.gen");
+    testing::writeFile(empty, "");
+    const std::string unknownKind = dir_.file("unknown.gen");
+    GenomeBuilder{makeGene(4, 0, 1)}.raw("BODY").add(makeGene(2, 0, 1)).writeTo(unknownKind);
     const std::string chemicals = dir_.file("short.str");
     testing::writeFile(chemicals, "xx\x03"
                                   "ab");
@@ -280,6 +284,9 @@ TEST_F(Cli, AFileThatDoesNotLoadEndsWithItsMessage)
         {{"map", badMarker}, badMarker + ": Bad gene Error!"},
         {{"map", Child, truncated}, truncated + ": Read beyond end of file"},
         {{"map", Child, Quin, missing}, missing + ": File not found"},
+        {{"summary", empty}, empty + ": Read beyond end of file"},
+        {{"breakdown", unknownKind}, unknownKind + ": Bad gene Error!"},
+        {{"map", Child, dir_.path()}, dir_.path() + ": File access denied"},
         {{"map", "--chemicals", chemicals, Child}, chemicals + ": Read beyond end of file"},
         {{"breakdown", "--chemicals", missing, Child}, missing + ": File not found"},
     };
