@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds Helixplot and runs every test twice: a normal build, and a build with
+# Builds Helixplot and runs every test: each fuzz target for a short fixed
+# time, then the whole suite twice, in a normal build and in a build with
 # AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -8,6 +9,10 @@ bash scripts/setup.sh
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
 
+# A short fixed fuzzing budget per target, so that a regression is caught.
+echo "=== fuzzing"
+bash scripts/fuzz.sh "${HELIXPLOT_FUZZ_SECONDS:-60}"
+
 for preset in default sanitize; do
   echo "=== $preset build"
   cmake --preset "$preset" >/dev/null
@@ -15,7 +20,3 @@ for preset in default sanitize; do
   echo "=== $preset tests"
   ctest --preset "$preset" -j "$jobs"
 done
-
-# A short fixed fuzzing budget per target, so that a regression is caught.
-echo "=== fuzzing"
-bash scripts/fuzz.sh "${HELIXPLOT_FUZZ_SECONDS:-60}"
