@@ -1,5 +1,7 @@
 #include "unitGeneDecoder.h"
 
+#include "decoderText.h"
+
 namespace helixplot {
 
 namespace {
@@ -31,12 +33,10 @@ NodeId decodeGene(const GeneRecord& gene, DisplayTree& tree, NodeId parent)
 
 std::string geneHeaderLine(const GeneRecord& gene)
 {
-    static constexpr char hexDigits[] = "0123456789ABCDEF";
     const GeneHeader& h = gene.header;
     std::string line;
     line.reserve(32);
-    line += hexDigits[h.id >> 4];
-    line += hexDigits[h.id & 0xF];
+    appendHex2(line, h.id);
     line += ' ';
     if (h.flags & GeneFlags::MaleOnly)
         line += "M ";
@@ -48,14 +48,10 @@ std::string geneHeaderLine(const GeneRecord& gene)
     line += (h.flags & GeneFlags::Mutable) ? "mut/" : "---/";
     line += (h.flags & GeneFlags::Duplicable) ? "dup/" : "---/";
     line += (h.flags & GeneFlags::Deletable) ? "del " : "--- ";
-    if (h.flags & GeneFlags::Carried) {
-        line += '(';
-        line += std::to_string(h.headerValue);
-        line += ") ";
-    } else {
-        line += std::to_string(h.headerValue);
-        line += ' ';
-    }
+    if (h.flags & GeneFlags::Carried)
+        appendPieces(line, "(", h.headerValue, ") ");
+    else
+        appendPieces(line, h.headerValue, " ");
     return line;
 }
 
