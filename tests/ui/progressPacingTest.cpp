@@ -167,22 +167,30 @@ private Q_SLOTS:
                 tick();
             }
         };
+        // Each stage's end is on the screen at once: mark, caption, counter.
+        QStringList staleAtEnds;
+        const auto end = [&](int s, int mark) {
+            dialog->endStage(s, mark);
+            staleAtEnds << paints->stale().join(u',');
+        };
         dialog->showProgress();
         stage(1, 19, 19);
         dialog->pause(500);
-        dialog->endStage(1, 2);
+        end(1, 2);
         stage(2, 7, 6);
-        dialog->endStage(2, 2);
+        end(2, 2);
         tick();
         stage(3, 13, 13);
-        dialog->endStage(3, 2);
+        end(3, 7);
         stage(4, 5, 5);
-        dialog->endStage(4, 2);
+        end(4, 2);
         stage(5, 300, 300);
-        dialog->endStage(5, 1);
+        end(5, 1);
         tick();
-        dialog->endStage(5, 2);
+        end(5, 2);
         dialog->finishProgress();
+
+        QCOMPARE(staleAtEnds, QStringList(6, QString()));
 
         QCOMPARE(waits, (std::vector<int>{100, 500, 1000}));
         // Nothing is left unpainted when a wait begins.
@@ -203,16 +211,6 @@ private Q_SLOTS:
                                          QString(), QStringLiteral("13"), QString(), QStringLiteral("5"), QString(),
                                          QStringLiteral("300"), QString(), QStringLiteral("0")}));
         }
-    }
-
-    void stageEndShowsItsMarkAndEmptyCounter()
-    {
-        dialog->showProgress();
-        dialog->beginStage(3, 40);
-        for (int position = 1; position <= 40; ++position)
-            dialog->setProgressPosition(position);
-        dialog->endStage(3, 7);
-        QCOMPARE(paints->stale(), QStringList());
     }
 
     void heldPaintComesWhenTheCallerGoesIdle()
