@@ -31,4 +31,12 @@ if(HELIXPLOT_TESTS)
     add_test(NAME ui.${name} COMMAND ui_${name})
     set_tests_properties(ui.${name} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 120)
   endforeach()
+
+  # How the progress dialog paces its painting depends on the window system:
+  # tested on a real X server too.
+  find_program(XVFB_RUN xvfb-run)
+  if(XVFB_RUN)
+    add_test(NAME ui.progressPacingTest.xvfb COMMAND ${XVFB_RUN} -a $<TARGET_FILE:ui_progressPacingTest>)
+    set_tests_properties(ui.progressPacingTest.xvfb PROPERTIES TIMEOUT 120)
+  endif()
 endif()

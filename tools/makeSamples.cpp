@@ -1,17 +1,28 @@
 // make-samples OUTPUT_DIR: writes the sample genomes, the chemical names and
 // the settings file into OUTPUT_DIR, the same bytes on every run.
+// make-samples --genes N FILE: writes one generated genome of N genes, for
+// measuring large runs (not one of the committed samples).
+#include "genomeBuilder.h"
 #include "sampleGenerator.h"
 
 #include <exception>
 #include <iostream>
+#include <string>
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::cerr << "usage: make-samples OUTPUT_DIR\n";
+    const bool generated = argc == 4 && std::string(argv[1]) == "--genes";
+    if (argc != 2 && !generated) {
+        std::cerr << "usage: make-samples OUTPUT_DIR\n       make-samples --genes N FILE\n";
         return 2;
     }
     try {
+        if (generated) {
+            const std::string bytes = helixplot::samples::generatedGenomeBytes(std::stoul(argv[2]));
+            helixplot::testing::writeFile(argv[3], bytes);
+            std::cout << argv[3] << ' ' << bytes.size() << " bytes\n";
+            return 0;
+        }
         for (const auto& file : helixplot::samples::writeSamples(argv[1]))
             std::cout << file.name << ' ' << file.bytes.size() << " bytes\n";
     } catch (const std::exception& error) {

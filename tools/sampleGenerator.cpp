@@ -897,6 +897,29 @@ std::string genomeBytes(const Genome& genome)
     return builder.bytes();
 }
 
+// The kind's genome grown by rounds of a further organ with its chemistry
+// (before the creature genes) and further instincts (at the end). Ids wrap
+// within a byte, so a large genome repeats keys; the reader does not mind.
+Genome grownSpecies(std::size_t geneCount)
+{
+    Genome genome = buildSpecies();
+    if (geneCount < genome.size())
+        throw std::invalid_argument("a generated genome has at least " + std::to_string(genome.size()) + " genes");
+    Rng rng(0x5EED0008);
+    int organ = 30, chemistry = 100, instinct = 210;
+    const auto nextId = [](int& id) { return id = id % 255 + 1; };
+    while (genome.size() < geneCount) {
+        std::size_t at = indexOf(genome, keyOf(Stimulus, 1));
+        insertAt(genome, at++, newGene(Organ, nextId(organ), rng));
+        for (Kind kind : {Receptor, Receptor, Emitter, Emitter, Reaction})
+            insertAt(genome, at++, newGene(kind, nextId(chemistry), rng));
+        for (int i = 0; i < 6; ++i)
+            genome.push_back(newGene(Instinct, nextId(instinct), rng));
+    }
+    genome.resize(geneCount);
+    return genome;
+}
+
 // ---------------------------------------------------------------- chemicals
 
 std::string chemicalFileBytes()
@@ -969,6 +992,11 @@ std::vector<SampleFile> generateSamples()
         {ChemicalsFile, chemicalFileBytes()},
         {SettingsFile, settingsText()},
     };
+}
+
+std::string generatedGenomeBytes(std::size_t geneCount)
+{
+    return genomeBytes(grownSpecies(geneCount));
 }
 
 std::vector<SampleFile> writeSamples(const std::string& folder)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -29,5 +30,10 @@ std::vector<SampleFile> generateSamples();
 // Writes generateSamples() into folder, creating the folder if needed and
 // replacing files of the same names; returns what it wrote.
 std::vector<SampleFile> writeSamples(const std::string& folder);
+
+// A genome of the samples' kind with exactly geneCount genes, for measuring
+// large runs: more organs with their chemistry and more instincts. Throws
+// std::invalid_argument below the kind's own gene count.
+std::string generatedGenomeBytes(std::size_t geneCount);
 
 } // namespace helixplot::samples

@@ -115,6 +115,9 @@ int main(int argc, char* argv[])
     };
     // The fixed waits are kept short: nobody watches.
     hooks.wait = [](int) { QCoreApplication::processEvents(); };
+    // A frame passes at every report, so the dialog paints each position
+    // and the grab below finds the middle of a stage, however fast it runs.
+    hooks.paintClock = [now = qint64(0)]() mutable { return now += FrameMs; };
     hooks.showSelectionDialog = [&](TLoadGenome& dialog) {
         dialog.show();
         child<QRadioButton>(dialog, "Parents").click();

@@ -1,4 +1,5 @@
 #include "ui/errorReport.h"
+#include "ui/timingTrace.h"
 #include "ui/unitGeneMainWindow.h"
 
 #include <QApplication>
@@ -7,6 +8,8 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(helixplot::ApplicationTitle));
+    if (qEnvironmentVariableIsSet("HELIXPLOT_TRACE_TIMING"))
+        helixplot::installTimingTrace();
 
     // Creating the window runs the start-up: the selection dialog and, when
     // the user accepts it, the first mapping.

@@ -176,7 +176,7 @@ QTreeView* TGeneMainWindow::makeTree(QWidget* page, const char* name, DisplayTre
 
 void TGeneMainWindow::FormCreate()
 {
-    pleaseWait_ = std::make_unique<TPleaseWait>(hooks_.wait);
+    pleaseWait_ = std::make_unique<TPleaseWait>(hooks_.wait, hooks_.paintClock);
     loadGenome_ = std::make_unique<TLoadGenome>(hooks_.reportError, hooks_.chooseFile);
     // The dialogs come and go while this window is hidden; that must not
     // end the program.

@@ -29,6 +29,7 @@ struct MainWindowHooks {
     std::function<int(TLoadGenome&)> showSelectionDialog; // exec()
     FileDialogRunner chooseFile;                          // the genome file dialog's exec()
     Waiter wait;                                          // the progress dialog's fixed waits
+    PaintClock paintClock;                                // the progress dialog's paint pacing
     QString dumpFilePath;                                 // defaultDumpFilePath()
 };
 

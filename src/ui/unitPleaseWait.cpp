@@ -9,6 +9,8 @@
 #include <QProgressBar>
 #include <QTimer>
 
+#include <chrono>
+
 namespace helixplot {
 
 namespace {
@@ -25,6 +27,12 @@ constexpr int StageWidths[TPleaseWait::StageCount] = {321, 197, 192, 208, 176};
 // In a long stage the bar moves between 36 and 71 times, however long it is.
 constexpr int BarMoves = 36;
 
+qint64 steadyMilliseconds()
+{
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
 } // namespace
 
 void pumpEvents()
@@ -39,10 +47,13 @@ void pumpingWait(int milliseconds)
     loop.exec();
 }
 
-TPleaseWait::TPleaseWait(Waiter wait, QWidget* parent)
+TPleaseWait::TPleaseWait(Waiter wait, PaintClock clock, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
-      wait_(wait ? std::move(wait) : Waiter(pumpingWait))
+      wait_(wait ? std::move(wait) : Waiter(pumpingWait)), clock_(clock ? std::move(clock) : steadyMilliseconds)
 {
+    heldPaintTimer_.setSingleShot(true);
+    connect(&heldPaintTimer_, &QTimer::timeout, this, [this] { paintHeldWhenDue(); });
+
     setObjectName(QStringLiteral("PleaseWait"));
     setFont(designFont());
     setWindowTitle(QStringLiteral("Generating Genetics Map of Creature..."));
@@ -133,6 +144,80 @@ void TPleaseWait::closeEvent(QCloseEvent* event)
     event->ignore();
 }
 
+bool TPleaseWait::event(QEvent* event)
+{
+    // The window's whole repaint starts from this one request, the
+    // immediate repaints of its widgets included.
+    if (event->type() == QEvent::UpdateRequest && holdPaints_) {
+        paintHeld_ = true;
+        return true;
+    }
+    return QDialog::event(event);
+}
+
+void TPleaseWait::hideEvent(QHideEvent* event)
+{
+    // Also when a failed run hides it: nothing is held for a hidden window.
+    holdPaints_ = false;
+    heldPaintTimer_.stop();
+    QDialog::hideEvent(event);
+}
+
+bool TPleaseWait::paintDue() const
+{
+    return !painted_ || clock_() - lastPaint_ >= FrameMs;
+}
+
+void TPleaseWait::paintNow()
+{
+    const bool hold = holdPaints_;
+    holdPaints_ = false;
+    pumpEvents();
+    // A held-back request was taken out of the queue and the window asks
+    // for no other until it has painted: ask in its place.
+    if (paintHeld_ && isVisible()) {
+        paintHeld_ = false;
+        QEvent request(QEvent::UpdateRequest);
+        QCoreApplication::sendEvent(this, &request);
+    }
+    holdPaints_ = hold;
+    heldPaintTimer_.stop();
+    lastPaint_ = clock_();
+    painted_ = true;
+}
+
+void TPleaseWait::paintHeldWhenDue()
+{
+    if (!paintHeld_ || !isVisible())
+        return;
+    if (paintDue())
+        paintNow();
+    else
+        heldPaintTimer_.start(static_cast<int>(qBound<qint64>(1, FrameMs - (clock_() - lastPaint_), FrameMs)));
+}
+
+void TPleaseWait::pump(Paint paint)
+{
+    if (paint == Paint::Now || !holdPaints_ || paintDue()) {
+        paintNow();
+        return;
+    }
+    pumpEvents();
+    if (paintHeld_ && !heldPaintTimer_.isActive())
+        heldPaintTimer_.start(static_cast<int>(FrameMs));
+}
+
+void TPleaseWait::waitPainting(int milliseconds)
+{
+    // What the wait is for must be on the screen, and the wait's own
+    // event loop paints as usual.
+    paintNow();
+    const bool hold = holdPaints_;
+    holdPaints_ = false;
+    wait_(milliseconds);
+    holdPaints_ = hold && isVisible();
+}
+
 void TPleaseWait::showProgress()
 {
     for (QLabel* mark : marks_)
@@ -140,9 +225,10 @@ void TPleaseWait::showProgress()
     setAllCaptionsPlain();
     bar_->setValue(0);
     show();
-    pumpEvents();
-    wait_(100);
-    pumpEvents();
+    waitPainting(100);
+    paintNow();
+    // From here until the dialog closes, its paints are paced.
+    holdPaints_ = true;
 }
 
 void TPleaseWait::beginStage(int stage, int maximum)
@@ -155,7 +241,7 @@ void TPleaseWait::beginStage(int stage, int maximum)
     setBar(maximum, 0);
     posCnt_->setText(QLatin1Char('/') + QString::number(maximum));
     posPos_->setText(QStringLiteral("0"));
-    pumpEvents();
+    pump(Paint::WhenDue);
     progressStep_ = qMax(maximum / BarMoves, 1);
 }
 
@@ -164,34 +250,36 @@ void TPleaseWait::setProgressPosition(int position)
     if (position % progressStep_ == 0)
         bar_->setValue(position);
     posPos_->setText(QString::number(position));
-    bar_->repaint();
-    pumpEvents();
+    bar_->update();
+    pump(Paint::WhenDue);
 }
 
 void TPleaseWait::endStage(int stage, int mark)
 {
+    // The stage's last position is seen before the counter empties.
+    if (paintHeld_)
+        paintNow();
     if (stage >= 1 && stage <= StageCount) {
         setCaptionBold(stage, false);
         setMark(stage, mark == 2 ? DoneMark : mark == 1 ? SkippedMark : OtherMark);
     }
     posPos_->clear();
     posCnt_->clear();
-    pumpEvents();
+    pump(Paint::Now);
 }
 
 void TPleaseWait::finishProgress()
 {
-    pumpEvents();
+    pump(Paint::WhenDue);
     beginStage(0, 0);
     setAllCaptionsPlain();
-    pumpEvents();
-    wait_(1000);
+    waitPainting(1000);
     hide();
 }
 
 void TPleaseWait::pause(int milliseconds)
 {
-    wait_(milliseconds);
+    waitPainting(milliseconds);
 }
 
 } // namespace helixplot

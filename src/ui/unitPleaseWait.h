@@ -3,6 +3,7 @@
 #include "mapping/progress.h"
 
 #include <QDialog>
+#include <QTimer>
 
 #include <array>
 #include <functional>
@@ -22,6 +23,14 @@ void pumpingWait(int milliseconds);
 // while the caller keeps the thread busy.
 void pumpEvents();
 
+// Milliseconds on a steady clock: the time by which the progress dialog
+// paces its painting.
+using PaintClock = std::function<qint64()>;
+
+// The progress dialog paints at most once in this many milliseconds while a
+// run reports, about a screen's frame.
+inline constexpr qint64 FrameMs = 16;
+
 // The small modeless window that shows a mapping run's five stages, which one
 // is running, which are over, and how far the running one has got.
 class TPleaseWait : public QDialog, public ProgressReporter {
@@ -36,8 +45,9 @@ public:
     static constexpr char OtherMark = 'r';
     static constexpr int StageCount = 5;
 
-    // wait does the fixed waits; empty means pumpingWait.
-    explicit TPleaseWait(Waiter wait = {}, QWidget* parent = nullptr);
+    // wait does the fixed waits; empty means pumpingWait. clock paces the
+    // painting; empty means the system's steady clock.
+    explicit TPleaseWait(Waiter wait = {}, PaintClock clock = {}, QWidget* parent = nullptr);
 
     void showProgress() override;
     void beginStage(int stage, int maximum) override;
@@ -56,14 +66,33 @@ protected:
     // It takes no input: neither Escape nor the window system closes it.
     void reject() override {}
     void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
+    // Every report has pending events handled; a paint goes through only a
+    // frame after the last one, unless it must be seen now (a stage's end,
+    // a fixed wait ahead). A held-back paint is done at the latest a frame
+    // later, should the caller stop reporting.
+    enum class Paint { WhenDue, Now };
+    void pump(Paint paint);
+    void paintNow();
+    void paintHeldWhenDue();
+    bool paintDue() const;
+    void waitPainting(int milliseconds);
+
     void setMark(int stage, char mark);
     void setCaptionBold(int stage, bool bold);
     void setAllCaptionsPlain();
     void setBar(int maximum, int position);
 
     Waiter wait_;
+    PaintClock clock_;
+    qint64 lastPaint_ = 0;
+    bool painted_ = false; // lastPaint_ is meaningful
+    bool holdPaints_ = false;
+    bool paintHeld_ = false;
+    QTimer heldPaintTimer_;
     std::array<QLabel*, StageCount> stages_{};
     std::array<QLabel*, StageCount> marks_{};
     QProgressBar* bar_ = nullptr;

@@ -1,0 +1,109 @@
+#!/usr/bin/env bash
+# Times the desktop program on a real X server (its own Xvfb): from Enter on
+# the selection dialog to the main window's first paint, less the run's
+# 1.6 s of fixed waits, in breakdown mode, for the sample child and for
+# generated genomes of 1,000 and 4,000 genes. The program measures itself
+# (HELIXPLOT_TRACE_TIMING); the script drives it with xdotool and prints each
+# run with the load average at its start, then the median per genome.
+#
+#   bash scripts/bench-desktop.sh [RUNS]     (default 7 runs per genome)
+#
+# HELIXPLOT=PATH times another build of the program (one that knows
+# HELIXPLOT_TRACE_TIMING), e.g. a copy of an older one.
+#
+# Other work on the machine shows in the wall-clock figures: compare medians
+# taken at a similar load. The processor time the program used in the same
+# span (the waits cost next to none) hardly depends on the load.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+runs=${1:-7}
+program=${HELIXPLOT:-build/default/helixplot}
+
+bash scripts/setup.sh >/dev/null
+cmake --preset default >/dev/null
+cmake --build --preset default -j2 --target helixplot make-samples >/dev/null
+
+work=$(mktemp -d)
+display=90
+while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do
+  display=$((display + 1))
+done
+export DISPLAY=:$display
+Xvfb "$DISPLAY" -screen 0 1024x768x24 -noreset >/dev/null 2>&1 &
+xvfb=$!
+cleanup() {
+  kill "$xvfb" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+for _ in $(seq 100); do
+  xdotool getdisplaygeometry >/dev/null 2>&1 && break
+  sleep 0.1
+done
+
+for genes in 1000 4000; do
+  build/default/make-samples --genes "$genes" "$work/generated-$genes.gen" >/dev/null
+done
+
+# Waits up to 60 s for a visible window titled $1 and prints its id.
+window() {
+  for _ in $(seq 600); do
+    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1 || true)
+    [ -n "$id" ] && { echo "$id"; return; }
+    sleep 0.1
+  done
+  echo "no window '$1'" >&2
+  return 1
+}
+
+# One run on genome $1: prints the milliseconds beyond the fixed waits.
+run_once() {
+  local log=$work/trace.log
+  HELIXPLOT_TRACE_TIMING=1 HELIXPLOT_SETTINGS=$PWD/samples/settings.ini "$program" 2>"$log" &
+  app=$!
+  local dialog
+  if ! dialog=$(window "Load Genome into Helixplot"); then
+    cat "$log" >&2
+    kill "$app" 2>/dev/null || true
+    return 1
+  fi
+  eval "$(xdotool getwindowgeometry --shell "$dialog")"
+  xdotool mousemove $((X + 150)) $((Y + 107)) click 1
+  xdotool key ctrl+a
+  xdotool type --delay 2 "$1"
+  # Loading the genome happens while its name is typed; let it settle.
+  sleep 0.5
+  xdotool key Return
+  for _ in $(seq 300); do
+    grep -q "helixplot timing" "$log" && break
+    sleep 0.1
+  done
+  kill "$app" 2>/dev/null || true
+  wait "$app" 2>/dev/null || true
+  sed -n 's/.*main window [0-9.]* ms, \([0-9.-]*\) ms beyond.*waits, \([0-9.]*\) ms of processor.* after \([0-9]*\) paint events/\1 \2 \3/p' "$log"
+}
+
+median() {
+  sort -n | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else printf "%.1f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+
+printf '%-28s %s\n' "genome" "ms beyond the fixed waits (load average at the start of each run)"
+for genome in "$PWD/samples/tibb.gen" "$work/generated-1000.gen" "$work/generated-4000.gen"; do
+  name=$(basename "$genome")
+  : >"$work/figures"
+  : >"$work/cpu"
+  line=""
+  for _ in $(seq "$runs"); do
+    load=$(cut -d' ' -f1 /proc/loadavg)
+    # A run that the window system loses is tried once more.
+    result=$(run_once "$genome") || result=$(run_once "$genome")
+    [ -n "$result" ] || { echo "no timing line for $name" >&2; exit 1; }
+    read -r ms cpu paints <<<"$result"
+    echo "$ms" >>"$work/figures"
+    echo "$cpu" >>"$work/cpu"
+    line="$line $ms ($load)"
+  done
+  printf '%-28s%s\n' "$name" "$line"
+  printf '%-28s median %s ms beyond the waits, %s ms of processor time; %s paint events in the progress dialog\n' \
+    "" "$(median <"$work/figures")" "$(median <"$work/cpu")" "$paints"
+done
