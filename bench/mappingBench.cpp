@@ -87,7 +87,8 @@ TGeneticsFile parentOf(const std::vector<GeneRecord>& genes, std::uint32_t seed)
             gene.body[0] ^= 0x5A;
         parent.add(gene);
         if (roll == 39)
-            parent.add(makeGene(2, 5, static_cast<std::uint8_t>(200 + numbers.next(50)), numbers.bytes(9)));
+            parent.add(
+                makeGene(GeneKind::Instinct, static_cast<std::uint8_t>(200 + numbers.next(50)), numbers.bytes(9)));
     }
     return parent.genome();
 }

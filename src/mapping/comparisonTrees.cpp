@@ -4,24 +4,6 @@
 
 namespace helixplot {
 
-const std::array<FamilyNodeSpec, 15> ComparisonFamilies = {{
-    {0, 0, "Brain Lobes"},
-    {0, 1, "Brain Organs"},
-    {1, 0, "Biochemical Receptors"},
-    {1, 1, "Biochemical Emitters"},
-    {1, 2, "Biochemical Reactions"},
-    {1, 3, "Biochemical Half-Lives"},
-    {1, 4, "Biochemical Initial Concentrations"},
-    {2, 0, "Creature Stimuli"},
-    {2, 2, "Creature Appearance"},
-    {2, 3, "Creature Poses"},
-    {2, 4, "Creature Gaits"},
-    {2, 5, "Creature Instincts"},
-    {2, 6, "Creature Pigments"},
-    {2, 7, "Creature Pigment Bleeds"},
-    {3, 0, "Organs"},
-}};
-
 namespace {
 
 constexpr int MutatedStage = 2;
@@ -32,14 +14,10 @@ constexpr int StageDone = 2;
 FamilyNodes appendFamilies(DisplayTree& tree)
 {
     FamilyNodes families;
-    for (const FamilyNodeSpec& f : ComparisonFamilies)
-        families.set(f.type, f.subtype, tree.appendTopLevel(f.text));
+    for (const GeneKindInfo& k : GeneKinds)
+        if (!k.comparisonFamily.empty())
+            families.set(k.kind, tree.appendTopLevel(k.comparisonFamily));
     return families;
-}
-
-bool isGenus(const GeneRecord& gene)
-{
-    return gene.header.type == 2 && gene.header.subtype == 1;
 }
 
 // Decodes gene under its family; a kind without a family shows nothing (the
@@ -56,7 +34,7 @@ void addUnderFamily(const GeneRecord& gene, DisplayTree& tree, const FamilyNodes
 void addMutatedGene(const GeneRecord& gene, const GenomeComparison& genomes, DisplayTree& tree,
                     const FamilyNodes& families)
 {
-    if (isGenus(gene))
+    if (gene.is(GeneKind::Genus))
         return;
     const GeneRecord* m = genomes.motherGenes().find(gene);
     if (m && !genesDiffer(*m, gene))
@@ -155,7 +133,7 @@ void buildAdditionalTree(const GenomeComparison& genomes, DisplayTree& tree, Pro
     FamilyNodes families = appendFamilies(tree);
     // A genus gene no comparator holds gets a family of its own after the
     // others, pruned like them when empty.
-    families.set(2, 1, tree.appendTopLevel(AdditionalGenusText));
+    families.set(GeneKind::Genus, tree.appendTopLevel(AdditionalGenusText));
     const TGeneticsFile* examined = genomes.examined();
     if (examined)
         for (const GeneRecord& gene : examined->GeneList())

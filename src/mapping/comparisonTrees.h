@@ -16,9 +16,6 @@ inline constexpr std::string_view NothingAdditionalText = "No additional genes o
 // Holds an additional genus gene; the mutated tree never lists genus genes.
 inline constexpr std::string_view AdditionalGenusText = "Creature Genus";
 
-// The family nodes of the mutated and additional trees, in order.
-extern const std::array<FamilyNodeSpec, 15> ComparisonFamilies;
-
 // Each builder clears its tree, reports its positions and ends its stage
 // (2, 3 or 4) with mark 2; the caller has begun that stage.
 void buildMutatedTree(const GenomeComparison& genomes, DisplayTree& tree, ProgressReporter& progress);

@@ -21,9 +21,8 @@ struct MappingInput {
     const TGeneticsFile* father = nullptr;
 };
 
-inline constexpr std::size_t StatisticsRowCount = 19;
-extern const std::array<std::string_view, StatisticsRowCount> StatisticsCaptions;
-extern const std::array<std::string_view, 4> StatisticsColumnTitles;
+inline constexpr std::size_t StatisticsRowCount = GeneKindCount + 3;
+// Captions and column titles are in statistics.h.
 
 // Columns 2 to 4 of one statistics row.
 struct StatisticsRow {

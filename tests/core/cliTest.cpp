@@ -241,17 +241,18 @@ TEST_F(Cli, TraceProgressWritesEveryCallInOrder)
 TEST_F(Cli, ParentalModeFindsTheParentsNamedByTheGenus)
 {
     // "ma" is cut at its zero byte.
-    const GeneRecord genus = makeGene(2, 1, 0, {0, 'm', 'a', 0, 'x', 'p', 'a', '1', '2'});
+    const GeneRecord genus = makeGene(GeneKind::Genus, 0, {0, 'm', 'a', 0, 'x', 'p', 'a', '1', '2'});
     const std::string child = dir_.file("child.gen");
-    GenomeBuilder{genus, makeGene(2, 0, 1, {1}), makeGene(2, 6, 2, {2})}.writeTo(child);
-    GenomeBuilder{makeGene(2, 0, 1, {2})}.writeTo(dir_.file("ma.gen"));
+    GenomeBuilder{genus, makeGene(GeneKind::Stimulus, 1, {1}), makeGene(GeneKind::Pigment, 2, {2})}.writeTo(child);
+    GenomeBuilder{makeGene(GeneKind::Stimulus, 1, {2})}.writeTo(dir_.file("ma.gen"));
 
     const CliRun missingFather = run({"map", "--mode", "parental", child});
     EXPECT_EQ(missingFather.status, 1);
     EXPECT_EQ(missingFather.out, "");
     EXPECT_EQ(missingFather.err, "helixplot-cli: " + dir_.path() + "/pa12.gen: File not found\n");
 
-    GenomeBuilder{makeGene(2, 6, 2, {2}), makeGene(2, 7, 1, {2})}.writeTo(dir_.file("pa12.gen"));
+    GenomeBuilder{makeGene(GeneKind::Pigment, 2, {2}), makeGene(GeneKind::PigmentBleed, 1, {2})}.writeTo(
+        dir_.file("pa12.gen"));
     const CliRun r = run({"map", "--mode", "parental", child});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, "");
@@ -264,13 +265,13 @@ TEST_F(Cli, AFileThatDoesNotLoadEndsWithItsMessage)
     const std::string badMagic = dir_.file("magic.gen");
     testing::writeFile(badMagic, "dna3gene");
     const std::string badMarker = dir_.file("marker.gen");
-    GenomeBuilder{makeGene(2, 0, 1)}.raw("gent\x02\x01\x01\x01\x01\x01\x01").writeTo(badMarker);
+    GenomeBuilder{makeGene(GeneKind::Stimulus, 1)}.raw("gent\x02\x01\x01\x01\x01\x01\x01").writeTo(badMarker);
     const std::string truncated = dir_.file("short.gen");
-    testing::writeFile(truncated, GenomeBuilder{makeGene(2, 0, 1)}.bytes().substr(0, 14));
+    testing::writeFile(truncated, GenomeBuilder{makeGene(GeneKind::Stimulus, 1)}.bytes().substr(0, 14));
     const std::string empty = dir_.file("empty.gen");
     testing::writeFile(empty, "");
     const std::string unknownKind = dir_.file("unknown.gen");
-    GenomeBuilder{makeGene(4, 0, 1)}.raw("BODY").add(makeGene(2, 0, 1)).writeTo(unknownKind);
+    GenomeBuilder{makeGene(4, 0, 1)}.raw("BODY").add(makeGene(GeneKind::Stimulus, 1)).writeTo(unknownKind);
     const std::string chemicals = dir_.file("short.str");
     testing::writeFile(chemicals, "xx\x03"
                                   "ab");

@@ -63,18 +63,18 @@ GeneRecord withHeader(GeneRecord gene, std::uint8_t flags, std::uint8_t lifeStag
 
 TEST(ComparisonTrees, FamiliesInTableOrderGenesInGenomeOrderEmptyFamiliesPruned)
 {
-    const GeneRecord pigment = makeGene(2, 6, 1, {1, 1});
-    const GeneRecord stimulus = makeGene(2, 0, 1, {2});
-    const GeneRecord looseLobe = makeGene(0, 0, 3, {3});
-    const GeneRecord genus = makeGene(2, 1, 0, {0, 'A', 'B', 'C', 'D'});
-    const GeneRecord organ = makeGene(3, 0, 1, {4});
-    const GeneRecord receptor = makeGene(1, 0, 1, {5});
-    const GeneRecord brain = makeGene(0, 1, 0, {6});
-    const GeneRecord lobe = makeGene(0, 0, 1, {7});
-    const GeneRecord laterStimulus = makeGene(2, 0, 2, {8});
+    const GeneRecord pigment = makeGene(GeneKind::Pigment, 1, {1, 1});
+    const GeneRecord stimulus = makeGene(GeneKind::Stimulus, 1, {2});
+    const GeneRecord looseLobe = makeGene(GeneKind::BrainLobe, 3, {3});
+    const GeneRecord genus = makeGene(GeneKind::Genus, 0, {0, 'A', 'B', 'C', 'D'});
+    const GeneRecord organ = makeGene(GeneKind::Organ, 1, {4});
+    const GeneRecord receptor = makeGene(GeneKind::Receptor, 1, {5});
+    const GeneRecord brain = makeGene(GeneKind::BrainOrgan, 0, {6});
+    const GeneRecord lobe = makeGene(GeneKind::BrainLobe, 1, {7});
+    const GeneRecord laterStimulus = makeGene(GeneKind::Stimulus, 2, {8});
     const TGeneticsFile examined =
         GenomeBuilder{pigment, stimulus, looseLobe, genus, organ, receptor, brain, lobe, laterStimulus}.genome();
-    const GeneRecord bleed = makeGene(2, 7, 9, {9});
+    const GeneRecord bleed = makeGene(GeneKind::PigmentBleed, 9, {9});
     const TGeneticsFile mother = GenomeBuilder{bleed}.genome();
 
     const Trees t = buildTrees(1, examined, &mother);
@@ -97,8 +97,8 @@ TEST(ComparisonTrees, FamiliesInTableOrderGenesInGenomeOrderEmptyFamiliesPruned)
 
 TEST(ComparisonTrees, HeaderOnlyDifferencesAreNoMutation)
 {
-    const GeneRecord stimulus = makeGene(2, 0, 1, {2, 3});
-    const GeneRecord halfLives = makeGene(1, 3, 0, std::vector<std::uint8_t>(256, 4));
+    const GeneRecord stimulus = makeGene(GeneKind::Stimulus, 1, {2, 3});
+    const GeneRecord halfLives = makeGene(GeneKind::HalfLives, 0, std::vector<std::uint8_t>(256, 4));
     const TGeneticsFile examined = GenomeBuilder{stimulus, halfLives}.genome();
     const TGeneticsFile mother =
         GenomeBuilder{withHeader(stimulus, 0x3F, 5, 200, 1), withHeader(halfLives, 0x01, 2, 9, 0)}.genome();
@@ -111,8 +111,8 @@ TEST(ComparisonTrees, HeaderOnlyDifferencesAreNoMutation)
 
 TEST(ComparisonTrees, OnlyTheFirstComparatorGeneUnderAKeyCounts)
 {
-    const GeneRecord pigment = makeGene(2, 6, 1, {1, 1});
-    const GeneRecord otherPigment = makeGene(2, 6, 1, {9, 9});
+    const GeneRecord pigment = makeGene(GeneKind::Pigment, 1, {1, 1});
+    const GeneRecord otherPigment = makeGene(GeneKind::Pigment, 1, {9, 9});
     const TGeneticsFile examined = GenomeBuilder{pigment}.genome();
     const TGeneticsFile identicalFirst = GenomeBuilder{pigment, otherPigment}.genome();
     const TGeneticsFile differentFirst = GenomeBuilder{otherPigment, pigment}.genome();
@@ -123,15 +123,16 @@ TEST(ComparisonTrees, OnlyTheFirstComparatorGeneUnderAKeyCounts)
 
 TEST(ComparisonTrees, DualModeListsAGeneUnlessSomeParentHoldsItIdentical)
 {
-    auto pose = [](std::uint8_t id, std::uint8_t value) { return makeGene(2, 3, id, {value}); };
+    auto pose = [](std::uint8_t id, std::uint8_t value) { return makeGene(GeneKind::Pose, id, {value}); };
     // id: 1 mother identical, 2 father identical, 3 both differ, 4 only the
     // mother (differs), 5 neither, 6 only the father (differs).
     const TGeneticsFile examined =
         GenomeBuilder{pose(1, 1), pose(2, 1), pose(3, 1), pose(4, 1), pose(5, 1), pose(6, 1)}.genome();
-    const GeneRecord motherOnly = makeGene(2, 4, 7, {1});
-    const GeneRecord fatherOnly = makeGene(2, 5, 8, {1});
+    const GeneRecord motherOnly = makeGene(GeneKind::Gait, 7, {1});
+    const GeneRecord fatherOnly = makeGene(GeneKind::Instinct, 8, {1});
     const TGeneticsFile mother =
-        GenomeBuilder{pose(1, 1), pose(2, 2), pose(3, 2), pose(4, 2), makeGene(3, 0, 1), motherOnly}.genome();
+        GenomeBuilder{pose(1, 1), pose(2, 2), pose(3, 2), pose(4, 2), makeGene(GeneKind::Organ, 1), motherOnly}
+            .genome();
     const TGeneticsFile father = GenomeBuilder{pose(1, 2), pose(2, 1), pose(3, 2), pose(6, 2), fatherOnly}.genome();
     // motherOnly (a gait, attached nowhere) stands in the mother's loose list.
     ASSERT_EQ(mother.OrganList().size(), 1u);
@@ -148,12 +149,12 @@ TEST(ComparisonTrees, DualModeListsAGeneUnlessSomeParentHoldsItIdentical)
 
 TEST(ComparisonTrees, SingleModeIgnoresAStaleFather)
 {
-    const GeneRecord gait = makeGene(2, 4, 1, {1});
-    const GeneRecord instinct = makeGene(2, 5, 2, {1});
+    const GeneRecord gait = makeGene(GeneKind::Gait, 1, {1});
+    const GeneRecord instinct = makeGene(GeneKind::Instinct, 2, {1});
     const TGeneticsFile examined = GenomeBuilder{gait, instinct}.genome();
-    const TGeneticsFile mother = GenomeBuilder{makeGene(2, 4, 1, {2})}.genome();
+    const TGeneticsFile mother = GenomeBuilder{makeGene(GeneKind::Gait, 1, {2})}.genome();
     // The father holds both genes identical and one the examined genome lacks.
-    const TGeneticsFile father = GenomeBuilder{gait, instinct, makeGene(2, 7, 3, {1})}.genome();
+    const TGeneticsFile father = GenomeBuilder{gait, instinct, makeGene(GeneKind::PigmentBleed, 3, {1})}.genome();
 
     const Trees t = buildTrees(1, examined, &mother, &father);
     EXPECT_EQ(t.mutated, "Creature Gaits\n" + decodedAt(gait, 1) + "Creature Instincts\n" + decodedAt(instinct, 1));
@@ -164,11 +165,11 @@ TEST(ComparisonTrees, SingleModeIgnoresAStaleFather)
 
 TEST(ComparisonTrees, MissingTreeKeepsOnlyNodesWithGenes)
 {
-    const GeneRecord stimulus = makeGene(2, 0, 1, {1});
+    const GeneRecord stimulus = makeGene(GeneKind::Stimulus, 1, {1});
     const TGeneticsFile examined = GenomeBuilder{stimulus}.genome();
-    const TGeneticsFile sameKeyOtherBody = GenomeBuilder{makeGene(2, 0, 1, {2})}.genome();
-    const GeneRecord fatherReceptor = makeGene(1, 0, 4, {1});
-    const TGeneticsFile fatherWithOrgan = GenomeBuilder{makeGene(3, 0, 1), fatherReceptor}.genome();
+    const TGeneticsFile sameKeyOtherBody = GenomeBuilder{makeGene(GeneKind::Stimulus, 1, {2})}.genome();
+    const GeneRecord fatherReceptor = makeGene(GeneKind::Receptor, 4, {1});
+    const TGeneticsFile fatherWithOrgan = GenomeBuilder{makeGene(GeneKind::Organ, 1), fatherReceptor}.genome();
 
     // A key present with another body is not missing.
     EXPECT_EQ(buildTrees(2, examined, &sameKeyOtherBody, &sameKeyOtherBody).missing,
@@ -195,8 +196,10 @@ TEST(ComparisonTrees, UnknownKindsAreComparedButShowNothing)
 
 TEST(ComparisonTrees, OrganGenesNeverAppear)
 {
-    const TGeneticsFile examined = GenomeBuilder{makeGene(3, 0, 1, {1}), makeGene(0, 1, 0, {1})}.genome();
-    const TGeneticsFile mother = GenomeBuilder{makeGene(3, 0, 1, {2}), makeGene(3, 0, 2, {2})}.genome();
+    const TGeneticsFile examined =
+        GenomeBuilder{makeGene(GeneKind::Organ, 1, {1}), makeGene(GeneKind::BrainOrgan, 0, {1})}.genome();
+    const TGeneticsFile mother =
+        GenomeBuilder{makeGene(GeneKind::Organ, 1, {2}), makeGene(GeneKind::Organ, 2, {2})}.genome();
 
     const Trees t = buildTrees(1, examined, &mother);
     EXPECT_EQ(t.mutated, "");

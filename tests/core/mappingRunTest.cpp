@@ -2,6 +2,7 @@
 #include "genomeBuilder.h"
 #include "mapping/breakdownTree.h"
 #include "mapping/resultText.h"
+#include "mapping/statistics.h"
 #include "mappingRunTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -25,27 +26,34 @@ using Calls = std::vector<std::string>;
 // No organs, three genes.
 TGeneticsFile withoutOrgans()
 {
-    return GenomeBuilder{makeGene(2, 0, 1, {1}), makeGene(2, 6, 1, {2}), makeGene(1, 0, 1, {3})}.genome();
+    return GenomeBuilder{makeGene(GeneKind::Stimulus, 1, {1}), makeGene(GeneKind::Pigment, 1, {2}),
+                         makeGene(GeneKind::Receptor, 1, {3})}
+        .genome();
 }
 
 // Two organs, five genes.
 TGeneticsFile withOrgans()
 {
-    return GenomeBuilder{makeGene(2, 0, 1, {1}), makeGene(3, 0, 1), makeGene(1, 0, 1, {3}), makeGene(0, 1, 0),
-                         makeGene(0, 0, 1, {4})}
+    return GenomeBuilder{makeGene(GeneKind::Stimulus, 1, {1}), makeGene(GeneKind::Organ, 1),
+                         makeGene(GeneKind::Receptor, 1, {3}), makeGene(GeneKind::BrainOrgan, 0),
+                         makeGene(GeneKind::BrainLobe, 1, {4})}
         .genome();
 }
 
 // One organ.
 TGeneticsFile motherGenome()
 {
-    return GenomeBuilder{makeGene(2, 0, 1, {9}), makeGene(3, 0, 1), makeGene(1, 0, 1, {3})}.genome();
+    return GenomeBuilder{makeGene(GeneKind::Stimulus, 1, {9}), makeGene(GeneKind::Organ, 1),
+                         makeGene(GeneKind::Receptor, 1, {3})}
+        .genome();
 }
 
 // Two organs.
 TGeneticsFile fatherGenome()
 {
-    return GenomeBuilder{makeGene(2, 6, 1, {2}), makeGene(3, 0, 1), makeGene(3, 0, 2)}.genome();
+    return GenomeBuilder{makeGene(GeneKind::Pigment, 1, {2}), makeGene(GeneKind::Organ, 1),
+                         makeGene(GeneKind::Organ, 2)}
+        .genome();
 }
 
 const Calls statisticsStage =
@@ -164,8 +172,8 @@ TEST(MappingRun, BreakdownModeLeavesTheComparisonTreesAndHidesTheirPages)
     const std::string missing = dumpOf(result.missingGenes);
     const std::string additional = dumpOf(result.additionalGenes);
     // The examined stimulus differs from the mother's; the lobe she lacks.
-    const GeneRecord stimulus = makeGene(2, 0, 1, {1});
-    const GeneRecord lobe = makeGene(0, 0, 1, {4});
+    const GeneRecord stimulus = makeGene(GeneKind::Stimulus, 1, {1});
+    const GeneRecord lobe = makeGene(GeneKind::BrainLobe, 1, {4});
     EXPECT_EQ(mutated, "Brain Lobes\n" + decodedAt(lobe, 1) + "Creature Stimuli\n" + decodedAt(stimulus, 1));
     EXPECT_EQ(additional, "Brain Lobes\n" + decodedAt(lobe, 1));
     EXPECT_EQ(missing, "No comparator genes missing from genome\n");
@@ -192,7 +200,8 @@ TEST(MappingRun, BreakdownModeLeavesTheComparisonTreesAndHidesTheirPages)
 
 TEST(MappingRun, BreakdownStageCountsEveryGeneKnownOrNot)
 {
-    const TGeneticsFile genome = GenomeBuilder{makeGene(3, 1, 0), makeGene(2, 0, 1), makeGene(3, 0, 1)}.genome();
+    const TGeneticsFile genome =
+        GenomeBuilder{makeGene(3, 1, 0), makeGene(GeneKind::Stimulus, 1), makeGene(GeneKind::Organ, 1)}.genome();
     MappingResult result;
     RecordingProgress progress;
     MappingRun({0, &genome, nullptr, nullptr}, result, progress);

@@ -34,8 +34,9 @@ TEST(FindGene, CopiesTheWholeGeneOrReportsNotFound)
     fields.lifeStage = 3;
     fields.headerValue = 99;
     fields.reserved = 4;
-    const GeneRecord stimulus = makeGene(2, 0, fields, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13});
-    const TGeneticsFile genome = GenomeBuilder{makeGene(2, 0, 6), stimulus, makeGene(3, 0, 7, {1})}.genome();
+    const GeneRecord stimulus = makeGene(GeneKind::Stimulus, fields, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13});
+    const TGeneticsFile genome =
+        GenomeBuilder{makeGene(GeneKind::Stimulus, 6), stimulus, makeGene(GeneKind::Organ, 7, {1})}.genome();
 
     EXPECT_TRUE(sameRecord(findGene(&genome, 2, 0, 7), stimulus));
     // The key is type, subtype and id: each alone does not match.
@@ -50,16 +51,16 @@ TEST(FindGene, CopiesTheWholeGeneOrReportsNotFound)
 // A genome holding several genes under one key, in the reader's places:
 // loose genes, then organs with their attached genes.
 struct DuplicateGenome {
-    GeneRecord looseReceptorA = makeGene(1, 0, 5, {0xA1});
-    GeneRecord looseReceptorB = makeGene(1, 0, 5, {0xA2});
-    GeneRecord organ1 = makeGene(3, 0, 1, {1});
-    GeneRecord organ1Receptor = makeGene(1, 0, 5, {0xB1});
-    GeneRecord organ1Emitter = makeGene(1, 1, 2, {0xB2});
-    GeneRecord organ2 = makeGene(3, 0, 1, {2});
-    GeneRecord organ2Emitter = makeGene(1, 1, 2, {0xC1});
-    GeneRecord brain = makeGene(0, 1, 0, {3});
-    GeneRecord brainLobe = makeGene(0, 0, 9, {0xD1});
-    GeneRecord laterLobe = makeGene(0, 0, 9, {0xD2});
+    GeneRecord looseReceptorA = makeGene(GeneKind::Receptor, 5, {0xA1});
+    GeneRecord looseReceptorB = makeGene(GeneKind::Receptor, 5, {0xA2});
+    GeneRecord organ1 = makeGene(GeneKind::Organ, 1, {1});
+    GeneRecord organ1Receptor = makeGene(GeneKind::Receptor, 5, {0xB1});
+    GeneRecord organ1Emitter = makeGene(GeneKind::Emitter, 2, {0xB2});
+    GeneRecord organ2 = makeGene(GeneKind::Organ, 1, {2});
+    GeneRecord organ2Emitter = makeGene(GeneKind::Emitter, 2, {0xC1});
+    GeneRecord brain = makeGene(GeneKind::BrainOrgan, 0, {3});
+    GeneRecord brainLobe = makeGene(GeneKind::BrainLobe, 9, {0xD1});
+    GeneRecord laterLobe = makeGene(GeneKind::BrainLobe, 9, {0xD2});
     GeneRecord unknown1 = makeGene(3, 1, 4, {});
     GeneRecord unknown2 = makeGene(9, 9, 4, {});
 
@@ -129,7 +130,7 @@ TEST(GenesDiffer, ComparesTheWholeBodyAndNothingElse)
     std::vector<std::uint8_t> halfLivesFirstDiffers = halfLives;
     halfLivesFirstDiffers.front() = 8;
 
-    GeneRecord receptorWithTail = makeGene(1, 0, 1, {1, 2, 3, 4, 5, 6, 7, 8});
+    GeneRecord receptorWithTail = makeGene(GeneKind::Receptor, 1, {1, 2, 3, 4, 5, 6, 7, 8});
     receptorWithTail.body[8] = 0xEE; // beyond a receptor's 8 body bytes
     GeneRecord unknownA = makeGene(3, 1, 1);
     GeneRecord unknownB = unknownA;
@@ -141,14 +142,18 @@ TEST(GenesDiffer, ComparesTheWholeBodyAndNothingElse)
         GeneRecord examined;
         bool differ;
     } cases[] = {
-        {"equal", makeGene(1, 0, 1, {1, 2, 3}), makeGene(1, 0, 1, {1, 2, 3}), false},
-        {"header only", makeGene(1, 0, {}, {1, 2, 3}), makeGene(1, 0, other, {1, 2, 3}), false},
-        {"last receptor byte", makeGene(1, 0, 1, {1, 2, 3, 4, 5, 6, 7, 8}), makeGene(1, 0, 1, {1, 2, 3, 4, 5, 6, 7, 9}),
-         true},
-        {"byte past the body", makeGene(1, 0, 1, {1, 2, 3, 4, 5, 6, 7, 8}), receptorWithTail, false},
-        {"half-lives, last of 256", makeGene(1, 3, 0, halfLives), makeGene(1, 3, 0, halfLivesLastDiffers), true},
-        {"half-lives, first", makeGene(1, 3, 0, halfLives), makeGene(1, 3, 0, halfLivesFirstDiffers), true},
-        {"half-lives equal", makeGene(1, 3, 0, halfLives), makeGene(1, 3, other, halfLives), false},
+        {"equal", makeGene(GeneKind::Receptor, 1, {1, 2, 3}), makeGene(GeneKind::Receptor, 1, {1, 2, 3}), false},
+        {"header only", makeGene(GeneKind::Receptor, {}, {1, 2, 3}), makeGene(GeneKind::Receptor, other, {1, 2, 3}),
+         false},
+        {"last receptor byte", makeGene(GeneKind::Receptor, 1, {1, 2, 3, 4, 5, 6, 7, 8}),
+         makeGene(GeneKind::Receptor, 1, {1, 2, 3, 4, 5, 6, 7, 9}), true},
+        {"byte past the body", makeGene(GeneKind::Receptor, 1, {1, 2, 3, 4, 5, 6, 7, 8}), receptorWithTail, false},
+        {"half-lives, last of 256", makeGene(GeneKind::HalfLives, 0, halfLives),
+         makeGene(GeneKind::HalfLives, 0, halfLivesLastDiffers), true},
+        {"half-lives, first", makeGene(GeneKind::HalfLives, 0, halfLives),
+         makeGene(GeneKind::HalfLives, 0, halfLivesFirstDiffers), true},
+        {"half-lives equal", makeGene(GeneKind::HalfLives, 0, halfLives),
+         makeGene(GeneKind::HalfLives, other, halfLives), false},
         {"kind without a body", unknownA, unknownB, false},
     };
     for (const auto& c : cases) {
@@ -166,13 +171,13 @@ TEST(CountsAsMutated, FollowsTheComparatorsInUse)
     headerOnly.id = 3;
     headerOnly.flags = 0x01;
     headerOnly.lifeStage = 2;
-    const GeneRecord gene = makeGene(2, 0, 3, {10, 11, 12});
+    const GeneRecord gene = makeGene(GeneKind::Stimulus, 3, {10, 11, 12});
     auto genomeThat = [&](Holds holds) {
-        GenomeBuilder b{makeGene(2, 0, 4, {10, 11, 12})}; // same body, another key
+        GenomeBuilder b{makeGene(GeneKind::Stimulus, 4, {10, 11, 12})}; // same body, another key
         if (holds == Holds::Identical)
-            b.add(makeGene(2, 0, headerOnly, {10, 11, 12}));
+            b.add(makeGene(GeneKind::Stimulus, headerOnly, {10, 11, 12}));
         if (holds == Holds::Different)
-            b.add(makeGene(2, 0, 3, {10, 11, 13}));
+            b.add(makeGene(GeneKind::Stimulus, 3, {10, 11, 13}));
         return b.genome();
     };
     const TGeneticsFile genomes[] = {genomeThat(Holds::Nothing), genomeThat(Holds::Identical),
@@ -217,12 +222,16 @@ TEST(CountsAsMutated, FollowsTheComparatorsInUse)
 
 TEST(CountsAsMutated, UsesTheFirstGeneUnderTheKey)
 {
-    const GeneRecord gene = makeGene(1, 1, 2, {5, 5});
+    const GeneRecord gene = makeGene(GeneKind::Emitter, 2, {5, 5});
     // Loose identical emitter first, a different one inside an organ after.
     const TGeneticsFile identicalFirst =
-        GenomeBuilder{makeGene(1, 1, 2, {5, 5}), makeGene(3, 0, 1), makeGene(1, 1, 2, {6, 6})}.genome();
+        GenomeBuilder{makeGene(GeneKind::Emitter, 2, {5, 5}), makeGene(GeneKind::Organ, 1),
+                      makeGene(GeneKind::Emitter, 2, {6, 6})}
+            .genome();
     const TGeneticsFile differentFirst =
-        GenomeBuilder{makeGene(1, 1, 2, {6, 6}), makeGene(3, 0, 1), makeGene(1, 1, 2, {5, 5})}.genome();
+        GenomeBuilder{makeGene(GeneKind::Emitter, 2, {6, 6}), makeGene(GeneKind::Organ, 1),
+                      makeGene(GeneKind::Emitter, 2, {5, 5})}
+            .genome();
     const TGeneticsFile examined = GenomeBuilder{gene}.genome();
     EXPECT_FALSE(countsAsMutated(gene, 1, &identicalFirst, nullptr));
     EXPECT_TRUE(countsAsMutated(gene, 1, &differentFirst, nullptr));

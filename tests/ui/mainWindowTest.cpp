@@ -1,5 +1,6 @@
 #include "genomeBuilder.h"
 #include "mapping/mappingRun.h"
+#include "mapping/statistics.h"
 #include "ui/unitGeneMainWindow.h"
 #include "uiTestSupport.h"
 
