@@ -131,7 +131,7 @@ void BM_MappingRun(benchmark::State& state)
         state.SkipWithError(e.what());
         return;
     }
-    const MappingInput input{static_cast<int>(state.range(1)), family.child.get(), family.mother.get(),
+    const MappingInput input{static_cast<MappingMode>(state.range(1)), family.child.get(), family.mother.get(),
                              family.father.get()};
     SilentProgress silent;
     std::size_t lines = 0;

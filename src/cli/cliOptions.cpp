@@ -35,39 +35,39 @@ Command commandNamed(std::string_view name)
     throw UsageError("unknown command '" + std::string(name) + "'");
 }
 
-MapMode modeNamed(std::string_view name)
+MappingChoice modeNamed(std::string_view name)
 {
     if (name == "breakdown")
-        return MapMode::Breakdown;
+        return MappingChoice::Breakdown;
     if (name == "single")
-        return MapMode::Single;
+        return MappingChoice::Single;
     if (name == "parental")
-        return MapMode::Parental;
+        return MappingChoice::Parental;
     if (name == "dual")
-        return MapMode::Dual;
+        return MappingChoice::Dual;
     throw UsageError("unknown mode '" + std::string(name) + "' (breakdown, single, parental or dual)");
 }
 
-std::size_t filesNeeded(MapMode mode)
+std::size_t filesNeeded(MappingChoice mode)
 {
     switch (mode) {
-    case MapMode::Single:
+    case MappingChoice::Single:
         return 2;
-    case MapMode::Dual:
+    case MappingChoice::Dual:
         return 3;
     default:
         return 1;
     }
 }
 
-const char* modeName(MapMode mode)
+const char* modeName(MappingChoice mode)
 {
     switch (mode) {
-    case MapMode::Breakdown:
+    case MappingChoice::Breakdown:
         return "breakdown";
-    case MapMode::Single:
+    case MappingChoice::Single:
         return "single";
-    case MapMode::Parental:
+    case MappingChoice::Parental:
         return "parental";
     default:
         return "dual";
@@ -80,18 +80,6 @@ std::string filesText(std::size_t n)
 }
 
 } // namespace
-
-int mappingModeOf(MapMode mode)
-{
-    switch (mode) {
-    case MapMode::Breakdown:
-        return 0;
-    case MapMode::Single:
-        return 1;
-    default:
-        return 2;
-    }
-}
 
 CliOptions parseCommandLine(int argc, const char* const* argv)
 {
@@ -165,13 +153,13 @@ CliOptions parseCommandLine(int argc, const char* const* argv)
     } else {
         switch (fileCount) {
         case 1:
-            options.mode = MapMode::Breakdown;
+            options.mode = MappingChoice::Breakdown;
             break;
         case 2:
-            options.mode = MapMode::Single;
+            options.mode = MappingChoice::Single;
             break;
         case 3:
-            options.mode = MapMode::Dual;
+            options.mode = MappingChoice::Dual;
             break;
         default:
             throw UsageError("map takes 1 to 3 genome files, not " + std::to_string(fileCount));

@@ -50,9 +50,9 @@ public:
     {
         out_ += "setProgressPosition " + std::to_string(position) + '\n';
     }
-    void endStage(int stage, int mark) override
+    void endStage(int stage, StageMark mark) override
     {
-        out_ += "endStage " + std::to_string(stage) + ' ' + std::to_string(mark) + '\n';
+        out_ += "endStage " + std::to_string(stage) + ' ' + std::to_string(static_cast<int>(mark)) + '\n';
     }
     void finishProgress() override { out_ += "finishProgress\n"; }
     void pause(int) override {}
@@ -132,18 +132,18 @@ std::string mapText(const CliOptions& options, std::string& trace)
     std::unique_ptr<TGeneticsFile> mother;
     std::unique_ptr<TGeneticsFile> father;
     switch (options.mode) {
-    case MapMode::Breakdown:
+    case MappingChoice::Breakdown:
         break;
-    case MapMode::Parental:
+    case MappingChoice::Parental:
         // As the selection dialog does: the parents' names from the examined
         // genome's first loose gene, their files beside it.
         mother = loadGenome(parentFilePath(examinedPath, *examined, false));
         father = loadGenome(parentFilePath(examinedPath, *examined, true));
         break;
-    case MapMode::Single:
+    case MappingChoice::Single:
         mother = loadGenome(options.files[1]);
         break;
-    case MapMode::Dual:
+    case MappingChoice::Dual:
         mother = loadGenome(options.files[1]);
         father = loadGenome(options.files[2]);
         break;

@@ -9,7 +9,6 @@ namespace {
 constexpr int MutatedStage = 2;
 constexpr int MissingStage = 3;
 constexpr int AdditionalStage = 4;
-constexpr int StageDone = 2;
 
 FamilyNodes appendFamilies(DisplayTree& tree)
 {
@@ -85,7 +84,7 @@ void pruneEmptyFamilies(DisplayTree& tree, int stage, ProgressReporter& progress
             tree.deleteNode(node);
         node = next;
     }
-    progress.endStage(stage, StageDone);
+    progress.endStage(stage, StageMark::Done);
 }
 
 void buildMutatedTree(const GenomeComparison& genomes, DisplayTree& tree, ProgressReporter& progress)
@@ -124,7 +123,7 @@ void buildMissingTree(const GenomeComparison& genomes, DisplayTree& tree, Progre
         tree.deleteNode(paternal);
     if (tree.empty())
         tree.appendTopLevel(NothingMissingText);
-    progress.endStage(MissingStage, StageDone);
+    progress.endStage(MissingStage, StageMark::Done);
 }
 
 void buildAdditionalTree(const GenomeComparison& genomes, DisplayTree& tree, ProgressReporter& progress)

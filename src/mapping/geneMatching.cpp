@@ -51,10 +51,10 @@ const GeneRecord* firstMatch(const TGeneticsFile* genome, std::uint8_t type, std
 // The one rule behind both forms of countsAsMutated; each finder gives its
 // slot's gene with gene's key, or null.
 template <typename FindInMother, typename FindInFather>
-bool mutatedAgainst(const GeneRecord& gene, int mode, FindInMother&& inMother, FindInFather&& inFather)
+bool mutatedAgainst(const GeneRecord& gene, MappingMode mode, FindInMother&& inMother, FindInFather&& inFather)
 {
     const GeneRecord* m = inMother(gene);
-    const GeneRecord* f = mode == DualMode ? inFather(gene) : nullptr;
+    const GeneRecord* f = modeReads(mode, GenomeSlot::Father) ? inFather(gene) : nullptr;
     if (!m && !f)
         return false;
     if (m && !genesDiffer(*m, gene))
@@ -81,9 +81,9 @@ bool genesDiffer(const GeneRecord& comparatorGene, const GeneRecord& examinedGen
     return !std::equal(comparatorGene.body.begin(), comparatorGene.body.begin() + length, examinedGene.body.begin());
 }
 
-bool countsAsMutated(const GeneRecord& gene, int mode, const TGeneticsFile* mother, const TGeneticsFile* father)
+bool countsAsMutated(const GeneRecord& gene, MappingMode mode, const TGeneticsFile* mother, const TGeneticsFile* father)
 {
-    if (mode != SingleMode && mode != DualMode)
+    if (!modeReads(mode, GenomeSlot::Mother))
         return false;
     auto in = [](const TGeneticsFile* genome) {
         return

@@ -24,7 +24,8 @@ bool genesDiffer(const GeneRecord& comparatorGene, const GeneRecord& examinedGen
 // Whether the statistics table counts gene of the examined genome as mutated:
 // some comparator in use holds its key, and none that holds it has an
 // identical body. Mode 1 reads only mother; mode 2 reads both.
-bool countsAsMutated(const GeneRecord& gene, int mode, const TGeneticsFile* mother, const TGeneticsFile* father);
+bool countsAsMutated(const GeneRecord& gene, MappingMode mode, const TGeneticsFile* mother,
+                     const TGeneticsFile* father);
 
 // The genes of one genome by key, built once so that a run need not scan the
 // genome for every lookup. find() gives exactly the gene findGene() would
@@ -54,9 +55,9 @@ class GenomeComparison {
 public:
     explicit GenomeComparison(const MappingInput& input);
 
-    int mode() const { return mode_; }
-    bool usesMother() const { return mode_ == SingleMode || mode_ == DualMode; }
-    bool usesFather() const { return mode_ == DualMode; }
+    MappingMode mode() const { return mode_; }
+    bool usesMother() const { return modeReads(mode_, GenomeSlot::Mother); }
+    bool usesFather() const { return modeReads(mode_, GenomeSlot::Father); }
 
     const TGeneticsFile* examined() const { return examined_; }
     // Null when the mode does not use the slot.
@@ -71,7 +72,7 @@ public:
     bool countsAsMutated(const GeneRecord& gene) const;
 
 private:
-    int mode_;
+    MappingMode mode_;
     const TGeneticsFile* examined_;
     const TGeneticsFile* mother_;
     const TGeneticsFile* father_;

@@ -2,6 +2,9 @@
 
 namespace helixplot {
 
+// How a stage ended. Any other value, which no run reports, shows as failed.
+enum class StageMark { Skipped = 1, Done = 2 };
+
 // What a mapping run reports while it works. The desktop program's progress
 // dialog shows it with real waits; tests and the command-line tool record or
 // ignore it.
@@ -12,8 +15,7 @@ public:
     virtual void showProgress() = 0;
     virtual void beginStage(int stage, int maximum) = 0;
     virtual void setProgressPosition(int position) = 0;
-    // mark: 2 done, 1 skipped, anything else failed.
-    virtual void endStage(int stage, int mark) = 0;
+    virtual void endStage(int stage, StageMark mark) = 0;
     // Waits one second, then closes the display.
     virtual void finishProgress() = 0;
     // The run's fixed pause after the statistics stage.
@@ -26,7 +28,7 @@ public:
     void showProgress() override {}
     void beginStage(int, int) override {}
     void setProgressPosition(int) override {}
-    void endStage(int, int) override {}
+    void endStage(int, StageMark) override {}
     void finishProgress() override {}
     void pause(int) override {}
 };

@@ -121,7 +121,7 @@ protected:
     CliRun run(const std::vector<std::string>& args) { return runCli(args, settings_); }
 
     // The run's pages as the core prints them, and its progress calls.
-    static std::string mapped(int mode, const std::string& examined, const std::string& mother = {},
+    static std::string mapped(MappingMode mode, const std::string& examined, const std::string& mother = {},
                               const std::string& father = {}, std::string* trace = nullptr)
     {
         const TGeneticsFile e(examined);
@@ -187,7 +187,7 @@ TEST_F(Cli, WithoutChemicalNamesItWarnsAndGoesOn)
     EXPECT_EQ(r.err, "helixplot-cli: warning: chemical names not loaded: " + dir_.path() +
                          "/none/allchemicals.str: File not found\n");
     ChemicalNames = ChemicalNameTable{};
-    EXPECT_EQ(r.out, mapped(0, Child));
+    EXPECT_EQ(r.out, mapped(MappingMode::Breakdown, Child));
 }
 
 TEST_F(Cli, MapRunsEachModeOnTheRightSlots)
@@ -197,13 +197,13 @@ TEST_F(Cli, MapRunsEachModeOnTheRightSlots)
         std::vector<std::string> args;
         std::string expected;
     } cases[] = {
-        {"one file", {"map", Child}, mapped(0, Child)},
-        {"two files", {"map", Child, Quin}, mapped(1, Child, Quin)},
-        {"three files", {"map", Child, Quin, Yeva}, mapped(2, Child, Quin, Yeva)},
-        {"breakdown", {"map", "--mode", "breakdown", Child}, mapped(0, Child)},
-        {"single", {"map", "--mode=single", Yeva, Quin}, mapped(1, Yeva, Quin)},
-        {"dual", {"map", Child, "--mode", "dual", Yeva, Quin}, mapped(2, Child, Yeva, Quin)},
-        {"parental", {"map", "--mode", "parental", Child}, mapped(2, Child, Mother, Father)},
+        {"one file", {"map", Child}, mapped(MappingMode::Breakdown, Child)},
+        {"two files", {"map", Child, Quin}, mapped(MappingMode::Single, Child, Quin)},
+        {"three files", {"map", Child, Quin, Yeva}, mapped(MappingMode::Dual, Child, Quin, Yeva)},
+        {"breakdown", {"map", "--mode", "breakdown", Child}, mapped(MappingMode::Breakdown, Child)},
+        {"single", {"map", "--mode=single", Yeva, Quin}, mapped(MappingMode::Single, Yeva, Quin)},
+        {"dual", {"map", Child, "--mode", "dual", Yeva, Quin}, mapped(MappingMode::Dual, Child, Yeva, Quin)},
+        {"parental", {"map", "--mode", "parental", Child}, mapped(MappingMode::Dual, Child, Mother, Father)},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -213,17 +213,17 @@ TEST_F(Cli, MapRunsEachModeOnTheRightSlots)
         EXPECT_EQ(r.out, c.expected);
     }
     // The page titles and what breakdown mode leaves out.
-    const std::string single = mapped(1, Child, Quin);
+    const std::string single = mapped(MappingMode::Single, Child, Quin);
     for (const char* title : {"== General Genome Information\n", "\n== Mutated genes\n", "\n== Missing Genes\n",
                               "\n== Additional Genes\n", "\n== Genome Breakdown\nCreature Genus\n"})
         EXPECT_NE(single.find(title), std::string::npos) << title;
-    EXPECT_EQ(mapped(0, Child).find("Mutated genes"), std::string::npos);
+    EXPECT_EQ(mapped(MappingMode::Breakdown, Child).find("Mutated genes"), std::string::npos);
 }
 
 TEST_F(Cli, TraceProgressWritesEveryCallInOrder)
 {
     std::string trace;
-    const std::string expected = mapped(2, Child, Mother, Father, &trace);
+    const std::string expected = mapped(MappingMode::Dual, Child, Mother, Father, &trace);
     const CliRun r = run({"map", "--trace-progress", "--mode", "parental", Child});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, expected);
@@ -256,7 +256,7 @@ TEST_F(Cli, ParentalModeFindsTheParentsNamedByTheGenus)
     const CliRun r = run({"map", "--mode", "parental", child});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, "");
-    EXPECT_EQ(r.out, mapped(2, child, dir_.file("ma.gen"), dir_.file("pa12.gen")));
+    EXPECT_EQ(r.out, mapped(MappingMode::Dual, child, dir_.file("ma.gen"), dir_.file("pa12.gen")));
 }
 
 TEST_F(Cli, AFileThatDoesNotLoadEndsWithItsMessage)

@@ -28,7 +28,7 @@ struct Trees {
     std::vector<std::string> additionalCalls;
 };
 
-Trees buildTrees(int mode, const TGeneticsFile& examined, const TGeneticsFile* mother,
+Trees buildTrees(MappingMode mode, const TGeneticsFile& examined, const TGeneticsFile* mother,
                  const TGeneticsFile* father = nullptr)
 {
     const GenomeComparison genomes(MappingInput{mode, &examined, mother, father});
@@ -77,7 +77,7 @@ TEST(ComparisonTrees, FamiliesInTableOrderGenesInGenomeOrderEmptyFamiliesPruned)
     const GeneRecord bleed = makeGene(GeneKind::PigmentBleed, 9, {9});
     const TGeneticsFile mother = GenomeBuilder{bleed}.genome();
 
-    const Trees t = buildTrees(1, examined, &mother);
+    const Trees t = buildTrees(MappingMode::Single, examined, &mother);
     // Loose genes first, then organ by organ; organ genes themselves never
     // appear; genus never in the mutated tree.
     const std::string families = "Brain Lobes\n" + decodedAt(looseLobe, 1) + decodedAt(lobe, 1) +
@@ -103,7 +103,7 @@ TEST(ComparisonTrees, HeaderOnlyDifferencesAreNoMutation)
     const TGeneticsFile mother =
         GenomeBuilder{withHeader(stimulus, 0x3F, 5, 200, 1), withHeader(halfLives, 0x01, 2, 9, 0)}.genome();
 
-    const Trees t = buildTrees(1, examined, &mother);
+    const Trees t = buildTrees(MappingMode::Single, examined, &mother);
     EXPECT_EQ(t.mutated, ""); // no placeholder in the mutated tree
     EXPECT_EQ(t.missing, "No comparator genes missing from genome\n");
     EXPECT_EQ(t.additional, "No additional genes over comparators\n");
@@ -117,8 +117,9 @@ TEST(ComparisonTrees, OnlyTheFirstComparatorGeneUnderAKeyCounts)
     const TGeneticsFile identicalFirst = GenomeBuilder{pigment, otherPigment}.genome();
     const TGeneticsFile differentFirst = GenomeBuilder{otherPigment, pigment}.genome();
 
-    EXPECT_EQ(buildTrees(1, examined, &identicalFirst).mutated, "");
-    EXPECT_EQ(buildTrees(1, examined, &differentFirst).mutated, "Creature Pigments\n" + decodedAt(pigment, 1));
+    EXPECT_EQ(buildTrees(MappingMode::Single, examined, &identicalFirst).mutated, "");
+    EXPECT_EQ(buildTrees(MappingMode::Single, examined, &differentFirst).mutated,
+              "Creature Pigments\n" + decodedAt(pigment, 1));
 }
 
 TEST(ComparisonTrees, DualModeListsAGeneUnlessSomeParentHoldsItIdentical)
@@ -137,7 +138,7 @@ TEST(ComparisonTrees, DualModeListsAGeneUnlessSomeParentHoldsItIdentical)
     // motherOnly (a gait, attached nowhere) stands in the mother's loose list.
     ASSERT_EQ(mother.OrganList().size(), 1u);
 
-    const Trees t = buildTrees(2, examined, &mother, &father);
+    const Trees t = buildTrees(MappingMode::Dual, examined, &mother, &father);
     EXPECT_EQ(t.mutated, "Creature Poses\n" + decodedAt(pose(3, 1), 1) + decodedAt(pose(4, 1), 1) +
                              decodedAt(pose(5, 1), 1) + decodedAt(pose(6, 1), 1));
     EXPECT_EQ(t.additional, "Creature Poses\n" + decodedAt(pose(5, 1), 1));
@@ -156,7 +157,7 @@ TEST(ComparisonTrees, SingleModeIgnoresAStaleFather)
     // The father holds both genes identical and one the examined genome lacks.
     const TGeneticsFile father = GenomeBuilder{gait, instinct, makeGene(GeneKind::PigmentBleed, 3, {1})}.genome();
 
-    const Trees t = buildTrees(1, examined, &mother, &father);
+    const Trees t = buildTrees(MappingMode::Single, examined, &mother, &father);
     EXPECT_EQ(t.mutated, "Creature Gaits\n" + decodedAt(gait, 1) + "Creature Instincts\n" + decodedAt(instinct, 1));
     EXPECT_EQ(t.additional, "Creature Instincts\n" + decodedAt(instinct, 1));
     EXPECT_EQ(t.missing, "No comparator genes missing from genome\n");
@@ -172,9 +173,9 @@ TEST(ComparisonTrees, MissingTreeKeepsOnlyNodesWithGenes)
     const TGeneticsFile fatherWithOrgan = GenomeBuilder{makeGene(GeneKind::Organ, 1), fatherReceptor}.genome();
 
     // A key present with another body is not missing.
-    EXPECT_EQ(buildTrees(2, examined, &sameKeyOtherBody, &sameKeyOtherBody).missing,
+    EXPECT_EQ(buildTrees(MappingMode::Dual, examined, &sameKeyOtherBody, &sameKeyOtherBody).missing,
               "No comparator genes missing from genome\n");
-    const Trees t = buildTrees(2, examined, &sameKeyOtherBody, &fatherWithOrgan);
+    const Trees t = buildTrees(MappingMode::Dual, examined, &sameKeyOtherBody, &fatherWithOrgan);
     EXPECT_EQ(t.missing, "Paternal genes missing from genome\n" + decodedAt(fatherReceptor, 1));
     // Mother's loose list, father's loose list, father's organ.
     EXPECT_EQ(t.missingCalls, testing::concat({positions(1, 3), {"endStage 3 2"}}));
@@ -188,7 +189,7 @@ TEST(ComparisonTrees, UnknownKindsAreComparedButShowNothing)
     const TGeneticsFile examined = GenomeBuilder{unknownOrganKind, unknownBrainKind, farKind}.genome();
     const TGeneticsFile mother = GenomeBuilder{makeGene(4, 0, 1), makeGene(3, 2, 1)}.genome();
 
-    const Trees t = buildTrees(2, examined, &mother, &mother);
+    const Trees t = buildTrees(MappingMode::Dual, examined, &mother, &mother);
     EXPECT_EQ(t.mutated, "");
     EXPECT_EQ(t.additional, "No additional genes over comparators\n");
     EXPECT_EQ(t.missing, "No comparator genes missing from genome\n");
@@ -201,7 +202,7 @@ TEST(ComparisonTrees, OrganGenesNeverAppear)
     const TGeneticsFile mother =
         GenomeBuilder{makeGene(GeneKind::Organ, 1, {2}), makeGene(GeneKind::Organ, 2, {2})}.genome();
 
-    const Trees t = buildTrees(1, examined, &mother);
+    const Trees t = buildTrees(MappingMode::Single, examined, &mother);
     EXPECT_EQ(t.mutated, "");
     EXPECT_EQ(t.additional, "No additional genes over comparators\n");
     EXPECT_EQ(t.missing, "No comparator genes missing from genome\n");

@@ -26,9 +26,9 @@ public:
     {
         calls.push_back("setProgressPosition " + std::to_string(position));
     }
-    void endStage(int stage, int mark) override
+    void endStage(int stage, StageMark mark) override
     {
-        calls.push_back("endStage " + std::to_string(stage) + " " + std::to_string(mark));
+        calls.push_back("endStage " + std::to_string(stage) + " " + std::to_string(static_cast<int>(mark)));
     }
     void finishProgress() override { calls.push_back("finishProgress"); }
     void pause(int milliseconds) override { calls.push_back("pause " + std::to_string(milliseconds)); }

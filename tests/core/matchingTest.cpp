@@ -185,33 +185,33 @@ TEST(CountsAsMutated, FollowsTheComparatorsInUse)
     const TGeneticsFile examined = GenomeBuilder{gene}.genome();
 
     const struct {
-        int mode;
+        MappingMode mode;
         Holds mother;
         Holds father;
         bool mutated;
     } cases[] = {
-        {1, Holds::Nothing, Holds::Nothing, false},
-        {1, Holds::Identical, Holds::Nothing, false},
-        {1, Holds::Different, Holds::Nothing, true},
+        {MappingMode::Single, Holds::Nothing, Holds::Nothing, false},
+        {MappingMode::Single, Holds::Identical, Holds::Nothing, false},
+        {MappingMode::Single, Holds::Different, Holds::Nothing, true},
         // In mode 1 the father slot is a leftover: it plays no part.
-        {1, Holds::Different, Holds::Identical, true},
-        {1, Holds::Nothing, Holds::Different, false},
-        {2, Holds::Nothing, Holds::Nothing, false},
-        {2, Holds::Identical, Holds::Different, false},
-        {2, Holds::Different, Holds::Identical, false},
-        {2, Holds::Different, Holds::Nothing, true},
-        {2, Holds::Different, Holds::Different, true},
-        {2, Holds::Identical, Holds::Nothing, false},
-        {2, Holds::Nothing, Holds::Identical, false},
+        {MappingMode::Single, Holds::Different, Holds::Identical, true},
+        {MappingMode::Single, Holds::Nothing, Holds::Different, false},
+        {MappingMode::Dual, Holds::Nothing, Holds::Nothing, false},
+        {MappingMode::Dual, Holds::Identical, Holds::Different, false},
+        {MappingMode::Dual, Holds::Different, Holds::Identical, false},
+        {MappingMode::Dual, Holds::Different, Holds::Nothing, true},
+        {MappingMode::Dual, Holds::Different, Holds::Different, true},
+        {MappingMode::Dual, Holds::Identical, Holds::Nothing, false},
+        {MappingMode::Dual, Holds::Nothing, Holds::Identical, false},
         // Only the father holds the key: counted when his body differs, as
         // the mutated tree lists it.
-        {2, Holds::Nothing, Holds::Different, true},
+        {MappingMode::Dual, Holds::Nothing, Holds::Different, true},
         // Mode 0 never counts.
-        {0, Holds::Different, Holds::Different, false},
+        {MappingMode::Breakdown, Holds::Different, Holds::Different, false},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE("mode " + std::to_string(c.mode) + " mother " + std::to_string(int(c.mother)) + " father " +
-                     std::to_string(int(c.father)));
+        SCOPED_TRACE("mode " + std::to_string(static_cast<int>(c.mode)) + " mother " + std::to_string(int(c.mother)) +
+                     " father " + std::to_string(int(c.father)));
         const TGeneticsFile* mother = &genomes[int(c.mother)];
         const TGeneticsFile* father = &genomes[int(c.father)];
         EXPECT_EQ(countsAsMutated(gene, c.mode, mother, father), c.mutated);
@@ -233,10 +233,12 @@ TEST(CountsAsMutated, UsesTheFirstGeneUnderTheKey)
                       makeGene(GeneKind::Emitter, 2, {5, 5})}
             .genome();
     const TGeneticsFile examined = GenomeBuilder{gene}.genome();
-    EXPECT_FALSE(countsAsMutated(gene, 1, &identicalFirst, nullptr));
-    EXPECT_TRUE(countsAsMutated(gene, 1, &differentFirst, nullptr));
-    EXPECT_FALSE(GenomeComparison(MappingInput{1, &examined, &identicalFirst, nullptr}).countsAsMutated(gene));
-    EXPECT_TRUE(GenomeComparison(MappingInput{1, &examined, &differentFirst, nullptr}).countsAsMutated(gene));
+    EXPECT_FALSE(countsAsMutated(gene, MappingMode::Single, &identicalFirst, nullptr));
+    EXPECT_TRUE(countsAsMutated(gene, MappingMode::Single, &differentFirst, nullptr));
+    EXPECT_FALSE(
+        GenomeComparison(MappingInput{MappingMode::Single, &examined, &identicalFirst, nullptr}).countsAsMutated(gene));
+    EXPECT_TRUE(
+        GenomeComparison(MappingInput{MappingMode::Single, &examined, &differentFirst, nullptr}).countsAsMutated(gene));
 }
 
 } // namespace

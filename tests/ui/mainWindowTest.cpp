@@ -281,7 +281,7 @@ private Q_SLOTS:
         QVERIFY(!window->StartupRun());
         // The program entry shows the window; the start-up run does not.
         QVERIFY(!window->isVisible());
-        QCOMPARE(window->MappingMode(), mappingMode);
+        QCOMPARE(static_cast<int>(window->MappingMode()), mappingMode);
         QCOMPARE(waits.waits, (std::vector<int>{100, 500, 1000}));
         QVERIFY(window->pleaseWait().isHidden());
         QCOMPARE(pages()->currentWidget()->objectName(), QStringLiteral("TabSheet1"));
