@@ -168,7 +168,9 @@ TEST_F(Cli, BreakdownPrintsTheTreeWithChemicalNamesFromFileOrSettings)
 
     for (const auto& args : {std::vector<std::string>{"breakdown", "--chemicals", Chemicals, Child},
                              std::vector<std::string>{"breakdown", Child, "--chemicals=" + Chemicals},
-                             std::vector<std::string>{"breakdown", Child}}) {
+                             std::vector<std::string>{"breakdown", Child},
+                             // Options may stand before the command, and "--" ends them.
+                             std::vector<std::string>{"--chemicals", Chemicals, "breakdown", "--", Child}}) {
         SCOPED_TRACE(args.size());
         const CliRun r = run(args);
         EXPECT_EQ(r.status, 0);
