@@ -33,8 +33,6 @@ void addUnderFamily(const GeneRecord& gene, DisplayTree& tree, const FamilyNodes
 void addMutatedGene(const GeneRecord& gene, const GenomeComparison& genomes, DisplayTree& tree,
                     const FamilyNodes& families)
 {
-    if (gene.is(GeneKind::Genus))
-        return;
     const GeneRecord* m = genomes.motherGenes().find(gene);
     if (m && !genesDiffer(*m, gene))
         return;

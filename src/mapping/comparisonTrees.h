@@ -23,7 +23,8 @@ void buildMissingTree(const GenomeComparison& genomes, DisplayTree& tree, Progre
 void buildAdditionalTree(const GenomeComparison& genomes, DisplayTree& tree, ProgressReporter& progress);
 
 // Lists gene under its family unless a comparator in use holds an identical
-// gene under its key. Genus genes are never listed.
+// gene under its key. The mutated tree has no genus family, so genus genes
+// are never listed.
 void addMutatedGene(const GeneRecord& gene, const GenomeComparison& genomes, DisplayTree& tree,
                     const FamilyNodes& families);
 // Lists gene under its family when no comparator in use holds its key.
