@@ -1,5 +1,8 @@
 #pragma once
 
+#include <string>
+#include <vector>
+
 namespace helixplot {
 
 // How a stage ended. Any other value, which no run reports, shows as failed.
@@ -31,6 +34,20 @@ public:
     void endStage(int, StageMark) override {}
     void finishProgress() override {}
     void pause(int) override {}
+};
+
+// Keeps every call as one line: "showProgress", "beginStage 1 19",
+// "setProgressPosition 3", "endStage 2 2", "finishProgress", "pause 500".
+class RecordingProgress : public ProgressReporter {
+public:
+    std::vector<std::string> calls;
+
+    void showProgress() override;
+    void beginStage(int stage, int maximum) override;
+    void setProgressPosition(int position) override;
+    void endStage(int stage, StageMark mark) override;
+    void finishProgress() override;
+    void pause(int milliseconds) override;
 };
 
 } // namespace helixplot

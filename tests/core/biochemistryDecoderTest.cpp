@@ -1,3 +1,4 @@
+#include "decodedText.h"
 #include "decoder/unitGeneDecoder.h"
 #include "genetics/chemicalNames.h"
 #include "genomeBuilder.h"
@@ -25,24 +26,15 @@ const std::array<std::string, 32> halfLifeTimes = {
 // needs and the fixture puts the table back.
 class BiochemistryDecoder : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        saved_ = ChemicalNames;
-        ChemicalNames.fill(std::string());
-    }
-    void TearDown() override { ChemicalNames = saved_; }
+    void SetUp() override { ChemicalNames.fill(std::string()); }
 
-    static std::string dump(NodeId (*decoder)(const GeneRecord&, DisplayTree&, NodeId), const GeneRecord& gene)
+    static std::string dump(testing::GeneDecoder decoder, const GeneRecord& gene)
     {
-        DisplayTree tree;
-        decoder(gene, tree, tree.root());
-        std::string out;
-        dumpTree(tree, out);
-        return out;
+        return testing::decodedText(gene, decoder);
     }
 
 private:
-    ChemicalNameTable saved_;
+    testing::ScopedChemicalNames saved_;
 };
 
 using ReceptorDecoder = BiochemistryDecoder;

@@ -1,3 +1,4 @@
+#include "decodedText.h"
 #include "decoder/unitGeneDecoder.h"
 #include "genetics/chemicalNames.h"
 #include "genomeBuilder.h"
@@ -30,29 +31,12 @@ GeneFields sampleFields()
     return f;
 }
 
-// ChemicalNames is global: tests name the chemicals they need and put the
-// table back afterwards.
-class ScopedChemicalNames {
-public:
-    ScopedChemicalNames() : saved_(ChemicalNames) {}
-    ~ScopedChemicalNames() { ChemicalNames = saved_; }
-
-private:
-    ChemicalNameTable saved_;
-};
-
-std::string dumpOf(const DisplayTree& tree)
-{
-    std::string out;
-    dumpTree(tree, out);
-    return out;
-}
+using testing::dumpOf;
+using testing::ScopedChemicalNames;
 
 std::string decodeToText(const GeneRecord& gene)
 {
-    DisplayTree tree;
-    decodeGene(gene, tree, tree.root());
-    return dumpOf(tree);
+    return testing::decodedText(gene);
 }
 
 // For the kinds that decode to one node: its text after the zero header.

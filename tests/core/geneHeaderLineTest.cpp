@@ -1,3 +1,4 @@
+#include "decodedText.h"
 #include "decoder/unitGeneDecoder.h"
 #include "genomeBuilder.h"
 
@@ -98,13 +99,9 @@ TEST(GeneHeaderDispatch, UnknownKindsAddNothing)
 }
 
 // Decodes gene as a top-level subtree of a fresh tree and returns its dump.
-template <typename Decoder> std::string dumpOf(Decoder decoder, const GeneRecord& gene)
+std::string dumpOf(testing::GeneDecoder decoder, const GeneRecord& gene)
 {
-    DisplayTree tree;
-    decoder(gene, tree, tree.root());
-    std::string out;
-    dumpTree(tree, out);
-    return out;
+    return testing::decodedText(gene, decoder);
 }
 
 TEST(GeneHeaderDispatch, EveryKnownKindGoesToItsDecoder)

@@ -1,3 +1,4 @@
+#include "decodedText.h"
 #include "decoder/unitGeneDecoder.h"
 #include "genomeBuilder.h"
 
@@ -30,11 +31,7 @@ struct LobeBody {
 
 std::string dumpLobe(const GeneRecord& gene)
 {
-    DisplayTree tree;
-    decodeLobe(gene, tree, tree.root());
-    std::string out;
-    dumpTree(tree, out);
-    return out;
+    return testing::decodedText(gene, decodeLobe);
 }
 
 // Text of the node reached from node by child indexes.

@@ -1,3 +1,4 @@
+#include "decodedText.h"
 #include "decoder/unitGeneDecoder.h"
 #include "genomeBuilder.h"
 
@@ -15,11 +16,7 @@ using testing::makeGene;
 
 std::string decodeToText(const GeneRecord& gene)
 {
-    DisplayTree tree;
-    decodeGene(gene, tree, tree.root());
-    std::string out;
-    dumpTree(tree, out);
-    return out;
+    return testing::decodedText(gene);
 }
 
 TEST(OrganDecoder, DecodesWholeOrgan)
