@@ -54,52 +54,52 @@ TGeneticsFile makeRealisticGenome()
         return f;
     };
 
-    builder.add(makeGene(0, 1, fields(), rnd.bytes(5)));
+    builder.add(makeGene(GeneKind::BrainOrgan, fields(), rnd.bytes(5)));
     for (int lobe = 0; lobe < 12; ++lobe)
-        builder.add(makeGene(0, 0, fields(), rnd.bytes(196)));
+        builder.add(makeGene(GeneKind::BrainLobe, fields(), rnd.bytes(196)));
     for (std::uint8_t organ = 1; organ <= 20; ++organ) {
         GeneFields f = fields();
         f.id = organ;
-        builder.add(makeGene(3, 0, f, rnd.bytes(5)));
+        builder.add(makeGene(GeneKind::Organ, f, rnd.bytes(5)));
         for (int i = 0; i < 8; ++i)
-            builder.add(makeGene(1, 0, fields(), rnd.bytes(8, 16)));
+            builder.add(makeGene(GeneKind::Receptor, fields(), rnd.bytes(8, 16)));
         for (int i = 0; i < 6; ++i)
-            builder.add(makeGene(1, 1, fields(), rnd.bytes(8, 16)));
+            builder.add(makeGene(GeneKind::Emitter, fields(), rnd.bytes(8, 16)));
         for (int i = 0; i < 8; ++i)
-            builder.add(makeGene(1, 2, fields(), rnd.bytes(9, 64)));
+            builder.add(makeGene(GeneKind::Reaction, fields(), rnd.bytes(9, 64)));
     }
-    builder.add(makeGene(1, 3, fields(), rnd.bytes(256, 32)));
+    builder.add(makeGene(GeneKind::HalfLives, fields(), rnd.bytes(256, 32)));
     for (int i = 0; i < 50; ++i)
-        builder.add(makeGene(1, 4, fields(), rnd.bytes(2)));
+        builder.add(makeGene(GeneKind::InitialConcentration, fields(), rnd.bytes(2)));
 
     for (int i = 0; i < 130; ++i)
-        builder.add(makeGene(2, 0, fields(),
+        builder.add(makeGene(GeneKind::Stimulus, fields(),
                              {rnd.next(46), rnd.next(), rnd.next(33), rnd.next(), rnd.next(8), rnd.next(), rnd.next(),
                               rnd.next(), rnd.next(), 0, 0, 0, 0}));
-    builder.add(makeGene(2, 1, fields(), {1, 'N', 'o', 'r', 'n', 'E', 't', 't', 'a'}));
+    builder.add(makeGene(GeneKind::Genus, fields(), {1, 'N', 'o', 'r', 'n', 'E', 't', 't', 'a'}));
     for (int i = 0; i < 16; ++i)
-        builder.add(makeGene(2, 2, fields(), {rnd.next(5), rnd.next(26), rnd.next(4)}));
+        builder.add(makeGene(GeneKind::Appearance, fields(), {rnd.next(5), rnd.next(26), rnd.next(4)}));
     for (int i = 0; i < 120; ++i) {
         std::vector<std::uint8_t> pose = {0};
         for (int c = 0; c < 15; ++c)
             pose.push_back(static_cast<std::uint8_t>('0' + rnd.next(40)));
         pose[1 + rnd.next(15)] = 0;
-        builder.add(makeGene(2, 3, fields(), pose));
+        builder.add(makeGene(GeneKind::Pose, fields(), pose));
     }
     for (int i = 0; i < 16; ++i) {
         std::vector<std::uint8_t> gait = {static_cast<std::uint8_t>(i)};
         const unsigned poses = 1 + rnd.next(8);
         for (unsigned p = 0; p < poses; ++p)
             gait.push_back(1 + rnd.next(120));
-        builder.add(makeGene(2, 4, fields(), gait));
+        builder.add(makeGene(GeneKind::Gait, fields(), gait));
     }
     for (int i = 0; i < 180; ++i)
-        builder.add(makeGene(2, 5, fields(),
+        builder.add(makeGene(GeneKind::Instinct, fields(),
                              {rnd.next(8), rnd.next(40), rnd.next(8), rnd.next(40), rnd.next(8), rnd.next(40),
                               rnd.next(16), rnd.next(), rnd.next()}));
     for (std::uint8_t colour = 0; colour < 3; ++colour)
-        builder.add(makeGene(2, 6, fields(), {colour, rnd.next()}));
-    builder.add(makeGene(2, 7, fields(), {rnd.next(), rnd.next()}));
+        builder.add(makeGene(GeneKind::Pigment, fields(), {colour, rnd.next()}));
+    builder.add(makeGene(GeneKind::PigmentBleed, fields(), {rnd.next(), rnd.next()}));
     return builder.end().genome();
 }
 

@@ -87,7 +87,8 @@ TGeneticsFile parentOf(const std::vector<GeneRecord>& genes, std::uint32_t seed)
             gene.body[0] ^= 0x5A;
         parent.add(gene);
         if (roll == 39)
-            parent.add(makeGene(2, 5, static_cast<std::uint8_t>(200 + numbers.next(50)), numbers.bytes(9)));
+            parent.add(
+                makeGene(GeneKind::Instinct, static_cast<std::uint8_t>(200 + numbers.next(50)), numbers.bytes(9)));
     }
     return parent.genome();
 }
@@ -130,7 +131,7 @@ void BM_MappingRun(benchmark::State& state)
         state.SkipWithError(e.what());
         return;
     }
-    const MappingInput input{static_cast<int>(state.range(1)), family.child.get(), family.mother.get(),
+    const MappingInput input{static_cast<MappingMode>(state.range(1)), family.child.get(), family.mother.get(),
                              family.father.get()};
     SilentProgress silent;
     std::size_t lines = 0;

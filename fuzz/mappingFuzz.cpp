@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)named;
     if (size < 1)
         return 0;
-    const int mode = data[0] % 3;
+    const auto mode = static_cast<MappingMode>(data[0] % 3);
     const std::string_view rest(reinterpret_cast<const char*>(data + 1), size - 1);
 
     std::vector<std::size_t> starts{0};
@@ -56,7 +56,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         try {
             MappingRun({mode, genomes[0].get(), genomes[1].get(), genomes[2].get()}, result, progress);
         } catch (const HelixplotError&) {
-            const bool slotMissing = !genomes[0] || (mode >= 1 && !genomes[1]) || (mode == 2 && !genomes[2]);
+            const bool slotMissing = !genomes[0] || (mode != MappingMode::Breakdown && !genomes[1]) ||
+                                     (mode == MappingMode::Dual && !genomes[2]);
             if (!slotMissing)
                 std::abort();
             return 0;

@@ -3,7 +3,7 @@
 # it is missing. Needs root (or sudo) only when something must be installed.
 set -euo pipefail
 
-packages=(cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
+packages=(cmake make g++ pkg-config libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev
           qt6-base-dev qt6-base-dev-tools libgl-dev clang libclang-rt-14-dev
           xvfb xauth xdotool valgrind)
 

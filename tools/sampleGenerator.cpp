@@ -46,38 +46,30 @@ std::uint8_t u8(int value)
     return static_cast<std::uint8_t>(value);
 }
 
-struct Kind {
-    std::uint8_t type;
-    std::uint8_t subtype;
-};
-constexpr Kind Lobe{0, 0}, BrainOrgan{0, 1};
-constexpr Kind Receptor{1, 0}, Emitter{1, 1}, Reaction{1, 2}, HalfLives{1, 3}, InitialConcentration{1, 4};
-constexpr Kind Stimulus{2, 0}, Genus{2, 1}, Appearance{2, 2}, Pose{2, 3}, Gait{2, 4}, Instinct{2, 5}, Pigment{2, 6},
-    PigmentBleed{2, 7};
-constexpr Kind Organ{3, 0};
-
-bool isKind(const GeneRecord& gene, Kind kind)
-{
-    return gene.header.type == kind.type && gene.header.subtype == kind.subtype;
-}
+using enum GeneKind;
 
 // Receptors, emitters and reactions: the genes that the reader hangs on the
 // organ before them.
 bool attachesToOrgan(const GeneRecord& gene)
 {
-    return gene.header.type == 1 && gene.header.subtype <= 2;
+    return gene.is(Receptor) || gene.is(Emitter) || gene.is(Reaction);
 }
 
 using Key = std::uint32_t;
 
-Key keyOf(Kind kind, int id)
+Key keyOf(std::uint8_t type, std::uint8_t subtype, int id)
 {
-    return Key{kind.type} << 16 | Key{kind.subtype} << 8 | static_cast<Key>(id);
+    return Key{type} << 16 | Key{subtype} << 8 | static_cast<Key>(id);
+}
+
+Key keyOf(GeneKind kind, int id)
+{
+    return keyOf(infoOf(kind).type, infoOf(kind).subtype, id);
 }
 
 Key keyOf(const GeneRecord& gene)
 {
-    return keyOf(Kind{gene.header.type, gene.header.subtype}, gene.header.id);
+    return keyOf(gene.header.type, gene.header.subtype, gene.header.id);
 }
 
 constexpr int PoseCount = 170;
@@ -435,11 +427,11 @@ Body genusBody(int genus, std::string_view mother, std::string_view father)
 }
 
 // A fresh gene of any kind, header and body drawn from rng.
-GeneRecord newGene(Kind kind, int id, Rng& rng, bool inBrain = false)
+GeneRecord newGene(GeneKind kind, int id, Rng& rng, bool inBrain = false)
 {
     Body body;
-    switch (kind.type << 4 | kind.subtype) {
-    case 0x00:
+    switch (kind) {
+    case BrainLobe:
         body = lobeBody(rng);
         if (id == 11) { // the lobe nobody names shows every setting nobody names
             body[4] = 3;
@@ -448,53 +440,53 @@ GeneRecord newGene(Kind kind, int id, Rng& rng, bool inBrain = false)
             body[109 + 9] = 4;
         }
         break;
-    case 0x01:
-    case 0x30:
+    case BrainOrgan:
+    case Organ:
         body = organBody(rng);
         break;
-    case 0x10:
+    case Receptor:
         body = receptorBody(rng, inBrain);
         break;
-    case 0x11:
+    case Emitter:
         body = emitterBody(rng, inBrain);
         break;
-    case 0x12:
+    case Reaction:
         body = reactionBody(rng);
         break;
-    case 0x13:
+    case HalfLives:
         body = halfLivesBody(rng);
         break;
-    case 0x14:
+    case InitialConcentration:
         body = initialConcentrationBody(rng);
         break;
-    case 0x20:
+    case Stimulus:
         body = stimulusBody(rng, id);
         break;
-    case 0x21:
+    case Genus:
         body = genusBody(SpeciesGenus, "", "");
         break;
-    case 0x22:
+    case Appearance:
         body = appearanceBody(rng, id);
         break;
-    case 0x23:
+    case Pose:
         body = poseBody(rng, id);
         break;
-    case 0x24:
+    case Gait:
         body = gaitBody(rng, id);
         break;
-    case 0x25:
+    case Instinct:
         body = instinctBody(rng);
         break;
-    case 0x26:
+    case Pigment:
         body = pigmentBody(rng, id);
         break;
-    case 0x27:
+    case PigmentBleed:
         body = pigmentBleedBody(rng);
         break;
     default:
         break;
     }
-    return makeGene(kind.type, kind.subtype, headerFields(rng, u8(id)), body);
+    return makeGene(kind, headerFields(rng, u8(id)), body);
 }
 
 // ---------------------------------------------------------------- mutation
@@ -516,40 +508,40 @@ bool mutateBody(GeneRecord& gene, Rng& rng)
 {
     auto& body = gene.body;
     std::vector<std::size_t> numbers; // body offsets that hold plain values
-    if (isKind(gene, Lobe)) {
+    if (gene.is(BrainLobe)) {
         numbers = {0, 1, 2, 3, 5, 6, 7, 8};
         for (std::size_t block : {22u, 109u})
             for (std::size_t offset : {1u, 2u, 4u, 5u, 6u, 7u, 8u, 10u, 11u, 12u, 13u, 26u})
                 numbers.push_back(block + offset);
-    } else if (isKind(gene, BrainOrgan) || isKind(gene, Organ)) {
+    } else if (gene.is(BrainOrgan) || gene.is(Organ)) {
         numbers = {0, 1, 2, 3, 4};
-    } else if (isKind(gene, Receptor) || isKind(gene, Emitter)) {
+    } else if (gene.is(Receptor) || gene.is(Emitter)) {
         numbers = {4, 5, 6};
-    } else if (isKind(gene, Reaction)) {
+    } else if (gene.is(Reaction)) {
         numbers = {8};
         for (std::size_t amount : {0u, 2u, 4u, 6u})
             if (body[amount + 1] != 0)
                 numbers.push_back(amount);
-    } else if (isKind(gene, HalfLives)) {
+    } else if (gene.is(HalfLives)) {
         numbers = {static_cast<std::size_t>(rng.range(1, 255))};
-    } else if (isKind(gene, InitialConcentration)) {
+    } else if (gene.is(InitialConcentration)) {
         numbers = {1};
-    } else if (isKind(gene, Stimulus)) {
+    } else if (gene.is(Stimulus)) {
         numbers = {1, 3};
         for (std::size_t pair : {5u, 7u, 9u, 11u})
             if (body[pair] != 0)
                 numbers.push_back(pair + 1);
-    } else if (isKind(gene, Appearance)) {
+    } else if (gene.is(Appearance)) {
         body[1] = u8((body[1] + rng.range(1, 25)) % 26);
         return true;
-    } else if (isKind(gene, Pose)) {
+    } else if (gene.is(Pose)) {
         Body pose(body.begin(), body.begin() + 16);
         do
             setPoseText(pose, poseText(rng));
         while (std::equal(pose.begin(), pose.end(), body.begin()));
         std::copy(pose.begin(), pose.end(), body.begin());
         return true;
-    } else if (isKind(gene, Gait)) {
+    } else if (gene.is(Gait)) {
         std::size_t poses = 0;
         while (poses < 8 && body[1 + poses] != 0)
             ++poses;
@@ -558,14 +550,14 @@ bool mutateBody(GeneRecord& gene, Rng& rng)
         const std::size_t at = 1 + static_cast<std::size_t>(rng.range(0, static_cast<int>(poses) - 1));
         body[at] = u8((body[at] + rng.range(0, PoseCount - 2)) % PoseCount + 1);
         return true;
-    } else if (isKind(gene, Instinct)) {
+    } else if (gene.is(Instinct)) {
         numbers = {8};
         for (std::size_t input : {0u, 2u, 4u})
             if (body[input] != 0)
                 numbers.push_back(input + 1);
-    } else if (isKind(gene, Pigment)) {
+    } else if (gene.is(Pigment)) {
         numbers = {1};
-    } else if (isKind(gene, PigmentBleed)) {
+    } else if (gene.is(PigmentBleed)) {
         numbers = {0, 1};
     }
     if (numbers.empty())
@@ -580,7 +572,7 @@ bool mutateBody(GeneRecord& gene, Rng& rng)
 void diverge(Genome& genome, Rng& rng, int percent)
 {
     for (GeneRecord& gene : genome) {
-        if (isKind(gene, Genus))
+        if (gene.is(Genus))
             continue;
         if (rng.chance(percent))
             mutateBody(gene, rng);
@@ -604,7 +596,7 @@ bool holds(const Genome& genome, Key key)
     return std::any_of(genome.begin(), genome.end(), [&](const GeneRecord& g) { return keyOf(g) == key; });
 }
 
-void removeGene(Genome& genome, Kind kind, int id)
+void removeGene(Genome& genome, GeneKind kind, int id)
 {
     genome.erase(genome.begin() + static_cast<std::ptrdiff_t>(indexOf(genome, keyOf(kind, id))));
 }
@@ -637,10 +629,10 @@ void addToOrgan(Genome& genome, int organId, const GeneRecord& gene)
 // After the last gene of the same kind.
 void addToKind(Genome& genome, const GeneRecord& gene)
 {
-    const Kind kind{gene.header.type, gene.header.subtype};
+    const std::optional<GeneKind> kind = gene.kind();
     std::size_t at = genome.size();
     for (std::size_t i = 0; i < genome.size(); ++i)
-        if (isKind(genome[i], kind))
+        if (genome[i].kind() == kind)
             at = i + 1;
     insertAt(genome, at, gene);
 }
@@ -660,18 +652,18 @@ Genome buildSpecies()
 {
     Rng rng(0x5EED0001);
     Genome genome;
-    auto add = [&](Kind kind, int id, bool inBrain = false) { genome.push_back(newGene(kind, id, rng, inBrain)); };
+    auto add = [&](GeneKind kind, int id, bool inBrain = false) { genome.push_back(newGene(kind, id, rng, inBrain)); };
 
     add(Genus, 1);
     // The genus is fixed at conception: no mutation, no stage, no sex.
-    genome.back().header = {Genus.type, Genus.subtype, 1, 0, 0, 0, 0};
+    genome.back().header = {infoOf(Genus).type, infoOf(Genus).subtype, 1, 0, 0, 0, 0};
     add(HalfLives, 1);
     for (int id = 1; id <= 36; ++id)
         add(InitialConcentration, id);
 
     add(BrainOrgan, 1);
     for (int id = 1; id <= 12; ++id)
-        add(Lobe, id);
+        add(BrainLobe, id);
     int receptors = 0, emitters = 0, reactions = 0;
     add(Receptor, ++receptors, true);
     add(Receptor, ++receptors, true);
@@ -694,7 +686,7 @@ Genome buildSpecies()
             add(Reaction, ++reactions);
         // A late lobe: it still belongs to the brain, not to this organ.
         if (organ == 1)
-            add(Lobe, 13);
+            add(BrainLobe, 13);
     }
 
     for (int id = 1; id <= 48; ++id)
@@ -724,7 +716,7 @@ struct Family {
 std::size_t pastGeneOrOrgan(const Genome& genome, std::size_t i)
 {
     std::size_t next = i + 1;
-    if (isKind(genome[i], Organ))
+    if (genome[i].is(Organ))
         while (next < genome.size() && attachesToOrgan(genome[next]))
             ++next;
     return next;
@@ -821,7 +813,7 @@ Family buildFamily(const Genome& species)
     removeGene(child, InitialConcentration, 30);
     removeGene(child, Receptor, 20);
     removeGene(child, Emitter, 25);
-    removeGene(child, Lobe, 12);
+    removeGene(child, BrainLobe, 12);
 
     // Copying errors in the body, and a few in the header only.
     std::set<std::size_t> touched;
@@ -842,7 +834,7 @@ Family buildFamily(const Genome& species)
 
     // New genes: orphans before any organ, a whole new organ, new behaviour.
     insertAt(child, 1, newGene(Receptor, 250, childRng));
-    insertAt(child, 2, newGene(Lobe, 14, childRng));
+    insertAt(child, 2, newGene(BrainLobe, 14, childRng));
     insertAt(child, 3, newGene(Emitter, 250, childRng));
     const std::size_t creatureGenes = indexOf(child, keyOf(Stimulus, 1));
     insertAt(child, creatureGenes, newGene(Organ, 20, childRng));
@@ -881,7 +873,7 @@ Genome secondComparator(const Genome& species)
     setGenus(genome, SpeciesGenus, "wend", "xiro");
     for (int id = 150; id <= 155; ++id)
         removeGene(genome, Instinct, id);
-    removeGene(genome, Lobe, 11);
+    removeGene(genome, BrainLobe, 11);
     const std::size_t creatureGenes = indexOf(genome, keyOf(Stimulus, 1));
     insertAt(genome, creatureGenes, newGene(Organ, 20, rng));
     insertAt(genome, creatureGenes + 1, newGene(Receptor, 240, rng));
@@ -911,7 +903,7 @@ Genome grownSpecies(std::size_t geneCount)
     while (genome.size() < geneCount) {
         std::size_t at = indexOf(genome, keyOf(Stimulus, 1));
         insertAt(genome, at++, newGene(Organ, nextId(organ), rng));
-        for (Kind kind : {Receptor, Receptor, Emitter, Emitter, Reaction})
+        for (GeneKind kind : {Receptor, Receptor, Emitter, Emitter, Reaction})
             insertAt(genome, at++, newGene(kind, nextId(chemistry), rng));
         for (int i = 0; i < 6; ++i)
             genome.push_back(newGene(Instinct, nextId(instinct), rng));

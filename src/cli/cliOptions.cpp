@@ -1,5 +1,8 @@
 #include "cliOptions.h"
 
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
 #include <string_view>
 
 namespace helixplot::cli {
@@ -24,54 +27,25 @@ const char* const UsageText =
 
 namespace {
 
-Command commandNamed(std::string_view name)
-{
-    if (name == "breakdown")
-        return Command::Breakdown;
-    if (name == "summary")
-        return Command::Summary;
-    if (name == "map")
-        return Command::Map;
-    throw UsageError("unknown command '" + std::string(name) + "'");
-}
+struct ModeName {
+    std::string_view name;
+    MappingChoice choice;
+    std::size_t files;
+};
 
-MapMode modeNamed(std::string_view name)
+constexpr ModeName ModeNames[] = {
+    {"breakdown", MappingChoice::Breakdown, 1},
+    {"single", MappingChoice::Single, 2},
+    {"parental", MappingChoice::Parental, 1},
+    {"dual", MappingChoice::Dual, 3},
+};
+
+const ModeName& modeNamed(std::string_view name)
 {
-    if (name == "breakdown")
-        return MapMode::Breakdown;
-    if (name == "single")
-        return MapMode::Single;
-    if (name == "parental")
-        return MapMode::Parental;
-    if (name == "dual")
-        return MapMode::Dual;
+    for (const ModeName& m : ModeNames)
+        if (m.name == name)
+            return m;
     throw UsageError("unknown mode '" + std::string(name) + "' (breakdown, single, parental or dual)");
-}
-
-std::size_t filesNeeded(MapMode mode)
-{
-    switch (mode) {
-    case MapMode::Single:
-        return 2;
-    case MapMode::Dual:
-        return 3;
-    default:
-        return 1;
-    }
-}
-
-const char* modeName(MapMode mode)
-{
-    switch (mode) {
-    case MapMode::Breakdown:
-        return "breakdown";
-    case MapMode::Single:
-        return "single";
-    case MapMode::Parental:
-        return "parental";
-    default:
-        return "dual";
-    }
 }
 
 std::string filesText(std::size_t n)
@@ -79,24 +53,63 @@ std::string filesText(std::size_t n)
     return std::to_string(n) + (n == 1 ? " file" : " files");
 }
 
-} // namespace
+// What a command does with the files and the map-only options it was given.
+using FileCheck = void (*)(std::string_view command, const std::optional<std::string>& mode, CliOptions& options);
 
-int mappingModeOf(MapMode mode)
+void oneGenome(std::string_view command, const std::optional<std::string>& mode, CliOptions& options)
 {
-    switch (mode) {
-    case MapMode::Breakdown:
-        return 0;
-    case MapMode::Single:
-        return 1;
-    default:
-        return 2;
-    }
+    if (mode)
+        throw UsageError("--mode is an option of map only");
+    if (options.traceProgress)
+        throw UsageError("--trace-progress is an option of map only");
+    if (options.files.size() != 1)
+        throw UsageError(std::string(command) + " takes one genome file, not " + std::to_string(options.files.size()));
 }
+
+void mapGenomes(std::string_view, const std::optional<std::string>& mode, CliOptions& options)
+{
+    const std::size_t count = options.files.size();
+    if (mode) {
+        const ModeName& m = modeNamed(*mode);
+        if (count != m.files)
+            throw UsageError("mode " + std::string(m.name) + " takes " + filesText(m.files) + ", not " +
+                             std::to_string(count));
+        options.mode = m.choice;
+        return;
+    }
+    // Without --mode the number of files decides.
+    if (count < 1 || count > 3)
+        throw UsageError("map takes 1 to 3 genome files, not " + std::to_string(count));
+    options.mode = count == 1 ? MappingChoice::Breakdown : count == 2 ? MappingChoice::Single : MappingChoice::Dual;
+}
+
+struct CommandSpec {
+    std::string_view name;
+    Command command;
+    FileCheck check;
+};
+
+// One row per command.
+constexpr CommandSpec Commands[] = {
+    {"breakdown", Command::Breakdown, oneGenome},
+    {"summary", Command::Summary, oneGenome},
+    {"map", Command::Map, mapGenomes},
+};
+
+// CLI11 says "--mode: 1 required TEXT missing"; the option's name is what
+// stands before the colon.
+std::string optionOf(const CLI::ParseError& e)
+{
+    const std::string_view what = e.what();
+    return std::string(what.substr(0, what.find(':')));
+}
+
+} // namespace
 
 CliOptions parseCommandLine(int argc, const char* const* argv)
 {
     CliOptions options;
-    // --help wins over anything else on the line.
+    // --help wins over anything else on the line, even over what does not parse.
     for (int i = 1; i < argc && std::string_view(argv[i]) != "--"; ++i) {
         if (std::string_view(argv[i]) == "--help") {
             options.help = true;
@@ -104,80 +117,66 @@ CliOptions parseCommandLine(int argc, const char* const* argv)
         }
     }
 
-    std::vector<std::string> words;
+    CLI::App app{"", ProgramName};
+    app.set_help_flag();
+    // Unknown options and commands are reported below, in our words.
+    app.allow_extras();
+    app.require_subcommand(0, 1);
     std::optional<std::string> modeText;
-    bool optionsEnded = false;
-
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
-            words.emplace_back(arg);
-            continue;
-        }
-        if (arg == "--") {
-            optionsEnded = true;
-            continue;
-        }
-        if (arg == "--trace-progress") {
-            options.traceProgress = true;
-            continue;
-        }
-        // --name VALUE or --name=VALUE
-        const auto eq = arg.find('=');
-        const std::string_view name = arg.substr(0, eq);
-        if (name != "--chemicals" && name != "--mode")
-            throw UsageError("unknown option '" + std::string(arg) + "'");
-        std::string value;
-        if (eq != std::string_view::npos) {
-            value = std::string(arg.substr(eq + 1));
-        } else {
-            if (i + 1 >= argc)
-                throw UsageError("option '" + std::string(name) + "' needs a value");
-            value = argv[++i];
-        }
-        if (name == "--chemicals")
-            options.chemicalsPath = value;
-        else
-            modeText = value;
+    app.add_option("--chemicals", options.chemicalsPath);
+    app.add_option("--mode", modeText);
+    app.add_flag("--trace-progress", options.traceProgress);
+    for (const CommandSpec& c : Commands) {
+        CLI::App* sub = app.add_subcommand(std::string(c.name));
+        sub->set_help_flag();
+        sub->allow_extras();
+        // The options may stand anywhere on the line, before or after the files.
+        sub->fallthrough();
+        sub->add_option("files", options.files);
     }
 
-    if (words.empty())
-        throw UsageError("no command given");
-    options.command = commandNamed(words.front());
-    options.files.assign(words.begin() + 1, words.end());
-    const std::size_t fileCount = options.files.size();
-
-    if (options.command != Command::Map) {
-        if (modeText)
-            throw UsageError("--mode is an option of map only");
-        if (options.traceProgress)
-            throw UsageError("--trace-progress is an option of map only");
-        if (fileCount != 1)
-            throw UsageError(std::string(words.front()) + " takes one genome file, not " + std::to_string(fileCount));
-        return options;
+    // Everything after "--" is a command or a file name, whatever it looks like.
+    int end = 1;
+    while (end < argc && std::string_view(argv[end]) != "--")
+        ++end;
+    std::vector<std::string> words(argv + std::min(end + 1, argc), argv + argc);
+    try {
+        app.parse(end, argv);
+    } catch (const CLI::ArgumentMismatch& e) {
+        throw UsageError("option '" + optionOf(e) + "' needs a value");
+    } catch (const CLI::ParseError& e) {
+        throw UsageError(e.what());
     }
 
-    if (modeText) {
-        options.mode = modeNamed(*modeText);
-        if (fileCount != filesNeeded(options.mode))
-            throw UsageError(std::string("mode ") + modeName(options.mode) + " takes " +
-                             filesText(filesNeeded(options.mode)) + ", not " + std::to_string(fileCount));
+    std::vector<std::string> extras = app.remaining();
+    for (const CLI::App* sub : app.get_subcommands()) {
+        const std::vector<std::string> more = sub->remaining();
+        extras.insert(extras.end(), more.begin(), more.end());
+    }
+    for (const std::string& extra : extras)
+        if (extra.size() >= 2 && extra[0] == '-' && extra != "--")
+            throw UsageError("unknown option '" + extra + "'");
+
+    std::string name;
+    if (!app.get_subcommands().empty()) {
+        name = app.get_subcommands().front()->get_name();
     } else {
-        switch (fileCount) {
-        case 1:
-            options.mode = MapMode::Breakdown;
-            break;
-        case 2:
-            options.mode = MapMode::Single;
-            break;
-        case 3:
-            options.mode = MapMode::Dual;
-            break;
-        default:
-            throw UsageError("map takes 1 to 3 genome files, not " + std::to_string(fileCount));
+        extras.insert(extras.end(), words.begin(), words.end());
+        words.clear();
+        if (extras.empty())
+            throw UsageError("no command given");
+        name = extras.front();
+        options.files.assign(extras.begin() + 1, extras.end());
+    }
+    options.files.insert(options.files.end(), words.begin(), words.end());
+    for (const CommandSpec& c : Commands) {
+        if (c.name == name) {
+            options.command = c.command;
+            c.check(c.name, modeText, options);
+            return options;
         }
     }
-    return options;
+    throw UsageError("unknown command '" + name + "'");
 }
 
 } // namespace helixplot::cli

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "mapping/mappingRun.h"
+
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -19,15 +21,11 @@ public:
 
 enum class Command { Breakdown, Summary, Map };
 
-// How map finds its genomes: one file per slot, or the parents derived from
-// the examined genome.
-enum class MapMode { Breakdown, Single, Parental, Dual };
-
 struct CliOptions {
     bool help = false;
     Command command = Command::Breakdown;
     std::optional<std::string> chemicalsPath;
-    MapMode mode = MapMode::Breakdown;
+    MappingChoice mode = MappingChoice::Breakdown;
     bool traceProgress = false;
     std::vector<std::string> files;
 };
@@ -35,8 +33,5 @@ struct CliOptions {
 // Parses argv[1..argc-1]; throws UsageError. With --help anywhere, returns
 // at once with help set.
 CliOptions parseCommandLine(int argc, const char* const* argv);
-
-// The run's mode number: 0 breakdown, 1 single, 2 parental and dual.
-int mappingModeOf(MapMode mode);
 
 } // namespace helixplot::cli

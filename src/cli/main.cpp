@@ -37,29 +37,15 @@ public:
     FileError(const std::string& path, const std::string& message) : std::runtime_error(path + ": " + message) {}
 };
 
-// Every progress call as one line, kept until the run is over.
-class TraceProgress : public ProgressReporter {
-public:
-    explicit TraceProgress(std::string& out) : out_(out) {}
-    void showProgress() override { out_ += "showProgress\n"; }
-    void beginStage(int stage, int maximum) override
-    {
-        out_ += "beginStage " + std::to_string(stage) + ' ' + std::to_string(maximum) + '\n';
-    }
-    void setProgressPosition(int position) override
-    {
-        out_ += "setProgressPosition " + std::to_string(position) + '\n';
-    }
-    void endStage(int stage, int mark) override
-    {
-        out_ += "endStage " + std::to_string(stage) + ' ' + std::to_string(mark) + '\n';
-    }
-    void finishProgress() override { out_ += "finishProgress\n"; }
-    void pause(int) override {}
-
-private:
-    std::string& out_;
-};
+// --trace-progress: every progress call but the waits, one per line.
+std::string traceText(const RecordingProgress& recorder)
+{
+    std::string out;
+    for (const std::string& call : recorder.calls)
+        if (call.rfind("pause ", 0) != 0)
+            out += call + '\n';
+    return out;
+}
 
 bool writeAll(std::FILE* stream, const std::string& text)
 {
@@ -125,25 +111,25 @@ std::string summaryText(const CliOptions& options)
     return out;
 }
 
-std::string mapText(const CliOptions& options, std::string& trace)
+std::string mapText(const CliOptions& options, RecordingProgress& recorder)
 {
     const std::string& examinedPath = options.files[0];
     const auto examined = loadGenome(examinedPath);
     std::unique_ptr<TGeneticsFile> mother;
     std::unique_ptr<TGeneticsFile> father;
     switch (options.mode) {
-    case MapMode::Breakdown:
+    case MappingChoice::Breakdown:
         break;
-    case MapMode::Parental:
+    case MappingChoice::Parental:
         // As the selection dialog does: the parents' names from the examined
         // genome's first loose gene, their files beside it.
         mother = loadGenome(parentFilePath(examinedPath, *examined, false));
         father = loadGenome(parentFilePath(examinedPath, *examined, true));
         break;
-    case MapMode::Single:
+    case MappingChoice::Single:
         mother = loadGenome(options.files[1]);
         break;
-    case MapMode::Dual:
+    case MappingChoice::Dual:
         mother = loadGenome(options.files[1]);
         father = loadGenome(options.files[2]);
         break;
@@ -156,9 +142,8 @@ std::string mapText(const CliOptions& options, std::string& trace)
     input.mother = mother.get();
     input.father = father.get();
     MappingResult result;
-    TraceProgress tracer(trace);
     SilentProgress silent;
-    ProgressReporter& progress = options.traceProgress ? static_cast<ProgressReporter&>(tracer) : silent;
+    ProgressReporter& progress = options.traceProgress ? static_cast<ProgressReporter&>(recorder) : silent;
     MappingRun(input, result, progress);
     return mappingResultText(result);
 }
@@ -177,7 +162,7 @@ int run(int argc, const char* const* argv)
         return writeAll(stdout, UsageText) ? ExitDone : ExitFailed;
 
     std::string out;
-    std::string trace;
+    RecordingProgress recorder;
     int status = ExitDone;
     try {
         switch (options.command) {
@@ -188,16 +173,16 @@ int run(int argc, const char* const* argv)
             out = summaryText(options);
             break;
         case Command::Map:
-            out = mapText(options, trace);
+            out = mapText(options, recorder);
             break;
         }
     } catch (const std::exception& e) {
         // FileError carries "FILE: MESSAGE"; anything else its own message.
-        writeAll(stderr, trace);
+        writeAll(stderr, traceText(recorder));
         printError(e.what());
         return ExitFailed;
     }
-    writeAll(stderr, trace);
+    writeAll(stderr, traceText(recorder));
     if (!writeAll(stdout, out)) {
         printError(std::string("cannot write the output: ") + std::strerror(errno));
         status = ExitFailed;

@@ -121,25 +121,14 @@ void DisplayTree::deleteNode(NodeId node)
 
 void dumpTree(const DisplayTree& tree, std::string& out, std::string_view lineEnd)
 {
-    // Iterative, so that a deep tree cannot exhaust the stack.
-    struct Frame {
-        NodeId node;
-        std::size_t depth;
-    };
-    std::vector<Frame> stack;
-    if (tree.firstTopLevel() != NoNode)
-        stack.push_back({tree.firstTopLevel(), 0});
-    while (!stack.empty()) {
-        const Frame f = stack.back();
-        stack.pop_back();
-        out.append(f.depth, ' ');
-        out.append(tree.text(f.node));
-        out.append(lineEnd);
-        if (tree.nextSibling(f.node) != NoNode)
-            stack.push_back({tree.nextSibling(f.node), f.depth});
-        if (tree.firstChild(f.node) != NoNode)
-            stack.push_back({tree.firstChild(f.node), f.depth + 1});
-    }
+    walkTree(
+        tree,
+        [&](NodeId node, std::size_t depth) {
+            out.append(depth, ' ');
+            out.append(tree.text(node));
+            out.append(lineEnd);
+        },
+        [](NodeId) {});
 }
 
 } // namespace helixplot

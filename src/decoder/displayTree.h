@@ -67,6 +67,30 @@ private:
     mutable std::vector<std::vector<NodeId>> childIndexes_;
 };
 
+// Walks the tree depth first in display order: before(node, depth) ahead of
+// the node's children, after(node) once they are done. Iterative, so that a
+// deep tree cannot exhaust the stack.
+template <typename Before, typename After> void walkTree(const DisplayTree& tree, Before&& before, After&& after)
+{
+    std::vector<NodeId> open; // ancestors whose after() is still due
+    NodeId node = tree.firstTopLevel();
+    while (node != NoNode) {
+        before(node, open.size());
+        if (tree.firstChild(node) != NoNode) {
+            open.push_back(node);
+            node = tree.firstChild(node);
+            continue;
+        }
+        after(node);
+        while (tree.nextSibling(node) == NoNode && !open.empty()) {
+            node = open.back();
+            open.pop_back();
+            after(node);
+        }
+        node = tree.nextSibling(node);
+    }
+}
+
 // Writes the tree depth first in display order, one line per node, one
 // leading space per level of depth, each line ended by lineEnd.
 void dumpTree(const DisplayTree& tree, std::string& out, std::string_view lineEnd = "\n");

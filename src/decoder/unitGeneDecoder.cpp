@@ -2,20 +2,32 @@
 
 #include "decoderText.h"
 
+#include <array>
+
 namespace helixplot {
 
 namespace {
 
 using Decoder = NodeId (*)(const GeneRecord&, DisplayTree&, NodeId);
 
-// Indexed by type, then subtype; null where no kind exists.
-constexpr Decoder dispatchTable[4][8] = {
-    {decodeLobe, decodeOrgan, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
-    {decodeReceptor, decodeEmitter, decodeReaction, decodeHalfLives, decodeInitialConcentration, nullptr, nullptr,
-     nullptr},
-    {decodeStimulus, decodeGenus, decodeAppearance, decodePose, decodeGait, decodeInstinct, decodePigment,
-     decodePigmentBleed},
-    {decodeOrgan, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
+// Indexed by GeneKind.
+constexpr std::array<Decoder, GeneKindCount> Decoders = {
+    decodeLobe,
+    decodeOrgan,
+    decodeReceptor,
+    decodeEmitter,
+    decodeReaction,
+    decodeHalfLives,
+    decodeInitialConcentration,
+    decodeStimulus,
+    decodeGenus,
+    decodeAppearance,
+    decodePose,
+    decodeGait,
+    decodeInstinct,
+    decodePigment,
+    decodePigmentBleed,
+    decodeOrgan,
 };
 
 constexpr std::string_view stagePieces[] = {"Emb ", "Chl ", "Ado ", "You ", "Adu ", "Old ", "Sen "};
@@ -24,11 +36,8 @@ constexpr std::string_view stagePieces[] = {"Emb ", "Chl ", "Ado ", "You ", "Adu
 
 NodeId decodeGene(const GeneRecord& gene, DisplayTree& tree, NodeId parent)
 {
-    const auto type = gene.header.type;
-    const auto subtype = gene.header.subtype;
-    if (type > 3 || subtype > 7 || !dispatchTable[type][subtype])
-        return NoNode;
-    return dispatchTable[type][subtype](gene, tree, parent);
+    const std::optional<GeneKind> kind = gene.kind();
+    return kind ? Decoders[indexOf(*kind)](gene, tree, parent) : NoNode;
 }
 
 std::string geneHeaderLine(const GeneRecord& gene)

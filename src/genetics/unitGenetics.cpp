@@ -24,23 +24,9 @@ std::string inOutMessage(int code)
     }
 }
 
-constexpr std::uint16_t bodyLengths[4][8] = {
-    {196, 5, 0, 0, 0, 0, 0, 0}, // brain: lobe, brain organ
-    {8, 8, 9, 256, 2, 0, 0, 0}, // biochemistry
-    {13, 9, 3, 16, 9, 9, 2, 2}, // creature
-    {5, 0, 0, 0, 0, 0, 0, 0},   // organ
-};
-
 } // namespace
 
 InOutError::InOutError(int code) : HelixplotError(inOutMessage(code)), code_(code) {}
-
-std::size_t bodyLength(std::uint8_t type, std::uint8_t subtype)
-{
-    if (type > 3 || subtype > 7)
-        return 0;
-    return bodyLengths[type][subtype];
-}
 
 TGeneticsFile::TGeneticsFile(const std::string& path)
 {
@@ -78,17 +64,16 @@ void TGeneticsFile::read(ByteSource& source)
             throw GeneticsError(BadGeneMessage);
         source.readExact(gene.body.data(), bodyLength(gene.header.type, gene.header.subtype));
 
-        const auto type = gene.header.type;
-        const auto subtype = gene.header.subtype;
-        if (type == 3 && subtype == 0) {
+        const std::optional<GeneKind> kind = gene.kind();
+        if (kind == GeneKind::Organ) {
             organs_.emplace_back(gene);
             currentOrgan = organs_.size() - 1;
-        } else if (type == 0 && subtype == 1) {
+        } else if (kind == GeneKind::BrainOrgan) {
             organs_.emplace_back(gene);
             currentOrgan = currentBrainOrgan = organs_.size() - 1;
-        } else if (type == 0 && subtype == 0) {
+        } else if (kind == GeneKind::BrainLobe) {
             (currentBrainOrgan == none ? genes_ : organs_[currentBrainOrgan].GeneList).push_back(gene);
-        } else if (type == 1 && subtype <= 2) {
+        } else if (kind == GeneKind::Receptor || kind == GeneKind::Emitter || kind == GeneKind::Reaction) {
             (currentOrgan == none ? genes_ : organs_[currentOrgan].GeneList).push_back(gene);
         } else {
             genes_.push_back(gene);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "geneKinds.h"
+
 #include <algorithm>
 #include <array>
 #include <cstddef>
@@ -78,6 +80,9 @@ struct GeneRecord {
                                            [](std::uint8_t a, char b) { return a == static_cast<std::uint8_t>(b); });
     }
     bool isGene() const { return hasMarker("gene"); }
+    // None for a (type, subtype) pair outside the sixteen kinds.
+    std::optional<GeneKind> kind() const { return kindOf(header.type, header.subtype); }
+    bool is(GeneKind k) const { return kind() == k; }
     void setMarker(std::string_view m)
     {
         for (std::size_t i = 0; i < 4; ++i)
@@ -87,7 +92,11 @@ struct GeneRecord {
 static_assert(sizeof(GeneRecord) == 267, "a gene record is exactly 267 bytes");
 
 // Body length of a (type, subtype) kind; 0 for any unknown kind.
-std::size_t bodyLength(std::uint8_t type, std::uint8_t subtype);
+constexpr std::size_t bodyLength(std::uint8_t type, std::uint8_t subtype)
+{
+    const std::optional<GeneKind> kind = kindOf(type, subtype);
+    return kind ? infoOf(*kind).bodyLength : 0;
+}
 
 class TCOrgan {
 public:

@@ -4,25 +4,6 @@
 
 namespace helixplot {
 
-const std::array<FamilyNodeSpec, 16> BreakdownFamilies = {{
-    {2, 1, "Creature Genus"},
-    {3, 0, "Organs"},
-    {0, 1, "Brain Organs"},
-    {1, 3, "Biochemical Half-Lives"},
-    {1, 4, "Biochemical Initial Concentrations"},
-    {2, 0, "Creature Stimuli"},
-    {2, 2, "Creature Appearance"},
-    {2, 3, "Creature Poses"},
-    {2, 4, "Creature Gaits"},
-    {2, 5, "Creature Instincts"},
-    {2, 6, "Creature Pigments"},
-    {2, 7, "Creature Pigment Bleeds"},
-    {0, 0, "Orphaned Brain Lobes"},
-    {1, 0, "Orphaned Biochemical Receptors"},
-    {1, 1, "Orphaned Biochemical Emitters"},
-    {1, 2, "Orphaned Biochemical Reactions"},
-}};
-
 namespace {
 
 // Indexes of currentOrganGroups.
@@ -66,20 +47,21 @@ NodeId organGroup(BreakdownState& state, DisplayTree& tree, std::size_t group)
 void placeBreakdownGene(const GeneRecord& gene, BreakdownState& state, DisplayTree& tree, ProgressReporter& progress)
 {
     progress.setProgressPosition(++state.position);
-    const std::uint8_t t = gene.header.type;
-    const std::uint8_t s = gene.header.subtype;
-    const NodeId family = state.families.at(t, s);
-    if (family == NoNode)
-        return; // no such kind
+    const std::optional<GeneKind> kind = gene.kind();
+    if (!kind)
+        return;
+    const NodeId family = state.families.at(*kind);
 
-    if (t == 3 && s == 0) {
+    if (kind == GeneKind::Organ) {
         enterOrgan(state, tree, decodeGene(gene, tree, family), false);
-    } else if (t == 0 && s == 1) {
+    } else if (kind == GeneKind::BrainOrgan) {
         enterOrgan(state, tree, decodeGene(gene, tree, family), true);
-    } else if (t == 1 && s < 3) {
-        const NodeId parent = state.CurrentOrganNode != NoNode ? organGroup(state, tree, ReceptorGroup + s) : family;
+    } else if (kind == GeneKind::Receptor || kind == GeneKind::Emitter || kind == GeneKind::Reaction) {
+        // Receptors, emitters and reactions are subtypes 0 to 2, like an organ's groups.
+        const NodeId parent =
+            state.CurrentOrganNode != NoNode ? organGroup(state, tree, ReceptorGroup + gene.header.subtype) : family;
         decodeGene(gene, tree, parent);
-    } else if (t == 0 && s == 0) {
+    } else if (kind == GeneKind::BrainLobe) {
         const NodeId parent = state.CurrentOrganNode != NoNode ? organGroup(state, tree, LobeGroup) : family;
         decodeGene(gene, tree, parent);
     } else {
@@ -91,8 +73,8 @@ BreakdownState startBreakdown(DisplayTree& tree)
 {
     tree.clear();
     BreakdownState state;
-    for (const FamilyNodeSpec& f : BreakdownFamilies)
-        state.families.set(f.type, f.subtype, tree.appendTopLevel(f.text));
+    for (GeneKind kind : BreakdownFamilyOrder)
+        state.families.set(kind, tree.appendTopLevel(infoOf(kind).breakdownFamily));
     return state;
 }
 

@@ -9,9 +9,6 @@
 
 namespace helixplot {
 
-// The breakdown's sixteen top-level nodes, in order.
-extern const std::array<FamilyNodeSpec, 16> BreakdownFamilies;
-
 // Working state of one breakdown build.
 struct BreakdownState {
     FamilyNodes families;

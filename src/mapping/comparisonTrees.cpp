@@ -4,42 +4,19 @@
 
 namespace helixplot {
 
-const std::array<FamilyNodeSpec, 15> ComparisonFamilies = {{
-    {0, 0, "Brain Lobes"},
-    {0, 1, "Brain Organs"},
-    {1, 0, "Biochemical Receptors"},
-    {1, 1, "Biochemical Emitters"},
-    {1, 2, "Biochemical Reactions"},
-    {1, 3, "Biochemical Half-Lives"},
-    {1, 4, "Biochemical Initial Concentrations"},
-    {2, 0, "Creature Stimuli"},
-    {2, 2, "Creature Appearance"},
-    {2, 3, "Creature Poses"},
-    {2, 4, "Creature Gaits"},
-    {2, 5, "Creature Instincts"},
-    {2, 6, "Creature Pigments"},
-    {2, 7, "Creature Pigment Bleeds"},
-    {3, 0, "Organs"},
-}};
-
 namespace {
 
 constexpr int MutatedStage = 2;
 constexpr int MissingStage = 3;
 constexpr int AdditionalStage = 4;
-constexpr int StageDone = 2;
 
 FamilyNodes appendFamilies(DisplayTree& tree)
 {
     FamilyNodes families;
-    for (const FamilyNodeSpec& f : ComparisonFamilies)
-        families.set(f.type, f.subtype, tree.appendTopLevel(f.text));
+    for (const GeneKindInfo& k : GeneKinds)
+        if (!k.comparisonFamily.empty())
+            families.set(k.kind, tree.appendTopLevel(k.comparisonFamily));
     return families;
-}
-
-bool isGenus(const GeneRecord& gene)
-{
-    return gene.header.type == 2 && gene.header.subtype == 1;
 }
 
 // Decodes gene under its family; a kind without a family shows nothing (the
@@ -56,8 +33,6 @@ void addUnderFamily(const GeneRecord& gene, DisplayTree& tree, const FamilyNodes
 void addMutatedGene(const GeneRecord& gene, const GenomeComparison& genomes, DisplayTree& tree,
                     const FamilyNodes& families)
 {
-    if (isGenus(gene))
-        return;
     const GeneRecord* m = genomes.motherGenes().find(gene);
     if (m && !genesDiffer(*m, gene))
         return;
@@ -107,7 +82,7 @@ void pruneEmptyFamilies(DisplayTree& tree, int stage, ProgressReporter& progress
             tree.deleteNode(node);
         node = next;
     }
-    progress.endStage(stage, StageDone);
+    progress.endStage(stage, StageMark::Done);
 }
 
 void buildMutatedTree(const GenomeComparison& genomes, DisplayTree& tree, ProgressReporter& progress)
@@ -146,7 +121,7 @@ void buildMissingTree(const GenomeComparison& genomes, DisplayTree& tree, Progre
         tree.deleteNode(paternal);
     if (tree.empty())
         tree.appendTopLevel(NothingMissingText);
-    progress.endStage(MissingStage, StageDone);
+    progress.endStage(MissingStage, StageMark::Done);
 }
 
 void buildAdditionalTree(const GenomeComparison& genomes, DisplayTree& tree, ProgressReporter& progress)
@@ -155,7 +130,7 @@ void buildAdditionalTree(const GenomeComparison& genomes, DisplayTree& tree, Pro
     FamilyNodes families = appendFamilies(tree);
     // A genus gene no comparator holds gets a family of its own after the
     // others, pruned like them when empty.
-    families.set(2, 1, tree.appendTopLevel(AdditionalGenusText));
+    families.set(GeneKind::Genus, tree.appendTopLevel(AdditionalGenusText));
     const TGeneticsFile* examined = genomes.examined();
     if (examined)
         for (const GeneRecord& gene : examined->GeneList())

@@ -16,9 +16,6 @@ inline constexpr std::string_view NothingAdditionalText = "No additional genes o
 // Holds an additional genus gene; the mutated tree never lists genus genes.
 inline constexpr std::string_view AdditionalGenusText = "Creature Genus";
 
-// The family nodes of the mutated and additional trees, in order.
-extern const std::array<FamilyNodeSpec, 15> ComparisonFamilies;
-
 // Each builder clears its tree, reports its positions and ends its stage
 // (2, 3 or 4) with mark 2; the caller has begun that stage.
 void buildMutatedTree(const GenomeComparison& genomes, DisplayTree& tree, ProgressReporter& progress);
@@ -26,7 +23,8 @@ void buildMissingTree(const GenomeComparison& genomes, DisplayTree& tree, Progre
 void buildAdditionalTree(const GenomeComparison& genomes, DisplayTree& tree, ProgressReporter& progress);
 
 // Lists gene under its family unless a comparator in use holds an identical
-// gene under its key. Genus genes are never listed.
+// gene under its key. The mutated tree has no genus family, so genus genes
+// are never listed.
 void addMutatedGene(const GeneRecord& gene, const GenomeComparison& genomes, DisplayTree& tree,
                     const FamilyNodes& families);
 // Lists gene under its family when no comparator in use holds its key.

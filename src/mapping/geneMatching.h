@@ -4,31 +4,19 @@
 #include "mappingRun.h"
 
 #include <cstdint>
-#include <utility>
 #include <vector>
 
 namespace helixplot {
-
-// The lookup result's marker when no gene was found.
-inline constexpr std::string_view NotFoundMarker = "NULL";
-
-// A copy of the first gene of genome with this key, searching the loose genes
-// first, then organ by organ (the organ's own gene before its attached genes).
-// Not found, or no genome: a record whose marker is "NULL".
-GeneRecord findGene(const TGeneticsFile* genome, std::uint8_t type, std::uint8_t subtype, std::uint8_t id);
 
 // True when the bodies differ over the comparator kind's body length; the
 // header plays no part.
 bool genesDiffer(const GeneRecord& comparatorGene, const GeneRecord& examinedGene);
 
-// Whether the statistics table counts gene of the examined genome as mutated:
-// some comparator in use holds its key, and none that holds it has an
-// identical body. Mode 1 reads only mother; mode 2 reads both.
-bool countsAsMutated(const GeneRecord& gene, int mode, const TGeneticsFile* mother, const TGeneticsFile* father);
-
 // The genes of one genome by key, built once so that a run need not scan the
-// genome for every lookup. find() gives exactly the gene findGene() would
-// copy: the first in the same search order.
+// genome for every lookup. find() gives the first gene with the key in
+// lookup order: the loose genes, then organ by organ (the organ's own gene
+// before its attached genes). Genes of unknown kinds are left out: their
+// bodies are empty, so they never differ, and they decode to nothing.
 class GeneIndex {
 public:
     GeneIndex() = default;
@@ -42,10 +30,8 @@ public:
     }
 
 private:
-    // The sixteen kinds all have types 0-3 and subtypes 0-7: a flat table of
-    // 4 x 8 x 256 keys covers them; any other key goes to a sorted list.
-    std::vector<const GeneRecord*> known_;
-    std::vector<std::pair<std::uint32_t, const GeneRecord*>> others_;
+    // By kind, then id.
+    std::vector<const GeneRecord*> genes_;
 };
 
 // The genomes of one run with their indexes. Only the slots the mode uses are
@@ -54,9 +40,9 @@ class GenomeComparison {
 public:
     explicit GenomeComparison(const MappingInput& input);
 
-    int mode() const { return mode_; }
-    bool usesMother() const { return mode_ == SingleMode || mode_ == DualMode; }
-    bool usesFather() const { return mode_ == DualMode; }
+    MappingMode mode() const { return mode_; }
+    bool usesMother() const { return modeReads(mode_, GenomeSlot::Mother); }
+    bool usesFather() const { return modeReads(mode_, GenomeSlot::Father); }
 
     const TGeneticsFile* examined() const { return examined_; }
     // Null when the mode does not use the slot.
@@ -67,11 +53,13 @@ public:
     const GeneIndex& motherGenes() const { return motherIndex_; }
     const GeneIndex& fatherGenes() const { return fatherIndex_; }
 
-    // countsAsMutated() over the indexes.
+    // Whether the statistics table counts gene of the examined genome as
+    // mutated: some comparator in use holds its key, and none that holds it
+    // has an identical body.
     bool countsAsMutated(const GeneRecord& gene) const;
 
 private:
-    int mode_;
+    MappingMode mode_;
     const TGeneticsFile* examined_;
     const TGeneticsFile* mother_;
     const TGeneticsFile* father_;

@@ -9,24 +9,22 @@ namespace helixplot {
 
 namespace {
 
-constexpr int MarkDone = 2;
-constexpr int MarkSkipped = 1;
 // Stage 5 ends twice: once built, once shown.
-constexpr int MarkBuilt = 1;
+constexpr StageMark MarkBuilt = StageMark::Skipped;
 constexpr int StatisticsPauseMs = 500;
 
 // A run never starts on an empty slot that its mode reads.
 void checkInput(const MappingInput& input)
 {
-    if (input.mode != BreakdownMode && input.mode != SingleMode && input.mode != DualMode)
-        throw HelixplotError("Unknown mapping mode " + std::to_string(input.mode) + ".");
+    if (input.mode != MappingMode::Breakdown && input.mode != MappingMode::Single && input.mode != MappingMode::Dual)
+        throw HelixplotError("Unknown mapping mode " + std::to_string(static_cast<int>(input.mode)) + ".");
     if (!input.examined)
         throw HelixplotError("No genome under examination is loaded.");
-    if (input.mode == SingleMode && !input.mother)
+    if (input.mode == MappingMode::Single && !input.mother)
         throw HelixplotError("No comparator genome is loaded.");
-    if (input.mode == DualMode && !input.mother)
+    if (input.mode == MappingMode::Dual && !input.mother)
         throw HelixplotError("No mother or first comparator genome is loaded.");
-    if (input.mode == DualMode && !input.father)
+    if (input.mode == MappingMode::Dual && !input.father)
         throw HelixplotError("No father or second comparator genome is loaded.");
 }
 
@@ -47,12 +45,12 @@ void MappingRun(const MappingInput& input, MappingResult& result, ProgressReport
     progress.beginStage(1, static_cast<int>(StatisticsRowCount));
     fillStatisticsTable(genomes, result, progress);
     progress.pause(StatisticsPauseMs);
-    progress.endStage(1, MarkDone);
+    progress.endStage(1, StageMark::Done);
 
-    if (input.mode == BreakdownMode) {
+    if (input.mode == MappingMode::Breakdown) {
         for (int stage = 2; stage <= 4; ++stage) {
             progress.beginStage(stage, 0);
-            progress.endStage(stage, MarkSkipped);
+            progress.endStage(stage, StageMark::Skipped);
         }
         result.comparisonPagesVisible = false;
     } else {
@@ -74,7 +72,7 @@ void MappingRun(const MappingInput& input, MappingResult& result, ProgressReport
     progress.beginStage(5, static_cast<int>(input.examined->geneCount()));
     buildBreakdownTree(*input.examined, result.breakdown, progress);
     progress.endStage(5, MarkBuilt);
-    progress.endStage(5, MarkDone);
+    progress.endStage(5, StageMark::Done);
     progress.finishProgress();
 }
 

@@ -10,20 +10,53 @@
 
 namespace helixplot {
 
-// 0 breakdown only, 1 one comparator (the mother slot), 2 two comparators.
-enum MappingModes : int { BreakdownMode = 0, SingleMode = 1, DualMode = 2 };
+// What a run compares the examined genome with: nothing, the mother slot, or
+// both slots. The numbers are the ones the mode has always had.
+enum class MappingMode { Breakdown = 0, Single = 1, Dual = 2 };
+
+// The four ways of choosing genomes, in the selection dialog and in
+// helixplot-cli: parental and dual differ only in where the files come from.
+enum class MappingChoice { Breakdown, Parental, Single, Dual };
+
+constexpr MappingMode mappingModeOf(MappingChoice choice)
+{
+    switch (choice) {
+    case MappingChoice::Breakdown:
+        return MappingMode::Breakdown;
+    case MappingChoice::Single:
+        return MappingMode::Single;
+    default:
+        return MappingMode::Dual;
+    }
+}
+
+// The three genome slots; the mother slot holds the only or first comparator,
+// the father slot the second.
+enum class GenomeSlot { Examined, Mother, Father };
+
+// Whether a run in mode reads slot.
+constexpr bool modeReads(MappingMode mode, GenomeSlot slot)
+{
+    switch (slot) {
+    case GenomeSlot::Examined:
+        return true;
+    case GenomeSlot::Mother:
+        return mode != MappingMode::Breakdown;
+    default:
+        return mode == MappingMode::Dual;
+    }
+}
 
 // The genomes a run reads; a slot the mode does not use may hold anything.
 struct MappingInput {
-    int mode = BreakdownMode;
+    MappingMode mode = MappingMode::Breakdown;
     const TGeneticsFile* examined = nullptr;
     const TGeneticsFile* mother = nullptr;
     const TGeneticsFile* father = nullptr;
 };
 
-inline constexpr std::size_t StatisticsRowCount = 19;
-extern const std::array<std::string_view, StatisticsRowCount> StatisticsCaptions;
-extern const std::array<std::string_view, 4> StatisticsColumnTitles;
+inline constexpr std::size_t StatisticsRowCount = GeneKindCount + 3;
+// Captions and column titles are in statistics.h.
 
 // Columns 2 to 4 of one statistics row.
 struct StatisticsRow {

@@ -1,5 +1,7 @@
 #include "resultText.h"
 
+#include "statistics.h"
+
 namespace helixplot {
 
 namespace {

@@ -2,28 +2,6 @@
 
 namespace helixplot {
 
-const std::array<std::string_view, StatisticsRowCount> StatisticsCaptions = {
-    "Brain Lobes",
-    "Brain Organs",
-    "Receptors",
-    "Emitters",
-    "Reactions",
-    "Half Lives",
-    "Initial Concentrations",
-    "Stimuli",
-    "Genus",
-    "Appearances",
-    "Poses",
-    "Gaits",
-    "Instincts",
-    "Pigments",
-    "Pigment Bleeds",
-    "Organs",
-    "Male Specifics",
-    "Female Specifics",
-    "Non-Expressed Genes",
-};
-
 const std::array<std::string_view, 4> StatisticsColumnTitles = {
     "Type of Gene",
     "Mutated Genes (Out Of)",
@@ -33,17 +11,8 @@ const std::array<std::string_view, 4> StatisticsColumnTitles = {
 
 namespace {
 
-struct RowSelector {
-    std::uint8_t selector;
-    std::uint8_t subtype;
-    bool byFlag;
-};
-
-constexpr RowSelector RowSelectors[StatisticsRowCount] = {
-    {0, 0, false}, {0, 1, false}, {1, 0, false}, {1, 1, false}, {1, 2, false}, {1, 3, false}, {1, 4, false},
-    {2, 0, false}, {2, 1, false}, {2, 2, false}, {2, 3, false}, {2, 4, false}, {2, 5, false}, {2, 6, false},
-    {2, 7, false}, {3, 0, false}, {8, 0, true},  {16, 0, true}, {32, 0, true},
-};
+// The three rows after the sixteen kind rows select by a flag bit.
+constexpr std::uint8_t FlagRowBits[] = {GeneFlags::MaleOnly, GeneFlags::FemaleOnly, GeneFlags::Carried};
 
 } // namespace
 
@@ -86,10 +55,15 @@ void fillStatisticsRow(const GenomeComparison& genomes, std::uint8_t selector, s
 
 void fillStatisticsTable(const GenomeComparison& genomes, MappingResult& result, ProgressReporter& progress)
 {
-    for (std::size_t i = 0; i < StatisticsRowCount; ++i) {
-        const RowSelector& r = RowSelectors[i];
-        fillStatisticsRow(genomes, r.selector, r.subtype, r.byFlag, result.statistics[i]);
-        progress.setProgressPosition(static_cast<int>(i + 1));
+    std::size_t row = 0;
+    auto rowDone = [&] { progress.setProgressPosition(static_cast<int>(++row)); };
+    for (const GeneKindInfo& k : GeneKinds) {
+        fillStatisticsRow(genomes, k.type, k.subtype, false, result.statistics[row]);
+        rowDone();
+    }
+    for (std::uint8_t bit : FlagRowBits) {
+        fillStatisticsRow(genomes, bit, 0, true, result.statistics[row]);
+        rowDone();
     }
 }
 

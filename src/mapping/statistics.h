@@ -4,9 +4,24 @@
 #include "mappingRun.h"
 #include "progress.h"
 
+#include <array>
 #include <cstdint>
+#include <string_view>
 
 namespace helixplot {
+
+// The first column of the 19 rows: the sixteen kinds, then three flag bits.
+inline constexpr std::array<std::string_view, StatisticsRowCount> StatisticsCaptions = [] {
+    std::array<std::string_view, StatisticsRowCount> captions{};
+    std::size_t row = 0;
+    for (const GeneKindInfo& k : GeneKinds)
+        captions[row++] = k.statisticsCaption;
+    captions[row++] = "Male Specifics";
+    captions[row++] = "Female Specifics";
+    captions[row++] = "Non-Expressed Genes";
+    return captions;
+}();
+extern const std::array<std::string_view, 4> StatisticsColumnTitles;
 
 // Fills the 19 statistics rows in order, reporting the number of rows done
 // (positions 1 to 19) after each. The caller has begun stage 1.

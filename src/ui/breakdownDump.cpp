@@ -67,26 +67,24 @@ public:
     {
     }
 
-    void walk(NodeId node)
+    // Each node is expanded and selected as it is written, and collapsed
+    // once its subtree is done, so that the user sees the walk go by.
+    void walk()
     {
-        while (node != NoNode) {
-            const QModelIndex index = model_.indexOf(node);
-            const NodeId firstChild = tree_.firstChild(node);
-            if (firstChild != NoNode)
-                view_.expand(index);
-            select(node);
-            writeLine(tree_.text(node));
-            if (firstChild != NoNode) {
-                prefix_.push_back(' ');
-                walk(firstChild);
-                prefix_.pop_back();
-            }
-            const NodeId next = tree_.nextSibling(node);
-            view_.collapse(index);
-            select(next != NoNode ? next : tree_.parent(node));
-            pump_();
-            node = next;
-        }
+        walkTree(
+            tree_,
+            [&](NodeId node, std::size_t depth) {
+                if (tree_.firstChild(node) != NoNode)
+                    view_.expand(model_.indexOf(node));
+                select(node);
+                writeLine(depth, tree_.text(node));
+            },
+            [&](NodeId node) {
+                const NodeId next = tree_.nextSibling(node);
+                view_.collapse(model_.indexOf(node));
+                select(next != NoNode ? next : tree_.parent(node));
+                pump_();
+            });
     }
 
 private:
@@ -98,8 +96,9 @@ private:
             view_.setCurrentIndex(model_.indexOf(node));
     }
 
-    void writeLine(std::string_view text)
+    void writeLine(std::size_t depth, std::string_view text)
     {
+        prefix_.assign(depth, ' ');
         errno = 0;
         if (std::fwrite(prefix_.data(), 1, prefix_.size(), file_) != prefix_.size() ||
             std::fwrite(text.data(), 1, text.size(), file_) != text.size() || std::fwrite("\r\n", 1, 2, file_) != 2)
@@ -131,7 +130,7 @@ void dumpBreakdown(QTreeView& view, const DisplayTreeModel& model, const QString
 
     if (model.tree()) {
         Dump dump(view, model, file.get());
-        dump.walk(model.tree()->firstTopLevel());
+        dump.walk();
     }
     errno = 0;
     if (std::fclose(file.release()) != 0)

@@ -4,6 +4,7 @@
 #include "designFont.h"
 #include "genetics/chemicalNames.h"
 #include "genetics/settings.h"
+#include "mapping/statistics.h"
 
 #include <QApplication>
 #include <QCloseEvent>

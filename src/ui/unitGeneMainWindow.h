@@ -47,7 +47,7 @@ public:
     // the program entry then does not show the window.
     bool programEnded() const { return programEnded_; }
     bool StartupRun() const { return startupRun_; }
-    int MappingMode() const { return mappingMode_; }
+    helixplot::MappingMode MappingMode() const { return mappingMode_; }
 
     TLoadGenome& loadGenome() { return *loadGenome_; }
     TPleaseWait& pleaseWait() { return *pleaseWait_; }
@@ -76,7 +76,7 @@ private:
     std::unique_ptr<TPleaseWait> pleaseWait_;
     std::unique_ptr<TLoadGenome> loadGenome_;
     MappingResult result_;
-    int mappingMode_ = BreakdownMode;
+    helixplot::MappingMode mappingMode_ = helixplot::MappingMode::Breakdown;
     bool startupRun_ = false;
     bool programEnded_ = false;
 

@@ -21,17 +21,37 @@
 
 namespace helixplot {
 
-std::unique_ptr<TGeneticsFile>& GenomeSlots::slot(int tag)
+std::unique_ptr<TGeneticsFile>& GenomeSlots::slot(GenomeSlot which)
 {
-    return tag == 0 ? ExaminedGenome : tag == 1 ? MotherGenome : FatherGenome;
+    switch (which) {
+    case GenomeSlot::Examined:
+        return ExaminedGenome;
+    case GenomeSlot::Mother:
+        return MotherGenome;
+    default:
+        return FatherGenome;
+    }
 }
 
-const TGeneticsFile* GenomeSlots::get(int tag) const
+const TGeneticsFile* GenomeSlots::get(GenomeSlot which) const
 {
-    return (tag == 0 ? ExaminedGenome : tag == 1 ? MotherGenome : FatherGenome).get();
+    switch (which) {
+    case GenomeSlot::Examined:
+        return ExaminedGenome.get();
+    case GenomeSlot::Mother:
+        return MotherGenome.get();
+    default:
+        return FatherGenome.get();
+    }
 }
 
 namespace {
+
+// The edits, buttons and pages stand in slot order; their index is their tag.
+GenomeSlot slotOf(int tag)
+{
+    return static_cast<GenomeSlot>(tag);
+}
 
 // File names go to the file layer as the system's own bytes.
 std::string pathBytes(const QString& text)
@@ -112,7 +132,7 @@ TLoadGenome::TLoadGenome(ErrorReporter report, FileDialogRunner chooseFile, QWid
         radio->setGeometry(radios[i].left, radios[i].top, qMax(113, radio->sizeHint().width()), 17);
         connect(radio, &QRadioButton::toggled, this, [this, i](bool checked) {
             if (checked)
-                guarded(report_, [&] { modeChange(static_cast<Mode>(i)); });
+                guarded(report_, [&] { modeChange(static_cast<MappingChoice>(i)); });
         });
         modes_[i] = radio;
     }
@@ -186,8 +206,8 @@ TLoadGenome::TLoadGenome(ErrorReporter report, FileDialogRunner chooseFile, QWid
         edits_[tag]->resize(edits_[tag]->width() + extra, edits_[tag]->height());
         loadButtons_[tag]->move(loadButtons_[tag]->x() + extra, loadButtons_[tag]->y());
     }
-    for (int i : {SingleChoice, DualChoice})
-        modes_[i]->move(modes_[i]->x() + extra / 2, modes_[i]->y());
+    for (MappingChoice choice : {MappingChoice::Single, MappingChoice::Dual})
+        modeButton(choice)->move(modeButton(choice)->x() + extra / 2, modeButton(choice)->y());
     accept_->resize(buttonWidth, accept_->height());
     cancel_->setGeometry(width - 10 - buttonWidth, cancel_->y(), buttonWidth, cancel_->height());
 
@@ -206,18 +226,18 @@ void TLoadGenome::setInitialDirectory(const QString& directory)
     openGen_->setDirectory(directory);
 }
 
-int TLoadGenome::mappingMode() const
+MappingMode TLoadGenome::mappingMode() const
 {
-    if (modes_[BreakdownChoice]->isChecked())
-        return BreakdownMode;
-    if (modes_[ParentsChoice]->isChecked() || modes_[DualChoice]->isChecked())
-        return DualMode;
-    return SingleMode;
+    for (MappingChoice choice : {MappingChoice::Breakdown, MappingChoice::Parental, MappingChoice::Dual})
+        if (modeButton(choice)->isChecked())
+            return mappingModeOf(choice);
+    return MappingMode::Single;
 }
 
 MappingInput TLoadGenome::mappingInput() const
 {
-    return {mappingMode(), slots_.get(0), slots_.get(1), slots_.get(2)};
+    return {mappingMode(), slots_.get(GenomeSlot::Examined), slots_.get(GenomeSlot::Mother),
+            slots_.get(GenomeSlot::Father)};
 }
 
 void TLoadGenome::showEvent(QShowEvent* event)
@@ -226,11 +246,11 @@ void TLoadGenome::showEvent(QShowEvent* event)
     if (event->spontaneous())
         return;
     // Every showing starts in breakdown mode with no examined genome.
-    modes_[BreakdownChoice]->setChecked(true);
+    modeButton(MappingChoice::Breakdown)->setChecked(true);
     edits_[0]->clear();
 }
 
-void TLoadGenome::modeChange(Mode mode)
+void TLoadGenome::modeChange(MappingChoice mode)
 {
     // Emptying and refilling the examined name reloads it and works out the
     // accept state (and the parents' names) for the new mode.
@@ -249,15 +269,15 @@ void TLoadGenome::setEditable(QLineEdit* edit, bool editable)
     edit->setPalette(palette);
 }
 
-void TLoadGenome::adjustPages(Mode mode)
+void TLoadGenome::adjustPages(MappingChoice mode)
 {
     pages_->setTabVisible(0, true);
     switch (mode) {
-    case BreakdownChoice:
+    case MappingChoice::Breakdown:
         pages_->setTabVisible(1, false);
         pages_->setTabVisible(2, false);
         break;
-    case ParentsChoice:
+    case MappingChoice::Parental:
         pages_->setTabVisible(1, true);
         pages_->setTabVisible(2, true);
         setEditable(edits_[1], false);
@@ -265,14 +285,14 @@ void TLoadGenome::adjustPages(Mode mode)
         loadButtons_[1]->setEnabled(false);
         loadButtons_[2]->setEnabled(false);
         break;
-    case SingleChoice:
+    case MappingChoice::Single:
         pages_->setTabVisible(1, true);
         pages_->setTabVisible(2, false);
         setEditable(edits_[1], true);
         loadButtons_[1]->setEnabled(true);
         loadButtons_[2]->setEnabled(false);
         break;
-    case DualChoice:
+    case MappingChoice::Dual:
         pages_->setTabVisible(1, true);
         pages_->setTabVisible(2, true);
         setEditable(edits_[1], true);
@@ -300,7 +320,7 @@ void TLoadGenome::LoadButtonClick(int tag)
 
 void TLoadGenome::ChangeInGenomeFile(int tag)
 {
-    auto& slot = slots_.slot(tag);
+    auto& slot = slots_.slot(slotOf(tag));
     const std::string path = pathBytes(edits_[tag]->text());
     slot.reset();
     if (!fileExists(path)) {
@@ -318,7 +338,7 @@ void TLoadGenome::ChangeInGenomeFile(int tag)
     }
     if (pages_->currentIndex() == tag)
         refreshSummary();
-    if (tag == 0 && modes_[ParentsChoice]->isChecked())
+    if (tag == 0 && modeButton(MappingChoice::Parental)->isChecked())
         deriveParentFiles();
     updateAccept();
 }
@@ -336,8 +356,7 @@ void TLoadGenome::deriveParentFiles()
 
 bool TLoadGenome::modeNeeds(int tag) const
 {
-    const int mode = mappingMode();
-    return tag == 0 || (tag == 1 && mode != BreakdownMode) || (tag == 2 && mode == DualMode);
+    return modeReads(mappingMode(), slotOf(tag));
 }
 
 void TLoadGenome::updateAccept()
@@ -348,7 +367,7 @@ void TLoadGenome::updateAccept()
     bool ready = true;
     for (int tag = 0; tag < 3; ++tag) {
         if (modeNeeds(tag))
-            ready = ready && namesExistingFile(edits_[tag]) && slots_.get(tag) != nullptr;
+            ready = ready && namesExistingFile(edits_[tag]) && slots_.get(slotOf(tag)) != nullptr;
     }
     accept_->setEnabled(ready);
 }
@@ -357,7 +376,7 @@ void TLoadGenome::refreshSummary()
 {
     geneInfo_->clear();
     const int page = pages_->currentIndex();
-    for (const std::string& line : genomeSummary(page >= 0 && page < 3 ? slots_.get(page) : nullptr))
+    for (const std::string& line : genomeSummary(page >= 0 && page < 3 ? slots_.get(slotOf(page)) : nullptr))
         geneInfo_->addItem(QString::fromLatin1(line.data(), static_cast<qsizetype>(line.size())));
 }
 

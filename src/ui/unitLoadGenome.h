@@ -28,9 +28,8 @@ struct GenomeSlots {
     std::unique_ptr<TGeneticsFile> MotherGenome;
     std::unique_ptr<TGeneticsFile> FatherGenome;
 
-    // By the tag of the edit that fills the slot: 0 examined, 1 mother, 2 father.
-    std::unique_ptr<TGeneticsFile>& slot(int tag);
-    const TGeneticsFile* get(int tag) const;
+    std::unique_ptr<TGeneticsFile>& slot(GenomeSlot which);
+    const TGeneticsFile* get(GenomeSlot which) const;
 };
 
 // Shows the genome file dialog; returns the chosen path, or an empty text
@@ -52,7 +51,7 @@ public:
     const GenomeSlots& genomeSlots() const { return slots_; }
     // From the radio buttons: Gene Breakdown 0; Parental Mapping or Dual
     // Comparative 2; otherwise 1.
-    int mappingMode() const;
+    MappingMode mappingMode() const;
     // What a mapping run reads after the dialog was accepted.
     MappingInput mappingInput() const;
 
@@ -60,10 +59,10 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    enum Mode { BreakdownChoice, ParentsChoice, SingleChoice, DualChoice };
-
-    void modeChange(Mode mode);
-    void adjustPages(Mode mode);
+    // The radio button of a choice; the buttons stand in MappingChoice order.
+    QRadioButton* modeButton(MappingChoice choice) const { return modes_[static_cast<std::size_t>(choice)]; }
+    void modeChange(MappingChoice mode);
+    void adjustPages(MappingChoice mode);
     void LoadButtonClick(int tag);
     void ChangeInGenomeFile(int tag);
     void deriveParentFiles();

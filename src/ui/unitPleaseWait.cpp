@@ -254,14 +254,14 @@ void TPleaseWait::setProgressPosition(int position)
     pump(Paint::WhenDue);
 }
 
-void TPleaseWait::endStage(int stage, int mark)
+void TPleaseWait::endStage(int stage, StageMark mark)
 {
     // The stage's last position is seen before the counter empties.
     if (paintHeld_)
         paintNow();
     if (stage >= 1 && stage <= StageCount) {
         setCaptionBold(stage, false);
-        setMark(stage, mark == 2 ? DoneMark : mark == 1 ? SkippedMark : OtherMark);
+        setMark(stage, mark == StageMark::Done ? DoneMark : mark == StageMark::Skipped ? SkippedMark : OtherMark);
     }
     posPos_->clear();
     posCnt_->clear();

@@ -52,7 +52,7 @@ public:
     void showProgress() override;
     void beginStage(int stage, int maximum) override;
     void setProgressPosition(int position) override;
-    void endStage(int stage, int mark) override;
+    void endStage(int stage, StageMark mark) override;
     void finishProgress() override;
     void pause(int milliseconds) override;
 

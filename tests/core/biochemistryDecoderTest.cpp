@@ -1,3 +1,4 @@
+#include "decodedText.h"
 #include "decoder/unitGeneDecoder.h"
 #include "genetics/chemicalNames.h"
 #include "genomeBuilder.h"
@@ -25,24 +26,15 @@ const std::array<std::string, 32> halfLifeTimes = {
 // needs and the fixture puts the table back.
 class BiochemistryDecoder : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        saved_ = ChemicalNames;
-        ChemicalNames.fill(std::string());
-    }
-    void TearDown() override { ChemicalNames = saved_; }
+    void SetUp() override { ChemicalNames.fill(std::string()); }
 
-    static std::string dump(NodeId (*decoder)(const GeneRecord&, DisplayTree&, NodeId), const GeneRecord& gene)
+    static std::string dump(testing::GeneDecoder decoder, const GeneRecord& gene)
     {
-        DisplayTree tree;
-        decoder(gene, tree, tree.root());
-        std::string out;
-        dumpTree(tree, out);
-        return out;
+        return testing::decodedText(gene, decoder);
     }
 
 private:
-    ChemicalNameTable saved_;
+    testing::ScopedChemicalNames saved_;
 };
 
 using ReceptorDecoder = BiochemistryDecoder;
@@ -270,7 +262,7 @@ TEST(LocusName, ShowsTheEdgeForms)
 TEST_F(ReceptorDecoder, DecodesWholeGene)
 {
     ChemicalNames[35] = "Glycogenol";
-    const GeneRecord gene = makeGene(1, 0, fieldsOf(0x12, 0, 4, 3), {1, 4, 9, 35, 10, 20, 255, 3});
+    const GeneRecord gene = makeGene(GeneKind::Receptor, fieldsOf(0x12, 0, 4, 3), {1, 4, 9, 35, 10, 20, 255, 3});
     EXPECT_EQ(dump(decodeReceptor, gene), "12 - Adu ---/---/--- 3  Glycogenol\n"
                                           " Creature:Sensorimotor: Special gait 1\n"
                                           " Glycogenol binds to receptor\n"
@@ -291,7 +283,8 @@ TEST_F(ReceptorDecoder, ShowsOnlyTheSetFlags)
     for (const auto& [flags, lines] : cases) {
         SCOPED_TRACE(static_cast<int>(flags));
         DisplayTree tree;
-        const NodeId top = decodeReceptor(makeGene(1, 0, 1, {0, 0, 0, 0, 0, 0, 0, flags}), tree, tree.root());
+        const NodeId top =
+            decodeReceptor(makeGene(GeneKind::Receptor, 1, {0, 0, 0, 0, 0, 0, 0, flags}), tree, tree.root());
         ASSERT_EQ(tree.childCount(top), 5 + lines.size());
         for (std::size_t i = 0; i < lines.size(); ++i)
             EXPECT_EQ(tree.text(tree.childAt(top, 5 + i)), lines[i]);
@@ -300,7 +293,7 @@ TEST_F(ReceptorDecoder, ShowsOnlyTheSetFlags)
 
 TEST_F(ReceptorDecoder, EmptyChemicalNameLeavesItsBlanks)
 {
-    const GeneRecord gene = makeGene(1, 0, fieldsOf(1, 8, 0, 0), {2, 0, 1, 77, 0, 0, 0, 0});
+    const GeneRecord gene = makeGene(GeneKind::Receptor, fieldsOf(1, 8, 0, 0), {2, 0, 1, 77, 0, 0, 0, 0});
     EXPECT_EQ(dump(decodeReceptor, gene), "01 M Emb ---/---/--- 0  \n"
                                           " Current Organ:<N/A>:Repair Rate\n"
                                           "  binds to receptor\n"
@@ -312,7 +305,7 @@ TEST_F(ReceptorDecoder, EmptyChemicalNameLeavesItsBlanks)
 TEST_F(EmitterDecoder, DecodesWholeGene)
 {
     ChemicalNames[200] = "Velocin";
-    const GeneRecord gene = makeGene(1, 1, fieldsOf(0xC4, 16 | 2, 2, 77), {0, 5, 15, 200, 0, 100, 7, 7});
+    const GeneRecord gene = makeGene(GeneKind::Emitter, fieldsOf(0xC4, 16 | 2, 2, 77), {0, 5, 15, 200, 0, 100, 7, 7});
     EXPECT_EQ(dump(decodeEmitter, gene), "C4 F Ado ---/---/del 77  Velocin\n"
                                          " Brain:General Sensory i/ps:Cell(12) Output\n"
                                          " Velocin released from Emitter\n"
@@ -342,7 +335,8 @@ TEST_F(EmitterDecoder, ShowsOnlyTheSetFlags)
     for (const auto& [flags, lines] : cases) {
         SCOPED_TRACE(static_cast<int>(flags));
         DisplayTree tree;
-        const NodeId top = decodeEmitter(makeGene(1, 1, 1, {0, 0, 0, 0, 0, 0, 0, flags}), tree, tree.root());
+        const NodeId top =
+            decodeEmitter(makeGene(GeneKind::Emitter, 1, {0, 0, 0, 0, 0, 0, 0, flags}), tree, tree.root());
         ASSERT_EQ(tree.childCount(top), 5 + lines.size());
         for (std::size_t i = 0; i < lines.size(); ++i)
             EXPECT_EQ(tree.text(tree.childAt(top, 5 + i)), lines[i]);
@@ -354,8 +348,8 @@ TEST_F(EmitterDecoder, ShowsRateWithItsTime)
     for (int rate : {0, 7, 8, 15, 16, 99, 248, 255}) {
         SCOPED_TRACE(rate);
         DisplayTree tree;
-        const NodeId top =
-            decodeEmitter(makeGene(1, 1, 1, {1, 0, 0, 0, 0, static_cast<std::uint8_t>(rate)}), tree, tree.root());
+        const NodeId top = decodeEmitter(
+            makeGene(GeneKind::Emitter, 1, {1, 0, 0, 0, 0, static_cast<std::uint8_t>(rate)}), tree, tree.root());
         EXPECT_EQ(tree.text(tree.childAt(top, 3)),
                   "Rate of Emitter is:" + std::to_string(rate) + " (" + halfLifeTimes[rate / 8] + ")");
         EXPECT_EQ(tree.text(tree.childAt(top, 0)), "Creature:Somatic: Muscle energy used");
@@ -369,7 +363,7 @@ TEST_F(ReactionDecoder, DecodesWholeGene)
     ChemicalNames[12] = "Ostrenine";
     ChemicalNames[13] = "Tarnic acid";
     // Amount before chemical: 2 Brimstane + 1 Quellase -> 3 Ostrenine + 0 Tarnic acid.
-    const GeneRecord gene = makeGene(1, 2, fieldsOf(0x0B, 0, 3, 0), {2, 10, 1, 11, 3, 12, 0, 13, 64});
+    const GeneRecord gene = makeGene(GeneKind::Reaction, fieldsOf(0x0B, 0, 3, 0), {2, 10, 1, 11, 3, 12, 0, 13, 64});
     EXPECT_EQ(dump(decodeReaction, gene), "0B - You ---/---/--- 0 10 (2) 11 (1) -> 12 (3) 13 (0) 64\n"
                                           " Reactants\n"
                                           "  2 of Brimstane\n"
@@ -412,7 +406,7 @@ TEST_F(ReactionDecoder, ShowsEveryForm)
     };
     for (const ReactionCase& c : cases) {
         SCOPED_TRACE(c.title);
-        EXPECT_EQ(dump(decodeReaction, makeGene(1, 2, 1, c.body)), c.expected);
+        EXPECT_EQ(dump(decodeReaction, makeGene(GeneKind::Reaction, 1, c.body)), c.expected);
     }
 }
 
@@ -427,7 +421,7 @@ TEST_F(HalfLifeDecoder, ShowsEveryChemicalInOrder)
 
     DisplayTree tree;
     const NodeId parent = tree.appendTopLevel("Half Lives");
-    const NodeId top = decodeHalfLives(makeGene(1, 3, fieldsOf(0x20, 32, 5, 1), body), tree, parent);
+    const NodeId top = decodeHalfLives(makeGene(GeneKind::HalfLives, fieldsOf(0x20, 32, 5, 1), body), tree, parent);
     EXPECT_EQ(tree.parent(top), parent);
     EXPECT_EQ(tree.text(top), "20 - Old ---/---/--- (1) Chemical Half Lives");
     ASSERT_EQ(tree.childCount(top), 256u);
@@ -449,7 +443,8 @@ TEST_F(HalfLifeDecoder, AlwaysHas256Children)
     for (std::uint8_t fill : {std::uint8_t{0}, std::uint8_t{0xFF}}) {
         SCOPED_TRACE(static_cast<int>(fill));
         DisplayTree tree;
-        const NodeId top = decodeHalfLives(makeGene(1, 3, 0, std::vector<std::uint8_t>(256, fill)), tree, tree.root());
+        const NodeId top =
+            decodeHalfLives(makeGene(GeneKind::HalfLives, 0, std::vector<std::uint8_t>(256, fill)), tree, tree.root());
         ASSERT_EQ(tree.childCount(top), 256u);
         const std::string expected = fill == 0 ? " - 0 (Instantly)" : " - 255 (52 years)";
         for (std::size_t i = 0; i < 256; ++i)
@@ -460,9 +455,11 @@ TEST_F(HalfLifeDecoder, AlwaysHas256Children)
 TEST_F(BiochemistryInitialConcentration, IsOneNodeWithoutChildren)
 {
     ChemicalNames[4] = "Ostrenine";
-    EXPECT_EQ(dump(decodeInitialConcentration, makeGene(1, 4, fieldsOf(0x99, 1, 0, 5), {4, 200})),
-              "99 - Emb mut/---/--- 5 Ostrenine 200\n");
-    EXPECT_EQ(dump(decodeInitialConcentration, makeGene(1, 4, 0, {250, 0})), "00 - Emb ---/---/--- 0  0\n");
+    EXPECT_EQ(
+        dump(decodeInitialConcentration, makeGene(GeneKind::InitialConcentration, fieldsOf(0x99, 1, 0, 5), {4, 200})),
+        "99 - Emb mut/---/--- 5 Ostrenine 200\n");
+    EXPECT_EQ(dump(decodeInitialConcentration, makeGene(GeneKind::InitialConcentration, 0, {250, 0})),
+              "00 - Emb ---/---/--- 0  0\n");
 }
 
 } // namespace

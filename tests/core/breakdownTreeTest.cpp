@@ -57,21 +57,21 @@ TEST(BreakdownTree, EmptyGenomeShowsTheSixteenFamilies)
 
 TEST(BreakdownTree, WithoutOrgansEveryGeneStandsUnderItsFamily)
 {
-    const GeneRecord genus = makeGene(2, 1, 0, {0, 'A', 'B', 'C', 'D'});
-    const GeneRecord lobe = makeGene(0, 0, 1, {1});
-    const GeneRecord receptor = makeGene(1, 0, 1, {2});
-    const GeneRecord emitter = makeGene(1, 1, 1, {3});
-    const GeneRecord reaction = makeGene(1, 2, 1, {4});
-    const GeneRecord halfLives = makeGene(1, 3, 0, {5});
-    const GeneRecord concentration = makeGene(1, 4, 0, {6});
-    const GeneRecord stimulus = makeGene(2, 0, 1, {7});
-    const GeneRecord appearance = makeGene(2, 2, 0, {8});
-    const GeneRecord pose = makeGene(2, 3, 0, {9});
-    const GeneRecord gait = makeGene(2, 4, 0, {10});
-    const GeneRecord instinct = makeGene(2, 5, 0, {11});
-    const GeneRecord pigment = makeGene(2, 6, 0, {12});
-    const GeneRecord bleed = makeGene(2, 7, 0, {13});
-    const GeneRecord secondLobe = makeGene(0, 0, 2, {14});
+    const GeneRecord genus = makeGene(GeneKind::Genus, 0, {0, 'A', 'B', 'C', 'D'});
+    const GeneRecord lobe = makeGene(GeneKind::BrainLobe, 1, {1});
+    const GeneRecord receptor = makeGene(GeneKind::Receptor, 1, {2});
+    const GeneRecord emitter = makeGene(GeneKind::Emitter, 1, {3});
+    const GeneRecord reaction = makeGene(GeneKind::Reaction, 1, {4});
+    const GeneRecord halfLives = makeGene(GeneKind::HalfLives, 0, {5});
+    const GeneRecord concentration = makeGene(GeneKind::InitialConcentration, 0, {6});
+    const GeneRecord stimulus = makeGene(GeneKind::Stimulus, 1, {7});
+    const GeneRecord appearance = makeGene(GeneKind::Appearance, 0, {8});
+    const GeneRecord pose = makeGene(GeneKind::Pose, 0, {9});
+    const GeneRecord gait = makeGene(GeneKind::Gait, 0, {10});
+    const GeneRecord instinct = makeGene(GeneKind::Instinct, 0, {11});
+    const GeneRecord pigment = makeGene(GeneKind::Pigment, 0, {12});
+    const GeneRecord bleed = makeGene(GeneKind::PigmentBleed, 0, {13});
+    const GeneRecord secondLobe = makeGene(GeneKind::BrainLobe, 2, {14});
     const TGeneticsFile genome =
         GenomeBuilder{bleed,     pigment,  instinct, gait,     pose, appearance, stimulus,  concentration,
                       halfLives, reaction, emitter,  receptor, lobe, genus,      secondLobe}
@@ -99,18 +99,18 @@ TEST(BreakdownTree, WithoutOrgansEveryGeneStandsUnderItsFamily)
 
 TEST(BreakdownTree, OrgansNestTheirGenes)
 {
-    const GeneRecord looseReceptor = makeGene(1, 0, 9, {1});
-    const GeneRecord organ = makeGene(3, 0, 1, {10, 20, 30, 40, 50});
-    const GeneRecord receptor = makeGene(1, 0, 1, {2});
-    const GeneRecord emitter = makeGene(1, 1, 1, {3});
-    const GeneRecord reaction = makeGene(1, 2, 1, {4});
-    const GeneRecord secondReceptor = makeGene(1, 0, 2, {5});
-    const GeneRecord brain = makeGene(0, 1, 0, {1, 2, 3, 4, 5});
-    const GeneRecord lobe = makeGene(0, 0, 1, {6});
-    const GeneRecord secondLobe = makeGene(0, 0, 2, {7});
-    const GeneRecord heart = makeGene(3, 0, 2, {5, 6, 7, 8, 9});
-    const GeneRecord heartReaction = makeGene(1, 2, 7, {8});
-    const GeneRecord stimulus = makeGene(2, 0, 1, {9}); // loose, wherever it stands
+    const GeneRecord looseReceptor = makeGene(GeneKind::Receptor, 9, {1});
+    const GeneRecord organ = makeGene(GeneKind::Organ, 1, {10, 20, 30, 40, 50});
+    const GeneRecord receptor = makeGene(GeneKind::Receptor, 1, {2});
+    const GeneRecord emitter = makeGene(GeneKind::Emitter, 1, {3});
+    const GeneRecord reaction = makeGene(GeneKind::Reaction, 1, {4});
+    const GeneRecord secondReceptor = makeGene(GeneKind::Receptor, 2, {5});
+    const GeneRecord brain = makeGene(GeneKind::BrainOrgan, 0, {1, 2, 3, 4, 5});
+    const GeneRecord lobe = makeGene(GeneKind::BrainLobe, 1, {6});
+    const GeneRecord secondLobe = makeGene(GeneKind::BrainLobe, 2, {7});
+    const GeneRecord heart = makeGene(GeneKind::Organ, 2, {5, 6, 7, 8, 9});
+    const GeneRecord heartReaction = makeGene(GeneKind::Reaction, 7, {8});
+    const GeneRecord stimulus = makeGene(GeneKind::Stimulus, 1, {9}); // loose, wherever it stands
     const TGeneticsFile genome = GenomeBuilder{looseReceptor, organ, receptor, emitter,    reaction, secondReceptor,
                                                brain,         lobe,  stimulus, secondLobe, heart,    heartReaction}
                                      .genome();
@@ -138,11 +138,11 @@ TEST(BreakdownTree, OrgansNestTheirGenes)
 
 TEST(BreakdownTree, BiochemistryOfABrainOrganGetsItsOwnGroups)
 {
-    const GeneRecord brain = makeGene(0, 1, 0, {1, 2, 3, 4});
-    const GeneRecord lobe = makeGene(0, 0, 1, {6});
-    const GeneRecord reaction = makeGene(1, 2, 2, {7});
-    const GeneRecord receptor = makeGene(1, 0, 2, {8});
-    const GeneRecord laterLobe = makeGene(0, 0, 2, {9});
+    const GeneRecord brain = makeGene(GeneKind::BrainOrgan, 0, {1, 2, 3, 4});
+    const GeneRecord lobe = makeGene(GeneKind::BrainLobe, 1, {6});
+    const GeneRecord reaction = makeGene(GeneKind::Reaction, 2, {7});
+    const GeneRecord receptor = makeGene(GeneKind::Receptor, 2, {8});
+    const GeneRecord laterLobe = makeGene(GeneKind::BrainLobe, 2, {9});
     const TGeneticsFile genome = GenomeBuilder{brain, lobe, reaction, receptor, laterLobe}.genome();
     ASSERT_EQ(genome.OrganList().at(0).GeneList.size(), 4u);
 
@@ -171,8 +171,8 @@ TEST(BreakdownTree, AnUnknownOrganKindLeavesTheCurrentOrgan)
     DisplayTree tree;
     BreakdownState state = startBreakdown(tree);
     RecordingProgress progress;
-    const GeneRecord organ = makeGene(3, 0, 2, {1, 2, 3, 4});
-    const GeneRecord receptor = makeGene(1, 0, 1, {5});
+    const GeneRecord organ = makeGene(GeneKind::Organ, 2, {1, 2, 3, 4});
+    const GeneRecord receptor = makeGene(GeneKind::Receptor, 1, {5});
     placeBreakdownGene(organ, state, tree, progress);
     placeBreakdownGene(makeGene(3, 1, 1), state, tree, progress);
     placeBreakdownGene(receptor, state, tree, progress);
@@ -187,15 +187,16 @@ TEST(BreakdownTree, AnUnknownOrganKindLeavesTheCurrentOrgan)
 
 TEST(BreakdownTree, ASecondBuildStartsAfresh)
 {
-    const TGeneticsFile first = GenomeBuilder{makeGene(2, 0, 1, {1}), makeGene(3, 0, 1)}.genome();
-    const TGeneticsFile second = GenomeBuilder{makeGene(2, 3, 4, {1})}.genome();
+    const TGeneticsFile first =
+        GenomeBuilder{makeGene(GeneKind::Stimulus, 1, {1}), makeGene(GeneKind::Organ, 1)}.genome();
+    const TGeneticsFile second = GenomeBuilder{makeGene(GeneKind::Pose, 4, {1})}.genome();
     DisplayTree tree;
     SilentProgress silent;
     buildBreakdownTree(first, tree, silent);
     RecordingProgress progress;
     buildBreakdownTree(second, tree, progress);
     Families f;
-    f.poses = decodedAt(makeGene(2, 3, 4, {1}), 1);
+    f.poses = decodedAt(makeGene(GeneKind::Pose, 4, {1}), 1);
     EXPECT_EQ(dumpOf(tree), f.text());
     EXPECT_EQ(progress.calls, positions(1, 1));
 }

@@ -28,7 +28,7 @@ struct Trees {
     std::vector<std::string> additionalCalls;
 };
 
-Trees buildTrees(int mode, const TGeneticsFile& examined, const TGeneticsFile* mother,
+Trees buildTrees(MappingMode mode, const TGeneticsFile& examined, const TGeneticsFile* mother,
                  const TGeneticsFile* father = nullptr)
 {
     const GenomeComparison genomes(MappingInput{mode, &examined, mother, father});
@@ -63,21 +63,21 @@ GeneRecord withHeader(GeneRecord gene, std::uint8_t flags, std::uint8_t lifeStag
 
 TEST(ComparisonTrees, FamiliesInTableOrderGenesInGenomeOrderEmptyFamiliesPruned)
 {
-    const GeneRecord pigment = makeGene(2, 6, 1, {1, 1});
-    const GeneRecord stimulus = makeGene(2, 0, 1, {2});
-    const GeneRecord looseLobe = makeGene(0, 0, 3, {3});
-    const GeneRecord genus = makeGene(2, 1, 0, {0, 'A', 'B', 'C', 'D'});
-    const GeneRecord organ = makeGene(3, 0, 1, {4});
-    const GeneRecord receptor = makeGene(1, 0, 1, {5});
-    const GeneRecord brain = makeGene(0, 1, 0, {6});
-    const GeneRecord lobe = makeGene(0, 0, 1, {7});
-    const GeneRecord laterStimulus = makeGene(2, 0, 2, {8});
+    const GeneRecord pigment = makeGene(GeneKind::Pigment, 1, {1, 1});
+    const GeneRecord stimulus = makeGene(GeneKind::Stimulus, 1, {2});
+    const GeneRecord looseLobe = makeGene(GeneKind::BrainLobe, 3, {3});
+    const GeneRecord genus = makeGene(GeneKind::Genus, 0, {0, 'A', 'B', 'C', 'D'});
+    const GeneRecord organ = makeGene(GeneKind::Organ, 1, {4});
+    const GeneRecord receptor = makeGene(GeneKind::Receptor, 1, {5});
+    const GeneRecord brain = makeGene(GeneKind::BrainOrgan, 0, {6});
+    const GeneRecord lobe = makeGene(GeneKind::BrainLobe, 1, {7});
+    const GeneRecord laterStimulus = makeGene(GeneKind::Stimulus, 2, {8});
     const TGeneticsFile examined =
         GenomeBuilder{pigment, stimulus, looseLobe, genus, organ, receptor, brain, lobe, laterStimulus}.genome();
-    const GeneRecord bleed = makeGene(2, 7, 9, {9});
+    const GeneRecord bleed = makeGene(GeneKind::PigmentBleed, 9, {9});
     const TGeneticsFile mother = GenomeBuilder{bleed}.genome();
 
-    const Trees t = buildTrees(1, examined, &mother);
+    const Trees t = buildTrees(MappingMode::Single, examined, &mother);
     // Loose genes first, then organ by organ; organ genes themselves never
     // appear; genus never in the mutated tree.
     const std::string families = "Brain Lobes\n" + decodedAt(looseLobe, 1) + decodedAt(lobe, 1) +
@@ -97,13 +97,13 @@ TEST(ComparisonTrees, FamiliesInTableOrderGenesInGenomeOrderEmptyFamiliesPruned)
 
 TEST(ComparisonTrees, HeaderOnlyDifferencesAreNoMutation)
 {
-    const GeneRecord stimulus = makeGene(2, 0, 1, {2, 3});
-    const GeneRecord halfLives = makeGene(1, 3, 0, std::vector<std::uint8_t>(256, 4));
+    const GeneRecord stimulus = makeGene(GeneKind::Stimulus, 1, {2, 3});
+    const GeneRecord halfLives = makeGene(GeneKind::HalfLives, 0, std::vector<std::uint8_t>(256, 4));
     const TGeneticsFile examined = GenomeBuilder{stimulus, halfLives}.genome();
     const TGeneticsFile mother =
         GenomeBuilder{withHeader(stimulus, 0x3F, 5, 200, 1), withHeader(halfLives, 0x01, 2, 9, 0)}.genome();
 
-    const Trees t = buildTrees(1, examined, &mother);
+    const Trees t = buildTrees(MappingMode::Single, examined, &mother);
     EXPECT_EQ(t.mutated, ""); // no placeholder in the mutated tree
     EXPECT_EQ(t.missing, "No comparator genes missing from genome\n");
     EXPECT_EQ(t.additional, "No additional genes over comparators\n");
@@ -111,32 +111,34 @@ TEST(ComparisonTrees, HeaderOnlyDifferencesAreNoMutation)
 
 TEST(ComparisonTrees, OnlyTheFirstComparatorGeneUnderAKeyCounts)
 {
-    const GeneRecord pigment = makeGene(2, 6, 1, {1, 1});
-    const GeneRecord otherPigment = makeGene(2, 6, 1, {9, 9});
+    const GeneRecord pigment = makeGene(GeneKind::Pigment, 1, {1, 1});
+    const GeneRecord otherPigment = makeGene(GeneKind::Pigment, 1, {9, 9});
     const TGeneticsFile examined = GenomeBuilder{pigment}.genome();
     const TGeneticsFile identicalFirst = GenomeBuilder{pigment, otherPigment}.genome();
     const TGeneticsFile differentFirst = GenomeBuilder{otherPigment, pigment}.genome();
 
-    EXPECT_EQ(buildTrees(1, examined, &identicalFirst).mutated, "");
-    EXPECT_EQ(buildTrees(1, examined, &differentFirst).mutated, "Creature Pigments\n" + decodedAt(pigment, 1));
+    EXPECT_EQ(buildTrees(MappingMode::Single, examined, &identicalFirst).mutated, "");
+    EXPECT_EQ(buildTrees(MappingMode::Single, examined, &differentFirst).mutated,
+              "Creature Pigments\n" + decodedAt(pigment, 1));
 }
 
 TEST(ComparisonTrees, DualModeListsAGeneUnlessSomeParentHoldsItIdentical)
 {
-    auto pose = [](std::uint8_t id, std::uint8_t value) { return makeGene(2, 3, id, {value}); };
+    auto pose = [](std::uint8_t id, std::uint8_t value) { return makeGene(GeneKind::Pose, id, {value}); };
     // id: 1 mother identical, 2 father identical, 3 both differ, 4 only the
     // mother (differs), 5 neither, 6 only the father (differs).
     const TGeneticsFile examined =
         GenomeBuilder{pose(1, 1), pose(2, 1), pose(3, 1), pose(4, 1), pose(5, 1), pose(6, 1)}.genome();
-    const GeneRecord motherOnly = makeGene(2, 4, 7, {1});
-    const GeneRecord fatherOnly = makeGene(2, 5, 8, {1});
+    const GeneRecord motherOnly = makeGene(GeneKind::Gait, 7, {1});
+    const GeneRecord fatherOnly = makeGene(GeneKind::Instinct, 8, {1});
     const TGeneticsFile mother =
-        GenomeBuilder{pose(1, 1), pose(2, 2), pose(3, 2), pose(4, 2), makeGene(3, 0, 1), motherOnly}.genome();
+        GenomeBuilder{pose(1, 1), pose(2, 2), pose(3, 2), pose(4, 2), makeGene(GeneKind::Organ, 1), motherOnly}
+            .genome();
     const TGeneticsFile father = GenomeBuilder{pose(1, 2), pose(2, 1), pose(3, 2), pose(6, 2), fatherOnly}.genome();
     // motherOnly (a gait, attached nowhere) stands in the mother's loose list.
     ASSERT_EQ(mother.OrganList().size(), 1u);
 
-    const Trees t = buildTrees(2, examined, &mother, &father);
+    const Trees t = buildTrees(MappingMode::Dual, examined, &mother, &father);
     EXPECT_EQ(t.mutated, "Creature Poses\n" + decodedAt(pose(3, 1), 1) + decodedAt(pose(4, 1), 1) +
                              decodedAt(pose(5, 1), 1) + decodedAt(pose(6, 1), 1));
     EXPECT_EQ(t.additional, "Creature Poses\n" + decodedAt(pose(5, 1), 1));
@@ -148,14 +150,14 @@ TEST(ComparisonTrees, DualModeListsAGeneUnlessSomeParentHoldsItIdentical)
 
 TEST(ComparisonTrees, SingleModeIgnoresAStaleFather)
 {
-    const GeneRecord gait = makeGene(2, 4, 1, {1});
-    const GeneRecord instinct = makeGene(2, 5, 2, {1});
+    const GeneRecord gait = makeGene(GeneKind::Gait, 1, {1});
+    const GeneRecord instinct = makeGene(GeneKind::Instinct, 2, {1});
     const TGeneticsFile examined = GenomeBuilder{gait, instinct}.genome();
-    const TGeneticsFile mother = GenomeBuilder{makeGene(2, 4, 1, {2})}.genome();
+    const TGeneticsFile mother = GenomeBuilder{makeGene(GeneKind::Gait, 1, {2})}.genome();
     // The father holds both genes identical and one the examined genome lacks.
-    const TGeneticsFile father = GenomeBuilder{gait, instinct, makeGene(2, 7, 3, {1})}.genome();
+    const TGeneticsFile father = GenomeBuilder{gait, instinct, makeGene(GeneKind::PigmentBleed, 3, {1})}.genome();
 
-    const Trees t = buildTrees(1, examined, &mother, &father);
+    const Trees t = buildTrees(MappingMode::Single, examined, &mother, &father);
     EXPECT_EQ(t.mutated, "Creature Gaits\n" + decodedAt(gait, 1) + "Creature Instincts\n" + decodedAt(instinct, 1));
     EXPECT_EQ(t.additional, "Creature Instincts\n" + decodedAt(instinct, 1));
     EXPECT_EQ(t.missing, "No comparator genes missing from genome\n");
@@ -164,16 +166,16 @@ TEST(ComparisonTrees, SingleModeIgnoresAStaleFather)
 
 TEST(ComparisonTrees, MissingTreeKeepsOnlyNodesWithGenes)
 {
-    const GeneRecord stimulus = makeGene(2, 0, 1, {1});
+    const GeneRecord stimulus = makeGene(GeneKind::Stimulus, 1, {1});
     const TGeneticsFile examined = GenomeBuilder{stimulus}.genome();
-    const TGeneticsFile sameKeyOtherBody = GenomeBuilder{makeGene(2, 0, 1, {2})}.genome();
-    const GeneRecord fatherReceptor = makeGene(1, 0, 4, {1});
-    const TGeneticsFile fatherWithOrgan = GenomeBuilder{makeGene(3, 0, 1), fatherReceptor}.genome();
+    const TGeneticsFile sameKeyOtherBody = GenomeBuilder{makeGene(GeneKind::Stimulus, 1, {2})}.genome();
+    const GeneRecord fatherReceptor = makeGene(GeneKind::Receptor, 4, {1});
+    const TGeneticsFile fatherWithOrgan = GenomeBuilder{makeGene(GeneKind::Organ, 1), fatherReceptor}.genome();
 
     // A key present with another body is not missing.
-    EXPECT_EQ(buildTrees(2, examined, &sameKeyOtherBody, &sameKeyOtherBody).missing,
+    EXPECT_EQ(buildTrees(MappingMode::Dual, examined, &sameKeyOtherBody, &sameKeyOtherBody).missing,
               "No comparator genes missing from genome\n");
-    const Trees t = buildTrees(2, examined, &sameKeyOtherBody, &fatherWithOrgan);
+    const Trees t = buildTrees(MappingMode::Dual, examined, &sameKeyOtherBody, &fatherWithOrgan);
     EXPECT_EQ(t.missing, "Paternal genes missing from genome\n" + decodedAt(fatherReceptor, 1));
     // Mother's loose list, father's loose list, father's organ.
     EXPECT_EQ(t.missingCalls, testing::concat({positions(1, 3), {"endStage 3 2"}}));
@@ -187,7 +189,7 @@ TEST(ComparisonTrees, UnknownKindsAreComparedButShowNothing)
     const TGeneticsFile examined = GenomeBuilder{unknownOrganKind, unknownBrainKind, farKind}.genome();
     const TGeneticsFile mother = GenomeBuilder{makeGene(4, 0, 1), makeGene(3, 2, 1)}.genome();
 
-    const Trees t = buildTrees(2, examined, &mother, &mother);
+    const Trees t = buildTrees(MappingMode::Dual, examined, &mother, &mother);
     EXPECT_EQ(t.mutated, "");
     EXPECT_EQ(t.additional, "No additional genes over comparators\n");
     EXPECT_EQ(t.missing, "No comparator genes missing from genome\n");
@@ -195,10 +197,12 @@ TEST(ComparisonTrees, UnknownKindsAreComparedButShowNothing)
 
 TEST(ComparisonTrees, OrganGenesNeverAppear)
 {
-    const TGeneticsFile examined = GenomeBuilder{makeGene(3, 0, 1, {1}), makeGene(0, 1, 0, {1})}.genome();
-    const TGeneticsFile mother = GenomeBuilder{makeGene(3, 0, 1, {2}), makeGene(3, 0, 2, {2})}.genome();
+    const TGeneticsFile examined =
+        GenomeBuilder{makeGene(GeneKind::Organ, 1, {1}), makeGene(GeneKind::BrainOrgan, 0, {1})}.genome();
+    const TGeneticsFile mother =
+        GenomeBuilder{makeGene(GeneKind::Organ, 1, {2}), makeGene(GeneKind::Organ, 2, {2})}.genome();
 
-    const Trees t = buildTrees(1, examined, &mother);
+    const Trees t = buildTrees(MappingMode::Single, examined, &mother);
     EXPECT_EQ(t.mutated, "");
     EXPECT_EQ(t.additional, "No additional genes over comparators\n");
     EXPECT_EQ(t.missing, "No comparator genes missing from genome\n");

@@ -1,3 +1,4 @@
+#include "decodedText.h"
 #include "decoder/unitGeneDecoder.h"
 #include "genetics/chemicalNames.h"
 #include "genomeBuilder.h"
@@ -30,29 +31,12 @@ GeneFields sampleFields()
     return f;
 }
 
-// ChemicalNames is global: tests name the chemicals they need and put the
-// table back afterwards.
-class ScopedChemicalNames {
-public:
-    ScopedChemicalNames() : saved_(ChemicalNames) {}
-    ~ScopedChemicalNames() { ChemicalNames = saved_; }
-
-private:
-    ChemicalNameTable saved_;
-};
-
-std::string dumpOf(const DisplayTree& tree)
-{
-    std::string out;
-    dumpTree(tree, out);
-    return out;
-}
+using testing::dumpOf;
+using testing::ScopedChemicalNames;
 
 std::string decodeToText(const GeneRecord& gene)
 {
-    DisplayTree tree;
-    decodeGene(gene, tree, tree.root());
-    return dumpOf(tree);
+    return testing::decodedText(gene);
 }
 
 // For the kinds that decode to one node: its text after the zero header.
@@ -191,7 +175,7 @@ TEST(CreatureStimulus, DecodesWholeGene)
     ChemicalNames[255] = "Zorbic acid";
     ChemicalNames[99] = "Never shown";
     // Pair 2 has chemical 0 and is left out; pair 3 has amount 0 and stays.
-    const auto gene = makeGene(2, 0, sampleFields(), {26, 3, 13, 200, 7, 5, 10, 0, 99, 255, 0, 7, 255});
+    const auto gene = makeGene(GeneKind::Stimulus, sampleFields(), {26, 3, 13, 200, 7, 5, 10, 0, 99, 255, 0, 7, 255});
     EXPECT_EQ(decodeToText(gene), std::string(SampleHeader) + "I've eaten something\n"
                                                               " When \"I've eaten something\" occurs...\n"
                                                               " Significance of 3\n"
@@ -211,7 +195,8 @@ TEST(CreatureStimulus, NamesEveryStimulus)
     for (unsigned s = 0; s < ExpectedStimulusNames.size(); ++s) {
         SCOPED_TRACE(s);
         DisplayTree tree;
-        const NodeId top = decodeGene(makeGene(2, 0, GeneFields{}, {static_cast<std::uint8_t>(s)}), tree, tree.root());
+        const NodeId top =
+            decodeGene(makeGene(GeneKind::Stimulus, GeneFields{}, {static_cast<std::uint8_t>(s)}), tree, tree.root());
         EXPECT_EQ(tree.text(top), std::string(ZeroHeader) + ExpectedStimulusNames[s]);
         EXPECT_EQ(tree.text(tree.firstChild(top)), "When \"" + ExpectedStimulusNames[s] + "\" occurs...");
     }
@@ -222,7 +207,8 @@ TEST(CreatureStimulus, UnknownStimulusShowsItsNumber)
     for (unsigned s : {46u, 100u, 255u}) {
         SCOPED_TRACE(s);
         DisplayTree tree;
-        const NodeId top = decodeGene(makeGene(2, 0, GeneFields{}, {static_cast<std::uint8_t>(s)}), tree, tree.root());
+        const NodeId top =
+            decodeGene(makeGene(GeneKind::Stimulus, GeneFields{}, {static_cast<std::uint8_t>(s)}), tree, tree.root());
         EXPECT_EQ(tree.text(top), std::string(ZeroHeader) + "UNKNOWN Stim " + std::to_string(s));
         EXPECT_EQ(tree.text(tree.firstChild(top)), "When Unknown Stim " + std::to_string(s) + " occurs...");
         EXPECT_EQ(tree.childCount(top), 4u);
@@ -234,7 +220,8 @@ TEST(CreatureStimulus, NamesEverySensoryNeuron)
     ASSERT_EQ(ExpectedSensoryNeuronNames.size(), 33u);
     for (unsigned n = 0; n < ExpectedSensoryNeuronNames.size(); ++n) {
         SCOPED_TRACE(n);
-        const auto children = childTexts(makeGene(2, 0, GeneFields{}, {0, 0, static_cast<std::uint8_t>(n)}));
+        const auto children =
+            childTexts(makeGene(GeneKind::Stimulus, GeneFields{}, {0, 0, static_cast<std::uint8_t>(n)}));
         ASSERT_EQ(children.size(), 4u);
         EXPECT_EQ(children[2], "Sensory Neuron: " + ExpectedSensoryNeuronNames[n]);
     }
@@ -242,8 +229,8 @@ TEST(CreatureStimulus, NamesEverySensoryNeuron)
 
 TEST(CreatureStimulus, UnknownSensoryNeuronHasNoColon)
 {
-    EXPECT_EQ(childTexts(makeGene(2, 0, GeneFields{}, {0, 0, 33}))[2], "Unknown Neuron 33");
-    EXPECT_EQ(childTexts(makeGene(2, 0, GeneFields{}, {0, 0, 255}))[2], "Unknown Neuron 255");
+    EXPECT_EQ(childTexts(makeGene(GeneKind::Stimulus, GeneFields{}, {0, 0, 33}))[2], "Unknown Neuron 33");
+    EXPECT_EQ(childTexts(makeGene(GeneKind::Stimulus, GeneFields{}, {0, 0, 255}))[2], "Unknown Neuron 255");
 }
 
 TEST(CreatureStimulus, FlagBitsAddTheirLinesInBitOrder)
@@ -270,7 +257,8 @@ TEST(CreatureStimulus, FlagBitsAddTheirLinesInBitOrder)
         std::vector<std::string> expected = {"When \"Disappointment\" occurs...", "Significance of 0",
                                              "Sensory Neuron: <none>", "Intensity: 0"};
         expected.insert(expected.end(), c.extra.begin(), c.extra.end());
-        EXPECT_EQ(childTexts(makeGene(2, 0, GeneFields{}, {0, 0, 0, 0, c.flags, 0, 9, 0, 9, 0, 9, 0, 9})), expected);
+        EXPECT_EQ(childTexts(makeGene(GeneKind::Stimulus, GeneFields{}, {0, 0, 0, 0, c.flags, 0, 9, 0, 9, 0, 9, 0, 9})),
+                  expected);
     }
 }
 
@@ -281,7 +269,8 @@ TEST(CreatureStimulus, ShowsEachNonZeroChemicalInBodyOrder)
     ChemicalNames[2] = "Beta";
     ChemicalNames[3] = "Gamma";
     ChemicalNames[4] = "Delta";
-    const auto children = childTexts(makeGene(2, 0, GeneFields{}, {0, 0, 0, 0, 0, 4, 1, 3, 2, 2, 3, 1, 4}));
+    const auto children =
+        childTexts(makeGene(GeneKind::Stimulus, GeneFields{}, {0, 0, 0, 0, 0, 4, 1, 3, 2, 2, 3, 1, 4}));
     ASSERT_EQ(children.size(), 8u);
     EXPECT_EQ(children[4], "1 of Delta");
     EXPECT_EQ(children[5], "2 of Gamma");
@@ -293,7 +282,8 @@ TEST(CreatureStimulus, UnloadedChemicalNameLeavesTheTextEmptyAfterOf)
 {
     ScopedChemicalNames guard;
     ChemicalNames[20] = "";
-    const auto children = childTexts(makeGene(2, 0, GeneFields{}, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 20, 6}));
+    const auto children =
+        childTexts(makeGene(GeneKind::Stimulus, GeneFields{}, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 20, 6}));
     ASSERT_EQ(children.size(), 5u);
     EXPECT_EQ(children[4], "6 of ");
 }
@@ -322,7 +312,7 @@ TEST(CreatureGenus, BuildsPrefixAndParentNames)
 
 TEST(CreatureGenus, SecondNameStopsAtTheEndOfTheBody)
 {
-    auto gene = makeGene(2, 1, sampleFields(), {1, 'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H'});
+    auto gene = makeGene(GeneKind::Genus, sampleFields(), {1, 'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H'});
     gene.body[9] = 'Q';
     gene.body[10] = 'R';
     EXPECT_EQ(decodeToText(gene), std::string(SampleHeader) + "Brokka, Child of ABCD and EFGH\n");
@@ -380,8 +370,8 @@ TEST(CreaturePose, ShowsTextUpToFirstZeroAndSkipsByteZero)
 
 TEST(CreaturePose, FullTextNeverRunsPastTheBody)
 {
-    auto gene =
-        makeGene(2, 3, sampleFields(), {1, 'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H', 'I', 'J', 'K', 'L', 'M', 'N', 'O'});
+    auto gene = makeGene(GeneKind::Pose, sampleFields(),
+                         {1, 'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H', 'I', 'J', 'K', 'L', 'M', 'N', 'O'});
     gene.body[16] = 'Q';
     gene.body[17] = 'R';
     EXPECT_EQ(decodeToText(gene), std::string(SampleHeader) + "ABCDEFGHIJKLMNO\n");
@@ -419,7 +409,7 @@ TEST(CreatureGait, ListsPosesInHexUpToFirstZero)
 
 TEST(CreatureGait, PoseListStopsAtTheEndOfTheBody)
 {
-    auto gene = makeGene(2, 4, sampleFields(), {2, 0x10, 0x20, 0x30, 0x40, 0x50, 0x60, 0x70, 0x80});
+    auto gene = makeGene(GeneKind::Gait, sampleFields(), {2, 0x10, 0x20, 0x30, 0x40, 0x50, 0x60, 0x70, 0x80});
     gene.body[9] = 0x90;
     EXPECT_EQ(decodeToText(gene),
               std::string(SampleHeader) + "Special Gait 2 using poses: 10, 20, 30, 40, 50, 60, 70, 80\n");
@@ -437,7 +427,7 @@ TEST(CreatureInstinct, DecodesWholeGene)
     fields.lifeStage = 6;
     fields.headerValue = 255;
     // The second input's lobe is 0: it is absent although its neuron is set.
-    const auto gene = makeGene(2, 5, fields, {1, 2, 0, 9, 6, 12, 12, 5, 40});
+    const auto gene = makeGene(GeneKind::Instinct, fields, {1, 2, 0, 9, 6, 12, 12, 5, 40});
     EXPECT_EQ(decodeToText(gene), "FF M Sen mut/dup/del (255) \n"
                                   " If Drive i/ps, HUNGER and...\n"
                                   " If Decision o/ps, Eat it and...\n"
@@ -450,7 +440,7 @@ TEST(CreatureInstinct, ThreeInputsInBodyOrder)
     ScopedChemicalNames guard;
     ChemicalNames[0] = "Nothing";
     EXPECT_EQ(
-        childTexts(makeGene(2, 5, GeneFields{}, {2, 7, 9, 3, 5, 33, 16, 0, 0})),
+        childTexts(makeGene(GeneKind::Instinct, GeneFields{}, {2, 7, 9, 3, 5, 33, 16, 0, 0})),
         (std::vector<std::string>{"If Stim source i/ps, <ID 7> and...", "If Unknown Lobe/Neuron Pair: 9/3 and...",
                                   "If General Sensory i/ps, Unknown <ID 33> and...",
                                   "If I \"Unknown Motor Decision: 16\" ...", "Then Inject me with 0 of Nothing"}));
@@ -460,7 +450,7 @@ TEST(CreatureInstinct, NoInputsLeavesActionAndInjection)
 {
     ScopedChemicalNames guard;
     ChemicalNames[0] = "";
-    EXPECT_EQ(childTexts(makeGene(2, 5, GeneFields{}, {0, 5, 0, 6, 0, 7, 0, 0, 0})),
+    EXPECT_EQ(childTexts(makeGene(GeneKind::Instinct, GeneFields{}, {0, 5, 0, 6, 0, 7, 0, 0, 0})),
               (std::vector<std::string>{"If I Default (quiescent)...", "Then Inject me with 0 of "}));
 }
 
@@ -470,7 +460,7 @@ TEST(CreatureInstinct, NamesEveryActionAndFallsBackAbove)
     for (unsigned a = 0; a < 256; ++a) {
         SCOPED_TRACE(a);
         const auto children =
-            childTexts(makeGene(2, 5, GeneFields{}, {0, 0, 0, 0, 0, 0, static_cast<std::uint8_t>(a)}));
+            childTexts(makeGene(GeneKind::Instinct, GeneFields{}, {0, 0, 0, 0, 0, 0, static_cast<std::uint8_t>(a)}));
         ASSERT_EQ(children.size(), 2u);
         const std::string expected = a < 16 ? "If I " + ExpectedActionNames[a] + "..."
                                             : "If I \"Unknown Motor Decision: " + std::to_string(a) + "\" ...";
@@ -498,7 +488,7 @@ TEST(CreaturePigmentBleed, RotationAndSwap)
 {
     EXPECT_EQ(singleLineTail(7, {0, 0}), "Rotation: 0, Swap: 0");
     EXPECT_EQ(singleLineTail(7, {12, 255}), "Rotation: 12, Swap: 255");
-    EXPECT_EQ(decodeToText(makeGene(2, 7, sampleFields(), {100, 7})),
+    EXPECT_EQ(decodeToText(makeGene(GeneKind::PigmentBleed, sampleFields(), {100, 7})),
               std::string(SampleHeader) + "Rotation: 100, Swap: 7\n");
 }
 

@@ -112,5 +112,26 @@ TEST(DisplayTree, ClearStartsAfresh)
     EXPECT_EQ(dumped(tree), "new\n");
 }
 
+TEST(DisplayTree, WalkEndsEachSubtreeAfterItsLastDescendant)
+{
+    DisplayTree tree;
+    const NodeId a = tree.appendTopLevel("A");
+    const NodeId b = tree.addChild(a, "B");
+    tree.addChild(tree.addChild(b, "C"), "D");
+    tree.addChild(a, "E");
+    tree.appendTopLevel("F");
+    std::string walk;
+    walkTree(
+        tree,
+        [&](NodeId n, std::size_t depth) { walk += "+" + std::string(tree.text(n)) + std::to_string(depth) + " "; },
+        [&](NodeId n) { walk += "-" + std::string(tree.text(n)) + " "; });
+    EXPECT_EQ(walk, "+A0 +B1 +C2 +D3 -D -C -B +E1 -E -A +F0 -F ");
+
+    walk.clear();
+    walkTree(
+        DisplayTree(), [&](NodeId, std::size_t) { walk += "+"; }, [&](NodeId) { walk += "-"; });
+    EXPECT_EQ(walk, "");
+}
+
 } // namespace
 } // namespace helixplot

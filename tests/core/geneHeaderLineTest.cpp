@@ -1,3 +1,4 @@
+#include "decodedText.h"
 #include "decoder/unitGeneDecoder.h"
 #include "genomeBuilder.h"
 
@@ -65,7 +66,7 @@ TEST(GeneHeaderLine, BuildsEveryPieceInOrder)
         fields.lifeStage = c.lifeStage;
         fields.headerValue = c.headerValue;
         fields.reserved = 0x5A; // never shown
-        EXPECT_EQ(geneHeaderLine(makeGene(1, 4, fields)), c.expected);
+        EXPECT_EQ(geneHeaderLine(makeGene(GeneKind::InitialConcentration, fields)), c.expected);
     }
 }
 
@@ -77,8 +78,8 @@ TEST(GeneHeaderLine, IgnoresKindAndBody)
     fields.lifeStage = 2;
     fields.headerValue = 12;
     const std::string expected = "7F M Ado mut/---/--- 12 ";
-    EXPECT_EQ(geneHeaderLine(makeGene(0, 0, fields, std::vector<std::uint8_t>(196, 0xFF))), expected);
-    EXPECT_EQ(geneHeaderLine(makeGene(3, 0, fields, {1, 2, 3, 4, 5})), expected);
+    EXPECT_EQ(geneHeaderLine(makeGene(GeneKind::BrainLobe, fields, std::vector<std::uint8_t>(196, 0xFF))), expected);
+    EXPECT_EQ(geneHeaderLine(makeGene(GeneKind::Organ, fields, {1, 2, 3, 4, 5})), expected);
     EXPECT_EQ(geneHeaderLine(makeGene(9, 9, fields)), expected);
 }
 
@@ -98,13 +99,9 @@ TEST(GeneHeaderDispatch, UnknownKindsAddNothing)
 }
 
 // Decodes gene as a top-level subtree of a fresh tree and returns its dump.
-template <typename Decoder> std::string dumpOf(Decoder decoder, const GeneRecord& gene)
+std::string dumpOf(testing::GeneDecoder decoder, const GeneRecord& gene)
 {
-    DisplayTree tree;
-    decoder(gene, tree, tree.root());
-    std::string out;
-    dumpTree(tree, out);
-    return out;
+    return testing::decodedText(gene, decoder);
 }
 
 TEST(GeneHeaderDispatch, EveryKnownKindGoesToItsDecoder)
@@ -165,10 +162,10 @@ TEST(GeneHeaderDispatch, SameGeneTwiceGivesTwoEqualSubtrees)
     for (std::size_t i = 0; i < lobeBody.size(); ++i)
         lobeBody[i] = static_cast<std::uint8_t>(i % 13);
     const std::vector<GeneRecord> genes = {
-        makeGene(0, 0, 3, lobeBody),
-        makeGene(1, 0, 4, {1, 4, 9, 0, 10, 20, 30, 3}),
-        makeGene(1, 2, 5, {1, 2, 3, 4, 5, 6, 7, 8, 9}),
-        makeGene(1, 3, 6, lobeBody),
+        makeGene(GeneKind::BrainLobe, 3, lobeBody),
+        makeGene(GeneKind::Receptor, 4, {1, 4, 9, 0, 10, 20, 30, 3}),
+        makeGene(GeneKind::Reaction, 5, {1, 2, 3, 4, 5, 6, 7, 8, 9}),
+        makeGene(GeneKind::HalfLives, 6, lobeBody),
     };
     for (const GeneRecord& gene : genes) {
         SCOPED_TRACE(static_cast<int>(gene.header.subtype));

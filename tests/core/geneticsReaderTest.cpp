@@ -38,8 +38,8 @@ struct BadFile {
 
 TEST(GeneticsReader, RejectsBadFilesWithTheirMessages)
 {
-    const std::string lobe = GenomeBuilder{makeGene(0, 0, 1)}.bytes().substr(4);
-    const std::string halfLives = GenomeBuilder{makeGene(1, 3, 0)}.bytes().substr(4);
+    const std::string lobe = GenomeBuilder{makeGene(GeneKind::BrainLobe, 1)}.bytes().substr(4);
+    const std::string halfLives = GenomeBuilder{makeGene(GeneKind::HalfLives, 0)}.bytes().substr(4);
     const BadFile cases[] = {
         {"empty file", "", "Read beyond end of file"},
         {"short magic", "dna", "Read beyond end of file"},
@@ -99,7 +99,8 @@ TEST(GeneticsReader, ReadsEmptyGenomes)
 
 TEST(GeneticsReader, IgnoresEverythingAfterTheEndMarker)
 {
-    const auto genome = (GenomeBuilder{makeGene(2, 6, 1, {1, 200})}).end().raw("junk that is not a gene").genome();
+    const auto genome =
+        (GenomeBuilder{makeGene(GeneKind::Pigment, 1, {1, 200})}).end().raw("junk that is not a gene").genome();
     ASSERT_EQ(genome.GeneList().size(), 1u);
     EXPECT_EQ(genome.GeneList()[0].body[1], 200);
 }
@@ -112,7 +113,7 @@ TEST(GeneticsReader, KeepsRecordsWholeAndZeroFilled)
     fields.lifeStage = 3;
     fields.flags = 0x25;
     fields.headerValue = 128;
-    const auto gene = makeGene(2, 1, fields, {0, 'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H'});
+    const auto gene = makeGene(GeneKind::Genus, fields, {0, 'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H'});
     const auto genome = GenomeBuilder{gene}.genome();
     ASSERT_EQ(genome.GeneList().size(), 1u);
     const GeneRecord& read = genome.GeneList()[0];
@@ -131,7 +132,7 @@ TEST(GeneticsReader, KeepsRecordsWholeAndZeroFilled)
 
 TEST(GeneticsReader, AcceptsAnUnknownKindWithAnEmptyBody)
 {
-    const auto genome = GenomeBuilder{makeGene(4, 0, 3), makeGene(2, 6, 1, {2, 9})}.genome();
+    const auto genome = GenomeBuilder{makeGene(4, 0, 3), makeGene(GeneKind::Pigment, 1, {2, 9})}.genome();
     ASSERT_EQ(genome.GeneList().size(), 2u);
     EXPECT_EQ(genome.GeneList()[0].header.type, 4);
     EXPECT_EQ(genome.GeneList()[0].header.id, 3);
@@ -140,7 +141,9 @@ TEST(GeneticsReader, AcceptsAnUnknownKindWithAnEmptyBody)
 
 TEST(GeneticsReader, ReadsAFileWithoutEndMarker)
 {
-    const auto genome = GenomeBuilder{makeGene(1, 4, 1, {5, 6}), makeGene(1, 4, 2, {7, 8})}.genome();
+    const auto genome = GenomeBuilder{makeGene(GeneKind::InitialConcentration, 1, {5, 6}),
+                                      makeGene(GeneKind::InitialConcentration, 2, {7, 8})}
+                            .genome();
     EXPECT_EQ(genome.GeneList().size(), 2u);
 }
 
@@ -177,12 +180,12 @@ std::string placement(const TGeneticsFile& genome)
 
 TEST(GeneticsReader, FilesGenesByTheirOrgans)
 {
-    const auto lobe = [](std::uint8_t id) { return makeGene(0, 0, id); };
-    const auto brain = [](std::uint8_t id) { return makeGene(0, 1, id); };
-    const auto organ = [](std::uint8_t id) { return makeGene(3, 0, id); };
-    const auto receptor = [](std::uint8_t id) { return makeGene(1, 0, id); };
-    const auto emitter = [](std::uint8_t id) { return makeGene(1, 1, id); };
-    const auto reaction = [](std::uint8_t id) { return makeGene(1, 2, id); };
+    const auto lobe = [](std::uint8_t id) { return makeGene(GeneKind::BrainLobe, id); };
+    const auto brain = [](std::uint8_t id) { return makeGene(GeneKind::BrainOrgan, id); };
+    const auto organ = [](std::uint8_t id) { return makeGene(GeneKind::Organ, id); };
+    const auto receptor = [](std::uint8_t id) { return makeGene(GeneKind::Receptor, id); };
+    const auto emitter = [](std::uint8_t id) { return makeGene(GeneKind::Emitter, id); };
+    const auto reaction = [](std::uint8_t id) { return makeGene(GeneKind::Reaction, id); };
     const struct {
         const char* name;
         std::vector<GeneRecord> genes;
@@ -195,14 +198,14 @@ TEST(GeneticsReader, FilesGenesByTheirOrgans)
          {brain(1), receptor(2), organ(3), reaction(4)},
          "O0:1 A0:2 O1:3 A1:4 "},
         {"half-lives and concentration after an organ stay loose",
-         {organ(1), makeGene(1, 3, 2), makeGene(1, 4, 3), receptor(4)},
+         {organ(1), makeGene(GeneKind::HalfLives, 2), makeGene(GeneKind::InitialConcentration, 3), receptor(4)},
          "L2 L3 O0:1 A0:4 "},
         {"lobe before a brain organ but after an organ is loose", {organ(1), lobe(2)}, "L2 O0:1 "},
         {"two brain organs keep their own lobes",
          {brain(1), lobe(2), lobe(3), brain(4), lobe(5)},
          "O0:1 A0:2 A0:3 O1:4 A1:5 "},
         {"creature genes stay loose",
-         {organ(1), makeGene(2, 0, 2), makeGene(2, 7, 3), makeGene(4, 0, 4)},
+         {organ(1), makeGene(GeneKind::Stimulus, 2), makeGene(GeneKind::PigmentBleed, 3), makeGene(4, 0, 4)},
          "L2 L3 L4 O0:1 "},
     };
     for (const auto& c : cases) {
@@ -217,7 +220,9 @@ TEST(GeneticsReader, ReadsFromFiles)
 {
     TempDir dir;
     const std::string path = dir.file("kidd.gen");
-    (GenomeBuilder{makeGene(2, 1, 1), makeGene(3, 0, 2), makeGene(1, 0, 3)}).end().writeTo(path);
+    (GenomeBuilder{makeGene(GeneKind::Genus, 1), makeGene(GeneKind::Organ, 2), makeGene(GeneKind::Receptor, 3)})
+        .end()
+        .writeTo(path);
     const TGeneticsFile genome(path);
     EXPECT_EQ(placement(genome), "L1 O0:2 A0:3 ");
     // The reader only ever reads: the file is unchanged.

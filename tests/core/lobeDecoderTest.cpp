@@ -1,3 +1,4 @@
+#include "decodedText.h"
 #include "decoder/unitGeneDecoder.h"
 #include "genomeBuilder.h"
 
@@ -30,11 +31,7 @@ struct LobeBody {
 
 std::string dumpLobe(const GeneRecord& gene)
 {
-    DisplayTree tree;
-    decodeLobe(gene, tree, tree.root());
-    std::string out;
-    dumpTree(tree, out);
-    return out;
+    return testing::decodedText(gene, decodeLobe);
 }
 
 // Text of the node reached from node by child indexes.
@@ -123,7 +120,7 @@ TEST(LobeDecoder, DecodesWholeGene)
         "   Forward Propogation Rule = type 0:type 1:anded 0:anded 1:FALSE:average:<end>\n"
         "   Gain Strength every 103 if <ERROR>:UNK42:UNK255:<end> > 0\n"
         "   Lose Strength every 104 if PLUS:PLUS:PLUS:PLUS:PLUS:PLUS:PLUS:PLUS:PLUS:PLUS:PLUS:PLUS > 0\n";
-    EXPECT_EQ(dumpLobe(makeGene(0, 0, fields, body.bytes)), expected);
+    EXPECT_EQ(dumpLobe(makeGene(GeneKind::BrainLobe, fields, body.bytes)), expected);
 }
 
 TEST(LobeDecoder, DecodesZeroBody)
@@ -157,7 +154,7 @@ TEST(LobeDecoder, DecodesZeroBody)
                                  "  SVRule = <end>\n"
                                  " Dendrites (Type 0)\n" +
                                  dendrites + " Dendrites (Type 1)\n" + dendrites;
-    EXPECT_EQ(dumpLobe(makeGene(0, 0, 1)), expected);
+    EXPECT_EQ(dumpLobe(makeGene(GeneKind::BrainLobe, 1)), expected);
 }
 
 TEST(LobeDecoder, AppendsAsLastChildAndReturnsTopNode)
@@ -165,7 +162,7 @@ TEST(LobeDecoder, AppendsAsLastChildAndReturnsTopNode)
     DisplayTree tree;
     const NodeId parent = tree.appendTopLevel("Lobes");
     tree.addChild(parent, "first");
-    const NodeId top = decodeLobe(makeGene(0, 0, 2), tree, parent);
+    const NodeId top = decodeLobe(makeGene(GeneKind::BrainLobe, 2), tree, parent);
     EXPECT_EQ(tree.parent(top), parent);
     EXPECT_EQ(tree.row(top), 1u);
     EXPECT_EQ(tree.text(top), "02 - Emb ---/---/--- 0 Drive Lobe");
@@ -188,7 +185,7 @@ TEST(LobeDecoder, TitlesEveryLobeAndFallsBackOutsideTheTable)
     };
     for (const auto& [id, title] : titles) {
         SCOPED_TRACE(title);
-        const GeneRecord gene = makeGene(0, 0, id);
+        const GeneRecord gene = makeGene(GeneKind::BrainLobe, id);
         DisplayTree tree;
         const NodeId top = decodeLobe(gene, tree, tree.root());
         EXPECT_EQ(tree.text(top), geneHeaderLine(gene) + title);
@@ -243,7 +240,7 @@ TEST(LobeDecoder, ShowsEveryTableTextAndFallback)
         LobeBody body;
         body.put(c.offset, {c.value});
         DisplayTree tree;
-        const NodeId top = decodeLobe(makeGene(0, 0, 1, body.bytes), tree, tree.root());
+        const NodeId top = decodeLobe(makeGene(GeneKind::BrainLobe, 1, body.bytes), tree, tree.root());
         EXPECT_EQ(textAt(tree, top, c.path), c.expected);
     }
 }
@@ -251,7 +248,7 @@ TEST(LobeDecoder, ShowsEveryTableTextAndFallback)
 TEST(LobeDecoder, CellFlagsZeroAddsNoLine)
 {
     DisplayTree tree;
-    const NodeId top = decodeLobe(makeGene(0, 0, 1), tree, tree.root());
+    const NodeId top = decodeLobe(makeGene(GeneKind::BrainLobe, 1), tree, tree.root());
     EXPECT_EQ(tree.childCount(tree.childAt(top, 2)), 5u);
     EXPECT_EQ(textAt(tree, top, {2, 4}), "SVRule = <end>");
 }
@@ -270,7 +267,7 @@ TEST(LobeDecoder, ReadsEachFieldFromItsOwnByte)
             body.put(d + rule, {0});
     }
     DisplayTree tree;
-    const NodeId top = decodeLobe(makeGene(0, 0, 4, body.bytes), tree, tree.root());
+    const NodeId top = decodeLobe(makeGene(GeneKind::BrainLobe, 4, body.bytes), tree, tree.root());
     EXPECT_EQ(textAt(tree, top, {0}), "102 x 103 at (100,101)");
     EXPECT_EQ(textAt(tree, top, {2, 0}), "Nominal State Threshold = 105");
     EXPECT_EQ(textAt(tree, top, {2, 1}), "Leakage rate = 106");
@@ -312,7 +309,7 @@ TEST(LobeDecoder, ReadsEachRuleFromItsOwnBytes)
         body.put(Dendrite1 + rules[i], {static_cast<std::uint8_t>(20 + i)});
     }
     DisplayTree tree;
-    const NodeId top = decodeLobe(makeGene(0, 0, 1, body.bytes), tree, tree.root());
+    const NodeId top = decodeLobe(makeGene(GeneKind::BrainLobe, 1, body.bytes), tree, tree.root());
     EXPECT_EQ(textAt(tree, top, {2, 4}), "SVRule = 0:<end>");
     EXPECT_EQ(textAt(tree, top, {3, 1, 3}), "Succeptibility Rule = 255:<end>");
     EXPECT_EQ(textAt(tree, top, {3, 1, 4}), "Reinforcement Rule = chem 0:<end>");

@@ -2,6 +2,7 @@
 #include "genomeBuilder.h"
 #include "mapping/breakdownTree.h"
 #include "mapping/resultText.h"
+#include "mapping/statistics.h"
 #include "mappingRunTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -25,27 +26,34 @@ using Calls = std::vector<std::string>;
 // No organs, three genes.
 TGeneticsFile withoutOrgans()
 {
-    return GenomeBuilder{makeGene(2, 0, 1, {1}), makeGene(2, 6, 1, {2}), makeGene(1, 0, 1, {3})}.genome();
+    return GenomeBuilder{makeGene(GeneKind::Stimulus, 1, {1}), makeGene(GeneKind::Pigment, 1, {2}),
+                         makeGene(GeneKind::Receptor, 1, {3})}
+        .genome();
 }
 
 // Two organs, five genes.
 TGeneticsFile withOrgans()
 {
-    return GenomeBuilder{makeGene(2, 0, 1, {1}), makeGene(3, 0, 1), makeGene(1, 0, 1, {3}), makeGene(0, 1, 0),
-                         makeGene(0, 0, 1, {4})}
+    return GenomeBuilder{makeGene(GeneKind::Stimulus, 1, {1}), makeGene(GeneKind::Organ, 1),
+                         makeGene(GeneKind::Receptor, 1, {3}), makeGene(GeneKind::BrainOrgan, 0),
+                         makeGene(GeneKind::BrainLobe, 1, {4})}
         .genome();
 }
 
 // One organ.
 TGeneticsFile motherGenome()
 {
-    return GenomeBuilder{makeGene(2, 0, 1, {9}), makeGene(3, 0, 1), makeGene(1, 0, 1, {3})}.genome();
+    return GenomeBuilder{makeGene(GeneKind::Stimulus, 1, {9}), makeGene(GeneKind::Organ, 1),
+                         makeGene(GeneKind::Receptor, 1, {3})}
+        .genome();
 }
 
 // Two organs.
 TGeneticsFile fatherGenome()
 {
-    return GenomeBuilder{makeGene(2, 6, 1, {2}), makeGene(3, 0, 1), makeGene(3, 0, 2)}.genome();
+    return GenomeBuilder{makeGene(GeneKind::Pigment, 1, {2}), makeGene(GeneKind::Organ, 1),
+                         makeGene(GeneKind::Organ, 2)}
+        .genome();
 }
 
 const Calls statisticsStage =
@@ -84,25 +92,25 @@ TEST(MappingRun, ReportsExactlyTheProgressOfEachMode)
         Calls expected;
     } cases[] = {
         {"breakdown, no organs",
-         {0, &plain, nullptr, nullptr},
+         {MappingMode::Breakdown, &plain, nullptr, nullptr},
          concat({statisticsStage, skippedStages, breakdownStage(3)})},
         {"breakdown, organs",
-         {0, &organs, &mother, &father},
+         {MappingMode::Breakdown, &organs, &mother, &father},
          concat({statisticsStage, skippedStages, breakdownStage(5)})},
         {"single, no organs",
-         {1, &plain, &mother, nullptr},
+         {MappingMode::Single, &plain, &mother, nullptr},
          concat({statisticsStage, comparisonStages(0, 2), breakdownStage(3)})},
         {"single, organs, stale father",
-         {1, &organs, &mother, &father},
+         {MappingMode::Single, &organs, &mother, &father},
          concat({statisticsStage, comparisonStages(2, 2), breakdownStage(5)})},
         {"dual, no organs",
-         {2, &plain, &mother, &father},
+         {MappingMode::Dual, &plain, &mother, &father},
          concat({statisticsStage, comparisonStages(0, 5), breakdownStage(3)})},
         {"dual, organs",
-         {2, &organs, &mother, &father},
+         {MappingMode::Dual, &organs, &mother, &father},
          concat({statisticsStage, comparisonStages(2, 5), breakdownStage(5)})},
         {"dual, organless comparators",
-         {2, &organs, &plain, &plain},
+         {MappingMode::Dual, &organs, &plain, &plain},
          concat({statisticsStage, comparisonStages(2, 2), breakdownStage(5)})},
     };
     for (const auto& c : cases) {
@@ -121,13 +129,13 @@ TEST(MappingRun, RefusesAnEmptySlotTheModeNeedsBeforeReportingAnything)
         MappingInput input;
         const char* message;
     } cases[] = {
-        {{0, nullptr, &genome, &genome}, "No genome under examination is loaded."},
-        {{1, nullptr, &genome, &genome}, "No genome under examination is loaded."},
-        {{1, &genome, nullptr, &genome}, "No comparator genome is loaded."},
-        {{2, &genome, nullptr, &genome}, "No mother or first comparator genome is loaded."},
-        {{2, &genome, &genome, nullptr}, "No father or second comparator genome is loaded."},
-        {{3, &genome, &genome, &genome}, "Unknown mapping mode 3."},
-        {{-1, &genome, &genome, &genome}, "Unknown mapping mode -1."},
+        {{MappingMode::Breakdown, nullptr, &genome, &genome}, "No genome under examination is loaded."},
+        {{MappingMode::Single, nullptr, &genome, &genome}, "No genome under examination is loaded."},
+        {{MappingMode::Single, &genome, nullptr, &genome}, "No comparator genome is loaded."},
+        {{MappingMode::Dual, &genome, nullptr, &genome}, "No mother or first comparator genome is loaded."},
+        {{MappingMode::Dual, &genome, &genome, nullptr}, "No father or second comparator genome is loaded."},
+        {{static_cast<MappingMode>(3), &genome, &genome, &genome}, "Unknown mapping mode 3."},
+        {{static_cast<MappingMode>(-1), &genome, &genome, &genome}, "Unknown mapping mode -1."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.message);
@@ -147,8 +155,8 @@ TEST(MappingRun, RefusesAnEmptySlotTheModeNeedsBeforeReportingAnything)
     // Slots the mode does not read may be empty.
     MappingResult result;
     SilentProgress silent;
-    EXPECT_NO_THROW(MappingRun({0, &genome, nullptr, nullptr}, result, silent));
-    EXPECT_NO_THROW(MappingRun({1, &genome, &genome, nullptr}, result, silent));
+    EXPECT_NO_THROW(MappingRun({MappingMode::Breakdown, &genome, nullptr, nullptr}, result, silent));
+    EXPECT_NO_THROW(MappingRun({MappingMode::Single, &genome, &genome, nullptr}, result, silent));
 }
 
 TEST(MappingRun, BreakdownModeLeavesTheComparisonTreesAndHidesTheirPages)
@@ -158,20 +166,20 @@ TEST(MappingRun, BreakdownModeLeavesTheComparisonTreesAndHidesTheirPages)
     const TGeneticsFile other = withoutOrgans();
     MappingResult result;
     SilentProgress silent;
-    MappingRun({1, &examined, &mother, nullptr}, result, silent);
+    MappingRun({MappingMode::Single, &examined, &mother, nullptr}, result, silent);
     ASSERT_TRUE(result.comparisonPagesVisible);
     const std::string mutated = dumpOf(result.mutatedGenes);
     const std::string missing = dumpOf(result.missingGenes);
     const std::string additional = dumpOf(result.additionalGenes);
     // The examined stimulus differs from the mother's; the lobe she lacks.
-    const GeneRecord stimulus = makeGene(2, 0, 1, {1});
-    const GeneRecord lobe = makeGene(0, 0, 1, {4});
+    const GeneRecord stimulus = makeGene(GeneKind::Stimulus, 1, {1});
+    const GeneRecord lobe = makeGene(GeneKind::BrainLobe, 1, {4});
     EXPECT_EQ(mutated, "Brain Lobes\n" + decodedAt(lobe, 1) + "Creature Stimuli\n" + decodedAt(stimulus, 1));
     EXPECT_EQ(additional, "Brain Lobes\n" + decodedAt(lobe, 1));
     EXPECT_EQ(missing, "No comparator genes missing from genome\n");
     EXPECT_EQ(result.statistics[7].mutated, "1 (1)");
 
-    MappingRun({0, &other, nullptr, nullptr}, result, silent);
+    MappingRun({MappingMode::Breakdown, &other, nullptr, nullptr}, result, silent);
     EXPECT_FALSE(result.comparisonPagesVisible);
     EXPECT_EQ(dumpOf(result.mutatedGenes), mutated);
     EXPECT_EQ(dumpOf(result.missingGenes), missing);
@@ -184,7 +192,7 @@ TEST(MappingRun, BreakdownModeLeavesTheComparisonTreesAndHidesTheirPages)
     EXPECT_EQ(dumpOf(result.breakdown), dumpOf(expectedBreakdown));
 
     // A comparative run after it shows the pages again, rebuilt.
-    MappingRun({1, &other, &other, nullptr}, result, silent);
+    MappingRun({MappingMode::Single, &other, &other, nullptr}, result, silent);
     EXPECT_TRUE(result.comparisonPagesVisible);
     EXPECT_EQ(dumpOf(result.mutatedGenes), "");
     EXPECT_EQ(dumpOf(result.additionalGenes), "No additional genes over comparators\n");
@@ -192,10 +200,11 @@ TEST(MappingRun, BreakdownModeLeavesTheComparisonTreesAndHidesTheirPages)
 
 TEST(MappingRun, BreakdownStageCountsEveryGeneKnownOrNot)
 {
-    const TGeneticsFile genome = GenomeBuilder{makeGene(3, 1, 0), makeGene(2, 0, 1), makeGene(3, 0, 1)}.genome();
+    const TGeneticsFile genome =
+        GenomeBuilder{makeGene(3, 1, 0), makeGene(GeneKind::Stimulus, 1), makeGene(GeneKind::Organ, 1)}.genome();
     MappingResult result;
     RecordingProgress progress;
-    MappingRun({0, &genome, nullptr, nullptr}, result, progress);
+    MappingRun({MappingMode::Breakdown, &genome, nullptr, nullptr}, result, progress);
     EXPECT_EQ(progress.calls, concat({statisticsStage, skippedStages, breakdownStage(3)}));
 }
 

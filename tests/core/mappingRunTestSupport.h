@@ -2,6 +2,7 @@
 
 // Helpers shared by the mapping tests.
 
+#include "decodedText.h"
 #include "decoder/displayTree.h"
 #include "decoder/unitGeneDecoder.h"
 #include "mapping/progress.h"
@@ -11,28 +12,7 @@
 
 namespace helixplot::testing {
 
-// Records every call as one string: "showProgress", "beginStage 1 19",
-// "setProgressPosition 3", "endStage 2 2", "finishProgress", "pause 500".
-class RecordingProgress : public ProgressReporter {
-public:
-    std::vector<std::string> calls;
-
-    void showProgress() override { calls.push_back("showProgress"); }
-    void beginStage(int stage, int maximum) override
-    {
-        calls.push_back("beginStage " + std::to_string(stage) + " " + std::to_string(maximum));
-    }
-    void setProgressPosition(int position) override
-    {
-        calls.push_back("setProgressPosition " + std::to_string(position));
-    }
-    void endStage(int stage, int mark) override
-    {
-        calls.push_back("endStage " + std::to_string(stage) + " " + std::to_string(mark));
-    }
-    void finishProgress() override { calls.push_back("finishProgress"); }
-    void pause(int milliseconds) override { calls.push_back("pause " + std::to_string(milliseconds)); }
-};
+using helixplot::RecordingProgress;
 
 // "setProgressPosition first" to "setProgressPosition last".
 inline std::vector<std::string> positions(int first, int last)
@@ -51,21 +31,11 @@ inline std::vector<std::string> concat(std::initializer_list<std::vector<std::st
     return out;
 }
 
-// The dump of tree, one line per node.
-inline std::string dumpOf(const DisplayTree& tree)
-{
-    std::string out;
-    dumpTree(tree, out, "\n");
-    return out;
-}
-
 // What decodeGene makes of gene, dumped as if the gene's top node stood at
 // depth: the expected text of a gene in a tree, whatever its decoder shows.
 inline std::string decodedAt(const GeneRecord& gene, std::size_t depth)
 {
-    DisplayTree scratch;
-    decodeGene(gene, scratch, scratch.root());
-    const std::string flat = dumpOf(scratch);
+    const std::string flat = decodedText(gene);
     std::string out;
     std::size_t start = 0;
     while (start < flat.size()) {

@@ -1,3 +1,4 @@
+#include "decodedText.h"
 #include "decoder/unitGeneDecoder.h"
 #include "genomeBuilder.h"
 
@@ -15,11 +16,7 @@ using testing::makeGene;
 
 std::string decodeToText(const GeneRecord& gene)
 {
-    DisplayTree tree;
-    decodeGene(gene, tree, tree.root());
-    std::string out;
-    dumpTree(tree, out);
-    return out;
+    return testing::decodedText(gene);
 }
 
 TEST(OrganDecoder, DecodesWholeOrgan)
@@ -29,14 +26,14 @@ TEST(OrganDecoder, DecodesWholeOrgan)
     fields.flags = 0x10;
     fields.lifeStage = 1;
     fields.headerValue = 7;
-    EXPECT_EQ(decodeToText(makeGene(3, 0, fields, {30, 40, 50, 60, 70})), "02 F Chl ---/---/--- 7 Heart\n"
-                                                                          " Receptors\n"
-                                                                          " Emitters\n"
-                                                                          " Reactions\n"
-                                                                          " ClockRate: 30\n"
-                                                                          " Lifeforce Repair Rate: 40\n"
-                                                                          " Biotick Start Value: 50\n"
-                                                                          " ATP Damage Coefficient: 60\n");
+    EXPECT_EQ(decodeToText(makeGene(GeneKind::Organ, fields, {30, 40, 50, 60, 70})), "02 F Chl ---/---/--- 7 Heart\n"
+                                                                                     " Receptors\n"
+                                                                                     " Emitters\n"
+                                                                                     " Reactions\n"
+                                                                                     " ClockRate: 30\n"
+                                                                                     " Lifeforce Repair Rate: 40\n"
+                                                                                     " Biotick Start Value: 50\n"
+                                                                                     " ATP Damage Coefficient: 60\n");
 }
 
 TEST(OrganDecoder, DecodesWholeBrainOrgan)
@@ -46,12 +43,13 @@ TEST(OrganDecoder, DecodesWholeBrainOrgan)
     fields.flags = 0x21;
     fields.lifeStage = 0;
     fields.headerValue = 9;
-    EXPECT_EQ(decodeToText(makeGene(0, 1, fields, {1, 2, 3, 4, 5})), "2C - Emb mut/---/--- (9) <<<THE BRAIN>>>\n"
-                                                                     " Lobes\n"
-                                                                     " ClockRate: 1\n"
-                                                                     " Lifeforce Repair Rate: 2\n"
-                                                                     " Biotick Start Value: 3\n"
-                                                                     " ATP Damage Coefficient: 4\n");
+    EXPECT_EQ(decodeToText(makeGene(GeneKind::BrainOrgan, fields, {1, 2, 3, 4, 5})),
+              "2C - Emb mut/---/--- (9) <<<THE BRAIN>>>\n"
+              " Lobes\n"
+              " ClockRate: 1\n"
+              " Lifeforce Repair Rate: 2\n"
+              " Biotick Start Value: 3\n"
+              " ATP Damage Coefficient: 4\n");
 }
 
 TEST(OrganDecoder, NamesEveryOrganId)
@@ -83,7 +81,7 @@ TEST(OrganDecoder, NamesEveryOrganId)
         const std::string expected = id >= 1 && id <= 20 ? names[id - 1] : "Unknown Organ ID=" + std::to_string(id);
         EXPECT_EQ(organName(static_cast<std::uint8_t>(id)), expected);
         DisplayTree tree;
-        const NodeId top = decodeGene(makeGene(3, 0, static_cast<std::uint8_t>(id)), tree, tree.root());
+        const NodeId top = decodeGene(makeGene(GeneKind::Organ, static_cast<std::uint8_t>(id)), tree, tree.root());
         const auto text = tree.text(top);
         EXPECT_EQ(text.substr(text.size() - std::min(text.size(), expected.size())), expected);
     }
@@ -92,10 +90,11 @@ TEST(OrganDecoder, NamesEveryOrganId)
 TEST(OrganDecoder, UnknownIdTitles)
 {
     DisplayTree tree;
-    EXPECT_EQ(tree.text(decodeGene(makeGene(3, 0, 0), tree, tree.root())), "00 - Emb ---/---/--- 0 Unknown Organ ID=0");
-    EXPECT_EQ(tree.text(decodeGene(makeGene(3, 0, 21), tree, tree.root())),
+    EXPECT_EQ(tree.text(decodeGene(makeGene(GeneKind::Organ, 0), tree, tree.root())),
+              "00 - Emb ---/---/--- 0 Unknown Organ ID=0");
+    EXPECT_EQ(tree.text(decodeGene(makeGene(GeneKind::Organ, 21), tree, tree.root())),
               "15 - Emb ---/---/--- 0 Unknown Organ ID=21");
-    EXPECT_EQ(tree.text(decodeGene(makeGene(3, 0, 255), tree, tree.root())),
+    EXPECT_EQ(tree.text(decodeGene(makeGene(GeneKind::Organ, 255), tree, tree.root())),
               "FF - Emb ---/---/--- 0 Unknown Organ ID=255");
 }
 
@@ -104,7 +103,7 @@ TEST(OrganDecoder, BrainIsTitledTheSameWhateverItsId)
     for (unsigned id : {0u, 2u, 20u, 21u, 255u}) {
         SCOPED_TRACE(id);
         DisplayTree tree;
-        const NodeId top = decodeGene(makeGene(0, 1, static_cast<std::uint8_t>(id)), tree, tree.root());
+        const NodeId top = decodeGene(makeGene(GeneKind::BrainOrgan, static_cast<std::uint8_t>(id)), tree, tree.root());
         static constexpr char hex[] = "0123456789ABCDEF";
         const std::string expected = std::string{hex[id >> 4], hex[id & 15]} + " - Emb ---/---/--- 0 <<<THE BRAIN>>>";
         EXPECT_EQ(tree.text(top), expected);
@@ -157,7 +156,7 @@ TEST(OrganDecoder, ValueLinesShowWholeByteRange)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.lines.front());
         DisplayTree tree;
-        const NodeId top = decodeGene(makeGene(3, 0, 7, c.body), tree, tree.root());
+        const NodeId top = decodeGene(makeGene(GeneKind::Organ, 7, c.body), tree, tree.root());
         ASSERT_EQ(tree.childCount(top), 7u);
         for (std::size_t i = 0; i < 4; ++i)
             EXPECT_EQ(tree.text(tree.childAt(top, 3 + i)), c.lines[i]);

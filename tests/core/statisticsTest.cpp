@@ -69,7 +69,7 @@ TGeneticsFile fatherGenome()
 
 using Table = std::array<StatisticsRow, StatisticsRowCount>;
 
-Table fill(int mode, const TGeneticsFile& examined, const TGeneticsFile* mother, const TGeneticsFile* father,
+Table fill(MappingMode mode, const TGeneticsFile& examined, const TGeneticsFile* mother, const TGeneticsFile* father,
            RecordingProgress& progress)
 {
     MappingResult result;
@@ -122,7 +122,7 @@ TEST(Statistics, BreakdownModeShowsTotalsInParentheses)
     const TGeneticsFile mother = motherGenome();
     RecordingProgress progress;
     // Slots the mode does not use are not read.
-    const Table table = fill(0, examined, &mother, &mother, progress);
+    const Table table = fill(MappingMode::Breakdown, examined, &mother, &mother, progress);
     const Table expected = {{
         {"(1)", "--", "--"}, {"(1)", "--", "--"}, {"(2)", "--", "--"}, {"(1)", "--", "--"}, {"(0)", "--", "--"},
         {"(1)", "--", "--"}, {"(0)", "--", "--"}, {"(2)", "--", "--"}, {"(1)", "--", "--"}, {"(0)", "--", "--"},
@@ -148,7 +148,7 @@ TEST(Statistics, SingleModeCountsAgainstTheMotherOnly)
     for (const TGeneticsFile* stale : {static_cast<const TGeneticsFile*>(nullptr), &father}) {
         SCOPED_TRACE(stale ? "stale father" : "no father");
         RecordingProgress progress;
-        expectTable(fill(1, examined, &mother, stale, progress), expected);
+        expectTable(fill(MappingMode::Single, examined, &mother, stale, progress), expected);
         EXPECT_EQ(progress.calls, testing::positions(1, 19));
     }
 }
@@ -168,7 +168,7 @@ TEST(Statistics, DualModeCountsAgainstBothParents)
         {"0 (0)", "0", "0"}, {"0 (0)", "0", "0"}, {"0 (0)", "0", "0"}, {"0 (1)", "1", "0"}, {"0 (0)", "0", "0"},
         {"1 (1)", "2", "1"}, {"1 (2)", "1", "0"}, {"1 (1)", "0", "1"}, {"1 (2)", "0", "0"},
     }};
-    expectTable(fill(2, examined, &mother, &father, progress), expected);
+    expectTable(fill(MappingMode::Dual, examined, &mother, &father, progress), expected);
 }
 
 TEST(Statistics, FlagRowsCountEveryKindAndEveryBitSet)
@@ -185,12 +185,14 @@ TEST(Statistics, FlagRowsCountEveryKindAndEveryBitSet)
     for (const auto& r : rows) {
         SCOPED_TRACE(int(r.bit));
         StatisticsRow row;
-        fillStatisticsRow(GenomeComparison(MappingInput{0, &examined, nullptr, nullptr}), r.bit, 0, true, row);
+        fillStatisticsRow(GenomeComparison(MappingInput{MappingMode::Breakdown, &examined, nullptr, nullptr}), r.bit, 0,
+                          true, row);
         EXPECT_EQ(row.mutated, r.total);
     }
     // By kind, the subtype counts: (3, 0) and (0, 1) are different rows.
     StatisticsRow organs;
-    fillStatisticsRow(GenomeComparison(MappingInput{0, &examined, nullptr, nullptr}), 3, 0, false, organs);
+    fillStatisticsRow(GenomeComparison(MappingInput{MappingMode::Breakdown, &examined, nullptr, nullptr}), 3, 0, false,
+                      organs);
     EXPECT_EQ(organs.mutated, "(1)");
 }
 

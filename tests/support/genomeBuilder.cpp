@@ -26,6 +26,16 @@ GeneRecord makeGene(std::uint8_t type, std::uint8_t subtype, std::uint8_t id, co
     return makeGene(type, subtype, fields, body);
 }
 
+GeneRecord makeGene(GeneKind kind, GeneFields fields, const std::vector<std::uint8_t>& body)
+{
+    return makeGene(infoOf(kind).type, infoOf(kind).subtype, fields, body);
+}
+
+GeneRecord makeGene(GeneKind kind, std::uint8_t id, const std::vector<std::uint8_t>& body)
+{
+    return makeGene(infoOf(kind).type, infoOf(kind).subtype, id, body);
+}
+
 GenomeBuilder::GenomeBuilder() : bytes_("dna2") {}
 
 GenomeBuilder::GenomeBuilder(std::initializer_list<GeneRecord> genes) : GenomeBuilder()

@@ -24,6 +24,9 @@ GeneRecord makeGene(std::uint8_t type, std::uint8_t subtype, GeneFields fields =
                     const std::vector<std::uint8_t>& body = {});
 GeneRecord makeGene(std::uint8_t type, std::uint8_t subtype, std::uint8_t id,
                     const std::vector<std::uint8_t>& body = {});
+// The same by kind name, for the sixteen kinds.
+GeneRecord makeGene(GeneKind kind, GeneFields fields = {}, const std::vector<std::uint8_t>& body = {});
+GeneRecord makeGene(GeneKind kind, std::uint8_t id, const std::vector<std::uint8_t>& body = {});
 
 // Writes the bytes of a genome file: "dna2", the genes, optionally "gend".
 class GenomeBuilder {

@@ -162,7 +162,7 @@ private Q_SLOTS:
         QCOMPARE(pages()->tabText(0), QStringLiteral("Genome under examination"));
         QCOMPARE(pages()->tabText(1), QStringLiteral("Mother Genome"));
         QCOMPARE(pages()->tabText(2), QStringLiteral("Father Genome"));
-        QCOMPARE(dialog->mappingMode(), 0);
+        QVERIFY(dialog->mappingMode() == MappingMode::Breakdown);
         QVERIFY(dialog->genomeSlots().ExaminedGenome == nullptr);
     }
 
@@ -218,7 +218,7 @@ private Q_SLOTS:
         QCOMPARE(child<QToolButton>(dialog.get(), "LoadFather")->isEnabled(), buttons[1]);
         QVERIFY(child<QToolButton>(dialog.get(), "LoadGenome")->isEnabled());
         QVERIFY(child<QToolButton>(dialog.get(), "LoadGenome")->autoRaise());
-        QCOMPARE(dialog->mappingMode(), mode);
+        QCOMPARE(static_cast<int>(dialog->mappingMode()), mode);
         QVERIFY(radio(qPrintable(to))->isChecked());
         QVERIFY(!radio(qPrintable(from))->isChecked());
     }
@@ -500,7 +500,7 @@ private Q_SLOTS:
         acceptButton()->click();
         QCOMPARE(dialog->result(), int(QDialog::Accepted));
         const MappingInput input = dialog->mappingInput();
-        QCOMPARE(input.mode, 1);
+        QVERIFY(input.mode == MappingMode::Single);
         QCOMPARE(input.examined, dialog->genomeSlots().ExaminedGenome.get());
         QCOMPARE(input.mother, dialog->genomeSlots().MotherGenome.get());
         QVERIFY(input.examined && input.mother);
@@ -527,13 +527,13 @@ private Q_SLOTS:
                                 QStringLiteral("gen"), QStringLiteral("existing file"), q(dir->path())};
         QCOMPARE(fileDialogs, QList<QStringList>{setup});
         QCOMPARE(edit(tag)->text(), file("EFGH.gen"));
-        QVERIFY(dialog->genomeSlots().get(tag) != nullptr);
+        QVERIFY(dialog->genomeSlots().get(static_cast<GenomeSlot>(tag)) != nullptr);
         QCOMPARE(summary().value(0), QStringLiteral("Mother: GRAN, Father: PAPA"));
 
         // Cancelling the file dialog changes nothing.
         child<QToolButton>(dialog.get(), qPrintable(button))->click();
         QCOMPARE(edit(tag)->text(), file("EFGH.gen"));
-        QVERIFY(dialog->genomeSlots().get(tag) != nullptr);
+        QVERIFY(dialog->genomeSlots().get(static_cast<GenomeSlot>(tag)) != nullptr);
     }
 
     void choosingTheSameFileAgainReadsItAgain()

@@ -1,5 +1,6 @@
 #include "genomeBuilder.h"
 #include "mapping/mappingRun.h"
+#include "mapping/statistics.h"
 #include "ui/unitGeneMainWindow.h"
 #include "uiTestSupport.h"
 
@@ -7,7 +8,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -39,23 +39,14 @@ const char* radioFor(const QString& mode)
     return mode == u"breakdown" ? "Breakdown" : mode == u"single" ? "Single" : mode == u"parental" ? "Parents" : "Dual";
 }
 
-// What the command-line tool prints for a whole mapping of the same files.
-QString cliMap(const QString& mode)
+// The reviewed text of a whole mapping of the same files, as helixplot-cli
+// prints it.
+QString expectedMap(const QString& mode)
 {
-#ifdef HELIXPLOT_CLI
-    QStringList arguments{QStringLiteral("map"), QStringLiteral("--chemicals"),
-                          SamplesDir + QStringLiteral("allchemicals.str"), QStringLiteral("--mode"), mode};
-    for (const QString& file : SampleFiles[mode])
-        arguments << SamplesDir + file;
-    QProcess cli;
-    cli.start(QStringLiteral(HELIXPLOT_CLI), arguments);
-    if (!cli.waitForFinished(30000) || cli.exitStatus() != QProcess::NormalExit || cli.exitCode() != 0)
-        qFatal("helixplot-cli failed: %s", cli.readAllStandardError().constData());
-    return QString::fromLatin1(cli.readAllStandardOutput());
-#else
-    Q_UNUSED(mode);
-    return {};
-#endif
+    QFile file(QStringLiteral(HELIXPLOT_SOURCE_DIR "/tests/expected/map-%1.txt").arg(mode));
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("missing %s", qPrintable(file.fileName()));
+    return QString::fromLatin1(file.readAll());
 }
 
 void appendTree(const QAbstractItemModel& model, const QModelIndex& parent, const QString& indent, QString& out)
@@ -128,7 +119,7 @@ QString section(const QString& text, const QString& title)
 class MainWindowTest : public QObject {
     Q_OBJECT
 
-    // One fixture for every test: the samples' mapping as the tool prints it.
+    // One fixture for every test: the samples' mappings as reviewed.
     QMap<QString, QString> printed;
     std::unique_ptr<helixplot::testing::TempDir> dir;
     helixplot::testing::ErrorLog errors;
@@ -226,14 +217,11 @@ private Q_SLOTS:
     void initTestCase()
     {
         helixplot::testing::pinCLocale();
-#ifndef HELIXPLOT_CLI
-        QSKIP("helixplot-cli is not built");
-#endif
         if (!QFile::exists(SamplesDir + QStringLiteral("tibb.gen")))
             QSKIP("the samples are missing");
         qputenv("HELIXPLOT_SETTINGS", (SamplesDir + QStringLiteral("settings.ini")).toLocal8Bit());
         for (auto it = SampleFiles.begin(); it != SampleFiles.end(); ++it)
-            printed[it.key()] = cliMap(it.key());
+            printed[it.key()] = expectedMap(it.key());
         dir = std::make_unique<helixplot::testing::TempDir>();
     }
 
@@ -280,7 +268,7 @@ private Q_SLOTS:
         QVERIFY(!window->StartupRun());
         // The program entry shows the window; the start-up run does not.
         QVERIFY(!window->isVisible());
-        QCOMPARE(window->MappingMode(), mappingMode);
+        QCOMPARE(static_cast<int>(window->MappingMode()), mappingMode);
         QCOMPARE(waits.waits, (std::vector<int>{100, 500, 1000}));
         QVERIFY(window->pleaseWait().isHidden());
         QCOMPARE(pages()->currentWidget()->objectName(), QStringLiteral("TabSheet1"));

@@ -190,7 +190,7 @@ private Q_SLOTS:
         dialog->showProgress();
         dialog->beginStage(stage, 10);
         dialog->setProgressPosition(4);
-        dialog->endStage(stage, mark);
+        dialog->endStage(stage, static_cast<StageMark>(mark));
         QCOMPARE(markOf(*dialog, stage), shown);
         QVERIFY(markShown(*dialog, stage));
         QVERIFY(!captionBold(*dialog, stage));
@@ -213,7 +213,7 @@ private Q_SLOTS:
         dialog->showProgress();
         dialog->beginStage(2, 50);
         dialog->setProgressPosition(7);
-        dialog->endStage(stage, 2);
+        dialog->endStage(stage, StageMark::Done);
         QCOMPARE(posPos->text(), QString());
         QCOMPARE(posCnt->text(), QString());
         QCOMPARE(markOf(*dialog, 2), QStringLiteral("4"));
@@ -228,7 +228,7 @@ private Q_SLOTS:
         dialog->showProgress();
         dialog->beginStage(5, 300);
         dialog->setProgressPosition(300);
-        dialog->endStage(5, 1);
+        dialog->endStage(5, StageMark::Skipped);
         dialog->finishProgress();
         QVERIFY(dialog->isHidden());
         QCOMPARE(posPos->text(), QStringLiteral("0"));
@@ -251,7 +251,7 @@ private Q_SLOTS:
         dialog->showProgress();
         for (int s = 1; s <= 5; ++s) {
             dialog->beginStage(s, 3);
-            dialog->endStage(s, s == 3 ? 7 : 2);
+            dialog->endStage(s, s == 3 ? static_cast<StageMark>(7) : StageMark::Done);
         }
         dialog->beginStage(4, 3); // left running
         dialog->finishProgress();

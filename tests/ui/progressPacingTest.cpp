@@ -170,7 +170,7 @@ private Q_SLOTS:
         // Each stage's end is on the screen at once: mark, caption, counter.
         QStringList staleAtEnds;
         const auto end = [&](int s, int mark) {
-            dialog->endStage(s, mark);
+            dialog->endStage(s, static_cast<StageMark>(mark));
             staleAtEnds << paints->stale().join(u',');
         };
         dialog->showProgress();
