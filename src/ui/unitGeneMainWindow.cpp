@@ -44,7 +44,11 @@ TGeneMainWindow::TGeneMainWindow(MainWindowHooks hooks)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint), hooks_(std::move(hooks))
 {
     if (!hooks_.reportError)
-        hooks_.reportError = errorBoxReporter();
+        hooks_.reportError = errorBoxReporter([this]() -> QWidget* {
+            if (loadGenome_ && loadGenome_->isVisible())
+                return loadGenome_.get();
+            return this;
+        });
     if (hooks_.dumpFilePath.isEmpty())
         hooks_.dumpFilePath = defaultDumpFilePath();
 
@@ -180,7 +184,8 @@ void TGeneMainWindow::FormCreate()
     pleaseWait_ = std::make_unique<TPleaseWait>(hooks_.wait, hooks_.paintClock);
     loadGenome_ = std::make_unique<TLoadGenome>(hooks_.reportError, hooks_.chooseFile);
     // The dialogs come and go while this window is hidden; that must not
-    // end the program.
+    // end the program (the program entry also turns off ending with the last
+    // window: only endProgram() ends it).
     pleaseWait_->setAttribute(Qt::WA_QuitOnClose, false);
     loadGenome_->setAttribute(Qt::WA_QuitOnClose, false);
 

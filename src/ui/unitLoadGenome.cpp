@@ -109,6 +109,8 @@ TLoadGenome::TLoadGenome(ErrorReporter report, FileDialogRunner chooseFile, QWid
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), report_(std::move(report)),
       chooseFile_(std::move(chooseFile))
 {
+    if (!report_)
+        report_ = errorBoxReporter([this] { return this; });
     setObjectName(QStringLiteral("LoadGenomeDialog"));
     setFont(designFont());
     setWindowTitle(QStringLiteral("Load Genome into Helixplot"));
