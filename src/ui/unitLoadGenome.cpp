@@ -250,6 +250,8 @@ void TLoadGenome::showEvent(QShowEvent* event)
     // Every showing starts in breakdown mode with no examined genome.
     modeButton(MappingChoice::Breakdown)->setChecked(true);
     edits_[0]->clear();
+    // The user's first move is naming the genome to examine.
+    edits_[0]->setFocus(Qt::OtherFocusReason);
 }
 
 void TLoadGenome::modeChange(MappingChoice mode)
