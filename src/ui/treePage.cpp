@@ -86,7 +86,8 @@ TreePage::TreePage(const QString& pageName, const QString& treeName, DisplayTree
         search();
         goToMatch(matches_.empty() ? -1 : 0);
     });
-    connect(findText_, &QLineEdit::returnPressed, this, &TreePage::findNext);
+    // Enter must not reach the window, where it presses "Load New Genome".
+    findText_->installEventFilter(this);
     connect(close, &QToolButton::clicked, this, &TreePage::closeFind);
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), findBar_, this, &TreePage::closeFind);
     escape->setContext(Qt::WidgetWithChildrenShortcut);
@@ -115,6 +116,21 @@ TreePage::TreePage(const QString& pageName, const QString& treeName, DisplayTree
         menu.addAction(export_);
         menu.exec(view_->viewport()->mapToGlobal(at));
     });
+}
+
+bool TreePage::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == findText_ && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            if (key->modifiers() & Qt::ShiftModifier)
+                findPrevious();
+            else
+                findNext();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 QList<QAction*> TreePage::menuActions() const

@@ -129,7 +129,7 @@ TLoadGenome::TLoadGenome(ErrorReporter report, FileDialogRunner chooseFile, QWid
     // touch it.
     auto* group = new QGroupBox(QStringLiteral("Type of Mapping"), this);
     group->setObjectName(QStringLiteral("GroupBox1"));
-    group->setGeometry(4, 2, 325, 59);
+    group->setGeometry(4, 4, 325, 58);
     const struct {
         const char* name;
         const char* caption;
@@ -220,7 +220,7 @@ TLoadGenome::TLoadGenome(ErrorReporter report, FileDialogRunner chooseFile, QWid
     cancel_->resize(buttonWidth, cancel_->height());
     resize(width, 295);
     setMinimumSize(width, 295);
-    anchorToParent(group, 4, 2, 2 + 4, -1);
+    anchorToParent(group, 4, 4, 2 + 4, -1);
     anchorToParent(pages_, 0, 64, 2, 295 - 257);
     anchorToParent(panel, 8, 128, 10, 295 - 249);
     anchorToParent(geneInfo_, 0, 24, 0, 121 - 113);
