@@ -33,9 +33,12 @@ CommandLine parseCommandLine(const QStringList& arguments)
     parser.addPositionalArgument(QStringLiteral("comparators"), QStringLiteral("Up to two comparators' files."),
                                  QStringLiteral("[COMPARATOR [COMPARATOR]]]"));
 
-    // Before the application exists, Qt knows no program name.
+    // The program's own name, however it was started (before the
+    // application exists, Qt knows none).
     const auto helpText = [&parser] {
-        return parser.helpText().replace(QStringLiteral("<executable_name>"), QStringLiteral("helixplot"));
+        QString text = parser.helpText();
+        const qsizetype from = text.indexOf(u' ') + 1;
+        return text.replace(from, text.indexOf(u' ', from) - from, QStringLiteral("helixplot"));
     };
     CommandLine result;
     const auto fail = [&](const QString& message) {
