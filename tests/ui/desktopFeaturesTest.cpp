@@ -6,6 +6,7 @@
 
 #include <QClipboard>
 #include <QFile>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QMimeData>
@@ -14,6 +15,7 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QToolButton>
 #include <QTreeView>
 #include <QTreeWidget>
 #include <QUrl>
@@ -84,7 +86,9 @@ class DesktopFeaturesTest : public QObject {
     helixplot::testing::ErrorLog errors;
     std::deque<std::function<int(TLoadGenome&)>> script;
     std::unique_ptr<TGeneMainWindow> window;
-    QString saveAs; // what the save dialog answers
+    QString saveAs;   // what the save dialog answers
+    QString openAs;   // what the genome file dialog answers
+    QString openedIn; // the folder the genome file dialog opened in
     QString breakdownText;
 
     QString file(const char* name) const { return QString::fromStdString(dir->file(name)); }
@@ -105,6 +109,10 @@ class DesktopFeaturesTest : public QObject {
         };
         hooks.wait = [](int) {};
         hooks.dumpFilePath = file("moop.txt");
+        hooks.chooseFile = [this](QFileDialog& dialog) {
+            openedIn = dialog.directory().absolutePath();
+            return openAs;
+        };
         hooks.chooseSaveFile = [this](QWidget*, const QString&, const QString&, QString* filter) {
             if (saveAs.endsWith(u'/')) // no suffix given: the CSV filter was chosen
                 *filter = QStringLiteral("CSV files (*.csv)");
@@ -505,12 +513,17 @@ private Q_SLOTS:
         QCOMPARE(widths[1], widths[0]);
     }
 
-    void lastModeAndGeometryComeBackInTheNextSession()
+    void lastModeFolderAndGeometryComeBackInTheNextSession()
     {
+        QVERIFY(QDir().mkdir(file("genomes")));
+        QVERIFY(QFile::copy(sample("tibb.gen"), file("genomes/tibb.gen")));
+        openAs = file("genomes/tibb.gen");
         start({[](TLoadGenome& dialog) {
             child<QRadioButton>(&dialog, "Parents")->click();
+            child<QToolButton>(&dialog, "LoadGenome")->click();
             return accept()(dialog);
         }});
+        QCOMPARE(openedIn, QDir(SamplesDir).absolutePath()); // the game's "Genetics Directory"
         window->show();
         window->resize(window->minimumSize() + QSize(111, 77));
         const QSize size = window->size();
@@ -524,7 +537,11 @@ private Q_SLOTS:
                     checked << QString::fromLatin1(name);
             return accept()(dialog);
         };
-        start({recordMode});
+        start({[&](TLoadGenome& dialog) {
+            child<QToolButton>(&dialog, "LoadGenome")->click();
+            return recordMode(dialog);
+        }});
+        QCOMPARE(openedIn, file("genomes"));
         QCOMPARE(window->size(), size);
         script.push_back(recordMode);
         window->Button2Click();
