@@ -30,9 +30,7 @@ if(HELIXPLOT_TESTS)
       target_compile_definitions(ui_${name} PRIVATE HELIXPLOT_CLI="$<TARGET_FILE:helixplot-cli>")
     endif()
     add_test(NAME ui.${name} COMMAND ui_${name})
-    # Helixplot's own settings go to a folder of the test's, never the user's.
-    set_tests_properties(ui.${name} PROPERTIES
-      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test-config/${name}" TIMEOUT 120)
+    set_tests_properties(ui.${name} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 120)
   endforeach()
 
   # How the progress dialog paces its painting depends on the window system:

@@ -1,6 +1,6 @@
 # Drives the real desktop program on a private X server (Xvfb) with xdotool.
-# Sourced by the scenario scripts; needs HELIXPLOT (the program), SOURCE_DIR
-# and optionally HELIXPLOT_CLI in the environment.
+# Sourced by the scenario scripts; needs HELIXPLOT (the program),
+# HELIXPLOT_CLI (the command-line tool) and SOURCE_DIR in the environment.
 set -euo pipefail
 
 DialogTitle='Load Genome into Helixplot'
@@ -23,22 +23,41 @@ fail() {
   echo "FAIL: $*" >&2
   echo "visible windows:" >&2
   xdotool search --onlyvisible --name . getwindowname %@ >&2 2>/dev/null || true
+  if [ -n "$app" ] && ! kill -0 "$app" 2>/dev/null; then
+    local status=0
+    wait "$app" || status=$?
+    echo "the program ended with status $status" >&2
+  fi
+  echo "program output:" >&2
+  grep -v XDG_RUNTIME_DIR "$work/app.log" >&2 2>/dev/null || true
   exit 1
 }
 
-# Starts a private X server on the first free display; Xvfb picks it and
-# reports its number, so parallel tests never meet.
+# Starts a private X server on a free display between :90 and :150. Xvfb
+# takes the display's lock itself; when another server holds it, this one
+# ends at once and the next display is tried. Ready once a client gets in.
 start_x() {
-  local fd_file=$work/display
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fd_file" >/dev/null 2>&1 &
-  xvfb=$!
-  for _ in $(seq 200); do
-    [ -s "$fd_file" ] && break
-    kill -0 "$xvfb" 2>/dev/null || fail "Xvfb did not start"
-    sleep 0.05
+  local first=$((90 + RANDOM % 61)) n display
+  for ((n = 0; n < 61; n++)); do
+    display=$((90 + (first - 90 + n) % 61))
+    [ -e "/tmp/.X$display-lock" ] && continue
+    # No reset when the last client leaves: a client connecting just then
+    # would be turned away.
+    Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
+    xvfb=$!
+    for _ in $(seq 100); do
+      kill -0 "$xvfb" 2>/dev/null || break
+      if DISPLAY=":$display" xdotool getdisplaygeometry >/dev/null 2>&1; then
+        export DISPLAY=":$display"
+        return 0
+      fi
+      sleep 0.05
+    done
+    kill "$xvfb" 2>/dev/null || true
+    wait "$xvfb" 2>/dev/null || true
+    xvfb=""
   done
-  [ -s "$fd_file" ] || fail "Xvfb reported no display"
-  export DISPLAY=:$(head -1 "$fd_file")
+  fail "no free display for Xvfb"
 }
 
 # Starts the program with the samples' settings, a home and a configuration
@@ -51,18 +70,29 @@ start_app() {
 }
 
 # Prints the id of the visible window titled exactly $1, waiting up to $2 s.
+# A search fails now and then when a window goes away while it runs, so it
+# is repeated rather than left waiting (--sync).
 wait_window() {
   local id
-  id=$(timeout "${2:-30}" xdotool search --sync --onlyvisible --name "^$1\$" 2>/dev/null | head -1) ||
-    fail "no window '$1'"
-  [ -n "$id" ] || fail "no window '$1'"
-  echo "$id"
+  for _ in $(seq $((${2:-30} * 20))); do
+    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1 || true)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.05
+  done
+  fail "no window '$1'"
 }
 
-# Waits up to $2 s until no visible window is titled $1.
+# Waits up to $2 s until no visible window is titled $1 (twice in a row: a
+# failed search also finds nothing).
 wait_gone() {
+  local missed=0
   for _ in $(seq $((${2:-30} * 20))); do
-    xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
+    if xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1; then
+      missed=0
+    else
+      missed=$((missed + 1))
+      ((missed < 2)) || return 0
+    fi
     sleep 0.05
   done
   fail "window '$1' still there"
@@ -71,6 +101,16 @@ wait_gone() {
 # How many visible windows are titled exactly $1.
 count_windows() {
   { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null || true; } | wc -l
+}
+
+# Waits up to $3 s until at least $2 visible windows are titled $1 (a box
+# over a window of the same title).
+wait_count() {
+  for _ in $(seq $((${3:-30} * 20))); do
+    [ "$(count_windows "$1")" -ge "$2" ] && return 0
+    sleep 0.05
+  done
+  fail "fewer than $2 windows '$1'"
 }
 
 # Gives window $1 the keyboard focus (there is no window manager to do it).
@@ -126,6 +166,16 @@ expect_exit() {
 
 expect_running() {
   kill -0 "$app" 2>/dev/null || fail "the program ended"
+}
+
+# Waits up to $2 s until file $1 holds exactly what file $3 holds.
+wait_same() {
+  for _ in $(seq $((${2:-30} * 10))); do
+    cmp -s "$1" "$3" && return 0
+    sleep 0.1
+  done
+  cmp "$1" "$3" || true
+  fail "$1 differs from what was expected"
 }
 
 # Waits up to $2 s until file $1 exists and stops growing.

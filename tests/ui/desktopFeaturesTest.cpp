@@ -14,7 +14,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QToolButton>
 #include <QTreeView>
 #include <QTreeWidget>
@@ -550,15 +549,5 @@ private Q_SLOTS:
     }
 };
 
-// Helixplot's own settings go to a folder of the test's own, whoever runs it:
-// the tests clear them.
-int main(int argc, char* argv[])
-{
-    QTemporaryDir config;
-    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
-    QApplication app(argc, argv);
-    DesktopFeaturesTest test;
-    QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_MAIN(DesktopFeaturesTest)
 #include "desktopFeaturesTest.moc"
