@@ -285,7 +285,8 @@ void TLoadGenome::fillFromFiles(const QStringList& files, int page)
     // Two files need a comparator, three two of them.
     if (files.size() >= 3 && !modeButton(MappingChoice::Dual)->isChecked())
         modeButton(MappingChoice::Dual)->setChecked(true);
-    else if (files.size() == 2 && (modeButton(MappingChoice::Breakdown)->isChecked() || modeButton(MappingChoice::Parental)->isChecked()))
+    else if (files.size() == 2 &&
+             (modeButton(MappingChoice::Breakdown)->isChecked() || modeButton(MappingChoice::Parental)->isChecked()))
         modeButton(MappingChoice::Single)->setChecked(true);
     for (int tag = 0; tag < 3 && tag < files.size(); ++tag)
         edits_[tag]->setText(files[tag]);

@@ -261,7 +261,7 @@ private Q_SLOTS:
                   const char* edits[] = {"GenomeFileName", "MotherFile", "FatherFile"};
                   for (int i = 0; i < names.size(); ++i)
                       QCOMPARE(child<QLineEdit>(&dialog, edits[i])->text(), names[i]);
-                  QCOMPARE(dialog.genomeSlots().get(0) != nullptr, !genomes.isEmpty());
+                  QCOMPARE(dialog.genomeSlots().get(GenomeSlot::Examined) != nullptr, !genomes.isEmpty());
                   acceptEnabled = child<QPushButton>(&dialog, "Button1")->isEnabled();
                   // The focus waits in the examined genome's name.
                   QCOMPARE(dialog.focusWidget(), child<QLineEdit>(&dialog, "GenomeFileName"));
@@ -301,7 +301,7 @@ private Q_SLOTS:
             return dialog.result();
         }});
         QVERIFY(!window->programEnded());
-        QCOMPARE(window->MappingMode(), int(DualMode));
+        QCOMPARE(window->MappingMode(), MappingMode::Dual);
         QVERIFY(errors.texts.isEmpty());
     }
 
@@ -319,7 +319,7 @@ private Q_SLOTS:
         QVERIFY(dropFiles(window.get(), {sample("nela.gen"), sample("orvo.gen")}));
         QTRY_VERIFY(script.empty());
         QCOMPARE(seen, sample("nela.gen") + u'|' + sample("orvo.gen"));
-        QCOMPARE(window->MappingMode(), int(SingleMode));
+        QCOMPARE(window->MappingMode(), MappingMode::Single);
     }
 
     void findBarWalksEveryMatchCollapsedOnesIncluded()
