@@ -41,3 +41,33 @@ BENCHMARK(BM_RandomAccessChildren);
 
 } // namespace
 } // namespace helixplot
+
+namespace helixplot {
+namespace {
+
+// The find bar's search: every node of a 100,000-line breakdown-like tree,
+// a needle that matches about one line in seven.
+void BM_FindNodes(benchmark::State& state)
+{
+    DisplayTree tree;
+    NodeId families[16];
+    for (auto& f : families)
+        f = tree.appendTopLevel("Family");
+    for (std::size_t g = 0; tree.nodeCount() < 100000; ++g) {
+        const NodeId gene = tree.addChild(families[g % 16], "0A - Adu mut/dup/--- 128 Gene title of some length");
+        for (int l = 0; l < 6 && tree.nodeCount() < 100000; ++l)
+            tree.addChild(gene, "Threshold Value is: 123");
+    }
+    std::size_t found = 0;
+    for (auto _ : state) {
+        const auto matches = findNodes(tree, state.range(0) ? "GENE TITLE" : "no such text");
+        found = matches.size();
+        benchmark::DoNotOptimize(matches.data());
+    }
+    state.counters["nodes"] = double(tree.nodeCount());
+    state.counters["matches"] = double(found);
+}
+BENCHMARK(BM_FindNodes)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+
+} // namespace
+} // namespace helixplot

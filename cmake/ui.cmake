@@ -8,6 +8,7 @@ target_include_directories(helixplot_ui PUBLIC src)
 target_link_libraries(helixplot_ui PUBLIC helixplot_core Qt6::Widgets)
 target_compile_definitions(helixplot_ui PRIVATE QT_NO_CAST_FROM_ASCII)
 target_compile_definitions(helixplot_ui PUBLIC QT_NO_KEYWORDS)
+target_compile_definitions(helixplot_ui PRIVATE HELIXPLOT_VERSION="${PROJECT_VERSION}")
 
 qt_add_executable(helixplot WIN32 src/app/main.cpp)
 target_link_libraries(helixplot PRIVATE helixplot_ui)
@@ -38,5 +39,26 @@ if(HELIXPLOT_TESTS)
   if(XVFB_RUN)
     add_test(NAME ui.progressPacingTest.xvfb COMMAND ${XVFB_RUN} -a $<TARGET_FILE:ui_progressPacingTest>)
     set_tests_properties(ui.progressPacingTest.xvfb PROPERTIES TIMEOUT 120)
+  endif()
+
+  # The real program on a real X server (Xvfb, xdotool, xclip), one server
+  # per scenario. Not in the sanitizer build: there the X libraries' own
+  # leaks would fail every run, and scripts/leakcheck-desktop.sh covers the
+  # program under the sanitizers in a real X session.
+  find_program(XVFB Xvfb)
+  find_program(XDOTOOL xdotool)
+  find_program(XCLIP xclip)
+  if(XVFB AND XDOTOOL AND XCLIP AND NOT HELIXPLOT_SANITIZE)
+    execute_process(COMMAND bash -c "grep -o '^[a-zA-Z]*() {' '${CMAKE_SOURCE_DIR}/tests/display/scenarios.sh' | cut -d'(' -f1"
+      OUTPUT_VARIABLE HELIXPLOT_SCENARIOS OUTPUT_STRIP_TRAILING_WHITESPACE)
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS tests/display/scenarios.sh)
+    string(REPLACE "\n" ";" HELIXPLOT_SCENARIOS "${HELIXPLOT_SCENARIOS}")
+    foreach(scenario ${HELIXPLOT_SCENARIOS})
+      add_test(NAME display.${scenario} COMMAND bash ${CMAKE_SOURCE_DIR}/tests/display/scenarios.sh ${scenario})
+      set_tests_properties(display.${scenario} PROPERTIES TIMEOUT 180
+        ENVIRONMENT "HELIXPLOT=$<TARGET_FILE:helixplot>;HELIXPLOT_CLI=$<TARGET_FILE:helixplot-cli>;SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+    endforeach()
+  elseif(NOT HELIXPLOT_SANITIZE)
+    message(WARNING "Xvfb, xdotool or xclip missing: the real-display tests are left out (scripts/setup.sh installs them)")
   endif()
 endif()

@@ -1,9 +1,11 @@
 // Renders the desktop program's windows on the bundled samples into PNG
 // files, without a display: the selection dialog, the progress dialog in the
-// middle of a run, and each page of the main window after a parental mapping.
+// middle of a run, each page of the main window after a parental mapping, and
+// a large main window with the find bar open.
 //
 //   helixplot-screenshots [OUTPUT_FOLDER]   (default: docs/screenshots)
 
+#include "ui/treePage.h"
 #include "ui/unitGeneMainWindow.h"
 
 #include <QApplication>
@@ -13,6 +15,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeView>
 
@@ -98,6 +101,10 @@ int main(int argc, char* argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     const QString samples = QStringLiteral(HELIXPLOT_SOURCE_DIR "/samples/");
     qputenv("HELIXPLOT_SETTINGS", QFile::encodeName(samples + QStringLiteral("settings.ini")));
+    // The windows at their design sizes, whatever the user's own settings
+    // remember.
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
 
     QApplication app(argc, argv);
     outputFolder =
@@ -147,6 +154,18 @@ int main(int argc, char* argv[])
         QCoreApplication::processEvents();
         save(main, names[page]);
     }
+
+    // Grown windows grow their trees; the find bar under the breakdown.
+    main.resize(1000, 680);
+    pages.setCurrentIndex(pages.count() - 1);
+    TreePage* breakdown = main.treePage(ResultPage::Breakdown);
+    breakdown->collapseAll();
+    breakdown->openFind();
+    breakdown->findText()->setText(QStringLiteral("receptor"));
+    for (int i = 0; i < 2; ++i)
+        breakdown->findNext();
+    QCoreApplication::processEvents();
+    save(main, "main-find");
     pages.setCurrentIndex(0);
     return failures == 0 ? 0 : 1;
 }

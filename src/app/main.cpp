@@ -1,19 +1,62 @@
+#include "ui/commandLine.h"
 #include "ui/errorReport.h"
 #include "ui/timingTrace.h"
 #include "ui/unitGeneMainWindow.h"
 
 #include <QApplication>
 
+#include <cstdio>
+
+namespace {
+
+int finish(const helixplot::CommandLine& line)
+{
+    std::FILE* out = line.action == helixplot::CommandLine::Error ? stderr : stdout;
+    std::fputs(line.output.toLocal8Bit().constData(), out);
+    return line.exitCode();
+}
+
+// Qt's own options (-platform, -display, ...) are only known once the
+// application has taken them out of the arguments.
+bool hasQtOption(int argc, char* argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray argument(argv[i]);
+        if (argument.startsWith('-') && !argument.startsWith("--") && argument.size() > 2)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 int main(int argc, char* argv[])
 {
+    // --help, --version and a bad option need no display.
+    QStringList raw;
+    for (int i = 0; i < argc; ++i)
+        raw << QString::fromLocal8Bit(argv[i]);
+    helixplot::CommandLine line = helixplot::parseCommandLine(raw);
+    if (line.action != helixplot::CommandLine::Run &&
+        !(line.action == helixplot::CommandLine::Error && hasQtOption(argc, argv)))
+        return finish(line);
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(helixplot::ApplicationTitle));
     if (qEnvironmentVariableIsSet("HELIXPLOT_TRACE_TIMING"))
         helixplot::installTimingTrace();
+    // The main window is hidden while the selection dialog is up, so the last
+    // visible window closing (an error box, say) says nothing: the program
+    // ends only through "Close Helixplot", closing the main window, or
+    // cancelling the selection at start-up.
+    QApplication::setQuitOnLastWindowClosed(false);
+    line = helixplot::parseCommandLine(QApplication::arguments());
+    if (line.action != helixplot::CommandLine::Run)
+        return finish(line);
 
-    // Creating the window runs the start-up: the selection dialog and, when
-    // the user accepts it, the first mapping.
-    helixplot::TGeneMainWindow window;
+    // Creating the window runs the start-up: the selection dialog (filled
+    // from the command line) and, when the user accepts it, the first mapping.
+    helixplot::TGeneMainWindow window({}, line.mode, line.genomes);
     if (window.programEnded())
         return 0;
     window.show();

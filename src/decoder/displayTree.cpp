@@ -132,3 +132,87 @@ void dumpTree(const DisplayTree& tree, std::string& out, std::string_view lineEn
 }
 
 } // namespace helixplot
+
+namespace helixplot {
+
+namespace {
+
+constexpr unsigned char foldCase(char c)
+{
+    const auto u = static_cast<unsigned char>(c);
+    return u >= 'A' && u <= 'Z' ? static_cast<unsigned char>(u + ('a' - 'A')) : u;
+}
+
+bool containsFolded(std::string_view text, std::string_view foldedNeedle)
+{
+    if (foldedNeedle.size() > text.size())
+        return false;
+    const unsigned char first = static_cast<unsigned char>(foldedNeedle[0]);
+    const std::size_t last = text.size() - foldedNeedle.size();
+    for (std::size_t i = 0; i <= last; ++i) {
+        if (foldCase(text[i]) != first)
+            continue;
+        std::size_t j = 1;
+        while (j < foldedNeedle.size() && foldCase(text[i + j]) == static_cast<unsigned char>(foldedNeedle[j]))
+            ++j;
+        if (j == foldedNeedle.size())
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+std::vector<NodeId> findNodes(const DisplayTree& tree, std::string_view needle)
+{
+    std::vector<NodeId> found;
+    if (needle.empty())
+        return found;
+    std::string folded(needle);
+    for (char& c : folded)
+        c = static_cast<char>(foldCase(c));
+    // Walks first child, next sibling, back up through the parents: no stack,
+    // however deep the tree.
+    NodeId node = tree.firstTopLevel();
+    while (node != NoNode) {
+        if (containsFolded(tree.text(node), folded))
+            found.push_back(node);
+        if (tree.firstChild(node) != NoNode) {
+            node = tree.firstChild(node);
+            continue;
+        }
+        while (node != NoNode && tree.nextSibling(node) == NoNode)
+            node = tree.parent(node);
+        if (node != NoNode)
+            node = tree.nextSibling(node);
+    }
+    return found;
+}
+
+void dumpSubtree(const DisplayTree& tree, NodeId node, std::string& out, std::string_view lineEnd)
+{
+    out.append(tree.text(node));
+    out.append(lineEnd);
+    std::size_t depth = 1;
+    NodeId at = tree.firstChild(node);
+    while (at != NoNode) {
+        out.append(depth, ' ');
+        out.append(tree.text(at));
+        out.append(lineEnd);
+        if (tree.firstChild(at) != NoNode) {
+            at = tree.firstChild(at);
+            ++depth;
+            continue;
+        }
+        while (at != NoNode && tree.nextSibling(at) == NoNode) {
+            at = tree.parent(at);
+            --depth;
+            if (at == node)
+                at = NoNode;
+        }
+        if (at != NoNode)
+            at = tree.nextSibling(at);
+    }
+}
+
+} // namespace helixplot

@@ -96,3 +96,16 @@ template <typename Before, typename After> void walkTree(const DisplayTree& tree
 void dumpTree(const DisplayTree& tree, std::string& out, std::string_view lineEnd = "\n");
 
 } // namespace helixplot
+
+namespace helixplot {
+
+// Every node whose text contains needle, ignoring the case of ASCII letters,
+// in display order (depth first), collapsed subtrees included. An empty
+// needle matches nothing.
+std::vector<NodeId> findNodes(const DisplayTree& tree, std::string_view needle);
+
+// Writes node and its whole subtree as dumpTree writes a tree, node itself
+// without indentation.
+void dumpSubtree(const DisplayTree& tree, NodeId node, std::string& out, std::string_view lineEnd = "\n");
+
+} // namespace helixplot

@@ -56,4 +56,71 @@ std::string mappingResultText(const MappingResult& result, bool comparisonPages)
     return out;
 }
 
+std::string pageText(const MappingResult& result, ResultPage page)
+{
+    std::string out;
+    switch (page) {
+    case ResultPage::Statistics:
+        out += "== General Genome Information\n";
+        appendStatisticsText(result, out);
+        break;
+    case ResultPage::Mutated:
+        appendTreePage("Mutated genes", result.mutatedGenes, out);
+        break;
+    case ResultPage::Missing:
+        appendTreePage("Missing Genes", result.missingGenes, out);
+        break;
+    case ResultPage::Additional:
+        appendTreePage("Additional Genes", result.additionalGenes, out);
+        break;
+    case ResultPage::Breakdown:
+        appendTreePage("Genome Breakdown", result.breakdown, out);
+        break;
+    }
+    return out;
+}
+
+namespace {
+
+void appendCsvField(std::string_view field, std::string& out)
+{
+    if (field.find_first_of(",\"\r\n") == std::string_view::npos) {
+        out += field;
+        return;
+    }
+    out += '"';
+    for (char c : field) {
+        if (c == '"')
+            out += '"';
+        out += c;
+    }
+    out += '"';
+}
+
+void appendCsvRow(std::initializer_list<std::string_view> fields, std::string& out)
+{
+    bool first = true;
+    for (std::string_view field : fields) {
+        if (!first)
+            out += ',';
+        first = false;
+        appendCsvField(field, out);
+    }
+    out += "\r\n";
+}
+
+} // namespace
+
+std::string statisticsCsv(const MappingResult& result)
+{
+    std::string out;
+    const auto& t = StatisticsColumnTitles;
+    appendCsvRow({t[0], t[1], t[2], t[3]}, out);
+    for (std::size_t i = 0; i < StatisticsRowCount; ++i) {
+        const StatisticsRow& row = result.statistics[i];
+        appendCsvRow({StatisticsCaptions[i], row.mutated, row.maternal, row.paternal}, out);
+    }
+    return out;
+}
+
 } // namespace helixplot

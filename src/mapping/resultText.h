@@ -20,4 +20,15 @@ inline std::string mappingResultText(const MappingResult& result)
 // The statistics page alone: the title line and the 19 rows.
 void appendStatisticsText(const MappingResult& result, std::string& out);
 
+// The main window's pages, in their order.
+enum class ResultPage { Statistics, Mutated, Missing, Additional, Breakdown };
+
+// One page exactly as helixplot-cli map prints it: "== " + its title, then
+// its rows or tree lines.
+std::string pageText(const MappingResult& result, ResultPage page);
+
+// The statistics table as CSV: the column titles, then the 19 rows; fields
+// quoted where they hold a comma or a quote, lines ended by CR LF.
+std::string statisticsCsv(const MappingResult& result);
+
 } // namespace helixplot

@@ -12,10 +12,27 @@ QString errorBoxText(const QString& message)
     return message;
 }
 
-ErrorReporter errorBoxReporter()
+QWidget* boxParent(QWidget* preferred)
 {
-    return [](const QString& text) {
-        QMessageBox::critical(QApplication::activeWindow(), QString::fromLatin1(ApplicationTitle), text);
+    if (preferred && preferred->isVisible())
+        return preferred->window();
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    if (QWidget* active = QApplication::activeWindow())
+        return active;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->isVisible() && !window->inherits("QMenu"))
+            return window;
+    }
+    return nullptr;
+}
+
+ErrorReporter errorBoxReporter(std::function<QWidget*()> parent)
+{
+    return [parent = std::move(parent)](const QString& text) {
+        QMessageBox box(QMessageBox::Critical, QString::fromLatin1(ApplicationTitle), text, QMessageBox::Ok,
+                        boxParent(parent ? parent() : nullptr));
+        box.exec();
     };
 }
 

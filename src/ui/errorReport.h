@@ -20,8 +20,14 @@ using ErrorReporter = std::function<void(const QString& text)>;
 // character sorts after "." ("Bad Gene File." but "Bad gene Error!").
 QString errorBoxText(const QString& message);
 
-// The stop-icon box titled with the application title.
-ErrorReporter errorBoxReporter();
+// The stop-icon box titled with the application title, over the window that
+// parent gives when the box is shown (the visible dialog or window); a box
+// without a parent would stand alone and could end the program as it closes.
+ErrorReporter errorBoxReporter(std::function<QWidget*()> parent = {});
+
+// The window a box should belong to now: preferred when it is visible, else
+// the active modal window, else the active window, else any visible window.
+QWidget* boxParent(QWidget* preferred = nullptr);
 
 // Reports an error that escaped an event handler; the program goes on.
 void reportError(const ErrorReporter& report, const std::exception& error);

@@ -1,22 +1,35 @@
 #include "unitGeneMainWindow.h"
 
+#include "anchor.h"
+#include "appSettings.h"
 #include "breakdownDump.h"
 #include "designFont.h"
 #include "genetics/chemicalNames.h"
 #include "genetics/settings.h"
 #include "mapping/statistics.h"
+#include "treePage.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
+#include <QSettings>
+#include <QShortcut>
 #include <QTabWidget>
 #include <QTimer>
 #include <QTreeView>
 #include <QTreeWidget>
+#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -40,29 +53,40 @@ QString defaultDumpFilePath()
 #endif
 }
 
-TGeneMainWindow::TGeneMainWindow(MainWindowHooks hooks)
-    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint), hooks_(std::move(hooks))
+TGeneMainWindow::TGeneMainWindow(MainWindowHooks hooks, const QString& presetMode, const QStringList& presetGenomes)
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowMinMaxButtonsHint),
+      hooks_(std::move(hooks))
 {
     if (!hooks_.reportError)
-        hooks_.reportError = errorBoxReporter();
+        hooks_.reportError = errorBoxReporter([this]() -> QWidget* {
+            if (loadGenome_ && loadGenome_->isVisible())
+                return loadGenome_.get();
+            return this;
+        });
     if (hooks_.dumpFilePath.isEmpty())
         hooks_.dumpFilePath = defaultDumpFilePath();
+    if (!hooks_.chooseSaveFile)
+        hooks_.chooseSaveFile = saveDialogChooser();
 
     setObjectName(QStringLiteral("GeneMainWindow"));
     setFont(designFont());
     setWindowTitle(QString::fromLatin1(ApplicationTitle));
-    setFixedSize(521, 425);
+    resize(521, 425);
     move(255, 131);
+    setAcceptDrops(true);
 
     pages_ = new QTabWidget(this);
     pages_->setObjectName(QStringLiteral("PageControl1"));
     pages_->setGeometry(0, 0, 521, 425);
+    anchorToParent(pages_, 0, 0, 0, 0);
 
     statisticsPage_ = new QWidget;
     statisticsPage_->setObjectName(QStringLiteral("TabSheet1"));
+    auto* statisticsLayout = new QVBoxLayout(statisticsPage_);
+    statisticsLayout->setContentsMargins(16, 24, 24, 36);
     generalInfo_ = new QTreeWidget(statisticsPage_);
     generalInfo_->setObjectName(QStringLiteral("GeneralInfo"));
-    generalInfo_->setGeometry(16, 24, 473, 337);
+    statisticsLayout->addWidget(generalInfo_);
     generalInfo_->setColumnCount(4);
     QStringList titles;
     for (std::string_view title : StatisticsColumnTitles)
@@ -76,6 +100,8 @@ TGeneMainWindow::TGeneMainWindow(MainWindowHooks hooks)
     generalInfo_->setSelectionBehavior(QAbstractItemView::SelectRows);
     generalInfo_->setSelectionMode(QAbstractItemView::SingleSelection);
     generalInfo_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    generalInfo_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(generalInfo_, &QWidget::customContextMenuRequested, this, &TGeneMainWindow::showStatisticsMenu);
     for (std::string_view caption : StatisticsCaptions)
         new QTreeWidgetItem(generalInfo_, QStringList{latin1(caption)});
     fitStatisticsColumns();
@@ -87,22 +113,27 @@ TGeneMainWindow::TGeneMainWindow(MainWindowHooks hooks)
         const char* tree;
         DisplayTreeModel** model;
         const DisplayTree* source;
+        ResultPage exported;
     } treePages[4] = {
-        {"MutatedTab", "Mutated genes", "MutatedGenes", &mutatedModel_, &result_.mutatedGenes},
-        {"Missings", "Missing Genes", "MissingGenes", &missingModel_, &result_.missingGenes},
-        {"Additional", "Additional Genes", "AdditionalGenes", &additionalModel_, &result_.additionalGenes},
-        {"TabSheet2", "Genome Breakdown", "Breakdown", &breakdownModel_, &result_.breakdown},
+        {"MutatedTab", "Mutated genes", "MutatedGenes", &mutatedModel_, &result_.mutatedGenes, ResultPage::Mutated},
+        {"Missings", "Missing Genes", "MissingGenes", &missingModel_, &result_.missingGenes, ResultPage::Missing},
+        {"Additional", "Additional Genes", "AdditionalGenes", &additionalModel_, &result_.additionalGenes,
+         ResultPage::Additional},
+        {"TabSheet2", "Genome Breakdown", "Breakdown", &breakdownModel_, &result_.breakdown, ResultPage::Breakdown},
     };
     for (int i = 0; i < 4; ++i) {
-        auto* page = new QWidget;
-        page->setObjectName(QString::fromLatin1(treePages[i].page));
         *treePages[i].model = new DisplayTreeModel(treePages[i].source, this);
-        QTreeView* view = makeTree(page, treePages[i].tree, *treePages[i].model);
+        auto* page = new TreePage(QString::fromLatin1(treePages[i].page), QString::fromLatin1(treePages[i].tree),
+                                  *treePages[i].model);
+        const ResultPage exported = treePages[i].exported;
+        connect(page, &TreePage::exportRequested, this,
+                [this, exported] { guarded(hooks_.reportError, [&] { exportPage(exported); }); });
         pages_->addTab(page, QString::fromLatin1(treePages[i].caption));
+        treePages_[i] = page;
         if (i < 3)
             comparisonPages_[i] = page;
         else
-            breakdownView_ = view;
+            breakdownView_ = page->view();
     }
     QFont breakdownFont = breakdownView_->font();
     breakdownFont.setPixelSize(13);
@@ -110,8 +141,23 @@ TGeneMainWindow::TGeneMainWindow(MainWindowHooks hooks)
     breakdownView_->setExpandsOnDoubleClick(false);
     breakdownView_->viewport()->installEventFilter(this);
     pages_->setCurrentWidget(statisticsPage_);
+    // Ctrl+Tab and Ctrl+Shift+Tab step onto hidden pages too (the comparison
+    // pages after a breakdown run): carry on to the next shown page.
+    connect(pages_, &QTabWidget::currentChanged, this, [this, previous = 0](int index) mutable {
+        if (index >= 0 && !pages_->isTabVisible(index)) {
+            const int step = index > previous || (previous == pages_->count() - 1 && index == 0) ? 1 : -1;
+            int next = index;
+            do
+                next = (next + step + pages_->count()) % pages_->count();
+            while (next != index && !pages_->isTabVisible(next));
+            pages_->setCurrentIndex(next);
+            return;
+        }
+        previous = index;
+    });
 
-    // The buttons lie over the bottom edge of the pages, whichever is active.
+    // The buttons lie over the bottom edge of the pages, whichever is
+    // active, and keep to the window's bottom right.
     auto* close = new QPushButton(QStringLiteral("Close Helixplot"), this);
     close->setObjectName(QStringLiteral("Button1"));
     close->setGeometry(400, 392, 89, 25);
@@ -124,23 +170,20 @@ TGeneMainWindow::TGeneMainWindow(MainWindowHooks hooks)
     load->setAutoDefault(true);
     loadButton_ = load;
     connect(load, &QPushButton::clicked, this, [this] { guarded(hooks_.reportError, [&] { Button2Click(); }); });
+    anchorToParent(close, -1, -1, 521 - 489, 425 - 417);
+    anchorToParent(load, -1, -1, 521 - 387, 425 - 417);
 
     // The design's pixel widths fit its font; a wider font widens the
-    // window until every page's tab fits.
+    // window until every page's tab fits. The design size is the least.
     const int extra = std::max(0, pages_->tabBar()->sizeHint().width() + 4 - width());
-    if (extra > 0) {
-        setFixedSize(width() + extra, height());
-        pages_->resize(width(), height());
-        generalInfo_->resize(generalInfo_->width() + extra, generalInfo_->height());
-        for (int page = 1; page < pages_->count(); ++page) {
-            QWidget* tree = pages_->widget(page)->findChild<QTreeView*>();
-            tree->resize(tree->width() + extra, tree->height());
-        }
-        for (QPushButton* button : {close, load})
-            button->move(button->x() + extra, button->y());
-    }
+    setMinimumSize(width() + extra, height());
+    resize(minimumSize());
+    const QByteArray geometry = helixplotSettings().value(QStringLiteral("mainWindow/geometry")).toByteArray();
+    if (!geometry.isEmpty())
+        restoreGeometry(geometry);
 
-    guarded(hooks_.reportError, [&] { FormCreate(); });
+    addShortcuts();
+    guarded(hooks_.reportError, [&] { FormCreate(presetMode, presetGenomes); });
 }
 
 TGeneMainWindow::~TGeneMainWindow()
@@ -149,38 +192,128 @@ TGeneMainWindow::~TGeneMainWindow()
     delete pages_;
 }
 
-QTreeView* TGeneMainWindow::makeTree(QWidget* page, const char* name, DisplayTreeModel* model)
+void TGeneMainWindow::addShortcuts()
 {
-    auto* view = new QTreeView(page);
-    view->setObjectName(QString::fromLatin1(name));
-    view->setGeometry(16, 24, 473, 337);
-    view->setModel(model);
-    view->setHeaderHidden(true);
-    view->setIndentation(19);
-    view->setUniformRowHeights(true);
-    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    view->setSelectionMode(QAbstractItemView::SingleSelection);
-    view->setTextElideMode(Qt::ElideNone);
-    view->header()->setStretchLastSection(false);
-    // Fits the column to the rows shown, not to the whole tree: a fit is
-    // asked for on every expansion and done once the events settle.
-    auto* fit = new QTimer(view);
-    fit->setSingleShot(true);
-    fit->setInterval(0);
-    connect(fit, &QTimer::timeout, view, [view] { view->resizeColumnToContents(0); });
-    const auto askFit = [fit] { fit->start(); };
-    connect(view, &QTreeView::expanded, fit, askFit);
-    connect(view, &QTreeView::collapsed, fit, askFit);
-    connect(model, &QAbstractItemModel::modelReset, fit, askFit);
-    return view;
+    // Window-wide, so that they work wherever the focus is on a tree page.
+    const auto onTreePage = [this](void (TreePage::*action)()) {
+        return [this, action] {
+            if (TreePage* page = treePage(currentPage()))
+                (page->*action)();
+        };
+    };
+    const struct {
+        QKeySequence keys;
+        std::function<void()> run;
+    } shortcuts[] = {
+        {QKeySequence::Find, onTreePage(&TreePage::openFind)},
+        {QKeySequence(Qt::Key_F3), onTreePage(&TreePage::findNext)},
+        {QKeySequence(Qt::SHIFT | Qt::Key_F3), onTreePage(&TreePage::findPrevious)},
+        {QKeySequence::Copy,
+         [this] {
+             if (TreePage* page = treePage(currentPage()))
+                 page->copySelection();
+             else
+                 QApplication::clipboard()->setText(statisticsSelectionText());
+         }},
+        {QKeySequence::Save, [this] { guarded(hooks_.reportError, [&] { exportPage(currentPage()); }); }},
+    };
+    for (const auto& shortcut : shortcuts) {
+        auto* s = new QShortcut(shortcut.keys, this);
+        connect(s, &QShortcut::activated, this, shortcut.run);
+    }
 }
 
-void TGeneMainWindow::FormCreate()
+ResultPage TGeneMainWindow::currentPage() const
+{
+    return static_cast<ResultPage>(std::max(0, pages_->currentIndex()));
+}
+
+TreePage* TGeneMainWindow::treePage(ResultPage page) const
+{
+    return page == ResultPage::Statistics ? nullptr : treePages_[static_cast<std::size_t>(page) - 1];
+}
+
+QString TGeneMainWindow::statisticsSelectionText() const
+{
+    std::string text;
+    appendStatisticsText(result_, text);
+    const QString table = latin1(text);
+    const QModelIndex selected = generalInfo_->currentIndex();
+    if (!selected.isValid() || generalInfo_->selectedItems().isEmpty())
+        return table;
+    // Line 0 holds the column titles.
+    return table.section(u'\n', selected.row() + 1, selected.row() + 1) + u'\n';
+}
+
+void TGeneMainWindow::showStatisticsMenu(const QPoint& at)
+{
+    QMenu menu(this);
+    menu.addAction(QStringLiteral("Copy"), this,
+                   [this] { QApplication::clipboard()->setText(statisticsSelectionText()); });
+    menu.addSeparator();
+    menu.addAction(QStringLiteral("Export page..."), this,
+                   [this] { guarded(hooks_.reportError, [&] { exportPage(ResultPage::Statistics); }); });
+    menu.exec(generalInfo_->viewport()->mapToGlobal(at));
+}
+
+void TGeneMainWindow::exportPage(ResultPage page)
+{
+    static const char* const suggestions[] = {"statistics.csv", "mutated-genes.txt", "missing-genes.txt",
+                                              "additional-genes.txt", "breakdown.txt"};
+    const bool statistics = page == ResultPage::Statistics;
+    const QString csvFilter = QStringLiteral("CSV files (*.csv)");
+    const QString textFilter = QStringLiteral("Text files (*.txt)");
+    QString filter = statistics ? csvFilter : textFilter;
+    QSettings settings = helixplotSettings();
+    const QString folder = settings.value(QStringLiteral("export/folder"), QDir::homePath()).toString();
+    QString path =
+        hooks_.chooseSaveFile(this, QDir(folder).filePath(QString::fromLatin1(suggestions[int(page)])),
+                              statistics ? csvFilter + QStringLiteral(";;") + textFilter : textFilter, &filter);
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += filter == csvFilter ? QStringLiteral(".csv") : QStringLiteral(".txt");
+    QStringList genomes;
+    for (const QLineEdit* edit : loadGenome_ ? loadGenome_->findChildren<QLineEdit*>() : QList<QLineEdit*>{})
+        genomes << edit->text();
+    refuseExportTarget(path, genomes);
+    const bool csv = statistics && QFileInfo(path).suffix().compare(QStringLiteral("csv"), Qt::CaseInsensitive) == 0;
+    writeExportFile(path, csv ? statisticsCsv(result_) : pageText(result_, page));
+    settings.setValue(QStringLiteral("export/folder"), QFileInfo(path).absolutePath());
+}
+
+void TGeneMainWindow::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!genomeFilesOf(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void TGeneMainWindow::dropEvent(QDropEvent* event)
+{
+    const QStringList files = genomeFilesOf(event->mimeData());
+    if (files.isEmpty())
+        return;
+    event->acceptProposedAction();
+    // Not from inside the drop: the dialog's modal loop would hold the
+    // dragging application until it closes.
+    QTimer::singleShot(0, this, [this, files] { loadDroppedGenomes(files); });
+}
+
+void TGeneMainWindow::loadDroppedGenomes(const QStringList& files)
+{
+    loadGenome_->presetChoices(QString(), files);
+    guarded(hooks_.reportError, [&] { Button2Click(); });
+}
+
+void TGeneMainWindow::FormCreate(const QString& presetMode, const QStringList& presetGenomes)
 {
     pleaseWait_ = std::make_unique<TPleaseWait>(hooks_.wait, hooks_.paintClock);
     loadGenome_ = std::make_unique<TLoadGenome>(hooks_.reportError, hooks_.chooseFile);
+    if (!presetMode.isEmpty() || !presetGenomes.isEmpty())
+        loadGenome_->presetChoices(presetMode, presetGenomes);
     // The dialogs come and go while this window is hidden; that must not
-    // end the program.
+    // end the program (the program entry also turns off ending with the last
+    // window: only endProgram() ends it).
     pleaseWait_->setAttribute(Qt::WA_QuitOnClose, false);
     loadGenome_->setAttribute(Qt::WA_QuitOnClose, false);
 
@@ -207,6 +340,8 @@ int TGeneMainWindow::showSelectionDialog()
 
 void TGeneMainWindow::endProgram()
 {
+    if (!programEnded_ && isVisible())
+        helixplotSettings().setValue(QStringLiteral("mainWindow/geometry"), saveGeometry());
     programEnded_ = true;
     // Ends the message loop if it runs; before it runs, the program entry
     // asks programEnded().
@@ -272,12 +407,17 @@ void TGeneMainWindow::restoreAfterFailedRun()
 
 void TGeneMainWindow::fitStatisticsColumns()
 {
-    // The designed widths, widened where a wider font needs it: the table
-    // has 19 rows, so measuring them costs nothing.
+    // The designed widths, widened where a wider font needs it, set once:
+    // the columns keep their widths whatever a run writes into them (the
+    // widest count, "(9999) 9999", fits every column).
     const int widths[4] = {114, 125, 110, 120};
+    const QFontMetrics metrics(generalInfo_->font());
+    const int widestCount = metrics.horizontalAdvance(QStringLiteral("(9999) 9999")) + 12;
     for (int column = 0; column < 4; ++column) {
         generalInfo_->resizeColumnToContents(column);
-        generalInfo_->setColumnWidth(column, std::max(widths[column], generalInfo_->columnWidth(column)));
+        const int title = generalInfo_->header()->sectionSizeHint(column);
+        generalInfo_->setColumnWidth(
+            column, std::max({widths[column], generalInfo_->columnWidth(column), title, column > 0 ? widestCount : 0}));
     }
 }
 
@@ -290,7 +430,6 @@ void TGeneMainWindow::showResult()
         item->setText(2, latin1(counts.maternal));
         item->setText(3, latin1(counts.paternal));
     }
-    fitStatisticsColumns();
     for (QWidget* page : comparisonPages_)
         pages_->setTabVisible(pages_->indexOf(page), result_.comparisonPagesVisible);
 }

@@ -3,11 +3,14 @@
 #include "displayTreeModel.h"
 #include "errorReport.h"
 #include "mapping/mappingRun.h"
+#include "mapping/resultText.h"
+#include "pageExport.h"
 #include "unitLoadGenome.h"
 #include "unitPleaseWait.h"
 
 #include <QWidget>
 
+#include <array>
 #include <functional>
 #include <memory>
 
@@ -31,7 +34,10 @@ struct MainWindowHooks {
     Waiter wait;                                          // the progress dialog's fixed waits
     PaintClock paintClock;                                // the progress dialog's paint pacing
     QString dumpFilePath;                                 // defaultDumpFilePath()
+    SaveFileChooser chooseSaveFile;                       // the export's save dialog
 };
+
+class TreePage;
 
 // The program's main window: five pages filled by each mapping run, "Close
 // Helixplot" and "Load New Genome". Creating it runs the start-up: the
@@ -40,7 +46,10 @@ struct MainWindowHooks {
 class TGeneMainWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit TGeneMainWindow(MainWindowHooks hooks = {});
+    // presetMode and presetGenomes (from the command line) fill the
+    // selection dialog at its first showing.
+    explicit TGeneMainWindow(MainWindowHooks hooks = {}, const QString& presetMode = {},
+                             const QStringList& presetGenomes = {});
     ~TGeneMainWindow() override;
 
     // True once the user has ended the program (or cancelled the start-up):
@@ -57,20 +66,36 @@ public:
     void Button2Click();
     void BreakdownDblClick();
 
+    // "Load New Genome" with files dropped on the window: the dialog shows
+    // with them filled in.
+    void loadDroppedGenomes(const QStringList& files);
+    // The tree page of a page that shows a tree (not the statistics).
+    TreePage* treePage(ResultPage page) const;
+    ResultPage currentPage() const;
+    // The page's context menu "Export page...": asks for a file and writes
+    // the page as helixplot-cli map prints it (the statistics also as CSV).
+    void exportPage(ResultPage page);
+    // The statistics page's Copy: the selected row as helixplot-cli prints
+    // it, or the whole table when no row is selected.
+    QString statisticsSelectionText() const;
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
-    void FormCreate();
+    void FormCreate(const QString& presetMode, const QStringList& presetGenomes);
     void runMapping();
     void restoreAfterFailedRun();
     void showResult();
     void fitStatisticsColumns();
     int showSelectionDialog();
     void endProgram();
-    QTreeView* makeTree(QWidget* page, const char* name, DisplayTreeModel* model);
+    void addShortcuts();
+    void showStatisticsMenu(const QPoint& at);
 
     MainWindowHooks hooks_;
     std::unique_ptr<TPleaseWait> pleaseWait_;
@@ -89,6 +114,7 @@ private:
     DisplayTreeModel* additionalModel_ = nullptr;
     DisplayTreeModel* breakdownModel_ = nullptr;
     QTreeView* breakdownView_ = nullptr;
+    std::array<TreePage*, 4> treePages_{};
     QPushButton* loadButton_ = nullptr;
 };
 

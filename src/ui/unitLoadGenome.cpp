@@ -1,19 +1,27 @@
 #include "unitLoadGenome.h"
 
+#include "anchor.h"
+#include "appSettings.h"
 #include "designFont.h"
 #include "mapping/genomeSummary.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMimeData>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShowEvent>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QToolButton>
 
@@ -109,13 +117,19 @@ TLoadGenome::TLoadGenome(ErrorReporter report, FileDialogRunner chooseFile, QWid
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), report_(std::move(report)),
       chooseFile_(std::move(chooseFile))
 {
+    if (!report_)
+        report_ = errorBoxReporter([this] { return this; });
     setObjectName(QStringLiteral("LoadGenomeDialog"));
     setFont(designFont());
     setWindowTitle(QStringLiteral("Load Genome into Helixplot"));
+    setAcceptDrops(true);
+    setSizeGripEnabled(true);
 
+    // A few pixels in from the dialog's edge, so that the caption does not
+    // touch it.
     auto* group = new QGroupBox(QStringLiteral("Type of Mapping"), this);
     group->setObjectName(QStringLiteral("GroupBox1"));
-    group->setGeometry(0, 0, 329, 57);
+    group->setGeometry(4, 4, 325, 58);
     const struct {
         const char* name;
         const char* caption;
@@ -195,21 +209,31 @@ TLoadGenome::TLoadGenome(ErrorReporter report, FileDialogRunner chooseFile, QWid
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
 
     // The design's pixel widths fit its font; a wider font widens the
-    // dialog until the page tabs and the buttons' captions fit.
+    // dialog until the page tabs and the buttons' captions fit. That size
+    // is the least; the summary list grows with the dialog.
     const int buttonWidth = std::max({129, accept_->sizeHint().width(), cancel_->sizeHint().width()});
     const int width = std::max({331, pages_->tabBar()->sizeHint().width() + 4, 2 * buttonWidth + 73});
     const int extra = width - 331;
-    setFixedSize(width, 295);
-    for (QWidget* widget : std::initializer_list<QWidget*>{group, pages_, panel, geneInfo_})
-        widget->resize(widget->width() + extra, widget->height());
-    for (int tag = 0; tag < 3; ++tag) {
-        edits_[tag]->resize(edits_[tag]->width() + extra, edits_[tag]->height());
-        loadButtons_[tag]->move(loadButtons_[tag]->x() + extra, loadButtons_[tag]->y());
-    }
     for (MappingChoice choice : {MappingChoice::Single, MappingChoice::Dual})
         modeButton(choice)->move(modeButton(choice)->x() + extra / 2, modeButton(choice)->y());
     accept_->resize(buttonWidth, accept_->height());
-    cancel_->setGeometry(width - 10 - buttonWidth, cancel_->y(), buttonWidth, cancel_->height());
+    cancel_->resize(buttonWidth, cancel_->height());
+    resize(width, 295);
+    setMinimumSize(width, 295);
+    anchorToParent(group, 4, 4, 2 + 4, -1);
+    anchorToParent(pages_, 0, 64, 2, 295 - 257);
+    anchorToParent(panel, 8, 128, 10, 295 - 249);
+    anchorToParent(geneInfo_, 0, 24, 0, 121 - 113);
+    anchorToParent(accept_, 8, -1, -1, 295 - 289);
+    anchorToParent(cancel_, -1, -1, 10, 295 - 289);
+    for (int tag = 0; tag < 3; ++tag) {
+        // The page is 321 pixels wide at the design size.
+        anchorToParent(edits_[tag], 64, 8, 321 - 281, -1);
+        anchorToParent(loadButtons_[tag], -1, 8, 321 - 309, -1);
+    }
+    const QByteArray geometry = helixplotSettings().value(QStringLiteral("selection/geometry")).toByteArray();
+    if (!geometry.isEmpty())
+        restoreGeometry(geometry);
 
     openGen_ = new QFileDialog(this);
     openGen_->setObjectName(QStringLiteral("OpenGEN"));
@@ -223,7 +247,76 @@ TLoadGenome::~TLoadGenome() = default;
 
 void TLoadGenome::setInitialDirectory(const QString& directory)
 {
-    openGen_->setDirectory(directory);
+    const QString last = helixplotSettings().value(QStringLiteral("selection/lastFolder")).toString();
+    openGen_->setDirectory(!last.isEmpty() && QDir(last).exists() ? last : directory);
+}
+
+void TLoadGenome::presetChoices(const QString& mode, const QStringList& files)
+{
+    presetMode_ = mode;
+    presetFiles_ = files;
+    preset_ = true;
+}
+
+namespace {
+
+constexpr const char* ModeNames[4] = {"breakdown", "parental", "single", "dual"};
+
+int modeNamed(const QString& name)
+{
+    for (int i = 0; i < 4; ++i) {
+        if (name == QLatin1String(ModeNames[i]))
+            return i;
+    }
+    return -1;
+}
+
+} // namespace
+
+void TLoadGenome::fillFromFiles(const QStringList& files, int page)
+{
+    if (files.isEmpty())
+        return;
+    if (files.size() == 1) {
+        const int tag = page >= 0 && page < 3 && !edits_[page]->isReadOnly() ? page : 0;
+        edits_[tag]->setText(files[0]);
+        return;
+    }
+    // Two files need a comparator, three two of them.
+    if (files.size() >= 3 && !modeButton(MappingChoice::Dual)->isChecked())
+        modeButton(MappingChoice::Dual)->setChecked(true);
+    else if (files.size() == 2 &&
+             (modeButton(MappingChoice::Breakdown)->isChecked() || modeButton(MappingChoice::Parental)->isChecked()))
+        modeButton(MappingChoice::Single)->setChecked(true);
+    for (int tag = 0; tag < 3 && tag < files.size(); ++tag)
+        edits_[tag]->setText(files[tag]);
+}
+
+void TLoadGenome::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!genomeFilesOf(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void TLoadGenome::dropEvent(QDropEvent* event)
+{
+    const QStringList files = genomeFilesOf(event->mimeData());
+    if (files.isEmpty())
+        return;
+    event->acceptProposedAction();
+    guarded(report_, [&] { fillFromFiles(files, pages_->currentIndex()); });
+}
+
+void TLoadGenome::done(int result)
+{
+    helixplotSettings().setValue(QStringLiteral("selection/geometry"), saveGeometry());
+    if (result == QDialog::Accepted) {
+        for (int i = 0; i < 4; ++i) {
+            if (modes_[i]->isChecked())
+                helixplotSettings().setValue(QStringLiteral("selection/lastMode"), QString::fromLatin1(ModeNames[i]));
+        }
+    }
+    QDialog::done(result);
 }
 
 MappingMode TLoadGenome::mappingMode() const
@@ -248,6 +341,30 @@ void TLoadGenome::showEvent(QShowEvent* event)
     // Every showing starts in breakdown mode with no examined genome.
     modeButton(MappingChoice::Breakdown)->setChecked(true);
     edits_[0]->clear();
+    // The first showing of a session takes up the last session's mode; the
+    // command line or dropped files may choose again.
+    if (!shownBefore_) {
+        shownBefore_ = true;
+        const int last = modeNamed(helixplotSettings().value(QStringLiteral("selection/lastMode")).toString());
+        if (last > 0)
+            modes_[last]->setChecked(true);
+    }
+    if (preset_) {
+        preset_ = false;
+        const int mode = modeNamed(presetMode_);
+        if (mode >= 0)
+            modes_[mode]->setChecked(true);
+        guarded(report_, [&] {
+            if (mode < 0)
+                fillFromFiles(presetFiles_, 0);
+            else
+                for (int tag = 0; tag < 3 && tag < presetFiles_.size(); ++tag)
+                    if (tag == 0 || mode != int(MappingChoice::Parental))
+                        edits_[tag]->setText(presetFiles_[tag]);
+        });
+    }
+    // The user's first move is naming the genome to examine.
+    edits_[0]->setFocus(Qt::OtherFocusReason);
 }
 
 void TLoadGenome::modeChange(MappingChoice mode)
@@ -311,6 +428,7 @@ void TLoadGenome::LoadButtonClick(int tag)
                              : (openGen_->exec() == QDialog::Accepted ? openGen_->selectedFiles().value(0) : QString());
     if (path.isEmpty())
         return;
+    helixplotSettings().setValue(QStringLiteral("selection/lastFolder"), QFileInfo(path).absolutePath());
     // Choosing the same file again reads it again: it may have changed.
     if (edits_[tag]->text() == path)
         ChangeInGenomeFile(tag);

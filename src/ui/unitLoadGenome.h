@@ -45,8 +45,21 @@ public:
     explicit TLoadGenome(ErrorReporter report, FileDialogRunner chooseFile = {}, QWidget* parent = nullptr);
     ~TLoadGenome() override;
 
-    // The folder the file dialog opens in.
+    // The folder the file dialog opens in, unless the user's last folder
+    // (remembered between sessions) still exists.
     void setInitialDirectory(const QString& directory);
+
+    // Choices made before the next showing (command line, dropped files),
+    // applied once that showing's own steps are done: mode "breakdown",
+    // "single", "parental" or "dual" (empty: the mode the files need, or as
+    // the dialog has it), then the examined genome's file and the
+    // comparators' files, each loaded as typing it would.
+    void presetChoices(const QString& mode, const QStringList& files);
+    // Fills the edits from files as a drop on page does: one file the
+    // page's edit (the examined one when that edit is read-only), several
+    // the examined, then the comparators, switching to a comparative mode
+    // when the files need one.
+    void fillFromFiles(const QStringList& files, int page);
 
     const GenomeSlots& genomeSlots() const { return slots_; }
     // From the radio buttons: Gene Breakdown 0; Parental Mapping or Dual
@@ -57,6 +70,9 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void done(int result) override;
 
 private:
     // The radio button of a choice; the buttons stand in MappingChoice order.
@@ -83,6 +99,10 @@ private:
     QPushButton* accept_ = nullptr;
     QPushButton* cancel_ = nullptr;
     QFileDialog* openGen_ = nullptr;
+    QString presetMode_;
+    QStringList presetFiles_;
+    bool preset_ = false;
+    bool shownBefore_ = false;
 };
 
 } // namespace helixplot

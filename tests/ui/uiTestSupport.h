@@ -7,6 +7,9 @@
 #include <QTest>
 #include <QWidget>
 
+#include <cstdlib>
+#include <filesystem>
+#include <string>
 #include <vector>
 
 namespace helixplot::testing {
@@ -41,6 +44,33 @@ struct WaitLog {
         };
     }
 };
+
+// Helixplot's own settings (window geometry, last mode and folders) go to a
+// fresh folder for every run of a test program, so that no test sees what
+// an earlier run or the user left there. Set before main() runs, so before
+// QSettings first looks.
+class IsolatedSettings {
+public:
+    IsolatedSettings()
+    {
+        char pattern[] = "/tmp/helixplot-test-config-XXXXXX";
+        if (const char* made = ::mkdtemp(pattern)) {
+            path_ = made;
+            ::setenv("XDG_CONFIG_HOME", made, 1);
+        }
+    }
+    ~IsolatedSettings()
+    {
+        if (!path_.empty()) {
+            std::error_code ignored;
+            std::filesystem::remove_all(path_, ignored);
+        }
+    }
+
+private:
+    std::string path_;
+};
+inline const IsolatedSettings isolatedSettings;
 
 inline void pinCLocale()
 {

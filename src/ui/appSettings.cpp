@@ -1,0 +1,23 @@
+#include "appSettings.h"
+
+#include <QFileInfo>
+#include <QMimeData>
+#include <QUrl>
+
+namespace helixplot {
+
+QStringList genomeFilesOf(const QMimeData* data)
+{
+    QStringList files;
+    if (!data || !data->hasUrls())
+        return files;
+    for (const QUrl& url : data->urls()) {
+        const QString path = url.toLocalFile();
+        if (path.isEmpty() || QFileInfo(path).suffix().compare(QStringLiteral("gen"), Qt::CaseInsensitive) != 0)
+            return {};
+        files << path;
+    }
+    return files;
+}
+
+} // namespace helixplot

@@ -1,0 +1,192 @@
+#!/usr/bin/env bash
+# Scenarios of the real desktop program on a real X server: bash scenarios.sh NAME.
+# Every function whose name is letters only is a scenario (ctest registers
+# each as display.NAME); helpers have an underscore in their names.
+source "$(dirname "$0")/harness.sh"
+
+samples=$SOURCE_DIR/samples
+
+# Cancelling the selection at start-up ends the program, with no main window.
+cancelAtStartup() {
+  start_app
+  local dialog
+  dialog=$(wait_window "$DialogTitle")
+  keys "$dialog" Escape
+  expect_exit 20 0
+}
+
+# The steps that once ended the program: after a mapping, "Load New Genome",
+# a damaged genome through the browse button's file dialog, OK on the error
+# box. The dialog stays, a good genome maps, and "Close Helixplot" ends.
+damagedGenomeKeepsTheDialog() {
+  head -c 3000 "$samples/tibb.gen" >"$work/damaged.gen"
+  local dialog files box
+  start_and_map
+  keys "$main" Return # "Load New Genome" is the default button
+  wait_gone "$MainTitle"
+  dialog=$(wait_window "$DialogTitle")
+  # The examined genome's name has the focus; the browse button is next.
+  keys "$dialog" Tab space
+  files=$(wait_window "Open")
+  type_into "$files" "$work/damaged.gen"
+  keys "$files" Return
+  box=$(wait_window "$MainTitle")
+  keys "$box" Return
+  wait_gone "$MainTitle"
+  sleep 0.5 # the program used to end a moment after the box closed
+  expect_running
+  [ "$(count_windows "$DialogTitle")" -eq 1 ] || fail "the selection dialog is gone"
+
+  # A name typed right after the box fails the same way and keeps the dialog.
+  keys "$dialog" shift+Tab ctrl+a # back from the browse button to the name
+  type_into "$dialog" "$work/damaged.gen"
+  box=$(wait_window "$MainTitle")
+  keys "$box" Return
+  wait_gone "$MainTitle"
+  sleep 0.5
+  expect_running
+  [ "$(count_windows "$DialogTitle")" -eq 1 ] || fail "the selection dialog is gone"
+
+  keys "$dialog" ctrl+a
+  type_into "$dialog" "$samples/nela.gen"
+  keys "$dialog" Return
+  wait_window "$ProgressTitle" >/dev/null
+  main=$(wait_window "$MainTitle" 60)
+  wait_gone "$ProgressTitle"
+  click_close "$main"
+  expect_exit 20 0
+}
+
+# A double-click on the breakdown writes it to moop.txt in the home folder,
+# exactly as the command-line tool prints it, with CRLF line ends.
+doubleClickWritesTheDump() {
+  start_and_map
+  click_at "$main" 200 150 # into the statistics, so that Ctrl+Tab turns the page
+  keys "$main" ctrl+Tab     # a breakdown run shows only the statistics and the breakdown
+  click_at "$main" 200 150 2
+  "$HELIXPLOT_CLI" breakdown --chemicals "$samples/allchemicals.str" "$samples/tibb.gen" |
+    sed 's/$/\r/' >"$work/expected.txt"
+  # The walk writes as it goes: the file is whole once it equals the tool's.
+  wait_same "$work/home/moop.txt" 60 "$work/expected.txt"
+  click_close "$main"
+  expect_exit 20 0
+}
+
+# The subtree of the $2-th line (counting from 1) of the breakdown of the
+# sample child that holds $1 in any case, as Copy gives it.
+breakdown_subtree() {
+  "$HELIXPLOT_CLI" breakdown --chemicals "$samples/allchemicals.str" "$samples/tibb.gen" |
+    awk -v needle="$(echo "$1" | tr '[:upper:]' '[:lower:]')" -v k="$2" '
+      function depth(s) { match(s, /^ */); return RLENGTH }
+      found && depth($0) <= base { exit }
+      found { print substr($0, base + 1); next }
+      index(tolower($0), needle) && ++seen == k { found = 1; base = depth($0); print substr($0, base + 1) }'
+}
+
+# The find bar finds collapsed nodes; Enter and F3 go on, Shift+F3 back,
+# Escape closes the bar; Ctrl+C copies the selected node with its subtree.
+findAndCopy() {
+  start_and_map
+  click_at "$main" 200 150
+  keys "$main" ctrl+Tab ctrl+f
+  type_into "$main" "RECEPTORS"
+  # Typing finds the first; Enter, F3 and Shift+F3 leave the second.
+  keys "$main" Return F3 shift+F3 Escape ctrl+c
+  local copied
+  for _ in $(seq 100); do
+    copied=$(timeout 5 xclip -o -selection clipboard 2>/dev/null || true)
+    [ -n "$copied" ] && break
+    sleep 0.1
+  done
+  [ "$copied" = "$(breakdown_subtree receptors 2)" ] || fail "copied: $(echo "$copied" | head -3)"
+  # After Escape the keys go to the tree again: the dump still works.
+  click_at "$main" 200 150 2
+  wait_file "$work/home/moop.txt"
+  click_close "$main"
+  expect_exit 20 0
+}
+
+# The command line fills the dialog; Ctrl+S exports the statistics as CSV,
+# the save dialog asks before replacing, and a genome file is refused.
+commandLineAndExport() {
+  local dialog save box
+  start_app --mode dual "$samples/tibb.gen" "$samples/nela.gen" "$samples/quin.gen"
+  dialog=$(wait_window "$DialogTitle")
+  keys "$dialog" Return # accepted at once: every name was loaded
+  main=$(wait_window "$MainTitle" 60)
+  wait_gone "$ProgressTitle"
+
+  mkdir -p "$work/out"
+  keys "$main" ctrl+s
+  save=$(wait_window "Export page")
+  keys "$save" ctrl+a
+  type_into "$save" "$work/out/statistics.csv"
+  keys "$save" Return
+  "$HELIXPLOT_CLI" map --mode dual --chemicals "$samples/allchemicals.str" \
+    "$samples/tibb.gen" "$samples/nela.gen" "$samples/quin.gen" | sed -n '2,21p' | tr '\t' ',' | sed 's/$/\r/' \
+    >"$work/expected.csv"
+  wait_same "$work/out/statistics.csv" 20 "$work/expected.csv"
+
+  # The same name again: the save dialog asks first; No keeps the file.
+  keys "$main" ctrl+s
+  save=$(wait_window "Export page")
+  keys "$save" ctrl+a
+  type_into "$save" "$work/out/statistics.csv"
+  keys "$save" Return
+  wait_count "Export page" 2 # the question before replacing
+  local question
+  question=$(xdotool search --onlyvisible --name '^Export page$' | grep -v "^$save\$" | head -1)
+  keys "$question" Escape
+  keys "$save" Escape
+  wait_gone "Export page"
+
+  # A genome file is never written: the error box, and the program goes on.
+  keys "$main" ctrl+s
+  save=$(wait_window "Export page")
+  keys "$save" ctrl+a
+  type_into "$save" "$work/out/copy.gen"
+  keys "$save" Return
+  wait_gone "Export page"
+  wait_count "$MainTitle" 2 # the error box over the main window
+  box=$(xdotool search --onlyvisible --name "^$MainTitle\$" | grep -v "^$main\$" | head -1)
+  keys "$box" Return
+  [ ! -e "$work/out/copy.gen" ] || fail "a .gen file was written"
+  expect_running
+  click_close "$main"
+  expect_exit 20 0
+}
+
+# Both windows can be resized; their sizes come back in the next session.
+sizesAreRemembered() {
+  local dialog WIDTH HEIGHT X Y SCREEN WINDOW
+  start_app
+  dialog=$(wait_window "$DialogTitle")
+  xdotool windowsize --sync "$dialog" 640 480
+  type_into "$dialog" "$samples/tibb.gen"
+  keys "$dialog" Return
+  main=$(wait_window "$MainTitle" 60)
+  wait_gone "$ProgressTitle"
+  xdotool windowsize --sync "$main" 1000 700
+  click_close "$main"
+  expect_exit 20 0
+
+  start_app
+  dialog=$(wait_window "$DialogTitle")
+  eval "$(xdotool getwindowgeometry --shell "$dialog")"
+  [ "$WIDTH"x"$HEIGHT" = 640x480 ] || fail "the dialog came back at $WIDTH x $HEIGHT"
+  type_into "$dialog" "$samples/tibb.gen"
+  keys "$dialog" Return
+  main=$(wait_window "$MainTitle" 60)
+  eval "$(xdotool getwindowgeometry --shell "$main")"
+  [ "$WIDTH"x"$HEIGHT" = 1000x700 ] || fail "the main window came back at $WIDTH x $HEIGHT"
+  click_close "$main"
+  expect_exit 20 0
+}
+
+[ $# -eq 1 ] && declare -F "$1" >/dev/null || {
+  echo "usage: $0 SCENARIO" >&2
+  exit 2
+}
+start_x
+"$1"
+echo "PASS: $1"
