@@ -7,8 +7,10 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include "binaryFile.h"
+
 #include <filesystem>
-#include <fstream>
+#include <string_view>
 #endif
 
 namespace helixplot {
@@ -108,15 +110,27 @@ std::string settingsFilePath()
 Settings readSettingsFile(const std::string& path)
 {
     Settings settings;
-    std::ifstream in(path);
-    if (!in)
-        return settings;
+    std::string text;
+    try {
+        BinaryFile file(path, NoSizeLimit);
+        text = file.readUpTo(SettingsReadLimit);
+    } catch (const InOutError& e) {
+        if (e.failure() == InOutError::Failure::FileNotFound)
+            return settings;
+        throw FileError(path, e.what());
+    }
     const std::string wantedSection = SettingsKey;
     const auto folder = std::filesystem::path(path).parent_path();
     std::string section;
-    std::string line;
-    while (std::getline(in, line)) {
-        line = trimmed(line);
+    for (std::size_t start = 0; start < text.size();) {
+        std::size_t stop = text.find('\n', start);
+        if (stop == std::string::npos)
+            stop = text.size();
+        const std::string_view raw(text.data() + start, stop - start);
+        start = stop + 1;
+        if (raw.size() > SettingsLineLimit)
+            continue;
+        const std::string line = trimmed(std::string(raw));
         if (line.empty() || line[0] == ';' || line[0] == '#')
             continue;
         if (line.front() == '[' && line.back() == ']') {
