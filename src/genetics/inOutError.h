@@ -56,8 +56,10 @@ public:
 };
 
 // The largest genome or chemical-name file that is read; real genomes are
-// far below 1 MiB. Reading stops with FileTooLarge past it.
-inline constexpr std::uint64_t MaxInputBytes = 16u << 20;
+// below 1 MiB. Reading stops with FileTooLarge past it. The worst accepted
+// genome costs about 460 times its size in a parental mapping (see
+// scripts/peak-memory.sh): under 1 GiB.
+inline constexpr std::uint64_t MaxInputBytes = 2u << 20;
 
 // name with every control character (bytes below 0x20, and 0x7F) written as
 // \xNN, so that a file name printed in a message cannot drive a terminal.
