@@ -113,11 +113,17 @@ Settings readSettingsFile(const std::string& path)
     std::string text;
     try {
         BinaryFile file(path, NoSizeLimit);
-        text = file.readUpTo(SettingsReadLimit);
+        text = file.readUpTo(SettingsReadLimit + 1);
     } catch (const InOutError& e) {
         if (e.failure() == InOutError::Failure::FileNotFound)
             return settings;
         throw FileError(path, e.what());
+    }
+    if (text.size() > SettingsReadLimit) {
+        // Half a line at the cut would be half a value.
+        text.resize(SettingsReadLimit);
+        const auto lastEnd = text.rfind('\n');
+        text.resize(lastEnd == std::string::npos ? 0 : lastEnd + 1);
     }
     const std::string wantedSection = SettingsKey;
     const auto folder = std::filesystem::path(path).parent_path();
