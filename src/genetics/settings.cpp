@@ -109,30 +109,34 @@ std::string settingsFilePath()
 
 Settings readSettingsFile(const std::string& path)
 {
-    Settings settings;
     std::string text;
     try {
         BinaryFile file(path, NoSizeLimit);
         text = file.readUpTo(SettingsReadLimit + 1);
     } catch (const InOutError& e) {
         if (e.failure() == InOutError::Failure::FileNotFound)
-            return settings;
+            return {};
         throw FileError(path, e.what());
     }
+    return settingsFromText(text, std::filesystem::path(path).parent_path().string());
+}
+
+Settings settingsFromText(std::string_view text, const std::string& folder)
+{
     if (text.size() > SettingsReadLimit) {
         // Half a line at the cut would be half a value.
-        text.resize(SettingsReadLimit);
+        text = text.substr(0, SettingsReadLimit);
         const auto lastEnd = text.rfind('\n');
-        text.resize(lastEnd == std::string::npos ? 0 : lastEnd + 1);
+        text = text.substr(0, lastEnd == std::string_view::npos ? 0 : lastEnd + 1);
     }
+    Settings settings;
     const std::string wantedSection = SettingsKey;
-    const auto folder = std::filesystem::path(path).parent_path();
     std::string section;
     for (std::size_t start = 0; start < text.size();) {
         std::size_t stop = text.find('\n', start);
-        if (stop == std::string::npos)
+        if (stop == std::string_view::npos)
             stop = text.size();
-        const std::string_view raw(text.data() + start, stop - start);
+        const std::string_view raw = text.substr(start, stop - start);
         start = stop + 1;
         if (raw.size() > SettingsLineLimit)
             continue;

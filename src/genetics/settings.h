@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace helixplot {
 
@@ -37,6 +38,9 @@ std::string settingsFilePath();
 // empty; one that cannot be read (no regular file, no permission) raises
 // FileError naming it.
 Settings readSettingsFile(const std::string& path);
+// The same from the file's text (at most SettingsReadLimit bytes of it
+// count), relative values taken against folder.
+Settings settingsFromText(std::string_view text, const std::string& folder);
 #endif
 
 } // namespace helixplot
