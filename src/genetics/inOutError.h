@@ -57,7 +57,7 @@ public:
 
 // The largest genome or chemical-name file that is read; real genomes are
 // below 1 MiB. Reading stops with FileTooLarge past it. The worst accepted
-// genome costs about 460 times its size in a parental mapping (see
+// genome costs about 475 times its size in a parental mapping (see
 // scripts/peak-memory.sh): under 1 GiB.
 inline constexpr std::uint64_t MaxInputBytes = 2u << 20;
 
