@@ -48,12 +48,16 @@ InOutError::Failure commonFailure(int err)
     case EMFILE:
     case ENFILE:
         return F::TooManyOpenFiles;
+#ifdef ELOOP
     case ELOOP:
         return F::SymbolicLinkLoop;
+#endif
     case ENOMEM:
         return F::OutOfMemory;
     case EFBIG:
+#ifdef EOVERFLOW
     case EOVERFLOW:
+#endif
         return F::FileTooLarge;
     case ENOSPC:
 #ifdef EDQUOT
