@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <string>
 
 #ifdef _WIN32
@@ -31,11 +32,8 @@ constexpr int ExitDone = 0;
 constexpr int ExitFailed = 1;
 constexpr int ExitUsage = 2;
 
-// A file that did not load, with the reader's message.
-class FileError : public std::runtime_error {
-public:
-    FileError(const std::string& path, const std::string& message) : std::runtime_error(path + ": " + message) {}
-};
+// Names the genome read from standard input.
+constexpr const char* StandardInput = "-";
 
 // --trace-progress: every progress call but the waits, one per line.
 std::string traceText(const RecordingProgress& recorder)
@@ -56,17 +54,50 @@ bool writeAll(std::FILE* stream, const std::string& text)
 
 void printError(const std::string& message)
 {
-    const std::string line = std::string(ProgramName) + ": " + message + "\n";
+    const std::string line = std::string(ProgramName) + ": " + escapedForMessage(message) + "\n";
     writeAll(stderr, line);
+}
+
+// Standard input, up to the size limit of a genome file.
+std::string readStandardInput()
+{
+    std::string bytes;
+    char block[64 * 1024];
+    for (;;) {
+        const std::size_t n = std::fread(block, 1, sizeof block, stdin);
+        bytes.append(block, n);
+        if (bytes.size() > MaxInputBytes)
+            throw InOutError(InOutError::Failure::FileTooLarge);
+        if (n < sizeof block) {
+            if (std::ferror(stdin))
+                throw InOutError::onRead(errno);
+            return bytes;
+        }
+    }
 }
 
 std::unique_ptr<TGeneticsFile> loadGenome(const std::string& path)
 {
     try {
+        if (path == StandardInput)
+            return std::make_unique<TGeneticsFile>(TGeneticsFile::fromBytes(readStandardInput()));
         return std::make_unique<TGeneticsFile>(path);
     } catch (const HelixplotError& e) {
         throw FileError(path, e.what());
+    } catch (const std::bad_alloc&) {
+        throw FileError(path, InOutError(InOutError::Failure::OutOfMemory).what());
     }
+}
+
+// A parent's genome beside the examined one. A name from the genus gene
+// that is no plain file name is not found, and never opened.
+std::unique_ptr<TGeneticsFile> loadParent(const std::string& examinedPath, const TGeneticsFile& examined, bool father)
+{
+    const std::string path = parentFilePath(examinedPath, examined, father);
+    if (path.empty())
+        throw FileError(directoryOf(examinedPath) + parentName(examined, father) + ".gen",
+                        InOutError(InOutError::Failure::FileNotFound).what());
+    return loadGenome(path);
 }
 
 // An explicit file must load; otherwise the names come from the game's file
@@ -81,12 +112,19 @@ void loadChemicals(const CliOptions& options)
         }
         return;
     }
-    std::string path;
+    Settings settings;
     try {
-        path = readSettings().chemicalFilePath();
+        // A settings file that cannot be read is named in its error.
+        settings = readSettings();
+    } catch (const HelixplotError& e) {
+        printError(std::string("warning: chemical names not loaded: ") + e.what());
+        return;
+    }
+    const std::string path = settings.chemicalFilePath();
+    try {
         loadChemicalNames(path);
     } catch (const HelixplotError& e) {
-        printError("warning: chemical names not loaded: " + (path.empty() ? std::string() : path + ": ") + e.what());
+        printError(std::string("warning: chemical names not loaded: ") + FileError(path, e.what()).what());
     }
 }
 
@@ -123,8 +161,10 @@ std::string mapText(const CliOptions& options, RecordingProgress& recorder)
     case MappingChoice::Parental:
         // As the selection dialog does: the parents' names from the examined
         // genome's first loose gene, their files beside it.
-        mother = loadGenome(parentFilePath(examinedPath, *examined, false));
-        father = loadGenome(parentFilePath(examinedPath, *examined, true));
+        if (examinedPath == StandardInput)
+            throw HelixplotError("parental mode needs the genome's folder, not standard input");
+        mother = loadParent(examinedPath, *examined, false);
+        father = loadParent(examinedPath, *examined, true);
         break;
     case MappingChoice::Single:
         mother = loadGenome(options.files[1]);
@@ -176,13 +216,21 @@ int run(int argc, const char* const* argv)
             out = mapText(options, recorder);
             break;
         }
+    } catch (const std::bad_alloc&) {
+        // Past loading: the trees of the examined genome outgrew memory.
+        recorder.calls.clear();
+        printError(FileError(options.files[0], InOutError(InOutError::Failure::OutOfMemory).what()).what());
+        return ExitFailed;
     } catch (const std::exception& e) {
         // FileError carries "FILE: MESSAGE"; anything else its own message.
         writeAll(stderr, traceText(recorder));
         printError(e.what());
         return ExitFailed;
     }
-    writeAll(stderr, traceText(recorder));
+    if (!writeAll(stderr, traceText(recorder))) {
+        printError(std::string("cannot write the progress trace: ") + std::strerror(errno));
+        status = ExitFailed;
+    }
     if (!writeAll(stdout, out)) {
         printError(std::string("cannot write the output: ") + std::strerror(errno));
         status = ExitFailed;
@@ -198,6 +246,7 @@ int main(int argc, char** argv)
 {
 #ifdef _WIN32
     // Lines end in "\n" on every platform.
+    _setmode(_fileno(stdin), _O_BINARY);
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
 #endif

@@ -1,10 +1,14 @@
 #include "displayTree.h"
 
+#include "genetics/inOutError.h"
+
+#include <algorithm>
 #include <cassert>
+#include <string>
 
 namespace helixplot {
 
-DisplayTree::DisplayTree()
+DisplayTree::DisplayTree(std::size_t textLimit) : textLimit_(std::min(textLimit, MaxTextBytes))
 {
     clear();
 }
@@ -21,6 +25,10 @@ void DisplayTree::clear()
 NodeId DisplayTree::addChild(NodeId parent, std::string_view text)
 {
     assert(parent < nodes_.size());
+    if (text.size() > textLimit_ - texts_.size())
+        throw HelixplotError("Tree too large: over " + std::to_string(textLimit_) + " bytes of text");
+    if (nodes_.size() >= NoNode)
+        throw HelixplotError("Tree too large: over " + std::to_string(NoNode - 1) + " lines");
     const auto id = static_cast<NodeId>(nodes_.size());
     Node node;
     node.textOffset = static_cast<std::uint32_t>(texts_.size());

@@ -18,13 +18,19 @@ inline constexpr NodeId NoNode = UINT32_MAX;
 // a top-level node is NoNode.
 class DisplayTree {
 public:
-    DisplayTree();
+    // Texts are found by 32-bit offsets into the pool, so the pool never
+    // grows past this; nodes are likewise counted in 32 bits.
+    static constexpr std::size_t MaxTextBytes = UINT32_MAX;
+
+    // textLimit lowers the pool's bound, for tests of a full tree.
+    explicit DisplayTree(std::size_t textLimit = MaxTextBytes);
 
     void clear();
 
     NodeId root() const { return 0; }
     NodeId appendTopLevel(std::string_view text) { return addChild(root(), text); }
-    // Appends a node carrying text as the last child of parent.
+    // Appends a node carrying text as the last child of parent. A tree that
+    // would outgrow its bounds raises HelixplotError and stays as it was.
     NodeId addChild(NodeId parent, std::string_view text);
 
     std::size_t childCount(NodeId node) const { return nodes_[node].childCount; }
@@ -60,6 +66,7 @@ private:
 
     std::vector<Node> nodes_;
     std::string texts_;
+    std::size_t textLimit_;
     std::size_t liveCount_ = 0;
     // Random access to children is only wanted by views, after building; the
     // index of a node's children is made on first request and dropped when

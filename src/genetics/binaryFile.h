@@ -1,10 +1,12 @@
 #pragma once
 
+#include "inOutError.h"
+
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace helixplot {
 
@@ -24,20 +26,34 @@ public:
     }
 };
 
-// A file opened for reading only. Failures raise InOutError with the file
-// layer's messages.
+inline constexpr std::uint64_t NoSizeLimit = UINT64_MAX;
+
+// A regular file opened for reading only. Anything else (a folder, a FIFO,
+// a device) is refused with "File access denied" without ever waiting on
+// it; a file above sizeLimit bytes is refused before it is read, and reading
+// stops there should it grow meanwhile. Failures raise InOutError.
 class BinaryFile : public ByteSource {
 public:
-    explicit BinaryFile(const std::string& path);
+    explicit BinaryFile(const std::string& path, std::uint64_t sizeLimit = MaxInputBytes);
     ~BinaryFile() override;
     BinaryFile(const BinaryFile&) = delete;
     BinaryFile& operator=(const BinaryFile&) = delete;
 
     bool atEnd() override;
     void readExact(std::uint8_t* into, std::size_t count) override;
+    // Up to count bytes, fewer only at the end of the file.
+    std::string readUpTo(std::size_t count);
 
 private:
-    std::FILE* file_ = nullptr;
+    // Refills the buffer; false at the end of the file.
+    bool fill();
+
+    int fd_ = -1;
+    std::uint64_t sizeLimit_;
+    std::uint64_t readSoFar_ = 0;
+    std::vector<std::uint8_t> buffer_;
+    std::size_t next_ = 0;
+    std::size_t end_ = 0;
 };
 
 // Bytes already in memory.

@@ -7,8 +7,10 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include "binaryFile.h"
+
 #include <filesystem>
-#include <fstream>
+#include <string_view>
 #endif
 
 namespace helixplot {
@@ -107,16 +109,38 @@ std::string settingsFilePath()
 
 Settings readSettingsFile(const std::string& path)
 {
+    std::string text;
+    try {
+        BinaryFile file(path, NoSizeLimit);
+        text = file.readUpTo(SettingsReadLimit + 1);
+    } catch (const InOutError& e) {
+        if (e.failure() == InOutError::Failure::FileNotFound)
+            return {};
+        throw FileError(path, e.what());
+    }
+    return settingsFromText(text, std::filesystem::path(path).parent_path().string());
+}
+
+Settings settingsFromText(std::string_view text, const std::string& folder)
+{
+    if (text.size() > SettingsReadLimit) {
+        // Half a line at the cut would be half a value.
+        text = text.substr(0, SettingsReadLimit);
+        const auto lastEnd = text.rfind('\n');
+        text = text.substr(0, lastEnd == std::string_view::npos ? 0 : lastEnd + 1);
+    }
     Settings settings;
-    std::ifstream in(path);
-    if (!in)
-        return settings;
     const std::string wantedSection = SettingsKey;
-    const auto folder = std::filesystem::path(path).parent_path();
     std::string section;
-    std::string line;
-    while (std::getline(in, line)) {
-        line = trimmed(line);
+    for (std::size_t start = 0; start < text.size();) {
+        std::size_t stop = text.find('\n', start);
+        if (stop == std::string_view::npos)
+            stop = text.size();
+        const std::string_view raw = text.substr(start, stop - start);
+        start = stop + 1;
+        if (raw.size() > SettingsLineLimit)
+            continue;
+        const std::string line = trimmed(std::string(raw));
         if (line.empty() || line[0] == ';' || line[0] == '#')
             continue;
         if (line.front() == '[' && line.back() == ']') {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace helixplot {
 
@@ -23,12 +25,22 @@ struct Settings {
 Settings readSettings();
 
 #ifndef _WIN32
+// Only the start of a settings file is read, and longer lines are skipped
+// whole: the file holds two short values.
+inline constexpr std::size_t SettingsReadLimit = 64 * 1024;
+inline constexpr std::size_t SettingsLineLimit = 4096;
+
 // HELIXPLOT_SETTINGS if set, else $XDG_CONFIG_HOME (or ~/.config) followed by
 // helixplot/settings.ini.
 std::string settingsFilePath();
 // Reads the INI-style settings file at path. Values that are relative paths
-// are taken relative to the folder of the file.
+// are taken relative to the folder of the file. A missing file reads as
+// empty; one that cannot be read (no regular file, no permission) raises
+// FileError naming it.
 Settings readSettingsFile(const std::string& path);
+// The same from the file's text (at most SettingsReadLimit bytes of it
+// count), relative values taken against folder.
+Settings settingsFromText(std::string_view text, const std::string& folder);
 #endif
 
 } // namespace helixplot

@@ -5,33 +5,21 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <new>
 
 namespace helixplot {
-
-namespace {
-
-std::string inOutMessage(int code)
-{
-    switch (code) {
-    case InOutError::FileNotFound:
-        return "File not found";
-    case InOutError::AccessDenied:
-        return "File access denied";
-    case InOutError::ReadBeyondEnd:
-        return "Read beyond end of file";
-    default:
-        return "I/O error " + std::to_string(code);
-    }
-}
-
-} // namespace
-
-InOutError::InOutError(int code) : HelixplotError(inOutMessage(code)), code_(code) {}
 
 TGeneticsFile::TGeneticsFile(const std::string& path)
 {
     BinaryFile file(path);
-    read(file);
+    try {
+        read(file);
+    } catch (const std::bad_alloc&) {
+        // What was read is freed by now; the message fits.
+        organs_ = {};
+        genes_ = {};
+        throw InOutError(InOutError::Failure::OutOfMemory);
+    }
 }
 
 TGeneticsFile TGeneticsFile::fromBytes(std::string_view bytes)

@@ -1,12 +1,12 @@
 #pragma once
 
 #include "geneKinds.h"
+#include "inOutError.h"
 
 #include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,32 +15,10 @@ namespace helixplot {
 
 class ByteSource;
 
-// Every failure the program reports is one of these; what() is the text the
-// user sees, to the letter.
-class HelixplotError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
 // A genome or gene that is not what the file format says.
 class GeneticsError : public HelixplotError {
 public:
     using HelixplotError::HelixplotError;
-};
-
-// A failure of the file layer: "File not found", "File access denied",
-// "Read beyond end of file" or "I/O error N".
-class InOutError : public HelixplotError {
-public:
-    explicit InOutError(int code);
-    int code() const { return code_; }
-
-    static constexpr int FileNotFound = 2;
-    static constexpr int AccessDenied = 5;
-    static constexpr int ReadBeyondEnd = 100;
-
-private:
-    int code_;
 };
 
 inline constexpr const char* BadGeneFileMessage = "Bad Gene File";
@@ -110,7 +88,8 @@ public:
 class TGeneticsFile {
 public:
     // Reads the whole genome file at path (used unchanged); throws
-    // GeneticsError or InOutError, after which no genome exists.
+    // GeneticsError or InOutError (out of memory included), after which no
+    // genome exists.
     explicit TGeneticsFile(const std::string& path);
     // Reads a genome from bytes already in memory, with the same rules.
     static TGeneticsFile fromBytes(std::string_view bytes);

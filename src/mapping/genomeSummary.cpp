@@ -14,9 +14,27 @@ std::string parentName(const TGeneticsFile& genome, bool father)
     return name;
 }
 
+bool isPlainFileName(std::string_view name)
+{
+    if (name.empty() || name == "." || name == "..")
+        return false;
+    for (const char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '/' || c == '\\' || byte < 0x20 || byte == 0x7F)
+            return false;
+#ifdef _WIN32
+        // A drive or an alternate data stream.
+        if (c == ':')
+            return false;
+#endif
+    }
+    return true;
+}
+
 std::string parentFilePath(const std::string& examinedPath, const TGeneticsFile& genome, bool father)
 {
-    return directoryOf(examinedPath) + parentName(genome, father) + ".gen";
+    const std::string name = parentName(genome, father);
+    return isPlainFileName(name) ? directoryOf(examinedPath) + name + ".gen" : std::string();
 }
 
 std::vector<std::string> genomeSummary(const TGeneticsFile* genome)

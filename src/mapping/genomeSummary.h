@@ -3,6 +3,7 @@
 #include "genetics/unitGenetics.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace helixplot {
@@ -14,8 +15,15 @@ inline constexpr const char* InvalidGenomeLine = " -- Invalid Filename or Bad ge
 // first zero byte. Empty when the genome has no loose gene.
 std::string parentName(const TGeneticsFile& genome, bool father);
 
+// True when name can only mean a file in the folder it is joined to: not
+// empty, not "." or "..", no separator and no control character.
+bool isPlainFileName(std::string_view name);
+
 // The parent's genome file: the examined file's directory, the parent's
-// name, ".gen".
+// name, ".gen". The name comes from a file that anyone may have made, so
+// when it is no plain file name (see isPlainFileName) the result is empty:
+// that parent's file is not found, and nothing outside the examined
+// genome's folder is ever opened.
 std::string parentFilePath(const std::string& examinedPath, const TGeneticsFile& genome, bool father);
 
 // The selection dialog's summary of a genome: four lines, or the one invalid

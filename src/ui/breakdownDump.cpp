@@ -1,6 +1,6 @@
 #include "breakdownDump.h"
 
-#include "genetics/unitGenetics.h"
+#include "genetics/inOutError.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -15,26 +15,6 @@
 namespace helixplot {
 
 namespace {
-
-// The file layer's codes for a file that cannot be created or written.
-int writeErrorCode(int err)
-{
-    switch (err) {
-    case EACCES:
-    case EPERM:
-    case EROFS:
-    case EISDIR:
-        return InOutError::AccessDenied;
-    case ENOENT:
-    case ENOTDIR:
-        return 3; // path not found
-    case 0:
-    case ENOSPC:
-        return 101; // disk write error
-    default:
-        return err;
-    }
-}
 
 // Lets the windows repaint during the walk, about as often as a screen
 // shows a new frame: repainting the tree after every node would make the
@@ -102,7 +82,7 @@ private:
         errno = 0;
         if (std::fwrite(prefix_.data(), 1, prefix_.size(), file_) != prefix_.size() ||
             std::fwrite(text.data(), 1, text.size(), file_) != text.size() || std::fwrite("\r\n", 1, 2, file_) != 2)
-            throw InOutError(writeErrorCode(errno));
+            throw InOutError::onWrite(errno);
     }
 
     QTreeView& view_;
@@ -120,7 +100,7 @@ void dumpBreakdown(QTreeView& view, const DisplayTreeModel& model, const QString
     errno = 0;
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(QFile::encodeName(path).constData(), "wb"));
     if (!file)
-        throw InOutError(writeErrorCode(errno));
+        throw InOutError::onWrite(errno);
 
     QApplication::setOverrideCursor(Qt::WaitCursor);
     struct RestoreCursor {
@@ -134,7 +114,7 @@ void dumpBreakdown(QTreeView& view, const DisplayTreeModel& model, const QString
     }
     errno = 0;
     if (std::fclose(file.release()) != 0)
-        throw InOutError(writeErrorCode(errno));
+        throw InOutError::onWrite(errno);
 }
 
 } // namespace helixplot

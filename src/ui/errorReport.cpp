@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include <new>
+
 namespace helixplot {
 
 QString errorBoxText(const QString& message)
@@ -39,7 +41,9 @@ ErrorReporter errorBoxReporter(std::function<QWidget*()> parent)
 void reportError(const ErrorReporter& report, const std::exception& error)
 {
     // Messages are single-byte text, like every other text of the program.
-    const QString text = errorBoxText(QString::fromLatin1(error.what()));
+    // The library's own text for this one is no message for a user.
+    const char* message = dynamic_cast<const std::bad_alloc*>(&error) ? "Out of memory" : error.what();
+    const QString text = errorBoxText(QString::fromLatin1(message));
     if (report)
         report(text);
     else

@@ -451,7 +451,13 @@ void TLoadGenome::ChangeInGenomeFile(int tag)
     } catch (const std::exception& error) {
         accept_->setEnabled(false);
         refreshSummary();
-        reportError(report_, error);
+        // Running out of memory is no fault of the file's form: say which
+        // file it was.
+        const auto* io = dynamic_cast<const InOutError*>(&error);
+        if (io && io->failure() == InOutError::Failure::OutOfMemory)
+            reportError(report_, FileError(path, io->what()));
+        else
+            reportError(report_, error);
         return;
     }
     if (pages_->currentIndex() == tag)

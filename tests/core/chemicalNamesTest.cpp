@@ -161,6 +161,74 @@ TEST_F(SettingsTest, RelativeValuesAreTakenFromTheFilesFolder)
     EXPECT_EQ(s.geneticsDirectory, dir.path() + "/genes");
 }
 
+TEST_F(SettingsTest, ReadsOnlyTheStartAndSkipsOverlongLines)
+{
+    const std::string section = "[Software\\Brindlecove Technology\\Mirelings 2\\1.0]\n";
+    const std::string longest = "Genetics Directory=/" + std::string(SettingsLineLimit - 20, 'g');
+    ASSERT_EQ(longest.size(), SettingsLineLimit);
+    // A line one byte over the limit is skipped whole; its tail is no line.
+    writeFile(path, section + longest + "\n" + "Main Directory=/m" + std::string(SettingsLineLimit, 'x') +
+                        "\nMain Directory=/ok/\n");
+    Settings s = readSettingsFile(path);
+    EXPECT_EQ(s.geneticsDirectory, longest.substr(19));
+    EXPECT_EQ(s.mainDirectory, "/ok/");
+
+    // Past the read limit nothing counts, nor does the line it cuts.
+    const std::string start = section + "Main Directory=/first/\n";
+    std::string text = start + std::string(SettingsReadLimit - start.size() - 30, '#') + "\n";
+    text += "Genetics Directory=/cut/in/the/middle\nMain Directory=/late/\n";
+    writeFile(path, text);
+    s = readSettingsFile(path);
+    EXPECT_EQ(s.mainDirectory, "/first/");
+    EXPECT_EQ(s.geneticsDirectory, "");
+    // A file of exactly the limit is read whole; one byte more and its last
+    // line is cut.
+    text.resize(SettingsReadLimit);
+    writeFile(path, text);
+    EXPECT_EQ(readSettingsFile(path).geneticsDirectory, "/cut/in/th");
+    writeFile(path, text + "\n");
+    EXPECT_EQ(readSettingsFile(path).geneticsDirectory, "");
+}
+
+// The order in which the settings file is looked for.
+TEST_F(SettingsTest, FilePathRules)
+{
+    const char* const names[] = {"HELIXPLOT_SETTINGS", "XDG_CONFIG_HOME", "HOME"};
+    std::optional<std::string> saved[3];
+    for (int i = 0; i < 3; ++i)
+        if (const char* v = std::getenv(names[i]))
+            saved[i] = v;
+    const struct {
+        const char* what;
+        const char* values[3]; // nullptr: unset
+        std::string path;
+    } cases[] = {
+        {"explicit file first", {"/etc/hp.ini", "/xdg", "/home/pat"}, "/etc/hp.ini"},
+        {"XDG folder", {nullptr, "/xdg", "/home/pat"}, "/xdg/helixplot/settings.ini"},
+        {"empty explicit file", {"", "/xdg", "/home/pat"}, "/xdg/helixplot/settings.ini"},
+        {"home folder", {nullptr, nullptr, "/home/pat"}, "/home/pat/.config/helixplot/settings.ini"},
+        {"empty XDG folder", {nullptr, "", "/home/pat"}, "/home/pat/.config/helixplot/settings.ini"},
+        {"nothing to go by", {nullptr, nullptr, nullptr}, ""},
+        {"empty home", {nullptr, nullptr, ""}, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (int i = 0; i < 3; ++i) {
+            if (c.values[i])
+                ::setenv(names[i], c.values[i], 1);
+            else
+                ::unsetenv(names[i]);
+        }
+        EXPECT_EQ(settingsFilePath(), c.path);
+    }
+    for (int i = 0; i < 3; ++i) {
+        if (saved[i])
+            ::setenv(names[i], saved[i]->c_str(), 1);
+        else
+            ::unsetenv(names[i]);
+    }
+}
+
 TEST_F(SettingsTest, EnvironmentNamesTheFile)
 {
     const char* old = std::getenv("HELIXPLOT_SETTINGS");

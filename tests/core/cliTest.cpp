@@ -1,13 +1,10 @@
 // helixplot-cli end to end: the binary is run as a separate process on the
 // samples and on genomes written for the test.
 
+#include "cliRunner.h"
 #include "genomeBuilder.h"
 
 #include <gtest/gtest.h>
-
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <cstring>
 #include <fstream>
@@ -15,15 +12,15 @@
 #include <string>
 #include <vector>
 
-extern char** environ;
-
 #ifdef HELIXPLOT_CLI
 
 namespace helixplot {
 namespace {
 
+using testing::CliRun;
 using testing::GenomeBuilder;
 using testing::makeGene;
+using testing::runCli;
 using testing::TempDir;
 
 const std::string Samples = std::string(HELIXPLOT_SOURCE_DIR) + "/samples/";
@@ -39,64 +36,12 @@ const std::string Expected = std::string(HELIXPLOT_SOURCE_DIR) + "/tests/expecte
 const std::string UsageLine =
     "Usage: helixplot-cli COMMAND [--chemicals FILE] [--mode MODE] [--trace-progress] FILE...\n";
 
-struct CliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
 std::string readAll(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream bytes;
     bytes << in.rdbuf();
     return bytes.str();
-}
-
-// Runs the tool with args; its settings come from settingsPath (a file that
-// need not exist), so that no settings of the machine play a part.
-CliRun runCli(const std::vector<std::string>& args, const std::string& settingsPath)
-{
-    TempDir dir;
-    const std::string outPath = dir.file("out");
-    const std::string errPath = dir.file("err");
-
-    std::vector<std::string> env;
-    for (char** e = environ; *e; ++e)
-        if (std::strncmp(*e, "HELIXPLOT_SETTINGS=", 19) != 0)
-            env.emplace_back(*e);
-    env.push_back("HELIXPLOT_SETTINGS=" + settingsPath);
-    std::vector<char*> envp;
-    for (auto& e : env)
-        envp.push_back(e.data());
-    envp.push_back(nullptr);
-
-    std::vector<std::string> argStore{HELIXPLOT_CLI};
-    argStore.insert(argStore.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (auto& a : argStore)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, HELIXPLOT_CLI, &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    CliRun run;
-    if (spawned != 0) {
-        ADD_FAILURE() << "cannot start " << HELIXPLOT_CLI << ": " << std::strerror(spawned);
-        return run;
-    }
-    int wstatus = 0;
-    waitpid(pid, &wstatus, 0);
-    run.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
-    run.out = readAll(outPath);
-    run.err = readAll(errPath);
-    return run;
 }
 
 std::string expected(const std::string& name)

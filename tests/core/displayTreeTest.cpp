@@ -1,4 +1,5 @@
 #include "decoder/displayTree.h"
+#include "genetics/inOutError.h"
 
 #include <gtest/gtest.h>
 
@@ -131,6 +132,34 @@ TEST(DisplayTree, WalkEndsEachSubtreeAfterItsLastDescendant)
     walkTree(
         DisplayTree(), [&](NodeId, std::size_t) { walk += "+"; }, [&](NodeId) { walk += "-"; });
     EXPECT_EQ(walk, "");
+}
+
+} // namespace
+} // namespace helixplot
+
+namespace helixplot {
+namespace {
+
+// Offsets into the text pool are 32 bits; a tree with a lower bound shows
+// what a full one does without 4 GiB of text.
+TEST(DisplayTree, AFullTreeRefusesMoreTextAndKeepsWhatItHas)
+{
+    DisplayTree tree(10);
+    const NodeId a = tree.appendTopLevel("12345");
+    tree.addChild(a, "6789");
+    try {
+        tree.addChild(a, "ab");
+        ADD_FAILURE() << "no error";
+    } catch (const HelixplotError& e) {
+        EXPECT_STREQ(e.what(), "Tree too large: over 10 bytes of text");
+    }
+    EXPECT_EQ(tree.nodeCount(), 2u);
+    EXPECT_EQ(tree.childCount(a), 1u);
+    tree.addChild(a, "0"); // exactly full
+    EXPECT_EQ(dumped(tree), "12345\n 6789\n 0\n");
+    EXPECT_THROW(tree.appendTopLevel("x"), HelixplotError);
+    tree.clear();
+    EXPECT_NO_THROW(tree.appendTopLevel("0123456789"));
 }
 
 } // namespace

@@ -261,12 +261,6 @@ TEST(GeneticsReader, ReportsFileLayerFailures)
     }
 }
 
-TEST(InOutError, NamesOtherFailuresByNumber)
-{
-    EXPECT_STREQ(InOutError(32).what(), "I/O error 32");
-    EXPECT_STREQ(InOutError(100).what(), "Read beyond end of file");
-}
-
 TEST(GenomeFiles, ExistenceAndDirectoryPart)
 {
     TempDir dir;

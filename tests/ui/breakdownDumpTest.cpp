@@ -153,7 +153,7 @@ private Q_SLOTS:
         QTest::newRow("folder in the way") << "folder"
                                            << "File access denied";
         QTest::newRow("missing folder") << "missing/moop.txt"
-                                        << "I/O error 3";
+                                        << "Path not found";
     }
 
     void fileErrors()

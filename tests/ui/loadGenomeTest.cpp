@@ -15,6 +15,8 @@
 #include <filesystem>
 #include <memory>
 
+#include <sys/stat.h>
+
 using namespace helixplot;
 using helixplot::testing::child;
 using helixplot::testing::GenomeBuilder;
@@ -121,6 +123,12 @@ private Q_SLOTS:
                                       std::string("dna2gene\x04\x00\x01\x00\x00\x00\x00", 15) + "BODYBYTES" +
                                           stimulus.substr(4));
         std::filesystem::create_directory(dir->file("folder.gen"));
+        // Parents' names that are no plain file names, and a parent that is
+        // a FIFO nobody writes to.
+        family("../E", "EFGH").writeTo(dir->file("updir.gen"));
+        family("\x1b[2J", "EFGH").writeTo(dir->file("escape.gen"));
+        family("FIFO", "EFGH").writeTo(dir->file("fifomum.gen"));
+        QCOMPARE(::mkfifo(dir->file("FIFO.gen").c_str(), 0600), 0);
     }
 
     void cleanupTestCase() { dir.reset(); }
@@ -273,6 +281,15 @@ private Q_SLOTS:
         QTest::newRow("no loose gene: no names") << "empty.gen"
                                                  << ""
                                                  << "" << false;
+        QTest::newRow("a parent's name leading out of the folder") << "updir.gen"
+                                                                   << ""
+                                                                   << "EFGH.gen" << false;
+        QTest::newRow("an escape sequence as a parent's name") << "escape.gen"
+                                                               << ""
+                                                               << "EFGH.gen" << false;
+        QTest::newRow("a parent that is a FIFO") << "fifomum.gen"
+                                                 << "FIFO.gen"
+                                                 << "EFGH.gen" << false;
     }
 
     void parentalDerivation()
@@ -287,8 +304,10 @@ private Q_SLOTS:
         QCOMPARE(edit(1)->text(), mother.isEmpty() ? QString() : folder + mother);
         QCOMPARE(edit(2)->text(), father.isEmpty() ? QString() : folder + father);
         QCOMPARE(acceptButton()->isEnabled(), accepted);
-        QCOMPARE(dialog->genomeSlots().MotherGenome != nullptr, std::filesystem::exists(edit(1)->text().toStdString()));
-        QCOMPARE(dialog->genomeSlots().FatherGenome != nullptr, std::filesystem::exists(edit(2)->text().toStdString()));
+        QCOMPARE(dialog->genomeSlots().MotherGenome != nullptr,
+                 std::filesystem::is_regular_file(edit(1)->text().toStdString()));
+        QCOMPARE(dialog->genomeSlots().FatherGenome != nullptr,
+                 std::filesystem::is_regular_file(edit(2)->text().toStdString()));
     }
 
     void switchingToParentalDerivesFromTheExaminedName()

@@ -18,6 +18,7 @@
 #include <deque>
 #include <filesystem>
 #include <memory>
+#include <new>
 
 using namespace helixplot;
 using helixplot::testing::child;
@@ -544,6 +545,15 @@ private Q_SLOTS:
         QFETCH(QString, message);
         QFETCH(QString, text);
         QCOMPARE(helixplot::errorBoxText(message), text);
+    }
+
+    void outOfMemoryIsSaidInWords()
+    {
+        QStringList texts;
+        const helixplot::ErrorReporter record = [&](const QString& text) { texts << text; };
+        helixplot::reportError(record, std::bad_alloc());
+        helixplot::reportError(record, helixplot::FileError("/g/\x1b.gen", "Out of memory"));
+        QCOMPARE(texts, (QStringList{"Out of memory.", "/g/\\x1B.gen: Out of memory."}));
     }
 
     void controlsHaveTheirNamesAndCaptions()

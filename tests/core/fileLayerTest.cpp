@@ -1,0 +1,119 @@
+// The file layer: how far a file is read, and what each failure says. Which
+// files are read at all is tested through the command-line tool.
+
+#include "genetics/binaryFile.h"
+#include "genetics/inOutError.h"
+#include "genetics/unitGenetics.h"
+#include "genomeBuilder.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <functional>
+#include <string>
+
+namespace helixplot {
+namespace {
+
+using testing::GenomeBuilder;
+using testing::makeGene;
+using testing::TempDir;
+using testing::writeFile;
+
+std::string errorOf(const std::function<void()>& read)
+{
+    try {
+        read();
+    } catch (const HelixplotError& e) {
+        return e.what();
+    }
+    return "no error";
+}
+
+TEST(FileLayer, AFileAtTheLimitIsRead)
+{
+    TempDir dir;
+    const std::string path = dir.file("limit.gen");
+    // A genome padded with bytes after its end marker up to the limit.
+    std::string bytes = GenomeBuilder{makeGene(2, 1, 7)}.end().bytes();
+    bytes.resize(MaxInputBytes, 'x');
+    writeFile(path, bytes);
+    EXPECT_EQ(TGeneticsFile(path).geneCount(), 1u);
+    writeFile(path, bytes + "x");
+    EXPECT_EQ(errorOf([&] { TGeneticsFile genome(path); }), "File too large (over 2 MiB)");
+}
+
+TEST(FileLayer, ReadsInBlocksAcrossItsBuffer)
+{
+    TempDir dir;
+    const std::string path = dir.file("blocks");
+    std::string bytes;
+    for (int i = 0; i < 200000; ++i)
+        bytes += static_cast<char>(i * 7);
+    writeFile(path, bytes);
+    BinaryFile file(path);
+    std::string first(70000, '\0');
+    file.readExact(reinterpret_cast<std::uint8_t*>(first.data()), first.size());
+    EXPECT_EQ(first, bytes.substr(0, 70000));
+    EXPECT_EQ(file.readUpTo(100000), bytes.substr(70000, 100000));
+    EXPECT_FALSE(file.atEnd());
+    EXPECT_EQ(file.readUpTo(100000), bytes.substr(170000));
+    EXPECT_TRUE(file.atEnd());
+    std::uint8_t one;
+    EXPECT_EQ(errorOf([&] { file.readExact(&one, 1); }), "Read beyond end of file");
+}
+
+TEST(FileLayer, SystemErrorsSayWhatHappened)
+{
+    using F = InOutError::Failure;
+    const struct {
+        int err;
+        F read;
+        const char* readMessage;
+        F write;
+        const char* writeMessage;
+    } cases[] = {
+        {ENOENT, F::FileNotFound, "File not found", F::PathNotFound, "Path not found"},
+        {EACCES, F::AccessDenied, "File access denied", F::AccessDenied, "File access denied"},
+        {EROFS, F::System, "I/O error 30", F::AccessDenied, "File access denied"},
+        {EIO, F::System, "I/O error 5", F::System, "I/O error 5"},
+        {ENOSPC, F::DiskFull, "Disk full", F::DiskFull, "Disk full"},
+        {EMFILE, F::TooManyOpenFiles, "Too many open files", F::TooManyOpenFiles, "Too many open files"},
+        {ELOOP, F::SymbolicLinkLoop, "Too many symbolic links", F::SymbolicLinkLoop, "Too many symbolic links"},
+        {EFBIG, F::FileTooLarge, "File too large (over 2 MiB)", F::FileTooLarge, "File too large (over 2 MiB)"},
+        {0, F::System, "I/O error 0", F::WriteFailed, "Disk write error"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.err);
+        const InOutError read = InOutError::onRead(c.err);
+        EXPECT_EQ(read.failure(), c.read);
+        EXPECT_STREQ(read.what(), c.readMessage);
+        const InOutError write = InOutError::onWrite(c.err);
+        EXPECT_EQ(write.failure(), c.write);
+        EXPECT_STREQ(write.what(), c.writeMessage);
+    }
+    EXPECT_STREQ(InOutError(F::ReadBeyondEnd).what(), "Read beyond end of file");
+    EXPECT_EQ(InOutError::onRead(EIO).systemError(), EIO);
+}
+
+TEST(FileLayer, NamesInMessagesCannotDriveATerminal)
+{
+    const struct {
+        std::string name;
+        std::string shown;
+    } cases[] = {
+        {"plain/name.gen", "plain/name.gen"},
+        {"\x1b[2J.gen", "\\x1B[2J.gen"},
+        {std::string("a\0b", 3), "a\\x00b"},
+        {"tab\there\r\n", "tab\\x09here\\x0D\\x0A"},
+        {"del\x7f", "del\\x7F"},
+        {"Caf\xe9 \\x", "Caf\xe9 \\x"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(escapedForMessage(c.name), c.shown);
+        EXPECT_STREQ(FileError(c.name, "File not found").what(), (c.shown + ": File not found").c_str());
+    }
+}
+
+} // namespace
+} // namespace helixplot
