@@ -49,6 +49,7 @@ struct CensusRow {
     std::size_t children = 0;
 
     bool loaded() const { return error.empty(); }
+    bool operator==(const CensusRow&) const = default;
     // The mutated genes over the kind rows, so that no gene counts twice.
     std::optional<std::size_t> mutatedTotal() const;
 };
