@@ -133,32 +133,38 @@ public:
     {
         {
             std::lock_guard lock(mutex_);
-            for (auto it = entries_.begin(); it != entries_.end(); ++it) {
-                if (it->first == path) {
-                    entries_.splice(entries_.begin(), entries_, it);
-                    return it->second;
-                }
+            const auto found = index_.find(path);
+            if (found != index_.end()) {
+                recent_.splice(recent_.begin(), recent_, found->second);
+                return found->second->second;
             }
         }
         // Read outside the lock; two workers may read one parent at once.
         std::shared_ptr<const TGeneticsFile> genome;
         try {
             genome = std::make_shared<const TGeneticsFile>(path);
-        } catch (const std::exception&) {
+        } catch (const HelixplotError&) {
         }
         if (capacity_ == 0)
             return genome;
         std::lock_guard lock(mutex_);
-        entries_.emplace_front(path, genome);
-        if (entries_.size() > capacity_)
-            entries_.pop_back();
+        if (index_.count(path) == 0) {
+            recent_.emplace_front(path, genome);
+            index_.emplace(path, recent_.begin());
+            if (recent_.size() > capacity_) {
+                index_.erase(recent_.back().first);
+                recent_.pop_back();
+            }
+        }
         return genome;
     }
 
 private:
+    using Entry = std::pair<std::string, std::shared_ptr<const TGeneticsFile>>;
     std::size_t capacity_;
     std::mutex mutex_;
-    std::list<std::pair<std::string, std::shared_ptr<const TGeneticsFile>>> entries_;
+    std::list<Entry> recent_; // most recently used first
+    std::unordered_map<std::string, std::list<Entry>::iterator> index_;
 };
 
 std::optional<std::string> nonEmpty(std::string text)
