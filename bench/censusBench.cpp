@@ -65,6 +65,22 @@ void BM_ReadEveryFile(benchmark::State& state)
 }
 BENCHMARK(BM_ReadEveryFile)->Unit(benchmark::kMillisecond);
 
+// The same genomes parsed from bytes already in memory: the reader without
+// its file layer.
+void BM_ParseEveryFileFromMemory(benchmark::State& state)
+{
+    std::vector<std::string> contents;
+    for (const std::string& file : population().files()) {
+        std::ifstream in(file, std::ios::binary);
+        contents.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    for (auto _ : state)
+        for (const std::string& bytes : contents)
+            benchmark::DoNotOptimize(TGeneticsFile::fromBytes(bytes));
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * population().size()));
+}
+BENCHMARK(BM_ParseEveryFileFromMemory)->Unit(benchmark::kMillisecond);
+
 // Every file's bytes, as cat would read them, one thread.
 void BM_CatEveryFile(benchmark::State& state)
 {
