@@ -339,6 +339,36 @@ TEST_F(CensusCli, UsageAndFolderErrors)
     }
 }
 
+// Standard error a terminal (script(1) gives the tool one) and more than 300
+// files: a bar that ends at the total; not a terminal: nothing.
+TEST(CensusCliProgress, ABarOnATerminalOnly)
+{
+    TempDir dir;
+    samples::PopulationOptions options;
+    options.founders = 10;
+    options.rounds = 10;
+    options.perRound = 30;
+    ASSERT_EQ(samples::writePopulation(dir.file("population"), options).size(), 310u);
+    TempDir scratch;
+
+    const CliRun plain = runCli(scratch, {"census", dir.file("population")});
+    EXPECT_EQ(plain.status, 0);
+    EXPECT_EQ(plain.err, "");
+
+    const std::string inner = quoted(HELIXPLOT_CLI) + " census " + quoted(dir.file("population")) + " >/dev/null";
+    const std::string command =
+        "script -qec " + quoted(inner) + " /dev/null </dev/null >" + quoted(scratch.file("tty")) + " 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    // The terminal writes each "\n" as "\r\n".
+    std::string tty = readAll(scratch.file("tty"));
+    for (std::size_t at = tty.find("\r\n"); at != std::string::npos; at = tty.find("\r\n", at))
+        tty.erase(at, 1);
+    EXPECT_EQ(tty.rfind("\r[", 0), 0u) << tty;
+    const std::string last = tty.substr(tty.rfind('\r') + 1);
+    EXPECT_EQ(last.rfind("[" + std::string(30, '#') + "] 310/310 files, ", 0), 0u) << last;
+    EXPECT_EQ(last.substr(last.size() - 9), " files/s\n") << last;
+}
+
 } // namespace
 } // namespace helixplot
 
