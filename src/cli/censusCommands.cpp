@@ -93,6 +93,41 @@ std::string latin1ToUtf8(const std::string& text)
     return out;
 }
 
+std::string fileNameUtf8(const std::string& name)
+{
+    // Well-formed sequences only: no overlong forms, no surrogates, none
+    // past U+10FFFF.
+    const auto* p = reinterpret_cast<const unsigned char*>(name.data());
+    const auto* end = p + name.size();
+    while (p != end) {
+        std::size_t length = 0;
+        unsigned char low = 0x80, high = 0xBF;
+        if (*p < 0x80)
+            length = 1;
+        else if (*p >= 0xC2 && *p <= 0xDF)
+            length = 2;
+        else if (*p >= 0xE0 && *p <= 0xEF) {
+            length = 3;
+            low = *p == 0xE0 ? 0xA0 : 0x80;
+            high = *p == 0xED ? 0x9F : 0xBF;
+        } else if (*p >= 0xF0 && *p <= 0xF4) {
+            length = 4;
+            low = *p == 0xF0 ? 0x90 : 0x80;
+            high = *p == 0xF4 ? 0x8F : 0xBF;
+        } else
+            return latin1ToUtf8(name);
+        if (static_cast<std::size_t>(end - p) < length)
+            return latin1ToUtf8(name);
+        for (std::size_t i = 1; i < length; ++i) {
+            const unsigned char c = p[i];
+            if (c < (i == 1 ? low : 0x80) || c > (i == 1 ? high : 0xBF))
+                return latin1ToUtf8(name);
+        }
+        p += length;
+    }
+    return name;
+}
+
 std::string censusText(const Census& census)
 {
     const std::vector<std::string> titles = {"File",   "Genus",      "Mother",   "Father", "Genes",
@@ -170,7 +205,7 @@ std::string censusJson(const Census& census)
     nlohmann::json rows = nlohmann::json::array();
     for (const CensusRow& row : census.rows) {
         nlohmann::json object = {
-            {"file", latin1ToUtf8(row.file)},
+            {"file", fileNameUtf8(row.file)},
             {"error", row.loaded() ? nlohmann::json(nullptr) : nlohmann::json(row.error)},
             {"genus", nameOrNull(row.genus)},
             {"mother", nameOrNull(row.mother)},

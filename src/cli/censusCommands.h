@@ -23,5 +23,8 @@ std::string reportCommand(const CliOptions& options);
 
 // Genome texts are single bytes: each byte as the character of that number.
 std::string latin1ToUtf8(const std::string& text);
+// File names as the system gives them: kept when they are UTF-8, else read
+// as single bytes like genome texts.
+std::string fileNameUtf8(const std::string& name);
 
 } // namespace helixplot::cli

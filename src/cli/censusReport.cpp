@@ -66,9 +66,20 @@ std::string creatureName(const std::string& file)
     return name;
 }
 
+// A text from a genome file: single bytes.
+std::string genomeText(const std::string& text)
+{
+    return htmlEscaped(latin1ToUtf8(text));
+}
+
+std::string fileText(const std::string& name)
+{
+    return htmlEscaped(fileNameUtf8(name));
+}
+
 std::string orDash(const std::optional<std::string>& text)
 {
-    return text && !text->empty() ? htmlEscaped(*text) : "&#8211;";
+    return text && !text->empty() ? genomeText(*text) : "&#8211;";
 }
 
 std::string table(const Census& census)
@@ -88,7 +99,7 @@ std::string table(const Census& census)
     for (std::size_t i = 0; i < census.rows.size(); ++i) {
         const CensusRow& row = census.rows[i];
         out += "<tr id=\"row-" + std::to_string(i) + "\"" + (row.loaded() ? "" : " class=\"bad\"") + "><td>" +
-               htmlEscaped(row.file) + "</td>";
+               fileText(row.file) + "</td>";
         if (!row.loaded()) {
             out += "<td></td><td></td><td></td><td class=\"n\"></td><td class=\"n\"></td>"
                    "<td class=\"n\"></td><td class=\"n\"></td><td class=\"n\"></td><td>" +
@@ -157,10 +168,10 @@ std::string familyTree(const Census& census)
             const CensusRow& row = census.rows[i];
             const auto mutated = row.mutatedTotal();
             const std::string cx = num(x[i] + BoxWidth / 2.0);
-            out += "<g class=\"box\"><a href=\"#row-" + std::to_string(i) + "\"><title>" + htmlEscaped(row.file) +
+            out += "<g class=\"box\"><a href=\"#row-" + std::to_string(i) + "\"><title>" + fileText(row.file) +
                    "</title><rect x=\"" + num(x[i]) + "\" y=\"" + std::to_string(top(i)) + "\" width=\"" +
                    std::to_string(BoxWidth) + "\" height=\"" + std::to_string(BoxHeight) + "\" rx=\"4\"/><text x=\"" +
-                   cx + "\" y=\"" + std::to_string(top(i) + 14) + "\">" + htmlEscaped(creatureName(row.file)) +
+                   cx + "\" y=\"" + std::to_string(top(i) + 14) + "\">" + fileText(creatureName(row.file)) +
                    "</text><text x=\"" + cx + "\" y=\"" + std::to_string(top(i) + 28) + "\">" +
                    (mutated ? std::to_string(*mutated) + " mutated" : std::string("&#8211;")) + "</text></a></g>\n";
         }
@@ -296,10 +307,10 @@ std::string geneCountsPerFamily(const Census& census)
 
 } // namespace
 
-std::string htmlEscaped(const std::string& text)
+std::string htmlEscaped(const std::string& utf8)
 {
     std::string out;
-    for (unsigned char c : text) {
+    for (unsigned char c : utf8) {
         switch (c) {
         case '&':
             out += "&amp;";
@@ -320,7 +331,7 @@ std::string htmlEscaped(const std::string& text)
             if ((c < 0x20 && c != '\t' && c != '\n') || c == 0x7F)
                 out += "&#xFFFD;";
             else
-                out += latin1ToUtf8(std::string(1, static_cast<char>(c)));
+                out += static_cast<char>(c);
         }
     }
     return out;
@@ -340,8 +351,8 @@ std::string censusReportHtml(const Census& census, const std::string& folder)
 
     std::string out = "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\"/>"
                       "<title>Helixplot population: " +
-                      htmlEscaped(folder) + "</title><style>" + Style + "</style></head><body>\n";
-    out += "<h1>Population of " + htmlEscaped(folder) + "</h1>\n<p>" + std::to_string(census.rows.size()) +
+                      fileText(folder) + "</title><style>" + Style + "</style></head><body>\n";
+    out += "<h1>Population of " + fileText(folder) + "</h1>\n<p>" + std::to_string(census.rows.size()) +
            " genome files, " + std::to_string(loaded) + " loaded, " + std::to_string(failed) +
            " did not load; generations 0 to " + std::to_string(lastGeneration) +
            ". Mutated: genes that differ from both parents' (parental mapping), counted when both parents' files "

@@ -11,8 +11,8 @@ namespace helixplot::cli {
 // as inline SVG. Every text from a genome file or a file name is escaped.
 std::string censusReportHtml(const Census& census, const std::string& folder);
 
-// Text for HTML content and attribute values; bytes are single-byte
-// characters, control characters become U+FFFD.
-std::string htmlEscaped(const std::string& text);
+// UTF-8 text for HTML content and attribute values; control characters
+// become U+FFFD.
+std::string htmlEscaped(const std::string& utf8);
 
 } // namespace helixplot::cli

@@ -60,6 +60,10 @@ Listing listFolder(const std::string& folder, bool recursive)
             return;
         found.emplace_back(entry.path().lexically_relative(root).generic_string(), fs::is_regular_file(status));
     };
+    // The folder itself must be readable; unreadable subfolders are skipped.
+    fs::directory_iterator(root, ec);
+    if (ec)
+        throw InOutError(ec == std::errc::permission_denied ? InOutError::AccessDenied : ec.value());
     const auto options = fs::directory_options::skip_permission_denied;
     if (recursive) {
         fs::recursive_directory_iterator it(root, options, ec), end;

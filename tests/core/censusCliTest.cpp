@@ -263,6 +263,24 @@ TEST_F(CensusCli, CsvHasAHeaderAndTheSameCellsAsJson)
     }
 }
 
+// File names stay UTF-8 when they are; other bytes, and every genome text,
+// are single-byte characters.
+TEST_F(CensusCli, JsonTextsAreUtf8)
+{
+    TempDir dir;
+    GenomeBuilder{genus("\xE9t\xE9", "")}.writeTo(dir.file("\xC3\xA9t\xC3\xA9.gen"));
+    GenomeBuilder{genus("", "")}.writeTo(dir.file("\xE9t\xE9.gen"));
+    GenomeBuilder{genus("", "")}.writeTo(dir.file("\xC3.gen"));
+    const CliRun r = run({"census", "--format", "json", dir.path()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const nlohmann::json rows = nlohmann::json::parse(r.out);
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0]["file"], "\xC3\x83.gen");
+    EXPECT_EQ(rows[1]["file"], "\xC3\xA9t\xC3\xA9.gen");
+    EXPECT_EQ(rows[1]["mother"], "\xC3\xA9t\xC3\xA9");
+    EXPECT_EQ(rows[2]["file"], "\xC3\xA9t\xC3\xA9.gen");
+}
+
 TEST_F(CensusCli, TextIsAnAlignedTable)
 {
     TempDir dir;
