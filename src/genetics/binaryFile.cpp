@@ -48,27 +48,39 @@ BinaryFile::~BinaryFile()
         std::fclose(file_);
 }
 
+namespace {
+constexpr std::size_t BufferSize = 64 * 1024;
+} // namespace
+
+bool BinaryFile::fill()
+{
+    if (!buffer_) {
+        buffer_ = std::make_unique<std::uint8_t[]>(BufferSize);
+        std::setvbuf(file_, nullptr, _IONBF, 0);
+    }
+    errno = 0;
+    position_ = 0;
+    filled_ = std::fread(buffer_.get(), 1, BufferSize, file_);
+    if (filled_ == 0 && std::ferror(file_))
+        throw InOutError(openErrorCode(errno ? errno : EIO));
+    return filled_ != 0;
+}
+
 bool BinaryFile::atEnd()
 {
-    const int c = std::fgetc(file_);
-    if (c == EOF) {
-        if (std::ferror(file_))
-            throw InOutError(openErrorCode(errno ? errno : EIO));
-        return true;
-    }
-    std::ungetc(c, file_);
-    return false;
+    return position_ == filled_ && !fill();
 }
 
 void BinaryFile::readExact(std::uint8_t* into, std::size_t count)
 {
-    if (count == 0)
-        return;
-    errno = 0;
-    if (std::fread(into, 1, count, file_) != count) {
-        if (std::ferror(file_))
-            throw InOutError(openErrorCode(errno ? errno : EIO));
-        throw InOutError(InOutError::ReadBeyondEnd);
+    while (count > 0) {
+        if (position_ == filled_ && !fill())
+            throw InOutError(InOutError::ReadBeyondEnd);
+        const std::size_t n = std::min(count, filled_ - position_);
+        std::copy_n(buffer_.get() + position_, n, into);
+        position_ += n;
+        into += n;
+        count -= n;
     }
 }
 

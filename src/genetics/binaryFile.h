@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -37,7 +38,15 @@ public:
     void readExact(std::uint8_t* into, std::size_t count) override;
 
 private:
+    // Reads the next block into buffer_; false at the end of the file.
+    bool fill();
+
     std::FILE* file_ = nullptr;
+    // Our own buffer: genes are read a few bytes at a time, and a stdio
+    // call per field costs more than the reading.
+    std::unique_ptr<std::uint8_t[]> buffer_;
+    std::size_t position_ = 0;
+    std::size_t filled_ = 0;
 };
 
 // Bytes already in memory.
