@@ -61,7 +61,7 @@ Listing listFolder(const std::string& folder, bool recursive)
         found.emplace_back(entry.path().lexically_relative(root).generic_string(), fs::is_regular_file(status));
     };
     // The folder itself must be readable; unreadable subfolders are skipped.
-    fs::directory_iterator(root, ec);
+    const fs::directory_iterator probe(root, ec);
     if (ec)
         throw InOutError(ec == std::errc::permission_denied ? InOutError::AccessDenied : ec.value());
     const auto options = fs::directory_options::skip_permission_denied;
@@ -105,16 +105,14 @@ public:
 
     std::optional<std::size_t> find(std::size_t child, const std::optional<std::string>& name) const
     {
-        if (!name)
+        // A name with a separator in it names no file of the census.
+        if (!name || name->find_first_of("/\\") != std::string::npos)
             return std::nullopt;
         const std::string fileName = *name + ".gen";
         const std::string beside = fs::path(files_[child]).parent_path().generic_string();
         const auto here = byPath_.find(beside.empty() ? fileName : beside + '/' + fileName);
         if (here != byPath_.end())
             return here->second;
-        // A name with a separator in it names no file of the census.
-        if (name->find_first_of("/\\") != std::string::npos)
-            return std::nullopt;
         const auto anywhere = byName_.find(fileName);
         if (anywhere != byName_.end())
             return anywhere->second;

@@ -226,23 +226,26 @@ TEST(Census, SubfoldersOnlyWhenRecursiveAndParentsBesideTheChildFirst)
     writeGenome(dir, "b/kid2.gen", "mama", "papa");
     // Four bytes that would step out of the folder name no file of it.
     writeGenome(dir, "b/kid3.gen", "../m", "papa");
+    writeGenome(dir, "a/mm.gen", "", "");
+    writeGenome(dir, "kid4.gen", "a/mm", "papa");
 
-    EXPECT_EQ(takeCensus(dir.path()).rows.size(), 2u);
+    EXPECT_EQ(takeCensus(dir.path()).rows.size(), 3u);
     CensusOptions options;
     options.recursive = true;
     const Census census = takeCensus(dir.path(), options);
     std::vector<std::string> files;
     for (const CensusRow& row : census.rows)
         files.push_back(row.file);
-    EXPECT_EQ(files, (std::vector<std::string>{"a/kid1.gen", "a/mama.gen", "b/kid2.gen", "b/kid3.gen", "mama.gen",
-                                               "papa.gen"}));
+    EXPECT_EQ(files, (std::vector<std::string>{"a/kid1.gen", "a/mama.gen", "a/mm.gen", "b/kid2.gen", "b/kid3.gen",
+                                               "kid4.gen", "mama.gen", "papa.gen"}));
     const auto rows = byFile(census);
     EXPECT_EQ(census.rows[*rows.at("a/kid1.gen")->motherRow].file, "a/mama.gen");
     // Not beside it: the first of that name in file order.
     EXPECT_EQ(census.rows[*rows.at("b/kid2.gen")->motherRow].file, "a/mama.gen");
     EXPECT_EQ(census.rows[*rows.at("b/kid2.gen")->fatherRow].file, "papa.gen");
     EXPECT_FALSE(rows.at("b/kid3.gen")->motherRow);
-    EXPECT_EQ(rows.at("papa.gen")->children, 3u);
+    EXPECT_FALSE(rows.at("kid4.gen")->motherRow);
+    EXPECT_EQ(rows.at("papa.gen")->children, 4u);
     EXPECT_EQ(rows.at("mama.gen")->children, 0u);
 }
 
