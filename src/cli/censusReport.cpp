@@ -250,7 +250,11 @@ std::string mutationsByGeneration(const Census& census)
     std::string out = svgOpen(Width, Height) + axes(Left, Top, Width - 10, Bottom);
     for (int g = 0; g <= lastGeneration; ++g)
         out += text(Left + slot * (g + 0.5), Bottom + 14, std::to_string(g));
-    out += text(Left - 6, Top + 8, std::to_string(most), "end") + text(Left - 6, Bottom, "0", "end") + "\n";
+    // About five labelled counts up the axis.
+    const std::size_t tick = std::max<std::size_t>(1, (most + 4) / 5);
+    for (std::size_t count = 0; count <= most; count += tick)
+        out += text(Left - 6, Bottom - 4 - step * double(count) + 4, std::to_string(count), "end");
+    out += "\n";
     for (const auto& [at, n] : dots) {
         const double r = 2 + 6 * std::sqrt(double(n) / double(biggest));
         out += "<circle class=\"dot\" cx=\"" + num(Left + slot * (at.first + 0.5)) + "\" cy=\"" +
