@@ -12,11 +12,24 @@
 #include <fstream>
 #include <stdexcept>
 
+#ifdef _WIN32
+#include <io.h>
+#else
 #include <unistd.h>
+#endif
 
 namespace helixplot::cli {
 
 namespace {
+
+bool stderrIsTerminal()
+{
+#ifdef _WIN32
+    return _isatty(_fileno(stderr)) != 0;
+#else
+    return isatty(STDERR_FILENO) != 0;
+#endif
+}
 
 // Below this a census is over before a bar would be worth looking at.
 constexpr std::size_t ProgressBarFrom = 300;
@@ -241,7 +254,7 @@ Census takeCensusWithProgress(const std::string& folder, bool recursive)
     CensusOptions options;
     options.recursive = recursive;
     ProgressBar bar;
-    if (isatty(STDERR_FILENO)) {
+    if (stderrIsTerminal()) {
         options.progress = [&bar](std::size_t done, std::size_t total) {
             if (total > ProgressBarFrom)
                 bar.show(done, total);
