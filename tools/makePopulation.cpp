@@ -4,6 +4,7 @@
 
 #include <exception>
 #include <iostream>
+#include <stdexcept>
 #include <string>
 
 int main(int argc, char** argv)
@@ -14,17 +15,27 @@ int main(int argc, char** argv)
     }
     try {
         helixplot::samples::PopulationOptions options;
+        auto count = [](const std::string& text) {
+            std::size_t end = 0;
+            int n = -1;
+            try {
+                n = std::stoi(text, &end);
+            } catch (const std::exception&) {
+            }
+            if (n < 0 || end != text.size())
+                throw std::invalid_argument("not a count: " + text);
+            return n;
+        };
         if (argc == 5) {
-            options.founders = std::stoi(argv[2]);
-            options.rounds = std::stoi(argv[3]);
-            options.perRound = std::stoi(argv[4]);
-        }
-        if (options.founders < 2 || options.rounds < 0 || options.perRound < 0) {
-            std::cerr << "make-population: at least 2 founders, no negative counts\n";
-            return 2;
+            options.founders = count(argv[2]);
+            options.rounds = count(argv[3]);
+            options.perRound = count(argv[4]);
         }
         const auto members = helixplot::samples::writePopulation(argv[1], options);
         std::cout << members.size() << " genomes\n";
+    } catch (const std::invalid_argument& error) {
+        std::cerr << "make-population: " << error.what() << '\n';
+        return 2;
     } catch (const std::exception& error) {
         std::cerr << "make-population: " << error.what() << '\n';
         return 1;

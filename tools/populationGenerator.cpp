@@ -331,6 +331,9 @@ private:
 
 std::vector<PopulationMember> writePopulation(const std::string& folder, const PopulationOptions& options)
 {
+    if (options.founders < 2 || options.rounds < 0 || (options.rounds > 0 && options.perRound < 1) ||
+        options.maxMutations < 0)
+        throw std::invalid_argument("a population needs two founders and a birth in every round");
     return Breeder(folder, options).run();
 }
 
