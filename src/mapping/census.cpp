@@ -274,13 +274,13 @@ private:
         }
         if (mother && father) {
             // Parental mapping: the mother and father slots, mode 2.
-            input.mode = DualMode;
+            input.mode = mappingModeOf(MappingChoice::Parental);
             input.mother = mother.get();
             input.father = father.get();
         }
         const auto counts = countStatistics(GenomeComparison(input));
         row.totals = totalsOf(counts);
-        if (input.mode == DualMode)
+        if (input.mother)
             row.mutated = mutatedOf(counts);
     }
 

@@ -155,7 +155,7 @@ TEST(Census, MutatedCountsAreTheParentalStatisticsTable)
     const TGeneticsFile father(Samples + "/orvo.gen");
     MappingResult result;
     testing::RecordingProgress progress;
-    MappingRun({DualMode, &examined, &mother, &father}, result, progress);
+    MappingRun({MappingMode::Dual, &examined, &mother, &father}, result, progress);
     for (std::size_t i = 0; i < StatisticsRowCount; ++i) {
         SCOPED_TRACE(StatisticsCaptions[i]);
         EXPECT_EQ(result.statistics[i].mutated,
