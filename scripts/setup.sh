@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(cmake make g++ pkg-config libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev
           qt6-base-dev qt6-base-dev-tools libgl-dev clang libclang-rt-14-dev
-          xvfb xauth xdotool xclip valgrind)
+          xvfb xauth xdotool xclip valgrind nlohmann-json3-dev)
 
 missing=()
 for p in "${packages[@]}"; do

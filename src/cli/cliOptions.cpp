@@ -9,11 +9,15 @@ namespace helixplot::cli {
 
 const char* const UsageText =
     "Usage: helixplot-cli COMMAND [--chemicals FILE] [--mode MODE] [--trace-progress] FILE...\n"
+    "       helixplot-cli census [--chemicals FILE] [--recursive] [--format text|csv|json] DIR\n"
+    "       helixplot-cli report [--recursive] -o FILE.html DIR\n"
     "\n"
     "Commands:\n"
     "  breakdown GENOME                        print the genome breakdown tree\n"
     "  summary GENOME                          print the four summary lines of GENOME\n"
     "  map GENOME [COMPARATOR1 [COMPARATOR2]]  run a whole mapping and print every page it leaves visible\n"
+    "  census DIR                              one row per genome file of DIR: parents, counts, generation\n"
+    "  report -o FILE.html DIR                 the census as one HTML page with family tree and charts\n"
     "\n"
     "Options:\n"
     "  --chemicals FILE   read the chemical names from FILE instead of the game's file named by the settings\n"
@@ -21,6 +25,9 @@ const char* const UsageText =
     "                     1 breakdown, 2 single, 3 dual. Parental mode takes GENOME only and finds the\n"
     "                     parents' files next to it, named after the parents its genus gene names.\n"
     "  --trace-progress   (map) write every progress call of the run to stderr\n"
+    "  --recursive        (census, report) take the genome files of DIR's subfolders too\n"
+    "  --format FORMAT    (census) text (the default), csv or json\n"
+    "  -o FILE            (report) the HTML file to write\n"
     "  --help             print this text\n"
     "\n"
     "Exit status: 0 done, 1 a file did not load, 2 usage error.\n";
@@ -83,6 +90,46 @@ void mapGenomes(std::string_view, const std::optional<std::string>& mode, CliOpt
     options.mode = count == 1 ? MappingChoice::Breakdown : count == 2 ? MappingChoice::Single : MappingChoice::Dual;
 }
 
+void oneFolder(std::string_view command, const std::optional<std::string>& mode, CliOptions& options)
+{
+    if (mode)
+        throw UsageError("--mode is an option of map only");
+    if (options.traceProgress)
+        throw UsageError("--trace-progress is an option of map only");
+    if (options.files.size() != 1)
+        throw UsageError(std::string(command) + " takes one folder, not " + std::to_string(options.files.size()));
+    if (options.command == Command::Report && options.outputPath.empty())
+        throw UsageError("report needs -o FILE.html");
+}
+
+CensusFormat formatNamed(std::string_view name)
+{
+    if (name == "text")
+        return CensusFormat::Text;
+    if (name == "csv")
+        return CensusFormat::Csv;
+    if (name == "json")
+        return CensusFormat::Json;
+    throw UsageError("unknown format '" + std::string(name) + "' (text, csv or json)");
+}
+
+// Options of some commands only.
+void checkCensusOptions(const std::optional<std::string>& format, const std::optional<std::string>& output,
+                        CliOptions& options)
+{
+    const bool census = options.command == Command::Census || options.command == Command::Report;
+    if (options.recursive && !census)
+        throw UsageError("--recursive is an option of census and report only");
+    if (format && options.command != Command::Census)
+        throw UsageError("--format is an option of census only");
+    if (output && options.command != Command::Report)
+        throw UsageError("-o is an option of report only");
+    if (format)
+        options.format = formatNamed(*format);
+    if (output)
+        options.outputPath = *output;
+}
+
 struct CommandSpec {
     std::string_view name;
     Command command;
@@ -94,6 +141,8 @@ constexpr CommandSpec Commands[] = {
     {"breakdown", Command::Breakdown, oneGenome},
     {"summary", Command::Summary, oneGenome},
     {"map", Command::Map, mapGenomes},
+    {"census", Command::Census, oneFolder},
+    {"report", Command::Report, oneFolder},
 };
 
 // CLI11 says "--mode: 1 required TEXT missing"; the option's name is what
@@ -126,6 +175,11 @@ CliOptions parseCommandLine(int argc, const char* const* argv)
     app.add_option("--chemicals", options.chemicalsPath);
     app.add_option("--mode", modeText);
     app.add_flag("--trace-progress", options.traceProgress);
+    std::optional<std::string> formatText;
+    std::optional<std::string> outputText;
+    app.add_flag("--recursive", options.recursive);
+    app.add_option("--format", formatText);
+    app.add_option("-o", outputText);
     for (const CommandSpec& c : Commands) {
         CLI::App* sub = app.add_subcommand(std::string(c.name));
         sub->set_help_flag();
@@ -172,6 +226,7 @@ CliOptions parseCommandLine(int argc, const char* const* argv)
     for (const CommandSpec& c : Commands) {
         if (c.name == name) {
             options.command = c.command;
+            checkCensusOptions(formatText, outputText, options);
             c.check(c.name, modeText, options);
             return options;
         }

@@ -19,7 +19,9 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-enum class Command { Breakdown, Summary, Map };
+enum class Command { Breakdown, Summary, Map, Census, Report };
+
+enum class CensusFormat { Text, Csv, Json };
 
 struct CliOptions {
     bool help = false;
@@ -27,6 +29,10 @@ struct CliOptions {
     std::optional<std::string> chemicalsPath;
     MappingChoice mode = MappingChoice::Breakdown;
     bool traceProgress = false;
+    // census and report: the folder is files[0].
+    bool recursive = false;
+    CensusFormat format = CensusFormat::Text;
+    std::string outputPath; // report
     std::vector<std::string> files;
 };
 

@@ -1,6 +1,7 @@
 // helixplot-cli: prints what the desktop program shows for a genome, on the
 // same core.
 
+#include "censusCommands.h"
 #include "cliOptions.h"
 
 #include "decoder/displayTree.h"
@@ -214,6 +215,12 @@ int run(int argc, const char* const* argv)
             break;
         case Command::Map:
             out = mapText(options, recorder);
+            break;
+        case Command::Census:
+            out = censusCommand(options);
+            break;
+        case Command::Report:
+            out = reportCommand(options);
             break;
         }
     } catch (const std::bad_alloc&) {

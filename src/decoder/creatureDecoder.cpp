@@ -250,6 +250,15 @@ NodeId decodeGenus(const GeneRecord& gene, DisplayTree& tree, NodeId parent)
     return tree.addChild(parent, text);
 }
 
+std::string_view genusName(std::uint8_t genus)
+{
+    if (genus >= GenusWords.size())
+        return {};
+    std::string_view word = GenusWords[genus];
+    word.remove_suffix(1);
+    return word;
+}
+
 NodeId decodeAppearance(const GeneRecord& gene, DisplayTree& tree, NodeId parent)
 {
     const auto& b = gene.body;

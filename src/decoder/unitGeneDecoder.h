@@ -44,6 +44,8 @@ std::string_view halfLifeName(std::uint8_t value);
 // Creature genes.
 NodeId decodeStimulus(const GeneRecord& gene, DisplayTree& tree, NodeId parent);
 NodeId decodeGenus(const GeneRecord& gene, DisplayTree& tree, NodeId parent);
+// The genus the genus line names ("Tarrin" for 0); empty for 4 and more.
+std::string_view genusName(std::uint8_t genus);
 NodeId decodeAppearance(const GeneRecord& gene, DisplayTree& tree, NodeId parent);
 NodeId decodePose(const GeneRecord& gene, DisplayTree& tree, NodeId parent);
 NodeId decodeGait(const GeneRecord& gene, DisplayTree& tree, NodeId parent);

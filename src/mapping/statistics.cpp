@@ -16,8 +16,8 @@ constexpr std::uint8_t FlagRowBits[] = {GeneFlags::MaleOnly, GeneFlags::FemaleOn
 
 } // namespace
 
-void fillStatisticsRow(const GenomeComparison& genomes, std::uint8_t selector, std::uint8_t subtype, bool byFlag,
-                       StatisticsRow& row)
+StatisticsCounts countStatisticsRow(const GenomeComparison& genomes, std::uint8_t selector, std::uint8_t subtype,
+                                    bool byFlag)
 {
     auto selected = [&](const GeneRecord& g) {
         return byFlag ? (g.header.flags & selector) != 0 : g.header.type == selector && g.header.subtype == subtype;
@@ -29,28 +29,48 @@ void fillStatisticsRow(const GenomeComparison& genomes, std::uint8_t selector, s
         return n;
     };
 
-    std::size_t total = 0;
-    std::size_t mutated = 0;
+    StatisticsCounts counts;
     if (genomes.examined()) {
         genomes.examined()->forEachGene([&](const GeneRecord& g) {
             if (!selected(g))
                 return;
-            ++total;
+            ++counts.total;
             if (genomes.countsAsMutated(g))
-                ++mutated;
+                ++counts.mutated;
         });
     }
+    if (genomes.usesMother())
+        counts.maternal = countSelected(genomes.mother());
+    if (genomes.usesFather())
+        counts.paternal = countSelected(genomes.father());
+    return counts;
+}
 
+void fillStatisticsRow(const GenomeComparison& genomes, std::uint8_t selector, std::uint8_t subtype, bool byFlag,
+                       StatisticsRow& row)
+{
+    const StatisticsCounts counts = countStatisticsRow(genomes, selector, subtype, byFlag);
     row.mutated.clear();
     if (genomes.usesMother()) {
-        row.mutated += std::to_string(mutated);
+        row.mutated += std::to_string(counts.mutated);
         row.mutated += ' ';
     }
     row.mutated += '(';
-    row.mutated += std::to_string(total);
+    row.mutated += std::to_string(counts.total);
     row.mutated += ')';
-    row.maternal = genomes.usesMother() ? std::to_string(countSelected(genomes.mother())) : "--";
-    row.paternal = genomes.usesFather() ? std::to_string(countSelected(genomes.father())) : "--";
+    row.maternal = genomes.usesMother() ? std::to_string(counts.maternal) : "--";
+    row.paternal = genomes.usesFather() ? std::to_string(counts.paternal) : "--";
+}
+
+std::array<StatisticsCounts, StatisticsRowCount> countStatistics(const GenomeComparison& genomes)
+{
+    std::array<StatisticsCounts, StatisticsRowCount> rows;
+    std::size_t row = 0;
+    for (const GeneKindInfo& k : GeneKinds)
+        rows[row++] = countStatisticsRow(genomes, k.type, k.subtype, false);
+    for (std::uint8_t bit : FlagRowBits)
+        rows[row++] = countStatisticsRow(genomes, bit, 0, true);
+    return rows;
 }
 
 void fillStatisticsTable(const GenomeComparison& genomes, MappingResult& result, ProgressReporter& progress)

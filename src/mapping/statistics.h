@@ -5,6 +5,7 @@
 #include "progress.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -23,6 +24,19 @@ inline constexpr std::array<std::string_view, StatisticsRowCount> StatisticsCapt
 }();
 extern const std::array<std::string_view, 4> StatisticsColumnTitles;
 
+// One row's four counters: selected genes of the examined genome, those of
+// them counted as mutated, and the selected genes of each comparator in use.
+struct StatisticsCounts {
+    std::size_t total = 0;
+    std::size_t mutated = 0;
+    std::size_t maternal = 0;
+    std::size_t paternal = 0;
+};
+
+// The rows up to this one select by kind; the rest by flag bit, so a gene
+// may count in several of them.
+inline constexpr std::size_t StatisticsKindRowCount = GeneKinds.size();
+
 // Fills the 19 statistics rows in order, reporting the number of rows done
 // (positions 1 to 19) after each. The caller has begun stage 1.
 void fillStatisticsTable(const GenomeComparison& genomes, MappingResult& result, ProgressReporter& progress);
@@ -32,5 +46,12 @@ void fillStatisticsTable(const GenomeComparison& genomes, MappingResult& result,
 // with selector.
 void fillStatisticsRow(const GenomeComparison& genomes, std::uint8_t selector, std::uint8_t subtype, bool byFlag,
                        StatisticsRow& row);
+
+// The counters behind fillStatisticsRow(), without the texts.
+StatisticsCounts countStatisticsRow(const GenomeComparison& genomes, std::uint8_t selector, std::uint8_t subtype,
+                                    bool byFlag);
+
+// The 19 rows' counters in row order.
+std::array<StatisticsCounts, StatisticsRowCount> countStatistics(const GenomeComparison& genomes);
 
 } // namespace helixplot

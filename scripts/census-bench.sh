@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# The census's speed and memory on generated populations of 1,000 and 10,000
+# genomes, against reading the same files with cat (page cache warm for
+# both). The populations go to a temporary folder that is removed afterwards.
+#
+#   bash scripts/census-bench.sh [BUILD_DIR [REPEATS]]
+#
+# Needs make-population and helixplot-cli built in BUILD_DIR (build/default).
+set -euo pipefail
+
+build=${1:-build/default}
+repeats=${2:-3}
+for tool in make-population helixplot-cli; do
+  [ -x "$build/$tool" ] || { echo "census-bench: build $build/$tool first" >&2; exit 2; }
+done
+[ -x /usr/bin/time ] || { echo "census-bench: needs /usr/bin/time (Debian package time)" >&2; exit 2; }
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/helixplot-census-bench.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+
+now() { date +%s.%N; }
+seconds() { awk -v a="$1" -v b="$2" 'BEGIN { print b - a }'; }
+calc() { awk "BEGIN { print $1 }"; }
+
+printf '%-7s %7s %9s %9s %7s %8s %9s  %s\n' genomes MB cat_s census_s ratio peak_MB cpu_s load
+# genomes founders rounds per-round
+for spec in "1000 10 11 90" "10000 10 10 999"; do
+  read -r n founders rounds perRound <<<"$spec"
+  dir=$work/population-$n
+  "$build/make-population" "$dir" "$founders" "$rounds" "$perRound" >/dev/null
+  megabytes=$(du -sm "$dir" | cut -f1)
+  find "$dir" -name '*.gen' -exec cat {} + >/dev/null # warm the cache
+  for _ in $(seq "$repeats"); do
+    load=$(cut -d' ' -f1 /proc/loadavg)
+    start=$(now)
+    find "$dir" -name '*.gen' -exec cat {} + >/dev/null
+    catSeconds=$(seconds "$start" "$(now)")
+    start=$(now)
+    /usr/bin/time -o "$work/time" -f '%U %S %M' "$build/helixplot-cli" census --format csv "$dir" >/dev/null
+    censusSeconds=$(seconds "$start" "$(now)")
+    read -r user system peakKb <"$work/time"
+    printf '%-7s %7s %9.3f %9.3f %7.2f %8.1f %9.2f  %s\n' "$n" "$megabytes" "$catSeconds" "$censusSeconds" \
+      "$(calc "$censusSeconds / $catSeconds")" "$(calc "$peakKb / 1024")" \
+      "$(calc "$user + $system")" "$load"
+  done
+  rm -rf "$dir"
+done

@@ -1,0 +1,374 @@
+#include "censusReport.h"
+
+#include "censusCommands.h"
+#include "mapping/statistics.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <numeric>
+
+namespace helixplot::cli {
+
+namespace {
+
+constexpr const char* Style = R"(body{font-family:sans-serif;margin:1.5em;color:#222}
+h1{font-size:1.5em}h2{font-size:1.2em;margin-top:1.6em}
+table{border-collapse:collapse;font-size:.85em}
+th,td{border:1px solid #bbb;padding:2px 6px}th{background:#e8eef4;cursor:pointer;user-select:none}
+td.n{text-align:right}tr.bad td{color:#a00}
+.scroll{overflow:auto;max-height:40em;border:1px solid #ccc}
+.tree rect{fill:#f4f8fc;stroke:#5580aa}.tree a:hover rect{fill:#ffe9b0}
+.tree line{stroke:#99a;stroke-width:1}.tree text{font-size:11px;text-anchor:middle}
+.chart text{font-size:11px}.chart .bar{fill:#5580aa}.chart .dot{fill:#5580aa;fill-opacity:.6}
+.chart .axis{stroke:#444}.chart .range{stroke:#c05030;stroke-width:2}
+.charts{display:flex;flex-wrap:wrap;gap:2em}
+)";
+
+// Sorts the table by a clicked header, numbers as numbers; again reverses.
+constexpr const char* Script = R"(document.querySelectorAll('#census th').forEach(function (th, col) {
+  th.addEventListener('click', function () {
+    var body = th.closest('table').tBodies[0];
+    var rows = Array.prototype.slice.call(body.rows);
+    var dir = th.dataset.dir === 'asc' ? -1 : 1;
+    th.dataset.dir = dir === 1 ? 'asc' : 'desc';
+    var key = function (row) {
+      var t = row.cells[col] ? row.cells[col].textContent : '';
+      if (th.dataset.type !== 'number') return t;
+      var n = parseFloat(t);
+      return isNaN(n) ? -1 : n;
+    };
+    rows.sort(function (a, b) {
+      var x = key(a), y = key(b);
+      return (typeof x === 'number' ? x - y : x.localeCompare(y)) * dir;
+    });
+    rows.forEach(function (row) { body.appendChild(row); });
+  });
+});
+)";
+
+std::string num(double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", value);
+    std::string s = text;
+    if (s.size() > 2 && s.compare(s.size() - 2, 2, ".0") == 0)
+        s.resize(s.size() - 2);
+    return s;
+}
+
+// The creature's name: its file's name without folder and ".gen".
+std::string creatureName(const std::string& file)
+{
+    std::string name = file.substr(file.find_last_of('/') + 1);
+    if (name.size() > 4 && name.compare(name.size() - 4, 4, ".gen") == 0)
+        name.resize(name.size() - 4);
+    return name;
+}
+
+// A text from a genome file: single bytes.
+std::string genomeText(const std::string& text)
+{
+    return htmlEscaped(latin1ToUtf8(text));
+}
+
+std::string fileText(const std::string& name)
+{
+    return htmlEscaped(fileNameUtf8(name));
+}
+
+std::string orDash(const std::optional<std::string>& text)
+{
+    return text && !text->empty() ? genomeText(*text) : "&#8211;";
+}
+
+std::string table(const Census& census)
+{
+    struct Column {
+        const char* title;
+        bool number;
+    };
+    static constexpr Column Columns[] = {
+        {"File", false},  {"Genus", false},     {"Mother", false},  {"Father", false}, {"Genes", true},
+        {"Organs", true}, {"Generation", true}, {"Children", true}, {"Mutated", true}, {"Error", false},
+    };
+    std::string out = "<div class=\"scroll\"><table id=\"census\"><thead><tr>";
+    for (const Column& c : Columns)
+        out += std::string("<th") + (c.number ? " data-type=\"number\"" : "") + ">" + c.title + "</th>";
+    out += "</tr></thead><tbody>\n";
+    for (std::size_t i = 0; i < census.rows.size(); ++i) {
+        const CensusRow& row = census.rows[i];
+        out += "<tr id=\"row-" + std::to_string(i) + "\"" + (row.loaded() ? "" : " class=\"bad\"") + "><td>" +
+               fileText(row.file) + "</td>";
+        if (!row.loaded()) {
+            out += "<td></td><td></td><td></td><td class=\"n\"></td><td class=\"n\"></td>"
+                   "<td class=\"n\"></td><td class=\"n\"></td><td class=\"n\"></td><td>" +
+                   htmlEscaped(row.error) + "</td></tr>\n";
+            continue;
+        }
+        const auto mutated = row.mutatedTotal();
+        out += "<td>" + orDash(row.genus) + "</td><td>" + orDash(row.mother) + "</td><td>" + orDash(row.father) +
+               "</td><td class=\"n\">" + std::to_string(row.genes) + "</td><td class=\"n\">" +
+               std::to_string(row.organs) + "</td><td class=\"n\">" + std::to_string(row.generation) +
+               "</td><td class=\"n\">" + std::to_string(row.children) + "</td><td class=\"n\">" +
+               (mutated ? std::to_string(*mutated) : std::string("&#8211;")) + "</td><td></td></tr>\n";
+    }
+    return out + "</tbody></table></div>\n";
+}
+
+// Generations as rows of boxes, a line from each parent to each child. Each
+// row is ordered by where its parents stand, so that lines cross less.
+std::string familyTree(const Census& census)
+{
+    constexpr int BoxWidth = 84, BoxHeight = 34, Gap = 12, RowHeight = 80, Margin = 10;
+    std::map<int, std::vector<std::size_t>> byGeneration;
+    for (std::size_t i = 0; i < census.rows.size(); ++i)
+        if (census.rows[i].loaded())
+            byGeneration[census.rows[i].generation].push_back(i);
+    if (byGeneration.empty())
+        return "<p>No genome loaded.</p>\n";
+
+    std::vector<double> x(census.rows.size(), -1);
+    std::size_t widest = 0;
+    for (auto& [generation, members] : byGeneration) {
+        std::vector<std::pair<double, std::size_t>> order;
+        for (std::size_t i : members) {
+            double sum = 0;
+            int parents = 0;
+            for (const auto& p : {census.rows[i].motherRow, census.rows[i].fatherRow})
+                if (p && x[*p] >= 0) {
+                    sum += x[*p];
+                    ++parents;
+                }
+            order.emplace_back(parents ? sum / parents : -1, i);
+        }
+        std::stable_sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+        for (std::size_t k = 0; k < order.size(); ++k)
+            x[order[k].second] = Margin + static_cast<double>(k) * (BoxWidth + Gap);
+        widest = std::max(widest, order.size());
+    }
+    const int width = Margin * 2 + static_cast<int>(widest) * (BoxWidth + Gap);
+    const int height = Margin * 2 + (byGeneration.rbegin()->first + 1) * RowHeight;
+    auto top = [&](std::size_t i) { return Margin + census.rows[i].generation * RowHeight; };
+
+    std::string out = "<div class=\"scroll\"><svg class=\"tree\" xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
+                      std::to_string(width) + "\" height=\"" + std::to_string(height) + "\">\n";
+    for (const auto& [generation, members] : byGeneration) {
+        for (std::size_t i : members) {
+            for (const auto& p : {census.rows[i].motherRow, census.rows[i].fatherRow}) {
+                if (!p)
+                    continue;
+                out += "<line x1=\"" + num(x[*p] + BoxWidth / 2.0) + "\" y1=\"" + std::to_string(top(*p) + BoxHeight) +
+                       "\" x2=\"" + num(x[i] + BoxWidth / 2.0) + "\" y2=\"" + std::to_string(top(i)) + "\"/>\n";
+            }
+        }
+    }
+    for (const auto& [generation, members] : byGeneration) {
+        for (std::size_t i : members) {
+            const CensusRow& row = census.rows[i];
+            const auto mutated = row.mutatedTotal();
+            const std::string cx = num(x[i] + BoxWidth / 2.0);
+            out += "<g class=\"box\"><a href=\"#row-" + std::to_string(i) + "\"><title>" + fileText(row.file) +
+                   "</title><rect x=\"" + num(x[i]) + "\" y=\"" + std::to_string(top(i)) + "\" width=\"" +
+                   std::to_string(BoxWidth) + "\" height=\"" + std::to_string(BoxHeight) + "\" rx=\"4\"/><text x=\"" +
+                   cx + "\" y=\"" + std::to_string(top(i) + 14) + "\">" + fileText(creatureName(row.file)) +
+                   "</text><text x=\"" + cx + "\" y=\"" + std::to_string(top(i) + 28) + "\">" +
+                   (mutated ? std::to_string(*mutated) + " mutated" : std::string("&#8211;")) + "</text></a></g>\n";
+        }
+    }
+    return out + "</svg></div>\n";
+}
+
+std::string svgOpen(int width, int height)
+{
+    return "<svg class=\"chart\" xmlns=\"http://www.w3.org/2000/svg\" width=\"" + std::to_string(width) +
+           "\" height=\"" + std::to_string(height) + "\">\n";
+}
+
+std::string text(double x, double y, const std::string& content, const char* anchor = "middle")
+{
+    return "<text x=\"" + num(x) + "\" y=\"" + num(y) + "\" text-anchor=\"" + anchor + "\">" + content + "</text>";
+}
+
+std::string axes(int left, int top, int right, int bottom)
+{
+    return "<line class=\"axis\" x1=\"" + std::to_string(left) + "\" y1=\"" + std::to_string(top) + "\" x2=\"" +
+           std::to_string(left) + "\" y2=\"" + std::to_string(bottom) + "\"/><line class=\"axis\" x1=\"" +
+           std::to_string(left) + "\" y1=\"" + std::to_string(bottom) + "\" x2=\"" + std::to_string(right) +
+           "\" y2=\"" + std::to_string(bottom) + "\"/>\n";
+}
+
+std::string genomesPerGeneration(const Census& census)
+{
+    std::map<int, std::size_t> counts;
+    for (const CensusRow& row : census.rows)
+        if (row.loaded())
+            ++counts[row.generation];
+    if (counts.empty())
+        return {};
+    constexpr int Width = 420, Height = 240, Left = 44, Bottom = 206, Top = 14;
+    const int generations = counts.rbegin()->first + 1;
+    std::size_t most = 0;
+    for (const auto& [g, n] : counts)
+        most = std::max(most, n);
+    const double slot = double(Width - Left - 10) / generations;
+    std::string out = svgOpen(Width, Height) + axes(Left, Top, Width - 10, Bottom);
+    for (const auto& [generation, n] : counts) {
+        const double h = double(Bottom - Top) * double(n) / double(most);
+        const double x = Left + slot * generation + slot * 0.15;
+        out += "<rect class=\"bar\" x=\"" + num(x) + "\" y=\"" + num(Bottom - h) + "\" width=\"" + num(slot * 0.7) +
+               "\" height=\"" + num(h) + "\"><title>generation " + std::to_string(generation) + ": " +
+               std::to_string(n) + " genomes</title></rect>" +
+               text(x + slot * 0.35, Bottom - h - 3, std::to_string(n)) +
+               text(x + slot * 0.35, Bottom + 14, std::to_string(generation)) + "\n";
+    }
+    out += text((Left + Width) / 2.0, Height - 4, "generation") + "\n</svg>\n";
+    return out;
+}
+
+// One dot per (generation, mutated genes), its area by the creatures there.
+std::string mutationsByGeneration(const Census& census)
+{
+    std::map<std::pair<int, std::size_t>, std::size_t> dots;
+    int lastGeneration = 0;
+    std::size_t most = 0;
+    for (const CensusRow& row : census.rows) {
+        if (const auto mutated = row.mutatedTotal()) {
+            ++dots[{row.generation, *mutated}];
+            lastGeneration = std::max(lastGeneration, row.generation);
+            most = std::max(most, *mutated);
+        }
+    }
+    if (dots.empty())
+        return "<p>No creature has both parents in the folder.</p>\n";
+    std::size_t biggest = 0;
+    for (const auto& [at, n] : dots)
+        biggest = std::max(biggest, n);
+    constexpr int Width = 420, Height = 240, Left = 44, Bottom = 206, Top = 14;
+    const double slot = double(Width - Left - 10) / (lastGeneration + 1);
+    const double step = double(Bottom - Top - 8) / double(std::max<std::size_t>(most, 1));
+    std::string out = svgOpen(Width, Height) + axes(Left, Top, Width - 10, Bottom);
+    for (int g = 0; g <= lastGeneration; ++g)
+        out += text(Left + slot * (g + 0.5), Bottom + 14, std::to_string(g));
+    // About five labelled counts up the axis.
+    const std::size_t tick = std::max<std::size_t>(1, (most + 4) / 5);
+    for (std::size_t count = 0; count <= most; count += tick)
+        out += text(Left - 6, Bottom - 4 - step * double(count) + 4, std::to_string(count), "end");
+    out += "\n";
+    for (const auto& [at, n] : dots) {
+        const double r = 2 + 6 * std::sqrt(double(n) / double(biggest));
+        out += "<circle class=\"dot\" cx=\"" + num(Left + slot * (at.first + 0.5)) + "\" cy=\"" +
+               num(Bottom - 4 - step * double(at.second)) + "\" r=\"" + num(r) + "\"><title>generation " +
+               std::to_string(at.first) + ": " + std::to_string(n) + " with " + std::to_string(at.second) +
+               " mutated genes</title></circle>\n";
+    }
+    out += text((Left + Width) / 2.0, Height - 4, "generation (mutated genes upward)") + "\n</svg>\n";
+    return out;
+}
+
+// Per gene family: the mean count per genome as a bar, lowest to highest as
+// a line.
+std::string geneCountsPerFamily(const Census& census)
+{
+    struct Range {
+        std::size_t sum = 0, low = SIZE_MAX, high = 0;
+    };
+    std::vector<Range> ranges(StatisticsKindRowCount);
+    std::size_t genomes = 0;
+    for (const CensusRow& row : census.rows) {
+        if (!row.loaded())
+            continue;
+        ++genomes;
+        for (std::size_t i = 0; i < StatisticsKindRowCount; ++i) {
+            ranges[i].sum += row.totals[i];
+            ranges[i].low = std::min(ranges[i].low, row.totals[i]);
+            ranges[i].high = std::max(ranges[i].high, row.totals[i]);
+        }
+    }
+    if (genomes == 0)
+        return {};
+    std::size_t most = 1;
+    for (const Range& r : ranges)
+        most = std::max(most, r.high);
+    constexpr int Width = 520, Left = 150, RowHeight = 18, Top = 8;
+    const int height = Top + RowHeight * static_cast<int>(StatisticsKindRowCount) + 10;
+    const double scale = double(Width - Left - 60) / double(most);
+    std::string out = svgOpen(Width, height);
+    for (std::size_t i = 0; i < StatisticsKindRowCount; ++i) {
+        const Range& r = ranges[i];
+        const double mean = double(r.sum) / double(genomes);
+        const double y = Top + RowHeight * double(i);
+        out += text(Left - 6, y + 12, std::string(StatisticsCaptions[i]), "end") + "<rect class=\"bar\" x=\"" +
+               num(Left) + "\" y=\"" + num(y + 3) + "\" width=\"" + num(mean * scale) + "\" height=\"" +
+               num(RowHeight - 6) + "\"><title>" + std::string(StatisticsCaptions[i]) + ": mean " + num(mean) + ", " +
+               std::to_string(r.low) + " to " + std::to_string(r.high) + "</title></rect><line class=\"range\" x1=\"" +
+               num(Left + double(r.low) * scale) + "\" y1=\"" + num(y + 9) + "\" x2=\"" +
+               num(Left + double(r.high) * scale) + "\" y2=\"" + num(y + 9) + "\"/>" +
+               text(Left + double(r.high) * scale + 4, y + 12, num(mean), "start") + "\n";
+    }
+    return out + "</svg>\n";
+}
+
+} // namespace
+
+std::string htmlEscaped(const std::string& utf8)
+{
+    std::string out;
+    for (unsigned char c : utf8) {
+        switch (c) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        case '\'':
+            out += "&#39;";
+            break;
+        default:
+            if ((c < 0x20 && c != '\t' && c != '\n') || c == 0x7F)
+                out += "&#xFFFD;";
+            else
+                out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
+
+std::string censusReportHtml(const Census& census, const std::string& folder)
+{
+    std::size_t loaded = 0;
+    int lastGeneration = 0;
+    for (const CensusRow& row : census.rows) {
+        if (row.loaded()) {
+            ++loaded;
+            lastGeneration = std::max(lastGeneration, row.generation);
+        }
+    }
+    const std::size_t failed = census.rows.size() - loaded;
+
+    std::string out = "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\"/>"
+                      "<title>Helixplot population: " +
+                      fileText(folder) + "</title><style>" + Style + "</style></head><body>\n";
+    out += "<h1>Population of " + fileText(folder) + "</h1>\n<p>" + std::to_string(census.rows.size()) +
+           " genome files, " + std::to_string(loaded) + " loaded, " + std::to_string(failed) +
+           " did not load; generations 0 to " + std::to_string(lastGeneration) +
+           ". Mutated: genes that differ from both parents' (parental mapping), counted when both parents' files "
+           "are in the folder.</p>\n";
+    out += "<h2>Family tree</h2>\n" + familyTree(census);
+    out += "<h2>Charts</h2>\n<div class=\"charts\"><div><h3>Genomes per generation</h3>\n" +
+           genomesPerGeneration(census) + "</div><div><h3>Mutations per creature by generation</h3>\n" +
+           mutationsByGeneration(census) + "</div><div><h3>Gene counts per family</h3>\n" +
+           geneCountsPerFamily(census) + "</div></div>\n";
+    out += "<h2>Census</h2>\n<p>Click a column's title to sort by it.</p>\n" + table(census);
+    out += "<script>\n" + std::string(Script) + "</script>\n</body></html>\n";
+    return out;
+}
+
+} // namespace helixplot::cli

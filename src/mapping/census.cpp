@@ -1,0 +1,369 @@
+#include "census.h"
+
+#include "decoder/unitGeneDecoder.h"
+#include "geneMatching.h"
+#include "genomeSummary.h"
+#include "statistics.h"
+
+#include <algorithm>
+#include <atomic>
+#include <filesystem>
+#include <list>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <unordered_map>
+#include <utility>
+
+namespace helixplot {
+
+namespace fs = std::filesystem;
+
+std::optional<std::size_t> CensusRow::mutatedTotal() const
+{
+    if (!mutated)
+        return std::nullopt;
+    std::size_t sum = 0;
+    for (std::size_t i = 0; i < StatisticsKindRowCount; ++i)
+        sum += (*mutated)[i];
+    return sum;
+}
+
+namespace {
+
+struct Listing {
+    std::vector<std::string> files; // relative, '/'-separated, sorted
+    std::vector<bool> regular;      // parallel to files
+};
+
+bool isGenomeName(const fs::path& path)
+{
+    return path.extension().string() == ".gen";
+}
+
+Listing listFolder(const std::string& folder, bool recursive)
+{
+    std::error_code ec;
+    const fs::path root(folder);
+    if (!fs::exists(root, ec))
+        throw InOutError(InOutError::Failure::FileNotFound);
+    if (!fs::is_directory(root, ec))
+        throw HelixplotError("Not a folder");
+
+    std::vector<std::pair<std::string, bool>> found;
+    auto take = [&](const fs::directory_entry& entry) {
+        if (!isGenomeName(entry.path()))
+            return;
+        std::error_code statError;
+        const fs::file_status status = entry.status(statError);
+        if (fs::is_directory(status))
+            return;
+        found.emplace_back(entry.path().lexically_relative(root).generic_string(), fs::is_regular_file(status));
+    };
+    // The folder itself must be readable; unreadable subfolders are skipped.
+    const fs::directory_iterator probe(root, ec);
+    if (ec)
+        throw InOutError::onRead(ec.value());
+    const auto options = fs::directory_options::skip_permission_denied;
+    if (recursive) {
+        fs::recursive_directory_iterator it(root, options, ec), end;
+        for (; !ec && it != end; it.increment(ec))
+            take(*it);
+    } else {
+        fs::directory_iterator it(root, options, ec), end;
+        for (; !ec && it != end; it.increment(ec))
+            take(*it);
+    }
+    if (ec)
+        throw InOutError::onRead(ec.value());
+
+    std::sort(found.begin(), found.end());
+    Listing listing;
+    for (auto& [file, regular] : found) {
+        listing.files.push_back(std::move(file));
+        listing.regular.push_back(regular);
+    }
+    return listing;
+}
+
+std::string joined(const std::string& folder, const std::string& relative)
+{
+    return (fs::path(folder) / fs::path(relative)).string();
+}
+
+// Finds a parent's file among the census's files: beside the child first, as
+// the selection dialog looks for it, else the first of that name elsewhere.
+class ParentFinder {
+public:
+    explicit ParentFinder(const std::vector<std::string>& files) : files_(files)
+    {
+        for (std::size_t i = 0; i < files.size(); ++i) {
+            byPath_.emplace(files[i], i);
+            byName_.emplace(fs::path(files[i]).filename().string(), i); // keeps the first
+        }
+    }
+
+    std::optional<std::size_t> find(std::size_t child, const std::optional<std::string>& name) const
+    {
+        // A name with a separator in it names no file of the census.
+        if (!name || name->find_first_of("/\\") != std::string::npos)
+            return std::nullopt;
+        const std::string fileName = *name + ".gen";
+        const std::string beside = fs::path(files_[child]).parent_path().generic_string();
+        const auto here = byPath_.find(beside.empty() ? fileName : beside + '/' + fileName);
+        if (here != byPath_.end())
+            return here->second;
+        const auto anywhere = byName_.find(fileName);
+        if (anywhere != byName_.end())
+            return anywhere->second;
+        return std::nullopt;
+    }
+
+private:
+    const std::vector<std::string>& files_;
+    std::unordered_map<std::string, std::size_t> byPath_;
+    std::unordered_map<std::string, std::size_t> byName_;
+};
+
+// The parents most recently read, shared by the workers. A file that failed
+// is remembered as such.
+class GenomeCache {
+public:
+    explicit GenomeCache(std::size_t capacity) : capacity_(capacity) {}
+
+    std::shared_ptr<const TGeneticsFile> get(const std::string& path)
+    {
+        {
+            std::lock_guard lock(mutex_);
+            const auto found = index_.find(path);
+            if (found != index_.end()) {
+                recent_.splice(recent_.begin(), recent_, found->second);
+                return found->second->second;
+            }
+        }
+        // Read outside the lock; two workers may read one parent at once.
+        std::shared_ptr<const TGeneticsFile> genome;
+        try {
+            genome = std::make_shared<const TGeneticsFile>(path);
+        } catch (const HelixplotError&) {
+        }
+        if (capacity_ == 0)
+            return genome;
+        std::lock_guard lock(mutex_);
+        if (index_.count(path) == 0) {
+            recent_.emplace_front(path, genome);
+            index_.emplace(path, recent_.begin());
+            if (recent_.size() > capacity_) {
+                index_.erase(recent_.back().first);
+                recent_.pop_back();
+            }
+        }
+        return genome;
+    }
+
+private:
+    using Entry = std::pair<std::string, std::shared_ptr<const TGeneticsFile>>;
+    std::size_t capacity_;
+    std::mutex mutex_;
+    std::list<Entry> recent_; // most recently used first
+    std::unordered_map<std::string, std::list<Entry>::iterator> index_;
+};
+
+std::optional<std::string> nonEmpty(std::string text)
+{
+    if (text.empty())
+        return std::nullopt;
+    return text;
+}
+
+StatisticsTotals totalsOf(const std::array<StatisticsCounts, StatisticsRowCount>& counts)
+{
+    StatisticsTotals totals{};
+    for (std::size_t i = 0; i < StatisticsRowCount; ++i)
+        totals[i] = counts[i].total;
+    return totals;
+}
+
+StatisticsTotals mutatedOf(const std::array<StatisticsCounts, StatisticsRowCount>& counts)
+{
+    StatisticsTotals mutated{};
+    for (std::size_t i = 0; i < StatisticsRowCount; ++i)
+        mutated[i] = counts[i].mutated;
+    return mutated;
+}
+
+class CensusTaker {
+public:
+    CensusTaker(const std::string& folder, const Listing& listing, const CensusOptions& options)
+        : folder_(folder), listing_(listing), options_(options), parents_(listing.files),
+          cache_(options.parentCacheSize)
+    {
+    }
+
+    std::vector<CensusRow> take()
+    {
+        rows_.resize(listing_.files.size());
+        const unsigned threads =
+            std::max(1u, std::min<unsigned>(options_.threads, static_cast<unsigned>(rows_.size())));
+        std::vector<std::thread> workers;
+        for (unsigned t = 1; t < threads; ++t)
+            workers.emplace_back([this] { work(); });
+        work();
+        for (std::thread& worker : workers)
+            worker.join();
+        if (firstFailure_)
+            std::rethrow_exception(firstFailure_);
+        link();
+        return std::move(rows_);
+    }
+
+private:
+    void work()
+    {
+        try {
+            for (std::size_t i = next_++; i < rows_.size(); i = next_++) {
+                readOne(i);
+                if (options_.progress) {
+                    std::lock_guard lock(progressMutex_);
+                    options_.progress(++done_, rows_.size());
+                }
+            }
+        } catch (...) {
+            // Anything but a file that does not load (that is a row): stop.
+            std::lock_guard lock(progressMutex_);
+            if (!firstFailure_)
+                firstFailure_ = std::current_exception();
+            next_ = rows_.size();
+        }
+    }
+
+    void readOne(std::size_t i)
+    {
+        CensusRow& row = rows_[i];
+        row.file = listing_.files[i];
+        if (!listing_.regular[i]) {
+            row.error = InOutError(InOutError::Failure::AccessDenied).what();
+            return;
+        }
+        std::unique_ptr<TGeneticsFile> genome;
+        try {
+            genome = std::make_unique<TGeneticsFile>(joined(folder_, row.file));
+        } catch (const HelixplotError& e) {
+            row.error = e.what();
+            return;
+        }
+
+        const auto& loose = genome->GeneList();
+        if (!loose.empty() && loose.front().header.type == 2 && loose.front().header.subtype == 1) {
+            row.genus = std::string(genusName(loose.front().body[0]));
+            row.mother = nonEmpty(parentName(*genome, false));
+            row.father = nonEmpty(parentName(*genome, true));
+        }
+        row.genes = genome->geneCount();
+        row.organs = genome->OrganList().size();
+
+        MappingInput input;
+        input.examined = genome.get();
+        std::shared_ptr<const TGeneticsFile> mother;
+        std::shared_ptr<const TGeneticsFile> father;
+        const auto motherAt = parents_.find(i, row.mother);
+        const auto fatherAt = parents_.find(i, row.father);
+        if (motherAt && fatherAt && listing_.regular[*motherAt] && listing_.regular[*fatherAt]) {
+            mother = cache_.get(joined(folder_, listing_.files[*motherAt]));
+            father = cache_.get(joined(folder_, listing_.files[*fatherAt]));
+        }
+        if (mother && father) {
+            // Parental mapping: the mother and father slots, mode 2.
+            input.mode = mappingModeOf(MappingChoice::Parental);
+            input.mother = mother.get();
+            input.father = father.get();
+        }
+        const auto counts = countStatistics(GenomeComparison(input));
+        row.totals = totalsOf(counts);
+        if (input.mother)
+            row.mutated = mutatedOf(counts);
+    }
+
+    // Parents, generations and children, once every row is in.
+    void link()
+    {
+        for (std::size_t i = 0; i < rows_.size(); ++i) {
+            CensusRow& row = rows_[i];
+            if (!row.loaded())
+                continue;
+            auto loadedParent = [&](const std::optional<std::string>& name) -> std::optional<std::size_t> {
+                const auto at = parents_.find(i, name);
+                if (at && rows_[*at].loaded())
+                    return at;
+                return std::nullopt;
+            };
+            row.motherRow = loadedParent(row.mother);
+            row.fatherRow = loadedParent(row.father);
+            if (row.motherRow)
+                ++rows_[*row.motherRow].children;
+            if (row.fatherRow && row.fatherRow != row.motherRow)
+                ++rows_[*row.fatherRow].children;
+        }
+        assignGenerations();
+    }
+
+    // Depth first from each row in file order, without recursion: a family
+    // line may be thousands of generations long.
+    void assignGenerations()
+    {
+        enum class State : unsigned char { Unseen, Active, Done };
+        std::vector<State> state(rows_.size(), State::Unseen);
+        auto parentsOf = [&](std::size_t i) {
+            return std::array<std::optional<std::size_t>, 2>{rows_[i].motherRow, rows_[i].fatherRow};
+        };
+        std::vector<std::size_t> stack;
+        for (std::size_t start = 0; start < rows_.size(); ++start) {
+            if (state[start] != State::Unseen)
+                continue;
+            stack.push_back(start);
+            while (!stack.empty()) {
+                const std::size_t i = stack.back();
+                if (state[i] == State::Unseen) {
+                    state[i] = State::Active;
+                    for (const auto& p : parentsOf(i))
+                        if (p && state[*p] == State::Unseen)
+                            stack.push_back(*p);
+                    continue;
+                }
+                stack.pop_back();
+                if (state[i] == State::Done)
+                    continue;
+                // A parent still active is a descendant of this row: skipped.
+                int generation = 0;
+                for (const auto& p : parentsOf(i))
+                    if (p && state[*p] == State::Done)
+                        generation = std::max(generation, rows_[*p].generation + 1);
+                rows_[i].generation = generation;
+                state[i] = State::Done;
+            }
+        }
+    }
+
+    const std::string& folder_;
+    const Listing& listing_;
+    const CensusOptions& options_;
+    ParentFinder parents_;
+    GenomeCache cache_;
+    std::vector<CensusRow> rows_;
+    std::atomic<std::size_t> next_{0};
+    std::mutex progressMutex_;
+    std::size_t done_ = 0;
+    std::exception_ptr firstFailure_;
+};
+
+} // namespace
+
+Census takeCensus(const std::string& folder, const CensusOptions& options)
+{
+    const Listing listing = listFolder(folder, options.recursive);
+    Census census;
+    census.rows = CensusTaker(folder, listing, options).take();
+    return census;
+}
+
+} // namespace helixplot

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "mappingRun.h"
+#include "statistics.h"
+
+#include <array>
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace helixplot {
+
+using StatisticsTotals = std::array<std::size_t, StatisticsRowCount>;
+
+// What a census keeps of one genome file: counts and names, never the genome.
+struct CensusRow {
+    // The path below the census folder, '/'-separated; the file name itself
+    // when the census does not descend into subfolders.
+    std::string file;
+    // The reader's message when the file did not load; then nothing below
+    // holds a value.
+    std::string error;
+
+    // From the genus gene (the first loose gene, when it is one): the genus's
+    // name (empty for a genus the genus line does not name) and the parents'
+    // names. No genus gene, or an empty name: none.
+    std::optional<std::string> genus;
+    std::optional<std::string> mother;
+    std::optional<std::string> father;
+
+    std::size_t genes = 0;
+    std::size_t organs = 0;
+    // Per statistics row: the genome's genes that the row selects.
+    StatisticsTotals totals{};
+    // Per statistics row: those counted as mutated in parental mode against
+    // both parents; none unless both parents' files are in the census and load.
+    std::optional<StatisticsTotals> mutated;
+
+    // Rows of the parents that are in the census and loaded.
+    std::optional<std::size_t> motherRow;
+    std::optional<std::size_t> fatherRow;
+    // 0 without a parent in the census, else one more than the larger of the
+    // parents' generations. A parent that is its own descendant (a loop of
+    // names) does not count.
+    int generation = 0;
+    // Loaded genomes in the census that name this one as a parent.
+    std::size_t children = 0;
+
+    bool loaded() const { return error.empty(); }
+    bool operator==(const CensusRow&) const = default;
+    // The mutated genes over the kind rows, so that no gene counts twice.
+    std::optional<std::size_t> mutatedTotal() const;
+};
+
+struct CensusOptions {
+    // Descend into subfolders.
+    bool recursive = false;
+    // Worker threads; results do not depend on it.
+    unsigned threads = 2;
+    // Parents kept in memory between comparisons.
+    std::size_t parentCacheSize = 16;
+    // Called after each file, from one thread at a time.
+    std::function<void(std::size_t done, std::size_t total)> progress;
+};
+
+struct Census {
+    std::vector<CensusRow> rows; // in file order, byte by byte
+};
+
+// Reads every "*.gen" file of folder once (and parents again as their
+// children's comparisons need them). A file that does not load is listed with
+// its message. Throws HelixplotError when folder is not a folder to read.
+Census takeCensus(const std::string& folder, const CensusOptions& options = {});
+
+} // namespace helixplot

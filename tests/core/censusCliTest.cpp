@@ -1,0 +1,393 @@
+// helixplot-cli census and report, run as a separate process.
+
+#include "genomeBuilder.h"
+#include "mapping/census.h"
+#include "populationGenerator.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <regex>
+#include <set>
+#include <sstream>
+
+#ifdef HELIXPLOT_CLI
+
+namespace helixplot {
+namespace {
+
+using testing::GenomeBuilder;
+using testing::makeGene;
+using testing::TempDir;
+
+struct CliRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string readAll(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+std::string quoted(const std::string& arg)
+{
+    std::string q = "'";
+    for (char c : arg)
+        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+CliRun runCli(const TempDir& scratch, const std::vector<std::string>& args)
+{
+    std::string command = quoted(HELIXPLOT_CLI);
+    for (const std::string& a : args)
+        command += ' ' + quoted(a);
+    command += " </dev/null >" + quoted(scratch.file("out")) + " 2>" + quoted(scratch.file("err"));
+    const int status = std::system(command.c_str());
+    CliRun run;
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.out = readAll(scratch.file("out"));
+    run.err = readAll(scratch.file("err"));
+    return run;
+}
+
+GeneRecord genus(std::string_view mother, std::string_view father)
+{
+    std::vector<std::uint8_t> body(9, 0);
+    for (std::size_t i = 0; i < mother.size() && i < 4; ++i)
+        body[1 + i] = static_cast<std::uint8_t>(mother[i]);
+    for (std::size_t i = 0; i < father.size() && i < 4; ++i)
+        body[5 + i] = static_cast<std::uint8_t>(father[i]);
+    return makeGene(2, 1, 1, body);
+}
+
+// RFC 4180: fields split at commas, quoted fields with doubled quotes, CRLF.
+std::vector<std::vector<std::string>> parseCsv(const std::string& text)
+{
+    std::vector<std::vector<std::string>> rows(1);
+    std::string field;
+    bool inQuotes = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (inQuotes) {
+            if (c == '"' && i + 1 < text.size() && text[i + 1] == '"')
+                field += text[++i];
+            else if (c == '"')
+                inQuotes = false;
+            else
+                field += c;
+        } else if (c == '"') {
+            inQuotes = true;
+        } else if (c == ',') {
+            rows.back().push_back(std::move(field));
+            field.clear();
+        } else if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            rows.back().push_back(std::move(field));
+            field.clear();
+            rows.emplace_back();
+            ++i;
+        } else {
+            field += c;
+        }
+    }
+    EXPECT_FALSE(inQuotes);
+    EXPECT_TRUE(rows.back().empty() && field.empty()) << "the last line ends in CRLF";
+    rows.pop_back();
+    return rows;
+}
+
+// The report must be well-formed: every tag closed in order, attribute values
+// quoted, no stray '<' or '&' in text. Script and style are raw text.
+void expectWellFormed(const std::string& html)
+{
+    static const std::set<std::string> Void = {"meta", "br", "hr", "img", "input", "link"};
+    std::vector<std::string> open;
+    std::size_t at = html.find('>', html.find("<!DOCTYPE html>")) + 1;
+    const std::regex tag(R"(^<(/?)([a-zA-Z][a-zA-Z0-9]*)((?:\s+[a-zA-Z][a-zA-Z0-9:-]*="[^"<]*")*)\s*(/?)>)");
+    const std::regex entity(R"(^&(#[0-9]+|#x[0-9A-Fa-f]+|[a-z]+);)");
+    while (at < html.size()) {
+        const char c = html[at];
+        std::smatch m;
+        if (c == '<') {
+            const std::string rest = html.substr(at, 400);
+            ASSERT_TRUE(std::regex_search(rest, m, tag)) << "bad tag at " << at << ": " << rest.substr(0, 80);
+            const std::string name = m[2];
+            if (m[1].length()) {
+                ASSERT_FALSE(open.empty()) << "</" << name << "> closes nothing";
+                ASSERT_EQ(open.back(), name) << "at " << at;
+                open.pop_back();
+            } else if (!m[4].length() && !Void.count(name)) {
+                open.push_back(name);
+                if (name == "script" || name == "style") {
+                    const std::size_t end = html.find("</" + name + ">", at);
+                    ASSERT_NE(end, std::string::npos);
+                    at = end;
+                    continue;
+                }
+            }
+            at += static_cast<std::size_t>(m[0].length());
+        } else if (c == '&') {
+            const std::string rest = html.substr(at, 12);
+            ASSERT_TRUE(std::regex_search(rest, m, entity)) << "bare & at " << at;
+            at += static_cast<std::size_t>(m[0].length());
+        } else {
+            ++at;
+        }
+    }
+    EXPECT_TRUE(open.empty()) << open.size() << " tags left open, the last " << open.back();
+}
+
+std::size_t occurrences(const std::string& text, const std::string& what)
+{
+    std::size_t n = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++n;
+    return n;
+}
+
+// The generated population, a hostile name, a file that does not load.
+class CensusCli : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        dir_ = new TempDir;
+        members_ = new std::vector<samples::PopulationMember>(samples::writePopulation(dir_->path()));
+        const std::string mother = members_->front().name;
+        GenomeBuilder{genus(mother, "<b>&"), makeGene(2, 3, 1, {0, '\'', '"', 0xE9, 0x01})}.writeTo(
+            dir_->file(Hostile));
+        testing::writeFile(dir_->file("zz-empty.gen"), "dna2gend"); // loads: no gene at all
+        testing::writeFile(dir_->file("zz-worse.gen"), "DNA2");
+    }
+    static void TearDownTestSuite()
+    {
+        delete members_;
+        delete dir_;
+    }
+
+    CliRun run(const std::vector<std::string>& args) { return runCli(scratch_, args); }
+
+    static constexpr const char* Hostile = "a<script>x,\"q\"&amp;.gen";
+    static TempDir* dir_;
+    static std::vector<samples::PopulationMember>* members_;
+    TempDir scratch_;
+};
+TempDir* CensusCli::dir_ = nullptr;
+std::vector<samples::PopulationMember>* CensusCli::members_ = nullptr;
+
+TEST_F(CensusCli, JsonHoldsEveryRowWithNullsWhereNothingIsKnown)
+{
+    const CliRun r = run({"census", "--format", "json", dir_->path()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    const nlohmann::json rows = nlohmann::json::parse(r.out);
+    const Census census = takeCensus(dir_->path());
+    ASSERT_TRUE(rows.is_array());
+    ASSERT_EQ(rows.size(), members_->size() + 3);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const nlohmann::json& o = rows[i];
+        const CensusRow& row = census.rows[i];
+        SCOPED_TRACE(row.file);
+        EXPECT_EQ(o.at("file"), row.file);
+        if (!row.loaded()) {
+            EXPECT_EQ(o.at("error"), "Bad Gene File");
+            for (const char* key : {"mother", "father", "genes", "organs", "generation", "children", "mutated"})
+                EXPECT_TRUE(o.at(key).is_null()) << key;
+            continue;
+        }
+        EXPECT_TRUE(o.at("error").is_null());
+        EXPECT_EQ(o.at("genes"), row.genes);
+        EXPECT_EQ(o.at("organs"), row.organs);
+        EXPECT_EQ(o.at("generation"), row.generation);
+        EXPECT_EQ(o.at("children"), row.children);
+        EXPECT_EQ(o.at("mutated").is_null(), !row.mutated);
+        if (row.mutated) {
+            EXPECT_EQ(o.at("mutated"), *row.mutatedTotal());
+        }
+        EXPECT_EQ(o.at("mother").is_null(), !row.mother);
+        ASSERT_EQ(o.at("statistics").size(), StatisticsRowCount);
+        EXPECT_EQ(o.at("statistics")[15].at("type"), "Organs");
+        EXPECT_EQ(o.at("statistics")[15].at("genes"), row.totals[15]);
+    }
+    // The generator's own figures, through the tool.
+    for (const auto& m : *members_) {
+        const auto it =
+            std::find_if(rows.begin(), rows.end(), [&](const auto& o) { return o["file"] == m.name + ".gen"; });
+        ASSERT_NE(it, rows.end());
+        EXPECT_EQ((*it)["generation"], m.generation);
+        if (!m.founder && !m.fatherMissing) {
+            EXPECT_EQ((*it)["mutated"], m.mutatedGenes) << m.name;
+        }
+    }
+    const auto hostile = std::find_if(rows.begin(), rows.end(), [](const auto& o) { return o["file"] == Hostile; });
+    ASSERT_NE(hostile, rows.end());
+    EXPECT_EQ((*hostile)["father"], "<b>&");
+    EXPECT_EQ((*hostile)["generation"], 1);
+    EXPECT_TRUE((*hostile)["mutated"].is_null());
+    EXPECT_EQ(rows.back()["file"], "zz-worse.gen");
+    EXPECT_EQ(rows[rows.size() - 2]["genes"], 0);
+    EXPECT_TRUE(rows[rows.size() - 2]["mother"].is_null());
+}
+
+TEST_F(CensusCli, CsvHasAHeaderAndTheSameCellsAsJson)
+{
+    const CliRun csv = run({"census", "--format=csv", dir_->path()});
+    ASSERT_EQ(csv.status, 0) << csv.err;
+    const CliRun json = run({"census", "--format", "json", dir_->path()});
+    const nlohmann::json rows = nlohmann::json::parse(json.out);
+    const auto table = parseCsv(csv.out);
+    ASSERT_EQ(table.size(), rows.size() + 1);
+    const std::vector<std::string> first = {"file",  "error",  "genus",      "mother",   "father",
+                                            "genes", "organs", "generation", "children", "mutated"};
+    ASSERT_EQ(table[0].size(), first.size() + 2 * StatisticsRowCount);
+    EXPECT_TRUE(std::equal(first.begin(), first.end(), table[0].begin()));
+    EXPECT_EQ(table[0][10], "Brain Lobes");
+    EXPECT_EQ(table[0].back(), "Non-Expressed Genes mutated");
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const auto& cells = table[i + 1];
+        ASSERT_EQ(cells.size(), table[0].size()) << i;
+        for (std::size_t c = 0; c < first.size(); ++c) {
+            const nlohmann::json& v = rows[i][first[c]];
+            const std::string expected = v.is_null() ? "" : v.is_string() ? v.get<std::string>() : v.dump();
+            EXPECT_EQ(cells[c], expected) << first[c] << " of " << cells[0];
+        }
+    }
+}
+
+// File names stay UTF-8 when they are; other bytes, and every genome text,
+// are single-byte characters.
+TEST_F(CensusCli, JsonTextsAreUtf8)
+{
+    TempDir dir;
+    GenomeBuilder{genus("\xE9t\xE9", "")}.writeTo(dir.file("\xC3\xA9t\xC3\xA9.gen"));
+    GenomeBuilder{genus("", "")}.writeTo(dir.file("\xE9t\xE9.gen"));
+    GenomeBuilder{genus("", "")}.writeTo(dir.file("\xC3.gen"));
+    const CliRun r = run({"census", "--format", "json", dir.path()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const nlohmann::json rows = nlohmann::json::parse(r.out);
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0]["file"], "\xC3\x83.gen");
+    EXPECT_EQ(rows[1]["file"], "\xC3\xA9t\xC3\xA9.gen");
+    EXPECT_EQ(rows[1]["mother"], "\xC3\xA9t\xC3\xA9");
+    EXPECT_EQ(rows[2]["file"], "\xC3\xA9t\xC3\xA9.gen");
+}
+
+TEST_F(CensusCli, TextIsAnAlignedTable)
+{
+    TempDir dir;
+    GenomeBuilder{genus("", "")}.writeTo(dir.file("mama.gen"));
+    GenomeBuilder{genus("", "")}.writeTo(dir.file("papa.gen"));
+    GenomeBuilder{genus("mama", "papa"), makeGene(3, 0, 1, {})}.writeTo(dir.file("kid.gen"));
+    testing::writeFile(dir.file("bad.gen"), "x");
+    const CliRun r = run({"census", dir.path()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "File      Genus   Mother  Father  Genes  Organs  Generation  Children  Mutated\n"
+                     "bad.gen   error: Read beyond end of file\n"
+                     "kid.gen   Tarrin  mama    papa        2       1           1         0        1\n"
+                     "mama.gen  Tarrin  -       -           1       0           0         1        -\n"
+                     "papa.gen  Tarrin  -       -           1       0           0         1        -\n");
+}
+
+TEST_F(CensusCli, ReportIsOneWellFormedPageWithABoxPerGenome)
+{
+    const std::string page = scratch_.file("report.html");
+    const CliRun r = run({"report", "-o", page, dir_->path()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "");
+    const std::string html = readAll(page);
+    expectWellFormed(html);
+
+    const std::size_t loaded = members_->size() + 2;
+    EXPECT_EQ(occurrences(html, "<g class=\"box\">"), loaded);
+    EXPECT_EQ(occurrences(html, "<tr id=\"row-"), loaded + 1);
+    // Lines: one per parent in the folder.
+    std::size_t links = 1; // the hostile genome's mother
+    for (const auto& m : *members_)
+        links += m.founder ? 0 : m.fatherMissing ? 1 : 2;
+    EXPECT_EQ(occurrences(html, "<line x1="), links);
+
+    // Nothing from a file reaches the page unescaped; nothing is fetched.
+    EXPECT_EQ(occurrences(html, "<script"), 1u);
+    EXPECT_EQ(occurrences(html, "<b>"), 0u);
+    EXPECT_NE(html.find("a&lt;script&gt;x,&quot;q&quot;&amp;amp;.gen"), std::string::npos);
+    EXPECT_NE(html.find("<td>&lt;b&gt;&amp;</td>"), std::string::npos);
+    EXPECT_EQ(html.find("src="), std::string::npos);
+    EXPECT_EQ(html.find("href=\"http"), std::string::npos);
+    EXPECT_EQ(html.find("@import"), std::string::npos);
+    for (const char* heading :
+         {"Family tree", "Genomes per generation", "Mutations per creature by generation", "Gene counts per family"})
+        EXPECT_NE(html.find(heading), std::string::npos) << heading;
+}
+
+TEST_F(CensusCli, UsageAndFolderErrors)
+{
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        std::string errStart;
+    };
+    const std::string missing = scratch_.file("missing");
+    const std::vector<Case> cases = {
+        {{"report", dir_->path()}, 2, "helixplot-cli: report needs -o FILE.html\n"},
+        {{"census", dir_->path(), dir_->path()}, 2, "helixplot-cli: census takes one folder, not 2\n"},
+        {{"census", "--format", "xml", dir_->path()}, 2, "helixplot-cli: unknown format 'xml' (text, csv or json)\n"},
+        {{"census", "-o", "x.html", dir_->path()}, 2, "helixplot-cli: -o is an option of report only\n"},
+        {{"map", "--recursive", dir_->file("zz-empty.gen")},
+         2,
+         "helixplot-cli: --recursive is an option of census and report only\n"},
+        {{"census", missing}, 1, "helixplot-cli: " + missing + ": File not found\n"},
+        {{"report", "-o", scratch_.file("no/such/folder.html"), dir_->path()},
+         1,
+         "helixplot-cli: " + scratch_.file("no/such/folder.html") + ": cannot write the report\n"},
+    };
+    for (const Case& c : cases) {
+        const CliRun r = run(c.args);
+        EXPECT_EQ(r.status, c.status) << c.args[0];
+        EXPECT_EQ(r.err.substr(0, c.errStart.size()), c.errStart);
+        EXPECT_EQ(r.out, "");
+    }
+}
+
+// Standard error a terminal (script(1) gives the tool one) and more than 300
+// files: a bar that ends at the total; not a terminal: nothing.
+TEST(CensusCliProgress, ABarOnATerminalOnly)
+{
+    TempDir dir;
+    samples::PopulationOptions options;
+    options.founders = 10;
+    options.rounds = 10;
+    options.perRound = 30;
+    ASSERT_EQ(samples::writePopulation(dir.file("population"), options).size(), 310u);
+    TempDir scratch;
+
+    const CliRun plain = runCli(scratch, {"census", dir.file("population")});
+    EXPECT_EQ(plain.status, 0);
+    EXPECT_EQ(plain.err, "");
+
+    const std::string inner = quoted(HELIXPLOT_CLI) + " census " + quoted(dir.file("population")) + " >/dev/null";
+    const std::string command =
+        "script -qec " + quoted(inner) + " /dev/null </dev/null >" + quoted(scratch.file("tty")) + " 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    // The terminal writes each "\n" as "\r\n".
+    std::string tty = readAll(scratch.file("tty"));
+    for (std::size_t at = tty.find("\r\n"); at != std::string::npos; at = tty.find("\r\n", at))
+        tty.erase(at, 1);
+    EXPECT_EQ(tty.rfind("\r[", 0), 0u) << tty;
+    const std::string last = tty.substr(tty.rfind('\r') + 1);
+    EXPECT_EQ(last.rfind("[" + std::string(30, '#') + "] 310/310 files, ", 0), 0u) << last;
+    EXPECT_EQ(last.substr(last.size() - 9), " files/s\n") << last;
+}
+
+} // namespace
+} // namespace helixplot
+
+#endif
