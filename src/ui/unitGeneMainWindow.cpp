@@ -4,6 +4,7 @@
 #include "appSettings.h"
 #include "breakdownDump.h"
 #include "designFont.h"
+#include "geneChangeView.h"
 #include "genetics/chemicalNames.h"
 #include "genetics/settings.h"
 #include "mapping/statistics.h"
@@ -181,6 +182,9 @@ TGeneMainWindow::TGeneMainWindow(MainWindowHooks hooks, const QString& presetMod
     const QByteArray geometry = helixplotSettings().value(QStringLiteral("mainWindow/geometry")).toByteArray();
     if (!geometry.isEmpty())
         restoreGeometry(geometry);
+
+    showChanges_ = attachGeneChangeView(*treePages_[0], result_, comparatorNames_);
+    changeView_ = treePages_[0]->findChild<GeneChangeView*>();
 
     addShortcuts();
     guarded(hooks_.reportError, [&] { FormCreate(presetMode, presetGenomes); });
@@ -380,6 +384,10 @@ void TGeneMainWindow::runMapping()
 {
     const MappingInput input = loadGenome_->mappingInput();
     mappingMode_ = input.mode;
+    // Kept with the pages: the dialog's names may change before the next run.
+    if (input.mode != MappingMode::Breakdown)
+        comparatorNames_ = {loadGenome_->genomeFileName(GenomeSlot::Mother),
+                            loadGenome_->genomeFileName(GenomeSlot::Father)};
     try {
         {
             TreeChangeGuard change{mutatedModel_, missingModel_, additionalModel_, breakdownModel_};
