@@ -180,7 +180,7 @@ void GeneChangeView::showChange(const GeneChange* change, const std::array<QStri
     for (std::size_t i = 0; i < 2; ++i)
         names_[i] = comparatorNames[i].toLatin1().toStdString();
     QStringList summaries;
-    QString bytes;
+    QStringList bytes;
     std::size_t shown = 0;
     if (change) {
         const GeneLines examinedLines = decodedLines(change->examined);
@@ -189,9 +189,10 @@ void GeneChangeView::showChange(const GeneChange* change, const std::array<QStri
             GeneDiff diff = diffGenes(c.gene, change->examined, examinedLines);
             summaries << name + QStringLiteral(": ") + latin1(changeSummary(diff));
             for (const ByteChange& b : diff.bytes)
-                bytes +=
-                    name +
-                    QStringLiteral(": byte %1: %2 -> %3\n").arg(b.offset).arg(b.comparatorValue).arg(b.examinedValue);
+                bytes << name + QStringLiteral(": byte %1: %2 -> %3")
+                                    .arg(b.offset)
+                                    .arg(b.comparatorValue)
+                                    .arg(b.examinedValue);
             models_[shown]->setDiff(std::move(diff), name, QStringLiteral("Examined genome"));
             tables_[shown]->show();
             ++shown;
@@ -206,9 +207,9 @@ void GeneChangeView::showChange(const GeneChange* change, const std::array<QStri
         tables_[i]->hide();
     }
     summary_->setText(summaries.join(QStringLiteral("; ")));
-    bytes_->setPlainText(bytes);
+    bytes_->setPlainText(bytes.join(u'\n'));
     bytes_->setVisible(!bytes.isEmpty());
-    const auto byteLines = static_cast<int>(std::min<qsizetype>(3, bytes.count(u'\n')));
+    const auto byteLines = static_cast<int>(std::min<qsizetype>(3, bytes.size()));
     bytes_->setFixedHeight(bytes_->fontMetrics().lineSpacing() * byteLines + 2 * bytes_->frameWidth() +
                            static_cast<int>(2 * bytes_->document()->documentMargin()) + 2);
     // The first changed line in sight, once the tables have their new size.
@@ -265,8 +266,10 @@ QAction* attachGeneChangeView(TreePage& mutatedPage, const MappingResult& result
     button->setGeometry(mutatedPage.width() - margins.right() - width, 2, width, margins.top() - 4);
     anchorToParent(button, -1, 2, margins.right(), -1);
 
-    auto update = [view, mutatedTree, &result, &comparatorNames] {
-        if (!view->isVisible())
+    // Also while the window is hidden for a run: the view must not keep
+    // showing a gene of the previous one.
+    auto update = [view, toggle, mutatedTree, &result, &comparatorNames] {
+        if (!toggle->isChecked())
             return;
         const std::size_t index =
             mutatedChangeIndex(result.mutatedGenes, DisplayTreeModel::nodeOf(mutatedTree->currentIndex()));
