@@ -58,6 +58,9 @@ void MappingRun(const MappingInput& input, MappingResult& result, ProgressReport
         result.comparisonPagesVisible = true;
         const int examinedOrgans = organCount(input.examined);
         progress.beginStage(2, examinedOrgans + 3);
+        // No changes of an earlier run may stand beside a new tree, should
+        // the build fail half way.
+        result.mutatedChanges.clear();
         buildMutatedTree(genomes, result.mutatedGenes, progress);
         // Only the genes: their lines and diffs are made when asked for.
         result.mutatedChanges = mutatedGeneChanges(genomes);

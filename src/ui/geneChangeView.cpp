@@ -144,6 +144,8 @@ GeneChangeView::GeneChangeView(QWidget* parent) : QWidget(parent)
         table->setModel(model);
         table->setEditTriggers(QAbstractItemView::NoEditTriggers);
         table->setSelectionMode(QAbstractItemView::NoSelection);
+        // Ctrl+C in the view copies the whole change, not a cell.
+        table->setFocusPolicy(Qt::NoFocus);
         table->setShowGrid(false);
         table->setWordWrap(false);
         table->verticalHeader()->hide();

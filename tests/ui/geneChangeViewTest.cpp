@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProcess>
@@ -195,6 +196,8 @@ private Q_SLOTS:
         QVERIFY(view->changeText().startsWith(QStringLiteral("@@ ")));
         QVERIFY2(printed.contains(view->changeText()), qPrintable(view->changeText()));
 #endif
+        child<QAction>(view, "CopyChanges")->trigger();
+        QCOMPARE(QApplication::clipboard()->text(), view->changeText());
 
         // A family node is no gene; the view says how to get one.
         tree->setCurrentIndex(model.indexOf(result.mutatedGenes.parent(gene)));
