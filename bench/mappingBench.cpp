@@ -188,14 +188,9 @@ void BM_GeneChanges(benchmark::State& state)
             continue;
         }
         lines = 0;
-        for (const GeneChange& change : list) {
-            const GeneLines examined = decodedLines(change.examined);
-            for (const ComparatorGene& c : change.comparators) {
-                const GeneDiff diff = diffGenes(c.gene, change.examined, examined);
+        for (const GeneChange& change : list)
+            for (const GeneDiff& diff : diffChange(change))
                 lines += diff.lines.size();
-                benchmark::DoNotOptimize(diff.bytes.data());
-            }
-        }
     }
     state.counters["genes"] = static_cast<double>(family.child->geneCount());
     state.counters["changes"] = static_cast<double>(changes);

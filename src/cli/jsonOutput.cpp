@@ -113,9 +113,10 @@ json changesJson(const std::vector<GeneChange>& changes, const std::array<std::s
     for (const GeneChange& change : changes) {
         const GeneHeader& h = change.examined.header;
         json comparators = json::array();
-        const GeneLines examinedLines = decodedLines(change.examined);
-        for (const ComparatorGene& c : change.comparators) {
-            const GeneDiff diff = diffGenes(c.gene, change.examined, examinedLines);
+        const std::vector<GeneDiff> diffs = diffChange(change);
+        for (std::size_t i = 0; i < diffs.size(); ++i) {
+            const ComparatorGene& c = change.comparators[i];
+            const GeneDiff& diff = diffs[i];
             json lines = json::array();
             for (const DiffLine& line : diff.lines) {
                 const std::string_view text = line.change == LineChange::Removed

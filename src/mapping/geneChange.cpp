@@ -6,6 +6,7 @@
 #include "geneMatching.h"
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
 
 namespace helixplot {
@@ -277,6 +278,23 @@ GeneDiff diffGenes(const GeneRecord& comparatorGene, const GeneRecord& examinedG
     return diff;
 }
 
+std::vector<GeneDiff> diffChange(const GeneChange& change)
+{
+    std::vector<GeneDiff> diffs;
+    if (change.comparators.empty())
+        return diffs;
+    diffs.reserve(change.comparators.size());
+    const GeneLines examinedLines = decodedLines(change.examined);
+    for (std::size_t i = 0; i < change.comparators.size(); ++i) {
+        const GeneRecord& gene = change.comparators[i].gene;
+        if (i > 0 && std::memcmp(&gene, &change.comparators[i - 1].gene, sizeof(GeneRecord)) == 0)
+            diffs.push_back(diffs.back());
+        else
+            diffs.push_back(diffGenes(gene, change.examined, examinedLines));
+    }
+    return diffs;
+}
+
 std::vector<SideBySideRow> sideBySideRows(const std::vector<DiffLine>& lines)
 {
     std::vector<SideBySideRow> rows;
@@ -318,29 +336,25 @@ std::string changeSummary(const GeneDiff& diff)
 void appendChangeText(const GeneChange& change, const std::array<std::string, 2>& comparatorNames, std::string& out)
 {
     appendPieces(out, "@@ ", geneHeaderLine(change.examined), "\n");
-    if (change.comparators.empty())
-        return;
-    // Decoded once for both comparators, and no GeneDiff copies of it.
-    const GeneLines examinedLines = decodedLines(change.examined);
-    for (const ComparatorGene& c : change.comparators) {
-        appendPieces(out, "--- ", comparatorNames.at(c.comparator), "\n");
-        const GeneLines comparatorLines = decodedLines(c.gene);
-        for (const DiffLine& line : diffLines(comparatorLines, examinedLines)) {
+    const std::vector<GeneDiff> diffs = diffChange(change);
+    for (std::size_t i = 0; i < diffs.size(); ++i) {
+        const GeneDiff& diff = diffs[i];
+        appendPieces(out, "--- ", comparatorNames.at(change.comparators[i].comparator), "\n");
+        for (const DiffLine& line : diff.lines) {
             switch (line.change) {
             case LineChange::Same:
-                appendPieces(out, " ", examinedLines[line.examinedLine], "\n");
+                appendPieces(out, " ", diff.examinedLines[line.examinedLine], "\n");
                 break;
             case LineChange::Removed:
-                appendPieces(out, "-", comparatorLines[line.comparatorLine], "\n");
+                appendPieces(out, "-", diff.comparatorLines[line.comparatorLine], "\n");
                 break;
             case LineChange::Added:
-                appendPieces(out, "+", examinedLines[line.examinedLine], "\n");
+                appendPieces(out, "+", diff.examinedLines[line.examinedLine], "\n");
                 break;
             }
         }
-        forEachDifferingByte(c.gene, change.examined, [&](const ByteChange& b) {
+        for (const ByteChange& b : diff.bytes)
             appendPieces(out, "byte ", b.offset, ": ", b.comparatorValue, " -> ", b.examinedValue, "\n");
-        });
     }
 }
 

@@ -108,6 +108,10 @@ GeneDiff diffGenes(const GeneRecord& comparatorGene, const GeneRecord& examinedG
 // The same with the examined gene already decoded, for a gene with two
 // comparators.
 GeneDiff diffGenes(const GeneRecord& comparatorGene, const GeneRecord& examinedGene, const GeneLines& examinedLines);
+// One diff per comparator of change, in its order; the examined gene is
+// decoded once, and a second comparator holding the very gene of the first
+// (as parents often do) shares its diff.
+std::vector<GeneDiff> diffChange(const GeneChange& change);
 
 // A minimal edit script turning before into after (Myers' algorithm, after
 // the common head and tail are set aside): removals of a run stand before

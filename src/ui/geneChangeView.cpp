@@ -185,10 +185,10 @@ void GeneChangeView::showChange(const GeneChange* change, const std::array<QStri
     QStringList bytes;
     std::size_t shown = 0;
     if (change) {
-        const GeneLines examinedLines = decodedLines(change->examined);
-        for (const ComparatorGene& c : change->comparators) {
-            const QString name = shortName(comparatorNames.at(c.comparator));
-            GeneDiff diff = diffGenes(c.gene, change->examined, examinedLines);
+        std::vector<GeneDiff> diffs = diffChange(*change);
+        for (std::size_t i = 0; i < diffs.size(); ++i) {
+            const QString name = shortName(comparatorNames.at(change->comparators[i].comparator));
+            GeneDiff& diff = diffs[i];
             summaries << name + QStringLiteral(": ") + latin1(changeSummary(diff));
             for (const ByteChange& b : diff.bytes)
                 bytes << name + QStringLiteral(": byte %1: %2 -> %3")

@@ -277,6 +277,15 @@ TEST(GeneChange, TextOfAChange)
     appendChangeText(change, {"mum.gen", "dad.gen"}, out);
     appendChangeText(GeneChange{withByte(Lobe, 15, 7), {{1, Lobe, true}}}, {"mum.gen", "dad.gen"}, out);
     appendChangeText(GeneChange{Lobe, {}}, {"mum.gen", "dad.gen"}, out);
+    // Parents holding the very same gene share one diff.
+    const GeneChange shared{withByte(Lobe, 5, 9), {{0, Lobe, true}, {1, Lobe, true}}};
+    const std::vector<GeneDiff> diffs = diffChange(shared);
+    ASSERT_EQ(diffs.size(), 2u);
+    EXPECT_EQ(changedLines(diffs[1]), changedLines(diffs[0]));
+    EXPECT_EQ(bytesText(diffs[1].bytes), "5:3>9 ");
+    EXPECT_EQ(bytesText(diffChange(change)[0].bytes), "1:10>12 ");
+    EXPECT_EQ(bytesText(diffChange(change)[1].bytes), "");
+
     std::string lobeLines;
     const GeneLines lines = decodedLines(Lobe);
     for (std::size_t i = 0; i < lines.size(); ++i)
