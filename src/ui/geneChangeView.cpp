@@ -280,11 +280,16 @@ QAction* attachGeneChangeView(TreePage& mutatedPage, const MappingResult& result
     };
     QObject::connect(toggle, &QAction::toggled, view, [view, splitter, update](bool on) {
         view->setVisible(on);
-        if (on) {
+        if (!on)
+            return;
+        // The first opening gives the view most of the room; after that the
+        // splitter stays where the user put it.
+        if (!splitter->property("opened").toBool()) {
+            splitter->setProperty("opened", true);
             const int height = splitter->height();
             splitter->setSizes({height * 3 / 10, height - height * 3 / 10});
-            update();
         }
+        update();
     });
     QObject::connect(mutatedTree->selectionModel(), &QItemSelectionModel::currentChanged, view, update);
     // A new run replaces the genes the view was showing.
