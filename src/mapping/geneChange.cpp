@@ -183,29 +183,23 @@ GeneLines::GeneLines(const std::vector<std::string>& lines)
         append(line);
 }
 
-void GeneLines::append(std::string_view line)
+void GeneLines::append(std::size_t indent, std::string_view line)
 {
+    text_.append(indent, ' ');
     text_.append(line);
     ends_.push_back(text_.size());
 }
 
 GeneLines decodedLines(const GeneRecord& gene)
 {
-    // One scratch tree and text for every call: decoding a family's changes
-    // would otherwise cost two allocations a gene for nothing.
+    // One scratch tree for every call: decoding a family's changes would
+    // otherwise cost allocations a gene for nothing.
     thread_local DisplayTree tree;
-    thread_local std::string text;
     tree.clear();
-    text.clear();
     decodeGene(gene, tree, tree.root());
-    dumpTree(tree, text, "\n");
     GeneLines lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const std::size_t end = text.find('\n', start);
-        lines.append(std::string_view(text).substr(start, end - start));
-        start = end + 1;
-    }
+    walkTree(
+        tree, [&](NodeId node, std::size_t depth) { lines.append(depth, tree.text(node)); }, [](NodeId) {});
     return lines;
 }
 

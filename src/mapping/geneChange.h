@@ -58,7 +58,9 @@ public:
         const std::size_t start = index == 0 ? 0 : ends_[index - 1];
         return std::string_view(text_).substr(start, ends_[index] - start);
     }
-    void append(std::string_view line);
+    void append(std::string_view line) { append(0, line); }
+    // Appends line after indent blanks.
+    void append(std::size_t indent, std::string_view line);
     bool operator==(const GeneLines& other) const = default;
 
 private:
