@@ -166,8 +166,8 @@ GeneChangeView::GeneChangeView(QWidget* parent) : QWidget(parent)
 
     auto* copy = new QAction(QStringLiteral("Copy Changes"), this);
     copy->setObjectName(QStringLiteral("CopyChanges"));
-    copy->setShortcut(QKeySequence::Copy);
-    copy->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    // No shortcut of its own: the window's Ctrl+C copies the page with the
+    // change.
     connect(copy, &QAction::triggered, this, [this] { QApplication::clipboard()->setText(changeText()); });
     addAction(copy);
     setContextMenuPolicy(Qt::ActionsContextMenu);

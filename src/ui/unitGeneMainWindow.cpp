@@ -214,9 +214,12 @@ void TGeneMainWindow::addShortcuts()
         {QKeySequence(Qt::SHIFT | Qt::Key_F3), onTreePage(&TreePage::findPrevious)},
         {QKeySequence::Copy,
          [this] {
-             if (TreePage* page = treePage(currentPage()))
+             if (TreePage* page = treePage(currentPage())) {
                  page->copySelection();
-             else
+                 // With the change view open, the shown change goes along.
+                 if (page == treePages_[0] && showChanges_->isChecked() && !changeView_->changeText().isEmpty())
+                     QApplication::clipboard()->setText(QApplication::clipboard()->text() + changeView_->changeText());
+             } else
                  QApplication::clipboard()->setText(statisticsSelectionText());
          }},
         {QKeySequence::Save, [this] { guarded(hooks_.reportError, [&] { exportPage(currentPage()); }); }},

@@ -1,6 +1,7 @@
 #include "ui/geneChangeView.h"
 #include "mapping/geneChange.h"
 #include "ui/displayTreeModel.h"
+#include "ui/treePage.h"
 #include "ui/unitGeneMainWindow.h"
 #include "uiTestSupport.h"
 
@@ -108,7 +109,7 @@ private Q_SLOTS:
         auto* pages = child<QTabWidget>(window.get(), "PageControl1");
         auto* tree = child<QTreeView>(window.get(), "MutatedGenes");
         auto* view = child<GeneChangeView>(window.get(), "GeneChangeView");
-        auto* splitter = child<QSplitter>(window.get(), "MutatedSplitter");
+        auto* splitter = child<QSplitter>(window.get(), "MutatedTabSplitter");
         QAction* toggle = window->showChangesAction();
         pages->setCurrentIndex(1);
 
@@ -116,10 +117,10 @@ private Q_SLOTS:
         QVERIFY(!toggle->isChecked());
         QVERIFY(view->isHidden());
         QCOMPARE(splitter->geometry().topLeft(), QPoint(16, 24));
-        QCOMPARE(splitter->height(), 337);
-        QCOMPARE(tree->height(), 337);
+        const int treeHeight = splitter->height();
+        QCOMPARE(tree->height(), treeHeight);
         QCOMPARE(toggle->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_D));
-        QVERIFY(tree->actions().contains(toggle));
+        QCOMPARE(window->treePage(ResultPage::Mutated)->menuActions().last(), toggle);
 
         // The first listed gene that both comparators hold.
         const MappingResult& result = window->result();
@@ -143,7 +144,7 @@ private Q_SLOTS:
         child<QToolButton>(window.get(), "ChangesToggle")->click();
         QVERIFY(toggle->isChecked());
         QVERIFY(view->isVisible());
-        QVERIFY(tree->height() < 337);
+        QVERIFY(tree->height() < treeHeight / 2);
 
         const std::array<QTableView*, 2> tables{child<QTableView>(view, "FirstComparatorChange"),
                                                 child<QTableView>(view, "SecondComparatorChange")};
@@ -198,6 +199,14 @@ private Q_SLOTS:
 #endif
         child<QAction>(view, "CopyChanges")->trigger();
         QCOMPARE(QApplication::clipboard()->text(), view->changeText());
+        // The page's copy: the selected line, then the change.
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        tree->setFocus();
+        QTest::keyClick(tree, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(),
+                 window->treePage(ResultPage::Mutated)->selectionText() + view->changeText());
 
         // A family node is no gene; the view says how to get one.
         tree->setCurrentIndex(model.indexOf(result.mutatedGenes.parent(gene)));
