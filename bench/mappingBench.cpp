@@ -2,10 +2,13 @@
 
 #include "genetics/chemicalNames.h"
 #include "genomeBuilder.h"
+#include "mapping/geneChange.h"
+#include "mapping/geneMatching.h"
 #include "mapping/mappingRun.h"
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -150,6 +153,52 @@ void BM_MappingRun(benchmark::State& state)
 BENCHMARK(BM_MappingRun)
     ->ArgNames({"genes", "mode"})
     ->ArgsProduct({{0, 250, 1000, 4000}, {0, 1, 2}})
+    ->Unit(benchmark::kMicrosecond);
+
+// Every change of a family: the listed genes with their comparators' genes,
+// both decoded and diffed (range(2) 0), and also written out as helixplot-cli
+// diff prints them (range(2) 1). To be set beside BM_MappingRun of the same
+// size and mode.
+void BM_GeneChanges(benchmark::State& state)
+{
+    const auto size = static_cast<std::size_t>(state.range(0));
+    const bool asText = state.range(2) != 0;
+    Family family;
+    try {
+        family = size == 0 ? sampleFamily() : builtFamily(size);
+    } catch (const HelixplotError& e) {
+        state.SkipWithError(e.what());
+        return;
+    }
+    const MappingInput input{static_cast<MappingMode>(state.range(1)), family.child.get(), family.mother.get(),
+                             family.father.get()};
+    const std::array<std::string, 2> names{"mother.gen", "father.gen"};
+    std::size_t changes = 0;
+    std::size_t lines = 0;
+    for (auto _ : state) {
+        const GenomeComparison genomes(input);
+        const std::vector<GeneChange> list = mutatedGeneChanges(genomes);
+        changes = list.size();
+        if (asText) {
+            std::string text;
+            for (const GeneChange& change : list)
+                appendChangeText(change, names, text);
+            lines = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+            benchmark::DoNotOptimize(text.data());
+            continue;
+        }
+        lines = 0;
+        for (const GeneChange& change : list)
+            for (const GeneDiff& diff : diffChange(change))
+                lines += diff.lines.size();
+    }
+    state.counters["genes"] = static_cast<double>(family.child->geneCount());
+    state.counters["changes"] = static_cast<double>(changes);
+    state.counters["lines"] = static_cast<double>(lines);
+}
+BENCHMARK(BM_GeneChanges)
+    ->ArgNames({"genes", "mode", "text"})
+    ->ArgsProduct({{0, 250, 1000, 4000}, {1, 2}, {0, 1}})
     ->Unit(benchmark::kMicrosecond);
 
 } // namespace

@@ -62,3 +62,12 @@ if(HELIXPLOT_TESTS)
     message(WARNING "Xvfb, xdotool or xclip missing: the real-display tests are left out (scripts/setup.sh installs them)")
   endif()
 endif()
+
+# The change view opens on Ctrl+D, which needs an active window: its test also
+# runs on a real X server.
+find_program(XVFB_RUN xvfb-run)
+if(HELIXPLOT_TESTS AND XVFB_RUN AND TARGET ui_geneChangeViewTest)
+  add_test(NAME ui.geneChangeViewTest.xvfb
+    COMMAND ${XVFB_RUN} -a $<TARGET_FILE:ui_geneChangeViewTest> -platform xcb)
+  set_tests_properties(ui.geneChangeViewTest.xvfb PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=xcb" TIMEOUT 120)
+endif()

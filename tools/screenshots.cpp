@@ -1,7 +1,8 @@
 // Renders the desktop program's windows on the bundled samples into PNG
 // files, without a display: the selection dialog, the progress dialog in the
 // middle of a run, each page of the main window after a parental mapping, and
-// a large main window with the find bar open.
+// a large main window with the find bar open, and the change view of the
+// mutated page.
 //
 //   helixplot-screenshots [OUTPUT_FOLDER]   (default: docs/screenshots)
 
@@ -155,6 +156,31 @@ int main(int argc, char* argv[])
         save(main, names[page]);
     }
 
+    // The change view of a short gene that both parents hold.
+    pages.setCurrentIndex(1);
+    auto& mutated = child<QTreeView>(main, "MutatedGenes");
+    const MappingResult& result = main.result();
+    for (NodeId family = result.mutatedGenes.firstTopLevel(); family != NoNode;
+         family = result.mutatedGenes.nextSibling(family)) {
+        bool chosen = false;
+        for (NodeId gene = result.mutatedGenes.firstChild(family); gene != NoNode && !chosen;
+             gene = result.mutatedGenes.nextSibling(gene)) {
+            const GeneChange& change = result.mutatedChanges.at(mutatedChangeIndex(result.mutatedGenes, gene));
+            const GeneLines lines = decodedLines(change.examined);
+            if (change.comparators.size() == 2 && lines.size() > 3 && lines.size() < 12) {
+                auto& model = static_cast<DisplayTreeModel&>(*mutated.model());
+                mutated.collapseAll();
+                mutated.setCurrentIndex(model.indexOf(gene));
+                chosen = true;
+            }
+        }
+        if (chosen)
+            break;
+    }
+    main.showChangesAction()->setChecked(true);
+    QCoreApplication::processEvents();
+    save(main, "main-changes");
+
     // Grown windows grow their trees; the find bar under the breakdown.
     main.resize(1000, 680);
     pages.setCurrentIndex(pages.count() - 1);
@@ -166,6 +192,7 @@ int main(int argc, char* argv[])
         breakdown->findNext();
     QCoreApplication::processEvents();
     save(main, "main-find");
+
     pages.setCurrentIndex(0);
     return failures == 0 ? 0 : 1;
 }

@@ -8,7 +8,7 @@
 namespace helixplot::cli {
 
 const char* const UsageText =
-    "Usage: helixplot-cli COMMAND [--chemicals FILE] [--mode MODE] [--trace-progress] FILE...\n"
+    "Usage: helixplot-cli COMMAND [--chemicals FILE] [--mode MODE] [--format FORMAT] [--trace-progress] FILE...\n"
     "       helixplot-cli census [--chemicals FILE] [--recursive] [--format text|csv|json] DIR\n"
     "       helixplot-cli report [--recursive] -o FILE.html DIR\n"
     "\n"
@@ -16,17 +16,19 @@ const char* const UsageText =
     "  breakdown GENOME                        print the genome breakdown tree\n"
     "  summary GENOME                          print the four summary lines of GENOME\n"
     "  map GENOME [COMPARATOR1 [COMPARATOR2]]  run a whole mapping and print every page it leaves visible\n"
+    "  diff GENOME [COMPARATOR1 [COMPARATOR2]] print each mutated gene beside its comparators' genes\n"
     "  census DIR                              one row per genome file of DIR: parents, counts, generation\n"
     "  report -o FILE.html DIR                 the census as one HTML page with family tree and charts\n"
     "\n"
     "Options:\n"
     "  --chemicals FILE   read the chemical names from FILE instead of the game's file named by the settings\n"
-    "  --mode MODE        (map) breakdown, single, parental or dual; by default the number of files decides:\n"
-    "                     1 breakdown, 2 single, 3 dual. Parental mode takes GENOME only and finds the\n"
-    "                     parents' files next to it, named after the parents its genus gene names.\n"
+    "  --mode MODE        (map, diff) breakdown (map only), single, parental or dual; by default the number\n"
+    "                     of files decides: 1 breakdown, 2 single, 3 dual. Parental mode takes GENOME only\n"
+    "                     and finds the parents' files next to it, named after the parents its genus gene\n"
+    "                     names.\n"
     "  --trace-progress   (map) write every progress call of the run to stderr\n"
     "  --recursive        (census, report) take the genome files of DIR's subfolders too\n"
-    "  --format FORMAT    (census) text (the default), csv or json\n"
+    "  --format FORMAT    text (the default) or json; census also csv\n"
     "  -o FILE            (report) the HTML file to write\n"
     "  --help             print this text\n"
     "\n"
@@ -66,7 +68,7 @@ using FileCheck = void (*)(std::string_view command, const std::optional<std::st
 void oneGenome(std::string_view command, const std::optional<std::string>& mode, CliOptions& options)
 {
     if (mode)
-        throw UsageError("--mode is an option of map only");
+        throw UsageError("--mode is an option of map and diff only");
     if (options.traceProgress)
         throw UsageError("--trace-progress is an option of map only");
     if (options.files.size() != 1)
@@ -120,14 +122,38 @@ void checkCensusOptions(const std::optional<std::string>& format, const std::opt
     const bool census = options.command == Command::Census || options.command == Command::Report;
     if (options.recursive && !census)
         throw UsageError("--recursive is an option of census and report only");
-    if (format && options.command != Command::Census)
-        throw UsageError("--format is an option of census only");
+    if (format && options.command == Command::Report)
+        throw UsageError("--format is no option of report");
     if (output && options.command != Command::Report)
         throw UsageError("-o is an option of report only");
     if (format)
         options.format = formatNamed(*format);
+    if (options.format == CensusFormat::Csv && options.command != Command::Census)
+        throw UsageError("format csv is census's only (text or json)");
     if (output)
         options.outputPath = *output;
+}
+
+// diff needs a comparator: every mode but breakdown, chosen by the number of
+// files as for map when not given.
+void diffGenomes(std::string_view, const std::optional<std::string>& mode, CliOptions& options)
+{
+    if (options.traceProgress)
+        throw UsageError("--trace-progress is an option of map only");
+    const std::size_t count = options.files.size();
+    if (mode) {
+        const ModeName& m = modeNamed(*mode);
+        if (m.choice == MappingChoice::Breakdown)
+            throw UsageError("diff has no mode breakdown (single, parental or dual)");
+        if (count != m.files)
+            throw UsageError("mode " + std::string(m.name) + " takes " + filesText(m.files) + ", not " +
+                             std::to_string(count));
+        options.mode = m.choice;
+        return;
+    }
+    if (count < 2 || count > 3)
+        throw UsageError("diff takes 2 or 3 genome files, or 1 with --mode parental, not " + std::to_string(count));
+    options.mode = count == 2 ? MappingChoice::Single : MappingChoice::Dual;
 }
 
 struct CommandSpec {
@@ -141,6 +167,7 @@ constexpr CommandSpec Commands[] = {
     {"breakdown", Command::Breakdown, oneGenome},
     {"summary", Command::Summary, oneGenome},
     {"map", Command::Map, mapGenomes},
+    {"diff", Command::Diff, diffGenomes},
     {"census", Command::Census, oneFolder},
     {"report", Command::Report, oneFolder},
 };
@@ -232,6 +259,14 @@ CliOptions parseCommandLine(int argc, const char* const* argv)
         }
     }
     throw UsageError("unknown command '" + name + "'");
+}
+
+std::string_view choiceName(MappingChoice choice)
+{
+    for (const ModeName& m : ModeNames)
+        if (m.choice == choice)
+            return m.name;
+    return {};
 }
 
 } // namespace helixplot::cli

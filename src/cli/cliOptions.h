@@ -5,6 +5,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace helixplot::cli {
@@ -19,9 +20,11 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-enum class Command { Breakdown, Summary, Map, Census, Report };
+enum class Command { Breakdown, Summary, Map, Diff, Census, Report };
 
+// csv is census's only.
 enum class CensusFormat { Text, Csv, Json };
+using OutputFormat = CensusFormat;
 
 struct CliOptions {
     bool help = false;
@@ -39,5 +42,8 @@ struct CliOptions {
 // Parses argv[1..argc-1]; throws UsageError. With --help anywhere, returns
 // at once with help set.
 CliOptions parseCommandLine(int argc, const char* const* argv);
+
+// "breakdown", "single", "parental" or "dual".
+std::string_view choiceName(MappingChoice choice);
 
 } // namespace helixplot::cli

@@ -3,16 +3,20 @@
 
 #include "censusCommands.h"
 #include "cliOptions.h"
+#include "jsonOutput.h"
 
 #include "decoder/displayTree.h"
 #include "genetics/chemicalNames.h"
 #include "genetics/settings.h"
 #include "genetics/unitGenetics.h"
 #include "mapping/breakdownTree.h"
+#include "mapping/geneChange.h"
+#include "mapping/geneMatching.h"
 #include "mapping/genomeSummary.h"
 #include "mapping/mappingRun.h"
 #include "mapping/resultText.h"
 
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -129,33 +133,62 @@ void loadChemicals(const CliOptions& options)
     }
 }
 
-std::string breakdownText(const CliOptions& options)
+// JSON documents end with a line end, as the text does.
+std::string jsonText(const nlohmann::ordered_json& document)
+{
+    return document.dump(1) + "\n";
+}
+
+std::string breakdownCommand(const CliOptions& options)
 {
     const auto genome = loadGenome(options.files[0]);
     loadChemicals(options);
     DisplayTree tree;
     SilentProgress silent;
     buildBreakdownTree(*genome, tree, silent);
+    if (options.format == OutputFormat::Json)
+        return jsonText(
+            {{"command", "breakdown"}, {"genome", fileNameText(options.files[0])}, {"tree", treeJson(tree)}});
     std::string out;
     dumpTree(tree, out, "\n");
     return out;
 }
 
-std::string summaryText(const CliOptions& options)
+std::string summaryCommand(const CliOptions& options)
 {
     const auto genome = loadGenome(options.files[0]);
+    const std::vector<std::string> lines = genomeSummary(genome.get());
+    if (options.format == OutputFormat::Json) {
+        nlohmann::ordered_json texts = nlohmann::ordered_json::array();
+        for (const std::string& line : lines)
+            texts.push_back(latin1ToUtf8(line));
+        return jsonText({{"command", "summary"}, {"genome", fileNameText(options.files[0])}, {"lines", texts}});
+    }
     std::string out;
-    for (const std::string& line : genomeSummary(genome.get()))
+    for (const std::string& line : lines)
         out += line + '\n';
     return out;
 }
 
-std::string mapText(const CliOptions& options, RecordingProgress& recorder)
-{
-    const std::string& examinedPath = options.files[0];
-    const auto examined = loadGenome(examinedPath);
+// The genomes of map and diff, loaded as the mode says, with the
+// comparators' file names.
+struct LoadedGenomes {
+    std::unique_ptr<TGeneticsFile> examined;
     std::unique_ptr<TGeneticsFile> mother;
     std::unique_ptr<TGeneticsFile> father;
+    std::array<std::string, 2> comparatorNames;
+
+    MappingInput input(const CliOptions& options) const
+    {
+        return MappingInput{mappingModeOf(options.mode), examined.get(), mother.get(), father.get()};
+    }
+};
+
+LoadedGenomes loadGenomes(const CliOptions& options)
+{
+    const std::string& examinedPath = options.files[0];
+    LoadedGenomes g;
+    g.examined = loadGenome(examinedPath);
     switch (options.mode) {
     case MappingChoice::Breakdown:
         break;
@@ -164,29 +197,69 @@ std::string mapText(const CliOptions& options, RecordingProgress& recorder)
         // genome's first loose gene, their files beside it.
         if (examinedPath == StandardInput)
             throw HelixplotError("parental mode needs the genome's folder, not standard input");
-        mother = loadParent(examinedPath, *examined, false);
-        father = loadParent(examinedPath, *examined, true);
+        g.comparatorNames = {parentFilePath(examinedPath, *g.examined, false),
+                             parentFilePath(examinedPath, *g.examined, true)};
+        g.mother = loadParent(examinedPath, *g.examined, false);
+        g.father = loadParent(examinedPath, *g.examined, true);
         break;
     case MappingChoice::Single:
-        mother = loadGenome(options.files[1]);
+        g.comparatorNames[0] = options.files[1];
+        g.mother = loadGenome(g.comparatorNames[0]);
         break;
     case MappingChoice::Dual:
-        mother = loadGenome(options.files[1]);
-        father = loadGenome(options.files[2]);
+        g.comparatorNames = {options.files[1], options.files[2]};
+        g.mother = loadGenome(g.comparatorNames[0]);
+        g.father = loadGenome(g.comparatorNames[1]);
         break;
     }
     loadChemicals(options);
+    return g;
+}
 
-    MappingInput input;
-    input.mode = mappingModeOf(options.mode);
-    input.examined = examined.get();
-    input.mother = mother.get();
-    input.father = father.get();
+// The head every comparing command's JSON document starts with.
+nlohmann::ordered_json comparisonJson(const char* command, const CliOptions& options, const LoadedGenomes& genomes)
+{
+    nlohmann::ordered_json comparators = nlohmann::ordered_json::array();
+    if (genomes.mother)
+        comparators.push_back(fileNameText(genomes.comparatorNames[0]));
+    if (genomes.father)
+        comparators.push_back(fileNameText(genomes.comparatorNames[1]));
+    return {{"command", command},
+            {"mode", choiceName(options.mode)},
+            {"genome", fileNameText(options.files[0])},
+            {"comparators", std::move(comparators)}};
+}
+
+std::string mapCommand(const CliOptions& options, RecordingProgress& recorder)
+{
+    const LoadedGenomes genomes = loadGenomes(options);
     MappingResult result;
     SilentProgress silent;
     ProgressReporter& progress = options.traceProgress ? static_cast<ProgressReporter&>(recorder) : silent;
-    MappingRun(input, result, progress);
+    MappingRun(genomes.input(options), result, progress);
+    if (options.format == OutputFormat::Json) {
+        nlohmann::ordered_json document = comparisonJson("map", options, genomes);
+        document["statistics"] = statisticsJson(result);
+        document["pages"] = pagesJson(result);
+        return jsonText(document);
+    }
     return mappingResultText(result);
+}
+
+std::string diffCommand(const CliOptions& options)
+{
+    const LoadedGenomes genomes = loadGenomes(options);
+    const GenomeComparison comparison(genomes.input(options));
+    const std::vector<GeneChange> changes = mutatedGeneChanges(comparison);
+    if (options.format == OutputFormat::Json) {
+        nlohmann::ordered_json document = comparisonJson("diff", options, genomes);
+        document["changes"] = changesJson(changes, genomes.comparatorNames);
+        return jsonText(document);
+    }
+    std::string out;
+    for (const GeneChange& change : changes)
+        appendChangeText(change, genomes.comparatorNames, out);
+    return out;
 }
 
 int run(int argc, const char* const* argv)
@@ -208,13 +281,16 @@ int run(int argc, const char* const* argv)
     try {
         switch (options.command) {
         case Command::Breakdown:
-            out = breakdownText(options);
+            out = breakdownCommand(options);
             break;
         case Command::Summary:
-            out = summaryText(options);
+            out = summaryCommand(options);
             break;
         case Command::Map:
-            out = mapText(options, recorder);
+            out = mapCommand(options, recorder);
+            break;
+        case Command::Diff:
+            out = diffCommand(options);
             break;
         case Command::Census:
             out = censusCommand(options);

@@ -30,18 +30,24 @@ void addUnderFamily(const GeneRecord& gene, DisplayTree& tree, const FamilyNodes
 
 } // namespace
 
-void addMutatedGene(const GeneRecord& gene, const GenomeComparison& genomes, DisplayTree& tree,
-                    const FamilyNodes& families)
+bool listedAsMutated(const GeneRecord& gene, const GenomeComparison& genomes)
 {
     const GeneRecord* m = genomes.motherGenes().find(gene);
     if (m && !genesDiffer(*m, gene))
-        return;
+        return false;
     if (genomes.usesFather()) {
         const GeneRecord* f = genomes.fatherGenes().find(gene);
         if (f && !genesDiffer(*f, gene))
-            return;
+            return false;
     }
-    addUnderFamily(gene, tree, families);
+    return true;
+}
+
+void addMutatedGene(const GeneRecord& gene, const GenomeComparison& genomes, DisplayTree& tree,
+                    const FamilyNodes& families)
+{
+    if (listedAsMutated(gene, genomes))
+        addUnderFamily(gene, tree, families);
 }
 
 void addAdditionalGene(const GeneRecord& gene, const GenomeComparison& genomes, DisplayTree& tree,

@@ -2,6 +2,7 @@
 
 #include "breakdownTree.h"
 #include "comparisonTrees.h"
+#include "geneChange.h"
 #include "geneMatching.h"
 #include "statistics.h"
 
@@ -57,7 +58,12 @@ void MappingRun(const MappingInput& input, MappingResult& result, ProgressReport
         result.comparisonPagesVisible = true;
         const int examinedOrgans = organCount(input.examined);
         progress.beginStage(2, examinedOrgans + 3);
+        // No changes of an earlier run may stand beside a new tree, should
+        // the build fail half way.
+        result.mutatedChanges.clear();
         buildMutatedTree(genomes, result.mutatedGenes, progress);
+        // Only the genes: their lines and diffs are made when asked for.
+        result.mutatedChanges = mutatedGeneChanges(genomes);
 
         int missingMaximum = organCount(genomes.mother()) + 1;
         if (genomes.usesFather())

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "decoder/displayTree.h"
+#include "geneChange.h"
 #include "genetics/unitGenetics.h"
 #include "progress.h"
 
@@ -70,6 +71,8 @@ struct StatisticsRow {
 struct MappingResult {
     std::array<StatisticsRow, StatisticsRowCount> statistics;
     DisplayTree mutatedGenes;
+    // One per gene the mutated tree lists, in its order (geneChange.h).
+    std::vector<GeneChange> mutatedChanges;
     DisplayTree missingGenes;
     DisplayTree additionalGenes;
     DisplayTree breakdown;

@@ -114,6 +114,10 @@ TreePage::TreePage(const QString& pageName, const QString& treeName, DisplayTree
         menu.addActions({copy_, expand_, collapse_});
         menu.addSeparator();
         menu.addAction(export_);
+        if (!extraActions_.isEmpty()) {
+            menu.addSeparator();
+            menu.addActions(extraActions_);
+        }
         menu.exec(view_->viewport()->mapToGlobal(at));
     });
 }
@@ -135,7 +139,7 @@ bool TreePage::eventFilter(QObject* watched, QEvent* event)
 
 QList<QAction*> TreePage::menuActions() const
 {
-    return {copy_, expand_, collapse_, export_};
+    return QList<QAction*>{copy_, expand_, collapse_, export_} + extraActions_;
 }
 
 void TreePage::showEvent(QShowEvent* event)

@@ -47,8 +47,10 @@ public:
     void collapseAll();
 
     // The context menu's actions, in its order: Copy, Expand all below,
-    // Collapse all, Export page...
+    // Collapse all, Export page..., then those a page adds.
     QList<QAction*> menuActions() const;
+    // Adds action at the end of the tree's context menu.
+    void addMenuAction(QAction* action) { extraActions_ << action; }
 
 Q_SIGNALS:
     void exportRequested();
@@ -73,6 +75,7 @@ private:
     QAction* expand_ = nullptr;
     QAction* collapse_ = nullptr;
     QAction* export_ = nullptr;
+    QList<QAction*> extraActions_;
     std::vector<NodeId> matches_;
     int current_ = -1;
     bool searched_ = false;

@@ -4,6 +4,7 @@
 #include "appSettings.h"
 #include "breakdownDump.h"
 #include "designFont.h"
+#include "geneChangeView.h"
 #include "genetics/chemicalNames.h"
 #include "genetics/settings.h"
 #include "mapping/statistics.h"
@@ -182,6 +183,9 @@ TGeneMainWindow::TGeneMainWindow(MainWindowHooks hooks, const QString& presetMod
     if (!geometry.isEmpty())
         restoreGeometry(geometry);
 
+    showChanges_ = attachGeneChangeView(*treePages_[0], result_, comparatorNames_);
+    changeView_ = treePages_[0]->findChild<GeneChangeView*>();
+
     addShortcuts();
     guarded(hooks_.reportError, [&] { FormCreate(presetMode, presetGenomes); });
 }
@@ -210,9 +214,12 @@ void TGeneMainWindow::addShortcuts()
         {QKeySequence(Qt::SHIFT | Qt::Key_F3), onTreePage(&TreePage::findPrevious)},
         {QKeySequence::Copy,
          [this] {
-             if (TreePage* page = treePage(currentPage()))
+             if (TreePage* page = treePage(currentPage())) {
                  page->copySelection();
-             else
+                 // With the change view open, the shown change goes along.
+                 if (page == treePages_[0] && showChanges_->isChecked() && !changeView_->changeText().isEmpty())
+                     QApplication::clipboard()->setText(QApplication::clipboard()->text() + changeView_->changeText());
+             } else
                  QApplication::clipboard()->setText(statisticsSelectionText());
          }},
         {QKeySequence::Save, [this] { guarded(hooks_.reportError, [&] { exportPage(currentPage()); }); }},
@@ -380,6 +387,10 @@ void TGeneMainWindow::runMapping()
 {
     const MappingInput input = loadGenome_->mappingInput();
     mappingMode_ = input.mode;
+    // Kept with the pages: the dialog's names may change before the next run.
+    if (input.mode != MappingMode::Breakdown)
+        comparatorNames_ = {loadGenome_->genomeFileName(GenomeSlot::Mother),
+                            loadGenome_->genomeFileName(GenomeSlot::Father)};
     try {
         {
             TreeChangeGuard change{mutatedModel_, missingModel_, additionalModel_, breakdownModel_};

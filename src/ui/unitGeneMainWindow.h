@@ -14,12 +14,15 @@
 #include <functional>
 #include <memory>
 
+class QAction;
 class QPushButton;
 class QTabWidget;
 class QTreeView;
 class QTreeWidget;
 
 namespace helixplot {
+
+class GeneChangeView;
 
 // Where a double-click on the breakdown writes it: "c:\moop.txt" on Windows,
 // elsewhere moop.txt in the user's home folder.
@@ -61,6 +64,8 @@ public:
     TLoadGenome& loadGenome() { return *loadGenome_; }
     TPleaseWait& pleaseWait() { return *pleaseWait_; }
     const MappingResult& result() const { return result_; }
+    // Opens and closes the change view of the "Mutated genes" page.
+    QAction* showChangesAction() const { return showChanges_; }
 
     void Button1Click();
     void Button2Click();
@@ -101,6 +106,8 @@ private:
     std::unique_ptr<TPleaseWait> pleaseWait_;
     std::unique_ptr<TLoadGenome> loadGenome_;
     MappingResult result_;
+    // The comparators' file names of the last comparative run.
+    std::array<QString, 2> comparatorNames_;
     helixplot::MappingMode mappingMode_ = helixplot::MappingMode::Breakdown;
     bool startupRun_ = false;
     bool programEnded_ = false;
@@ -115,6 +122,8 @@ private:
     DisplayTreeModel* breakdownModel_ = nullptr;
     QTreeView* breakdownView_ = nullptr;
     std::array<TreePage*, 4> treePages_{};
+    QAction* showChanges_ = nullptr;
+    GeneChangeView* changeView_ = nullptr;
     QPushButton* loadButton_ = nullptr;
 };
 

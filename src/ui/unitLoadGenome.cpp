@@ -333,6 +333,11 @@ MappingInput TLoadGenome::mappingInput() const
             slots_.get(GenomeSlot::Father)};
 }
 
+QString TLoadGenome::genomeFileName(GenomeSlot slot) const
+{
+    return edits_.at(static_cast<std::size_t>(slot))->text();
+}
+
 void TLoadGenome::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);

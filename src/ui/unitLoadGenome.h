@@ -67,6 +67,8 @@ public:
     MappingMode mappingMode() const;
     // What a mapping run reads after the dialog was accepted.
     MappingInput mappingInput() const;
+    // The file name entered (or derived) for a slot.
+    QString genomeFileName(GenomeSlot slot) const;
 
 protected:
     void showEvent(QShowEvent* event) override;

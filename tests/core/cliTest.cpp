@@ -5,6 +5,7 @@
 #include "genomeBuilder.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <cstring>
 #include <fstream>
@@ -34,7 +35,7 @@ const std::string Chemicals = Samples + "allchemicals.str";
 const std::string Expected = std::string(HELIXPLOT_SOURCE_DIR) + "/tests/expected/";
 
 const std::string UsageLine =
-    "Usage: helixplot-cli COMMAND [--chemicals FILE] [--mode MODE] [--trace-progress] FILE...\n";
+    "Usage: helixplot-cli COMMAND [--chemicals FILE] [--mode MODE] [--format FORMAT] [--trace-progress] FILE...\n";
 
 std::string readAll(const std::string& path)
 {
@@ -157,6 +158,193 @@ TEST_F(Cli, MapRunsEachModeOnTheRightSlots)
     EXPECT_EQ(expected("map-breakdown.txt").find("Mutated genes"), std::string::npos);
 }
 
+// The output with the samples' folder written as "samples/", as the
+// reviewed outputs have it.
+std::string withSamplesFolder(std::string text)
+{
+    for (std::size_t at = text.find(Samples); at != std::string::npos; at = text.find(Samples, at))
+        text.replace(at, Samples.size(), "samples/");
+    return text;
+}
+
+TEST_F(Cli, DiffPrintsEachMutatedGeneBesideItsComparatorsGenes)
+{
+    // A pigment the mother holds with another body, a pose only the father
+    // holds (differs), a gait neither holds, an instinct identical to the
+    // father's (not listed).
+    const std::string child = dir_.file("child.gen");
+    const std::string ma = dir_.file("ma.gen");
+    const std::string pa = dir_.file("pa.gen");
+    GenomeBuilder{makeGene(GeneKind::Pigment, 2, {1, 12}), makeGene(GeneKind::Pose, 1, {5}),
+                  makeGene(GeneKind::Gait, 3, {1}), makeGene(GeneKind::Instinct, 4, {1})}
+        .writeTo(child);
+    GenomeBuilder{makeGene(GeneKind::Pigment, 2, {1, 10}), makeGene(GeneKind::Instinct, 4, {2})}.writeTo(ma);
+    GenomeBuilder{makeGene(GeneKind::Pose, 1, {6}), makeGene(GeneKind::Instinct, 4, {1})}.writeTo(pa);
+
+    const CliRun r = run({"diff", child, ma, pa});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out, "@@ 01 - Emb ---/---/--- 0 \n"
+                     "--- " +
+                         pa +
+                         "\n"
+                         " 01 - Emb ---/---/--- 0 \n"
+                         "byte 0: 6 -> 5\n"
+                         "@@ 03 - Emb ---/---/--- 0 \n"
+                         "@@ 02 - Emb ---/---/--- 0 \n"
+                         "--- " +
+                         ma +
+                         "\n"
+                         "-02 - Emb ---/---/--- 0 Green 10\n"
+                         "+02 - Emb ---/---/--- 0 Green 12\n"
+                         "byte 1: 10 -> 12\n");
+
+    // Single mode reads the first comparator only: the instinct differs from
+    // the mother's and is listed, its one byte shown by a line.
+    const CliRun single = run({"diff", "--mode", "single", child, ma});
+    EXPECT_EQ(single.status, 0);
+    EXPECT_NE(single.out.find("@@ 04 - Emb ---/---/--- 0 \n--- " + ma + "\n"), std::string::npos) << single.out;
+    EXPECT_EQ(single.out.find("--- " + pa), std::string::npos);
+
+    // The samples, parental and dual.
+    const struct {
+        std::vector<std::string> args;
+        std::string expected;
+    } cases[] = {
+        {{"diff", "--mode", "parental", Child}, "diff-parental.txt"},
+        {{"diff", Child, Quin, Yeva}, "diff-dual.txt"},
+        {{"diff", "--mode=dual", "--chemicals", Chemicals, Child, Quin, Yeva}, "diff-dual.txt"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.expected);
+        const CliRun r = run(c.args);
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.err, "");
+        EXPECT_EQ(withSamplesFolder(r.out), expected(c.expected));
+    }
+}
+
+using Json = nlohmann::ordered_json;
+
+// A JSON tree back as the text dump writes it.
+void appendTree(const Json& nodes, std::size_t depth, std::string& out)
+{
+    for (const Json& node : nodes) {
+        out += std::string(depth, ' ') + node.at("text").get<std::string>() + "\n";
+        appendTree(node.at("children"), depth + 1, out);
+    }
+}
+
+Json parsed(const CliRun& r)
+{
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out.back(), '\n');
+    return Json::parse(r.out); // throws, failing the test, when it is no JSON
+}
+
+TEST_F(Cli, JsonHoldsWhatTheTextHolds)
+{
+    const CliRun textBreakdown = run({"breakdown", Child});
+    const Json breakdown = parsed(run({"breakdown", "--format", "json", Child}));
+    EXPECT_EQ(breakdown.at("command"), "breakdown");
+    EXPECT_EQ(breakdown.at("genome"), Child);
+    std::string tree;
+    appendTree(breakdown.at("tree"), 0, tree);
+    EXPECT_EQ(tree, textBreakdown.out);
+
+    const Json summary = parsed(run({"summary", "--format=json", Child}));
+    std::string lines;
+    for (const Json& line : summary.at("lines"))
+        lines += line.get<std::string>() + "\n";
+    EXPECT_EQ(lines, run({"summary", Child}).out);
+
+    // map: the statistics table and the pages, as the text prints them.
+    for (const auto& args :
+         {std::vector<std::string>{"map", Child, Quin, Yeva}, std::vector<std::string>{"map", Child}}) {
+        SCOPED_TRACE(args.size());
+        std::vector<std::string> jsonArgs = args;
+        jsonArgs.insert(jsonArgs.begin() + 1, {"--format", "json"});
+        const Json map = parsed(run(jsonArgs));
+        EXPECT_EQ(map.at("mode"), args.size() == 4 ? "dual" : "breakdown");
+        EXPECT_EQ(map.at("comparators"), args.size() == 4 ? Json::array({Quin, Yeva}) : Json::array());
+        std::string text = "== General Genome Information\n";
+        const Json& statistics = map.at("statistics");
+        ASSERT_EQ(statistics.at("rows").size(), 19u);
+        auto row = [&](const std::string& a, const std::string& b, const std::string& c, const std::string& d) {
+            text += a + "\t" + b + "\t" + c + "\t" + d + "\n";
+        };
+        const Json& columns = statistics.at("columns");
+        row(columns[0], columns[1], columns[2], columns[3]);
+        for (std::size_t i = 0; i < 19; ++i) {
+            const Json& r = statistics.at("rows")[i];
+            row(r.at("caption"), r.at("mutated"), r.at("maternal"), r.at("paternal"));
+        }
+        for (const Json& page : map.at("pages")) {
+            text += "== " + page.at("title").get<std::string>() + "\n";
+            appendTree(page.at("tree"), 0, text);
+        }
+        EXPECT_EQ(text, run(args).out);
+    }
+
+    // diff: every change's lines and bytes, written back in the text format.
+    const Json diff = parsed(run({"diff", "--format", "json", "--mode", "parental", Child}));
+    EXPECT_EQ(diff.at("mode"), "parental");
+    EXPECT_EQ(diff.at("comparators"), Json::array({Mother, Father}));
+    std::string text;
+    for (const Json& change : diff.at("changes")) {
+        text += "@@ " + change.at("header").get<std::string>() + "\n";
+        for (const Json& c : change.at("comparators")) {
+            EXPECT_TRUE(c.at("differs").get<bool>());
+            text += "--- " + c.at("file").get<std::string>() + "\n";
+            for (const Json& line : c.at("lines")) {
+                const std::string change = line.at("change");
+                text += (change == "same"      ? " "
+                         : change == "removed" ? "-"
+                                               : "+") +
+                        line.at("text").get<std::string>() + "\n";
+            }
+            for (const Json& b : c.at("bytes"))
+                text += "byte " + std::to_string(b.at("offset").get<int>()) + ": " +
+                        std::to_string(b.at("comparator").get<int>()) + " -> " +
+                        std::to_string(b.at("examined").get<int>()) + "\n";
+        }
+    }
+    EXPECT_EQ(text, run({"diff", "--mode", "parental", Child}).out);
+    ASSERT_GT(diff.at("changes").size(), 2u);
+    EXPECT_EQ(diff.at("changes")[1].at("type"), 0);
+}
+
+TEST_F(Cli, JsonCarriesSingleByteTextAsUtf8)
+{
+    // Chemical 1 is "Caf\xE9" in a single-byte table.
+    std::string table = "xx";
+    for (int i = 0; i < 256; ++i)
+        table += i == 1 ? std::string("\x04"
+                                      "Caf\xE9")
+                        : std::string("\x01"
+                                      "c");
+    const std::string chemicals = dir_.file("latin1.str");
+    testing::writeFile(chemicals, table);
+    const std::string child = dir_.file("child.gen");
+    const std::string ma = dir_.file("ma.gen");
+    std::vector<std::uint8_t> halfLives(256, 0);
+    GenomeBuilder{makeGene(GeneKind::HalfLives, 0, halfLives)}.writeTo(ma);
+    halfLives[1] = 9;
+    GenomeBuilder{makeGene(GeneKind::HalfLives, 0, halfLives)}.writeTo(child);
+
+    const CliRun text = run({"diff", "--chemicals", chemicals, child, ma});
+    ASSERT_NE(text.out.find("\n+ Caf\xE9 - 9 "), std::string::npos) << text.out;
+    const Json diff = parsed(run({"diff", "--format", "json", "--chemicals", chemicals, child, ma}));
+    const Json& lines = diff.at("changes")[0].at("comparators")[0].at("lines");
+    std::vector<std::string> changed;
+    for (const Json& line : lines)
+        if (line.at("change") != "same")
+            changed.push_back(line.at("change").get<std::string>() + ":" + line.at("text").get<std::string>());
+    ASSERT_EQ(changed.size(), 2u);
+    EXPECT_EQ(changed[1].rfind("added: Caf\xC3\xA9 - 9 ", 0), 0u) << changed[1];
+}
+
 TEST_F(Cli, TraceProgressWritesEveryCallInOrder)
 {
     const CliRun r = run({"map", "--trace-progress", "--mode", "parental", Child});
@@ -216,6 +404,8 @@ TEST_F(Cli, AFileThatDoesNotLoadEndsWithItsMessage)
         {{"map", badMarker}, badMarker + ": Bad gene Error!"},
         {{"map", Child, truncated}, truncated + ": Read beyond end of file"},
         {{"map", Child, Quin, missing}, missing + ": File not found"},
+        {{"diff", Child, Quin, missing}, missing + ": File not found"},
+        {{"diff", "--format", "json", badMagic, Quin}, badMagic + ": Bad Gene File"},
         {{"summary", empty}, empty + ": Read beyond end of file"},
         {{"breakdown", unknownKind}, unknownKind + ": Bad gene Error!"},
         {{"map", Child, dir_.path()}, dir_.path() + ": File access denied"},
@@ -249,7 +439,15 @@ TEST_F(Cli, UsageErrorsExitWithTwo)
         {{"map", Child, "--mode"}, "option '--mode' needs a value"},
         {{"summary", Child, Quin}, "summary takes one genome file, not 2"},
         {{"breakdown"}, "breakdown takes one genome file, not 0"},
-        {{"breakdown", "--mode", "single", Child}, "--mode is an option of map only"},
+        {{"breakdown", "--mode", "single", Child}, "--mode is an option of map and diff only"},
+        {{"diff", Child}, "diff takes 2 or 3 genome files, or 1 with --mode parental, not 1"},
+        {{"diff", Child, Quin, Yeva, Mother}, "diff takes 2 or 3 genome files, or 1 with --mode parental, not 4"},
+        {{"diff", "--mode", "breakdown", Child}, "diff has no mode breakdown (single, parental or dual)"},
+        {{"diff", "--mode", "dual", Child, Quin}, "mode dual takes 3 files, not 2"},
+        {{"diff", "--trace-progress", Child, Quin}, "--trace-progress is an option of map only"},
+        {{"map", "--format", "xml", Child}, "unknown format 'xml' (text, csv or json)"},
+        {{"map", "--format", "csv", Child}, "format csv is census's only (text or json)"},
+        {{"summary", Child, "--format"}, "option '--format' needs a value"},
         {{"summary", "--trace-progress", Child}, "--trace-progress is an option of map only"},
         {{"map", "--verbose", Child}, "unknown option '--verbose'"},
     };

@@ -1,0 +1,251 @@
+#include "ui/geneChangeView.h"
+#include "mapping/geneChange.h"
+#include "ui/displayTreeModel.h"
+#include "ui/treePage.h"
+#include "ui/unitGeneMainWindow.h"
+#include "uiTestSupport.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTableView>
+#include <QToolButton>
+#include <QTreeView>
+#include <QtTest>
+
+#include <memory>
+
+using namespace helixplot;
+using helixplot::testing::child;
+
+namespace {
+
+const QString SamplesDir = QStringLiteral(HELIXPLOT_SOURCE_DIR "/samples/");
+
+QString latin1(std::string_view text)
+{
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QStringList linesOf(const GeneLines& lines)
+{
+    QStringList out;
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        out << latin1(lines[i]);
+    return out;
+}
+
+// One column of a side-by-side table, gaps left out.
+QStringList column(const QAbstractItemModel& model, int column)
+{
+    QStringList out;
+    for (int row = 0; row < model.rowCount(); ++row) {
+        const QString text = model.index(row, column).data().toString();
+        if (model.index(row, column).data(Qt::BackgroundRole) != QVariant(gapLineColor(QApplication::palette())))
+            out << text;
+    }
+    return out;
+}
+
+} // namespace
+
+class GeneChangeViewTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TGeneMainWindow> window;
+
+    void start(const QString& mode, const QStringList& comparators)
+    {
+        MainWindowHooks hooks;
+        hooks.reportError = [](const QString& text) { qWarning("error box: %s", qPrintable(text)); };
+        hooks.wait = [](int) { QCoreApplication::processEvents(); };
+        hooks.showSelectionDialog = [mode, comparators](TLoadGenome& dialog) {
+            dialog.show();
+            child<QRadioButton>(&dialog, mode == u"parental" ? "Parents" : "Dual")->click();
+            const char* edits[] = {"MotherFile", "FatherFile"};
+            for (qsizetype i = 0; i < comparators.size(); ++i)
+                child<QLineEdit>(&dialog, edits[i])->setText(SamplesDir + comparators[i]);
+            child<QLineEdit>(&dialog, "GenomeFileName")->setText(SamplesDir + QStringLiteral("tibb.gen"));
+            child<QPushButton>(&dialog, "Button1")->click();
+            return dialog.result();
+        };
+        window = std::make_unique<TGeneMainWindow>(hooks);
+        window->show();
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        helixplot::testing::pinCLocale();
+        if (!QFile::exists(SamplesDir + QStringLiteral("tibb.gen")))
+            QSKIP("the samples are missing");
+        qputenv("HELIXPLOT_SETTINGS", (SamplesDir + QStringLiteral("settings.ini")).toLocal8Bit());
+    }
+
+    void cleanup() { window.reset(); }
+
+    void selectedGeneShowsItsChange_data()
+    {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QStringList>("comparators"); // as entered; parental derives them
+        QTest::addColumn<QStringList>("names");       // the comparators' file names
+        QTest::newRow("parental") << "parental" << QStringList{} << QStringList{"nela.gen", "orvo.gen"};
+        QTest::newRow("dual") << "dual" << QStringList{"yeva.gen", "quin.gen"} << QStringList{"yeva.gen", "quin.gen"};
+    }
+
+    void selectedGeneShowsItsChange()
+    {
+        QFETCH(QString, mode);
+        QFETCH(QStringList, comparators);
+        QFETCH(QStringList, names);
+        start(mode, comparators);
+        auto* pages = child<QTabWidget>(window.get(), "PageControl1");
+        auto* tree = child<QTreeView>(window.get(), "MutatedGenes");
+        auto* view = child<GeneChangeView>(window.get(), "GeneChangeView");
+        auto* splitter = child<QSplitter>(window.get(), "MutatedTabSplitter");
+        QAction* toggle = window->showChangesAction();
+        pages->setCurrentIndex(1);
+
+        // As designed until opened: the tree fills the tree's place.
+        QVERIFY(!toggle->isChecked());
+        QVERIFY(view->isHidden());
+        QCOMPARE(splitter->geometry().topLeft(), QPoint(16, 24));
+        const int treeHeight = splitter->height();
+        QCOMPARE(tree->height(), treeHeight);
+        QCOMPARE(toggle->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_D));
+        QCOMPARE(window->treePage(ResultPage::Mutated)->menuActions().last(), toggle);
+
+        // The first listed gene that both comparators hold.
+        const MappingResult& result = window->result();
+        std::size_t index = 0;
+        while (index < result.mutatedChanges.size() && result.mutatedChanges[index].comparators.size() < 2)
+            ++index;
+        QVERIFY(index < result.mutatedChanges.size());
+        const GeneChange& change = result.mutatedChanges[index];
+        NodeId gene = NoNode;
+        for (NodeId family = result.mutatedGenes.firstTopLevel(); family != NoNode && gene == NoNode;
+             family = result.mutatedGenes.nextSibling(family))
+            for (NodeId n = result.mutatedGenes.firstChild(family); n != NoNode; n = result.mutatedGenes.nextSibling(n))
+                if (mutatedChangeIndex(result.mutatedGenes, n) == index)
+                    gene = n;
+        QVERIFY(gene != NoNode);
+
+        // A line under the gene will do; the small toggle opens the view.
+        auto& model = static_cast<DisplayTreeModel&>(*tree->model());
+        const NodeId line = result.mutatedGenes.firstChild(gene);
+        tree->setCurrentIndex(model.indexOf(line == NoNode ? gene : line));
+        child<QToolButton>(window.get(), "ChangesToggle")->click();
+        QVERIFY(toggle->isChecked());
+        QVERIFY(view->isVisible());
+        QVERIFY(tree->height() < treeHeight / 2);
+
+        const std::array<QTableView*, 2> tables{child<QTableView>(view, "FirstComparatorChange"),
+                                                child<QTableView>(view, "SecondComparatorChange")};
+        const GeneLines examined = decodedLines(change.examined);
+        QStringList summaries;
+        QString bytes;
+        bool highlighted = false;
+        for (std::size_t i = 0; i < 2; ++i) {
+            QVERIFY(tables[i]->isVisible());
+            const QAbstractItemModel& side = *tables[i]->model();
+            const ComparatorGene& c = change.comparators[i];
+            QCOMPARE(side.headerData(0, Qt::Horizontal).toString(), names[static_cast<qsizetype>(c.comparator)]);
+            QCOMPARE(column(side, 0), linesOf(decodedLines(c.gene)));
+            QCOMPARE(column(side, 1), linesOf(examined));
+            const GeneDiff diff = diffGenes(c.gene, change.examined);
+            summaries << names[static_cast<qsizetype>(c.comparator)] + QStringLiteral(": ") +
+                             latin1(changeSummary(diff));
+            for (const ByteChange& b : diff.bytes)
+                bytes +=
+                    names[static_cast<qsizetype>(c.comparator)] +
+                    QStringLiteral(": byte %1: %2 -> %3\n").arg(b.offset).arg(b.comparatorValue).arg(b.examinedValue);
+            for (int row = 0; row < side.rowCount(); ++row) {
+                if (!side.index(row, 0).data(GeneChangeModel::ChangedRole).toBool())
+                    continue;
+                highlighted = true;
+                QCOMPARE(side.index(row, 1).data(Qt::BackgroundRole).value<QColor>(),
+                         changedLineColor(QApplication::palette()));
+                QVERIFY(side.index(row, 0).data() != side.index(row, 1).data());
+            }
+        }
+        QVERIFY(highlighted);
+        QCOMPARE(view->summary(), summaries.join(QStringLiteral("; ")));
+        QCOMPARE(child<QPlainTextEdit>(view, "DifferingBytes")->toPlainText() + u'\n', bytes);
+        QVERIFY(!bytes.isEmpty());
+
+#ifdef HELIXPLOT_CLI
+        // The view's text is the command-line tool's block for this gene.
+        QProcess cli;
+        QStringList arguments{QStringLiteral("diff"),
+                              QStringLiteral("--mode"),
+                              mode,
+                              QStringLiteral("--chemicals"),
+                              SamplesDir + QStringLiteral("allchemicals.str"),
+                              SamplesDir + QStringLiteral("tibb.gen")};
+        for (const QString& file : comparators)
+            arguments << SamplesDir + file;
+        cli.start(QStringLiteral(HELIXPLOT_CLI), arguments);
+        QVERIFY(cli.waitForFinished(30000));
+        const QString printed = QString::fromLatin1(cli.readAllStandardOutput());
+        QVERIFY(view->changeText().startsWith(QStringLiteral("@@ ")));
+        QVERIFY2(printed.contains(view->changeText()), qPrintable(view->changeText()));
+#endif
+        child<QAction>(view, "CopyChanges")->trigger();
+        QCOMPARE(QApplication::clipboard()->text(), view->changeText());
+        // The page's copy: the selected line, then the change.
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        tree->setFocus();
+        QTest::keyClick(tree, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(),
+                 window->treePage(ResultPage::Mutated)->selectionText() + view->changeText());
+
+        // A family node is no gene; the view says how to get one.
+        tree->setCurrentIndex(model.indexOf(result.mutatedGenes.parent(gene)));
+        QCOMPARE(view->summary(), QStringLiteral("Select a mutated gene to see what changed."));
+        QVERIFY(tables[0]->isHidden() && tables[1]->isHidden());
+        QVERIFY(view->changeText().isEmpty());
+
+        toggle->trigger();
+        QVERIFY(view->isHidden());
+    }
+
+    void aNewRunClearsTheView()
+    {
+        start(QStringLiteral("parental"), {});
+        auto* tree = child<QTreeView>(window.get(), "MutatedGenes");
+        auto* view = child<GeneChangeView>(window.get(), "GeneChangeView");
+        child<QTabWidget>(window.get(), "PageControl1")->setCurrentIndex(1);
+        // Ctrl+D on the tree opens the view.
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        tree->setFocus();
+        QTest::keyClick(tree, Qt::Key_D, Qt::ControlModifier);
+        QVERIFY(window->showChangesAction()->isChecked());
+        auto& model = static_cast<DisplayTreeModel&>(*tree->model());
+        const NodeId first = window->result().mutatedGenes.firstChild(window->result().mutatedGenes.firstTopLevel());
+        tree->setCurrentIndex(model.indexOf(first));
+        QVERIFY(!view->changeText().isEmpty());
+
+        // The same run again: the genes the view showed are gone with the old
+        // result.
+        child<QPushButton>(window.get(), "Button2")->click();
+        QVERIFY(window->isVisible());
+        child<QTabWidget>(window.get(), "PageControl1")->setCurrentIndex(1);
+        QVERIFY(view->changeText().isEmpty());
+        tree->setCurrentIndex(model.indexOf(first));
+        QVERIFY(view->changeText().startsWith(QStringLiteral("@@ ")));
+    }
+};
+
+QTEST_MAIN(GeneChangeViewTest)
+#include "geneChangeViewTest.moc"
