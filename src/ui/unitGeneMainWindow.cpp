@@ -7,6 +7,7 @@
 #include "geneChangeView.h"
 #include "genetics/chemicalNames.h"
 #include "genetics/settings.h"
+#include "mapping/geneChange.h"
 #include "mapping/statistics.h"
 #include "treePage.h"
 
@@ -285,7 +286,16 @@ void TGeneMainWindow::exportPage(ResultPage page)
         genomes << edit->text();
     refuseExportTarget(path, genomes);
     const bool csv = statistics && QFileInfo(path).suffix().compare(QStringLiteral("csv"), Qt::CaseInsensitive) == 0;
-    writeExportFile(path, csv ? statisticsCsv(result_) : pageText(result_, page));
+    std::string bytes = csv ? statisticsCsv(result_) : pageText(result_, page);
+    // With the change view open, the mutated page carries every listed
+    // gene's change as well, as helixplot-cli diff prints them.
+    if (page == ResultPage::Mutated && showChanges_ && showChanges_->isChecked()) {
+        const std::array<std::string, 2> names{comparatorNames_[0].toLatin1().toStdString(),
+                                               comparatorNames_[1].toLatin1().toStdString()};
+        for (const GeneChange& change : result_.mutatedChanges)
+            appendChangeText(change, names, bytes);
+    }
+    writeExportFile(path, bytes);
     settings.setValue(QStringLiteral("export/folder"), QFileInfo(path).absolutePath());
 }
 

@@ -60,12 +60,16 @@ class GeneChangeViewTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<TGeneMainWindow> window;
+    QTemporaryDir exportDir;
 
     void start(const QString& mode, const QStringList& comparators)
     {
         MainWindowHooks hooks;
         hooks.reportError = [](const QString& text) { qWarning("error box: %s", qPrintable(text)); };
         hooks.wait = [](int) { QCoreApplication::processEvents(); };
+        hooks.chooseSaveFile = [this](QWidget*, const QString&, const QString&, QString*) {
+            return exportDir.filePath(QStringLiteral("mutated.txt"));
+        };
         hooks.showSelectionDialog = [mode, comparators](TLoadGenome& dialog) {
             dialog.show();
             child<QRadioButton>(&dialog, mode == u"parental" ? "Parents" : "Dual")->click();
@@ -216,6 +220,45 @@ private Q_SLOTS:
 
         toggle->trigger();
         QVERIFY(view->isHidden());
+    }
+
+    // Closed, the export is the tool's page; open, every change follows it
+    // as the tool's diff prints them.
+    void exportCarriesTheChangesWhileTheViewIsOpen()
+    {
+#ifdef HELIXPLOT_CLI
+        start(QStringLiteral("parental"), {});
+        const QString genome = SamplesDir + QStringLiteral("tibb.gen");
+        const QString chemicals = SamplesDir + QStringLiteral("allchemicals.str");
+        auto run = [&](const QString& command) {
+            QProcess cli;
+            cli.start(QStringLiteral(HELIXPLOT_CLI), {command, QStringLiteral("--mode"), QStringLiteral("parental"),
+                                                      QStringLiteral("--chemicals"), chemicals, genome});
+            if (!cli.waitForFinished(30000) || cli.exitCode() != 0)
+                qFatal("helixplot-cli failed");
+            return cli.readAllStandardOutput();
+        };
+        const QByteArray map = run(QStringLiteral("map"));
+        const qsizetype from = map.indexOf("== Mutated genes\n");
+        const qsizetype to = map.indexOf("== Missing Genes\n");
+        QVERIFY(from >= 0 && to > from);
+        const QByteArray page = map.mid(from, to - from);
+        const QString exported = exportDir.filePath(QStringLiteral("mutated.txt"));
+        auto written = [&] {
+            QFile file(exported);
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        };
+
+        window->exportPage(ResultPage::Mutated);
+        QCOMPARE(written(), page);
+        window->showChangesAction()->trigger();
+        window->exportPage(ResultPage::Mutated);
+        const QByteArray diff = run(QStringLiteral("diff"));
+        QVERIFY(diff.startsWith("@@ "));
+        QCOMPARE(written(), page + diff);
+#else
+        QSKIP("needs helixplot-cli");
+#endif
     }
 
     void aNewRunClearsTheView()
