@@ -32,11 +32,11 @@ void addUnderFamily(const GeneRecord& gene, DisplayTree& tree, const FamilyNodes
 
 bool listedAsMutated(const GeneRecord& gene, const GenomeComparison& genomes)
 {
-    const GeneRecord* m = genomes.motherGenes().find(gene);
+    const GeneRecord* m = genomes.motherGenes().findGene(gene);
     if (m && !genesDiffer(*m, gene))
         return false;
     if (genomes.usesFather()) {
-        const GeneRecord* f = genomes.fatherGenes().find(gene);
+        const GeneRecord* f = genomes.fatherGenes().findGene(gene);
         if (f && !genesDiffer(*f, gene))
             return false;
     }
@@ -53,9 +53,9 @@ void addMutatedGene(const GeneRecord& gene, const GenomeComparison& genomes, Dis
 void addAdditionalGene(const GeneRecord& gene, const GenomeComparison& genomes, DisplayTree& tree,
                        const FamilyNodes& families)
 {
-    if (genomes.motherGenes().find(gene))
+    if (genomes.motherGenes().findGene(gene))
         return;
-    if (genomes.usesFather() && genomes.fatherGenes().find(gene))
+    if (genomes.usesFather() && genomes.fatherGenes().findGene(gene))
         return;
     addUnderFamily(gene, tree, families);
 }
@@ -66,7 +66,7 @@ void addMissingGenesOf(const TGeneticsFile* comparator, const GeneIndex& examine
     if (!comparator)
         return;
     auto addIfMissing = [&](const GeneRecord& gene) {
-        if (!examinedGenes.find(gene))
+        if (!examinedGenes.findGene(gene))
             decodeGene(gene, tree, parent);
     };
     for (const GeneRecord& gene : comparator->GeneList())

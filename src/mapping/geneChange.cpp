@@ -154,9 +154,9 @@ GeneChange geneChangeOf(const GeneRecord& gene, const GenomeComparison& genomes)
     GeneChange change;
     change.examined = gene;
     if (genomes.usesMother())
-        addComparator(0, genomes.motherGenes().find(gene), gene, change);
+        addComparator(0, genomes.motherGenes().findGene(gene), gene, change);
     if (genomes.usesFather())
-        addComparator(1, genomes.fatherGenes().find(gene), gene, change);
+        addComparator(1, genomes.fatherGenes().findGene(gene), gene, change);
     return change;
 }
 

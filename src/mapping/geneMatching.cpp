@@ -32,7 +32,7 @@ GeneIndex::GeneIndex(const TGeneticsFile* genome)
     }
 }
 
-const GeneRecord* GeneIndex::find(std::uint8_t type, std::uint8_t subtype, std::uint8_t id) const
+const GeneRecord* GeneIndex::findGene(std::uint8_t type, std::uint8_t subtype, std::uint8_t id) const
 {
     const std::optional<GeneKind> kind = kindOf(type, subtype);
     if (genes_.empty() || !kind)
@@ -56,8 +56,8 @@ bool GenomeComparison::countsAsMutated(const GeneRecord& gene) const
 {
     if (!usesMother())
         return false;
-    const GeneRecord* m = motherIndex_.find(gene);
-    const GeneRecord* f = usesFather() ? fatherIndex_.find(gene) : nullptr;
+    const GeneRecord* m = motherIndex_.findGene(gene);
+    const GeneRecord* f = usesFather() ? fatherIndex_.findGene(gene) : nullptr;
     if (!m && !f)
         return false;
     if (m && !genesDiffer(*m, gene))

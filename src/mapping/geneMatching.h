@@ -13,7 +13,7 @@ namespace helixplot {
 bool genesDiffer(const GeneRecord& comparatorGene, const GeneRecord& examinedGene);
 
 // The genes of one genome by key, built once so that a run need not scan the
-// genome for every lookup. find() gives the first gene with the key in
+// genome for every lookup. findGene() gives the first gene with the key in
 // lookup order: the loose genes, then organ by organ (the organ's own gene
 // before its attached genes). Genes of unknown kinds are left out: their
 // bodies are empty, so they never differ, and they decode to nothing.
@@ -23,10 +23,10 @@ public:
     explicit GeneIndex(const TGeneticsFile* genome);
 
     // Null when not found.
-    const GeneRecord* find(std::uint8_t type, std::uint8_t subtype, std::uint8_t id) const;
-    const GeneRecord* find(const GeneRecord& gene) const
+    const GeneRecord* findGene(std::uint8_t type, std::uint8_t subtype, std::uint8_t id) const;
+    const GeneRecord* findGene(const GeneRecord& gene) const
     {
-        return find(gene.header.type, gene.header.subtype, gene.header.id);
+        return findGene(gene.header.type, gene.header.subtype, gene.header.id);
     }
 
 private:

@@ -52,16 +52,16 @@ TEST(GeneIndex, GivesTheWholeGeneOrNothing)
         GenomeBuilder{makeGene(GeneKind::Stimulus, 6), stimulus, makeGene(GeneKind::Organ, 7, {1})}.genome();
     const GeneIndex index(&genome);
 
-    ASSERT_NE(index.find(2, 0, 7), nullptr);
-    EXPECT_TRUE(sameRecord(*index.find(2, 0, 7), stimulus));
+    ASSERT_NE(index.findGene(2, 0, 7), nullptr);
+    EXPECT_TRUE(sameRecord(*index.findGene(2, 0, 7), stimulus));
     // The key is type, subtype and id: each alone does not match.
     for (const auto& [type, subtype, id] : std::vector<std::tuple<int, int, int>>{{2, 0, 8}, {2, 1, 7}, {1, 0, 7}}) {
         SCOPED_TRACE(std::to_string(type) + "," + std::to_string(subtype) + "," + std::to_string(id));
-        EXPECT_EQ(index.find(type, subtype, id), nullptr);
+        EXPECT_EQ(index.findGene(type, subtype, id), nullptr);
     }
     // Organ genes are found too.
-    EXPECT_NE(index.find(3, 0, 7), nullptr);
-    EXPECT_EQ(GeneIndex(nullptr).find(1, 0, 5), nullptr);
+    EXPECT_NE(index.findGene(3, 0, 7), nullptr);
+    EXPECT_EQ(GeneIndex(nullptr).findGene(1, 0, 5), nullptr);
 }
 
 // A genome holding several genes under one key, in the reader's places:
@@ -106,8 +106,8 @@ TEST(GeneIndex, FirstMatchInSearchOrderWins)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         const GeneHeader& h = c.key.header;
-        ASSERT_NE(index.find(h.type, h.subtype, h.id), nullptr);
-        EXPECT_TRUE(sameRecord(*index.find(h.type, h.subtype, h.id), c.expected));
+        ASSERT_NE(index.findGene(h.type, h.subtype, h.id), nullptr);
+        EXPECT_TRUE(sameRecord(*index.findGene(h.type, h.subtype, h.id), c.expected));
     }
 }
 
@@ -124,7 +124,7 @@ TEST(GeneIndex, FindsWhatAScanFindsForEveryKnownKind)
     keys.push_back({255, 255, 255, 0, 0, 0, 0});
     for (const GeneHeader& k : keys) {
         SCOPED_TRACE(std::to_string(k.type) + "," + std::to_string(k.subtype) + "," + std::to_string(k.id));
-        const GeneRecord* indexed = index.find(k.type, k.subtype, k.id);
+        const GeneRecord* indexed = index.findGene(k.type, k.subtype, k.id);
         // Genes of unknown kinds have no body and decode to nothing: no
         // output depends on finding them, and the index leaves them out.
         const GeneRecord* expected = kindOf(k.type, k.subtype) ? firstWithKey(d.genome, k) : nullptr;
