@@ -235,7 +235,9 @@ private Q_SLOTS:
         dialog->setProgressPosition(9);
         dialog->hide();
         dialog->showProgress();
-        QCOMPARE(paints->stale(), QStringList());
+        // On a real X server the window shows again only once the server
+        // has mapped it; the clock stands still, so nothing paced comes.
+        QTRY_COMPARE(paints->stale(), QStringList());
         dialog->beginStage(1, 19);
         now += FrameMs;
         dialog->setProgressPosition(1);
