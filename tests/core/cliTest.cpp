@@ -3,6 +3,7 @@
 
 #include "cliRunner.h"
 #include "genomeBuilder.h"
+#include "helixplotVersion.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -474,6 +475,30 @@ TEST_F(Cli, HelpPrintsTheUsageOnStdout)
     const CliRun r = run({"summary", "--", "--help"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "helixplot-cli: --help: File not found\n");
+}
+
+TEST_F(Cli, VersionPrintsTheNameAndVersionOnStdoutButHelpWins)
+{
+    const std::string versionLine = std::string("helixplot-cli ") + HelixplotVersion + "\n";
+    const struct {
+        std::vector<std::string> args;
+        bool usage;
+    } cases[] = {
+        {{"--version"}, false},
+        {{"map", Child, "--version"}, false},
+        {{"--bogus", "--version"}, false},
+        {{"--version", "--help"}, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.front());
+        const CliRun r = run(c.args);
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.err, "");
+        if (c.usage)
+            EXPECT_EQ(r.out.rfind(UsageLine, 0), 0u);
+        else
+            EXPECT_EQ(r.out, versionLine);
+    }
 }
 
 } // namespace
