@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds Helixplot and runs every test: each fuzz target for a short fixed
 # time, then the whole suite twice, in a normal build and in a build with
-# AddressSanitizer and UndefinedBehaviorSanitizer.
+# AddressSanitizer and UndefinedBehaviorSanitizer, then the Debian package.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -20,3 +20,6 @@ for preset in default sanitize; do
   echo "=== $preset tests"
   ctest --preset "$preset" -j "$jobs"
 done
+
+echo "=== Debian package"
+bash scripts/test-package.sh
