@@ -247,8 +247,9 @@ std::string hostPathOfWinePath(const fs::path& prefix, const std::string& window
     if (drive == 'z')
         return rest;
     if (drive == 'c')
-        return (prefix / "drive_c").string() + rest;
-    return (prefix / "dosdevices" / std::string{drive, ':'}).string() + rest;
+        return (prefix / "drive_c").generic_string() + rest;
+    // Built as text: "d:" as a path element would be a drive on Windows.
+    return (prefix / "dosdevices").generic_string() + '/' + drive + ':' + rest;
 }
 
 WineSearchPlaces wineSearchPlacesOfProcess()

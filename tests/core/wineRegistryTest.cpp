@@ -150,8 +150,9 @@ TEST_F(WinePrefixTest, SettingsComeFromTheFirstPrefixWithTheKey)
 
     const auto settings = settingsFromWinePrefixes({root / "none", empty, game, later});
     ASSERT_TRUE(settings);
-    EXPECT_EQ(settings->mainDirectory, (game / "drive_c").string() + "/Games/Mirelings 2/");
-    EXPECT_EQ(settings->chemicalFilePath(), (game / "drive_c").string() + "/Games/Mirelings 2/allchemicals.str");
+    EXPECT_EQ(settings->mainDirectory, (game / "drive_c").generic_string() + "/Games/Mirelings 2/");
+    EXPECT_EQ(settings->chemicalFilePath(),
+              (game / "drive_c").generic_string() + "/Games/Mirelings 2/allchemicals.str");
     EXPECT_EQ(settings->geneticsDirectory, "/srv/genetics/");
 
     EXPECT_FALSE(settingsFromWinePrefixes({root / "none", empty}));
@@ -175,7 +176,7 @@ TEST_F(WinePrefixTest, TheWow6432NodeKeyServesWhenTheNativeOneIsMissing)
         const fs::path prefix = makePrefix(root / c.what, c.body);
         const auto settings = settingsFromWinePrefixes({prefix});
         ASSERT_TRUE(settings);
-        EXPECT_EQ(settings->mainDirectory, prefix.string() + c.mainDirectory);
+        EXPECT_EQ(settings->mainDirectory, prefix.generic_string() + c.mainDirectory);
         EXPECT_EQ(settings->geneticsDirectory, "");
     }
 }
