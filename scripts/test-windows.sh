@@ -25,7 +25,9 @@ mkdir -p "$build"
 trap 'wineserver -k 2>/dev/null || true' EXIT
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "=== creating the Wine prefix"
+  # wineboot returns before the prefix is written; the server's end says it is.
   wineboot --init >/dev/null 2>&1 || true
+  wineserver -w
   [ -f "$WINEPREFIX/system.reg" ] || { echo "wineboot made no prefix in $WINEPREFIX"; exit 1; }
 fi
 # A server that stays up between the many Wine runs below, and Wine's own

@@ -41,9 +41,10 @@ protected:
 
     HKEY game()
     {
-        if (!game_)
+        if (!game_) {
             EXPECT_EQ(RegCreateKeyExA(machine_, SettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &game_, nullptr),
                       ERROR_SUCCESS);
+        }
         return game_;
     }
     void setString(const char* name, const std::string& value, DWORD type = REG_SZ)
