@@ -93,22 +93,25 @@ std::optional<std::pair<std::string, WineRegistryValue>> parseValueLine(std::str
     return std::make_pair(std::move(name), std::move(value));
 }
 
-// Reads one line of at most limit characters into line; a longer line is
-// consumed and reported as too long. Counts the bytes taken in used.
+// Reads one line of at most limits.maxLineLength characters into line; a
+// longer line is consumed and reported as too long. Counts the bytes taken in
+// used, and ends the file once used reaches limits.maxBytes, even inside a line.
 enum class LineRead { Line, TooLong, End };
-LineRead readLine(std::istream& in, std::string& line, std::size_t limit, std::uintmax_t& used)
+LineRead readLine(std::istream& in, std::string& line, const WineRegistryLimits& limits, std::uintmax_t& used)
 {
     line.clear();
     bool tooLong = false;
     std::streambuf& buffer = *in.rdbuf();
     for (;;) {
+        if (used >= limits.maxBytes)
+            return LineRead::End;
         const int c = buffer.sbumpc();
         if (c == std::char_traits<char>::eof())
             return line.empty() && !tooLong ? LineRead::End : (tooLong ? LineRead::TooLong : LineRead::Line);
         ++used;
         if (c == '\n')
             return tooLong ? LineRead::TooLong : LineRead::Line;
-        if (line.size() < limit)
+        if (line.size() < limits.maxLineLength)
             line += static_cast<char>(c);
         else
             tooLong = true;
@@ -210,7 +213,7 @@ readWineRegistryKeys(const fs::path& regFile, const std::vector<std::string>& ke
     const std::string* current = nullptr; // the wanted key whose values follow
     std::string line;
     std::uintmax_t used = 0;
-    for (LineRead r; used < limits.maxBytes && (r = readLine(in, line, limits.maxLineLength, used)) != LineRead::End;) {
+    for (LineRead r; (r = readLine(in, line, limits, used)) != LineRead::End;) {
         if (r == LineRead::TooLong)
             continue;
         if (!line.empty() && line.back() == '\r')
