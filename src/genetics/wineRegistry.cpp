@@ -201,15 +201,20 @@ std::string unescapeWineRegistryString(std::string_view escaped)
 std::map<std::string, WineRegistryKey>
 readWineRegistryKeys(const fs::path& regFile, const std::vector<std::string>& keys, const WineRegistryLimits& limits)
 {
-    std::map<std::string, WineRegistryKey> found;
     // A FIFO or a device would block or never end.
     std::error_code error;
     if (!fs::is_regular_file(regFile, error))
-        return found;
+        return {};
     std::ifstream in(regFile, std::ios::binary);
     if (!in)
-        return found;
+        return {};
+    return readWineRegistryKeys(in, keys, limits);
+}
 
+std::map<std::string, WineRegistryKey> readWineRegistryKeys(std::istream& in, const std::vector<std::string>& keys,
+                                                            const WineRegistryLimits& limits)
+{
+    std::map<std::string, WineRegistryKey> found;
     const std::string* current = nullptr; // the wanted key whose values follow
     std::string line;
     std::uintmax_t used = 0;

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <iosfwd>
 #include <map>
 #include <optional>
 #include <string>
@@ -42,6 +43,9 @@ struct WineRegistryLimits {
 // one that is not a regular file, gives an empty result.
 std::map<std::string, WineRegistryKey> readWineRegistryKeys(const std::filesystem::path& regFile,
                                                             const std::vector<std::string>& keys,
+                                                            const WineRegistryLimits& limits = {});
+// The same from a stream open for reading.
+std::map<std::string, WineRegistryKey> readWineRegistryKeys(std::istream& in, const std::vector<std::string>& keys,
                                                             const WineRegistryLimits& limits = {});
 
 // The text of a quoted .reg string without its quotes, escapes resolved:
