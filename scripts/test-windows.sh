@@ -49,8 +49,16 @@ if [ "$(cat "$gtest/.version" 2>/dev/null)" != "$gtestVersion" ]; then
   rm -rf "$cache/googletest-mingw-build"
 fi
 
+# CLI11 is headers only, but its Debian package config names /usr/include,
+# whose C headers must not mix with MinGW's: a copy in a prefix of its own.
+cli11=$cache/cli11-mingw
+rm -rf "$cli11"
+mkdir -p "$cli11/include" "$cli11/share/cmake"
+cp -r /usr/include/CLI "$cli11/include/"
+cp -r /usr/share/cmake/CLI11 "$cli11/share/cmake/"
+
 echo "=== Windows build"
-cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_PREFIX_PATH="$gtest" \
+cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_PREFIX_PATH="$gtest;$cli11" \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHELIXPLOT_UI=OFF -DHELIXPLOT_BENCHMARKS=OFF >/dev/null
 cmake --build "$build" -j "$jobs" --target helixplot-cli helixplot_tests
 
