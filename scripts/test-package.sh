@@ -66,6 +66,8 @@ for args in "${cases[@]}"; do
   fi
 done
 [[ $("$installed" --version) == "helixplot-cli $version" ]] || fail "helixplot-cli --version"
+[[ $(QT_QPA_PLATFORM=offscreen timeout 60 "$root/usr/bin/helixplot" --version) == "helixplot $version" ]] ||
+  fail "helixplot --version"
 
 echo "=== desktop entry and AppStream metainfo"
 share=$root/usr/share
