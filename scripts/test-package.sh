@@ -53,6 +53,8 @@ cases=(
   "map --chemicals samples/allchemicals.str samples/tibb.gen samples/quin.gen samples/yeva.gen"
   "summary samples/missing.gen"
   "map --mode dual samples/tibb.gen"
+  "census --format json samples"
+  "census --format csv samples"
   "--help"
   "--version"
 )
@@ -131,12 +133,15 @@ while IFS='|' read -r typed expected; do
     echo "${COMPREPLY[*]}"' _ "$completion" "$typed")
   [ "$got" = "$expected" ] || fail "completing '$typed' gave '$got', not '$expected'"
 done <<'LIST'
-helixplot-cli |breakdown summary map
+helixplot-cli |breakdown summary map census report
 helixplot-cli s|summary
 helixplot-cli --|--help --version
 helixplot-cli map --|--chemicals --help --mode --trace-progress
 helixplot-cli summary --|--chemicals --help
+helixplot-cli census --|--chemicals --format --help --recursive
+helixplot-cli report --r|--recursive
 helixplot-cli map --mode |breakdown single parental dual
+helixplot-cli census --format |text csv json
 helixplot-cli --chemicals x.str m|map
 helixplot-cli map --mode d|dual
 LIST

@@ -49,16 +49,17 @@ if [ "$(cat "$gtest/.version" 2>/dev/null)" != "$gtestVersion" ]; then
   rm -rf "$cache/googletest-mingw-build"
 fi
 
-# CLI11 is headers only, but its Debian package config names /usr/include,
-# whose C headers must not mix with MinGW's: a copy in a prefix of its own.
-cli11=$cache/cli11-mingw
-rm -rf "$cli11"
-mkdir -p "$cli11/include" "$cli11/share/cmake"
-cp -r /usr/include/CLI "$cli11/include/"
-cp -r /usr/share/cmake/CLI11 "$cli11/share/cmake/"
+# CLI11 and nlohmann-json are headers only, but their Debian package configs
+# name /usr/include, whose C headers must not mix with MinGW's: copies in a
+# prefix of their own.
+headers=$cache/headers-mingw
+rm -rf "$headers" "$cache/cli11-mingw"
+mkdir -p "$headers/include" "$headers/share/cmake"
+cp -r /usr/include/CLI /usr/include/nlohmann "$headers/include/"
+cp -r /usr/share/cmake/CLI11 /usr/share/cmake/nlohmann_json "$headers/share/cmake/"
 
 echo "=== Windows build"
-cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_PREFIX_PATH="$gtest;$cli11" \
+cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_PREFIX_PATH="$gtest;$headers" \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHELIXPLOT_UI=OFF -DHELIXPLOT_BENCHMARKS=OFF >/dev/null
 cmake --build "$build" -j "$jobs" --target helixplot-cli helixplot_tests
 
@@ -90,6 +91,8 @@ cases=(
   "summary samples/missing.gen"
   "breakdown $chemicals samples"
   "map --mode dual samples/tibb.gen"
+  "census --format csv samples"
+  "census --format json --chemicals samples/allchemicals.str samples"
   "frobnicate samples/tibb.gen"
   "--help"
   "--version"
