@@ -54,6 +54,8 @@ cases=(
   "summary samples/missing.gen"
   "map --mode dual samples/tibb.gen"
   "census --format json samples"
+  "diff --mode parental samples/tibb.gen"
+  "map --format json samples/tibb.gen samples/quin.gen"
   "census --format csv samples"
   "--help"
   "--version"
@@ -133,11 +135,13 @@ while IFS='|' read -r typed expected; do
     echo "${COMPREPLY[*]}"' _ "$completion" "$typed")
   [ "$got" = "$expected" ] || fail "completing '$typed' gave '$got', not '$expected'"
 done <<'LIST'
-helixplot-cli |breakdown summary map census report
+helixplot-cli |breakdown summary map diff census report
 helixplot-cli s|summary
 helixplot-cli --|--help --version
-helixplot-cli map --|--chemicals --help --mode --trace-progress
-helixplot-cli summary --|--chemicals --help
+helixplot-cli map --|--chemicals --format --help --mode --trace-progress
+helixplot-cli diff --|--chemicals --format --help --mode
+helixplot-cli summary --|--chemicals --format --help
+helixplot-cli map --format |text json
 helixplot-cli census --|--chemicals --format --help --recursive
 helixplot-cli report --r|--recursive
 helixplot-cli map --mode |breakdown single parental dual

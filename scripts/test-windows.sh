@@ -92,6 +92,8 @@ cases=(
   "breakdown $chemicals samples"
   "map --mode dual samples/tibb.gen"
   "census --format csv samples"
+  "diff --mode parental $chemicals samples/tibb.gen"
+  "map --format json $chemicals samples/tibb.gen samples/quin.gen"
   "census --format json --chemicals samples/allchemicals.str samples"
   "frobnicate samples/tibb.gen"
   "--help"
