@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 shift || true
 targets=("$@")
-((${#targets[@]})) || targets=(genomeReaderFuzz chemicalNamesFuzz mappingFuzz settingsFuzz)
+((${#targets[@]})) || targets=(genomeReaderFuzz chemicalNamesFuzz mappingFuzz settingsFuzz wineRegistryFuzz)
 
 bash scripts/setup.sh
 CC=clang CXX=clang++ cmake -S . -B build/fuzz -DHELIXPLOT_FUZZ=ON -DHELIXPLOT_UI=OFF \

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds Helixplot and runs every test: each fuzz target for a short fixed
 # time, then the whole suite twice, in a normal build and in a build with
-# AddressSanitizer and UndefinedBehaviorSanitizer.
+# AddressSanitizer and UndefinedBehaviorSanitizer, then the Debian package,
+# then the Windows build of the core and the command-line tool under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -20,3 +21,9 @@ for preset in default sanitize; do
   echo "=== $preset tests"
   ctest --preset "$preset" -j "$jobs"
 done
+
+echo "=== Debian package"
+bash scripts/test-package.sh
+
+echo "=== Windows build under Wine"
+bash scripts/test-windows.sh

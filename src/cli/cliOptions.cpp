@@ -31,6 +31,7 @@ const char* const UsageText =
     "  --format FORMAT    text (the default) or json; census also csv\n"
     "  -o FILE            (report) the HTML file to write\n"
     "  --help             print this text\n"
+    "  --version          print the program's name and version\n"
     "\n"
     "Exit status: 0 done, 1 a file did not load, 2 usage error.\n";
 
@@ -185,12 +186,15 @@ std::string optionOf(const CLI::ParseError& e)
 CliOptions parseCommandLine(int argc, const char* const* argv)
 {
     CliOptions options;
-    // --help wins over anything else on the line, even over what does not parse.
+    // --help, then --version, win over anything else on the line, even over what
+    // does not parse.
     for (int i = 1; i < argc && std::string_view(argv[i]) != "--"; ++i) {
-        if (std::string_view(argv[i]) == "--help") {
-            options.help = true;
-            return options;
-        }
+        options.help = options.help || std::string_view(argv[i]) == "--help";
+        options.version = options.version || std::string_view(argv[i]) == "--version";
+    }
+    if (options.help || options.version) {
+        options.version = !options.help;
+        return options;
     }
 
     CLI::App app{"", ProgramName};

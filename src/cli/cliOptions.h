@@ -28,6 +28,7 @@ using OutputFormat = CensusFormat;
 
 struct CliOptions {
     bool help = false;
+    bool version = false;
     Command command = Command::Breakdown;
     std::optional<std::string> chemicalsPath;
     MappingChoice mode = MappingChoice::Breakdown;
@@ -39,8 +40,8 @@ struct CliOptions {
     std::vector<std::string> files;
 };
 
-// Parses argv[1..argc-1]; throws UsageError. With --help anywhere, returns
-// at once with help set.
+// Parses argv[1..argc-1]; throws UsageError. With --help (or else --version)
+// anywhere, returns at once with help (or version) set.
 CliOptions parseCommandLine(int argc, const char* const* argv);
 
 // "breakdown", "single", "parental" or "dual".

@@ -9,6 +9,7 @@
 #include "genetics/chemicalNames.h"
 #include "genetics/settings.h"
 #include "genetics/unitGenetics.h"
+#include "helixplotVersion.h"
 #include "mapping/breakdownTree.h"
 #include "mapping/geneChange.h"
 #include "mapping/geneMatching.h"
@@ -274,6 +275,8 @@ int run(int argc, const char* const* argv)
     }
     if (options.help)
         return writeAll(stdout, UsageText) ? ExitDone : ExitFailed;
+    if (options.version)
+        return writeAll(stdout, std::string(ProgramName) + ' ' + HelixplotVersion + '\n') ? ExitDone : ExitFailed;
 
     std::string out;
     RecordingProgress recorder;

@@ -1,6 +1,7 @@
 #include "settings.h"
 
 #include "unitGenetics.h"
+#include "wineRegistry.h"
 
 #include <cstdlib>
 
@@ -163,7 +164,11 @@ Settings settingsFromText(std::string_view text, const std::string& folder)
 Settings readSettings()
 {
     const std::string path = settingsFilePath();
-    return path.empty() ? Settings{} : readSettingsFile(path);
+    Settings settings = path.empty() ? Settings{} : readSettingsFile(path);
+    // No installation named by the user's own settings: the game under Wine.
+    if (settings.mainDirectory.empty() && settings.geneticsDirectory.empty() && !std::getenv("HELIXPLOT_SETTINGS"))
+        settings = settingsFromWinePrefixes(winePrefixCandidates(wineSearchPlacesOfProcess())).value_or(settings);
+    return settings;
 }
 
 #endif
