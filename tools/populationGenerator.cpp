@@ -3,6 +3,7 @@
 #include "genetics/unitGenetics.h"
 #include "genomeBuilder.h"
 #include "sampleGenerator.h"
+#include "sampleRng.h"
 
 #include <algorithm>
 #include <cstring>
@@ -18,24 +19,6 @@ namespace helixplot::samples {
 namespace {
 
 using Genome = std::vector<GeneRecord>; // in file order
-
-// splitmix64, so that the population is the same with every library.
-class Rng {
-public:
-    explicit Rng(std::uint64_t seed) : state_(seed) {}
-    std::uint32_t next()
-    {
-        std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return static_cast<std::uint32_t>((z ^ (z >> 31)) >> 32);
-    }
-    int range(int lo, int hi) { return lo + static_cast<int>(next() % static_cast<std::uint32_t>(hi - lo + 1)); }
-    bool chance(int percent) { return range(0, 99) < percent; }
-
-private:
-    std::uint64_t state_;
-};
 
 std::uint32_t keyOf(const GeneRecord& gene)
 {
