@@ -24,8 +24,8 @@ calc() { awk "BEGIN { print $1 }"; }
 
 printf '%-7s %7s %9s %9s %7s %8s %9s  %s\n' genomes MB cat_s census_s ratio peak_MB cpu_s load
 # genomes founders rounds per-round
-for spec in "1000 10 11 90" "10000 10 10 999"; do
-  read -r n founders rounds perRound <<<"$spec"
+for sizes in "1000 10 11 90" "10000 10 10 999"; do
+  read -r n founders rounds perRound <<<"$sizes"
   dir=$work/population-$n
   "$build/make-population" "$dir" "$founders" "$rounds" "$perRound" >/dev/null
   megabytes=$(du -sm "$dir" | cut -f1)

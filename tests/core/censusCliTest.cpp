@@ -4,14 +4,13 @@
 // compare its outputs with the Linux build's instead.
 #ifndef _WIN32
 
+#include "cliRunner.h"
 #include "genomeBuilder.h"
 #include "mapping/census.h"
 #include "populationGenerator.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
-
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -25,15 +24,11 @@
 namespace helixplot {
 namespace {
 
+using testing::CliRun;
 using testing::GenomeBuilder;
+using testing::genusGene;
 using testing::makeGene;
 using testing::TempDir;
-
-struct CliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
 
 std::string readAll(const std::string& path)
 {
@@ -51,28 +46,10 @@ std::string quoted(const std::string& arg)
     return q + "'";
 }
 
+// The shared runner, with settings that name no installation.
 CliRun runCli(const TempDir& scratch, const std::vector<std::string>& args)
 {
-    std::string command = quoted(HELIXPLOT_CLI);
-    for (const std::string& a : args)
-        command += ' ' + quoted(a);
-    command += " </dev/null >" + quoted(scratch.file("out")) + " 2>" + quoted(scratch.file("err"));
-    const int status = std::system(command.c_str());
-    CliRun run;
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.out = readAll(scratch.file("out"));
-    run.err = readAll(scratch.file("err"));
-    return run;
-}
-
-GeneRecord genus(std::string_view mother, std::string_view father)
-{
-    std::vector<std::uint8_t> body(9, 0);
-    for (std::size_t i = 0; i < mother.size() && i < 4; ++i)
-        body[1 + i] = static_cast<std::uint8_t>(mother[i]);
-    for (std::size_t i = 0; i < father.size() && i < 4; ++i)
-        body[5 + i] = static_cast<std::uint8_t>(father[i]);
-    return makeGene(2, 1, 1, body);
+    return testing::runCli(args, scratch.file("settings.ini"));
 }
 
 // RFC 4180: fields split at commas, quoted fields with doubled quotes, CRLF.
@@ -167,7 +144,7 @@ protected:
         dir_ = new TempDir;
         members_ = new std::vector<samples::PopulationMember>(samples::writePopulation(dir_->path()));
         const std::string mother = members_->front().name;
-        GenomeBuilder{genus(mother, "<b>&"), makeGene(2, 3, 1, {0, '\'', '"', 0xE9, 0x01})}.writeTo(
+        GenomeBuilder{genusGene(mother, "<b>&"), makeGene(2, 3, 1, {0, '\'', '"', 0xE9, 0x01})}.writeTo(
             dir_->file(Hostile));
         testing::writeFile(dir_->file("zz-empty.gen"), "dna2gend"); // loads: no gene at all
         testing::writeFile(dir_->file("zz-worse.gen"), "DNA2");
@@ -272,9 +249,9 @@ TEST_F(CensusCli, CsvHasAHeaderAndTheSameCellsAsJson)
 TEST_F(CensusCli, JsonTextsAreUtf8)
 {
     TempDir dir;
-    GenomeBuilder{genus("\xE9t\xE9", "")}.writeTo(dir.file("\xC3\xA9t\xC3\xA9.gen"));
-    GenomeBuilder{genus("", "")}.writeTo(dir.file("\xE9t\xE9.gen"));
-    GenomeBuilder{genus("", "")}.writeTo(dir.file("\xC3.gen"));
+    GenomeBuilder{genusGene("\xE9t\xE9", "")}.writeTo(dir.file("\xC3\xA9t\xC3\xA9.gen"));
+    GenomeBuilder{genusGene("", "")}.writeTo(dir.file("\xE9t\xE9.gen"));
+    GenomeBuilder{genusGene("", "")}.writeTo(dir.file("\xC3.gen"));
     const CliRun r = run({"census", "--format", "json", dir.path()});
     ASSERT_EQ(r.status, 0) << r.err;
     const nlohmann::json rows = nlohmann::json::parse(r.out);
@@ -288,9 +265,9 @@ TEST_F(CensusCli, JsonTextsAreUtf8)
 TEST_F(CensusCli, TextIsAnAlignedTable)
 {
     TempDir dir;
-    GenomeBuilder{genus("", "")}.writeTo(dir.file("mama.gen"));
-    GenomeBuilder{genus("", "")}.writeTo(dir.file("papa.gen"));
-    GenomeBuilder{genus("mama", "papa"), makeGene(3, 0, 1, {})}.writeTo(dir.file("kid.gen"));
+    GenomeBuilder{genusGene("", "")}.writeTo(dir.file("mama.gen"));
+    GenomeBuilder{genusGene("", "")}.writeTo(dir.file("papa.gen"));
+    GenomeBuilder{genusGene("mama", "papa"), makeGene(3, 0, 1, {})}.writeTo(dir.file("kid.gen"));
     testing::writeFile(dir.file("bad.gen"), "x");
     const CliRun r = run({"census", dir.path()});
     ASSERT_EQ(r.status, 0) << r.err;

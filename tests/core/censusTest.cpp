@@ -18,26 +18,17 @@ namespace {
 
 using samples::PopulationMember;
 using testing::GenomeBuilder;
+using testing::genusGene;
 using testing::makeGene;
 using testing::TempDir;
 
 const std::string Samples = std::string(HELIXPLOT_SOURCE_DIR) + "/samples";
 
-GeneRecord genus(std::string_view mother, std::string_view father)
-{
-    std::vector<std::uint8_t> body(9, 0);
-    for (std::size_t i = 0; i < mother.size() && i < 4; ++i)
-        body[1 + i] = static_cast<std::uint8_t>(mother[i]);
-    for (std::size_t i = 0; i < father.size() && i < 4; ++i)
-        body[5 + i] = static_cast<std::uint8_t>(father[i]);
-    return makeGene(2, 1, 1, body);
-}
-
 // A small genome naming its parents; extra tells genomes apart.
 void writeGenome(const TempDir& dir, const std::string& file, std::string_view mother, std::string_view father,
                  std::uint8_t extra = 0)
 {
-    GenomeBuilder{genus(mother, father), makeGene(2, 3, 1, {0, 'a', extra}), makeGene(3, 0, 1, {1}),
+    GenomeBuilder{genusGene(mother, father), makeGene(2, 3, 1, {0, 'a', extra}), makeGene(3, 0, 1, {1}),
                   makeGene(1, 0, 1, {2})}
         .end()
         .writeTo(dir.file(file));
@@ -185,7 +176,7 @@ TEST(Census, FilesThatDoNotLoadAreListedWithTheirMessageAndTheRestIsCounted)
     ASSERT_EQ(mkfifo(dir.file("pipe.gen").c_str(), 0600), 0);
 #endif
     // A parent that does not load is no parent.
-    testing::writeFile(dir.file("orph.gen"), GenomeBuilder{genus("bad", "abba")}.bytes());
+    testing::writeFile(dir.file("orph.gen"), GenomeBuilder{genusGene("bad", "abba")}.bytes());
 
     const Census census = takeCensus(dir.path());
     struct Expected {

@@ -9,15 +9,8 @@ namespace {
 
 using testing::GeneFields;
 using testing::GenomeBuilder;
+using testing::genusGene;
 using testing::makeGene;
-
-GeneRecord genus(std::string_view mother, std::string_view father)
-{
-    std::vector<std::uint8_t> body(9, 0);
-    std::copy(mother.begin(), mother.end(), body.begin() + 1);
-    std::copy(father.begin(), father.end(), body.begin() + 5);
-    return makeGene(2, 1, 0, body);
-}
 
 GeneRecord carried(std::uint8_t type, std::uint8_t subtype)
 {
@@ -31,8 +24,8 @@ TEST(GenomeSummary, CountsGenesOrgansAndCarriedGenes)
     // Two organs with three attached genes between them, four loose genes;
     // carried genes among the organ genes, the attached and the loose ones.
     const auto genome =
-        GenomeBuilder{genus("nela", "orvo"), carried(3, 0), makeGene(1, 0, 1), carried(1, 1),    makeGene(0, 1, 2),
-                      makeGene(0, 0, 3),     carried(2, 6), makeGene(2, 7, 4), makeGene(1, 3, 5)}
+        GenomeBuilder{genusGene("nela", "orvo"), carried(3, 0), makeGene(1, 0, 1), carried(1, 1),    makeGene(0, 1, 2),
+                      makeGene(0, 0, 3),         carried(2, 6), makeGene(2, 7, 4), makeGene(1, 3, 5)}
             .genome();
     EXPECT_EQ(genomeSummary(&genome), (std::vector<std::string>{"Mother: nela, Father: orvo", "Total Genes: 9",
                                                                 "Organ Count: 2 (3 genes)", "Carried Genes: 3"}));
@@ -46,9 +39,9 @@ TEST(GenomeSummary, ParentsNamesAreCutAtTheFirstZeroByte)
         GeneRecord first;
         std::string line;
     } cases[] = {
-        {"four letters each", genus("ABCD", "EFGH"), "Mother: ABCD, Father: EFGH"},
-        {"zero in the second place", genus("a\0cd", "EF"), "Mother: a, Father: EF"},
-        {"no names", genus("", ""), "Mother: , Father: "},
+        {"four letters each", genusGene("ABCD", "EFGH"), "Mother: ABCD, Father: EFGH"},
+        {"zero in the second place", genusGene("a\0cd", "EF"), "Mother: a, Father: EF"},
+        {"no names", genusGene("", ""), "Mother: , Father: "},
         {"first gene is no genus", makeGene(2, 0, 1, {9, 'x', 'y', 0, 0, 'z'}), "Mother: xy, Father: z"},
         {"a body shorter than the names", makeGene(2, 6, 1, {9, 'x', 'y'}), "Mother: x, Father: "},
     };
@@ -83,12 +76,12 @@ TEST(ParentFilePath, PlainNamesBesideTheExaminedGenomeOthersNotAtAll)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.mother);
-        const auto genome = GenomeBuilder{genus(c.mother, "orvo")}.genome();
+        const auto genome = GenomeBuilder{genusGene(c.mother, "orvo")}.genome();
         EXPECT_EQ(parentFilePath("/home/pat/genomes/tibb.gen", genome, false), c.expected);
         EXPECT_EQ(parentFilePath("/home/pat/genomes/tibb.gen", genome, true), "/home/pat/genomes/orvo.gen");
         EXPECT_EQ(isPlainFileName(c.mother), !c.expected.empty());
     }
-    const auto genome = GenomeBuilder{genus("nela", "orvo")}.genome();
+    const auto genome = GenomeBuilder{genusGene("nela", "orvo")}.genome();
     EXPECT_EQ(parentFilePath("tibb.gen", genome, true), "orvo.gen");
     EXPECT_EQ(parentFilePath("/tibb.gen", genome, false), "/nela.gen");
     const auto noLooseGene = GenomeBuilder{makeGene(3, 0, 1)}.genome();

@@ -36,6 +36,16 @@ GeneRecord makeGene(GeneKind kind, std::uint8_t id, const std::vector<std::uint8
     return makeGene(infoOf(kind).type, infoOf(kind).subtype, id, body);
 }
 
+GeneRecord genusGene(std::string_view mother, std::string_view father, GeneFields fields)
+{
+    std::vector<std::uint8_t> body(9, 0);
+    for (std::size_t i = 0; i < 4 && i < mother.size(); ++i)
+        body[1 + i] = static_cast<std::uint8_t>(mother[i]);
+    for (std::size_t i = 0; i < 4 && i < father.size(); ++i)
+        body[5 + i] = static_cast<std::uint8_t>(father[i]);
+    return makeGene(GeneKind::Genus, fields, body);
+}
+
 GenomeBuilder::GenomeBuilder() : bytes_("dna2") {}
 
 GenomeBuilder::GenomeBuilder(std::initializer_list<GeneRecord> genes) : GenomeBuilder()

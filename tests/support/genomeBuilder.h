@@ -27,6 +27,9 @@ GeneRecord makeGene(std::uint8_t type, std::uint8_t subtype, std::uint8_t id,
 // The same by kind name, for the sixteen kinds.
 GeneRecord makeGene(GeneKind kind, GeneFields fields = {}, const std::vector<std::uint8_t>& body = {});
 GeneRecord makeGene(GeneKind kind, std::uint8_t id, const std::vector<std::uint8_t>& body = {});
+// A genus gene naming the parents: body bytes 1-4 the mother, 5-8 the father
+// (longer names are cut, shorter ones end in zero bytes), genus 0.
+GeneRecord genusGene(std::string_view mother, std::string_view father, GeneFields fields = {});
 
 // Writes the bytes of a genome file: "dna2", the genes, optionally "gend".
 class GenomeBuilder {

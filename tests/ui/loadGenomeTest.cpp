@@ -20,27 +20,16 @@
 using namespace helixplot;
 using helixplot::testing::child;
 using helixplot::testing::GenomeBuilder;
+using helixplot::testing::genusGene;
 using helixplot::testing::makeGene;
 
 namespace {
-
-// The genus gene names the parents: body byte 0 the genus, 1-4 the mother,
-// 5-8 the father.
-GeneRecord genus(std::string_view mother, std::string_view father, std::uint8_t flags = 0)
-{
-    std::vector<std::uint8_t> body(9, 0);
-    for (std::size_t i = 0; i < 4 && i < mother.size(); ++i)
-        body[1 + i] = static_cast<std::uint8_t>(mother[i]);
-    for (std::size_t i = 0; i < 4 && i < father.size(); ++i)
-        body[5 + i] = static_cast<std::uint8_t>(father[i]);
-    return makeGene(2, 1, {.flags = flags}, body);
-}
 
 // Genus, one organ with two receptors, and a few loose genes; two carried.
 GenomeBuilder family(std::string_view mother, std::string_view father)
 {
     GenomeBuilder builder;
-    builder.add(genus(mother, father))
+    builder.add(genusGene(mother, father))
         .add(makeGene(2, 2, {.id = 1, .flags = GeneFlags::Carried}))
         .add(makeGene(3, 0, 1))
         .add(makeGene(1, 0, {.id = 2, .flags = GeneFlags::Carried}))
@@ -247,7 +236,7 @@ private Q_SLOTS:
     void geneTotalIsTheNumberOfGenesInTheFile()
     {
         GenomeBuilder big;
-        big.add(genus("ABCD", "EFGH"));
+        big.add(genusGene("ABCD", "EFGH"));
         for (int organ = 0; organ < 3; ++organ) {
             big.add(makeGene(3, 0, static_cast<std::uint8_t>(organ)));
             for (int r = 0; r < 13; ++r)
@@ -463,7 +452,7 @@ private Q_SLOTS:
     void aBadParentStillLetsTheOtherLoad()
     {
         GenomeBuilder mixed;
-        mixed.add(genus("BADM", "EFGH")).end();
+        mixed.add(genusGene("BADM", "EFGH")).end();
         mixed.writeTo(dir->file("badmum.gen"));
         std::filesystem::copy_file(dir->file("magic.gen"), dir->file("BADM.gen"));
         radio("Parents")->click();
