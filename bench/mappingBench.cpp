@@ -123,17 +123,25 @@ Family sampleFamily()
     return f;
 }
 
+// size 0 is the sample family; a failure to load it skips the benchmark.
+bool loadFamily(benchmark::State& state, std::size_t size, Family& family)
+{
+    try {
+        family = size == 0 ? sampleFamily() : builtFamily(size);
+        return true;
+    } catch (const HelixplotError& e) {
+        state.SkipWithError(e.what());
+        return false;
+    }
+}
+
 // range(0): genes (0 for the sample child against its parents); range(1): mode.
 void BM_MappingRun(benchmark::State& state)
 {
     const auto size = static_cast<std::size_t>(state.range(0));
     Family family;
-    try {
-        family = size == 0 ? sampleFamily() : builtFamily(size);
-    } catch (const HelixplotError& e) {
-        state.SkipWithError(e.what());
+    if (!loadFamily(state, size, family))
         return;
-    }
     const MappingInput input{static_cast<MappingMode>(state.range(1)), family.child.get(), family.mother.get(),
                              family.father.get()};
     SilentProgress silent;
@@ -164,12 +172,8 @@ void BM_GeneChanges(benchmark::State& state)
     const auto size = static_cast<std::size_t>(state.range(0));
     const bool asText = state.range(2) != 0;
     Family family;
-    try {
-        family = size == 0 ? sampleFamily() : builtFamily(size);
-    } catch (const HelixplotError& e) {
-        state.SkipWithError(e.what());
+    if (!loadFamily(state, size, family))
         return;
-    }
     const MappingInput input{static_cast<MappingMode>(state.range(1)), family.child.get(), family.mother.get(),
                              family.father.get()};
     const std::array<std::string, 2> names{"mother.gen", "father.gen"};
