@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,7 +33,7 @@ inline constexpr std::uint64_t NoSizeLimit = UINT64_MAX;
 // a device) is refused with "File access denied" without ever waiting on
 // it; a file above sizeLimit bytes is refused before it is read, and reading
 // stops there should it grow meanwhile. Failures raise InOutError.
-class BinaryFile : public ByteSource {
+class BinaryFile final : public ByteSource {
 public:
     explicit BinaryFile(const std::string& path, std::uint64_t sizeLimit = MaxInputBytes);
     ~BinaryFile() override;
@@ -51,7 +52,10 @@ private:
     int fd_ = -1;
     std::uint64_t sizeLimit_;
     std::uint64_t readSoFar_ = 0;
-    std::vector<std::uint8_t> buffer_;
+    // Sized to the file (within limits) and never cleared: a census opens
+    // thousands of small files.
+    std::unique_ptr<std::uint8_t[]> buffer_;
+    std::size_t bufferSize_ = 0;
     std::size_t next_ = 0;
     std::size_t end_ = 0;
 };
