@@ -127,6 +127,12 @@ BinaryFile::BinaryFile(const std::string& path, std::uint64_t sizeLimit) : sizeL
     }
     // One byte over the size, so that a file read whole also meets its end.
     bufferSize_ = static_cast<std::size_t>(std::clamp<std::uint64_t>(size + 1, SmallestBuffer, BufferBytes));
+    try {
+        buffer_ = std::make_unique_for_overwrite<std::uint8_t[]>(bufferSize_);
+    } catch (...) {
+        closeFile(fd_); // no destructor runs for a constructor that throws
+        throw;
+    }
 }
 
 BinaryFile::~BinaryFile()
@@ -137,8 +143,6 @@ BinaryFile::~BinaryFile()
 
 bool BinaryFile::fill()
 {
-    if (!buffer_)
-        buffer_ = std::make_unique_for_overwrite<std::uint8_t[]>(bufferSize_);
     errno = 0;
     const long long n = readSome(fd_, buffer_.get(), bufferSize_);
     if (n < 0)
@@ -151,12 +155,7 @@ bool BinaryFile::fill()
     return n > 0;
 }
 
-bool BinaryFile::atEnd()
-{
-    return next_ == end_ && !fill();
-}
-
-void BinaryFile::readExact(std::uint8_t* into, std::size_t count)
+void BinaryFile::readAcross(std::uint8_t* into, std::size_t count)
 {
     while (count > 0) {
         if (next_ == end_ && !fill())

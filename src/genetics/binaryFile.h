@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -40,14 +41,22 @@ public:
     BinaryFile(const BinaryFile&) = delete;
     BinaryFile& operator=(const BinaryFile&) = delete;
 
-    bool atEnd() override;
-    void readExact(std::uint8_t* into, std::size_t count) override;
+    bool atEnd() override { return next_ == end_ && !fill(); }
+    // Inline for the common case, a block within the buffer.
+    void readExact(std::uint8_t* into, std::size_t count) override
+    {
+        if (end_ - next_ < count)
+            return readAcross(into, count);
+        std::memcpy(into, buffer_.get() + next_, count);
+        next_ += count;
+    }
     // Up to count bytes, fewer only at the end of the file.
     std::string readUpTo(std::size_t count);
 
 private:
     // Refills the buffer; false at the end of the file.
     bool fill();
+    void readAcross(std::uint8_t* into, std::size_t count);
 
     int fd_ = -1;
     std::uint64_t sizeLimit_;

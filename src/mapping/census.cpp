@@ -51,11 +51,14 @@ Listing listFolder(const std::string& folder, bool recursive)
     auto take = [&](const fs::directory_entry& entry) {
         if (!isGenomeName(entry.path()))
             return;
+        // The type from the folder listing where it has one: no call per file.
         std::error_code statError;
-        const fs::file_status status = entry.status(statError);
-        if (fs::is_directory(status))
+        if (entry.is_directory(statError))
             return;
-        found.emplace_back(entry.path().lexically_relative(root).generic_string(), fs::is_regular_file(status));
+        const bool regular = entry.is_regular_file(statError);
+        found.emplace_back(recursive ? entry.path().lexically_relative(root).generic_string()
+                                     : entry.path().filename().generic_string(),
+                           regular);
     };
     // The folder itself must be readable; unreadable subfolders are skipped.
     const fs::directory_iterator probe(root, ec);
@@ -85,7 +88,14 @@ Listing listFolder(const std::string& folder, bool recursive)
 
 std::string joined(const std::string& folder, const std::string& relative)
 {
-    return (fs::path(folder) / fs::path(relative)).string();
+    if (folder.empty())
+        return relative;
+#ifdef _WIN32
+    const bool separated = folder.back() == '/' || folder.back() == '\\';
+#else
+    const bool separated = folder.back() == '/';
+#endif
+    return separated ? folder + relative : folder + '/' + relative;
 }
 
 // Finds a parent's file among the census's files: beside the child first, as
@@ -96,7 +106,7 @@ public:
     {
         for (std::size_t i = 0; i < files.size(); ++i) {
             byPath_.emplace(files[i], i);
-            byName_.emplace(fs::path(files[i]).filename().string(), i); // keeps the first
+            byName_.emplace(files[i].substr(files[i].rfind('/') + 1), i); // keeps the first
         }
     }
 
@@ -106,8 +116,10 @@ public:
         if (!name || name->find_first_of("/\\") != std::string::npos)
             return std::nullopt;
         const std::string fileName = *name + ".gen";
-        const std::string beside = fs::path(files_[child]).parent_path().generic_string();
-        const auto here = byPath_.find(beside.empty() ? fileName : beside + '/' + fileName);
+        const std::string& childFile = files_[child];
+        const std::size_t slash = childFile.rfind('/');
+        const auto here =
+            byPath_.find(slash == std::string::npos ? fileName : childFile.substr(0, slash + 1) + fileName);
         if (here != byPath_.end())
             return here->second;
         const auto anywhere = byName_.find(fileName);
@@ -237,39 +249,35 @@ private:
         return &reread;
     }
 
+    // Finds the row's parents; where both loaded, counts its mutated genes.
     void compareOne(std::size_t i, GenomeDigester& digester, MutationCounter& counter)
     {
         CensusRow& row = rows_[i];
         if (!row.loaded())
             return;
-        const auto motherAt = parents_.find(i, row.mother);
-        const auto fatherAt = parents_.find(i, row.father);
-        if (!motherAt || !fatherAt || !rows_[*motherAt].loaded() || !rows_[*fatherAt].loaded())
+        auto loadedParent = [&](const std::optional<std::string>& name) -> std::optional<std::size_t> {
+            const auto at = parents_.find(i, name);
+            if (at && rows_[*at].loaded())
+                return at;
+            return std::nullopt;
+        };
+        row.motherRow = loadedParent(row.mother);
+        row.fatherRow = loadedParent(row.father);
+        if (!row.motherRow || !row.fatherRow)
             return;
         GeneFingerprints rereads[3];
         const GeneFingerprints* examined = fingerprintsOf(i, digester, rereads[0]);
-        const GeneFingerprints* mother = fingerprintsOf(*motherAt, digester, rereads[1]);
-        const GeneFingerprints* father = fingerprintsOf(*fatherAt, digester, rereads[2]);
+        const GeneFingerprints* mother = fingerprintsOf(*row.motherRow, digester, rereads[1]);
+        const GeneFingerprints* father = fingerprintsOf(*row.fatherRow, digester, rereads[2]);
         // Parental mapping: the mother and father slots, mode 2.
         if (examined && mother && father)
             row.mutated = counter.count(*examined, *mother, *father);
     }
 
-    // Parents, generations and children, once every row is in.
+    // Children and generations, once every row has its parents.
     void link()
     {
-        for (std::size_t i = 0; i < rows_.size(); ++i) {
-            CensusRow& row = rows_[i];
-            if (!row.loaded())
-                continue;
-            auto loadedParent = [&](const std::optional<std::string>& name) -> std::optional<std::size_t> {
-                const auto at = parents_.find(i, name);
-                if (at && rows_[*at].loaded())
-                    return at;
-                return std::nullopt;
-            };
-            row.motherRow = loadedParent(row.mother);
-            row.fatherRow = loadedParent(row.father);
+        for (const CensusRow& row : rows_) {
             if (row.motherRow)
                 ++rows_[*row.motherRow].children;
             if (row.fatherRow && row.fatherRow != row.motherRow)

@@ -27,34 +27,38 @@ constexpr std::uint64_t mixed(std::uint64_t h)
     return h;
 }
 
+// A header's flags byte as the statistics flag rows' bits, row 0 in bit 0.
+constexpr auto FlagRowBits = [] {
+    std::array<std::uint8_t, 256> bits{};
+    for (unsigned flags = 0; flags < 256; ++flags)
+        for (std::size_t i = 0; i < StatisticsFlagBits.size(); ++i)
+            if (flags & StatisticsFlagBits[i])
+                bits[flags] |= static_cast<std::uint8_t>(1u << i);
+    return bits;
+}();
+
 std::uint16_t packedKey(GeneKind kind, const GeneRecord& gene)
 {
-    unsigned flags = 0;
-    for (std::size_t i = 0; i < StatisticsFlagBits.size(); ++i)
-        if (gene.header.flags & StatisticsFlagBits[i])
-            flags |= 1u << i;
-    return static_cast<std::uint16_t>(gene.header.id | indexOf(kind) << 8 | flags << FlagShift);
+    return static_cast<std::uint16_t>(gene.header.id | indexOf(kind) << 8 |
+                                      unsigned{FlagRowBits[gene.header.flags]} << FlagShift);
 }
 
 // Counts gene into the totals, and gives its kind when it has one.
 std::optional<GeneKind> countGene(const GeneRecord& gene, GenomeDigest& digest)
 {
     ++digest.genes;
-    for (std::size_t i = 0; i < StatisticsFlagBits.size(); ++i)
-        if (gene.header.flags & StatisticsFlagBits[i])
-            ++digest.totals[StatisticsKindRowCount + i];
+    if (const unsigned bits = FlagRowBits[gene.header.flags])
+        for (std::size_t i = 0; i < StatisticsFlagBits.size(); ++i)
+            digest.totals[StatisticsKindRowCount + i] += bits >> i & 1u;
     const std::optional<GeneKind> kind = gene.kind();
     if (kind)
         ++digest.totals[indexOf(*kind)];
     return kind;
 }
 
-} // namespace
-
-std::uint64_t bodyFingerprint(const GeneRecord& gene)
+// The body past its length is zero, so whole words may be read.
+inline std::uint64_t fingerprintOf(const GeneRecord& gene, std::size_t length)
 {
-    const std::size_t length = bodyLength(gene.header.type, gene.header.subtype);
-    // The body past its length is zero, so whole words may be read.
     std::uint64_t word;
     std::memcpy(&word, gene.body.data(), sizeof word);
     if (length <= sizeof word)
@@ -67,15 +71,21 @@ std::uint64_t bodyFingerprint(const GeneRecord& gene)
     return h;
 }
 
+} // namespace
+
+std::uint64_t bodyFingerprint(const GeneRecord& gene)
+{
+    return fingerprintOf(gene, bodyLength(gene.header.type, gene.header.subtype));
+}
+
 GenomeDigest GenomeDigester::digest(const std::string& path)
 {
     BinaryFile file(path);
     try {
         GenomeDigest digest;
-        GeneFingerprints& loose = digest.fingerprints;
         bool sawLoose = false;
-        organKeys_.clear();
-        organBodies_.clear();
+        loose_.clear();
+        organs_.clear();
         scanGenome(file, [&](const GeneRecord& gene, GeneSlot slot) {
             const std::optional<GeneKind> kind = countGene(gene, digest);
             if (slot.place == GenePlace::NewOrgan)
@@ -85,24 +95,22 @@ GenomeDigest GenomeDigester::digest(const std::string& path)
                 if (kind == GeneKind::Genus)
                     digest.genusGene = gene;
             }
-            if (!kind)
-                return;
             // Within one key, the organs' genes come in file order as in
             // lookup order, and all after the loose genes.
-            if (slot.place == GenePlace::Loose) {
-                loose.keys.push_back(packedKey(*kind, gene));
-                loose.bodies.push_back(bodyFingerprint(gene));
-            } else {
-                organKeys_.push_back(packedKey(*kind, gene));
-                organBodies_.push_back(bodyFingerprint(gene));
-            }
+            if (kind)
+                (slot.place == GenePlace::Loose ? loose_ : organs_)
+                    .push_back({packedKey(*kind, gene), fingerprintOf(gene, infoOf(*kind).bodyLength)});
         });
-        loose.keys.reserve(loose.keys.size() + organKeys_.size());
-        loose.keys.insert(loose.keys.end(), organKeys_.begin(), organKeys_.end());
-        loose.bodies.reserve(loose.bodies.size() + organBodies_.size());
-        loose.bodies.insert(loose.bodies.end(), organBodies_.begin(), organBodies_.end());
-        loose.keys.shrink_to_fit();
-        loose.bodies.shrink_to_fit();
+        // Kept for long: allocated once, at the size needed.
+        GeneFingerprints& out = digest.fingerprints;
+        out.keys.resize(loose_.size() + organs_.size());
+        out.bodies.resize(out.keys.size());
+        std::size_t i = 0;
+        for (const auto* part : {&loose_, &organs_})
+            for (const auto& [key, body] : *part) {
+                out.keys[i] = key;
+                out.bodies[i++] = body;
+            }
         return digest;
     } catch (const std::bad_alloc&) {
         throw InOutError(InOutError::Failure::OutOfMemory);

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace helixplot {
@@ -54,8 +55,9 @@ public:
     GenomeDigest digest(const std::string& path);
 
 private:
-    std::vector<std::uint16_t> organKeys_;
-    std::vector<std::uint64_t> organBodies_;
+    // Keys and fingerprints of the loose genes and of the organs' genes.
+    std::vector<std::pair<std::uint16_t, std::uint64_t>> loose_;
+    std::vector<std::pair<std::uint16_t, std::uint64_t>> organs_;
 };
 
 // The digest of a genome already read, for comparing the two paths.
