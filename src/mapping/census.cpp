@@ -1,6 +1,7 @@
 #include "census.h"
 
 #include "decoder/unitGeneDecoder.h"
+#include "geneMatching.h"
 #include "genomeDigest.h"
 #include "genomeSummary.h"
 
@@ -346,6 +347,17 @@ Census takeCensus(const std::string& folder, const CensusOptions& options)
     Census census;
     census.rows = CensusTaker(folder, listing, options).take();
     return census;
+}
+
+std::vector<GeneChange> mutatedChangesOf(const std::string& folder, const Census& census, std::size_t row)
+{
+    const CensusRow& child = census.rows.at(row);
+    if (!child.motherRow || !child.fatherRow)
+        return {};
+    const TGeneticsFile examined(joined(folder, child.file));
+    const TGeneticsFile mother(joined(folder, census.rows.at(*child.motherRow).file));
+    const TGeneticsFile father(joined(folder, census.rows.at(*child.fatherRow).file));
+    return mutatedGeneChanges(GenomeComparison({mappingModeOf(MappingChoice::Parental), &examined, &mother, &father}));
 }
 
 } // namespace helixplot

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "geneChange.h"
 #include "mappingRun.h"
 #include "statistics.h"
 
@@ -74,5 +75,11 @@ struct Census {
 // that does not load is listed with its message. Throws HelixplotError when
 // folder is not a folder to read.
 Census takeCensus(const std::string& folder, const CensusOptions& options = {});
+
+// The changes of a row's genes as the mutated genes' view of a parental
+// mapping lists them (see mutatedGeneChanges), the three genomes read again
+// from folder. Empty unless both parents' rows are known; throws
+// HelixplotError when one of the files no longer loads.
+std::vector<GeneChange> mutatedChangesOf(const std::string& folder, const Census& census, std::size_t row);
 
 } // namespace helixplot
