@@ -389,10 +389,11 @@ std::string changesSection(const Census& census, const std::string& folder)
         const std::array<std::string, 2> parentFiles = {census.rows[*row.motherRow].file,
                                                         census.rows[*row.fatherRow].file};
         out += "<div class=\"change\" id=\"changes-" + std::to_string(i) + "\"><h3>" + fileText(row.file) +
-               "</h3>\n<p>Mother " + "<a href=\"#row-" + std::to_string(*row.motherRow) + "\">" +
-               fileText(parentFiles[0]) + "</a>, father <a href=\"#row-" + std::to_string(*row.fatherRow) + "\">" +
-               fileText(parentFiles[1]) + "</a>; " + std::to_string(*row.mutatedTotal()) +
-               " mutated genes counted. <a href=\"#row-" + std::to_string(i) + "\">Its row</a></p>\n";
+               "</h3>\n<p>Mother <a href=\"#row-" + std::to_string(*row.motherRow) + "\">" + fileText(parentFiles[0]) +
+               "</a>, father <a href=\"#row-" + std::to_string(*row.fatherRow) + "\">" + fileText(parentFiles[1]) +
+               "</a>; " + std::to_string(*row.mutatedTotal()) +
+               (row.mutatedTotal() == 1u ? " mutated gene" : " mutated genes") + " counted. <a href=\"#row-" +
+               std::to_string(i) + "\">Its row</a></p>\n";
         std::vector<GeneChange> changes;
         try {
             changes = mutatedChangesOf(folder, census, i);
@@ -401,7 +402,7 @@ std::string changesSection(const Census& census, const std::string& folder)
             continue;
         }
         if (changes.empty()) {
-            out += "<p>No gene listed: only the genus gene, which names the parents, differs.</p></div>\n";
+            out += "<p>No gene listed: the genus gene and organ genes never are.</p></div>\n";
             continue;
         }
         out += "<pre>";
