@@ -78,43 +78,54 @@ std::uint64_t bodyFingerprint(const GeneRecord& gene)
     return fingerprintOf(gene, bodyLength(gene.header.type, gene.header.subtype));
 }
 
+template <typename Source> GenomeDigest GenomeDigester::digestFrom(Source& source)
+{
+    GenomeDigest digest;
+    bool sawLoose = false;
+    loose_.clear();
+    organs_.clear();
+    scanGenome(source, [&](const GeneRecord& gene, GeneSlot slot) {
+        const std::optional<GeneKind> kind = countGene(gene, digest);
+        if (slot.place == GenePlace::NewOrgan)
+            ++digest.organs;
+        if (slot.place == GenePlace::Loose && !sawLoose) {
+            sawLoose = true;
+            if (kind == GeneKind::Genus)
+                digest.genusGene = gene;
+        }
+        // Within one key, the organs' genes come in file order as in
+        // lookup order, and all after the loose genes.
+        if (kind)
+            (slot.place == GenePlace::Loose ? loose_ : organs_)
+                .push_back({packedKey(*kind, gene), fingerprintOf(gene, infoOf(*kind).bodyLength)});
+    });
+    // Kept for long: allocated once, at the size needed.
+    GeneFingerprints& out = digest.fingerprints;
+    out.keys.resize(loose_.size() + organs_.size());
+    out.bodies.resize(out.keys.size());
+    std::size_t i = 0;
+    for (const auto* part : {&loose_, &organs_})
+        for (const auto& [key, body] : *part) {
+            out.keys[i] = key;
+            out.bodies[i++] = body;
+        }
+    return digest;
+}
+
 GenomeDigest GenomeDigester::digest(const std::string& path)
 {
     BinaryFile file(path);
     try {
-        GenomeDigest digest;
-        bool sawLoose = false;
-        loose_.clear();
-        organs_.clear();
-        scanGenome(file, [&](const GeneRecord& gene, GeneSlot slot) {
-            const std::optional<GeneKind> kind = countGene(gene, digest);
-            if (slot.place == GenePlace::NewOrgan)
-                ++digest.organs;
-            if (slot.place == GenePlace::Loose && !sawLoose) {
-                sawLoose = true;
-                if (kind == GeneKind::Genus)
-                    digest.genusGene = gene;
-            }
-            // Within one key, the organs' genes come in file order as in
-            // lookup order, and all after the loose genes.
-            if (kind)
-                (slot.place == GenePlace::Loose ? loose_ : organs_)
-                    .push_back({packedKey(*kind, gene), fingerprintOf(gene, infoOf(*kind).bodyLength)});
-        });
-        // Kept for long: allocated once, at the size needed.
-        GeneFingerprints& out = digest.fingerprints;
-        out.keys.resize(loose_.size() + organs_.size());
-        out.bodies.resize(out.keys.size());
-        std::size_t i = 0;
-        for (const auto* part : {&loose_, &organs_})
-            for (const auto& [key, body] : *part) {
-                out.keys[i] = key;
-                out.bodies[i++] = body;
-            }
-        return digest;
+        return digestFrom(file);
     } catch (const std::bad_alloc&) {
         throw InOutError(InOutError::Failure::OutOfMemory);
     }
+}
+
+GenomeDigest GenomeDigester::digestBytes(std::string_view bytes)
+{
+    MemorySource source(bytes);
+    return digestFrom(source);
 }
 
 GenomeDigest digestOf(const TGeneticsFile& genome)
@@ -138,6 +149,22 @@ GenomeDigest digestOf(const TGeneticsFile& genome)
     if (!loose.empty() && loose.front().is(GeneKind::Genus))
         digest.genusGene = loose.front();
     return digest;
+}
+
+GeneFingerprints inKeyOrder(const GeneFingerprints& genes)
+{
+    std::vector<std::size_t> order(genes.keys.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return (genes.keys[a] & KeyMask) < (genes.keys[b] & KeyMask);
+    });
+    GeneFingerprints sorted;
+    for (const std::size_t i : order) {
+        sorted.keys.push_back(genes.keys[i]);
+        sorted.bodies.push_back(genes.bodies[i]);
+    }
+    return sorted;
 }
 
 MutationCounter::MutationCounter() : mother_(KeyCount), father_(KeyCount) {}

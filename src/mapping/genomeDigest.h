@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -53,15 +54,25 @@ class GenomeDigester {
 public:
     // Throws what TGeneticsFile(path) throws for the same file.
     GenomeDigest digest(const std::string& path);
+    // The same for bytes already in memory, as TGeneticsFile::fromBytes().
+    GenomeDigest digestBytes(std::string_view bytes);
 
 private:
+    template <typename Source> GenomeDigest digestFrom(Source& source);
+
     // Keys and fingerprints of the loose genes and of the organs' genes.
     std::vector<std::pair<std::uint16_t, std::uint64_t>> loose_;
     std::vector<std::pair<std::uint16_t, std::uint64_t>> organs_;
 };
 
-// The digest of a genome already read, for comparing the two paths.
+// The digest of a genome already read, for comparing the two paths. Its
+// genes come organ by organ, where a file's single pass meets them in file
+// order; only the order within one key is the same.
 GenomeDigest digestOf(const TGeneticsFile& genome);
+
+// Fingerprints sorted by kind and id, those of one key in their order: equal
+// for two digests of one genome.
+GeneFingerprints inKeyOrder(const GeneFingerprints& genes);
 
 // The "Mutated Genes" counts of the statistics table in parental mode from
 // fingerprints alone: the examined genome's genes of which some parent holds
