@@ -195,6 +195,8 @@ TEST(GenomeDigest, ReadsWhatTheReaderReadsAndFailsAsItFails)
     ASSERT_EQ(mkfifo(dir.file("pipe.gen").c_str(), 0600), 0);
     files.emplace_back(dir.file("pipe.gen"), "File access denied");
 #endif
+    for (const char* sample : {"nela", "orvo", "quin", "tibb", "yeva"})
+        files.emplace_back(Samples + "/" + sample + ".gen", "");
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         files.emplace_back(dir.file(std::to_string(i) + ".gen"), cases[i].error);
         testing::writeFile(files.back().first, cases[i].bytes);
