@@ -4,6 +4,7 @@
 #include "genetics/unitGenetics.h"
 #include "genomeBuilder.h"
 #include "mapping/census.h"
+#include "mapping/genomeDigest.h"
 #include "populationGenerator.h"
 
 #include <benchmark/benchmark.h>
@@ -64,6 +65,18 @@ void BM_ReadEveryFile(benchmark::State& state)
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * population().size()));
 }
 BENCHMARK(BM_ReadEveryFile)->Unit(benchmark::kMillisecond);
+
+// Every file once through the census's own pass, which keeps fingerprints
+// instead of gene records, one thread.
+void BM_DigestEveryFile(benchmark::State& state)
+{
+    GenomeDigester digester;
+    for (auto _ : state)
+        for (const std::string& file : population().files())
+            benchmark::DoNotOptimize(digester.digest(file));
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * population().size()));
+}
+BENCHMARK(BM_DigestEveryFile)->Unit(benchmark::kMillisecond);
 
 // The same genomes parsed from bytes already in memory: the reader without
 // its file layer.

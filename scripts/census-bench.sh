@@ -22,6 +22,8 @@ now() { date +%s.%N; }
 seconds() { awk -v a="$1" -v b="$2" 'BEGIN { print b - a }'; }
 calc() { awk "BEGIN { print $1 }"; }
 
+median() { sort -g | awk '{ v[NR] = $1 } END { print NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+
 printf '%-7s %7s %9s %9s %7s %8s %9s  %s\n' genomes MB cat_s census_s ratio peak_MB cpu_s load
 # genomes founders rounds per-round
 for sizes in "1000 10 11 90" "10000 10 10 999"; do
@@ -30,6 +32,7 @@ for sizes in "1000 10 11 90" "10000 10 10 999"; do
   "$build/make-population" "$dir" "$founders" "$rounds" "$perRound" >/dev/null
   megabytes=$(du -sm "$dir" | cut -f1)
   find "$dir" -name '*.gen' -exec cat {} + >/dev/null # warm the cache
+  : >"$work/runs"
   for _ in $(seq "$repeats"); do
     load=$(cut -d' ' -f1 /proc/loadavg)
     start=$(now)
@@ -41,7 +44,13 @@ for sizes in "1000 10 11 90" "10000 10 10 999"; do
     read -r user system peakKb <"$work/time"
     printf '%-7s %7s %9.3f %9.3f %7.2f %8.1f %9.2f  %s\n' "$n" "$megabytes" "$catSeconds" "$censusSeconds" \
       "$(calc "$censusSeconds / $catSeconds")" "$(calc "$peakKb / 1024")" \
-      "$(calc "$user + $system")" "$load"
+      "$(calc "$user + $system")" "$load" | tee -a "$work/runs"
   done
+  # Medians of each column; the ratio is that of the medians.
+  column() { awk -v c="$1" '{ print $c }' "$work/runs" | median; }
+  catMedian=$(column 3)
+  censusMedian=$(column 4)
+  printf '%-7s %7s %9.3f %9.3f %7.2f %8.1f %9.2f  %s\n' "median" "$megabytes" "$catMedian" "$censusMedian" \
+    "$(calc "$censusMedian / $catMedian")" "$(column 6)" "$(column 7)" "$(column 8)"
   rm -rf "$dir"
 done

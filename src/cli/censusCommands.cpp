@@ -289,10 +289,11 @@ std::string censusCommand(const CliOptions& options)
     }
 }
 
-std::string reportCommand(const CliOptions& options)
+std::string reportCommand(const CliOptions& options, const std::function<void()>& loadChemicalNames)
 {
     const std::string& folder = options.files[0];
     const Census census = takeCensusWithProgress(folder, options.recursive);
+    loadChemicalNames();
     const std::string html = censusReportHtml(census, folder);
     std::ofstream out(options.outputPath, std::ios::binary | std::ios::trunc);
     out.write(html.data(), static_cast<std::streamsize>(html.size()));

@@ -3,6 +3,7 @@
 #include "cliOptions.h"
 #include "mapping/census.h"
 
+#include <functional>
 #include <string>
 
 namespace helixplot::cli {
@@ -19,7 +20,9 @@ Census takeCensusWithProgress(const std::string& folder, bool recursive);
 // census DIR: the table for standard output, in the chosen format.
 std::string censusCommand(const CliOptions& options);
 // report -o FILE DIR: writes the report; nothing for standard output.
-std::string reportCommand(const CliOptions& options);
+// loadChemicalNames is called once the census is in, before the changes of
+// the mutated genes are decoded.
+std::string reportCommand(const CliOptions& options, const std::function<void()>& loadChemicalNames);
 
 // Genome texts are single bytes: each byte as the character of that number.
 std::string latin1ToUtf8(const std::string& text);

@@ -1,6 +1,8 @@
 #include "censusReport.h"
 
 #include "censusCommands.h"
+#include "decoder/unitGeneDecoder.h"
+#include "mapping/geneChange.h"
 #include "mapping/statistics.h"
 
 #include <algorithm>
@@ -23,6 +25,8 @@ td.n{text-align:right}tr.bad td{color:#a00}
 .chart text{font-size:11px}.chart .bar{fill:#5580aa}.chart .dot{fill:#5580aa;fill-opacity:.6}
 .chart .axis{stroke:#444}.chart .range{stroke:#c05030;stroke-width:2}
 .charts{display:flex;flex-wrap:wrap;gap:2em}
+.change h3{font-size:1em;margin:1.2em 0 .3em}.change pre{margin:0;padding:4px 6px;background:#f6f6f6;font-size:.85em}
+.change .removed{color:#a00}.change .added{color:#070}
 )";
 
 // Sorts the table by a clicked header, numbers as numbers; again reverses.
@@ -82,6 +86,12 @@ std::string orDash(const std::optional<std::string>& text)
     return text && !text->empty() ? genomeText(*text) : "&#8211;";
 }
 
+// Where a creature with both parents in the census has its changes listed.
+std::string changesLink(std::size_t row, const std::string& content)
+{
+    return "<a href=\"#changes-" + std::to_string(row) + "\">" + content + "</a>";
+}
+
 std::string table(const Census& census)
 {
     struct Column {
@@ -111,7 +121,7 @@ std::string table(const Census& census)
                "</td><td class=\"n\">" + std::to_string(row.genes) + "</td><td class=\"n\">" +
                std::to_string(row.organs) + "</td><td class=\"n\">" + std::to_string(row.generation) +
                "</td><td class=\"n\">" + std::to_string(row.children) + "</td><td class=\"n\">" +
-               (mutated ? std::to_string(*mutated) : std::string("&#8211;")) + "</td><td></td></tr>\n";
+               (mutated ? changesLink(i, std::to_string(*mutated)) : std::string("&#8211;")) + "</td><td></td></tr>\n";
     }
     return out + "</tbody></table></div>\n";
 }
@@ -168,12 +178,15 @@ std::string familyTree(const Census& census)
             const CensusRow& row = census.rows[i];
             const auto mutated = row.mutatedTotal();
             const std::string cx = num(x[i] + BoxWidth / 2.0);
+            // The box leads to the table row, its count to the changes.
+            const std::string count = "<text x=\"" + cx + "\" y=\"" + std::to_string(top(i) + 28) + "\">" +
+                                      (mutated ? std::to_string(*mutated) + " mutated" : std::string("&#8211;")) +
+                                      "</text>";
             out += "<g class=\"box\"><a href=\"#row-" + std::to_string(i) + "\"><title>" + fileText(row.file) +
                    "</title><rect x=\"" + num(x[i]) + "\" y=\"" + std::to_string(top(i)) + "\" width=\"" +
                    std::to_string(BoxWidth) + "\" height=\"" + std::to_string(BoxHeight) + "\" rx=\"4\"/><text x=\"" +
-                   cx + "\" y=\"" + std::to_string(top(i) + 14) + "\">" + fileText(creatureName(row.file)) +
-                   "</text><text x=\"" + cx + "\" y=\"" + std::to_string(top(i) + 28) + "\">" +
-                   (mutated ? std::to_string(*mutated) + " mutated" : std::string("&#8211;")) + "</text></a></g>\n";
+                   cx + "\" y=\"" + std::to_string(top(i) + 14) + "\">" + fileText(creatureName(row.file)) + "</text>" +
+                   (mutated ? "</a>" + changesLink(i, count) : count + "</a>") + "</g>\n";
         }
     }
     return out + "</svg></div>\n";
@@ -309,6 +322,101 @@ std::string geneCountsPerFamily(const Census& census)
     return out + "</svg>\n";
 }
 
+// A creature's listed changes are capped so that the page stays a few
+// kilobytes a creature however much its genes changed.
+constexpr std::size_t ChangesPerCreature = 8;
+constexpr std::size_t LinesPerParent = 8;
+
+std::string more(std::size_t count, const char* one, const char* many)
+{
+    return "... and " + std::to_string(count) + ' ' + (count == 1 ? one : many) + '\n';
+}
+
+// A decoded line: text from the genome may hold a line break, which would
+// end the line early in the page.
+std::string lineText(std::string_view line)
+{
+    std::string text(line);
+    std::replace(text.begin(), text.end(), '\n', '\x1A'); // shown as U+FFFD
+    return genomeText(text);
+}
+
+// One change as the diff command prints it, with the changed lines only:
+// "@@" and the gene, per parent "---", its file and what differs, the
+// removed and added lines and the differing bytes.
+std::string changeHtml(const GeneChange& change, const std::array<std::string, 2>& parentFiles)
+{
+    const std::optional<GeneKind> kind = change.examined.kind();
+    std::string out = "@@ " + (kind ? std::string(infoOf(*kind).comparisonFamily) + ": " : std::string()) +
+                      lineText(geneHeaderLine(change.examined)) + "\n";
+    if (change.comparators.empty())
+        out += "no parent holds this gene\n";
+    const std::vector<GeneDiff> diffs = diffChange(change);
+    for (std::size_t c = 0; c < diffs.size(); ++c) {
+        const GeneDiff& diff = diffs[c];
+        out += "--- " + fileText(parentFiles.at(change.comparators[c].comparator)) + ": " +
+               htmlEscaped(changeSummary(diff)) + "\n";
+        std::size_t shown = 0;
+        for (const DiffLine& line : diff.lines) {
+            if (line.change == LineChange::Same || shown++ >= LinesPerParent)
+                continue;
+            if (line.change == LineChange::Removed)
+                out += "<span class=\"removed\">-" + lineText(diff.comparatorLines[line.comparatorLine]) + "</span>\n";
+            else
+                out += "<span class=\"added\">+" + lineText(diff.examinedLines[line.examinedLine]) + "</span>\n";
+        }
+        if (shown > LinesPerParent)
+            out += more(shown - LinesPerParent, "more line", "more lines");
+        for (std::size_t b = 0; b < std::min(diff.bytes.size(), LinesPerParent); ++b)
+            out += "byte " + std::to_string(diff.bytes[b].offset) + ": " +
+                   std::to_string(diff.bytes[b].comparatorValue) + " -> " +
+                   std::to_string(diff.bytes[b].examinedValue) + "\n";
+        if (diff.bytes.size() > LinesPerParent)
+            out += more(diff.bytes.size() - LinesPerParent, "more byte", "more bytes");
+    }
+    return out;
+}
+
+// Per creature with both parents in the census: its mutated genes' changes
+// against them, read again from the folder.
+std::string changesSection(const Census& census, const std::string& folder)
+{
+    std::string out;
+    for (std::size_t i = 0; i < census.rows.size(); ++i) {
+        const CensusRow& row = census.rows[i];
+        if (!row.mutated)
+            continue;
+        const std::array<std::string, 2> parentFiles = {census.rows[*row.motherRow].file,
+                                                        census.rows[*row.fatherRow].file};
+        out += "<div class=\"change\" id=\"changes-" + std::to_string(i) + "\"><h3>" + fileText(row.file) +
+               "</h3>\n<p>Mother <a href=\"#row-" + std::to_string(*row.motherRow) + "\">" + fileText(parentFiles[0]) +
+               "</a>, father <a href=\"#row-" + std::to_string(*row.fatherRow) + "\">" + fileText(parentFiles[1]) +
+               "</a>; " + std::to_string(*row.mutatedTotal()) +
+               (row.mutatedTotal() == 1u ? " mutated gene" : " mutated genes") + " counted. <a href=\"#row-" +
+               std::to_string(i) + "\">Its row</a></p>\n";
+        std::vector<GeneChange> changes;
+        try {
+            changes = mutatedChangesOf(folder, census, i);
+        } catch (const HelixplotError& e) {
+            out += "<p>Its genomes could not be read again: " + htmlEscaped(e.what()) + "</p></div>\n";
+            continue;
+        }
+        if (changes.empty()) {
+            out += "<p>No gene listed: the genus gene and organ genes never are.</p></div>\n";
+            continue;
+        }
+        out += "<pre>";
+        for (std::size_t c = 0; c < std::min(changes.size(), ChangesPerCreature); ++c)
+            out += changeHtml(changes[c], parentFiles);
+        if (changes.size() > ChangesPerCreature)
+            out += more(changes.size() - ChangesPerCreature, "more gene", "more genes");
+        out += "</pre></div>\n";
+    }
+    if (out.empty())
+        return "<p>No creature has both parents in the folder.</p>\n";
+    return out;
+}
+
 } // namespace
 
 std::string htmlEscaped(const std::string& utf8)
@@ -366,7 +474,15 @@ std::string censusReportHtml(const Census& census, const std::string& folder)
            genomesPerGeneration(census) + "</div><div><h3>Mutations per creature by generation</h3>\n" +
            mutationsByGeneration(census) + "</div><div><h3>Gene counts per family</h3>\n" +
            geneCountsPerFamily(census) + "</div></div>\n";
-    out += "<h2>Census</h2>\n<p>Click a column's title to sort by it.</p>\n" + table(census);
+    out += "<h2>Census</h2>\n<p>Click a column's title to sort by it; a mutated count leads to the creature's "
+           "changes.</p>\n" +
+           table(census);
+    out += "<h2 id=\"changes\">Changes of the mutated genes</h2>\n<p>For each creature with both parents in the "
+           "folder, the genes the parental mapping lists as mutated, as <code>helixplot-cli diff --mode "
+           "parental</code> shows them but with the changed lines only: the genus gene, which names the parents, is "
+           "not listed, and a gene no parent holds is. At most " +
+           std::to_string(ChangesPerCreature) + " genes a creature, and " + std::to_string(LinesPerParent) +
+           " lines and bytes a parent, are shown.</p>\n" + changesSection(census, folder);
     out += "<script>\n" + std::string(Script) + "</script>\n</body></html>\n";
     return out;
 }

@@ -10,7 +10,7 @@ namespace helixplot::cli {
 const char* const UsageText =
     "Usage: helixplot-cli COMMAND [--chemicals FILE] [--mode MODE] [--format FORMAT] [--trace-progress] FILE...\n"
     "       helixplot-cli census [--chemicals FILE] [--recursive] [--format text|csv|json] DIR\n"
-    "       helixplot-cli report [--recursive] -o FILE.html DIR\n"
+    "       helixplot-cli report [--chemicals FILE] [--recursive] -o FILE.html DIR\n"
     "\n"
     "Commands:\n"
     "  breakdown GENOME                        print the genome breakdown tree\n"

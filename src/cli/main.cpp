@@ -299,7 +299,7 @@ int run(int argc, const char* const* argv)
             out = censusCommand(options);
             break;
         case Command::Report:
-            out = reportCommand(options);
+            out = reportCommand(options, [&options] { loadChemicals(options); });
             break;
         }
     } catch (const std::bad_alloc&) {

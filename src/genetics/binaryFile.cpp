@@ -17,6 +17,7 @@ namespace helixplot {
 namespace {
 
 constexpr std::size_t BufferBytes = 64 * 1024;
+constexpr std::size_t SmallestBuffer = 4 * 1024;
 
 #ifdef _WIN32
 
@@ -124,6 +125,14 @@ BinaryFile::BinaryFile(const std::string& path, std::uint64_t sizeLimit) : sizeL
             throw InOutError(InOutError::Failure::FileTooLarge);
         throw InOutError::onRead(err ? err : errno);
     }
+    // One byte over the size, so that a file read whole also meets its end.
+    bufferSize_ = static_cast<std::size_t>(std::clamp<std::uint64_t>(size + 1, SmallestBuffer, BufferBytes));
+    try {
+        buffer_ = std::make_unique_for_overwrite<std::uint8_t[]>(bufferSize_);
+    } catch (...) {
+        closeFile(fd_); // no destructor runs for a constructor that throws
+        throw;
+    }
 }
 
 BinaryFile::~BinaryFile()
@@ -134,10 +143,8 @@ BinaryFile::~BinaryFile()
 
 bool BinaryFile::fill()
 {
-    if (buffer_.empty())
-        buffer_.resize(BufferBytes);
     errno = 0;
-    const long long n = readSome(fd_, buffer_.data(), buffer_.size());
+    const long long n = readSome(fd_, buffer_.get(), bufferSize_);
     if (n < 0)
         throw InOutError::onRead(errno ? errno : EIO);
     readSoFar_ += static_cast<std::uint64_t>(n);
@@ -148,18 +155,13 @@ bool BinaryFile::fill()
     return n > 0;
 }
 
-bool BinaryFile::atEnd()
-{
-    return next_ == end_ && !fill();
-}
-
-void BinaryFile::readExact(std::uint8_t* into, std::size_t count)
+void BinaryFile::readAcross(std::uint8_t* into, std::size_t count)
 {
     while (count > 0) {
         if (next_ == end_ && !fill())
             throw InOutError(InOutError::Failure::ReadBeyondEnd);
         const std::size_t n = std::min(count, end_ - next_);
-        std::copy_n(buffer_.data() + next_, n, into);
+        std::copy_n(buffer_.get() + next_, n, into);
         next_ += n;
         into += n;
         count -= n;
@@ -173,7 +175,7 @@ std::string BinaryFile::readUpTo(std::size_t count)
         if (next_ == end_ && !fill())
             break;
         const std::size_t n = std::min(count - out.size(), end_ - next_);
-        out.append(reinterpret_cast<const char*>(buffer_.data() + next_), n);
+        out.append(reinterpret_cast<const char*>(buffer_.get() + next_), n);
         next_ += n;
     }
     return out;

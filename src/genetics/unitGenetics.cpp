@@ -1,6 +1,7 @@
 #include "unitGenetics.h"
 
 #include "binaryFile.h"
+#include "genomeScan.h"
 
 #include <algorithm>
 #include <cstring>
@@ -32,41 +33,19 @@ TGeneticsFile TGeneticsFile::fromBytes(std::string_view bytes)
 
 void TGeneticsFile::read(ByteSource& source)
 {
-    std::uint8_t magic[4];
-    source.readExact(magic, 4);
-    if (std::memcmp(magic, "dna2", 4) != 0)
-        throw GeneticsError(BadGeneFileMessage);
-
-    // Indexes into organs_, not pointers: organs_ grows while we read.
-    constexpr std::size_t none = SIZE_MAX;
-    std::size_t currentOrgan = none;
-    std::size_t currentBrainOrgan = none;
-
-    while (!source.atEnd()) {
-        GeneRecord gene{};
-        source.readExact(gene.marker.data(), 4);
-        if (gene.hasMarker("gend"))
-            break;
-        source.readExact(reinterpret_cast<std::uint8_t*>(&gene.header), sizeof gene.header);
-        if (!gene.isGene())
-            throw GeneticsError(BadGeneMessage);
-        source.readExact(gene.body.data(), bodyLength(gene.header.type, gene.header.subtype));
-
-        const std::optional<GeneKind> kind = gene.kind();
-        if (kind == GeneKind::Organ) {
-            organs_.emplace_back(gene);
-            currentOrgan = organs_.size() - 1;
-        } else if (kind == GeneKind::BrainOrgan) {
-            organs_.emplace_back(gene);
-            currentOrgan = currentBrainOrgan = organs_.size() - 1;
-        } else if (kind == GeneKind::BrainLobe) {
-            (currentBrainOrgan == none ? genes_ : organs_[currentBrainOrgan].GeneList).push_back(gene);
-        } else if (kind == GeneKind::Receptor || kind == GeneKind::Emitter || kind == GeneKind::Reaction) {
-            (currentOrgan == none ? genes_ : organs_[currentOrgan].GeneList).push_back(gene);
-        } else {
+    scanGenome(source, [this](const GeneRecord& gene, GeneSlot slot) {
+        switch (slot.place) {
+        case GenePlace::Loose:
             genes_.push_back(gene);
+            break;
+        case GenePlace::NewOrgan:
+            organs_.emplace_back(gene);
+            break;
+        case GenePlace::Attached:
+            organs_[slot.organ].GeneList.push_back(gene);
+            break;
         }
-    }
+    });
 }
 
 std::size_t TGeneticsFile::attachedGeneCount() const

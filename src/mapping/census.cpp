@@ -2,14 +2,12 @@
 
 #include "decoder/unitGeneDecoder.h"
 #include "geneMatching.h"
+#include "genomeDigest.h"
 #include "genomeSummary.h"
-#include "statistics.h"
 
 #include <algorithm>
 #include <atomic>
 #include <filesystem>
-#include <list>
-#include <memory>
 #include <mutex>
 #include <thread>
 #include <unordered_map>
@@ -54,11 +52,14 @@ Listing listFolder(const std::string& folder, bool recursive)
     auto take = [&](const fs::directory_entry& entry) {
         if (!isGenomeName(entry.path()))
             return;
+        // The type from the folder listing where it has one: no call per file.
         std::error_code statError;
-        const fs::file_status status = entry.status(statError);
-        if (fs::is_directory(status))
+        if (entry.is_directory(statError))
             return;
-        found.emplace_back(entry.path().lexically_relative(root).generic_string(), fs::is_regular_file(status));
+        const bool regular = entry.is_regular_file(statError);
+        found.emplace_back(recursive ? entry.path().lexically_relative(root).generic_string()
+                                     : entry.path().filename().generic_string(),
+                           regular);
     };
     // The folder itself must be readable; unreadable subfolders are skipped.
     const fs::directory_iterator probe(root, ec);
@@ -88,7 +89,14 @@ Listing listFolder(const std::string& folder, bool recursive)
 
 std::string joined(const std::string& folder, const std::string& relative)
 {
-    return (fs::path(folder) / fs::path(relative)).string();
+    if (folder.empty())
+        return relative;
+#ifdef _WIN32
+    const bool separated = folder.back() == '/' || folder.back() == '\\';
+#else
+    const bool separated = folder.back() == '/';
+#endif
+    return separated ? folder + relative : folder + '/' + relative;
 }
 
 // Finds a parent's file among the census's files: beside the child first, as
@@ -99,7 +107,7 @@ public:
     {
         for (std::size_t i = 0; i < files.size(); ++i) {
             byPath_.emplace(files[i], i);
-            byName_.emplace(fs::path(files[i]).filename().string(), i); // keeps the first
+            byName_.emplace(files[i].substr(files[i].rfind('/') + 1), i); // keeps the first
         }
     }
 
@@ -109,8 +117,10 @@ public:
         if (!name || name->find_first_of("/\\") != std::string::npos)
             return std::nullopt;
         const std::string fileName = *name + ".gen";
-        const std::string beside = fs::path(files_[child]).parent_path().generic_string();
-        const auto here = byPath_.find(beside.empty() ? fileName : beside + '/' + fileName);
+        const std::string& childFile = files_[child];
+        const std::size_t slash = childFile.rfind('/');
+        const auto here =
+            byPath_.find(slash == std::string::npos ? fileName : childFile.substr(0, slash + 1) + fileName);
         if (here != byPath_.end())
             return here->second;
         const auto anywhere = byName_.find(fileName);
@@ -125,50 +135,6 @@ private:
     std::unordered_map<std::string, std::size_t> byName_;
 };
 
-// The parents most recently read, shared by the workers. A file that failed
-// is remembered as such.
-class GenomeCache {
-public:
-    explicit GenomeCache(std::size_t capacity) : capacity_(capacity) {}
-
-    std::shared_ptr<const TGeneticsFile> get(const std::string& path)
-    {
-        {
-            std::lock_guard lock(mutex_);
-            const auto found = index_.find(path);
-            if (found != index_.end()) {
-                recent_.splice(recent_.begin(), recent_, found->second);
-                return found->second->second;
-            }
-        }
-        // Read outside the lock; two workers may read one parent at once.
-        std::shared_ptr<const TGeneticsFile> genome;
-        try {
-            genome = std::make_shared<const TGeneticsFile>(path);
-        } catch (const HelixplotError&) {
-        }
-        if (capacity_ == 0)
-            return genome;
-        std::lock_guard lock(mutex_);
-        if (index_.count(path) == 0) {
-            recent_.emplace_front(path, genome);
-            index_.emplace(path, recent_.begin());
-            if (recent_.size() > capacity_) {
-                index_.erase(recent_.back().first);
-                recent_.pop_back();
-            }
-        }
-        return genome;
-    }
-
-private:
-    using Entry = std::pair<std::string, std::shared_ptr<const TGeneticsFile>>;
-    std::size_t capacity_;
-    std::mutex mutex_;
-    std::list<Entry> recent_; // most recently used first
-    std::unordered_map<std::string, std::list<Entry>::iterator> index_;
-};
-
 std::optional<std::string> nonEmpty(std::string text)
 {
     if (text.empty())
@@ -176,68 +142,68 @@ std::optional<std::string> nonEmpty(std::string text)
     return text;
 }
 
-StatisticsTotals totalsOf(const std::array<StatisticsCounts, StatisticsRowCount>& counts)
-{
-    StatisticsTotals totals{};
-    for (std::size_t i = 0; i < StatisticsRowCount; ++i)
-        totals[i] = counts[i].total;
-    return totals;
-}
-
-StatisticsTotals mutatedOf(const std::array<StatisticsCounts, StatisticsRowCount>& counts)
-{
-    StatisticsTotals mutated{};
-    for (std::size_t i = 0; i < StatisticsRowCount; ++i)
-        mutated[i] = counts[i].mutated;
-    return mutated;
-}
-
 class CensusTaker {
 public:
     CensusTaker(const std::string& folder, const Listing& listing, const CensusOptions& options)
-        : folder_(folder), listing_(listing), options_(options), parents_(listing.files),
-          cache_(options.parentCacheSize)
+        : folder_(folder), listing_(listing), options_(options), parents_(listing.files)
     {
     }
 
     std::vector<CensusRow> take()
     {
         rows_.resize(listing_.files.size());
-        const unsigned threads =
-            std::max(1u, std::min<unsigned>(options_.threads, static_cast<unsigned>(rows_.size())));
-        std::vector<std::thread> workers;
-        for (unsigned t = 1; t < threads; ++t)
-            workers.emplace_back([this] { work(); });
-        work();
-        for (std::thread& worker : workers)
-            worker.join();
-        if (firstFailure_)
-            std::rethrow_exception(firstFailure_);
-        link();
-        return std::move(rows_);
-    }
-
-private:
-    void work()
-    {
-        try {
+        fingerprints_.resize(rows_.size());
+        kept_.assign(rows_.size(), 0);
+        inParallel([this] {
+            GenomeDigester digester;
             for (std::size_t i = next_++; i < rows_.size(); i = next_++) {
-                readOne(i);
+                readOne(i, digester);
                 if (options_.progress) {
                     std::lock_guard lock(progressMutex_);
                     options_.progress(++done_, rows_.size());
                 }
             }
-        } catch (...) {
-            // Anything but a file that does not load (that is a row): stop.
-            std::lock_guard lock(progressMutex_);
-            if (!firstFailure_)
-                firstFailure_ = std::current_exception();
-            next_ = rows_.size();
-        }
+        });
+        next_ = 0;
+        inParallel([this] {
+            GenomeDigester digester;
+            MutationCounter counter;
+            for (std::size_t i = next_++; i < rows_.size(); i = next_++)
+                compareOne(i, digester, counter);
+        });
+        fingerprints_ = {};
+        link();
+        return std::move(rows_);
     }
 
-    void readOne(std::size_t i)
+private:
+    // Runs work on the census's threads; the first failure that is not a
+    // file's own (a file that does not load is a row) stops them all.
+    template <typename Work> void inParallel(Work work)
+    {
+        const unsigned threads =
+            std::max(1u, std::min<unsigned>(options_.threads, static_cast<unsigned>(rows_.size())));
+        auto guarded = [&] {
+            try {
+                work();
+            } catch (...) {
+                std::lock_guard lock(progressMutex_);
+                if (!firstFailure_)
+                    firstFailure_ = std::current_exception();
+                next_ = rows_.size();
+            }
+        };
+        std::vector<std::thread> workers;
+        for (unsigned t = 1; t < threads; ++t)
+            workers.emplace_back(guarded);
+        guarded();
+        for (std::thread& worker : workers)
+            worker.join();
+        if (firstFailure_)
+            std::rethrow_exception(firstFailure_);
+    }
+
+    void readOne(std::size_t i, GenomeDigester& digester)
     {
         CensusRow& row = rows_[i];
         row.file = listing_.files[i];
@@ -245,60 +211,74 @@ private:
             row.error = InOutError(InOutError::Failure::AccessDenied).what();
             return;
         }
-        std::unique_ptr<TGeneticsFile> genome;
+        GenomeDigest digest;
         try {
-            genome = std::make_unique<TGeneticsFile>(joined(folder_, row.file));
+            digest = digester.digest(joined(folder_, row.file));
         } catch (const HelixplotError& e) {
             row.error = e.what();
             return;
         }
+        if (digest.genusGene) {
+            row.genus = std::string(genusName(digest.genusGene->body[0]));
+            row.mother = nonEmpty(parentName(*digest.genusGene, false));
+            row.father = nonEmpty(parentName(*digest.genusGene, true));
+        }
+        row.genes = digest.genes;
+        row.organs = digest.organs;
+        row.totals = digest.totals;
 
-        const auto& loose = genome->GeneList();
-        if (!loose.empty() && loose.front().header.type == 2 && loose.front().header.subtype == 1) {
-            row.genus = std::string(genusName(loose.front().body[0]));
-            row.mother = nonEmpty(parentName(*genome, false));
-            row.father = nonEmpty(parentName(*genome, true));
+        const std::size_t bytes = digest.fingerprints.bytes();
+        if (fingerprintBytes_.fetch_add(bytes) + bytes <= options_.fingerprintMemory) {
+            fingerprints_[i] = std::move(digest.fingerprints);
+            kept_[i] = 1;
+        } else {
+            fingerprintBytes_ -= bytes;
         }
-        row.genes = genome->geneCount();
-        row.organs = genome->OrganList().size();
-
-        MappingInput input;
-        input.examined = genome.get();
-        std::shared_ptr<const TGeneticsFile> mother;
-        std::shared_ptr<const TGeneticsFile> father;
-        const auto motherAt = parents_.find(i, row.mother);
-        const auto fatherAt = parents_.find(i, row.father);
-        if (motherAt && fatherAt && listing_.regular[*motherAt] && listing_.regular[*fatherAt]) {
-            mother = cache_.get(joined(folder_, listing_.files[*motherAt]));
-            father = cache_.get(joined(folder_, listing_.files[*fatherAt]));
-        }
-        if (mother && father) {
-            // Parental mapping: the mother and father slots, mode 2.
-            input.mode = mappingModeOf(MappingChoice::Parental);
-            input.mother = mother.get();
-            input.father = father.get();
-        }
-        const auto counts = countStatistics(GenomeComparison(input));
-        row.totals = totalsOf(counts);
-        if (input.mother)
-            row.mutated = mutatedOf(counts);
     }
 
-    // Parents, generations and children, once every row is in.
+    // A row's fingerprints: kept, or read again (none when the file no
+    // longer loads).
+    const GeneFingerprints* fingerprintsOf(std::size_t i, GenomeDigester& digester, GeneFingerprints& reread)
+    {
+        if (kept_[i])
+            return &fingerprints_[i];
+        try {
+            reread = digester.digest(joined(folder_, listing_.files[i])).fingerprints;
+        } catch (const HelixplotError&) {
+            return nullptr;
+        }
+        return &reread;
+    }
+
+    // Finds the row's parents; where both loaded, counts its mutated genes.
+    void compareOne(std::size_t i, GenomeDigester& digester, MutationCounter& counter)
+    {
+        CensusRow& row = rows_[i];
+        if (!row.loaded())
+            return;
+        auto loadedParent = [&](const std::optional<std::string>& name) -> std::optional<std::size_t> {
+            const auto at = parents_.find(i, name);
+            if (at && rows_[*at].loaded())
+                return at;
+            return std::nullopt;
+        };
+        row.motherRow = loadedParent(row.mother);
+        row.fatherRow = loadedParent(row.father);
+        if (!row.motherRow || !row.fatherRow)
+            return;
+        GeneFingerprints rereads[3];
+        const GeneFingerprints* examined = fingerprintsOf(i, digester, rereads[0]);
+        const GeneFingerprints* mother = fingerprintsOf(*row.motherRow, digester, rereads[1]);
+        const GeneFingerprints* father = fingerprintsOf(*row.fatherRow, digester, rereads[2]);
+        // Parental mapping: the mother and father slots, mode 2.
+        if (examined && mother && father)
+            row.mutated = counter.count(*examined, *mother, *father);
+    }
+
+    // Children and generations, once every row has its parents.
     void link()
     {
-        for (std::size_t i = 0; i < rows_.size(); ++i) {
-            CensusRow& row = rows_[i];
-            if (!row.loaded())
-                continue;
-            auto loadedParent = [&](const std::optional<std::string>& name) -> std::optional<std::size_t> {
-                const auto at = parents_.find(i, name);
-                if (at && rows_[*at].loaded())
-                    return at;
-                return std::nullopt;
-            };
-            row.motherRow = loadedParent(row.mother);
-            row.fatherRow = loadedParent(row.father);
+        for (const CensusRow& row : rows_) {
             if (row.motherRow)
                 ++rows_[*row.motherRow].children;
             if (row.fatherRow && row.fatherRow != row.motherRow)
@@ -348,8 +328,11 @@ private:
     const Listing& listing_;
     const CensusOptions& options_;
     ParentFinder parents_;
-    GenomeCache cache_;
     std::vector<CensusRow> rows_;
+    // Per row, written by one thread while reading and read by all after.
+    std::vector<GeneFingerprints> fingerprints_;
+    std::vector<unsigned char> kept_;
+    std::atomic<std::size_t> fingerprintBytes_{0};
     std::atomic<std::size_t> next_{0};
     std::mutex progressMutex_;
     std::size_t done_ = 0;
@@ -364,6 +347,17 @@ Census takeCensus(const std::string& folder, const CensusOptions& options)
     Census census;
     census.rows = CensusTaker(folder, listing, options).take();
     return census;
+}
+
+std::vector<GeneChange> mutatedChangesOf(const std::string& folder, const Census& census, std::size_t row)
+{
+    const CensusRow& child = census.rows.at(row);
+    if (!child.motherRow || !child.fatherRow)
+        return {};
+    const TGeneticsFile examined(joined(folder, child.file));
+    const TGeneticsFile mother(joined(folder, census.rows.at(*child.motherRow).file));
+    const TGeneticsFile father(joined(folder, census.rows.at(*child.fatherRow).file));
+    return mutatedGeneChanges(GenomeComparison({mappingModeOf(MappingChoice::Parental), &examined, &mother, &father}));
 }
 
 } // namespace helixplot

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "geneChange.h"
 #include "mappingRun.h"
 #include "statistics.h"
 
@@ -11,8 +12,6 @@
 #include <vector>
 
 namespace helixplot {
-
-using StatisticsTotals = std::array<std::size_t, StatisticsRowCount>;
 
 // What a census keeps of one genome file: counts and names, never the genome.
 struct CensusRow {
@@ -59,8 +58,10 @@ struct CensusOptions {
     bool recursive = false;
     // Worker threads; results do not depend on it.
     unsigned threads = 2;
-    // Parents kept in memory between comparisons.
-    std::size_t parentCacheSize = 16;
+    // Bytes of gene fingerprints kept from reading the genomes to comparing
+    // them with their parents (some 7 KB a genome of 700 genes); a genome
+    // beyond them is read again for each comparison that needs it.
+    std::size_t fingerprintMemory = std::size_t{96} << 20;
     // Called after each file, from one thread at a time.
     std::function<void(std::size_t done, std::size_t total)> progress;
 };
@@ -69,9 +70,16 @@ struct Census {
     std::vector<CensusRow> rows; // in file order, byte by byte
 };
 
-// Reads every "*.gen" file of folder once (and parents again as their
-// children's comparisons need them). A file that does not load is listed with
-// its message. Throws HelixplotError when folder is not a folder to read.
+// Reads every "*.gen" file of folder once (and again only when its
+// fingerprints did not fit in memory and a comparison needs them). A file
+// that does not load is listed with its message. Throws HelixplotError when
+// folder is not a folder to read.
 Census takeCensus(const std::string& folder, const CensusOptions& options = {});
+
+// The changes of a row's genes as the mutated genes' view of a parental
+// mapping lists them (see mutatedGeneChanges), the three genomes read again
+// from folder. Empty unless both parents' rows are known; throws
+// HelixplotError when one of the files no longer loads.
+std::vector<GeneChange> mutatedChangesOf(const std::string& folder, const Census& census, std::size_t row);
 
 } // namespace helixplot

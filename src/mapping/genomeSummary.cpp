@@ -6,7 +6,11 @@ std::string parentName(const TGeneticsFile& genome, bool father)
 {
     if (genome.GeneList().empty())
         return {};
-    const GeneRecord& first = genome.GeneList().front();
+    return parentName(genome.GeneList().front(), father);
+}
+
+std::string parentName(const GeneRecord& first, bool father)
+{
     std::string name;
     const std::size_t start = father ? 5 : 1;
     for (std::size_t i = start; i < start + 4 && first.body[i] != 0; ++i)

@@ -14,6 +14,8 @@ inline constexpr const char* InvalidGenomeLine = " -- Invalid Filename or Bad ge
 // genus gene): body bytes 1-4 for the mother, 5-8 for the father, cut at the
 // first zero byte. Empty when the genome has no loose gene.
 std::string parentName(const TGeneticsFile& genome, bool father);
+// The same from the first loose gene itself.
+std::string parentName(const GeneRecord& firstLooseGene, bool father);
 
 // True when name can only mean a file in the folder it is joined to: not
 // empty, not "." or "..", no separator and no control character.

@@ -9,13 +9,6 @@ const std::array<std::string_view, 4> StatisticsColumnTitles = {
     "Paternal Comparator",
 };
 
-namespace {
-
-// The three rows after the sixteen kind rows select by a flag bit.
-constexpr std::uint8_t FlagRowBits[] = {GeneFlags::MaleOnly, GeneFlags::FemaleOnly, GeneFlags::Carried};
-
-} // namespace
-
 StatisticsCounts countStatisticsRow(const GenomeComparison& genomes, std::uint8_t selector, std::uint8_t subtype,
                                     bool byFlag)
 {
@@ -68,7 +61,7 @@ std::array<StatisticsCounts, StatisticsRowCount> countStatistics(const GenomeCom
     std::size_t row = 0;
     for (const GeneKindInfo& k : GeneKinds)
         rows[row++] = countStatisticsRow(genomes, k.type, k.subtype, false);
-    for (std::uint8_t bit : FlagRowBits)
+    for (std::uint8_t bit : StatisticsFlagBits)
         rows[row++] = countStatisticsRow(genomes, bit, 0, true);
     return rows;
 }
@@ -81,7 +74,7 @@ void fillStatisticsTable(const GenomeComparison& genomes, MappingResult& result,
         fillStatisticsRow(genomes, k.type, k.subtype, false, result.statistics[row]);
         rowDone();
     }
-    for (std::uint8_t bit : FlagRowBits) {
+    for (std::uint8_t bit : StatisticsFlagBits) {
         fillStatisticsRow(genomes, bit, 0, true, result.statistics[row]);
         rowDone();
     }

@@ -24,6 +24,9 @@ inline constexpr std::array<std::string_view, StatisticsRowCount> StatisticsCapt
 }();
 extern const std::array<std::string_view, 4> StatisticsColumnTitles;
 
+// One number per statistics row, in row order.
+using StatisticsTotals = std::array<std::size_t, StatisticsRowCount>;
+
 // One row's four counters: selected genes of the examined genome, those of
 // them counted as mutated, and the selected genes of each comparator in use.
 struct StatisticsCounts {
@@ -36,6 +39,9 @@ struct StatisticsCounts {
 // The rows up to this one select by kind; the rest by flag bit, so a gene
 // may count in several of them.
 inline constexpr std::size_t StatisticsKindRowCount = GeneKinds.size();
+// The flag bit each of those rows selects, in row order.
+inline constexpr std::array<std::uint8_t, StatisticsRowCount - StatisticsKindRowCount> StatisticsFlagBits = {
+    GeneFlags::MaleOnly, GeneFlags::FemaleOnly, GeneFlags::Carried};
 
 // Fills the 19 statistics rows in order, reporting the number of rows done
 // (positions 1 to 19) after each. The caller has begun stage 1.

@@ -13,8 +13,10 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -309,6 +311,153 @@ TEST_F(CensusCli, ReportIsOneWellFormedPageWithABoxPerGenome)
         EXPECT_NE(html.find(heading), std::string::npos) << heading;
 }
 
+// Every in-page link leads somewhere.
+void expectLinksHaveTargets(const std::string& html)
+{
+    std::set<std::string> ids;
+    const std::regex id(R"re( id="([^"]+)")re");
+    for (std::sregex_iterator it(html.begin(), html.end(), id), end; it != end; ++it)
+        EXPECT_TRUE(ids.insert((*it)[1]).second) << "two elements with id " << (*it)[1];
+    const std::regex href(R"re(href="#([^"]*)")re");
+    std::size_t links = 0;
+    for (std::sregex_iterator it(html.begin(), html.end(), href), end; it != end; ++it, ++links)
+        EXPECT_EQ(ids.count((*it)[1]), 1u) << "no target for #" << (*it)[1];
+    EXPECT_GT(links, 0u);
+}
+
+// The text from a row's changes section to its end.
+std::string changesOf(const std::string& html, std::size_t row)
+{
+    const std::size_t start = html.find("<div class=\"change\" id=\"changes-" + std::to_string(row) + "\">");
+    if (start == std::string::npos)
+        return {};
+    return html.substr(start, html.find("</div>", start) - start);
+}
+
+// The row of a file in the report's table.
+std::optional<std::size_t> rowOf(const std::string& html, const std::string& file)
+{
+    std::smatch m;
+    if (!std::regex_search(html, m, std::regex("<tr id=\"row-([0-9]+)\"[^>]*><td>" + file + "</td>")))
+        return std::nullopt;
+    return std::stoul(m[1]);
+}
+
+std::string hex2(std::uint32_t value)
+{
+    char text[3];
+    std::snprintf(text, sizeof text, "%02X", value & 0xFFu);
+    return text;
+}
+
+TEST_F(CensusCli, ReportListsTheChangesOfEachCreatureWithBothParents)
+{
+    const std::string page = scratch_.file("report.html");
+    const CliRun r = run({"report", "-o", page, dir_->path()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string html = readAll(page);
+    expectLinksHaveTargets(html);
+    EXPECT_NE(html.find("<h2 id=\"changes\">Changes of the mutated genes</h2>"), std::string::npos);
+
+    std::size_t sections = 0, keysSeen = 0;
+    for (const auto& m : *members_) {
+        SCOPED_TRACE(m.name);
+        const auto row = rowOf(html, m.name + ".gen");
+        ASSERT_TRUE(row);
+        const std::string changes = changesOf(html, *row);
+        const std::string link = "href=\"#changes-" + std::to_string(*row) + "\"";
+        if (m.founder || m.fatherMissing) {
+            EXPECT_EQ(changes, "");
+            EXPECT_EQ(occurrences(html, link), 0u);
+            continue;
+        }
+        ++sections;
+        // From its box in the tree and its row in the table.
+        EXPECT_EQ(occurrences(html, link), 2u);
+        EXPECT_NE(changes.find("<h3>" + m.name + ".gen</h3>"), std::string::npos);
+        EXPECT_NE(changes.find("<p>Mother <a href=\"#row-" + std::to_string(*rowOf(html, m.mother + ".gen")) + "\">" +
+                               m.mother + ".gen</a>, father"),
+                  std::string::npos);
+        EXPECT_NE(changes.find("; " + std::to_string(m.mutatedGenes) +
+                               (m.mutatedGenes == 1 ? " mutated gene" : " mutated genes") + " counted."),
+                  std::string::npos);
+        // The genus gene is never listed; each gene changed on purpose is,
+        // but organ genes, which the mutated genes' view leaves out.
+        EXPECT_EQ(changes.find("@@ Creature Genus"), std::string::npos);
+        if (changes.find("... and ") != std::string::npos)
+            continue;
+        std::size_t listed = 0;
+        for (const std::uint32_t key : m.mutatedKeys) {
+            const auto kind = kindOf(static_cast<std::uint8_t>(key >> 16), static_cast<std::uint8_t>(key >> 8));
+            ASSERT_TRUE(kind);
+            if (kind == GeneKind::Organ || kind == GeneKind::BrainOrgan)
+                continue;
+            ++listed;
+            ++keysSeen;
+            EXPECT_NE(changes.find("@@ " + std::string(infoOf(*kind).comparisonFamily) + ": " + hex2(key) + " "),
+                      std::string::npos)
+                << key;
+        }
+        // Besides them, at most the one new instinct a birth may bring.
+        const std::size_t headers = occurrences(changes, "\n@@ ") + (changes.find("<pre>@@ ") != std::string::npos);
+        EXPECT_GE(headers, listed);
+        EXPECT_LE(headers, listed + 1);
+        if (headers == 0) {
+            EXPECT_NE(changes.find("No gene listed: the genus gene and organ genes never are."), std::string::npos);
+        }
+    }
+    EXPECT_GT(sections, 15u);
+    EXPECT_GT(keysSeen, 20u);
+}
+
+// Long changes are cut with a count of what is left; names and gene texts
+// are escaped there too.
+TEST_F(CensusCli, ReportChangesAreCappedAndEscaped)
+{
+    TempDir dir;
+    auto pose = [](std::uint8_t id, std::vector<std::uint8_t> text) {
+        text.insert(text.begin(), 0);
+        return makeGene(GeneKind::Pose, id, text);
+    };
+    auto lobe = [](std::uint8_t fill) {
+        return makeGene(GeneKind::BrainLobe, 1, std::vector<std::uint8_t>(196, fill));
+    };
+    const GeneRecord brain = makeGene(GeneKind::BrainOrgan, 1);
+    std::vector<GeneRecord> mother = {genusGene("", ""), brain, lobe(1)};
+    std::vector<GeneRecord> father = {genusGene("", ""), brain, lobe(2)};
+    std::vector<GeneRecord> kid = {genusGene("mama", "<b>&"), brain, lobe(3)};
+    for (std::uint8_t id = 1; id <= 10; ++id) {
+        mother.push_back(pose(id, {'a'}));
+        father.push_back(pose(id, {'b'}));
+        kid.push_back(pose(id, {'<', 'i', '>', '\n', '&'}));
+    }
+    GenomeBuilder().add(mother).writeTo(dir.file("mama.gen"));
+    GenomeBuilder().add(father).writeTo(dir.file("<b>&.gen"));
+    GenomeBuilder().add(kid).writeTo(dir.file("kid.gen"));
+
+    const std::string page = scratch_.file("capped.html");
+    const CliRun r = run({"report", "-o", page, dir.path()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string html = readAll(page);
+    expectWellFormed(html);
+    expectLinksHaveTargets(html);
+    const auto row = rowOf(html, "kid.gen");
+    ASSERT_TRUE(row);
+    const std::string changes = changesOf(html, *row);
+    // The lobe and seven of the ten poses.
+    EXPECT_EQ(occurrences(changes, "@@ "), 8u);
+    EXPECT_EQ(occurrences(changes, "@@ Brain Lobes: 01 "), 1u);
+    EXPECT_NE(changes.find("\n... and 3 more genes\n</pre>"), std::string::npos);
+    // A lobe unlike both parents': more lines and bytes than are shown.
+    EXPECT_EQ(occurrences(changes, "... and 188 more bytes\n"), 2u);
+    EXPECT_EQ(occurrences(changes, "more lines\n"), 2u);
+    EXPECT_EQ(occurrences(changes, "--- &lt;b&gt;&amp;.gen: "), 8u);
+    EXPECT_EQ(occurrences(changes, "--- mama.gen: "), 8u);
+    EXPECT_NE(changes.find("&lt;i&gt;&#xFFFD;&amp;</span>"), std::string::npos);
+    EXPECT_EQ(html.find("<i>"), std::string::npos);
+    EXPECT_EQ(html.find("<b>"), std::string::npos);
+}
+
 TEST_F(CensusCli, UsageAndFolderErrors)
 {
     struct Case {
@@ -326,7 +475,11 @@ TEST_F(CensusCli, UsageAndFolderErrors)
          2,
          "helixplot-cli: --recursive is an option of census and report only\n"},
         {{"census", missing}, 1, "helixplot-cli: " + missing + ": File not found\n"},
-        {{"report", "-o", scratch_.file("no/such/folder.html"), dir_->path()},
+        {{"report", "--chemicals", missing, "-o", scratch_.file("r.html"), dir_->path()},
+         1,
+         "helixplot-cli: " + missing + ": File not found\n"},
+        {{"report", "--chemicals", std::string(HELIXPLOT_SOURCE_DIR) + "/samples/allchemicals.str", "-o",
+          scratch_.file("no/such/folder.html"), dir_->path()},
          1,
          "helixplot-cli: " + scratch_.file("no/such/folder.html") + ": cannot write the report\n"},
     };

@@ -113,11 +113,11 @@ TEST_F(CensusOfPopulation, RowsAreWhatTheGeneratorDid)
     EXPECT_GT(withMutations, 10);
 }
 
-TEST_F(CensusOfPopulation, OneThreadAndTwoThreadsGiveTheSameRows)
+TEST_F(CensusOfPopulation, ThreadsAndMemoryDoNotChangeTheRows)
 {
     CensusOptions one;
     one.threads = 1;
-    one.parentCacheSize = 0;
+    one.fingerprintMemory = 0;
     CensusOptions two;
     two.threads = 2;
     std::vector<std::size_t> reported;
@@ -128,6 +128,10 @@ TEST_F(CensusOfPopulation, OneThreadAndTwoThreadsGiveTheSameRows)
     const Census a = takeCensus(dir_->path(), one);
     const Census b = takeCensus(dir_->path(), two);
     EXPECT_EQ(a.rows, b.rows);
+    // Fingerprints for some genomes only: the others are read again.
+    CensusOptions some;
+    some.fingerprintMemory = 40'000;
+    EXPECT_EQ(takeCensus(dir_->path(), some).rows, a.rows);
     ASSERT_EQ(reported.size(), members_->size());
     for (std::size_t i = 0; i < reported.size(); ++i)
         EXPECT_EQ(reported[i], i + 1);
