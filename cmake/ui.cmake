@@ -37,14 +37,16 @@ if(HELIXPLOT_TESTS)
   # and the change view opens on Ctrl+D, which needs an active window: both
   # tests also run on a real X server. Under the sanitizers, the leaks that
   # the system libraries of a real X session bring are suppressed.
-  find_program(XVFB_RUN xvfb-run)
-  if(XVFB_RUN)
+  find_program(XVFB Xvfb)
+  find_program(XDOTOOL xdotool)
+  if(XVFB AND XDOTOOL)
+    set(HELIXPLOT_ON_XVFB ${CMAKE_SOURCE_DIR}/tests/display/on-xvfb.sh)
     set(HELIXPLOT_LSAN "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp")
-    add_test(NAME ui.progressPacingTest.xvfb COMMAND ${XVFB_RUN} -a $<TARGET_FILE:ui_progressPacingTest>)
+    add_test(NAME ui.progressPacingTest.xvfb COMMAND ${HELIXPLOT_ON_XVFB} $<TARGET_FILE:ui_progressPacingTest>)
     set_tests_properties(ui.progressPacingTest.xvfb PROPERTIES TIMEOUT 120
       ENVIRONMENT "QT_QPA_PLATFORM=xcb;${HELIXPLOT_LSAN}")
     add_test(NAME ui.geneChangeViewTest.xvfb
-      COMMAND ${XVFB_RUN} -a $<TARGET_FILE:ui_geneChangeViewTest> -platform xcb)
+      COMMAND ${HELIXPLOT_ON_XVFB} $<TARGET_FILE:ui_geneChangeViewTest> -platform xcb)
     set_tests_properties(ui.geneChangeViewTest.xvfb PROPERTIES TIMEOUT 120
       ENVIRONMENT "QT_QPA_PLATFORM=xcb;${HELIXPLOT_LSAN}")
   endif()
@@ -53,8 +55,6 @@ if(HELIXPLOT_TESTS)
   # per scenario. Not in the sanitizer build: there the X libraries' own
   # leaks would fail every run, and scripts/leakcheck-desktop.sh covers the
   # program under the sanitizers in a real X session.
-  find_program(XVFB Xvfb)
-  find_program(XDOTOOL xdotool)
   find_program(XCLIP xclip)
   if(XVFB AND XDOTOOL AND XCLIP AND NOT HELIXPLOT_SANITIZE)
     execute_process(COMMAND bash -c "grep -o '^[a-zA-Z]*() {' '${CMAKE_SOURCE_DIR}/tests/display/scenarios.sh' | cut -d'(' -f1"
