@@ -424,28 +424,25 @@ QString TLoadGenome::chooseGenomeFile()
     // watches its folder in the background (file types and icons included),
     // and in a busy or large folder that work would run alongside every
     // mapping run.
-    if (openGenState_.isEmpty()) {
+    if (openGenFolder_.isEmpty()) {
         const QString last = helixplotSettings().value(QStringLiteral("selection/lastFolder")).toString();
         openGenFolder_ = !last.isEmpty() && QDir(last).exists() ? last : initialDirectory_;
     }
-    // Given the folder at once, it reads no other.
+    // Given the folder at once, it reads no other. Qt keeps the dialog's
+    // history, side bar and view from one to the next in its own settings.
     QFileDialog openGen(this, QString(), openGenFolder_);
     openGen.setObjectName(QStringLiteral("OpenGEN"));
     openGen.setNameFilter(QStringLiteral("Digital DNA files (*.gen)"));
     openGen.setDefaultSuffix(QStringLiteral("gen"));
     openGen.setFileMode(QFileDialog::ExistingFile);
     openGen.setAcceptMode(QFileDialog::AcceptOpen);
-    if (!openGenState_.isEmpty()) {
-        openGen.restoreState(openGenState_);
-        openGen.restoreGeometry(openGenGeometry_);
-        openGen.setDirectory(openGenFolder_);
-    }
+    if (openGenSize_.isValid())
+        openGen.resize(openGenSize_);
     const QString path = chooseFile_
                              ? chooseFile_(openGen)
                              : (openGen.exec() == QDialog::Accepted ? openGen.selectedFiles().value(0) : QString());
     openGenFolder_ = openGen.directory().absolutePath();
-    openGenState_ = openGen.saveState();
-    openGenGeometry_ = openGen.saveGeometry();
+    openGenSize_ = openGen.size();
     return path;
 }
 

@@ -6,6 +6,7 @@
 #include "mapping/mappingRun.h"
 
 #include <QDialog>
+#include <QSize>
 
 #include <array>
 #include <functional>
@@ -101,12 +102,11 @@ private:
     QListWidget* geneInfo_ = nullptr;
     QPushButton* accept_ = nullptr;
     QPushButton* cancel_ = nullptr;
-    // The genome file dialog lives only while it is up; what the user left
-    // it at (folder, history, side bar, view, size) carries over to the next.
+    // The genome file dialog lives only while it is up; the folder and size
+    // the user left it at carry over to the next.
     QString initialDirectory_;
     QString openGenFolder_;
-    QByteArray openGenState_;
-    QByteArray openGenGeometry_;
+    QSize openGenSize_;
     QString presetMode_;
     QStringList presetFiles_;
     bool preset_ = false;

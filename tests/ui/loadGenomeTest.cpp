@@ -565,22 +565,23 @@ private Q_SLOTS:
         // A file dialog reads and watches its folder while it exists.
         QVERIFY(dialog->findChildren<QFileDialog*>().isEmpty());
         const QString elsewhere = q(dir->path()) + QStringLiteral("/folder.gen");
-        QStringList history;
+        QSize size;
         userInFileDialog = [&](QFileDialog& d) {
             QCOMPARE(dialog->findChildren<QFileDialog*>(), QList<QFileDialog*>{&d});
-            history = d.history();
             d.setDirectory(elsewhere);
+            d.resize(d.size() + QSize(37, 23));
+            size = d.size();
         };
         child<QToolButton>(dialog.get(), "LoadGenome")->click(); // and cancelled
         QVERIFY(dialog->findChildren<QFileDialog*>().isEmpty());
 
-        QStringList historyAgain;
-        userInFileDialog = [&](QFileDialog& d) { historyAgain = d.history(); };
+        QSize sizeAgain;
+        userInFileDialog = [&](QFileDialog& d) { sizeAgain = d.size(); };
         child<QToolButton>(dialog.get(), "LoadGenome")->click();
         QCOMPARE(fileDialogs.size(), 2);
         QCOMPARE(fileDialogs[0].value(4), q(dir->path()));
         QCOMPARE(fileDialogs[1].value(4), elsewhere);
-        QCOMPARE(historyAgain.mid(0, history.size() + 1), history + QStringList{elsewhere});
+        QCOMPARE(sizeAgain, size);
         QCOMPARE(edit(0)->text(), QString());
         QVERIFY(dialog->findChildren<QFileDialog*>().isEmpty());
     }
