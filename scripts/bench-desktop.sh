@@ -11,6 +11,12 @@
 # HELIXPLOT=PATH times another build of the program (one that knows
 # HELIXPLOT_TRACE_TIMING), e.g. a copy of an older one.
 #
+# The program runs with settings of its own, as in a first session (window
+# sizes, last mode and folder): what earlier sessions left in the user's
+# settings does not change the figures, and the runs do not change them.
+# SETTINGS_FROM=DIR starts them from a copy of DIR/Helixplot (DIR as
+# XDG_CONFIG_HOME, e.g. ~/.config) instead.
+#
 # Other work on the machine shows in the wall-clock figures: compare medians
 # taken at a similar load. The processor time the program used in the same
 # span (the waits cost next to none) hardly depends on the load.
@@ -24,6 +30,10 @@ cmake --preset default >/dev/null
 cmake --build --preset default -j2 --target helixplot make-samples >/dev/null
 
 work=$(mktemp -d)
+mkdir "$work/config"
+if [ -n "${SETTINGS_FROM:-}" ]; then
+  cp -r "$SETTINGS_FROM/Helixplot" "$work/config/"
+fi
 display=90
 while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do
   display=$((display + 1))
@@ -59,7 +69,8 @@ window() {
 # One run on genome $1: prints the milliseconds beyond the fixed waits.
 run_once() {
   local log=$work/trace.log
-  HELIXPLOT_TRACE_TIMING=1 HELIXPLOT_SETTINGS=$PWD/samples/settings.ini "$program" 2>"$log" &
+  HELIXPLOT_TRACE_TIMING=1 HELIXPLOT_SETTINGS=$PWD/samples/settings.ini XDG_CONFIG_HOME=$work/config \
+    "$program" 2>"$log" &
   app=$!
   local dialog
   if ! dialog=$(window "Load Genome into Helixplot"); then

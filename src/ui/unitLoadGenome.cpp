@@ -234,21 +234,13 @@ TLoadGenome::TLoadGenome(ErrorReporter report, FileDialogRunner chooseFile, QWid
     const QByteArray geometry = helixplotSettings().value(QStringLiteral("selection/geometry")).toByteArray();
     if (!geometry.isEmpty())
         restoreGeometry(geometry);
-
-    openGen_ = new QFileDialog(this);
-    openGen_->setObjectName(QStringLiteral("OpenGEN"));
-    openGen_->setNameFilter(QStringLiteral("Digital DNA files (*.gen)"));
-    openGen_->setDefaultSuffix(QStringLiteral("gen"));
-    openGen_->setFileMode(QFileDialog::ExistingFile);
-    openGen_->setAcceptMode(QFileDialog::AcceptOpen);
 }
 
 TLoadGenome::~TLoadGenome() = default;
 
 void TLoadGenome::setInitialDirectory(const QString& directory)
 {
-    const QString last = helixplotSettings().value(QStringLiteral("selection/lastFolder")).toString();
-    openGen_->setDirectory(!last.isEmpty() && QDir(last).exists() ? last : directory);
+    initialDirectory_ = directory;
 }
 
 void TLoadGenome::presetChoices(const QString& mode, const QStringList& files)
@@ -426,11 +418,37 @@ void TLoadGenome::adjustPages(MappingChoice mode)
     pages_->setCurrentIndex(0);
 }
 
+QString TLoadGenome::chooseGenomeFile()
+{
+    // Made anew for each use: while a file dialog exists it reads and
+    // watches its folder in the background (file types and icons included),
+    // and in a busy or large folder that work would run alongside every
+    // mapping run.
+    if (openGenFolder_.isEmpty()) {
+        const QString last = helixplotSettings().value(QStringLiteral("selection/lastFolder")).toString();
+        openGenFolder_ = !last.isEmpty() && QDir(last).exists() ? last : initialDirectory_;
+    }
+    // Given the folder at once, it reads no other. Qt keeps the dialog's
+    // history, side bar and view from one to the next in its own settings.
+    QFileDialog openGen(this, QString(), openGenFolder_);
+    openGen.setObjectName(QStringLiteral("OpenGEN"));
+    openGen.setNameFilter(QStringLiteral("Digital DNA files (*.gen)"));
+    openGen.setDefaultSuffix(QStringLiteral("gen"));
+    openGen.setFileMode(QFileDialog::ExistingFile);
+    openGen.setAcceptMode(QFileDialog::AcceptOpen);
+    if (openGenSize_.isValid())
+        openGen.resize(openGenSize_);
+    const QString path = chooseFile_
+                             ? chooseFile_(openGen)
+                             : (openGen.exec() == QDialog::Accepted ? openGen.selectedFiles().value(0) : QString());
+    openGenFolder_ = openGen.directory().absolutePath();
+    openGenSize_ = openGen.size();
+    return path;
+}
+
 void TLoadGenome::LoadButtonClick(int tag)
 {
-    const QString path = chooseFile_
-                             ? chooseFile_(*openGen_)
-                             : (openGen_->exec() == QDialog::Accepted ? openGen_->selectedFiles().value(0) : QString());
+    const QString path = chooseGenomeFile();
     if (path.isEmpty())
         return;
     helixplotSettings().setValue(QStringLiteral("selection/lastFolder"), QFileInfo(path).absolutePath());

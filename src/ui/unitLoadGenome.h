@@ -6,6 +6,7 @@
 #include "mapping/mappingRun.h"
 
 #include <QDialog>
+#include <QSize>
 
 #include <array>
 #include <functional>
@@ -45,8 +46,8 @@ public:
     explicit TLoadGenome(ErrorReporter report, FileDialogRunner chooseFile = {}, QWidget* parent = nullptr);
     ~TLoadGenome() override;
 
-    // The folder the file dialog opens in, unless the user's last folder
-    // (remembered between sessions) still exists.
+    // The folder the file dialog first opens in, unless the user's last
+    // folder (remembered between sessions) still exists.
     void setInitialDirectory(const QString& directory);
 
     // Choices made before the next showing (command line, dropped files),
@@ -82,6 +83,7 @@ private:
     void modeChange(MappingChoice mode);
     void adjustPages(MappingChoice mode);
     void LoadButtonClick(int tag);
+    QString chooseGenomeFile();
     void ChangeInGenomeFile(int tag);
     void deriveParentFiles();
     void updateAccept();
@@ -100,7 +102,11 @@ private:
     QListWidget* geneInfo_ = nullptr;
     QPushButton* accept_ = nullptr;
     QPushButton* cancel_ = nullptr;
-    QFileDialog* openGen_ = nullptr;
+    // The genome file dialog lives only while it is up; the folder and size
+    // the user left it at carry over to the next.
+    QString initialDirectory_;
+    QString openGenFolder_;
+    QSize openGenSize_;
     QString presetMode_;
     QStringList presetFiles_;
     bool preset_ = false;

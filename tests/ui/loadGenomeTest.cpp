@@ -13,6 +13,7 @@
 #include <QtTest>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 #include <sys/stat.h>
@@ -53,8 +54,9 @@ class LoadGenomeTest : public QObject {
 
     std::unique_ptr<helixplot::testing::TempDir> dir;
     helixplot::testing::ErrorLog errors;
-    QStringList chosenFiles;        // what the file dialog "returns", one per click
-    QList<QStringList> fileDialogs; // how the file dialog was set up, one per click
+    QStringList chosenFiles;                            // what the file dialog "returns", one per click
+    QList<QStringList> fileDialogs;                     // how the file dialog was set up, one per click
+    std::function<void(QFileDialog&)> userInFileDialog; // what the user does there, if anything
     std::unique_ptr<TLoadGenome> dialog;
 
     QString file(const char* name) const { return q(dir->file(name)); }
@@ -127,11 +129,14 @@ private Q_SLOTS:
         errors.texts.clear();
         chosenFiles.clear();
         fileDialogs.clear();
+        userInFileDialog = {};
         dialog = std::make_unique<TLoadGenome>(errors.reporter(), [this](QFileDialog& d) {
             fileDialogs << QStringList{d.objectName(), d.nameFilters().join(u'|'), d.defaultSuffix(),
                                        d.fileMode() == QFileDialog::ExistingFile ? QStringLiteral("existing file")
                                                                                  : QStringLiteral("other mode"),
                                        d.directory().absolutePath()};
+            if (userInFileDialog)
+                userInFileDialog(d);
             return chosenFiles.isEmpty() ? QString() : chosenFiles.takeFirst();
         });
         dialog->setInitialDirectory(q(dir->path()));
@@ -555,12 +560,38 @@ private Q_SLOTS:
         QCOMPARE(summary().value(0), QStringLiteral("Mother: NEWM, Father: NEWF"));
     }
 
+    void fileDialogExistsOnlyWhileUpAndReopensWhereLeft()
+    {
+        // A file dialog reads and watches its folder while it exists.
+        QVERIFY(dialog->findChildren<QFileDialog*>().isEmpty());
+        const QString elsewhere = q(dir->path()) + QStringLiteral("/folder.gen");
+        QSize size;
+        userInFileDialog = [&](QFileDialog& d) {
+            QCOMPARE(dialog->findChildren<QFileDialog*>(), QList<QFileDialog*>{&d});
+            d.setDirectory(elsewhere);
+            d.resize(d.size() + QSize(37, 23));
+            size = d.size();
+        };
+        child<QToolButton>(dialog.get(), "LoadGenome")->click(); // and cancelled
+        QVERIFY(dialog->findChildren<QFileDialog*>().isEmpty());
+
+        QSize sizeAgain;
+        userInFileDialog = [&](QFileDialog& d) { sizeAgain = d.size(); };
+        child<QToolButton>(dialog.get(), "LoadGenome")->click();
+        QCOMPARE(fileDialogs.size(), 2);
+        QCOMPARE(fileDialogs[0].value(4), q(dir->path()));
+        QCOMPARE(fileDialogs[1].value(4), elsewhere);
+        QCOMPARE(sizeAgain, size);
+        QCOMPARE(edit(0)->text(), QString());
+        QVERIFY(dialog->findChildren<QFileDialog*>().isEmpty());
+    }
+
     void everyControlHasItsName()
     {
         for (const char* name : {"GroupBox1",  "Breakdown",  "Parents",    "Single",         "Dual",       "GenePages",
                                  "Genome",     "Mother",     "Father",     "Label1",         "Label2",     "Label3",
                                  "Label4",     "Panel1",     "GeneInfo",   "GenomeFileName", "MotherFile", "FatherFile",
-                                 "LoadGenome", "LoadMother", "LoadFather", "Button1",        "Button2",    "OpenGEN"})
+                                 "LoadGenome", "LoadMother", "LoadFather", "Button1",        "Button2"})
             QVERIFY2(dialog->findChild<QObject*>(QString::fromLatin1(name)), name);
         QCOMPARE(child<QPushButton>(dialog.get(), "Button1")->text(), QStringLiteral("Accept Mapping Choices"));
         QCOMPARE(child<QPushButton>(dialog.get(), "Button2")->text(), QStringLiteral("Cancel Mapping Choices"));
