@@ -12,6 +12,8 @@ set -euo pipefail
 
 main() {
   cd "$(dirname "$0")/.."
+  # Wine's headers bring the tablet headers Debian's Qt source lacks.
+  bash scripts/setup.sh libwine-dev ninja-build
   cache=${HELIXPLOT_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/helixplot}
   prefix=${HELIXPLOT_QT_MINGW:-$cache/qt6-mingw}
   work=$cache/qt6-mingw-work

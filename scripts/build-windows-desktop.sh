@@ -12,9 +12,7 @@ set -euo pipefail
 
 main() {
   cd "$(dirname "$0")/.."
-  # Beyond the test command's packages: Wine's headers (the tablet headers
-  # Debian's Qt source lacks), Ninja for Qt, zip.
-  bash scripts/setup.sh libwine-dev ninja-build zip unzip
+  bash scripts/setup.sh zip unzip
   start=$SECONDS
   cache=${HELIXPLOT_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/helixplot}
   jobs=${HELIXPLOT_JOBS:-2}

@@ -14,6 +14,7 @@ main() {
   cd "$(dirname "$0")/.."
   zip=$(realpath "$1")
   samples=$PWD/samples
+  # shellcheck source=tests/display/harness.sh
   source tests/display/harness.sh # Xvfb and xdotool helpers; cleans up $work
 
   # Nothing of the build, the host's Qt or the test presets may leak in:
