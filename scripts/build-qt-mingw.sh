@@ -51,7 +51,8 @@ main() {
   src=$work/qtbase
 
   # Debian's trimmed source lacks the tablet headers; Wine's have them, written
-  # for Wine's own headers, whose A/W name macros MinGW's lack.
+  # for Wine's own headers, whose A/W name macros MinGW's lack, and without
+  # the calling-convention macro API that Qt takes from the original ones.
   for header in wintab.h pktdef.h; do
     {
       echo '#pragma once'
@@ -63,6 +64,9 @@ main() {
       echo '#    define WINELIB_NAME_AW(name) name##A'
       echo '#  endif'
       echo '#  define DECL_WINELIB_TYPE_AW(type) typedef WINELIB_NAME_AW(type) type;'
+      echo '#endif'
+      echo '#ifndef API'
+      echo '#  define API WINAPI'
       echo '#endif'
       cat "/usr/include/wine/wine/windows/$header"
     } >"$work/include/$header"
@@ -91,7 +95,7 @@ main() {
   }
   echo "  building (log: $work/build.log)"
   nice -n 19 cmake --build "$work/build" -j "$jobs" >"$work/build.log" 2>&1 || {
-    grep -B2 -A10 -m3 'error' "$work/build.log" || tail -40 "$work/build.log"
+    grep -A3 -m5 -E 'FAILED:|error:' "$work/build.log" || tail -40 "$work/build.log"
     exit 1
   }
   cmake --install "$work/build" >"$work/install.log" 2>&1 || {
