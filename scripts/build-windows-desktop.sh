@@ -76,11 +76,14 @@ main() {
 # The DLLs that come with Windows itself (lower case), which the zip must
 # not carry. Anything imported that is neither here nor found in $sources
 # fails the build: the zip would not start on a bare Windows.
-systemDlls=" advapi32.dll authz.dll comctl32.dll comdlg32.dll d3d11.dll d3d12.dll d3d9.dll
-  dwmapi.dll dwrite.dll dxgi.dll gdi32.dll imm32.dll kernel32.dll mpr.dll msvcrt.dll
-  netapi32.dll ntdll.dll ole32.dll oleaut32.dll rpcrt4.dll setupapi.dll shcore.dll
-  shell32.dll shlwapi.dll user32.dll userenv.dll uxtheme.dll version.dll winmm.dll
-  winspool.drv ws2_32.dll wtsapi32.dll "
+declare -A systemDlls
+for dll in advapi32.dll authz.dll comctl32.dll comdlg32.dll d3d11.dll d3d12.dll d3d9.dll \
+  dwmapi.dll dwrite.dll dxgi.dll gdi32.dll imm32.dll kernel32.dll mpr.dll msvcrt.dll \
+  netapi32.dll ntdll.dll ole32.dll oleaut32.dll rpcrt4.dll setupapi.dll shcore.dll \
+  shell32.dll shlwapi.dll user32.dll userenv.dll uxtheme.dll version.dll winmm.dll \
+  winspool.drv ws2_32.dll wtsapi32.dll; do
+  systemDlls[$dll]=1
+done
 
 # Copies into $1 every DLL its programs and plugins import, and the DLLs
 # those import, from $sources; fails on an import found nowhere.
@@ -92,7 +95,7 @@ copy_dependencies() {
     pending=("${pending[@]:1}")
     while read -r dll; do
       lower=${dll,,}
-      [[ $systemDlls == *" $lower "* || $lower == api-ms-win-* ]] && continue
+      [[ -n ${systemDlls[$lower]:-} || $lower == api-ms-win-* ]] && continue
       [ -e "$folder/$dll" ] && continue
       found=""
       for source in "${sources[@]}"; do

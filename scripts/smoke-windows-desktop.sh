@@ -28,6 +28,9 @@ main() {
   [ -f "$folder/helixplot.exe" ] || fail "no helixplot.exe at the top of $(basename "$zip")"
 
   echo "=== smoke test of $(basename "$zip") under Wine"
+  # The X server first: Wine's desktop process, started with the prefix,
+  # keeps the display it was started with.
+  start_x
   wineboot --init >/dev/null 2>&1 || true
   wineserver -w
   [ -f "$WINEPREFIX/system.reg" ] || fail "wineboot made no prefix"
@@ -35,7 +38,6 @@ main() {
   wine reg add "$key" /v "Main Directory" /t REG_SZ /d "$(winepath -w "$samples")\\" /f >/dev/null
   wine reg add "$key" /v "Genetics Directory" /t REG_SZ /d "$(winepath -w "$samples")" /f >/dev/null
 
-  start_x
   wine "$folder/helixplot.exe" --mode single "$(winepath -w "$samples/tibb.gen")" \
     "$(winepath -w "$samples/nela.gen")" >"$work/app.log" 2>&1 &
   app=$!
@@ -51,7 +53,8 @@ main() {
   keys "$main" ctrl+s
   save=$(wait_window "Export page" 60)
   exported=$(winepath -w "$work/statistics.csv")
-  keys "$save" ctrl+a
+  # Wine's file name box has no Ctrl+A: the suggested name selected by hand.
+  keys "$save" End shift+Home BackSpace
   type_into "$save" "$exported"
   keys "$save" Return
   wine "$folder/helixplot-cli.exe" map --mode single --chemicals "$(winepath -w "$samples/allchemicals.str")" \
