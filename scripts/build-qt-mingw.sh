@@ -6,11 +6,13 @@
 #
 # The result is reused while its stamp matches: the Qt version (the host's
 # qt6-base-dev, whose moc, uic and rcc the build uses) and the recipe below.
-# It prints the folder on its last line. The build takes about half an hour
-# on two cores and runs at the lowest priority.
+# It prints the folder on standard output, everything else on standard
+# error. The build takes about 20 minutes on two cores (at the lowest
+# priority) and needs about 1.2 GB while it runs; Qt then takes 82 MB.
 set -euo pipefail
 
 main() {
+  exec 3>&1 1>&2
   cd "$(dirname "$0")/.."
   # Wine's headers bring the tablet headers Debian's Qt source lacks.
   bash scripts/setup.sh libwine-dev ninja-build
@@ -30,7 +32,7 @@ main() {
   recipe="qt6-base $version; revision $revision; shared; toolchain $toolchain; off: ${features[*]}"
   if [ -f "$prefix/.recipe" ] && [ "$(cat "$prefix/.recipe")" = "$recipe" ]; then
     echo "Qt for MinGW: reusing $prefix"
-    echo "$prefix"
+    echo "$prefix" >&3
     return
   fi
 
@@ -105,7 +107,7 @@ main() {
   echo "$recipe" >"$prefix/.recipe"
   echo "Qt for MinGW: built in $(((SECONDS - start) / 60)) min, $(du -sh "$prefix" | cut -f1) installed"
   rm -rf "$work"
-  echo "$prefix"
+  echo "$prefix" >&3
 }
 
 # The whole file is read before anything runs, so editing it mid-build is safe.
