@@ -49,7 +49,7 @@ main() {
     >"$work/apt/sources.list"
   apt-get "${apt[@]}" update -qq
   (cd "$work" && apt-get "${apt[@]}" source -qq --download-only "qt6-base=$version" >/dev/null &&
-    dpkg-source -x --no-check ./*.dsc qtbase >/dev/null)
+    dpkg-source -x --no-check ./*.dsc qtbase >unpack.log 2>&1)
   src=$work/qtbase
 
   # Debian's trimmed source lacks the tablet headers; Wine's have them, written

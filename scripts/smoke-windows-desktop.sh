@@ -47,6 +47,9 @@ main() {
   main=$(wait_window "$MainTitle" 120)
   wait_gone "$ProgressTitle" 120
   no_crash
+  # An error box has the main window's title too.
+  sleep 1
+  [ "$(count_windows "$MainTitle")" -eq 1 ] || fail "a box over the main window"
   echo "  the main window mapped: $(xdotool getwindowgeometry "$main" | sed -n 's/ *Geometry: //p')"
 
   # Ctrl+S on the statistics: the same counts as the command-line tool's.
