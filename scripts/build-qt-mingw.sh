@@ -7,7 +7,7 @@
 # The result is reused while its stamp matches: the Qt version (the host's
 # qt6-base-dev, whose moc, uic and rcc the build uses) and the recipe below.
 # It prints the folder on standard output, everything else on standard
-# error. The build takes about 20 minutes on two cores (at the lowest
+# error. The build takes 20 to 30 minutes on two cores (at the lowest
 # priority) and needs about 1.2 GB while it runs; Qt then takes 82 MB.
 set -euo pipefail
 

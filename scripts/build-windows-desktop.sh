@@ -5,7 +5,7 @@
 # every DLL they need beside them, so that the folder runs on a Windows
 # machine with nothing installed. Then smoke-tests the zip under Wine on
 # Xvfb (scripts/smoke-windows-desktop.sh). Run before a release, not in the
-# test command: the first Qt build alone takes about 20 minutes.
+# test command: the first Qt build alone takes 20 to 30 minutes.
 #
 #   bash scripts/build-windows-desktop.sh   # prints the zip's path last
 set -euo pipefail
