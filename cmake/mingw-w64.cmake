@@ -1,6 +1,7 @@
 # Cross-compiles for 64-bit Windows with Debian's MinGW-w64 (the -posix
-# compilers, for std::thread and friends). The runtime is linked statically,
-# so the programs need no DLL beside the system's; tests run through Wine.
+# compilers, for std::thread and friends). The runtime is linked statically
+# unless HELIXPLOT_MINGW_SHARED_RUNTIME is on, so the programs need no DLL
+# beside the system's; tests run through Wine.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
@@ -18,7 +19,12 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 # Packages also from the prefixes named in CMAKE_PREFIX_PATH (GoogleTest).
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE BOTH)
 
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+# Qt for Windows is built as DLLs that share the C++ runtime's DLLs with the
+# program: HELIXPLOT_MINGW_SHARED_RUNTIME=ON for Qt and the desktop program.
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES HELIXPLOT_MINGW_SHARED_RUNTIME)
+if(NOT HELIXPLOT_MINGW_SHARED_RUNTIME)
+  set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+endif()
 
 find_program(HELIXPLOT_WINE NAMES wine wine64)
 if(HELIXPLOT_WINE)

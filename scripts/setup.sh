@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs what building, testing and running Helixplot needs on Debian, when
 # it is missing. Needs root (or sudo) only when something must be installed.
+# Scripts that need more (the Windows release build) name their extra
+# packages as arguments.
 set -euo pipefail
 
 packages=(cmake make g++ pkg-config libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev
@@ -8,7 +10,7 @@ packages=(cmake make g++ pkg-config libcli11-dev libgtest-dev libgmock-dev libbe
           xvfb xauth xdotool xclip valgrind nlohmann-json3-dev
           dpkg-dev file desktop-file-utils appstream shared-mime-info libglib2.0-bin
           man-db bash-completion
-          g++-mingw-w64-x86-64-posix wine wine64)
+          g++-mingw-w64-x86-64-posix wine wine64 "$@")
 
 missing=()
 for p in "${packages[@]}"; do

@@ -53,11 +53,13 @@ class IsolatedSettings {
 public:
     IsolatedSettings()
     {
+#ifndef _WIN32 // Windows keeps them in the registry: a fresh Wine prefix per run isolates them there
         char pattern[] = "/tmp/helixplot-test-config-XXXXXX";
         if (const char* made = ::mkdtemp(pattern)) {
             path_ = made;
             ::setenv("XDG_CONFIG_HOME", made, 1);
         }
+#endif
     }
     ~IsolatedSettings()
     {
