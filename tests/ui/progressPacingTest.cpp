@@ -84,6 +84,18 @@ class ProgressPacingTest : public QObject {
     std::unique_ptr<TPleaseWait> dialog;
     std::unique_ptr<PaintWatch> paints;
 
+    // A slow X server may map the window only after showProgress() is done;
+    // the first expose then repaints what is already on the screen, and must
+    // not land in the middle of what a test counts.
+    bool showExposed()
+    {
+        dialog->showProgress();
+        if (!QTest::qWaitForWindowExposed(dialog.get()))
+            return false;
+        QCoreApplication::processEvents();
+        return true;
+    }
+
 private Q_SLOTS:
     void initTestCase() { helixplot::testing::pinCLocale(); }
 
@@ -133,11 +145,7 @@ private Q_SLOTS:
         QFETCH(int, msPerPosition);
         QFETCH(int, fewest);
         QFETCH(int, most);
-        dialog->showProgress();
-        // A slow X server may map the window only now; its first expose
-        // paints whatever the pacing holds and must not count as a frame.
-        QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
-        QCoreApplication::processEvents();
+        QVERIFY(showExposed());
         dialog->beginStage(5, 3000);
         const int before = paints->counterPaints;
         for (int position = 1; position <= 3000; ++position) {
@@ -177,7 +185,7 @@ private Q_SLOTS:
             dialog->endStage(s, static_cast<StageMark>(mark));
             staleAtEnds << paints->stale().join(u',');
         };
-        dialog->showProgress();
+        QVERIFY(showExposed());
         stage(1, 19, 19);
         dialog->pause(500);
         end(1, 2);
@@ -219,7 +227,7 @@ private Q_SLOTS:
 
     void heldPaintComesWhenTheCallerGoesIdle()
     {
-        dialog->showProgress();
+        QVERIFY(showExposed());
         dialog->beginStage(5, 100);
         dialog->setProgressPosition(1);
         dialog->setProgressPosition(2);
