@@ -11,6 +11,10 @@ target_compile_definitions(helixplot_ui PUBLIC QT_NO_KEYWORDS)
 target_compile_definitions(helixplot_ui PRIVATE HELIXPLOT_VERSION="${PROJECT_VERSION}")
 
 qt_add_executable(helixplot WIN32 src/app/main.cpp)
+if(WIN32)
+  enable_language(RC)
+  target_sources(helixplot PRIVATE src/app/helixplot.rc)
+endif()
 target_link_libraries(helixplot PRIVATE helixplot_ui)
 
 # Renders the windows on the bundled samples into docs/screenshots.

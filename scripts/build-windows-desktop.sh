@@ -12,7 +12,7 @@ set -euo pipefail
 
 main() {
   cd "$(dirname "$0")/.."
-  bash scripts/setup.sh zip unzip
+  bash scripts/setup.sh zip unzip icoutils
   start=$SECONDS
   cache=${HELIXPLOT_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/helixplot}
   jobs=${HELIXPLOT_JOBS:-2}
@@ -63,6 +63,9 @@ main() {
   sources=("$qt/bin" "$gccLib" "/usr/$triple/lib")
   copy_dependencies "$stage"
   "$triple-strip" --strip-unneeded "$stage"/*.exe "$stage"/*.dll "$stage"/*/*.dll
+  # Explorer shows the program's own icon, not a blank one.
+  wrestool --list --type=group_icon "$stage/helixplot.exe" | grep -q . ||
+    { echo "FAIL: helixplot.exe carries no icon"; exit 1; }
 
   zip=$build/$name.zip
   rm -f "$zip"
