@@ -7,8 +7,6 @@ foreach(program helixplot helixplot-cli)
   endif()
 endforeach()
 
-set(HELIXPLOT_APP_ID org.helixplot.Helixplot)
-
 if(NOT WIN32)
   # Desktop integration: launcher, icons, file type, software-centre entry.
   set(packaging ${CMAKE_CURRENT_SOURCE_DIR}/packaging)

@@ -16,6 +16,11 @@ if(WIN32)
   target_sources(helixplot PRIVATE src/app/helixplot.rc)
 endif()
 target_link_libraries(helixplot PRIVATE helixplot_ui)
+target_compile_definitions(helixplot PRIVATE HELIXPLOT_APP_ID="${HELIXPLOT_APP_ID}")
+# The window icon when no icon theme has it (a build run in place, Windows).
+qt_add_resources(helixplot icons PREFIX /icons BASE packaging/icons
+  FILES packaging/icons/helixplot-16.png packaging/icons/helixplot-32.png packaging/icons/helixplot-48.png
+        packaging/icons/helixplot-64.png packaging/icons/helixplot-128.png packaging/icons/helixplot-256.png)
 
 # Renders the windows on the bundled samples into docs/screenshots.
 qt_add_executable(helixplot-screenshots tools/screenshots.cpp)

@@ -4,6 +4,7 @@
 #include "ui/unitGeneMainWindow.h"
 
 #include <QApplication>
+#include <QIcon>
 
 #include <cstdio>
 
@@ -43,6 +44,13 @@ int main(int argc, char* argv[])
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(helixplot::ApplicationTitle));
+    // The window system matches the windows to the installed desktop file
+    // (dock, task switcher) by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral(HELIXPLOT_APP_ID));
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/helixplot-%1.png").arg(size));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(HELIXPLOT_APP_ID), icon));
     if (qEnvironmentVariableIsSet("HELIXPLOT_TRACE_TIMING"))
         helixplot::installTimingTrace();
     // The main window is hidden while the selection dialog is up, so the last

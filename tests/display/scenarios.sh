@@ -183,6 +183,22 @@ sizesAreRemembered() {
   expect_exit 20 0
 }
 
+# Docks and task switchers find the installed menu entry by the windows'
+# class (the desktop file's StartupWMClass) and show the windows' own icon.
+windowsNameTheirMenuEntry() {
+  local dialog wmClass desktopClass icon
+  start_app
+  dialog=$(wait_window "$DialogTitle")
+  desktopClass=$(sed -n 's/^StartupWMClass=//p' "$SOURCE_DIR/packaging/org.helixplot.Helixplot.desktop")
+  wmClass=$(xprop -id "$dialog" WM_CLASS)
+  [[ $wmClass == *"\"$desktopClass\","* ]] || fail "WM_CLASS is $wmClass, the desktop file says $desktopClass"
+  # The first two numbers are the first image's width and height.
+  icon=$(xprop -notype -id "$dialog" -len 16 -f _NET_WM_ICON 32c '=$0x$1' _NET_WM_ICON)
+  [ "$icon" = "_NET_WM_ICON=16x16" ] || fail "no window icon: $icon"
+  keys "$dialog" Escape
+  expect_exit 20 0
+}
+
 [ $# -eq 1 ] && declare -F "$1" >/dev/null || {
   echo "usage: $0 SCENARIO" >&2
   exit 2
