@@ -107,6 +107,14 @@ private Q_SLOTS:
         paints = std::make_unique<PaintWatch>();
         dialog = std::make_unique<TPleaseWait>(
             [this](int ms) {
+                // The first wait follows show() at once. A window the X server
+                // has not exposed yet cannot have painted; the real wait's
+                // event loop paints it once it is, and so does this one.
+                if (dialog->isVisible() && !dialog->windowHandle()->isExposed()) {
+                    if (!QTest::qWaitForWindowExposed(dialog.get()))
+                        staleAtWaits << QStringLiteral("never exposed");
+                    QCoreApplication::processEvents();
+                }
                 staleAtWaits << paints->stale().join(u',');
                 waits.push_back(ms);
                 QCoreApplication::processEvents();
