@@ -459,17 +459,21 @@ private Q_SLOTS:
         } cases[] = {
             {sample("tibb.gen"), sample("tibb.gen") + QStringLiteral(": Helixplot never writes a genome file.")},
             {file("new.GEN"), file("new.GEN") + QStringLiteral(": Helixplot never writes a genome file.")},
+#ifndef _WIN32 // there QFile::link makes a shortcut file, no link the system follows
             {file("genome-link.txt"),
              file("genome-link.txt") + QStringLiteral(": Helixplot never writes a genome file.")},
+#endif
             {file("folder.txt"), file("folder.txt") + QStringLiteral(": not a regular file.")},
+#ifndef _WIN32
             {file("fifo.txt"), file("fifo.txt") + QStringLiteral(": not a regular file.")},
+#endif
             {file("missing/out.txt"), file("missing/out.txt") + QStringLiteral(": ")},
         };
         for (const auto& c : cases) {
             errors.texts.clear();
             saveAs = c.target;
             guarded(errors.reporter(), [&] { window->exportPage(ResultPage::Breakdown); });
-            QCOMPARE(errors.texts.size(), 1);
+            QVERIFY2(errors.texts.size() == 1, qPrintable(c.target + u'|' + errors.texts.join(u'|')));
             QVERIFY2(errors.texts[0].startsWith(c.message), qPrintable(errors.texts[0]));
         }
         QCOMPARE(readAll(sample("tibb.gen")), genomeBytes);
@@ -531,7 +535,8 @@ private Q_SLOTS:
             child<QToolButton>(&dialog, "LoadGenome")->click();
             return accept()(dialog);
         }});
-        QCOMPARE(openedIn, QDir(SamplesDir).absolutePath()); // the game's "Genetics Directory"
+        // The game's "Genetics Directory" (with its drive on Windows).
+        QCOMPARE(QDir(openedIn).canonicalPath(), QDir(SamplesDir).canonicalPath());
         window->show();
         window->resize(window->minimumSize() + QSize(111, 77));
         const QSize size = window->size();
@@ -549,7 +554,7 @@ private Q_SLOTS:
             child<QToolButton>(&dialog, "LoadGenome")->click();
             return recordMode(dialog);
         }});
-        QCOMPARE(openedIn, file("genomes"));
+        QCOMPARE(QDir(openedIn).canonicalPath(), QDir(file("genomes")).canonicalPath());
         QCOMPARE(window->size(), size);
         script.push_back(recordMode);
         window->Button2Click();
