@@ -68,6 +68,7 @@ main() {
     wine "$build/ui_$test.exe" -o "$(dosPath "$work/$test.log"),txt" >"$work/$test.err" 2>&1 || status=$?
     wineserver -k 2>/dev/null || true
     wineserver -w 2>/dev/null || true
+    rm -rf "$WINEPREFIX" # large; the logs stay
     totals=$(grep -a '^Totals:' "$work/$test.log" || echo "Totals: none (status $status)")
     echo "$test: ${totals#Totals: }"
     if [ "$status" -ne 0 ] || ! grep -aq '^Totals: .*, 0 failed' "$work/$test.log"; then
