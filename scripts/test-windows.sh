@@ -86,6 +86,7 @@ chemicals="--chemicals samples/allchemicals.str"
 cases=(
   "breakdown $chemicals samples/tibb.gen"
   "summary samples/quin.gen"
+  "breakdown --chemicals $PWD/samples/allchemicals.str $PWD/samples/tibb.gen" # rooted paths, not options
   "map $chemicals samples/yeva.gen"
   "map --mode parental $chemicals samples/tibb.gen"
   "map --trace-progress $chemicals samples/tibb.gen samples/nela.gen"

@@ -201,6 +201,9 @@ CliOptions parseCommandLine(int argc, const char* const* argv)
     app.set_help_flag();
     // Unknown options and commands are reported below, in our words.
     app.allow_extras();
+    // The options are spelt with dashes everywhere; on Windows, CLI11 would
+    // otherwise take a rooted path such as /data/tibb.gen for an option.
+    app.allow_windows_style_options(false);
     app.require_subcommand(0, 1);
     std::optional<std::string> modeText;
     app.add_option("--chemicals", options.chemicalsPath);

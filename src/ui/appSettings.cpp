@@ -1,5 +1,6 @@
 #include "appSettings.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QMimeData>
 #include <QUrl>
@@ -15,7 +16,7 @@ QStringList genomeFilesOf(const QMimeData* data)
         const QString path = url.toLocalFile();
         if (path.isEmpty() || QFileInfo(path).suffix().compare(QStringLiteral("gen"), Qt::CaseInsensitive) != 0)
             return {};
-        files << path;
+        files << QDir::toNativeSeparators(path); // shown in the edits as the system writes it
     }
     return files;
 }

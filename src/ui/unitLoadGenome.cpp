@@ -448,7 +448,9 @@ QString TLoadGenome::chooseGenomeFile()
 
 void TLoadGenome::LoadButtonClick(int tag)
 {
-    const QString path = chooseGenomeFile();
+    // Qt's file dialog answers with '/' everywhere; the edit shows the path
+    // as the system writes it.
+    const QString path = QDir::toNativeSeparators(chooseGenomeFile());
     if (path.isEmpty())
         return;
     helixplotSettings().setValue(QStringLiteral("selection/lastFolder"), QFileInfo(path).absolutePath());

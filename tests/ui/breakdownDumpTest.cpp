@@ -7,9 +7,9 @@
 #include <QTreeView>
 #include <QtTest>
 
+#include <cstdio>
 #include <filesystem>
 #include <memory>
-#include <unistd.h>
 
 using namespace helixplot;
 
@@ -173,13 +173,14 @@ private Q_SLOTS:
 
     void aFileWithoutWritePermission()
     {
-#ifndef _WIN32
-        if (::geteuid() == 0)
-            QSKIP("the superuser may write anywhere");
-#endif
         const std::string locked = dir->file("locked.txt");
         helixplot::testing::writeFile(locked, "old");
         std::filesystem::permissions(locked, std::filesystem::perms::owner_read);
+        // The superuser may write anywhere, and so may Wine run as root.
+        if (std::FILE* writable = std::fopen(locked.c_str(), "r+")) {
+            std::fclose(writable);
+            QSKIP("this user may write a read-only file");
+        }
         show({"A"});
         QVERIFY_THROWS_EXCEPTION(InOutError, dumpBreakdown(*view, *model, QString::fromStdString(locked)));
     }

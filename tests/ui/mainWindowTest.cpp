@@ -10,6 +10,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
+#include <QSettings>
 #include <QTabWidget>
 #include <QTreeView>
 #include <QTreeWidget>
@@ -380,10 +382,28 @@ private Q_SLOTS:
 
     void aStartupErrorSkipsTheDialogAndLeavesTheInitialPages()
     {
+#ifdef _WIN32
+        // Windows reads the game's folders from the registry, never a file.
+        QSettings game(QStringLiteral("HKEY_LOCAL_MACHINE\\Software\\Brindlecove Technology\\Mirelings 2\\1.0"),
+                       QSettings::NativeFormat);
+        const QString name = QStringLiteral("Main Directory");
+        const QVariant kept = game.value(name);
+        game.setValue(name, QStringLiteral(".\\nowhere\\"));
+        game.sync();
+        const auto restore = qScopeGuard([&] {
+            if (kept.isValid())
+                game.setValue(name, kept);
+            else
+                game.remove(name);
+        });
+        if (game.status() != QSettings::NoError)
+            QSKIP("the game's registry key cannot be written by this user");
+#else
         const std::string settings = dir->file("settings.ini");
         helixplot::testing::writeFile(
             settings, "[Software\\Brindlecove Technology\\Mirelings 2\\1.0]\nMain Directory=./nowhere/\n");
         qputenv("HELIXPLOT_SETTINGS", QByteArray::fromStdString(settings));
+#endif
         start({});
         QCOMPARE(errors.texts, QStringList{QStringLiteral("File not found.")});
         QCOMPARE(showings, 0);
