@@ -127,13 +127,16 @@ void DisplayTree::deleteNode(NodeId node)
     n.prevSibling = n.nextSibling = NoNode;
 }
 
-void dumpTree(const DisplayTree& tree, std::string& out, std::string_view lineEnd)
+void dumpTree(const DisplayTree& tree, std::string& out, std::string_view lineEnd, bool escapeControls)
 {
     walkTree(
         tree,
         [&](NodeId node, std::size_t depth) {
             out.append(depth, ' ');
-            out.append(tree.text(node));
+            if (escapeControls)
+                out.append(escapedForMessage(tree.text(node)));
+            else
+                out.append(tree.text(node));
             out.append(lineEnd);
         },
         [](NodeId) {});

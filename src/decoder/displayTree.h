@@ -99,8 +99,11 @@ template <typename Before, typename After> void walkTree(const DisplayTree& tree
 }
 
 // Writes the tree depth first in display order, one line per node, one
-// leading space per level of depth, each line ended by lineEnd.
-void dumpTree(const DisplayTree& tree, std::string& out, std::string_view lineEnd = "\n");
+// leading space per level of depth, each line ended by lineEnd. With
+// escapeControls, control characters in the texts are written as \xNN (for
+// a terminal).
+void dumpTree(const DisplayTree& tree, std::string& out, std::string_view lineEnd = "\n",
+              bool escapeControls = false);
 
 } // namespace helixplot
 

@@ -3,6 +3,7 @@
 #include "comparisonTrees.h"
 #include "decoder/decoderText.h"
 #include "decoder/unitGeneDecoder.h"
+#include "genetics/inOutError.h"
 #include "geneMatching.h"
 
 #include <algorithm>
@@ -327,23 +328,31 @@ std::string changeSummary(const GeneDiff& diff)
     return plural(changed, "line changed", "lines changed") + ", " + bytes;
 }
 
-void appendChangeText(const GeneChange& change, const std::array<std::string, 2>& comparatorNames, std::string& out)
+void appendChangeText(const GeneChange& change, const std::array<std::string, 2>& comparatorNames, std::string& out,
+                      bool escapeControls)
 {
-    appendPieces(out, "@@ ", geneHeaderLine(change.examined), "\n");
+    std::string escaped;
+    auto shown = [&](std::string_view text) -> std::string_view {
+        if (!escapeControls)
+            return text;
+        escaped = escapedForMessage(text);
+        return escaped;
+    };
+    appendPieces(out, "@@ ", shown(geneHeaderLine(change.examined)), "\n");
     const std::vector<GeneDiff> diffs = diffChange(change);
     for (std::size_t i = 0; i < diffs.size(); ++i) {
         const GeneDiff& diff = diffs[i];
-        appendPieces(out, "--- ", comparatorNames.at(change.comparators[i].comparator), "\n");
+        appendPieces(out, "--- ", shown(comparatorNames.at(change.comparators[i].comparator)), "\n");
         for (const DiffLine& line : diff.lines) {
             switch (line.change) {
             case LineChange::Same:
-                appendPieces(out, " ", diff.examinedLines[line.examinedLine], "\n");
+                appendPieces(out, " ", shown(diff.examinedLines[line.examinedLine]), "\n");
                 break;
             case LineChange::Removed:
-                appendPieces(out, "-", diff.comparatorLines[line.comparatorLine], "\n");
+                appendPieces(out, "-", shown(diff.comparatorLines[line.comparatorLine]), "\n");
                 break;
             case LineChange::Added:
-                appendPieces(out, "+", diff.examinedLines[line.examinedLine], "\n");
+                appendPieces(out, "+", shown(diff.examinedLines[line.examinedLine]), "\n");
                 break;
             }
         }

@@ -139,7 +139,9 @@ std::string changeSummary(const GeneDiff& diff);
 // the examined gene's header line; per comparator "--- " and its file name,
 // the edit script's lines prefixed "-", "+" or " ", and "byte N: A -> B" for
 // each differing body byte. comparatorNames holds the two comparators' file
-// names.
-void appendChangeText(const GeneChange& change, const std::array<std::string, 2>& comparatorNames, std::string& out);
+// names. With escapeControls, control characters in the texts and names are
+// written as \xNN (for a terminal).
+void appendChangeText(const GeneChange& change, const std::array<std::string, 2>& comparatorNames, std::string& out,
+                      bool escapeControls = false);
 
 } // namespace helixplot
