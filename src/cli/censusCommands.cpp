@@ -85,9 +85,9 @@ std::string censusText(const Census& census, bool terminal)
             cells.push_back({shown(row.file), "error: " + shown(row.error)});
             continue;
         }
-        cells.push_back({shown(row.file), shown(orDash(row.genus)), shown(orDash(row.mother)), shown(orDash(row.father)),
-                         std::to_string(row.genes),
-                         std::to_string(row.organs), std::to_string(row.generation), std::to_string(row.children),
+        cells.push_back({shown(row.file), shown(orDash(row.genus)), shown(orDash(row.mother)),
+                         shown(orDash(row.father)), std::to_string(row.genes), std::to_string(row.organs),
+                         std::to_string(row.generation), std::to_string(row.children),
                          numberOrDash(row.mutatedTotal())});
     }
     std::vector<std::size_t> widths(titles.size());

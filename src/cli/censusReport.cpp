@@ -1,8 +1,8 @@
 #include "censusReport.h"
 
 #include "censusCommands.h"
-#include "genetics/textEncoding.h"
 #include "decoder/unitGeneDecoder.h"
+#include "genetics/textEncoding.h"
 #include "mapping/geneChange.h"
 #include "mapping/statistics.h"
 
@@ -340,9 +340,13 @@ std::string more(std::size_t count, const char* one, const char* many)
     return "... and " + std::to_string(count) + ' ' + (count == 1 ? one : many) + '\n';
 }
 
+// A decoded line: a line break in a text from the genome would end the line
+// early in the page.
 std::string lineText(std::string_view line)
 {
-    return genomeText(line);
+    std::string text(line);
+    std::replace(text.begin(), text.end(), '\n', '\x1A'); // shown as U+FFFD
+    return htmlEscaped(utf8Text(text));
 }
 
 // One change as the diff command prints it, with the changed lines only:

@@ -247,8 +247,7 @@ LoadedGenomes loadGenomes(const CliOptions& options)
 }
 
 // Opens the document of a comparing command and writes its head.
-void writeComparisonHead(JsonWriter& json, const char* command, const CliOptions& options,
-                         const LoadedGenomes& genomes)
+void writeComparisonHead(JsonWriter& json, const char* command, const CliOptions& options, const LoadedGenomes& genomes)
 {
     json.beginObject();
     json.key("command");
@@ -272,7 +271,9 @@ std::string mapCommand(const CliOptions& options, RecordingProgress& recorder, b
     MappingResult result;
     SilentProgress silent;
     ProgressReporter& progress = options.traceProgress ? static_cast<ProgressReporter&>(recorder) : silent;
-    MappingRun(genomes.input(options), result, progress);
+    MappingInput input = genomes.input(options);
+    input.keepChanges = false; // map prints no change
+    MappingRun(input, result, progress);
     if (options.format == OutputFormat::Json) {
         JsonWriter json(stdout);
         writeComparisonHead(json, "map", options, genomes);

@@ -102,8 +102,7 @@ template <typename Before, typename After> void walkTree(const DisplayTree& tree
 // leading space per level of depth, each line ended by lineEnd. With
 // escapeControls, control characters in the texts are written as \xNN (for
 // a terminal).
-void dumpTree(const DisplayTree& tree, std::string& out, std::string_view lineEnd = "\n",
-              bool escapeControls = false);
+void dumpTree(const DisplayTree& tree, std::string& out, std::string_view lineEnd = "\n", bool escapeControls = false);
 
 } // namespace helixplot
 

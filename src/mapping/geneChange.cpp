@@ -3,8 +3,8 @@
 #include "comparisonTrees.h"
 #include "decoder/decoderText.h"
 #include "decoder/unitGeneDecoder.h"
-#include "genetics/inOutError.h"
 #include "geneMatching.h"
+#include "genetics/inOutError.h"
 
 #include <algorithm>
 #include <cstring>

@@ -63,7 +63,8 @@ void MappingRun(const MappingInput& input, MappingResult& result, ProgressReport
         result.mutatedChanges.clear();
         buildMutatedTree(genomes, result.mutatedGenes, progress);
         // Only the genes: their lines and diffs are made when asked for.
-        result.mutatedChanges = mutatedGeneChanges(genomes);
+        if (input.keepChanges)
+            result.mutatedChanges = mutatedGeneChanges(genomes);
 
         int missingMaximum = organCount(genomes.mother()) + 1;
         if (genomes.usesFather())

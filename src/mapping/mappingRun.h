@@ -54,6 +54,9 @@ struct MappingInput {
     const TGeneticsFile* examined = nullptr;
     const TGeneticsFile* mother = nullptr;
     const TGeneticsFile* father = nullptr;
+    // Whether the result keeps the mutated genes' changes (mutatedChanges):
+    // a caller that only prints the trees saves their making.
+    bool keepChanges = true;
 };
 
 inline constexpr std::size_t StatisticsRowCount = GeneKindCount + 3;
