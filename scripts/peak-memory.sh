@@ -46,9 +46,9 @@ gene 2 1 0 0 >"$work/genus"
 printf '\x00momaDADA' >>"$work/genus"
 gene 1 3 2 256 >"$work/halflives2"
 gene 1 3 3 256 >"$work/halflives3"
-# The same key as halflives, another body: every gene mutated.
-gene 1 3 1 255 >"$work/changed"
-printf '\xff' >>"$work/changed"
+# The same key as halflives, another first body byte: every gene mutated.
+cp "$work/halflives" "$work/changed"
+printf '\xaa' | dd of="$work/changed" bs=1 seek=11 conv=notrunc status=none
 
 genome "$work/halflives.gen" /dev/null "$work/halflives"
 genome "$work/unknown.gen" /dev/null "$work/unknown"

@@ -4,8 +4,6 @@
 #include "genetics/textEncoding.h"
 #include "mapping/statistics.h"
 
-#include <nlohmann/json.hpp>
-
 #include <cerrno>
 #include <cstring>
 #include <stdexcept>
@@ -91,8 +89,44 @@ void JsonWriter::key(std::string_view name)
 
 void JsonWriter::appendEscaped(std::string_view utf8)
 {
-    // The library's own escaping, so that every string reads back as it was.
-    buffer_ += nlohmann::json(utf8).dump();
+    // Escaped as nlohmann's dump() escapes, so the bytes stay what they were
+    // when the whole document was built first.
+    static constexpr char Hex[] = "0123456789abcdef";
+    buffer_ += '"';
+    for (const char c : utf8) {
+        switch (c) {
+        case '"':
+            buffer_ += "\\\"";
+            break;
+        case '\\':
+            buffer_ += "\\\\";
+            break;
+        case '\b':
+            buffer_ += "\\b";
+            break;
+        case '\f':
+            buffer_ += "\\f";
+            break;
+        case '\n':
+            buffer_ += "\\n";
+            break;
+        case '\r':
+            buffer_ += "\\r";
+            break;
+        case '\t':
+            buffer_ += "\\t";
+            break;
+        default:
+            if (static_cast<unsigned char>(c) < 0x20) {
+                buffer_ += "\\u00";
+                buffer_ += Hex[c >> 4];
+                buffer_ += Hex[c & 0xF];
+            } else {
+                buffer_ += c;
+            }
+        }
+    }
+    buffer_ += '"';
 }
 
 void JsonWriter::string(std::string_view utf8)
@@ -103,7 +137,10 @@ void JsonWriter::string(std::string_view utf8)
 
 void JsonWriter::text(std::string_view bytes)
 {
-    string(utf8Text(bytes));
+    if (isUtf8(bytes))
+        string(bytes);
+    else
+        string(latin1ToUtf8(bytes));
 }
 
 void JsonWriter::path(std::string_view bytes)

@@ -86,6 +86,8 @@ TEST_F(CliNames, JsonDecidesEachFileNameOnItsOwn)
         const CliRun r = run({"summary", "--format", "json", dir_.file(file)});
         ASSERT_EQ(r.status, 0) << r.err;
         const nlohmann::json summary = nlohmann::json::parse(r.out);
+        // Written as it goes, laid out as the library lays out the whole.
+        EXPECT_EQ(nlohmann::ordered_json::parse(r.out).dump(1) + "\n", r.out);
         EXPECT_EQ(summary["genome"], dir_.file(Folder + "/" + c.json + ".gen"));
         EXPECT_EQ(summary["lines"][0], "Mother: \xC3\xA9, Father: ");
         inCensus.insert(c.json + ".gen");
@@ -110,6 +112,7 @@ TEST_F(CliNames, ParentNamesInAUtf8Folder)
         const CliRun r = run({command, "--mode", "parental", "--format", "json", dir_.file(Folder + "/kid.gen")});
         ASSERT_EQ(r.status, 0) << r.err;
         const nlohmann::json document = nlohmann::json::parse(r.out);
+        EXPECT_EQ(nlohmann::ordered_json::parse(r.out).dump(1) + "\n", r.out);
         EXPECT_EQ(document["comparators"], nlohmann::json::array({mother, father}));
         if (document["command"] == "diff") {
             ASSERT_EQ(document["changes"].size(), 1u);
