@@ -22,6 +22,12 @@ void DisplayTree::clear()
     childIndexes_.clear();
 }
 
+void DisplayTree::reserve(std::size_t nodes, std::size_t textBytes)
+{
+    nodes_.reserve(nodes_.size() + nodes);
+    texts_.reserve(texts_.size() + std::min(textBytes, textLimit_ - texts_.size()));
+}
+
 NodeId DisplayTree::addChild(NodeId parent, std::string_view text)
 {
     assert(parent < nodes_.size());

@@ -26,6 +26,9 @@ public:
     explicit DisplayTree(std::size_t textLimit = MaxTextBytes);
 
     void clear();
+    // Room for about this many more nodes and bytes of text, so that a tree
+    // of known size is not copied while it grows.
+    void reserve(std::size_t nodes, std::size_t textBytes);
 
     NodeId root() const { return 0; }
     NodeId appendTopLevel(std::string_view text) { return addChild(root(), text); }
