@@ -134,6 +134,23 @@ void loadChemicals(const CliOptions& options)
     }
 }
 
+// The files loadChemicals reads: no output may replace one.
+std::vector<std::string> chemicalFilesRead(const CliOptions& options)
+{
+    if (options.chemicalsPath)
+        return {*options.chemicalsPath};
+    std::vector<std::string> files;
+#ifndef _WIN32
+    files.push_back(settingsFilePath());
+#endif
+    try {
+        files.push_back(readSettings().chemicalFilePath());
+    } catch (const HelixplotError&) {
+        // Not read either, then.
+    }
+    return files;
+}
+
 // JSON documents end with a line end, as the text does.
 std::string jsonText(const nlohmann::ordered_json& document)
 {
@@ -299,7 +316,7 @@ int run(int argc, const char* const* argv)
             out = censusCommand(options);
             break;
         case Command::Report:
-            out = reportCommand(options, [&options] { loadChemicals(options); });
+            out = reportCommand(options, chemicalFilesRead(options), [&options] { loadChemicals(options); });
             break;
         }
     } catch (const std::bad_alloc&) {
