@@ -1,4 +1,5 @@
 #include "ui/breakdownDump.h"
+#include "genetics/safeOutput.h"
 #include "genomeBuilder.h"
 #include "uiTestSupport.h"
 
@@ -169,6 +170,40 @@ private Q_SLOTS:
             QCOMPARE(QString::fromLatin1(error.what()), message);
         }
         QVERIFY(!QApplication::overrideCursor());
+    }
+
+    // Helixplot's own refusals name the file; the target stays as it was.
+    void refusedTargets()
+    {
+#ifdef _WIN32
+        QSKIP("symbolic links need privileges on Windows");
+#else
+        const std::string genome = dir->file("kid.gen");
+        const std::string settings = dir->file("settings.ini");
+        helixplot::testing::writeFile(genome, "dna2gene");
+        helixplot::testing::writeFile(settings, "[x]");
+        std::filesystem::create_symlink(genome, dir->file("genome-link.txt"));
+        std::filesystem::create_symlink(settings, dir->file("settings-link.txt"));
+        const struct {
+            const char* target;
+            const char* reason;
+        } cases[] = {
+            {"genome-link.txt", "Helixplot never writes a genome file"},
+            {"settings-link.txt", "Helixplot never writes a file it reads"},
+        };
+        show({"A"});
+        for (const auto& c : cases) {
+            const std::string target = dir->file(c.target);
+            try {
+                dumpBreakdown(*view, *model, QString::fromStdString(target), {settings});
+                QFAIL(c.target);
+            } catch (const OutputError& error) {
+                QCOMPARE(QString::fromLatin1(error.what()), QString::fromStdString(target + ": " + c.reason));
+            }
+        }
+        QCOMPARE(readAll(QString::fromStdString(genome)), QByteArray("dna2gene"));
+        QCOMPARE(readAll(QString::fromStdString(settings)), QByteArray("[x]"));
+#endif
     }
 
     void aFileWithoutWritePermission()
