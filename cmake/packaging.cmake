@@ -42,6 +42,7 @@ if(NOT WIN32)
   add_custom_target(man_pages ALL DEPENDS ${man_pages})
   install(FILES ${man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   install(FILES README.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/helixplot)
+  install(DIRECTORY docs/ DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/helixplot/docs)
 endif()
 
 set(CPACK_PACKAGE_NAME helixplot)

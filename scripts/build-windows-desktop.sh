@@ -56,6 +56,8 @@ main() {
   # The plugins beside the program, never the Qt folder Qt was built for.
   printf '[Paths]\nPrefix = .\nPlugins = .\n' >"$stage/qt.conf"
   cp README.md "$stage/"
+  mkdir -p "$stage/docs"
+  cp docs/*.md "$stage/docs/"
 
   # Where the DLLs that are not Windows' own come from: Qt, the C++ runtime
   # of the -posix compilers, the threads library.
