@@ -48,6 +48,12 @@ endif()
 set(CPACK_PACKAGE_NAME helixplot)
 set(CPACK_PACKAGE_VENDOR Helixplot)
 set(CPACK_PACKAGE_CONTACT "Helixplot maintainers <maintainers@users.noreply.c-seed-eb91936d.example>")
+if(NOT WIN32)
+  # Debian's machine-readable copyright file; the licence texts it names are
+  # the system's (/usr/share/common-licenses).
+  configure_file(packaging/copyright.in copyright @ONLY)
+  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/helixplot)
+endif()
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
 set(CPACK_PACKAGE_DESCRIPTION
   "Helixplot reads the genome files (Digital DNA files) of the artificial-life
