@@ -21,7 +21,8 @@ class OutputError : public FileError {
 public:
     OutputError(std::string_view path, std::string_view reason, int systemError);
     // The system's error number behind it; 0 for a refusal of Helixplot's
-    // own (a genome, a file the run reads, no regular file).
+    // own (a genome, a file the run reads, no regular file), but EISDIR for
+    // a folder, which the system would refuse all the same.
     int systemError() const { return systemError_; }
 
 private:
