@@ -492,23 +492,24 @@ TEST_F(CensusCli, CsvCellsAreUtf8AndNeverFormulas)
     }
 }
 
-// A parent's file name with a line break and an escape sequence: shown as
-// \xNN, so every line of a change block stays one line of the page.
+// A file name with a line break and an escape sequence: shown as \xNN in
+// the table, the tree and the heading of its changes, whose lines stay one
+// line each.
 TEST_F(CensusCli, ReportNamesKeepTheirLines)
 {
     TempDir dir;
     const GeneRecord pose = makeGene(GeneKind::Pose, 1, {0, 'a'});
-    GenomeBuilder{genusGene("", ""), pose}.writeTo(dir.file("a\nb\x1B.gen"));
+    GenomeBuilder{genusGene("", ""), pose}.writeTo(dir.file("mama.gen"));
     GenomeBuilder{genusGene("", ""), pose}.writeTo(dir.file("dada.gen"));
-    GenomeBuilder{genusGene("a\nb\x1B", "dada"), makeGene(GeneKind::Pose, 1, {0, 'b'})}.writeTo(dir.file("kid.gen"));
+    GenomeBuilder{genusGene("mama", "dada"), makeGene(GeneKind::Pose, 1, {0, 'b'})}.writeTo(dir.file("k\nd\x1B.gen"));
     const std::string page = scratch_.file("names.html");
     const CliRun r = run({"report", "-o", page, dir.path()});
     ASSERT_EQ(r.status, 0) << r.err;
     const std::string html = readAll(page);
     expectWellFormed(html);
     EXPECT_EQ(html.find('\x1B'), std::string::npos);
-    EXPECT_NE(html.find("a\\x0Ab\\x1B.gen"), std::string::npos);
-    const auto row = rowOf(html, "kid.gen");
+    EXPECT_EQ(occurrences(html, "k\\x0Ad\\x1B"), 4u); // row, box, its title, heading
+    const auto row = rowOf(html, R"(k\\x0Ad\\x1B\.gen)");
     ASSERT_TRUE(row);
     const std::string changes = changesOf(html, *row);
     const std::size_t pre = changes.find("<pre>");
