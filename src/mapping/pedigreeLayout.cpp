@@ -14,7 +14,7 @@ namespace helixplot {
 namespace {
 
 constexpr std::size_t None = static_cast<std::size_t>(-1);
-constexpr std::size_t MatesInARow = 3;
+constexpr std::size_t MatesInARow = 2;
 
 class DisjointSets {
 public:
@@ -157,8 +157,9 @@ public:
     }
 
     // Parents of the same children in one generation become neighbours, the
-    // pairs with the most children first: a creature sits between at most two
-    // mates. Longer chains would leave the crossing reduction little to move.
+    // pairs with the most children first, each creature beside one mate at
+    // most: in a crowded generation longer chains of mates cost more
+    // crossings than they save looking.
     void pairMates(const std::vector<std::pair<std::size_t, std::size_t>>& couples)
     {
         std::map<std::pair<std::size_t, std::size_t>, std::size_t> children;
@@ -213,6 +214,10 @@ public:
         }
         order_ = std::move(bestOrder);
         numberPositions();
+        if (options_.exchanges > 0 && best > 0) {
+            exchange();
+            best = crossings();
+        }
         crossings_ = best;
         assignX();
         wrapAndStack();
@@ -321,6 +326,71 @@ private:
         row.swap(scratch_);
         for (std::size_t i = 0; i < row.size(); ++i)
             vertices_[row[i]].pos = i;
+    }
+
+    // The positions of the vertices a run of a layer has lines to, above or
+    // below, sorted.
+    void linePositions(const std::vector<std::size_t>& row, std::size_t first, std::size_t count, bool up,
+                       std::vector<std::size_t>& out) const
+    {
+        out.clear();
+        for (std::size_t i = first; i < first + count; ++i)
+            for (std::size_t w : up ? vertices_[row[i]].up : vertices_[row[i]].down)
+                out.push_back(vertices_[w].pos);
+        std::sort(out.begin(), out.end());
+    }
+
+    // Neighbouring mate chains swapped wherever that removes crossings with
+    // the layers above and below, a few rounds over every layer.
+    void exchange()
+    {
+        std::vector<std::pair<std::size_t, std::size_t>> runs; // first, count
+        std::vector<std::size_t> left, right;
+        for (int round = 0; round < options_.exchanges; ++round) {
+            bool swapped = false;
+            for (std::vector<std::size_t>& row : order_) {
+                runs.clear();
+                for (std::size_t i = 0; i < row.size();) {
+                    std::size_t count = 1;
+                    while (i + count < row.size() && (vertices_[row[i + count - 1]].mateNext == row[i + count] ||
+                                                      vertices_[row[i + count - 1]].matePrev == row[i + count]))
+                        ++count;
+                    runs.emplace_back(i, count);
+                    i += count;
+                }
+                for (std::size_t r = 0; r + 1 < runs.size(); ++r) {
+                    // Crossings as they stand (kept) and swapped, lines of the
+                    // left run against lines of the right one.
+                    std::size_t kept = 0, swappedCost = 0;
+                    for (bool up : {true, false}) {
+                        linePositions(row, runs[r].first, runs[r].second, up, left);
+                        linePositions(row, runs[r + 1].first, runs[r + 1].second, up, right);
+                        std::size_t j = 0, k = 0;
+                        for (std::size_t a : left) {
+                            while (j < right.size() && right[j] < a)
+                                ++j;
+                            while (k < right.size() && right[k] <= a)
+                                ++k;
+                            kept += j;
+                            swappedCost += right.size() - k;
+                        }
+                    }
+                    if (swappedCost >= kept)
+                        continue;
+                    const std::size_t first = runs[r].first;
+                    std::rotate(row.begin() + static_cast<std::ptrdiff_t>(first),
+                                row.begin() + static_cast<std::ptrdiff_t>(runs[r + 1].first),
+                                row.begin() + static_cast<std::ptrdiff_t>(runs[r + 1].first + runs[r + 1].second));
+                    for (std::size_t i = first; i < first + runs[r].second + runs[r + 1].second; ++i)
+                        vertices_[row[i]].pos = i;
+                    runs[r + 1] = {first + runs[r + 1].second, runs[r].second};
+                    runs[r].second = runs[r + 1].first - first;
+                    swapped = true;
+                }
+            }
+            if (!swapped)
+                break;
+        }
     }
 
     // Each generation packed and centred, then pulled towards the parents'
