@@ -169,10 +169,11 @@ std::string pedigreeSection(const Census& census, const std::vector<std::string>
     if (layout.lineages == 0)
         return "<p>No genome loaded.</p>\n";
 
-    std::string out = legend() +
-                      "<p class=\"find\" hidden><label>Find a creature <input type=\"search\" id=\"find-creature\" "
-                      "placeholder=\"name\"/></label> <span id=\"find-count\"></span></p>\n<div class=\"scroll\" "
-                      "id=\"pedigree\">\n";
+    std::string out =
+        legend() +
+        "<p class=\"find\" hidden=\"hidden\"><label>Find a creature <input type=\"search\" id=\"find-creature\" "
+        "placeholder=\"name\"/></label> <span id=\"find-count\"></span></p>\n<div class=\"scroll\" "
+        "id=\"pedigree\">\n";
     const double width = layout.width + 2 * Margin;
     for (const Band& band : bands(layout, census.rows.size(), options)) {
         const double top = band.top, height = band.bottom - band.top;

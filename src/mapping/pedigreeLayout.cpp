@@ -438,36 +438,71 @@ private:
             v.x -= left;
     }
 
+    double centre(const Vertex& v) const { return v.x + v.width / 2; }
+
+    // Where a lineage wider than the target is cut into strips: in the last
+    // part of each strip, where the fewest lines pass.
+    std::vector<double> cuts(double right) const
+    {
+        std::vector<double> starts, ends, places;
+        for (const Vertex& v : vertices_) {
+            places.push_back(centre(v));
+            for (std::size_t w : v.down) {
+                starts.push_back(std::min(centre(v), centre(vertices_[w])));
+                ends.push_back(std::max(centre(v), centre(vertices_[w])));
+            }
+        }
+        std::sort(starts.begin(), starts.end());
+        std::sort(ends.begin(), ends.end());
+        std::sort(places.begin(), places.end());
+        // Lines passing just before x: begun before it and not ended.
+        auto passing = [&](double x) {
+            return std::lower_bound(starts.begin(), starts.end(), x) - starts.begin() -
+                   (std::lower_bound(ends.begin(), ends.end(), x) - ends.begin());
+        };
+        const double strip = options_.targetWidth;
+        std::vector<double> out;
+        for (double start = 0; right - start > strip;) {
+            double best = start + strip;
+            auto fewest = passing(best);
+            for (auto at = std::upper_bound(places.begin(), places.end(), start + strip * 0.6);
+                 at != places.end() && *at <= start + strip; ++at)
+                if (const auto n = passing(*at); n <= fewest) {
+                    fewest = n;
+                    best = *at;
+                }
+            out.push_back(best);
+            start = best;
+        }
+        return out;
+    }
+
     // A lineage wider than the target has each generation cut where the
-    // drawing is cut into strips of the target width, the strips of one
-    // generation stacked: lines keep running roughly straight down.
+    // drawing is cut into strips, the strips of one generation stacked:
+    // parents stay above their children and lines run roughly straight down.
     void wrapAndStack()
     {
         double right = 0;
         for (const Vertex& v : vertices_)
             right = std::max(right, v.x + v.width);
-        const double strip = options_.targetWidth;
-        const bool wrap = right > strip && strip > 0;
+        const std::vector<double> strips = options_.targetWidth > 0 ? cuts(right) : std::vector<double>{};
         double top = 0, left = 0;
         width_ = 0;
         for (auto& layer : order_) {
-            std::size_t rows = 1;
-            if (wrap) {
-                std::size_t last = None, row = 0;
-                for (std::size_t v : layer) {
-                    const auto cut = static_cast<std::size_t>((vertices_[v].x + vertices_[v].width / 2) / strip);
-                    if (last != None && cut != last)
-                        ++row;
-                    last = cut;
-                    vertices_[v].row = row;
-                    vertices_[v].x -= static_cast<double>(cut) * strip;
-                    left = std::min(left, vertices_[v].x);
-                }
-                rows = row + 1;
+            std::size_t last = None, row = 0;
+            for (std::size_t v : layer) {
+                const auto strip = static_cast<std::size_t>(
+                    std::upper_bound(strips.begin(), strips.end(), centre(vertices_[v])) - strips.begin());
+                if (last != None && strip != last)
+                    ++row;
+                last = strip;
+                vertices_[v].row = row;
+                vertices_[v].x -= strip == 0 ? 0 : strips[strip - 1];
+                left = std::min(left, vertices_[v].x);
             }
             for (std::size_t v : layer)
                 vertices_[v].y = top + static_cast<double>(vertices_[v].row) * (options_.boxHeight + options_.rowGap);
-            top += static_cast<double>(rows) * (options_.boxHeight + options_.rowGap) - options_.rowGap +
+            top += static_cast<double>(row + 1) * (options_.boxHeight + options_.rowGap) - options_.rowGap +
                    options_.layerGap;
         }
         for (Vertex& v : vertices_) {
