@@ -1,4 +1,5 @@
 #include "genomeBuilder.h"
+#include "helixplotVersion.h"
 #include "ui/commandLine.h"
 #include "ui/treePage.h"
 #include "ui/unitGeneMainWindow.h"
@@ -205,7 +206,8 @@ private Q_SLOTS:
         QTest::newRow("-h") << QStringList{QStringLiteral("-h")} << int(CommandLine::Help) << QString() << QStringList{}
                             << usage;
         QTest::newRow("version") << QStringList{QStringLiteral("--version")} << int(CommandLine::Version) << QString()
-                                 << QStringList{} << QStringLiteral("helixplot 0.1.0\n");
+                                 << QStringList{}
+                                 << QStringLiteral("helixplot %1\n").arg(QLatin1String(helixplot::HelixplotVersion));
         QTest::newRow("bad option") << QStringList{QStringLiteral("--bogus")} << int(CommandLine::Error) << QString()
                                     << QStringList{} << QStringLiteral("Unknown option 'bogus'.\n") + usage;
         QTest::newRow("bad mode") << QStringList{QStringLiteral("--mode"), QStringLiteral("triple")}
