@@ -49,6 +49,9 @@ TreePage::TreePage(const QString& pageName, const QString& treeName, DisplayTree
     fit->setSingleShot(true);
     fit->setInterval(0);
     connect(fit, &QTimer::timeout, this, &TreePage::fitColumn);
+    fitTimer_ = fit;
+    // The column (and so the selection bar) spans the view at least.
+    view_->viewport()->installEventFilter(this);
     const auto askFit = [fit] { fit->start(); };
     connect(view_, &QTreeView::expanded, fit, askFit);
     connect(view_, &QTreeView::collapsed, fit, askFit);
@@ -89,8 +92,18 @@ TreePage::TreePage(const QString& pageName, const QString& treeName, DisplayTree
     // Enter must not reach the window, where it presses "Load New Genome".
     findText_->installEventFilter(this);
     connect(close, &QToolButton::clicked, this, &TreePage::closeFind);
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), findBar_, this, &TreePage::closeFind);
-    escape->setContext(Qt::WidgetWithChildrenShortcut);
+    // Wherever the focus is on the page, the tree included; only while the
+    // bar is open, so that Escape means nothing else then.
+    closeFind_ = new QAction(QStringLiteral("Close the find bar"), this);
+    closeFind_->setShortcut(QKeySequence(Qt::Key_Escape));
+    closeFind_->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    closeFind_->setEnabled(false);
+    connect(closeFind_, &QAction::triggered, this, &TreePage::closeFind);
+    addAction(closeFind_);
+    findText_->setAccessibleName(QStringLiteral("Find in the tree"));
+    findText_->setAccessibleDescription(QStringLiteral("Enter or F3: next match; Shift+F3: previous; Escape: close."));
+    findCount_->setAccessibleName(QStringLiteral("Matches"));
+    close->setAccessibleName(QStringLiteral("Close the find bar"));
 
     copy_ = new QAction(QStringLiteral("Copy"), this);
     copy_->setShortcut(QKeySequence::Copy);
@@ -124,6 +137,8 @@ TreePage::TreePage(const QString& pageName, const QString& treeName, DisplayTree
 
 bool TreePage::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == view_->viewport() && event->type() == QEvent::Resize)
+        fitTimer_->start();
     if (watched == findText_ && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
@@ -152,11 +167,14 @@ void TreePage::showEvent(QShowEvent* event)
 void TreePage::fitColumn()
 {
     view_->resizeColumnToContents(0);
+    if (view_->columnWidth(0) < view_->viewport()->width())
+        view_->setColumnWidth(0, view_->viewport()->width());
 }
 
 void TreePage::openFind()
 {
     findBar_->show();
+    closeFind_->setEnabled(true);
     findText_->setFocus(Qt::ShortcutFocusReason);
     findText_->selectAll();
     if (!searched_)
@@ -172,6 +190,7 @@ bool TreePage::findOpen() const
 void TreePage::closeFind()
 {
     findBar_->hide();
+    closeFind_->setEnabled(false);
     view_->setFocus(Qt::OtherFocusReason);
 }
 
