@@ -1,5 +1,6 @@
 #include "treePage.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -55,6 +56,8 @@ TreePage::TreePage(const QString& pageName, const QString& treeName, DisplayTree
     const auto askFit = [fit] { fit->start(); };
     connect(view_, &QTreeView::expanded, fit, askFit);
     connect(view_, &QTreeView::collapsed, fit, askFit);
+    connect(view_, &QTreeView::expanded, this, &TreePage::announceExpansion);
+    connect(view_, &QTreeView::collapsed, this, &TreePage::announceExpansion);
     connect(model, &QAbstractItemModel::modelReset, fit, askFit);
     // A new run makes old matches meaningless.
     connect(model, &QAbstractItemModel::modelReset, this, [this] {
@@ -162,6 +165,28 @@ void TreePage::showEvent(QShowEvent* event)
     QWidget::showEvent(event);
     // A tree filled while its page was hidden was fitted to no rows.
     fitColumn();
+}
+
+void TreePage::announceExpansion(const QModelIndex& index)
+{
+    // Only for a screen reader: finding the node's row walks the rows above.
+    if (!QAccessible::isActive())
+        return;
+    QAccessibleInterface* tree = QAccessible::queryAccessibleInterface(view_);
+    QAccessibleTableInterface* table = tree ? tree->tableInterface() : nullptr;
+    if (!table)
+        return;
+    int row = 0;
+    for (QModelIndex above = view_->indexAbove(index); above.isValid(); above = view_->indexAbove(above))
+        ++row;
+    if (QAccessibleInterface* cell = table->cellAt(row, 0)) {
+        QAccessible::State changed;
+        changed.expanded = true;
+        changed.collapsed = true;
+        QAccessibleStateChangeEvent event(cell, changed);
+        // The cell's own state says which way it went.
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 void TreePage::fitColumn()

@@ -69,6 +69,8 @@ private:
     void search();
     void goToMatch(int match);
     void showCount();
+    // Tells a screen reader that a node opened or closed.
+    void announceExpansion(const QModelIndex& index);
 
     DisplayTreeModel* model_;
     QSplitter* splitter_ = nullptr;

@@ -318,6 +318,32 @@ private Q_SLOTS:
                  span);
     }
 
+    // What a screen reader reads of the change view: the changed lines.
+    void changeViewDescribesTheChangedLines()
+    {
+        start({fill("Parents", {sample("tibb.gen")})});
+        auto* tree = child<QTreeView>(window.get(), "MutatedGenes");
+        auto* view = window->findChild<GeneChangeView*>();
+        window->showChangesAction()->setChecked(true);
+        // The first gene a parent holds too (new genes have no lines to compare).
+        const QAbstractItemModel& model = *tree->model();
+        const auto showShared = [&] {
+            for (int family = 0; family < model.rowCount(); ++family)
+                for (int gene = 0; gene < model.rowCount(model.index(family, 0)); ++gene) {
+                    tree->setCurrentIndex(model.index(gene, 0, model.index(family, 0)));
+                    if (!view->accessibleDescription().startsWith(QStringLiteral("No comparator")))
+                        return true;
+                }
+            return false;
+        };
+        QVERIFY(showShared());
+        const QString description = view->accessibleDescription();
+        QVERIFY2(description.startsWith(QStringLiteral("Changed lines: nela.gen")) ||
+                     description.startsWith(QStringLiteral("Changed lines: orvo.gen")),
+                 qPrintable(description));
+        QVERIFY(description.contains(QStringLiteral(", now ")));
+    }
+
     void everyControlHasAnAccessibleName()
     {
         start({fill("Dual", {sample("tibb.gen"), sample("quin.gen"), sample("yeva.gen")})});
