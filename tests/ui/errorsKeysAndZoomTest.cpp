@@ -1,5 +1,4 @@
 #include "genomeBuilder.h"
-#include "ui/appSettings.h"
 #include "ui/geneChangeView.h"
 #include "ui/treePage.h"
 #include "ui/unitGeneMainWindow.h"
@@ -9,17 +8,14 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
-#include <QToolButton>
 #include <QTreeView>
 #include <QTreeWidget>
 #include <QtTest>
 
-#include <deque>
 #include <memory>
 
 using namespace helixplot;
@@ -60,21 +56,19 @@ class ErrorsKeysAndZoomTest : public QObject {
 
     std::unique_ptr<helixplot::testing::TempDir> dir;
     QList<ErrorBox> boxes;
-    std::deque<std::function<int(TLoadGenome&)>> script;
     std::unique_ptr<TGeneMainWindow> window;
 
     QString file(const char* name) const { return QString::fromStdString(dir->file(name)); }
 
-    void start(std::initializer_list<std::function<int(TLoadGenome&)>> steps, const QStringList& genomes = {})
+    // Starts the program; step handles the selection dialog at start-up
+    // (none: cancelled).
+    void start(std::function<int(TLoadGenome&)> step = {})
     {
-        script.assign(steps);
         MainWindowHooks hooks;
         hooks.reportError = [this](const ErrorBox& box) { boxes << box; };
-        hooks.showSelectionDialog = [this](TLoadGenome& dialog) {
-            if (script.empty())
+        hooks.showSelectionDialog = [step](TLoadGenome& dialog) {
+            if (!step)
                 return int(QDialog::Rejected);
-            auto step = std::move(script.front());
-            script.pop_front();
             dialog.show();
             const int result = step(dialog);
             dialog.hide();
@@ -82,7 +76,7 @@ class ErrorsKeysAndZoomTest : public QObject {
         };
         hooks.wait = [](int) {};
         hooks.dumpFilePath = file("moop.txt");
-        window = std::make_unique<TGeneMainWindow>(hooks, QString(), genomes);
+        window = std::make_unique<TGeneMainWindow>(hooks);
     }
 
     // Fills the dialog (mode radio, then the names), records what Accept
@@ -120,38 +114,6 @@ private Q_SLOTS:
 
     void cleanup() { window.reset(); }
 
-    void namesChooseTheModeWhateverModeWasRemembered_data()
-    {
-        QTest::addColumn<QString>("remembered");
-        QTest::addColumn<QStringList>("names");
-        QTest::addColumn<QString>("radio");
-        const QStringList one{sample("tibb.gen")};
-        const QStringList two{sample("tibb.gen"), sample("quin.gen")};
-        const QStringList three{sample("tibb.gen"), sample("quin.gen"), sample("yeva.gen")};
-        QTest::newRow("one after dual") << S("dual") << one << S("Breakdown");
-        QTest::newRow("one after parental") << S("parental") << one << S("Breakdown");
-        QTest::newRow("two after dual") << S("dual") << two << S("Single");
-        QTest::newRow("three after single") << S("single") << three << S("Dual");
-        QTest::newRow("none keeps the remembered") << S("dual") << QStringList{} << S("Dual");
-    }
-
-    void namesChooseTheModeWhateverModeWasRemembered()
-    {
-        QFETCH(QString, remembered);
-        QFETCH(QStringList, names);
-        QFETCH(QString, radio);
-        helixplotSettings().setValue(QStringLiteral("selection/lastMode"), remembered);
-        bool checked = false, acceptable = false;
-        start({[&](TLoadGenome& dialog) {
-                  checked = child<QRadioButton>(&dialog, radio.toLatin1().constData())->isChecked();
-                  acceptable = child<QPushButton>(&dialog, "Button1")->isEnabled();
-                  return int(QDialog::Rejected);
-              }},
-              names);
-        QVERIFY(checked);
-        QCOMPARE(acceptable, !names.isEmpty());
-    }
-
     void acceptSaysWhatIsMissing_data()
     {
         QTest::addColumn<QString>("mode");
@@ -182,7 +144,7 @@ private Q_SLOTS:
         for (QString& name : names)
             name.replace(QLatin1String("%1"), folder);
         QString shown;
-        start({fill(mode.toLatin1().constData(), names, &shown)});
+        start(fill(mode.toLatin1().constData(), names, &shown));
         QCOMPARE(shown, hint.replace(QLatin1String("%1"), folder)
                             .replace(QLatin1String("%2"), QDir::toNativeSeparators(SamplesDir)));
         // Only a genome that does not load is an error; its box names the file.
@@ -197,7 +159,7 @@ private Q_SLOTS:
         helixplot::testing::writeFile(settings.toStdString(),
                                       "[Software\\Brindlecove Technology\\Mirelings 2\\1.0]\nMain Directory=./game/\n");
         qputenv("HELIXPLOT_SETTINGS", settings.toLocal8Bit());
-        start({});
+        start();
         qputenv("HELIXPLOT_SETTINGS", sample("settings.ini").toLocal8Bit());
         QCOMPARE(boxes.size(), 1);
         QCOMPARE(boxes[0].text, QStringLiteral("File not found."));
@@ -209,7 +171,7 @@ private Q_SLOTS:
 
     void keyboardReachesEverythingInVisualOrder()
     {
-        start({fill("Single", {sample("tibb.gen"), sample("quin.gen")})});
+        start(fill("Single", {sample("tibb.gen"), sample("quin.gen")}));
         window->show();
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
         // After a run the keys go to the page: Ctrl+Tab turns it at once.
@@ -256,7 +218,7 @@ private Q_SLOTS:
     {
         QFETCH(QList<int>, keys);
         QFETCH(int, zoom);
-        start({fill("Breakdown", {sample("tibb.gen")})});
+        start(fill("Breakdown", {sample("tibb.gen")}));
         window->show();
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
         const auto sizes = [this] {
@@ -275,14 +237,14 @@ private Q_SLOTS:
         QCOMPARE(after[3], double(qRound(before[3] * (1 + 0.1 * zoom))));
 
         window.reset();
-        start({});
+        start();
         QCOMPARE(window->zoom(), zoom);
         QCOMPARE(sizes(), after);
     }
 
     void dumpSaysWhereItWroteAndKeepsTheExpansion()
     {
-        start({fill("Breakdown", {sample("tibb.gen")})});
+        start(fill("Breakdown", {sample("tibb.gen")}));
         auto* tree = child<QTreeView>(window.get(), "Breakdown");
         const QModelIndex first = tree->model()->index(0, 0);
         const QModelIndex third = tree->model()->index(2, 0);
@@ -295,58 +257,9 @@ private Q_SLOTS:
         QCOMPARE(tree->currentIndex(), tree->model()->index(0, 0, first));
     }
 
-    void differingCharacters_data()
-    {
-        QTest::addColumn<QString>("line");
-        QTest::addColumn<QString>("other");
-        QTest::addColumn<QPoint>("span");
-        QTest::newRow("a digit added in front") << S("23 to 3") << S("3 to 3") << QPoint(0, 1);
-        QTest::newRow("the other side") << S("3 to 3") << S("23 to 3") << QPoint(0, 0);
-        QTest::newRow("middle") << S("Rate 12 of 40") << S("Rate 9 of 40") << QPoint(5, 2);
-        QTest::newRow("all differs") << S("abc") << S("xyz") << QPoint(0, 3);
-        QTest::newRow("same") << S("abc") << S("abc") << QPoint(3, 0);
-    }
-
-    void differingCharacters()
-    {
-        QFETCH(QString, line);
-        QFETCH(QString, other);
-        QFETCH(QPoint, span);
-        const QByteArray a = line.toLatin1(), b = other.toLatin1();
-        QCOMPARE(helixplot::differingCharacters(std::string_view(a.constData(), std::size_t(a.size())),
-                                                std::string_view(b.constData(), std::size_t(b.size()))),
-                 span);
-    }
-
-    // What a screen reader reads of the change view: the changed lines.
-    void changeViewDescribesTheChangedLines()
-    {
-        start({fill("Parents", {sample("tibb.gen")})});
-        auto* tree = child<QTreeView>(window.get(), "MutatedGenes");
-        auto* view = window->findChild<GeneChangeView*>();
-        window->showChangesAction()->setChecked(true);
-        // The first gene a parent holds too (new genes have no lines to compare).
-        const QAbstractItemModel& model = *tree->model();
-        const auto showShared = [&] {
-            for (int family = 0; family < model.rowCount(); ++family)
-                for (int gene = 0; gene < model.rowCount(model.index(family, 0)); ++gene) {
-                    tree->setCurrentIndex(model.index(gene, 0, model.index(family, 0)));
-                    if (!view->accessibleDescription().startsWith(QStringLiteral("No comparator")))
-                        return true;
-                }
-            return false;
-        };
-        QVERIFY(showShared());
-        const QString description = view->accessibleDescription();
-        QVERIFY2(description.startsWith(QStringLiteral("Changed lines: nela.gen")) ||
-                     description.startsWith(QStringLiteral("Changed lines: orvo.gen")),
-                 qPrintable(description));
-        QVERIFY(description.contains(QStringLiteral(", now ")));
-    }
-
     void everyControlHasAnAccessibleName()
     {
-        start({fill("Dual", {sample("tibb.gen"), sample("quin.gen"), sample("yeva.gen")})});
+        start(fill("Dual", {sample("tibb.gen"), sample("quin.gen"), sample("yeva.gen")}));
         window->show();
         window->findChild<QAction*>(QStringLiteral("ShortcutOverview"))->trigger();
         TLoadGenome& dialog = window->loadGenome();

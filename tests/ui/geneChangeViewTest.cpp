@@ -185,6 +185,12 @@ private Q_SLOTS:
                 QCOMPARE(side.index(row, 1).data(Qt::BackgroundRole).value<QColor>(),
                          changedLineColor(QApplication::palette()));
                 QVERIFY(side.index(row, 0).data() != side.index(row, 1).data());
+                // The characters that differ are marked on a side that has them.
+                const auto marked = [&](int column) {
+                    return side.index(row, column).data(GeneChangeModel::DifferingCharactersRole).toPoint().y();
+                };
+                if (!side.index(row, 0).data().toString().isEmpty() && !side.index(row, 1).data().toString().isEmpty())
+                    QVERIFY(marked(0) > 0 || marked(1) > 0);
             }
         }
         QVERIFY(highlighted);
