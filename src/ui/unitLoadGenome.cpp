@@ -210,9 +210,15 @@ TLoadGenome::TLoadGenome(ErrorReporter report, FileDialogRunner chooseFile, QWid
     label4->setBuddy(geneInfo_);
     // Beside "Basic Gene Data:", where the panel is empty: why Accept is
     // greyed, while it is.
+    // A warning sign before it, so that it does not read as gene data.
+    acceptHintIcon_ = new QLabel(panel);
+    acceptHintIcon_->setObjectName(QStringLiteral("AcceptHintIcon"));
+    acceptHintIcon_->setGeometry(124, 4, 16, 17);
+    acceptHintIcon_->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(14, 14));
+    acceptHintIcon_->hide();
     acceptHint_ = new QLabel(panel);
     acceptHint_->setObjectName(QStringLiteral("AcceptHint"));
-    acceptHint_->setGeometry(124, 4, 189, 17);
+    acceptHint_->setGeometry(142, 4, 171, 17);
     acceptHint_->setAccessibleName(QStringLiteral("Why the mapping cannot start"));
     group->setAccessibleDescription(QStringLiteral("The kind of mapping, which says how many genome files it needs."));
 
@@ -245,7 +251,7 @@ TLoadGenome::TLoadGenome(ErrorReporter report, FileDialogRunner chooseFile, QWid
     anchorToParent(pages_, 0, 64, 2, 295 - 257);
     anchorToParent(panel, 8, 128, 10, 295 - 249);
     anchorToParent(geneInfo_, 0, 24, 0, 121 - 113);
-    anchorToParent(acceptHint_, 124, 4, 0, -1);
+    anchorToParent(acceptHint_, 142, 4, 0, -1);
     anchorToParent(accept_, 8, -1, -1, 295 - 289);
     anchorToParent(cancel_, -1, -1, 10, 295 - 289);
     for (int tag = 0; tag < 3; ++tag) {
@@ -631,9 +637,11 @@ void TLoadGenome::showAcceptState()
     acceptHint_->setText(acceptHint_->fontMetrics().elidedText(hint, Qt::ElideRight, acceptHint_->width()));
     accept_->setToolTip(hint);
     accept_->setAccessibleDescription(hint.isEmpty() ? QStringLiteral("Maps the chosen genomes.") : hint);
-    const QIcon warning = style()->standardIcon(QStyle::SP_MessageBoxWarning);
+    acceptHintIcon_->setVisible(!hint.isEmpty());
+    // No icon on the tabs: at the design's width it would push the third
+    // tab out of sight. The tab's tooltip says what its file lacks.
     for (int tag = 0; tag < 3; ++tag)
-        pages_->setTabIcon(tag, missing[tag] && !edits_[tag]->text().isEmpty() ? warning : QIcon());
+        pages_->setTabToolTip(tag, missing[tag] ? missingFileText(tag) : QString());
 }
 
 void TLoadGenome::refreshSummary()

@@ -113,6 +113,7 @@ private:
     QPushButton* accept_ = nullptr;
     QPushButton* cancel_ = nullptr;
     QLabel* acceptHint_ = nullptr;
+    QLabel* acceptHintIcon_ = nullptr;
     // The edit whose file failed last, while Accept stays greyed for it.
     int failedTag_ = -1;
     // The genome file dialog lives only while it is up; the folder and size
