@@ -50,9 +50,9 @@ void rethrowWithDetails(const QString& details)
 
 QString fileDetails(const QString& path)
 {
-    const QFileInfo file(path);
+    const QFileInfo file(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
     return QStringLiteral("File: %1\nLooked for in: %2")
-        .arg(QDir::toNativeSeparators(file.absoluteFilePath()), QDir::toNativeSeparators(file.absolutePath()));
+        .arg(QDir::toNativeSeparators(file.filePath()), QDir::toNativeSeparators(file.path()));
 }
 
 ErrorReporter errorBoxReporter(std::function<QWidget*()> parent)

@@ -58,8 +58,8 @@ QString gameFolderHelp(const Settings& settings)
 #else
     const QString file = QFile::decodeName(QByteArray::fromStdString(settingsFilePath()));
     QString help = QStringLiteral("To point Helixplot at the game, write its folders into %1:\n[%2]\nMain "
-                                  "Directory=FOLDER\nGenetics Directory=FOLDER\n(or set HELIXPLOT_SETTINGS to such a "
-                                  "file). Without them Helixplot looks for the game installed under Wine.")
+                                  "Directory=FOLDER/\nGenetics Directory=FOLDER/\n(or set HELIXPLOT_SETTINGS to such "
+                                  "a file). Without them Helixplot looks for the game installed under Wine.")
                        .arg(QDir::toNativeSeparators(file), QString::fromLatin1(SettingsKey));
     if (!settings.mainDirectory.empty() || !settings.geneticsDirectory.empty())
         help += QStringLiteral(" The folders in use came from there or from Wine.");
@@ -69,12 +69,10 @@ QString gameFolderHelp(const Settings& settings)
 
 QString chemicalFileDetails(const Settings& settings)
 {
-    const QString folder = QFile::decodeName(QByteArray::fromStdString(settings.mainDirectory));
-    return QStringLiteral("File: %1\nLooked for in: %2\n%3")
-        .arg(QString::fromLatin1(ChemicalFileName),
-             folder.isEmpty() ? QStringLiteral("the working folder (no game folder is set)")
-                              : QDir::toNativeSeparators(QDir::cleanPath(QDir(folder).absolutePath())),
-             gameFolderHelp(settings));
+    QString details = fileDetails(QFile::decodeName(QByteArray::fromStdString(settings.chemicalFilePath())));
+    if (settings.mainDirectory.empty())
+        details += QStringLiteral(" (the working folder: no game folder is set)");
+    return details + u'\n' + gameFolderHelp(settings);
 }
 
 QString defaultDumpFilePath()

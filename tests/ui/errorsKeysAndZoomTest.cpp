@@ -164,7 +164,7 @@ private Q_SLOTS:
         QCOMPARE(boxes.size(), 1);
         QCOMPARE(boxes[0].text, QStringLiteral("File not found."));
         const QStringList lines = boxes[0].details.split(u'\n');
-        QCOMPARE(lines.value(0), QStringLiteral("File: allchemicals.str"));
+        QCOMPARE(lines.value(0), QStringLiteral("File: ") + file("game/allchemicals.str"));
         QCOMPARE(lines.value(1), QStringLiteral("Looked for in: ") + file("game"));
         QVERIFY2(boxes[0].details.contains(settings), qPrintable(boxes[0].details));
     }
