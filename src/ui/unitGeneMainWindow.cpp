@@ -98,6 +98,8 @@ TGeneMainWindow::TGeneMainWindow(MainWindowHooks hooks, const QString& presetMod
         hooks_.dumpFilePath = defaultDumpFilePath();
     if (!hooks_.chooseSaveFile)
         hooks_.chooseSaveFile = saveDialogChooser();
+    if (!hooks_.confirmReplace)
+        hooks_.confirmReplace = replaceQuestionBox();
 
     setObjectName(QStringLiteral("GeneMainWindow"));
     setFont(designFont());
@@ -438,14 +440,14 @@ void TGeneMainWindow::exportPage(ResultPage page)
         return;
     if (QFileInfo(path).suffix().isEmpty())
         path += filter == csvFilter ? QStringLiteral(".csv") : QStringLiteral(".txt");
-    QStringList genomes;
-    for (const QLineEdit* edit : loadGenome_ ? loadGenome_->findChildren<QLineEdit*>() : QList<QLineEdit*>{})
-        genomes << edit->text();
+    const QStringList readFiles = filesRead();
     try {
-        refuseExportTarget(path, genomes);
+        refuseExportTarget(path, readFiles);
     } catch (...) {
         rethrowWithDetails(fileDetails(path));
     }
+    if (QFileInfo::exists(path) && !hooks_.confirmReplace(this, path))
+        return;
     const bool csv = statistics && QFileInfo(path).suffix().compare(QStringLiteral("csv"), Qt::CaseInsensitive) == 0;
     std::string bytes = csv ? statisticsCsv(result_) : pageText(result_, page);
     // With the change view open, the mutated page carries every listed
@@ -457,11 +459,20 @@ void TGeneMainWindow::exportPage(ResultPage page)
             appendChangeText(change, names, bytes);
     }
     try {
-        writeExportFile(path, bytes);
+        writeExportFile(path, bytes, readFiles);
     } catch (...) {
         rethrowWithDetails(fileDetails(path));
     }
     settings.setValue(QStringLiteral("export/folder"), QFileInfo(path).absolutePath());
+}
+
+QStringList TGeneMainWindow::filesRead() const
+{
+    QStringList files = configurationFiles_;
+    for (const QLineEdit* edit : loadGenome_ ? loadGenome_->findChildren<QLineEdit*>() : QList<QLineEdit*>{})
+        files << edit->text();
+    files << helixplotSettings().fileName();
+    return files;
 }
 
 void TGeneMainWindow::dragEnterEvent(QDragEnterEvent* event)
@@ -499,12 +510,16 @@ void TGeneMainWindow::FormCreate(const QString& presetMode, const QStringList& p
     pleaseWait_->setAttribute(Qt::WA_QuitOnClose, false);
     loadGenome_->setAttribute(Qt::WA_QuitOnClose, false);
 
+#ifndef _WIN32
+    configurationFiles_ << QFile::decodeName(QByteArray::fromStdString(settingsFilePath()));
+#endif
     Settings settings;
     try {
         settings = readSettings();
     } catch (...) {
         rethrowWithDetails(gameFolderHelp(settings));
     }
+    configurationFiles_ << QFile::decodeName(QByteArray::fromStdString(settings.chemicalFilePath()));
     loadGenome_->setInitialDirectory(QFile::decodeName(QByteArray::fromStdString(settings.geneticsDirectory)));
     try {
         loadChemicalNames(settings.chemicalFilePath());
@@ -700,9 +715,12 @@ void TGeneMainWindow::BreakdownDblClick()
         if (current.isValid())
             breakdownView_->setCurrentIndex(current);
     };
+    std::vector<std::string> readFiles;
+    for (const QString& file : filesRead())
+        readFiles.push_back(QFile::encodeName(file).toStdString());
     const QString path = QDir::toNativeSeparators(QFileInfo(hooks_.dumpFilePath).absoluteFilePath());
     try {
-        dumpBreakdown(*breakdownView_, *breakdownModel_, hooks_.dumpFilePath);
+        dumpBreakdown(*breakdownView_, *breakdownModel_, hooks_.dumpFilePath, readFiles);
     } catch (...) {
         restore();
         statusLine_->clear();
