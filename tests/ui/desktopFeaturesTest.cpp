@@ -530,7 +530,6 @@ private Q_SLOTS:
             dialogMinimum = dialog.minimumSize();
             return accept()(dialog);
         }});
-        widths[0] = columnWidths();
         QVERIFY(caption->x() > 0 && caption->y() > 0);
         QVERIFY(dialogMinimum.width() >= 331 && dialogMinimum.height() == 295);
 
@@ -545,6 +544,9 @@ private Q_SLOTS:
         QTRY_COMPARE(table->size(), tableAtDesign + QSize(300, 200));
         auto* close = child<QPushButton>(window.get(), "Button1");
         QCOMPARE(window->width() - close->geometry().right() - 1, 32);
+        // A wider window shares its width among the columns; a run keeps them.
+        widths[0] = columnWidths();
+        QVERIFY(widths[0][0] + widths[0][1] + widths[0][2] + widths[0][3] >= table->viewport()->width() - 1);
 
         script.push_back([](TLoadGenome& dialog) {
             child<QRadioButton>(&dialog, "Dual")->click();
