@@ -8,7 +8,6 @@ target_include_directories(helixplot_ui PUBLIC src)
 target_link_libraries(helixplot_ui PUBLIC helixplot_core Qt6::Widgets)
 target_compile_definitions(helixplot_ui PRIVATE QT_NO_CAST_FROM_ASCII)
 target_compile_definitions(helixplot_ui PUBLIC QT_NO_KEYWORDS)
-target_compile_definitions(helixplot_ui PRIVATE HELIXPLOT_VERSION="${PROJECT_VERSION}")
 
 # The desktop program, and for scripts/bench-desktop.sh the same program with
 # its timing probe (HELIXPLOT_TRACE_TIMING), which the product does not carry.

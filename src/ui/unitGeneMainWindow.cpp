@@ -21,7 +21,6 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
@@ -282,8 +281,9 @@ void TGeneMainWindow::exportPage(ResultPage page)
     if (QFileInfo(path).suffix().isEmpty())
         path += filter == csvFilter ? QStringLiteral(".csv") : QStringLiteral(".txt");
     QStringList genomes;
-    for (const QLineEdit* edit : loadGenome_ ? loadGenome_->findChildren<QLineEdit*>() : QList<QLineEdit*>{})
-        genomes << edit->text();
+    if (loadGenome_)
+        for (const GenomeSlot slot : {GenomeSlot::Examined, GenomeSlot::Mother, GenomeSlot::Father})
+            genomes << loadGenome_->genomeFileName(slot);
     refuseExportTarget(path, genomes);
     const bool csv = statistics && QFileInfo(path).suffix().compare(QStringLiteral("csv"), Qt::CaseInsensitive) == 0;
     std::string bytes = csv ? statisticsCsv(result_) : pageText(result_, page);
