@@ -30,23 +30,10 @@ void addUnderFamily(const GeneRecord& gene, DisplayTree& tree, const FamilyNodes
 
 } // namespace
 
-bool listedAsMutated(const GeneRecord& gene, const GenomeComparison& genomes)
-{
-    const GeneRecord* m = genomes.motherGenes().findGene(gene);
-    if (m && !genesDiffer(*m, gene))
-        return false;
-    if (genomes.usesFather()) {
-        const GeneRecord* f = genomes.fatherGenes().findGene(gene);
-        if (f && !genesDiffer(*f, gene))
-            return false;
-    }
-    return true;
-}
-
 void addMutatedGene(const GeneRecord& gene, const GenomeComparison& genomes, DisplayTree& tree,
                     const FamilyNodes& families)
 {
-    if (listedAsMutated(gene, genomes))
+    if (genomes.listedAsMutated(gene))
         addUnderFamily(gene, tree, families);
 }
 

@@ -22,11 +22,9 @@ void buildMutatedTree(const GenomeComparison& genomes, DisplayTree& tree, Progre
 void buildMissingTree(const GenomeComparison& genomes, DisplayTree& tree, ProgressReporter& progress);
 void buildAdditionalTree(const GenomeComparison& genomes, DisplayTree& tree, ProgressReporter& progress);
 
-// Whether the mutated tree lists gene: unless a comparator in use holds an
-// identical gene under its key. (The tree has no genus family, so it shows no
-// genus gene all the same.)
-bool listedAsMutated(const GeneRecord& gene, const GenomeComparison& genomes);
-// Lists gene under its family when listedAsMutated().
+// Lists gene under its family unless a comparator in use holds the same
+// body under its key. (The tree has no genus family, so it shows no genus
+// gene all the same.)
 void addMutatedGene(const GeneRecord& gene, const GenomeComparison& genomes, DisplayTree& tree,
                     const FamilyNodes& families);
 // Lists gene under its family when no comparator in use holds its key.

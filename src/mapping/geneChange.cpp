@@ -135,7 +135,7 @@ std::vector<GeneChange> mutatedGeneChanges(const GenomeComparison& genomes)
         return {};
     auto visit = [&](const GeneRecord& gene) {
         const std::size_t rank = familyRank(gene);
-        if (rank != NoChange && listedAsMutated(gene, genomes))
+        if (rank != NoChange && genomes.listedAsMutated(gene))
             byFamily[rank].push_back(geneChangeOf(gene, genomes));
     };
     for (const GeneRecord& gene : examined->GeneList())
