@@ -1,6 +1,7 @@
 #include "comparisonTrees.h"
 
 #include "decoder/unitGeneDecoder.h"
+#include "geneChange.h"
 
 namespace helixplot {
 
@@ -21,20 +22,22 @@ FamilyNodes appendFamilies(DisplayTree& tree)
 
 // Decodes gene under its family; a kind without a family shows nothing (the
 // decoder would add nothing for it either).
-void addUnderFamily(const GeneRecord& gene, DisplayTree& tree, const FamilyNodes& families)
+NodeId addUnderFamily(const GeneRecord& gene, DisplayTree& tree, const FamilyNodes& families)
 {
     const NodeId family = families.of(gene);
-    if (family != NoNode)
-        decodeGene(gene, tree, family);
+    return family != NoNode ? decodeGene(gene, tree, family) : NoNode;
 }
 
 } // namespace
 
 void addMutatedGene(const GeneRecord& gene, const GenomeComparison& genomes, DisplayTree& tree,
-                    const FamilyNodes& families)
+                    const FamilyNodes& families, MutatedChanges* changes)
 {
-    if (genomes.listedAsMutated(gene))
-        addUnderFamily(gene, tree, families);
+    if (!genomes.listedAsMutated(gene))
+        return;
+    const NodeId node = addUnderFamily(gene, tree, families);
+    if (changes && node != NoNode)
+        changes->record(node, geneChangeOf(gene, genomes));
 }
 
 void addAdditionalGene(const GeneRecord& gene, const GenomeComparison& genomes, DisplayTree& tree,
@@ -78,25 +81,37 @@ void pruneEmptyFamilies(DisplayTree& tree, int stage, ProgressReporter& progress
     progress.endStage(stage, StageMark::Done);
 }
 
-void buildMutatedTree(const GenomeComparison& genomes, DisplayTree& tree, ProgressReporter& progress)
+void buildMutatedTree(const GenomeComparison& genomes, DisplayTree& tree, ProgressReporter& progress,
+                      MutatedChanges* changes)
 {
     tree.clear();
+    if (changes)
+        changes->clear();
     const FamilyNodes families = appendFamilies(tree);
     const TGeneticsFile* examined = genomes.examined();
-    progress.setProgressPosition(1);
-    if (examined)
-        for (const GeneRecord& gene : examined->GeneList())
-            addMutatedGene(gene, genomes, tree, families);
-    progress.setProgressPosition(2);
-    if (examined) {
-        int position = 3;
-        for (const TCOrgan& organ : examined->OrganList()) {
-            for (const GeneRecord& gene : organ.GeneList)
-                addMutatedGene(gene, genomes, tree, families);
-            progress.setProgressPosition(position++);
+    try {
+        progress.setProgressPosition(1);
+        if (examined)
+            for (const GeneRecord& gene : examined->GeneList())
+                addMutatedGene(gene, genomes, tree, families, changes);
+        progress.setProgressPosition(2);
+        if (examined) {
+            int position = 3;
+            for (const TCOrgan& organ : examined->OrganList()) {
+                for (const GeneRecord& gene : organ.GeneList)
+                    addMutatedGene(gene, genomes, tree, families, changes);
+                progress.setProgressPosition(position++);
+            }
         }
+    } catch (...) {
+        // Changes out of the tree's order must not outlive a failed build.
+        if (changes)
+            changes->clear();
+        throw;
     }
     pruneEmptyFamilies(tree, MutatedStage, progress);
+    if (changes)
+        changes->finish(tree);
 }
 
 void buildMissingTree(const GenomeComparison& genomes, DisplayTree& tree, ProgressReporter& progress)

@@ -137,7 +137,7 @@ private Q_SLOTS:
         for (NodeId family = result.mutatedGenes.firstTopLevel(); family != NoNode && gene == NoNode;
              family = result.mutatedGenes.nextSibling(family))
             for (NodeId n = result.mutatedGenes.firstChild(family); n != NoNode; n = result.mutatedGenes.nextSibling(n))
-                if (mutatedChangeIndex(result.mutatedGenes, n) == index)
+                if (result.mutatedChanges.of(result.mutatedGenes, n) == &change)
                     gene = n;
         QVERIFY(gene != NoNode);
 
