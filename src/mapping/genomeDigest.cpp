@@ -192,7 +192,7 @@ StatisticsTotals MutationCounter::count(const GeneFingerprints& examined, const 
     mother_.fill(mother);
     father_.fill(father);
     StatisticsTotals mutated{};
-    forEachMutatedGene(examined, &mother_, &father_, [&](const GenePrint& gene) {
+    forEachMutatedGene(examined, mother_, father_, [&](const GenePrint& gene) {
         ++mutated[gene.kindIndex()];
         for (std::size_t bit = 0; bit < StatisticsFlagBits.size(); ++bit)
             mutated[StatisticsKindRowCount + bit] += gene.flagRows() >> bit & 1u;
@@ -206,7 +206,7 @@ std::vector<GenePrint> MutationCounter::mutatedGenes(const GeneFingerprints& exa
     mother_.fill(mother);
     father_.fill(father);
     std::vector<GenePrint> genes;
-    forEachMutatedGene(examined, &mother_, &father_, [&](const GenePrint& gene) { genes.push_back(gene); });
+    forEachMutatedGene(examined, mother_, father_, [&](const GenePrint& gene) { genes.push_back(gene); });
     return genes;
 }
 

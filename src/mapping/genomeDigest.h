@@ -134,7 +134,7 @@ public:
     // The "Mutated Genes" counts of the statistics table.
     StatisticsTotals count(const GeneFingerprints& examined, const GeneFingerprints& mother,
                            const GeneFingerprints& father);
-    // The genes themselves, in the examined genome's lookup order.
+    // The genes themselves, in the order of the examined fingerprints.
     std::vector<GenePrint> mutatedGenes(const GeneFingerprints& examined, const GeneFingerprints& mother,
                                         const GeneFingerprints& father);
 
