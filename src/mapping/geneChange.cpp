@@ -117,17 +117,6 @@ std::string plural(std::size_t count, std::string_view one, std::string_view man
 
 } // namespace
 
-std::vector<GeneChange> mutatedGeneChanges(const GenomeComparison& genomes)
-{
-    if (!genomes.examined() || !genomes.usesMother())
-        return {};
-    DisplayTree tree;
-    SilentProgress silent;
-    MutatedChanges changes;
-    buildMutatedTree(genomes, tree, silent, &changes);
-    return changes.list();
-}
-
 GeneChange geneChangeOf(const GeneRecord& gene, const GenomeComparison& genomes)
 {
     GeneChange change;

@@ -60,8 +60,8 @@ private:
     std::vector<std::pair<NodeId, std::size_t>> nodes_;
 };
 
-// The changes of a mutated tree built only for them. Empty unless the
-// comparison uses a comparator.
+// The changes buildMutatedTree() would record, without decoding a gene.
+// Empty unless the comparison uses a comparator.
 std::vector<GeneChange> mutatedGeneChanges(const GenomeComparison& genomes);
 
 // The change of any gene of the examined genome, listed or not.
