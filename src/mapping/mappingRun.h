@@ -75,7 +75,7 @@ struct MappingResult {
     std::array<StatisticsRow, StatisticsRowCount> statistics;
     DisplayTree mutatedGenes;
     // One per gene the mutated tree lists, in its order (geneChange.h).
-    std::vector<GeneChange> mutatedChanges;
+    MutatedChanges mutatedChanges;
     DisplayTree missingGenes;
     DisplayTree additionalGenes;
     DisplayTree breakdown;
