@@ -3,6 +3,8 @@
 #include "censusReport.h"
 #include "genetics/chemicalNames.h"
 #include "genetics/unitGenetics.h"
+#include "mapping/geneChange.h"
+#include "mapping/geneMatching.h"
 
 #include <nlohmann/json.hpp>
 
@@ -10,6 +12,7 @@
 #include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <memory>
 #include <stdexcept>
 
 #ifdef _WIN32
@@ -301,6 +304,206 @@ std::string reportCommand(const CliOptions& options, const std::function<void()>
     if (!out)
         throw std::runtime_error(options.outputPath + ": cannot write the report");
     return {};
+}
+
+} // namespace helixplot::cli
+
+namespace helixplot::cli {
+
+namespace {
+
+std::string hexByte(unsigned value)
+{
+    static constexpr char Digits[] = "0123456789ABCDEF";
+    return {Digits[value >> 4 & 0x0F], Digits[value & 0x0F]};
+}
+
+const GeneKindInfo& kindInfoOf(std::uint16_t geneKey)
+{
+    return GeneKinds[geneKey >> 8 & 0x0F];
+}
+
+std::string parentFile(const Lineage& lineage, const std::optional<std::size_t>& row)
+{
+    return row ? lineage.census.rows[*row].file : std::string("-");
+}
+
+// The creature's gene that brought the event: the first of the key with the
+// event's body, in lookup order.
+const GeneRecord* geneOf(const TGeneticsFile& genome, const GenePrint& print)
+{
+    auto matches = [&](const GeneRecord& gene) {
+        const std::optional<GenePrint> p = genePrint(gene);
+        return p && p->geneKey() == print.geneKey() && p->body == print.body;
+    };
+    for (const GeneRecord& gene : genome.GeneList())
+        if (matches(gene))
+            return &gene;
+    for (const TCOrgan& organ : genome.OrganList()) {
+        if (matches(organ.OrganGene))
+            return &organ.OrganGene;
+        for (const GeneRecord& gene : organ.GeneList)
+            if (matches(gene))
+                return &gene;
+    }
+    return nullptr;
+}
+
+TGeneticsFile loadForLineage(const std::string& folder, const std::string& file)
+{
+    const std::string path = folder.empty() || folder.back() == '/' ? folder + file : folder + '/' + file;
+    try {
+        return TGeneticsFile(path);
+    } catch (const HelixplotError& e) {
+        throw std::runtime_error(path + ": " + e.what());
+    }
+}
+
+} // namespace
+
+std::string lineageText(const Lineage& lineage, const std::string& folder)
+{
+    const std::vector<std::string> titles = {"Kind", "Id", "Events", "Variants", "Carriers"};
+    std::vector<std::vector<std::string>> cells;
+    for (const GeneHotspot& gene : lineage.genes)
+        cells.push_back({std::string(kindInfoOf(gene.geneKey).statisticsCaption), hexByte(gene.geneKey & 0xFF),
+                         std::to_string(gene.events), std::to_string(gene.variants), std::to_string(gene.carriers)});
+    std::vector<std::size_t> widths(titles.size());
+    for (std::size_t c = 0; c < titles.size(); ++c) {
+        widths[c] = titles[c].size();
+        for (const auto& line : cells)
+            widths[c] = std::max(widths[c], line[c].size());
+    }
+    auto format = [&](const std::vector<std::string>& line) {
+        std::string out;
+        for (std::size_t c = 0; c < line.size(); ++c) {
+            const std::string pad(widths[c] - line[c].size(), ' ');
+            out += c == 0 ? line[c] + pad : "  " + (c == 1 ? line[c] + pad : pad + line[c]);
+        }
+        while (!out.empty() && out.back() == ' ')
+            out.pop_back();
+        return out + '\n';
+    };
+    std::string out = format(titles);
+    for (const auto& line : cells)
+        out += format(line);
+
+    // The genomes of one creature are read once for all its events.
+    std::optional<std::size_t> loadedRow;
+    std::unique_ptr<TGeneticsFile> examined, mother, father;
+    for (const MutationEvent& event : lineage.events) {
+        const CensusRow& row = lineage.census.rows[event.row];
+        const std::array<std::string, 2> parents = {parentFile(lineage, row.motherRow),
+                                                    parentFile(lineage, row.fatherRow)};
+        if (loadedRow != event.row) {
+            examined = std::make_unique<TGeneticsFile>(loadForLineage(folder, row.file));
+            mother = std::make_unique<TGeneticsFile>(loadForLineage(folder, parents[0]));
+            father = std::make_unique<TGeneticsFile>(loadForLineage(folder, parents[1]));
+            loadedRow = event.row;
+        }
+        out += "\n" + row.file + ": " + std::string(kindInfoOf(event.gene.geneKey()).statisticsCaption) + ' ' +
+               hexByte(event.gene.id()) + ", generation " + std::to_string(row.generation) + ", mother " + parents[0] +
+               ", father " + parents[1] + '\n';
+        const GeneRecord* gene = geneOf(*examined, event.gene);
+        if (gene) {
+            const GenomeComparison comparison(
+                {mappingModeOf(MappingChoice::Parental), examined.get(), mother.get(), father.get()});
+            GeneChange change = geneChangeOf(*gene, comparison);
+            // Against the mother's version where she has one.
+            if (change.comparators.size() > 1 && change.comparators.front().comparator == 0)
+                change.comparators.resize(1);
+            appendChangeText(change, parents, out);
+        }
+        out += "carriers " + std::to_string(event.carriers.size()) + ':';
+        for (const std::size_t carrier : event.carriers)
+            out += ' ' + lineage.census.rows[carrier].file;
+        out += '\n';
+    }
+    return out;
+}
+
+std::string lineageCsv(const Lineage& lineage)
+{
+    std::string out = "file,type,subtype,id,kind,generation,mother,father,carrier\r\n";
+    for (const MutationEvent& event : lineage.events) {
+        const CensusRow& row = lineage.census.rows[event.row];
+        const GeneKindInfo& kind = kindInfoOf(event.gene.geneKey());
+        const std::string head = csvField(row.file) + ',' + std::to_string(kind.type) + ',' +
+                                 std::to_string(kind.subtype) + ',' + std::to_string(event.gene.id()) + ',' +
+                                 csvField(std::string(kind.statisticsCaption)) + ',' + std::to_string(row.generation) +
+                                 ',' + csvField(parentFile(lineage, row.motherRow)) + ',' +
+                                 csvField(parentFile(lineage, row.fatherRow)) + ',';
+        for (const std::size_t carrier : event.carriers)
+            out += head + csvField(lineage.census.rows[carrier].file) + "\r\n";
+    }
+    return out;
+}
+
+std::string lineageJson(const Lineage& lineage)
+{
+    auto fileOf = [&](std::size_t row) { return fileNameUtf8(lineage.census.rows[row].file); };
+    auto keyFields = [](nlohmann::ordered_json& object, std::uint16_t geneKey) {
+        const GeneKindInfo& kind = kindInfoOf(geneKey);
+        object["type"] = kind.type;
+        object["subtype"] = kind.subtype;
+        object["id"] = geneKey & 0xFF;
+        object["kind"] = std::string(kind.statisticsCaption);
+    };
+    nlohmann::ordered_json mutations = nlohmann::ordered_json::array();
+    for (const MutationEvent& event : lineage.events) {
+        const CensusRow& row = lineage.census.rows[event.row];
+        nlohmann::ordered_json object = {{"file", fileOf(event.row)}};
+        keyFields(object, event.gene.geneKey());
+        object["generation"] = row.generation;
+        object["mother"] = fileOf(*row.motherRow);
+        object["father"] = fileOf(*row.fatherRow);
+        nlohmann::ordered_json carriers = nlohmann::ordered_json::array();
+        for (const std::size_t carrier : event.carriers)
+            carriers.push_back(fileOf(carrier));
+        object["carriers"] = std::move(carriers);
+        mutations.push_back(std::move(object));
+    }
+    nlohmann::ordered_json genes = nlohmann::ordered_json::array();
+    for (const GeneHotspot& gene : lineage.genes) {
+        nlohmann::ordered_json object = nlohmann::ordered_json::object();
+        keyFields(object, gene.geneKey);
+        object["events"] = gene.events;
+        object["variants"] = gene.variants;
+        object["carriers"] = gene.carriers;
+        genes.push_back(std::move(object));
+    }
+    const nlohmann::ordered_json document = {{"mutations", std::move(mutations)}, {"genes", std::move(genes)}};
+    return document.dump(1) + '\n';
+}
+
+std::string lineageCommand(const CliOptions& options)
+{
+    if (options.chemicalsPath) {
+        try {
+            loadChemicalNames(*options.chemicalsPath);
+        } catch (const HelixplotError& e) {
+            throw std::runtime_error(*options.chemicalsPath + ": " + e.what());
+        }
+    }
+    const std::string& folder = options.files[0];
+    LineageOptions lineageOptions;
+    lineageOptions.census.recursive = options.recursive;
+    if (options.gene)
+        lineageOptions.gene = packedGeneKey((*options.gene)[0], (*options.gene)[1], (*options.gene)[2]);
+    Lineage lineage;
+    try {
+        lineage = traceLineage(folder, lineageOptions);
+    } catch (const HelixplotError& e) {
+        throw std::runtime_error(folder + ": " + e.what());
+    }
+    switch (options.format) {
+    case CensusFormat::Csv:
+        return lineageCsv(lineage);
+    case CensusFormat::Json:
+        return lineageJson(lineage);
+    default:
+        return lineageText(lineage, folder);
+    }
 }
 
 } // namespace helixplot::cli

@@ -2,6 +2,7 @@
 
 #include "cliOptions.h"
 #include "mapping/census.h"
+#include "mapping/lineage.h"
 
 #include <functional>
 #include <string>
@@ -23,6 +24,13 @@ std::string censusCommand(const CliOptions& options);
 // loadChemicalNames is called once the census is in, before the changes of
 // the mutated genes are decoded.
 std::string reportCommand(const CliOptions& options, const std::function<void()>& loadChemicalNames);
+
+// lineage DIR in each format. The text's changes read the creatures and
+// their parents again from folder; CSV has one row per event and carrier.
+std::string lineageText(const Lineage& lineage, const std::string& folder);
+std::string lineageCsv(const Lineage& lineage);
+std::string lineageJson(const Lineage& lineage);
+std::string lineageCommand(const CliOptions& options);
 
 // Genome texts are single bytes: each byte as the character of that number.
 std::string latin1ToUtf8(const std::string& text);

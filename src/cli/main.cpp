@@ -302,6 +302,9 @@ int run(int argc, const char* const* argv)
         case Command::Census:
             out = censusCommand(options);
             break;
+        case Command::Lineage:
+            out = lineageCommand(options);
+            break;
         case Command::Report:
             out = reportCommand(options, [&options] { loadChemicals(options); });
             break;
