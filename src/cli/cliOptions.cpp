@@ -36,7 +36,7 @@ const char* const UsageText =
     "  --recursive        (census, report, lineage) take the genome files of DIR's subfolders too\n"
     "  --gene T:S:ID      (lineage) only the gene of type T, subtype S and id ID (decimal numbers)\n"
     "  --format FORMAT    text (the default) or json; census and lineage also csv\n"
-    "  -o FILE            (report) the HTML file to write\n"
+    "  -o FILE            (report) the HTML file to write; - for standard output\n"
     "  --help             print this text\n"
     "  --version          print the program's name and version\n"
     "\n"

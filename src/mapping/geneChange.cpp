@@ -13,16 +13,6 @@ namespace helixplot {
 
 namespace {
 
-// The position of gene's family in the mutated tree, or NoChange for a kind
-// the tree has no family for.
-std::size_t familyRank(const GeneRecord& gene)
-{
-    const std::optional<GeneKind> kind = gene.kind();
-    if (!kind || infoOf(*kind).comparisonFamily.empty())
-        return NoChange;
-    return indexOf(*kind);
-}
-
 void addComparator(std::size_t comparator, const GeneRecord* found, const GeneRecord& gene, GeneChange& change)
 {
     if (found)
@@ -127,28 +117,6 @@ std::string plural(std::size_t count, std::string_view one, std::string_view man
 
 } // namespace
 
-std::vector<GeneChange> mutatedGeneChanges(const GenomeComparison& genomes)
-{
-    std::vector<std::vector<GeneChange>> byFamily(GeneKindCount);
-    const TGeneticsFile* examined = genomes.examined();
-    if (!examined || !genomes.usesMother())
-        return {};
-    auto visit = [&](const GeneRecord& gene) {
-        const std::size_t rank = familyRank(gene);
-        if (rank != NoChange && genomes.listedAsMutated(gene))
-            byFamily[rank].push_back(geneChangeOf(gene, genomes));
-    };
-    for (const GeneRecord& gene : examined->GeneList())
-        visit(gene);
-    for (const TCOrgan& organ : examined->OrganList())
-        for (const GeneRecord& gene : organ.GeneList)
-            visit(gene);
-    std::vector<GeneChange> changes;
-    for (auto& family : byFamily)
-        std::move(family.begin(), family.end(), std::back_inserter(changes));
-    return changes;
-}
-
 GeneChange geneChangeOf(const GeneRecord& gene, const GenomeComparison& genomes)
 {
     GeneChange change;
@@ -160,21 +128,46 @@ GeneChange geneChangeOf(const GeneRecord& gene, const GenomeComparison& genomes)
     return change;
 }
 
-std::size_t mutatedChangeIndex(const DisplayTree& mutatedTree, NodeId node)
+const GeneChange* MutatedChanges::of(const DisplayTree& mutatedTree, NodeId node) const
 {
     if (node == NoNode || node == mutatedTree.root())
-        return NoChange;
+        return nullptr;
     NodeId family = mutatedTree.parent(node);
     if (family == NoNode)
-        return NoChange;
+        return nullptr;
     while (mutatedTree.parent(family) != NoNode) {
         node = family;
         family = mutatedTree.parent(family);
     }
-    std::size_t index = mutatedTree.row(node);
-    for (NodeId f = mutatedTree.firstTopLevel(); f != family && f != NoNode; f = mutatedTree.nextSibling(f))
-        index += mutatedTree.childCount(f);
-    return index;
+    const auto at = std::lower_bound(nodes_.begin(), nodes_.end(), std::pair{node, std::size_t{0}});
+    return at != nodes_.end() && at->first == node ? &changes_[at->second] : nullptr;
+}
+
+void MutatedChanges::clear()
+{
+    changes_.clear();
+    nodes_.clear();
+}
+
+void MutatedChanges::record(NodeId geneNode, GeneChange change)
+{
+    nodes_.emplace_back(geneNode, changes_.size());
+    changes_.push_back(std::move(change));
+}
+
+void MutatedChanges::finish(const DisplayTree& mutatedTree)
+{
+    std::vector<GeneChange> inTreeOrder;
+    inTreeOrder.reserve(changes_.size());
+    for (NodeId family = mutatedTree.firstTopLevel(); family != NoNode; family = mutatedTree.nextSibling(family))
+        for (NodeId gene = mutatedTree.firstChild(family); gene != NoNode; gene = mutatedTree.nextSibling(gene)) {
+            const auto at = std::lower_bound(nodes_.begin(), nodes_.end(), std::pair{gene, std::size_t{0}});
+            if (at == nodes_.end() || at->first != gene)
+                continue;
+            inTreeOrder.push_back(std::move(changes_[at->second]));
+            at->second = inTreeOrder.size() - 1;
+        }
+    changes_ = std::move(inTreeOrder);
 }
 
 GeneLines::GeneLines(const std::vector<std::string>& lines)

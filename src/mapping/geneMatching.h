@@ -60,18 +60,16 @@ public:
     const GeneIndex& examinedGenes() const { return examinedIndex_; }
     const GeneIndex& motherGenes() const { return motherIndex_; }
     const GeneIndex& fatherGenes() const { return fatherIndex_; }
-    // As the mutation rules take them: null for a slot the mode does not use.
-    const GeneIndex* motherInUse() const { return usesMother() ? &motherIndex_ : nullptr; }
-    const GeneIndex* fatherInUse() const { return usesFather() ? &fatherIndex_ : nullptr; }
 
-    // The mutation rules (mutationRule.h) for a gene of the examined genome.
+    // The mutation rules (mutationRule.h) for a gene of the examined genome;
+    // the index of a slot the mode does not use is empty.
     bool countsAsMutated(const GeneRecord& gene) const
     {
-        return helixplot::countsAsMutated(gene, motherInUse(), fatherInUse());
+        return helixplot::countsAsMutated(gene, motherIndex_, fatherIndex_);
     }
     bool listedAsMutated(const GeneRecord& gene) const
     {
-        return helixplot::listedAsMutated(gene, motherInUse(), fatherInUse());
+        return helixplot::listedAsMutated(gene, motherIndex_, fatherIndex_);
     }
 
 private:

@@ -99,6 +99,7 @@ template <typename Source> GenomeDigest GenomeDigester::digestFrom(Source& sourc
             ++digest.organs;
         if (slot.place == GenePlace::Loose && !sawLoose) {
             sawLoose = true;
+            digest.firstLooseGene = gene;
             if (kind == GeneKind::Genus)
                 digest.genusGene = gene;
         }
@@ -156,6 +157,8 @@ GenomeDigest digestOf(const TGeneticsFile& genome)
     }
     digest.organs = genome.OrganList().size();
     const auto& loose = genome.GeneList();
+    if (!loose.empty())
+        digest.firstLooseGene = loose.front();
     if (!loose.empty() && loose.front().is(GeneKind::Genus))
         digest.genusGene = loose.front();
     return digest;
@@ -199,7 +202,7 @@ StatisticsTotals MutationCounter::count(const GeneFingerprints& examined, const 
     mother_.fill(mother);
     father_.fill(father);
     StatisticsTotals mutated{};
-    forEachMutatedGene(examined, &mother_, &father_, [&](const GenePrint& gene) { countMutated(gene, mutated); });
+    forEachMutatedGene(examined, mother_, father_, [&](const GenePrint& gene) { countMutated(gene, mutated); });
     return mutated;
 }
 
@@ -217,7 +220,7 @@ std::vector<GenePrint> MutationCounter::mutatedGenes(const GeneFingerprints& exa
     mother_.fill(mother);
     father_.fill(father);
     std::vector<GenePrint> genes;
-    forEachMutatedGene(examined, &mother_, &father_, [&](const GenePrint& gene) { genes.push_back(gene); });
+    forEachMutatedGene(examined, mother_, father_, [&](const GenePrint& gene) { genes.push_back(gene); });
     return genes;
 }
 

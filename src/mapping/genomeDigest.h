@@ -71,6 +71,9 @@ struct GenomeDigest {
     StatisticsTotals totals{};
     // The first loose gene, when it is a genus gene.
     std::optional<GeneRecord> genusGene;
+    // The first loose gene of any kind: parental mode takes the parents'
+    // names from it.
+    std::optional<GeneRecord> firstLooseGene;
     GeneFingerprints fingerprints;
 };
 
@@ -135,7 +138,7 @@ public:
     // The "Mutated Genes" counts of the statistics table.
     StatisticsTotals count(const GeneFingerprints& examined, const GeneFingerprints& mother,
                            const GeneFingerprints& father);
-    // The genes themselves, in the examined genome's lookup order.
+    // The genes themselves, in the order of the examined fingerprints.
     std::vector<GenePrint> mutatedGenes(const GeneFingerprints& examined, const GeneFingerprints& mother,
                                         const GeneFingerprints& father);
     // The counts of genes that count as mutated.

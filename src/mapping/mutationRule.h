@@ -34,29 +34,25 @@ constexpr bool countsAsMutated(Counterpart mother, Counterpart father)
     return listedAsMutated(mother, father) && (mother != Counterpart::Missing || father != Counterpart::Missing);
 }
 
-// A comparator not in use (null) holds nothing.
-template <ComparatorGenes Genes> Counterpart counterpartIn(const Genes* genes, const typename Genes::Gene& gene)
+// A comparator not in use is passed empty: it holds nothing. (Inline: the
+// census asks for every gene of every genome.)
+template <ComparatorGenes Genes>
+inline bool countsAsMutated(const typename Genes::Gene& gene, const Genes& mother, const Genes& father)
 {
-    return genes ? genes->counterpart(gene) : Counterpart::Missing;
+    return countsAsMutated(mother.counterpart(gene), father.counterpart(gene));
 }
 
 template <ComparatorGenes Genes>
-bool countsAsMutated(const typename Genes::Gene& gene, const Genes* mother, const Genes* father)
+inline bool listedAsMutated(const typename Genes::Gene& gene, const Genes& mother, const Genes& father)
 {
-    return countsAsMutated(counterpartIn(mother, gene), counterpartIn(father, gene));
-}
-
-template <ComparatorGenes Genes>
-bool listedAsMutated(const typename Genes::Gene& gene, const Genes* mother, const Genes* father)
-{
-    return listedAsMutated(counterpartIn(mother, gene), counterpartIn(father, gene));
+    return listedAsMutated(mother.counterpart(gene), father.counterpart(gene));
 }
 
 // Calls visit with every gene of examined (anything with a forEachGene()
 // that gives the comparators' Gene) that counts as mutated, in examined's
 // order.
 template <typename Examined, ComparatorGenes Genes, typename Visit>
-void forEachMutatedGene(const Examined& examined, const Genes* mother, const Genes* father, Visit&& visit)
+void forEachMutatedGene(const Examined& examined, const Genes& mother, const Genes& father, Visit&& visit)
 {
     examined.forEachGene([&](const typename Genes::Gene& gene) {
         if (countsAsMutated(gene, mother, father))

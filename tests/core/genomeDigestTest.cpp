@@ -96,7 +96,7 @@ TEST(GenomeDigest, FingerprintsAnswerTheRulesAsTheWholeGenome)
             const std::optional<GenePrint> print = genePrint(gene);
             EXPECT_EQ(print ? motherTable.counterpart(*print) : Counterpart::Missing, motherGenes.counterpart(gene));
             EXPECT_EQ(print ? fatherTable.counterpart(*print) : Counterpart::Missing, fatherGenes.counterpart(gene));
-            mutated += countsAsMutated(gene, &motherGenes, &fatherGenes) ? 1 : 0;
+            mutated += countsAsMutated(gene, motherGenes, fatherGenes) ? 1 : 0;
         });
         EXPECT_EQ(mutated, c.mutated);
         EXPECT_EQ(counter.mutatedGenes(examinedPrints, motherPrints, fatherPrints).size(), c.mutated);

@@ -70,6 +70,7 @@ class GeneChangeViewTest : public QObject {
         hooks.chooseSaveFile = [this](QWidget*, const QString&, const QString&, QString*) {
             return exportDir.filePath(QStringLiteral("mutated.txt"));
         };
+        hooks.confirmReplace = [](QWidget*, const QString&) { return true; };
         hooks.showSelectionDialog = [mode, comparators](TLoadGenome& dialog) {
             dialog.show();
             child<QRadioButton>(&dialog, mode == u"parental" ? "Parents" : "Dual")->click();
@@ -137,7 +138,7 @@ private Q_SLOTS:
         for (NodeId family = result.mutatedGenes.firstTopLevel(); family != NoNode && gene == NoNode;
              family = result.mutatedGenes.nextSibling(family))
             for (NodeId n = result.mutatedGenes.firstChild(family); n != NoNode; n = result.mutatedGenes.nextSibling(n))
-                if (mutatedChangeIndex(result.mutatedGenes, n) == index)
+                if (result.mutatedChanges.of(result.mutatedGenes, n) == &change)
                     gene = n;
         QVERIFY(gene != NoNode);
 
