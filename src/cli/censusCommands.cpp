@@ -252,19 +252,39 @@ std::string censusJson(const Census& census)
     return rows.dump(1) + '\n';
 }
 
-Census takeCensusWithProgress(const std::string& folder, bool recursive)
+namespace {
+
+void showProgressOn(ProgressBar& bar, CensusOptions& options)
 {
-    CensusOptions options;
-    options.recursive = recursive;
-    ProgressBar bar;
     if (stderrIsTerminal()) {
         options.progress = [&bar](std::size_t done, std::size_t total) {
             if (total > ProgressBarFrom)
                 bar.show(done, total);
         };
     }
+}
+
+} // namespace
+
+Census takeCensusWithProgress(const std::string& folder, bool recursive)
+{
+    CensusOptions options;
+    options.recursive = recursive;
+    ProgressBar bar;
+    showProgressOn(bar, options);
     try {
         return takeCensus(folder, options);
+    } catch (const HelixplotError& e) {
+        throw std::runtime_error(folder + ": " + e.what());
+    }
+}
+
+Lineage traceLineageWithProgress(const std::string& folder, LineageOptions options)
+{
+    ProgressBar bar;
+    showProgressOn(bar, options.census);
+    try {
+        return traceLineage(folder, options);
     } catch (const HelixplotError& e) {
         throw std::runtime_error(folder + ": " + e.what());
     }
@@ -301,9 +321,12 @@ std::string reportCommand(const CliOptions& options, const std::vector<std::stri
     // written fails at once.
     if (!toStandardOutput)
         checkOutputTarget(options.outputPath, readFiles);
-    const Census census = takeCensusWithProgress(folder, options.recursive);
+    LineageOptions lineageOptions;
+    lineageOptions.census.recursive = options.recursive;
+    const Lineage lineage = traceLineageWithProgress(folder, lineageOptions);
+    const Census& census = lineage.census;
     loadChemicalNames();
-    std::string html = censusReportHtml(census, folder);
+    std::string html = censusReportHtml(census, folder, lineage.genes);
     if (toStandardOutput)
         return html;
     std::vector<std::string> read = readFiles;
@@ -497,12 +520,7 @@ std::string lineageCommand(const CliOptions& options)
     lineageOptions.census.recursive = options.recursive;
     if (options.gene)
         lineageOptions.gene = packedGeneKey((*options.gene)[0], (*options.gene)[1], (*options.gene)[2]);
-    Lineage lineage;
-    try {
-        lineage = traceLineage(folder, lineageOptions);
-    } catch (const HelixplotError& e) {
-        throw std::runtime_error(folder + ": " + e.what());
-    }
+    const Lineage lineage = traceLineageWithProgress(folder, lineageOptions);
     switch (options.format) {
     case CensusFormat::Csv:
         return lineageCsv(lineage);

@@ -18,6 +18,8 @@ std::string censusJson(const Census& census);
 // Takes the census of folder with a progress bar on standard error when that
 // is a terminal and the folder holds more than a few hundred genomes.
 Census takeCensusWithProgress(const std::string& folder, bool recursive);
+// The same for a lineage.
+Lineage traceLineageWithProgress(const std::string& folder, LineageOptions options);
 
 // census DIR: the table for standard output, in the chosen format.
 std::string censusCommand(const CliOptions& options);

@@ -566,6 +566,16 @@ TEST_F(CensusCli, LineageInEachFormatIsTheCoresLineage)
     const nlohmann::json kept = nlohmann::json::parse(one.out);
     EXPECT_EQ(kept["genes"].size(), 1u);
     EXPECT_EQ(kept["mutations"].size(), top.events);
+
+    // The report's hotspots: the keys with most events, at most 16.
+    const CliRun report = run({"report", "-o", "-", dir_->path()});
+    ASSERT_EQ(report.status, 0) << report.err;
+    const std::size_t at = report.out.find("<h3>Mutation hotspots</h3>");
+    ASSERT_NE(at, std::string::npos);
+    const std::string chart = report.out.substr(at);
+    EXPECT_EQ(occurrences(chart.substr(0, chart.find("</svg>")), " carriers</title>"),
+              std::min<std::size_t>(16, lineage.genes.size()));
+    EXPECT_NE(chart.find("<title>" + std::string(kind.statisticsCaption) + ' '), std::string::npos);
 }
 
 TEST_F(CensusCli, UsageAndFolderErrors)
