@@ -185,7 +185,10 @@ struct CommandSpec {
     FileCheck check;
 };
 
-// One row per command.
+// One row per command. A new command is a row here and its lines in
+// UsageText; a new option is a bit of OptionSet and a line in
+// declareCommand. The messages for options given to the wrong command follow
+// from the rows.
 constexpr CommandSpec Commands[] = {
     {"breakdown", Command::Breakdown, FormatOption, oneGenome},
     {"summary", Command::Summary, FormatOption, oneGenome},

@@ -233,9 +233,9 @@ private Q_SLOTS:
              family = result.mutatedGenes.nextSibling(family))
             for (NodeId n = result.mutatedGenes.firstChild(family); n != NoNode && !sameShown;
                  n = result.mutatedGenes.nextSibling(n)) {
-                const GeneChange* change = result.mutatedChanges.of(result.mutatedGenes, n);
-                if (!change || change->comparators.size() < 2 ||
-                    twoChanges(static_cast<std::size_t>(change - &result.mutatedChanges[0])))
+                const GeneChange* shown = result.mutatedChanges.of(result.mutatedGenes, n);
+                if (!shown || shown->comparators.size() < 2 ||
+                    twoChanges(static_cast<std::size_t>(shown - result.mutatedChanges.list().data())))
                     continue;
                 tree->setCurrentIndex(model.indexOf(n));
                 QCOMPARE(tables[0]->model()->headerData(0, Qt::Horizontal).toString(),
