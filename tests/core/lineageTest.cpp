@@ -101,9 +101,11 @@ TEST_F(LineageOfPopulation, EventsAreThePlantedMutationsAndCarriersHoldTheirBody
         const auto genus = [&](const std::string& name) { return genomes_->at(name + ".gen")->GeneList().front(); };
         const bool genusDiffers =
             genesDiffer(genus(m.mother), genus(m.name)) && genesDiffer(genus(m.father), genus(m.name));
-        for (const CensusRow& row : lineage.census.rows)
-            if (row.file == m.name + ".gen")
+        for (const CensusRow& row : lineage.census.rows) {
+            if (row.file == m.name + ".gen") {
                 EXPECT_EQ(row.mutatedTotal(), found.size() + (genusDiffers ? 1 : 0));
+            }
+        }
     }
 }
 
@@ -136,9 +138,10 @@ TEST_F(LineageOfPopulation, HotspotsCountEventsVariantsAndCarriersPerKey)
         EXPECT_EQ(gene.events, want.events);
         EXPECT_EQ(gene.variants, want.variants);
         EXPECT_EQ(gene.carriers, want.carriers);
-        if (i > 0)
+        if (i > 0) {
             EXPECT_TRUE(lineage.genes[i - 1].events > gene.events ||
                         (lineage.genes[i - 1].events == gene.events && lineage.genes[i - 1].geneKey < gene.geneKey));
+        }
     }
 
     // One key: its events and its row, nothing else.
