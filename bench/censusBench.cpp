@@ -1,14 +1,18 @@
 // The census of a generated population against reading its files: per-genome
-// cost with one and two threads, and the reader alone as the floor.
+// cost with one and two threads, lineage beside it, and the reader alone as
+// the floor.
 
 #include "genetics/unitGenetics.h"
 #include "genomeBuilder.h"
 #include "mapping/census.h"
 #include "mapping/genomeDigest.h"
+#include "mapping/lineage.h"
 #include "populationGenerator.h"
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -17,7 +21,8 @@
 namespace helixplot {
 namespace {
 
-// 300 genomes: 10 founders, 10 rounds of 29 births.
+// 300 genomes: 10 founders, 10 rounds of 29 births; HELIXPLOT_BENCH_GENOMES
+// asks for another number (10 rounds as well).
 class Population {
 public:
     Population()
@@ -25,7 +30,8 @@ public:
         samples::PopulationOptions options;
         options.founders = 10;
         options.rounds = 10;
-        options.perRound = 29;
+        const char* genomes = std::getenv("HELIXPLOT_BENCH_GENOMES");
+        options.perRound = genomes ? std::max(1, (std::atoi(genomes) - 10) / 10) : 29;
         members_ = samples::writePopulation(dir_.path(), options);
         for (const auto& entry : std::filesystem::directory_iterator(dir_.path()))
             files_.push_back(entry.path().string());
@@ -55,6 +61,17 @@ void BM_Census(benchmark::State& state)
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * population().size()));
 }
 BENCHMARK(BM_Census)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The census with every mutation followed to its carriers.
+void BM_Lineage(benchmark::State& state)
+{
+    LineageOptions options;
+    options.census.threads = static_cast<unsigned>(state.range(0));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(traceLineage(population().path(), options));
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * population().size()));
+}
+BENCHMARK(BM_Lineage)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Every file once through the genome reader, one thread.
 void BM_ReadEveryFile(benchmark::State& state)

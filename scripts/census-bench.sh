@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The census's speed and memory on generated populations of 1,000 and 10,000
 # genomes, against reading the same files with cat (page cache warm for
-# both). The populations go to a temporary folder that is removed afterwards.
+# both), and lineage's processor time against the census's on the same
+# folder (JSON: the core without the text's diffs). The populations go to a temporary folder that is removed afterwards.
 #
 #   bash scripts/census-bench.sh [BUILD_DIR [REPEATS]]
 #
@@ -24,7 +25,7 @@ calc() { awk "BEGIN { print $1 }"; }
 
 median() { sort -g | awk '{ v[NR] = $1 } END { print NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
-printf '%-7s %7s %9s %9s %7s %8s %9s  %s\n' genomes MB cat_s census_s ratio peak_MB cpu_s load
+printf '%-7s %7s %9s %9s %7s %8s %9s %9s %9s %9s  %s\n' genomes MB cat_s census_s ratio peak_MB cpu_s lin_cpu_s lin_ratio lin_peak load
 # genomes founders rounds per-round
 for sizes in "1000 10 11 90" "10000 10 10 999"; do
   read -r n founders rounds perRound <<<"$sizes"
@@ -42,15 +43,22 @@ for sizes in "1000 10 11 90" "10000 10 10 999"; do
     /usr/bin/time -o "$work/time" -f '%U %S %M' "$build/helixplot-cli" census --format csv "$dir" >/dev/null
     censusSeconds=$(seconds "$start" "$(now)")
     read -r user system peakKb <"$work/time"
-    printf '%-7s %7s %9.3f %9.3f %7.2f %8.1f %9.2f  %s\n' "$n" "$megabytes" "$catSeconds" "$censusSeconds" \
-      "$(calc "$censusSeconds / $catSeconds")" "$(calc "$peakKb / 1024")" \
-      "$(calc "$user + $system")" "$load" | tee -a "$work/runs"
+    /usr/bin/time -o "$work/time" -f '%U %S %M' "$build/helixplot-cli" lineage --format json "$dir" >/dev/null
+    read -r linUser linSystem linPeakKb <"$work/time"
+    cpu=$(calc "$user + $system")
+    linCpu=$(calc "$linUser + $linSystem")
+    printf '%-7s %7s %9.3f %9.3f %7.2f %8.1f %9.2f %9.2f %9.2f %9.1f  %s\n' "$n" "$megabytes" "$catSeconds" \
+      "$censusSeconds" "$(calc "$censusSeconds / $catSeconds")" "$(calc "$peakKb / 1024")" "$cpu" "$linCpu" \
+      "$(calc "$linCpu / $cpu")" "$(calc "$linPeakKb / 1024")" "$load" | tee -a "$work/runs"
   done
   # Medians of each column; the ratio is that of the medians.
   column() { awk -v c="$1" '{ print $c }' "$work/runs" | median; }
   catMedian=$(column 3)
   censusMedian=$(column 4)
-  printf '%-7s %7s %9.3f %9.3f %7.2f %8.1f %9.2f  %s\n' "median" "$megabytes" "$catMedian" "$censusMedian" \
-    "$(calc "$censusMedian / $catMedian")" "$(column 6)" "$(column 7)" "$(column 8)"
+  cpuMedian=$(column 7)
+  linMedian=$(column 8)
+  printf '%-7s %7s %9.3f %9.3f %7.2f %8.1f %9.2f %9.2f %9.2f %9.1f  %s\n' "median" "$megabytes" "$catMedian" \
+    "$censusMedian" "$(calc "$censusMedian / $catMedian")" "$(column 6)" "$cpuMedian" "$linMedian" \
+    "$(calc "$linMedian / $cpuMedian")" "$(column 10)" "$(column 11)"
   rm -rf "$dir"
 done

@@ -147,7 +147,7 @@ while IFS='|' read -r typed expected; do
     echo "${COMPREPLY[*]}"' _ "$completion" "$typed")
   [ "$got" = "$expected" ] || fail "completing '$typed' gave '$got', not '$expected'"
 done <<'LIST'
-helixplot-cli |breakdown summary map diff census report
+helixplot-cli |breakdown summary map diff census report lineage
 helixplot-cli s|summary
 helixplot-cli --|--help --version
 helixplot-cli map --|--chemicals --format --help --mode --trace-progress
@@ -158,6 +158,8 @@ helixplot-cli census --|--chemicals --format --help --recursive
 helixplot-cli report --r|--recursive
 helixplot-cli map --mode |breakdown single parental dual
 helixplot-cli census --format |text csv json
+helixplot-cli lineage --|--chemicals --format --gene --help --recursive
+helixplot-cli lineage --format |text csv json
 helixplot-cli --chemicals x.str m|map
 helixplot-cli map --mode d|dual
 LIST

@@ -6,10 +6,13 @@
 #include "genetics/textEncoding.h"
 #include "genetics/unitGenetics.h"
 #include "jsonOutput.h"
+#include "mapping/geneChange.h"
+#include "mapping/geneMatching.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <memory>
 #include <stdexcept>
 
 #ifdef _WIN32
@@ -222,19 +225,39 @@ void writeCensusJson(const Census& census)
     json.finish();
 }
 
-Census takeCensusWithProgress(const std::string& folder, bool recursive)
+namespace {
+
+void showProgressOn(ProgressBar& bar, CensusOptions& options)
 {
-    CensusOptions options;
-    options.recursive = recursive;
-    ProgressBar bar;
     if (stderrIsTerminal()) {
         options.progress = [&bar](std::size_t done, std::size_t total) {
             if (total > ProgressBarFrom)
                 bar.show(done, total);
         };
     }
+}
+
+} // namespace
+
+Census takeCensusWithProgress(const std::string& folder, bool recursive)
+{
+    CensusOptions options;
+    options.recursive = recursive;
+    ProgressBar bar;
+    showProgressOn(bar, options);
     try {
         return takeCensus(folder, options);
+    } catch (const HelixplotError& e) {
+        throw std::runtime_error(folder + ": " + e.what());
+    }
+}
+
+Lineage traceLineageWithProgress(const std::string& folder, LineageOptions options)
+{
+    ProgressBar bar;
+    showProgressOn(bar, options.census);
+    try {
+        return traceLineage(folder, options);
     } catch (const HelixplotError& e) {
         throw std::runtime_error(folder + ": " + e.what());
     }
@@ -272,9 +295,12 @@ std::string reportCommand(const CliOptions& options, const std::vector<std::stri
     // written fails at once.
     if (!toStandardOutput)
         checkOutputTarget(options.outputPath, readFiles);
-    const Census census = takeCensusWithProgress(folder, options.recursive);
+    LineageOptions lineageOptions;
+    lineageOptions.census.recursive = options.recursive;
+    const Lineage lineage = traceLineageWithProgress(folder, lineageOptions);
+    const Census& census = lineage.census;
     loadChemicalNames();
-    std::string html = censusReportHtml(census, folder);
+    std::string html = censusReportHtml(census, folder, lineage.genes);
     if (toStandardOutput)
         return html;
     std::vector<std::string> read = readFiles;
@@ -282,6 +308,232 @@ std::string reportCommand(const CliOptions& options, const std::vector<std::stri
         read.push_back(folder + '/' + row.file);
     writeOutputFile(options.outputPath, html, read);
     return {};
+}
+
+} // namespace helixplot::cli
+
+namespace helixplot::cli {
+
+namespace {
+
+std::string hexByte(unsigned value)
+{
+    static constexpr char Digits[] = "0123456789ABCDEF";
+    return {Digits[value >> 4 & 0x0F], Digits[value & 0x0F]};
+}
+
+const GeneKindInfo& kindInfoOf(std::uint16_t geneKey)
+{
+    return GeneKinds[geneKey >> 8 & 0x0F];
+}
+
+std::string parentFile(const Lineage& lineage, const std::optional<std::size_t>& row)
+{
+    return row ? lineage.census.rows[*row].file : std::string("-");
+}
+
+// The creature's gene that brought the event: the first of the key with the
+// event's body, in lookup order.
+const GeneRecord* geneOf(const TGeneticsFile& genome, const GenePrint& print)
+{
+    auto matches = [&](const GeneRecord& gene) {
+        const std::optional<GenePrint> p = genePrint(gene);
+        return p && p->geneKey() == print.geneKey() && p->body == print.body;
+    };
+    for (const GeneRecord& gene : genome.GeneList())
+        if (matches(gene))
+            return &gene;
+    for (const TCOrgan& organ : genome.OrganList()) {
+        if (matches(organ.OrganGene))
+            return &organ.OrganGene;
+        for (const GeneRecord& gene : organ.GeneList)
+            if (matches(gene))
+                return &gene;
+    }
+    return nullptr;
+}
+
+TGeneticsFile loadForLineage(const std::string& folder, const std::string& file)
+{
+    const std::string path = folder.empty() || folder.back() == '/' ? folder + file : folder + '/' + file;
+    try {
+        return TGeneticsFile(path);
+    } catch (const HelixplotError& e) {
+        throw std::runtime_error(path + ": " + e.what());
+    }
+}
+
+} // namespace
+
+std::string lineageText(const Lineage& lineage, const std::string& folder, bool terminal)
+{
+    // On a terminal a name must neither drive it nor break its line.
+    auto shown = [terminal](const std::string& text) { return terminal ? escapedForMessage(text) : text; };
+    const std::vector<std::string> titles = {"Kind", "Id", "Events", "Variants", "Carriers"};
+    std::vector<std::vector<std::string>> cells;
+    for (const GeneHotspot& gene : lineage.genes)
+        cells.push_back({std::string(kindInfoOf(gene.geneKey).statisticsCaption), hexByte(gene.geneKey & 0xFF),
+                         std::to_string(gene.events), std::to_string(gene.variants), std::to_string(gene.carriers)});
+    std::vector<std::size_t> widths(titles.size());
+    for (std::size_t c = 0; c < titles.size(); ++c) {
+        widths[c] = titles[c].size();
+        for (const auto& line : cells)
+            widths[c] = std::max(widths[c], line[c].size());
+    }
+    auto format = [&](const std::vector<std::string>& line) {
+        std::string out;
+        for (std::size_t c = 0; c < line.size(); ++c) {
+            const std::string pad(widths[c] - line[c].size(), ' ');
+            out += c == 0 ? line[c] + pad : "  " + (c == 1 ? line[c] + pad : pad + line[c]);
+        }
+        while (!out.empty() && out.back() == ' ')
+            out.pop_back();
+        return out + '\n';
+    };
+    std::string out = format(titles);
+    for (const auto& line : cells)
+        out += format(line);
+
+    // The genomes of one creature are read once for all its events.
+    std::optional<std::size_t> loadedRow;
+    std::unique_ptr<TGeneticsFile> examined, mother, father;
+    for (const MutationEvent& event : lineage.events) {
+        const CensusRow& row = lineage.census.rows[event.row];
+        const std::array<std::string, 2> parents = {parentFile(lineage, row.motherRow),
+                                                    parentFile(lineage, row.fatherRow)};
+        if (loadedRow != event.row) {
+            examined = std::make_unique<TGeneticsFile>(loadForLineage(folder, row.file));
+            mother = std::make_unique<TGeneticsFile>(loadForLineage(folder, parents[0]));
+            father = std::make_unique<TGeneticsFile>(loadForLineage(folder, parents[1]));
+            loadedRow = event.row;
+        }
+        out += "\n" + shown(row.file) + ": " + std::string(kindInfoOf(event.gene.geneKey()).statisticsCaption) + ' ' +
+               hexByte(event.gene.id()) + ", generation " + std::to_string(row.generation) + ", mother " +
+               shown(parents[0]) + ", father " + shown(parents[1]) + '\n';
+        const GeneRecord* gene = geneOf(*examined, event.gene);
+        if (gene) {
+            const GenomeComparison comparison(
+                {mappingModeOf(MappingChoice::Parental), examined.get(), mother.get(), father.get()});
+            GeneChange change = geneChangeOf(*gene, comparison);
+            // Against the mother's version where she has one.
+            if (change.comparators.size() > 1 && change.comparators.front().comparator == 0)
+                change.comparators.resize(1);
+            appendChangeText(change, parents, out, terminal);
+        }
+        out += "carriers " + std::to_string(event.carriers.size()) + ':';
+        for (const std::size_t carrier : event.carriers)
+            out += ' ' + shown(lineage.census.rows[carrier].file);
+        out += '\n';
+    }
+    return out;
+}
+
+std::string lineageCsv(const Lineage& lineage)
+{
+    std::string out = "file,type,subtype,id,kind,generation,mother,father,carrier\r\n";
+    for (const MutationEvent& event : lineage.events) {
+        const CensusRow& row = lineage.census.rows[event.row];
+        const GeneKindInfo& kind = kindInfoOf(event.gene.geneKey());
+        std::string head;
+        appendCsvText(utf8Path(row.file), head);
+        // Numbers are written as numbers, never guarded.
+        head += ',' + std::to_string(kind.type) + ',' + std::to_string(kind.subtype) + ',' +
+                std::to_string(event.gene.id()) + ',';
+        appendCsvText(kind.statisticsCaption, head);
+        head += ',' + std::to_string(row.generation) + ',';
+        appendCsvText(utf8Path(parentFile(lineage, row.motherRow)), head);
+        head += ',';
+        appendCsvText(utf8Path(parentFile(lineage, row.fatherRow)), head);
+        head += ',';
+        for (const std::size_t carrier : event.carriers) {
+            out += head;
+            appendCsvText(utf8Path(lineage.census.rows[carrier].file), out);
+            out += "\r\n";
+        }
+    }
+    return out;
+}
+
+void writeLineageJson(const Lineage& lineage)
+{
+    JsonWriter json(stdout);
+    auto keyFields = [&json](std::uint16_t geneKey) {
+        const GeneKindInfo& kind = kindInfoOf(geneKey);
+        json.key("type");
+        json.number(kind.type);
+        json.key("subtype");
+        json.number(kind.subtype);
+        json.key("id");
+        json.number(geneKey & 0xFFu);
+        json.key("kind");
+        json.string(kind.statisticsCaption);
+    };
+    auto fileOf = [&](std::size_t row) { json.path(lineage.census.rows[row].file); };
+    json.beginObject();
+    json.key("mutations");
+    json.beginArray();
+    for (const MutationEvent& event : lineage.events) {
+        const CensusRow& row = lineage.census.rows[event.row];
+        json.beginObject();
+        json.key("file");
+        fileOf(event.row);
+        keyFields(event.gene.geneKey());
+        json.key("generation");
+        json.number(static_cast<std::uint64_t>(row.generation));
+        json.key("mother");
+        fileOf(*row.motherRow);
+        json.key("father");
+        fileOf(*row.fatherRow);
+        json.key("carriers");
+        json.beginArray();
+        for (const std::size_t carrier : event.carriers)
+            fileOf(carrier);
+        json.endArray();
+        json.endObject();
+    }
+    json.endArray();
+    json.key("genes");
+    json.beginArray();
+    for (const GeneHotspot& gene : lineage.genes) {
+        json.beginObject();
+        keyFields(gene.geneKey);
+        json.key("events");
+        json.number(gene.events);
+        json.key("variants");
+        json.number(gene.variants);
+        json.key("carriers");
+        json.number(gene.carriers);
+        json.endObject();
+    }
+    json.endArray();
+    json.endObject();
+    json.finish();
+}
+
+std::string lineageCommand(const CliOptions& options, bool terminal)
+{
+    if (options.chemicalsPath) {
+        try {
+            loadChemicalNames(*options.chemicalsPath);
+        } catch (const HelixplotError& e) {
+            throw std::runtime_error(*options.chemicalsPath + ": " + e.what());
+        }
+    }
+    const std::string& folder = options.files[0];
+    LineageOptions lineageOptions;
+    lineageOptions.census.recursive = options.recursive;
+    if (options.gene)
+        lineageOptions.gene = packedGeneKey((*options.gene)[0], (*options.gene)[1], (*options.gene)[2]);
+    const Lineage lineage = traceLineageWithProgress(folder, lineageOptions);
+    switch (options.format) {
+    case CensusFormat::Csv:
+        return lineageCsv(lineage);
+    case CensusFormat::Json:
+        writeLineageJson(lineage);
+        return {};
+    default:
+        return lineageText(lineage, folder, terminal);
+    }
 }
 
 } // namespace helixplot::cli

@@ -325,6 +325,34 @@ std::string geneCountsPerFamily(const Census& census)
     return out + "</svg>\n";
 }
 
+// The keys whose genes changed most often, one bar each; hotspots come most
+// events first.
+std::string mutationHotspots(const std::vector<GeneHotspot>& hotspots)
+{
+    if (hotspots.empty())
+        return "<p>No gene has changed in a creature with both parents in the folder.</p>\n";
+    constexpr std::size_t Shown = 16;
+    constexpr int Width = 520, Left = 150, RowHeight = 18, Top = 8;
+    const std::size_t shown = std::min(Shown, hotspots.size());
+    const int height = Top + RowHeight * static_cast<int>(shown) + 10;
+    const double scale = double(Width - Left - 60) / double(hotspots.front().events);
+    std::string out = svgOpen(Width, height);
+    for (std::size_t i = 0; i < shown; ++i) {
+        const GeneHotspot& gene = hotspots[i];
+        static constexpr char Hex[] = "0123456789ABCDEF";
+        const std::string name = std::string(GeneKinds[gene.geneKey >> 8 & 0x0F].statisticsCaption) + ' ' +
+                                 Hex[gene.geneKey >> 4 & 0x0F] + Hex[gene.geneKey & 0x0F];
+        const double y = Top + RowHeight * double(i);
+        const double w = double(gene.events) * scale;
+        out += text(Left - 6, y + 12, name, "end") + "<rect class=\"bar\" x=\"" + num(Left) + "\" y=\"" + num(y + 3) +
+               "\" width=\"" + num(w) + "\" height=\"" + num(RowHeight - 6) + "\"><title>" + name + ": " +
+               std::to_string(gene.events) + " events, " + std::to_string(gene.variants) + " variants, " +
+               std::to_string(gene.carriers) + " carriers</title></rect>" +
+               text(Left + w + 4, y + 12, std::to_string(gene.events), "start") + "\n";
+    }
+    return out + "</svg>\n";
+}
+
 // A creature's listed changes are capped so that the page stays a few
 // kilobytes a creature however much its genes changed.
 constexpr std::size_t ChangesPerCreature = 8;
@@ -487,7 +515,7 @@ std::string htmlEscaped(const std::string& utf8)
     return out;
 }
 
-std::string censusReportHtml(const Census& census, const std::string& folder)
+std::string censusReportHtml(const Census& census, const std::string& folder, const std::vector<GeneHotspot>& hotspots)
 {
     std::size_t loaded = 0;
     int lastGeneration = 0;
@@ -511,7 +539,8 @@ std::string censusReportHtml(const Census& census, const std::string& folder)
     out += "<h2>Charts</h2>\n<div class=\"charts\"><div><h3>Genomes per generation</h3>\n" +
            genomesPerGeneration(census) + "</div><div><h3>Mutations per creature by generation</h3>\n" +
            mutationsByGeneration(census) + "</div><div><h3>Gene counts per family</h3>\n" +
-           geneCountsPerFamily(census) + "</div></div>\n";
+           geneCountsPerFamily(census) + "</div><div><h3>Mutation hotspots</h3>\n" + mutationHotspots(hotspots) +
+           "</div></div>\n";
     out += "<h2>Census</h2>\n<p>Click a column's title to sort by it; a mutated count leads to the creature's "
            "changes.</p>\n" +
            table(census);

@@ -1,15 +1,18 @@
 #pragma once
 
 #include "mapping/census.h"
+#include "mapping/lineage.h"
 
 #include <string>
 
 namespace helixplot::cli {
 
 // The census as one self-contained HTML page: the table (sortable with a few
-// lines of inline script, readable without), the family tree and three charts
-// as inline SVG. Every text from a genome file or a file name is escaped.
-std::string censusReportHtml(const Census& census, const std::string& folder);
+// lines of inline script, readable without), the family tree and the charts
+// as inline SVG, the mutation hotspots among them when hotspots are given.
+// Every text from a genome file or a file name is escaped.
+std::string censusReportHtml(const Census& census, const std::string& folder,
+                             const std::vector<GeneHotspot>& hotspots = {});
 
 // UTF-8 text for HTML content and attribute values; control characters
 // become U+FFFD.

@@ -1,5 +1,7 @@
 #include "cliOptions.h"
 
+#include "genetics/geneKinds.h"
+
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
@@ -13,6 +15,7 @@ const char* const UsageText =
     "Usage: helixplot-cli COMMAND [--chemicals FILE] [--mode MODE] [--format FORMAT] [--trace-progress] FILE...\n"
     "       helixplot-cli census [--chemicals FILE] [--recursive] [--format text|csv|json] DIR\n"
     "       helixplot-cli report [--chemicals FILE] [--recursive] -o FILE.html DIR\n"
+    "       helixplot-cli lineage [--gene T:S:ID] [--recursive] [--chemicals FILE] [--format text|csv|json] DIR\n"
     "\n"
     "Commands:\n"
     "  breakdown GENOME                        print the genome breakdown tree\n"
@@ -21,6 +24,7 @@ const char* const UsageText =
     "  diff GENOME [COMPARATOR1 [COMPARATOR2]] print each mutated gene beside its comparators' genes\n"
     "  census DIR                              one row per genome file of DIR: parents, counts, generation\n"
     "  report -o FILE.html DIR                 the census as one HTML page with family tree and charts\n"
+    "  lineage DIR                             every mutation in DIR's families, where it arose and who carries it\n"
     "\n"
     "Options:\n"
     "  --chemicals FILE   read the chemical names from FILE instead of the game's file named by the settings\n"
@@ -29,8 +33,9 @@ const char* const UsageText =
     "                     and finds the parents' files next to it, named after the parents its genus gene\n"
     "                     names.\n"
     "  --trace-progress   (map) write every progress call of the run to stderr\n"
-    "  --recursive        (census, report) take the genome files of DIR's subfolders too\n"
-    "  --format FORMAT    text (the default) or json; census also csv\n"
+    "  --recursive        (census, report, lineage) take the genome files of DIR's subfolders too\n"
+    "  --gene T:S:ID      (lineage) only the gene of type T, subtype S and id ID (decimal numbers)\n"
+    "  --format FORMAT    text (the default) or json; census and lineage also csv\n"
     "  -o FILE            (report) the HTML file to write; - for standard output\n"
     "  --help             print this text\n"
     "  --version          print the program's name and version\n"
@@ -76,6 +81,29 @@ CensusFormat formatNamed(std::string_view name)
     throw UsageError("unknown format '" + std::string(name) + "' (text, csv or json)");
 }
 
+// "T:S:ID", three decimal numbers from 0 to 255.
+std::array<std::uint8_t, 3> geneNamed(const std::string& text)
+{
+    const UsageError notAGene("gene '" + text + "' is not TYPE:SUBTYPE:ID, three numbers from 0 to 255");
+    std::array<std::uint8_t, 3> numbers{};
+    std::size_t at = 0;
+    for (std::size_t i = 0; i < numbers.size(); ++i) {
+        const std::size_t end = i + 1 < numbers.size() ? text.find(':', at) : text.size();
+        if (end == std::string::npos)
+            throw notAGene;
+        const std::string part = text.substr(at, end - at);
+        if (part.empty() || part.size() > 3 || part.find_first_not_of("0123456789") != std::string::npos ||
+            std::stoi(part) > 255)
+            throw notAGene;
+        numbers[i] = static_cast<std::uint8_t>(std::stoi(part));
+        at = end + 1;
+    }
+    if (!kindOf(numbers[0], numbers[1]))
+        throw UsageError("gene '" + text + "': type " + std::to_string(numbers[0]) + " subtype " +
+                         std::to_string(numbers[1]) + " is no gene kind");
+    return numbers;
+}
+
 // The options a command takes besides --chemicals, --help and --version,
 // which every command takes.
 enum OptionSet : unsigned {
@@ -85,6 +113,7 @@ enum OptionSet : unsigned {
     FormatOption = 1u << 3,
     CsvFormat = 1u << 4, // --format csv as well as text and json
     OutputOption = 1u << 5,
+    GeneOption = 1u << 6,
 };
 
 // The values as given, checked against the command once it is known.
@@ -92,6 +121,7 @@ struct GivenValues {
     std::optional<std::string> mode;
     std::optional<std::string> format;
     std::optional<std::string> output;
+    std::optional<std::string> gene;
 };
 
 // What a command does with its files and the values it was given.
@@ -166,6 +196,7 @@ constexpr CommandSpec Commands[] = {
     {"diff", Command::Diff, ModeOption | FormatOption, diffGenomes},
     {"census", Command::Census, RecursiveOption | FormatOption | CsvFormat, oneFolder},
     {"report", Command::Report, RecursiveOption | OutputOption, oneFolder},
+    {"lineage", Command::Lineage, GeneOption | RecursiveOption | FormatOption | CsvFormat, oneFolder},
 };
 
 void declareCommand(CLI::App& app, const CommandSpec& c, GivenValues& given, CliOptions& options)
@@ -181,6 +212,8 @@ void declareCommand(CLI::App& app, const CommandSpec& c, GivenValues& given, Cli
         sub.add_option("--format", given.format);
     if (c.options & OutputOption)
         sub.add_option("-o", given.output);
+    if (c.options & GeneOption)
+        sub.add_option("--gene", given.gene);
     sub.add_option("files", options.files);
 }
 
@@ -276,6 +309,8 @@ void applyValues(const CommandSpec& c, const GivenValues& given, CliOptions& opt
     }
     if (given.output)
         options.outputPath = *given.output;
+    if (given.gene)
+        options.gene = geneNamed(*given.gene);
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 
 #include "mapping/mappingRun.h"
 
+#include <array>
+#include <cstdint>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -20,9 +22,9 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-enum class Command { Breakdown, Summary, Map, Diff, Census, Report };
+enum class Command { Breakdown, Summary, Map, Diff, Census, Report, Lineage };
 
-// csv is census's only.
+// csv is census's and lineage's only.
 enum class CensusFormat { Text, Csv, Json };
 using OutputFormat = CensusFormat;
 
@@ -33,8 +35,10 @@ struct CliOptions {
     std::optional<std::string> chemicalsPath;
     MappingChoice mode = MappingChoice::Breakdown;
     bool traceProgress = false;
-    // census and report: the folder is files[0].
+    // census, report and lineage: the folder is files[0].
     bool recursive = false;
+    // lineage --gene T:S:ID: type, subtype and id.
+    std::optional<std::array<std::uint8_t, 3>> gene;
     CensusFormat format = CensusFormat::Text;
     std::string outputPath; // report
     std::vector<std::string> files;

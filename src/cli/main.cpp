@@ -368,6 +368,9 @@ int run(int argc, const char* const* argv)
         case Command::Census:
             out = censusCommand(options, terminal);
             break;
+        case Command::Lineage:
+            out = lineageCommand(options, terminal);
+            break;
         case Command::Report:
             out = reportCommand(options, configurationFiles(options), [&options] { loadChemicals(options); });
             break;

@@ -211,7 +211,7 @@ public:
         parentFiles_.resize(rows_.size());
         fingerprints_.resize(rows_.size());
         kept_.assign(rows_.size(), 0);
-        inParallel([this] {
+        inParallel([this](unsigned) {
             GenomeDigester digester;
             for (std::size_t i = next_++; i < rows_.size(); i = next_++) {
                 readOne(i, digester);
@@ -222,12 +222,14 @@ public:
             }
         });
         next_ = 0;
-        inParallel([this] {
+        inParallel([this](unsigned) {
             GenomeDigester digester;
             MutationCounter counter;
             for (std::size_t i = next_++; i < rows_.size(); i = next_++)
                 compareOne(i, digester, counter);
         });
+        if (options_.genePass)
+            passGenes();
         fingerprints_ = {};
         link();
         return std::move(rows_);
@@ -240,9 +242,9 @@ private:
     {
         const unsigned threads =
             std::max(1u, std::min<unsigned>(options_.threads, static_cast<unsigned>(rows_.size())));
-        auto guarded = [&] {
+        auto guarded = [&](unsigned worker) {
             try {
-                work();
+                work(worker);
             } catch (...) {
                 std::lock_guard lock(progressMutex_);
                 if (!firstFailure_)
@@ -252,8 +254,8 @@ private:
         };
         std::vector<std::thread> workers;
         for (unsigned t = 1; t < threads; ++t)
-            workers.emplace_back(guarded);
-        guarded();
+            workers.emplace_back(guarded, t);
+        guarded(0);
         for (std::thread& worker : workers)
             worker.join();
         if (firstFailure_)
@@ -331,8 +333,29 @@ private:
         const GeneFingerprints* mother = fingerprintsOf(*row.motherRow, digester, rereads[1]);
         const GeneFingerprints* father = fingerprintsOf(*row.fatherRow, digester, rereads[2]);
         // Parental mapping: the mother and father slots, mode 2.
-        if (examined && mother && father)
+        if (!examined || !mother || !father)
+            return;
+        if (options_.keepMutatedGenes) {
+            row.mutatedGenes = counter.mutatedGenes(*examined, *mother, *father);
+            row.mutated = MutationCounter::totalsOf(row.mutatedGenes);
+        } else {
             row.mutated = counter.count(*examined, *mother, *father);
+        }
+    }
+
+    void passGenes()
+    {
+        if (options_.beforeGenePass)
+            options_.beforeGenePass(rows_);
+        next_ = 0;
+        inParallel([this](unsigned worker) {
+            GenomeDigester digester;
+            GeneFingerprints reread;
+            for (std::size_t i = next_++; i < rows_.size(); i = next_++)
+                if (rows_[i].loaded())
+                    if (const GeneFingerprints* genes = fingerprintsOf(i, digester, reread))
+                        options_.genePass(worker, i, *genes);
+        });
     }
 
     // Children and generations, once every row has its parents.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "geneChange.h"
+#include "genomeDigest.h"
 #include "mappingRun.h"
 #include "statistics.h"
 
@@ -37,6 +38,9 @@ struct CensusRow {
     // Per statistics row: those counted as mutated in parental mode against
     // both parents; none unless both parents' files are in the census and load.
     std::optional<StatisticsTotals> mutated;
+    // The genes behind mutated, in lookup order, when the census keeps them
+    // (CensusOptions::keepMutatedGenes).
+    std::vector<GenePrint> mutatedGenes;
 
     // Rows of the parents that are in the census and loaded: the files that
     // parental mode reads as the parents (see parentFilePath).
@@ -66,6 +70,14 @@ struct CensusOptions {
     std::size_t fingerprintMemory = std::size_t{96} << 20;
     // Called after each file, from one thread at a time.
     std::function<void(std::size_t done, std::size_t total)> progress;
+    // Fill CensusRow::mutatedGenes.
+    bool keepMutatedGenes = false;
+    // A last pass over the genes of every loaded genome, once every row has
+    // its parents and mutated genes: beforeGenePass is called once, then
+    // genePass once per loaded row from the census's threads, worker (below
+    // threads) telling which thread calls.
+    std::function<void(const std::vector<CensusRow>& rows)> beforeGenePass;
+    std::function<void(unsigned worker, std::size_t row, const GeneFingerprints& genes)> genePass;
 };
 
 struct Census {

@@ -70,6 +70,13 @@ inline std::uint64_t fingerprintOf(const GeneRecord& gene, std::size_t length)
     return h;
 }
 
+void countMutated(const GenePrint& gene, StatisticsTotals& mutated)
+{
+    ++mutated[gene.kindIndex()];
+    for (std::size_t bit = 0; bit < StatisticsFlagBits.size(); ++bit)
+        mutated[StatisticsKindRowCount + bit] += gene.flagRows() >> bit & 1u;
+}
+
 } // namespace
 
 std::optional<GenePrint> genePrint(const GeneRecord& gene)
@@ -195,12 +202,16 @@ StatisticsTotals MutationCounter::count(const GeneFingerprints& examined, const 
     mother_.fill(mother);
     father_.fill(father);
     StatisticsTotals mutated{};
-    forEachMutatedGene(examined, mother_, father_, [&](const GenePrint& gene) {
-        ++mutated[gene.kindIndex()];
-        for (std::size_t bit = 0; bit < StatisticsFlagBits.size(); ++bit)
-            mutated[StatisticsKindRowCount + bit] += gene.flagRows() >> bit & 1u;
-    });
+    forEachMutatedGene(examined, mother_, father_, [&](const GenePrint& gene) { countMutated(gene, mutated); });
     return mutated;
+}
+
+StatisticsTotals MutationCounter::totalsOf(const std::vector<GenePrint>& mutated)
+{
+    StatisticsTotals totals{};
+    for (const GenePrint& gene : mutated)
+        countMutated(gene, totals);
+    return totals;
 }
 
 std::vector<GenePrint> MutationCounter::mutatedGenes(const GeneFingerprints& examined, const GeneFingerprints& mother,

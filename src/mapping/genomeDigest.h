@@ -34,6 +34,7 @@ struct GenePrint {
     // Bit i set when the gene counts in the statistics' flag row i.
     unsigned flagRows() const { return key >> 12 & 0x07u; }
     bool sameBody(const GenePrint& other) const { return body == other.body; }
+    bool operator==(const GenePrint&) const = default;
 };
 
 // None for a gene outside the sixteen kinds: its body is empty, so it never
@@ -140,6 +141,8 @@ public:
     // The genes themselves, in the order of the examined fingerprints.
     std::vector<GenePrint> mutatedGenes(const GeneFingerprints& examined, const GeneFingerprints& mother,
                                         const GeneFingerprints& father);
+    // The counts of genes that count as mutated.
+    static StatisticsTotals totalsOf(const std::vector<GenePrint>& mutated);
 
 private:
     FingerprintTable mother_;

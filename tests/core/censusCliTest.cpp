@@ -7,6 +7,7 @@
 #include "cliRunner.h"
 #include "genomeBuilder.h"
 #include "mapping/census.h"
+#include "mapping/lineage.h"
 #include "populationGenerator.h"
 
 #include <gtest/gtest.h>
@@ -580,6 +581,68 @@ TEST_F(CensusCli, ReportNamesKeepTheirLines)
     EXPECT_GT(count, 4u);
 }
 
+// The three formats hold the core's events and keys; --gene keeps one key.
+TEST_F(CensusCli, LineageInEachFormatIsTheCoresLineage)
+{
+    const Lineage lineage = traceLineage(dir_->path());
+    ASSERT_GT(lineage.events.size(), 5u);
+    const CliRun json = run({"lineage", "--format", "json", dir_->path()});
+    ASSERT_EQ(json.status, 0) << json.err;
+    const nlohmann::json document = nlohmann::json::parse(json.out);
+    ASSERT_EQ(document["mutations"].size(), lineage.events.size());
+    std::size_t carriers = 0;
+    for (std::size_t i = 0; i < lineage.events.size(); ++i) {
+        const MutationEvent& event = lineage.events[i];
+        const nlohmann::json& m = document["mutations"][i];
+        const CensusRow& row = lineage.census.rows[event.row];
+        EXPECT_EQ(m["file"], row.file);
+        EXPECT_EQ(m["id"], event.gene.id());
+        EXPECT_EQ(m["mother"], lineage.census.rows[*row.motherRow].file);
+        EXPECT_EQ(m["generation"], row.generation);
+        ASSERT_EQ(m["carriers"].size(), event.carriers.size());
+        EXPECT_EQ(m["carriers"][0], lineage.census.rows[event.carriers[0]].file);
+        carriers += event.carriers.size();
+    }
+    ASSERT_EQ(document["genes"].size(), lineage.genes.size());
+    EXPECT_EQ(document["genes"][0]["events"], lineage.genes[0].events);
+    EXPECT_EQ(document["genes"][0]["variants"], lineage.genes[0].variants);
+
+    const CliRun csv = run({"lineage", "--format", "csv", dir_->path()});
+    ASSERT_EQ(csv.status, 0) << csv.err;
+    const auto rows = parseCsv(csv.out);
+    ASSERT_EQ(rows.size(), carriers + 1);
+    EXPECT_EQ(rows[0], (std::vector<std::string>{"file", "type", "subtype", "id", "kind", "generation", "mother",
+                                                 "father", "carrier"}));
+
+    const CliRun text = run({"lineage", dir_->path()});
+    ASSERT_EQ(text.status, 0) << text.err;
+    EXPECT_EQ(text.out.rfind("Kind", 0), 0u);
+    EXPECT_EQ(occurrences(text.out, "\n@@ "), lineage.events.size());
+    EXPECT_EQ(occurrences(text.out, "\ncarriers "), lineage.events.size());
+    // Each change against the mother's version only.
+    EXPECT_EQ(occurrences(text.out, "\n--- "), lineage.events.size());
+
+    const GeneHotspot& top = lineage.genes.front();
+    const GeneKindInfo& kind = GeneKinds[top.geneKey >> 8];
+    const std::string gene =
+        std::to_string(kind.type) + ':' + std::to_string(kind.subtype) + ':' + std::to_string(top.geneKey & 0xFF);
+    const CliRun one = run({"lineage", "--gene", gene, "--format", "json", dir_->path()});
+    ASSERT_EQ(one.status, 0) << one.err;
+    const nlohmann::json kept = nlohmann::json::parse(one.out);
+    EXPECT_EQ(kept["genes"].size(), 1u);
+    EXPECT_EQ(kept["mutations"].size(), top.events);
+
+    // The report's hotspots: the keys with most events, at most 16.
+    const CliRun report = run({"report", "-o", "-", dir_->path()});
+    ASSERT_EQ(report.status, 0) << report.err;
+    const std::size_t at = report.out.find("<h3>Mutation hotspots</h3>");
+    ASSERT_NE(at, std::string::npos);
+    const std::string chart = report.out.substr(at);
+    EXPECT_EQ(occurrences(chart.substr(0, chart.find("</svg>")), " carriers</title>"),
+              std::min<std::size_t>(16, lineage.genes.size()));
+    EXPECT_NE(chart.find("<title>" + std::string(kind.statisticsCaption) + ' '), std::string::npos);
+}
+
 TEST_F(CensusCli, UsageAndFolderErrors)
 {
     struct Case {
@@ -595,7 +658,18 @@ TEST_F(CensusCli, UsageAndFolderErrors)
         {{"census", "-o", "x.html", dir_->path()}, 2, "helixplot-cli: -o is an option of report only\n"},
         {{"map", "--recursive", dir_->file("zz-empty.gen")},
          2,
-         "helixplot-cli: --recursive is an option of census and report only\n"},
+         "helixplot-cli: --recursive is an option of census, report and lineage only\n"},
+        {{"lineage", "--gene", "1:0", dir_->path()},
+         2,
+         "helixplot-cli: gene '1:0' is not TYPE:SUBTYPE:ID, three numbers from 0 to 255\n"},
+        {{"lineage", "--gene", "1:0:256", dir_->path()},
+         2,
+         "helixplot-cli: gene '1:0:256' is not TYPE:SUBTYPE:ID, three numbers from 0 to 255\n"},
+        {{"lineage", "--gene", "1:9:1", dir_->path()},
+         2,
+         "helixplot-cli: gene '1:9:1': type 1 subtype 9 is no gene kind\n"},
+        {{"census", "--gene", "1:0:1", dir_->path()}, 2, "helixplot-cli: --gene is an option of lineage only\n"},
+        {{"lineage", missing}, 1, "helixplot-cli: " + missing + ": File not found\n"},
         {{"census", missing}, 1, "helixplot-cli: " + missing + ": File not found\n"},
         {{"report", "--chemicals", missing, "-o", scratch_.file("r.html"), dir_->path()},
          1,

@@ -452,7 +452,7 @@ TEST_F(Cli, UsageErrorsExitWithTwo)
         {{"diff", "--mode", "dual", Child, Quin}, "mode dual takes 3 files, not 2"},
         {{"diff", "--trace-progress", Child, Quin}, "--trace-progress is an option of map only"},
         {{"map", "--format", "xml", Child}, "unknown format 'xml' (text, csv or json)"},
-        {{"map", "--format", "csv", Child}, "format csv is census's only (text or json)"},
+        {{"map", "--format", "csv", Child}, "format csv is census's and lineage's only (text or json)"},
         {{"summary", Child, "--format"}, "option '--format' needs a value"},
         {{"summary", "--trace-progress", Child}, "--trace-progress is an option of map only"},
         {{"map", "--verbose", Child}, "unknown option '--verbose'"},

@@ -1,0 +1,185 @@
+#include "lineage.h"
+
+#include <algorithm>
+#include <functional>
+#include <unordered_map>
+
+namespace helixplot {
+
+namespace {
+
+constexpr std::size_t KeyCount = GeneKindCount * 256;
+
+// A version of a gene: its key and body fingerprint.
+struct Version {
+    std::uint16_t key = 0;
+    std::uint64_t body = 0;
+    bool operator==(const Version&) const = default;
+};
+
+struct VersionHash {
+    std::size_t operator()(const Version& v) const
+    {
+        return std::hash<std::uint64_t>{}(v.body ^ std::uint64_t{v.key} * 0x9E3779B97F4A7C15ull);
+    }
+};
+
+class LineageTracer {
+public:
+    explicit LineageTracer(const LineageOptions& options)
+        : options_(options), workers_(std::max(1u, options.census.threads))
+    {
+    }
+
+    // Numbers the versions that events brought, once the census knows every
+    // creature's mutated genes.
+    void prepare(const std::vector<CensusRow>& rows)
+    {
+        std::unordered_map<Version, std::uint32_t, VersionHash> index;
+        for (std::size_t row = 0; row < rows.size(); ++row) {
+            for (const GenePrint& gene : rows[row].mutatedGenes) {
+                if (gene.kind() == GeneKind::Genus || (options_.gene && gene.geneKey() != *options_.gene))
+                    continue;
+                const Version version{gene.geneKey(), gene.body};
+                const auto [at, added] = index.try_emplace(version, static_cast<std::uint32_t>(versions_.size()));
+                if (added)
+                    versions_.push_back(version);
+                events_.push_back({row, gene, {}});
+                eventVersion_.push_back(at->second);
+            }
+        }
+        // Each key's versions sorted by body, for a search without hashing.
+        keyStart_.assign(KeyCount + 1, 0);
+        for (const Version& version : versions_)
+            ++keyStart_[version.key + 1];
+        for (std::size_t key = 0; key < KeyCount; ++key)
+            keyStart_[key + 1] += keyStart_[key];
+        byKey_.resize(versions_.size());
+        std::vector<std::size_t> next(keyStart_.begin(), keyStart_.end() - 1);
+        for (std::size_t v = 0; v < versions_.size(); ++v)
+            byKey_[next[versions_[v].key]++] = {versions_[v].body, static_cast<std::uint32_t>(v)};
+        for (std::size_t key = 0; key < KeyCount; ++key)
+            std::sort(byKey_.begin() + static_cast<std::ptrdiff_t>(keyStart_[key]),
+                      byKey_.begin() + static_cast<std::ptrdiff_t>(keyStart_[key + 1]));
+        carried_.resize(rows.size());
+    }
+
+    // Which event versions one genome carries, and the other bodies it holds
+    // under keys with events; one worker per thread, one call per row.
+    void pass(unsigned worker, std::size_t row, const GeneFingerprints& genes)
+    {
+        Worker& w = workers_[worker];
+        if (w.seen.empty()) {
+            w.seen.assign(KeyCount, 0);
+            w.otherBodies.resize(KeyCount);
+        }
+        if (++w.stamp == 0) {
+            std::fill(w.seen.begin(), w.seen.end(), 0);
+            w.stamp = 1;
+        }
+        for (std::size_t i = 0; i < genes.size(); ++i) {
+            const std::uint16_t key = genes[i].geneKey();
+            const auto first = byKey_.begin() + static_cast<std::ptrdiff_t>(keyStart_[key]);
+            const auto last = byKey_.begin() + static_cast<std::ptrdiff_t>(keyStart_[key + 1]);
+            // Only the first gene of a key in lookup order is matched.
+            if (first == last || w.seen[key] == w.stamp)
+                continue;
+            w.seen[key] = w.stamp;
+            const std::uint64_t body = genes.bodies[i];
+            const auto at = std::lower_bound(first, last, std::pair<std::uint64_t, std::uint32_t>{body, 0});
+            if (at != last && at->first == body) {
+                carried_[row].push_back(at->second);
+                continue;
+            }
+            // Bodies no event brought are few: the founders' and those of
+            // creatures without both parents in the census.
+            std::vector<std::uint64_t>& others = w.otherBodies[key];
+            if (std::find(others.begin(), others.end(), body) == others.end())
+                others.push_back(body);
+        }
+    }
+
+    Lineage finish(Census census)
+    {
+        // In census order, whatever thread took which row.
+        std::vector<std::vector<std::size_t>> carriers(versions_.size());
+        for (std::size_t row = 0; row < carried_.size(); ++row)
+            for (const std::uint32_t version : carried_[row])
+                carriers[version].push_back(row);
+        carried_ = {};
+
+        std::vector<GeneHotspot> byKey(KeyCount);
+        for (std::size_t key = 0; key < KeyCount; ++key)
+            byKey[key].geneKey = static_cast<std::uint16_t>(key);
+        for (std::size_t e = 0; e < events_.size(); ++e) {
+            events_[e].carriers = carriers[eventVersion_[e]];
+            ++byKey[events_[e].gene.geneKey()].events;
+        }
+        // A genome holds one version of a key, so the carriers of the key's
+        // versions never overlap.
+        for (std::size_t v = 0; v < versions_.size(); ++v) {
+            byKey[versions_[v].key].carriers += carriers[v].size();
+            byKey[versions_[v].key].variants += carriers[v].empty() ? 0 : 1;
+        }
+        for (std::size_t key = 0; key < KeyCount; ++key) {
+            std::vector<std::uint64_t> others;
+            for (const Worker& w : workers_)
+                if (!w.otherBodies.empty())
+                    others.insert(others.end(), w.otherBodies[key].begin(), w.otherBodies[key].end());
+            std::sort(others.begin(), others.end());
+            byKey[key].variants += static_cast<std::size_t>(std::unique(others.begin(), others.end()) - others.begin());
+        }
+
+        Lineage lineage;
+        lineage.census = std::move(census);
+        lineage.events = std::move(events_);
+        for (const GeneHotspot& gene : byKey)
+            if (gene.events > 0)
+                lineage.genes.push_back(gene);
+        std::stable_sort(lineage.genes.begin(), lineage.genes.end(),
+                         [](const GeneHotspot& a, const GeneHotspot& b) { return a.events > b.events; });
+        return lineage;
+    }
+
+private:
+    struct Worker {
+        std::vector<std::uint32_t> seen; // per key, the stamp of the last genome that held it
+        std::uint32_t stamp = 0;
+        std::vector<std::vector<std::uint64_t>> otherBodies; // per key
+    };
+
+    const LineageOptions& options_;
+    std::vector<Worker> workers_;
+    std::vector<Version> versions_;
+    // Per key, from keyStart_[key]: its versions' bodies and numbers.
+    std::vector<std::size_t> keyStart_;
+    std::vector<std::pair<std::uint64_t, std::uint32_t>> byKey_;
+    std::vector<MutationEvent> events_;
+    std::vector<std::uint32_t> eventVersion_;
+    // Per row, written by the one thread that takes the row.
+    std::vector<std::vector<std::uint32_t>> carried_;
+};
+
+} // namespace
+
+std::optional<std::uint16_t> packedGeneKey(std::uint8_t type, std::uint8_t subtype, std::uint8_t id)
+{
+    const std::optional<GeneKind> kind = kindOf(type, subtype);
+    if (!kind)
+        return std::nullopt;
+    return static_cast<std::uint16_t>(indexOf(*kind) << 8 | id);
+}
+
+Lineage traceLineage(const std::string& folder, const LineageOptions& options)
+{
+    LineageTracer tracer(options);
+    CensusOptions census = options.census;
+    census.keepMutatedGenes = true;
+    census.beforeGenePass = [&tracer](const std::vector<CensusRow>& rows) { tracer.prepare(rows); };
+    census.genePass = [&tracer](unsigned worker, std::size_t row, const GeneFingerprints& genes) {
+        tracer.pass(worker, row, genes);
+    };
+    return tracer.finish(takeCensus(folder, census));
+}
+
+} // namespace helixplot

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "census.h"
+#include "genomeDigest.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace helixplot {
+
+// The key that pairs genes, packed as GenePrint::geneKey() packs it; none
+// for a type and subtype that are no gene kind.
+std::optional<std::uint16_t> packedGeneKey(std::uint8_t type, std::uint8_t subtype, std::uint8_t id);
+
+// A gene whose body first appeared in a creature: a gene that its parental
+// mapping counts as mutated, the genus gene (which names the parents) aside.
+struct MutationEvent {
+    std::size_t row = 0; // the creature, in the census
+    GenePrint gene;      // its new version
+    // Every loaded genome whose gene under the key (the first in lookup
+    // order) has that body, the creature itself included, in census order.
+    std::vector<std::size_t> carriers;
+};
+
+// One key over the whole population.
+struct GeneHotspot {
+    std::uint16_t geneKey = 0; // as GenePrint::geneKey()
+    std::size_t events = 0;
+    // Distinct bodies under the key among the loaded genomes.
+    std::size_t variants = 0;
+    // Genomes that carry a body one of the key's events brought.
+    std::size_t carriers = 0;
+    bool operator==(const GeneHotspot&) const = default;
+};
+
+struct LineageOptions {
+    CensusOptions census;
+    // Only this key (as GenePrint::geneKey()).
+    std::optional<std::uint16_t> gene;
+};
+
+struct Lineage {
+    Census census;
+    // Creature by creature in census order, each one's in lookup order.
+    std::vector<MutationEvent> events;
+    // The keys with events, most events first, then in key order.
+    std::vector<GeneHotspot> genes;
+};
+
+// Takes the census of folder and follows every mutation event to its
+// carriers, from the census's fingerprints: the same memory bound, and one
+// more pass over genes already in memory (or read again where the census
+// read them again). Throws what takeCensus throws.
+Lineage traceLineage(const std::string& folder, const LineageOptions& options = {});
+
+} // namespace helixplot
