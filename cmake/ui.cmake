@@ -2,10 +2,11 @@
 find_package(Qt6 REQUIRED COMPONENTS Widgets Test)
 qt_standard_project_setup()
 
-file(GLOB HELIXPLOT_UI_SOURCES CONFIGURE_DEPENDS src/ui/*.cpp src/ui/*.h)
+file(GLOB HELIXPLOT_UI_SOURCES CONFIGURE_DEPENDS src/ui/*.cpp src/ui/*.h src/ui/population/*.cpp src/ui/population/*.h)
 add_library(helixplot_ui STATIC ${HELIXPLOT_UI_SOURCES})
 target_include_directories(helixplot_ui PUBLIC src)
-target_link_libraries(helixplot_ui PUBLIC helixplot_core Qt6::Widgets)
+# The population window exports what helixplot-cli census and report write.
+target_link_libraries(helixplot_ui PUBLIC helixplot_core helixplot_census_output Qt6::Widgets)
 target_compile_definitions(helixplot_ui PRIVATE QT_NO_CAST_FROM_ASCII)
 target_compile_definitions(helixplot_ui PUBLIC QT_NO_KEYWORDS)
 target_compile_definitions(helixplot_ui PRIVATE HELIXPLOT_VERSION="${PROJECT_VERSION}")

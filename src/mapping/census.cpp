@@ -156,27 +156,36 @@ public:
         kept_.assign(rows_.size(), 0);
         inParallel([this] {
             GenomeDigester digester;
-            for (std::size_t i = next_++; i < rows_.size(); i = next_++) {
+            for (std::size_t i = next_++; i < rows_.size() && !cancelled(); i = next_++) {
                 readOne(i, digester);
-                if (options_.progress) {
+                if (options_.progress || options_.rowRead) {
                     std::lock_guard lock(progressMutex_);
-                    options_.progress(++done_, rows_.size());
+                    if (options_.rowRead)
+                        options_.rowRead(i, rows_[i]);
+                    if (options_.progress)
+                        options_.progress(++done_, rows_.size());
                 }
             }
         });
+        if (cancelled())
+            throw CensusCancelled();
         next_ = 0;
         inParallel([this] {
             GenomeDigester digester;
             MutationCounter counter;
-            for (std::size_t i = next_++; i < rows_.size(); i = next_++)
+            for (std::size_t i = next_++; i < rows_.size() && !cancelled(); i = next_++)
                 compareOne(i, digester, counter);
         });
+        if (cancelled())
+            throw CensusCancelled();
         fingerprints_ = {};
         link();
         return std::move(rows_);
     }
 
 private:
+    bool cancelled() const { return options_.cancel && options_.cancel->load(std::memory_order_relaxed); }
+
     // Runs work on the census's threads; the first failure that is not a
     // file's own (a file that does not load is a row) stops them all.
     template <typename Work> void inParallel(Work work)

@@ -5,6 +5,7 @@
 #include "statistics.h"
 
 #include <array>
+#include <atomic>
 #include <cstddef>
 #include <functional>
 #include <optional>
@@ -64,6 +65,18 @@ struct CensusOptions {
     std::size_t fingerprintMemory = std::size_t{96} << 20;
     // Called after each file, from one thread at a time.
     std::function<void(std::size_t done, std::size_t total)> progress;
+    // Called with each file's row as soon as the file is read, before any
+    // parent is linked (no parents' rows, mutated counts, generation or
+    // children yet), from the reading threads, one at a time; index is the
+    // row's place in the finished census.
+    std::function<void(std::size_t index, const CensusRow& row)> rowRead;
+    // Once set, the threads stop after the file at hand and takeCensus
+    // throws CensusCancelled.
+    const std::atomic<bool>* cancel = nullptr;
+};
+
+struct CensusCancelled : HelixplotError {
+    CensusCancelled() : HelixplotError("Census cancelled") {}
 };
 
 struct Census {

@@ -335,6 +335,17 @@ void TLoadGenome::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
     if (event->spontaneous())
         return;
+    resetChoices();
+    if (preset_) {
+        preset_ = false;
+        fillPreset(presetMode_, presetFiles_);
+    }
+    // The user's first move is naming the genome to examine.
+    edits_[0]->setFocus(Qt::OtherFocusReason);
+}
+
+void TLoadGenome::resetChoices()
+{
     // Every showing starts in breakdown mode with no examined genome.
     modeButton(MappingChoice::Breakdown)->setChecked(true);
     edits_[0]->clear();
@@ -346,22 +357,28 @@ void TLoadGenome::showEvent(QShowEvent* event)
         if (last > 0)
             modes_[last]->setChecked(true);
     }
-    if (preset_) {
-        preset_ = false;
-        const int mode = modeNamed(presetMode_);
-        if (mode >= 0)
-            modes_[mode]->setChecked(true);
-        guarded(report_, [&] {
-            if (mode < 0)
-                fillFromFiles(presetFiles_, 0);
-            else
-                for (int tag = 0; tag < 3 && tag < presetFiles_.size(); ++tag)
-                    if (tag == 0 || mode != int(MappingChoice::Parental))
-                        edits_[tag]->setText(presetFiles_[tag]);
-        });
-    }
-    // The user's first move is naming the genome to examine.
-    edits_[0]->setFocus(Qt::OtherFocusReason);
+}
+
+void TLoadGenome::fillPreset(const QString& presetMode, const QStringList& files)
+{
+    const int mode = modeNamed(presetMode);
+    if (mode >= 0)
+        modes_[mode]->setChecked(true);
+    guarded(report_, [&] {
+        if (mode < 0)
+            fillFromFiles(files, 0);
+        else
+            for (int tag = 0; tag < 3 && tag < files.size(); ++tag)
+                if (tag == 0 || mode != int(MappingChoice::Parental))
+                    edits_[tag]->setText(files[tag]);
+    });
+}
+
+bool TLoadGenome::applyChoices(const QString& mode, const QStringList& files)
+{
+    resetChoices();
+    fillPreset(mode, files);
+    return accept_->isEnabled();
 }
 
 void TLoadGenome::modeChange(MappingChoice mode)
