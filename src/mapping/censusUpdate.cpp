@@ -166,15 +166,14 @@ std::optional<std::size_t> updateCensusFile(Census& census, const std::string& f
             continue;
         row.motherRow = parents.of(i, row.mother);
         row.fatherRow = parents.of(i, row.father);
-        const bool same = (present && i == index)
-                              ? false
-                              : parentFiles[i][0] == (row.motherRow ? std::optional(rows[*row.motherRow].file)
-                                                                    : std::nullopt) &&
-                                    parentFiles[i][1] == (row.fatherRow ? std::optional(rows[*row.fatherRow].file)
-                                                                        : std::nullopt);
+        const bool same =
+            (present && i == index)
+                ? false
+                : parentFiles[i][0] == (row.motherRow ? std::optional(rows[*row.motherRow].file) : std::nullopt) &&
+                      parentFiles[i][1] == (row.fatherRow ? std::optional(rows[*row.fatherRow].file) : std::nullopt);
         // A changed parent file is read again too.
-        const bool parentChanged = row.motherRow && row.fatherRow &&
-                                   (rows[*row.motherRow].file == file || rows[*row.fatherRow].file == file);
+        const bool parentChanged =
+            row.motherRow && row.fatherRow && (rows[*row.motherRow].file == file || rows[*row.fatherRow].file == file);
         if (same && !parentChanged)
             continue;
         row.mutated.reset();

@@ -341,10 +341,10 @@ void TGeneMainWindow::OpenPopulationClick()
 {
     QSettings settings = helixplotSettings();
     const QString last = settings.value(QStringLiteral("population/lastFolder")).toString();
-    const QString folder =
-        hooks_.chooseFolder ? hooks_.chooseFolder(this)
-                            : QFileDialog::getExistingDirectory(this, QStringLiteral("Open Population"),
-                                                                last.isEmpty() ? QDir::homePath() : last);
+    const QString folder = hooks_.chooseFolder
+                               ? hooks_.chooseFolder(this)
+                               : QFileDialog::getExistingDirectory(this, QStringLiteral("Open Population"),
+                                                                   last.isEmpty() ? QDir::homePath() : last);
     if (folder.isEmpty())
         return;
     settings.setValue(QStringLiteral("population/lastFolder"), folder);

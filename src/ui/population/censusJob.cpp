@@ -2,9 +2,9 @@
 
 namespace helixplot {
 
-CensusJob::CensusJob(std::string folder, bool recursive, std::function<void(const Census&)> finish)
+CensusJob::CensusJob(std::string folder, bool recursive)
 {
-    thread_ = std::thread([this, folder = std::move(folder), recursive, finish = std::move(finish)] {
+    thread_ = std::thread([this, folder = std::move(folder), recursive] {
         CensusOptions options;
         options.recursive = recursive;
         options.cancel = &cancel_;
@@ -18,16 +18,17 @@ CensusJob::CensusJob(std::string folder, bool recursive, std::function<void(cons
             total_ = total;
         };
         Census census;
+        PedigreeLayout layout;
         std::exception_ptr error;
         try {
             census = takeCensus(folder, options);
-            if (finish)
-                finish(census);
+            layout = layoutPedigree(pedigreeNodes(census));
         } catch (...) {
             error = std::current_exception();
         }
         std::lock_guard lock(mutex_);
         census_ = std::move(census);
+        layout_ = std::move(layout);
         error_ = error;
         finished_ = true;
     });
@@ -50,6 +51,7 @@ CensusJob::Harvest CensusJob::take()
         handedOver_ = true;
         harvest.finished = true;
         harvest.census = std::move(census_);
+        harvest.layout = std::move(layout_);
         harvest.error = error_;
     }
     return harvest;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "mapping/census.h"
+#include "mapping/pedigreeLayout.h"
 
 #include <atomic>
 #include <exception>
@@ -17,9 +18,8 @@ namespace helixplot {
 // from the user-interface thread (take()), never pushed into it.
 class CensusJob {
 public:
-    // finish runs on the census's thread with the finished census, before
-    // it is handed over (the pedigree's layout is worked out there).
-    CensusJob(std::string folder, bool recursive, std::function<void(const Census&)> finish = {});
+    // The pedigree's layout is worked out on the census's thread as well.
+    CensusJob(std::string folder, bool recursive);
     // Cancels and waits for the threads.
     ~CensusJob();
     CensusJob(const CensusJob&) = delete;
@@ -33,6 +33,7 @@ public:
         std::size_t total = 0;
         bool finished = false;
         Census census;            // when finished without error
+        PedigreeLayout layout;    // of census
         std::exception_ptr error; // when finished with one (CensusCancelled too)
     };
     Harvest take();
@@ -46,6 +47,7 @@ private:
     bool finished_ = false;
     bool handedOver_ = false;
     Census census_;
+    PedigreeLayout layout_;
     std::exception_ptr error_;
     std::thread thread_;
 };

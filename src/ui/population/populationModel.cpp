@@ -143,47 +143,57 @@ QVariant PopulationModel::headerData(int section, Qt::Orientation orientation, i
     return QAbstractTableModel::headerData(section, orientation, role);
 }
 
+std::optional<std::size_t> PopulationModel::number(int r, int column) const
+{
+    const CensusRow& cells = row(r);
+    if (!cells.loaded())
+        return std::nullopt;
+    switch (column) {
+    case Genes:
+        return cells.genes;
+    case Organs:
+        return cells.organs;
+    case Generation:
+        return linked_ ? std::optional<std::size_t>(static_cast<std::size_t>(cells.generation)) : std::nullopt;
+    case Children:
+        return linked_ ? std::optional<std::size_t>(cells.children) : std::nullopt;
+    case Mutated:
+        return cells.mutatedTotal();
+    default:
+        return std::nullopt;
+    }
+}
+
+const std::optional<std::string>& PopulationModel::name(int r, int column) const
+{
+    static const std::optional<std::string> none;
+    const CensusRow& cells = row(r);
+    if (!cells.loaded())
+        return none;
+    return column == Genus ? cells.genus : column == Mother ? cells.mother : column == Father ? cells.father : none;
+}
+
+bool PopulationModel::blank(int r, int column) const
+{
+    if (column == File)
+        return false;
+    return column < Genes ? !name(r, column) || name(r, column)->empty() : !number(r, column);
+}
+
 bool PopulationModel::lessThan(int left, int right, int column) const
 {
-    const CensusRow& a = row(left);
-    const CensusRow& b = row(right);
-    // A number, or none (sorted after every number).
-    const auto number = [this, column](const CensusRow& cells) -> std::optional<std::size_t> {
-        if (!cells.loaded())
-            return std::nullopt;
-        switch (column) {
-        case Genes:
-            return cells.genes;
-        case Organs:
-            return cells.organs;
-        case Generation:
-            return linked_ ? std::optional<std::size_t>(static_cast<std::size_t>(cells.generation)) : std::nullopt;
-        case Children:
-            return linked_ ? std::optional<std::size_t>(cells.children) : std::nullopt;
-        default:
-            return cells.mutatedTotal();
-        }
-    };
-    const auto name = [column](const CensusRow& cells) -> const std::optional<std::string>& {
-        static const std::optional<std::string> none;
-        if (!cells.loaded())
-            return none;
-        return column == Genus ? cells.genus : column == Mother ? cells.mother : cells.father;
-    };
-    if (column == File)
-        return a.file < b.file;
-    if (column < Genes) {
-        const auto& x = name(a);
-        const auto& y = name(b);
+    if (column > File && column < Genes) {
+        const auto& x = name(left, column);
+        const auto& y = name(right, column);
+        if (x.value_or("") != y.value_or(""))
+            return x.value_or("") < y.value_or("");
+    } else if (column >= Genes) {
+        const auto x = number(left, column);
+        const auto y = number(right, column);
         if (x != y)
-            return x && (!y || *x < *y);
-    } else {
-        const auto x = number(a);
-        const auto y = number(b);
-        if (x != y)
-            return x && (!y || *x < *y);
+            return x < y;
     }
-    return a.file < b.file;
+    return row(left).file < row(right).file;
 }
 
 PopulationFilter::PopulationFilter(PopulationModel* source, QObject* parent)
@@ -200,6 +210,11 @@ void PopulationFilter::setFilterText(const QString& text)
 
 bool PopulationFilter::lessThan(const QModelIndex& left, const QModelIndex& right) const
 {
+    // Rows without a value stay at the bottom, whichever way the sort goes.
+    const bool leftBlank = source_->blank(left.row(), left.column());
+    const bool rightBlank = source_->blank(right.row(), right.column());
+    if (leftBlank != rightBlank)
+        return sortOrder() == Qt::AscendingOrder ? rightBlank : leftBlank;
     return source_->lessThan(left.row(), right.row(), left.column());
 }
 

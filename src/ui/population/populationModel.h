@@ -45,11 +45,16 @@ public:
 
     // The cell's text as the table shows it.
     QString text(int row, int column) const;
-    // Orders two rows by a column: numbers as numbers, a row that did not
-    // load or has no value after the others, ties by file.
+    // Whether a row has no value in a column (a file that did not load has
+    // none but its name).
+    bool blank(int row, int column) const;
+    // Orders two rows by a column: numbers as numbers, ties by file.
     bool lessThan(int left, int right, int column) const;
 
 private:
+    std::optional<std::size_t> number(int row, int column) const;
+    const std::optional<std::string>& name(int row, int column) const;
+
     Census census_;
     bool linked_ = false;
 };

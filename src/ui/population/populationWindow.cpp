@@ -2,6 +2,7 @@
 
 #include "cli/censusCommands.h"
 #include "cli/censusReport.h"
+#include "pedigreeView.h"
 #include "ui/appSettings.h"
 #include "ui/errorReport.h"
 
@@ -22,8 +23,8 @@
 #include <QLocale>
 #include <QMimeData>
 #include <QProgressBar>
-#include <QSettings>
 #include <QPushButton>
+#include <QSettings>
 #include <QShortcut>
 #include <QSplitter>
 #include <QTableView>
@@ -92,8 +93,26 @@ PopulationWindow::PopulationWindow(const QString& folder, bool recursive, Mappin
         table_->setColumnWidth(column, std::max(title, metrics.horizontalAdvance(u'0') * widths[column] + 12));
     }
 
+    pedigree_ = new PedigreeView;
+    auto* fit = new QPushButton(QStringLiteral("Fit"));
+    fit->setToolTip(QStringLiteral("The whole pedigree in view (Ctrl+wheel, Ctrl+plus and Ctrl+minus zoom)"));
+    connect(fit, &QPushButton::clicked, pedigree_, &PedigreeView::fit);
+    auto* pedigreeBar = new QHBoxLayout;
+    pedigreeBar->addWidget(new PedigreeLegend);
+    pedigreeBar->addStretch(1);
+    pedigreeBar->addWidget(fit);
+    auto* pedigreePane = new QWidget;
+    auto* pedigreeLayout = new QVBoxLayout(pedigreePane);
+    pedigreeLayout->setContentsMargins(0, 0, 0, 0);
+    pedigreeLayout->addLayout(pedigreeBar);
+    pedigreeLayout->addWidget(pedigree_, 1);
+    connect(pedigree_, &PedigreeView::creatureClicked, this, &PopulationWindow::selectRow);
+
     splitter_ = new QSplitter(Qt::Horizontal);
     splitter_->addWidget(table_);
+    splitter_->addWidget(pedigreePane);
+    splitter_->setStretchFactor(0, 1);
+    splitter_->setStretchFactor(1, 1);
 
     progress_ = new QProgressBar;
     progress_->setTextVisible(true);
@@ -110,6 +129,7 @@ PopulationWindow::PopulationWindow(const QString& folder, bool recursive, Mappin
     const QByteArray geometry = helixplotSettings().value(QStringLiteral("populationWindow/geometry")).toByteArray();
     if (!geometry.isEmpty())
         restoreGeometry(geometry);
+    splitter_->restoreState(helixplotSettings().value(QStringLiteral("populationWindow/splitter")).toByteArray());
 
     connect(filterEdit_, &QLineEdit::textChanged, this, [this](const QString& text) {
         filter_.setFilterText(text);
@@ -174,6 +194,7 @@ void PopulationWindow::startCensus()
     seen_.clear();
     filterEdit_->clear();
     model_.clear();
+    pedigree_->setPedigree({}, {});
     progress_->setRange(0, 0);
     progress_->show();
     status_->setText(QStringLiteral("Reading the genomes... (Esc cancels)"));
@@ -229,6 +250,8 @@ void PopulationWindow::finishCensus(CensusJob::Harvest& harvest)
     const std::string currentFile =
         current.isValid() ? model_.row(filter_.mapToSource(current).row()).file : std::string();
     model_.setCensus(std::move(harvest.census));
+    pedigree_->setPedigree(model_.census(), harvest.layout);
+    pedigree_->fit();
     const int row = currentFile.empty() ? 0 : std::max(0, model_.rowOfFile(currentFile));
     if (model_.rowCount() > 0)
         table_->setCurrentIndex(filter_.mapFromSource(model_.index(row, 0)));
@@ -278,8 +301,7 @@ void PopulationWindow::rescanFolder()
         // The census takes "*.gen" exactly: no other case.
         if (!info.fileName().endsWith(QStringLiteral(".gen")))
             continue;
-        now.insert(root.relativeFilePath(info.filePath()),
-                   {info.size(), info.lastModified().toMSecsSinceEpoch()});
+        now.insert(root.relativeFilePath(info.filePath()), {info.size(), info.lastModified().toMSecsSinceEpoch()});
     }
     QStringList changed;
     for (auto at = now.cbegin(); at != now.cend(); ++at) {
@@ -302,6 +324,8 @@ void PopulationWindow::rescanFolder()
     changed.sort();
     for (const QString& file : changed)
         model_.updateFile(QFile::encodeName(folder_).toStdString(), QFile::encodeName(file).toStdString());
+    pedigree_->setPedigree(model_.census(), layoutPedigree(pedigreeNodes(model_.census())));
+    selectionChanged();
     if (recursive_) {
         QDirIterator dirs(folder_, QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
         while (dirs.hasNext()) {
@@ -388,7 +412,41 @@ void PopulationWindow::exportTo(const QString& path)
 
 void PopulationWindow::selectionChanged()
 {
-    // The pedigree follows the table; see PedigreeView.
+    if (!model_.linked())
+        return;
+    const QModelIndex current = table_->currentIndex();
+    if (!current.isValid()) {
+        pedigree_->select(std::nullopt);
+        return;
+    }
+    const auto row = static_cast<std::size_t>(filter_.mapToSource(current).row());
+    // Two rows chosen (Ctrl): the line between the other one and this.
+    std::optional<std::size_t> other;
+    const QModelIndexList rows = table_->selectionModel()->selectedRows();
+    if (rows.size() == 2)
+        for (const QModelIndex& index : rows)
+            if (index.row() != current.row())
+                other = static_cast<std::size_t>(filter_.mapToSource(index).row());
+    if (other)
+        pedigree_->select(other, row);
+    else
+        pedigree_->select(row);
+}
+
+void PopulationWindow::selectRow(std::size_t row, bool second)
+{
+    QModelIndex index = filter_.mapFromSource(model_.index(static_cast<int>(row), 0));
+    if (!index.isValid()) {
+        // Filtered out: the whole table again.
+        filterEdit_->clear();
+        index = filter_.mapFromSource(model_.index(static_cast<int>(row), 0));
+    }
+    QItemSelectionModel* selection = table_->selectionModel();
+    if (second && selection->selectedRows().size() == 1)
+        selection->setCurrentIndex(index, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    else
+        selection->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    table_->scrollTo(index);
 }
 
 void PopulationWindow::keyPressEvent(QKeyEvent* event)
@@ -403,6 +461,7 @@ void PopulationWindow::keyPressEvent(QKeyEvent* event)
 void PopulationWindow::closeEvent(QCloseEvent* event)
 {
     helixplotSettings().setValue(QStringLiteral("populationWindow/geometry"), saveGeometry());
+    helixplotSettings().setValue(QStringLiteral("populationWindow/splitter"), splitter_->saveState());
     job_.reset();
     event->accept();
     if (lastProgramWindow(this))

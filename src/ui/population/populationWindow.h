@@ -2,6 +2,7 @@
 
 #include "censusJob.h"
 #include "populationModel.h"
+#include "ui/errorReport.h"
 #include "ui/pageExport.h"
 
 #include <QFileSystemWatcher>

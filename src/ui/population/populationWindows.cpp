@@ -19,8 +19,7 @@ PopulationWindow* PopulationWindows::open(const QString& folder, bool recursive)
 {
     std::erase_if(windows_, [](const QPointer<PopulationWindow>& window) { return window.isNull(); });
     auto* window = new PopulationWindow(folder, recursive, openMapping_);
-    connect(window, &PopulationWindow::populationRequested, this,
-            [this](const QString& other) { open(other); });
+    connect(window, &PopulationWindow::populationRequested, this, [this](const QString& other) { open(other); });
     windows_.emplace_back(window);
     window->show();
     return window;
