@@ -14,6 +14,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -56,7 +57,10 @@ PopulationWindow::PopulationWindow(const QString& folder, bool recursive, Mappin
     if (!hooks_.reportError)
         hooks_.reportError = errorBoxReporter([this] { return this; });
     if (!hooks_.chooseSaveFile)
-        hooks_.chooseSaveFile = saveDialogChooser();
+        hooks_.chooseSaveFile = [](QWidget* parent, const QString& suggested, const QString& filters, QString* filter) {
+            return QFileDialog::getSaveFileName(parent, QStringLiteral("Export Population"), suggested, filters,
+                                                filter);
+        };
     setObjectName(QStringLiteral("PopulationWindow"));
     setAttribute(Qt::WA_DeleteOnClose);
     setAcceptDrops(true);
@@ -151,21 +155,17 @@ PopulationWindow::PopulationWindow(const QString& folder, bool recursive, Mappin
 
     const struct {
         QKeySequence keys;
-        void (PopulationWindow::*run)();
+        std::function<void()> run;
     } shortcuts[] = {
-        {QKeySequence::Save, &PopulationWindow::exportTable},
-        {QKeySequence(Qt::Key_Escape), &PopulationWindow::cancelCensus},
-        {QKeySequence::Find, nullptr},
+        {QKeySequence::Save, [this] { exportTable(); }},
+        {QKeySequence(Qt::Key_Escape), [this] { cancelCensus(); }},
+        {QKeySequence::Find, [this] { filterEdit_->setFocus(Qt::ShortcutFocusReason); }},
+        {QKeySequence::Close, [this] { close(); }},
     };
     for (const auto& shortcut : shortcuts) {
         auto* s = new QShortcut(shortcut.keys, this);
-        const auto run = shortcut.run;
-        connect(s, &QShortcut::activated, this, [this, run] {
-            if (run)
-                guarded(hooks_.reportError, [&] { (this->*run)(); });
-            else
-                filterEdit_->setFocus(Qt::ShortcutFocusReason);
-        });
+        connect(s, &QShortcut::activated, this,
+                [this, run = shortcut.run] { guarded(hooks_.reportError, [&] { run(); }); });
     }
 
     harvestTimer_.setInterval(HarvestMs);
