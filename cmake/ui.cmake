@@ -28,6 +28,17 @@ qt_add_executable(helixplot-screenshots tools/screenshots.cpp)
 target_link_libraries(helixplot-screenshots PRIVATE helixplot_ui)
 target_compile_definitions(helixplot-screenshots PRIVATE HELIXPLOT_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 
+# The desktop program's own benchmarks, on the offscreen platform.
+if(HELIXPLOT_BENCHMARKS AND TARGET helixplot-cli)
+  file(GLOB HELIXPLOT_UI_BENCH_SOURCES CONFIGURE_DEPENDS bench/ui/*.cpp)
+  foreach(source ${HELIXPLOT_UI_BENCH_SOURCES})
+    get_filename_component(name ${source} NAME_WE)
+    qt_add_executable(${name} ${source})
+    target_link_libraries(${name} PRIVATE helixplot_ui helixplot_samples Qt6::Test benchmark::benchmark)
+    target_compile_definitions(${name} PRIVATE HELIXPLOT_CLI="$<TARGET_FILE:helixplot-cli>")
+  endforeach()
+endif()
+
 if(HELIXPLOT_TESTS)
   file(GLOB HELIXPLOT_UI_TEST_SOURCES CONFIGURE_DEPENDS tests/ui/*.cpp)
   foreach(source ${HELIXPLOT_UI_TEST_SOURCES})

@@ -68,6 +68,9 @@ public:
     std::vector<Mark> marks; // empty: nothing selected
     QRectF bounds;
 
+    // Only then does exposedRect say what is in view.
+    PedigreeItem() { setFlag(QGraphicsItem::ItemUsesExtendedStyleOption); }
+
     QRectF boundingRect() const override { return bounds; }
     void setBounds(const QRectF& rect)
     {
@@ -78,7 +81,10 @@ public:
     void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget*) override
     {
         const double lod = QStyleOptionGraphicsItem::levelOfDetailFromTransform(painter->worldTransform());
-        const QRectF exposed = option->exposedRect;
+        // Rendered into an image the whole item counts as exposed: what the
+        // device shows is all that needs drawing.
+        const QRectF exposed = option->exposedRect.intersected(
+            painter->worldTransform().inverted().mapRect(QRectF(0, 0, painter->device()->width(), painter->device()->height())));
         const bool marked = !marks.empty();
         auto markOf = [&](std::size_t i) { return marked ? marks[i] : Mark::Plain; };
 

@@ -1,0 +1,140 @@
+// The population window on 10,000 generated genomes: the census in the
+// window against the command line's, the longest the event loop waits while
+// the window fills, and a full repaint of the pedigree at several zooms.
+// HELIXPLOT_POPULATION names a folder to use instead of a generated one.
+
+#include "populationGenerator.h"
+#include "ui/population/pedigreeView.h"
+#include "ui/population/populationWindow.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QPainter>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <memory>
+
+namespace helixplot {
+namespace {
+
+// 6 founders and 50 rounds of 200 births: 10,006 genomes.
+const QString& populationFolder()
+{
+    static QTemporaryDir dir;
+    static const QString folder = [] {
+        if (qEnvironmentVariableIsSet("HELIXPLOT_POPULATION"))
+            return qEnvironmentVariable("HELIXPLOT_POPULATION");
+        const QString path = dir.path() + QStringLiteral("/population");
+        samples::PopulationOptions options;
+        options.rounds = 50;
+        options.perRound = 200;
+        samples::writePopulation(QFile::encodeName(path).toStdString(), options);
+        // Read once, so that every measurement finds the files cached.
+        takeCensus(QFile::encodeName(path).toStdString());
+        return path;
+    }();
+    return folder;
+}
+
+// How late a 5 ms timer fires, at worst, while the event loop runs.
+class StallProbe {
+public:
+    StallProbe()
+    {
+        timer_.setInterval(5);
+        timer_.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            const qint64 now = clock_.nsecsElapsed();
+            worst_ = std::max(worst_, now - last_ - 5'000'000);
+            last_ = now;
+        });
+        clock_.start();
+        timer_.start();
+    }
+    double worstMs() const { return static_cast<double>(worst_) / 1e6; }
+
+private:
+    QTimer timer_;
+    QElapsedTimer clock_;
+    qint64 last_ = 0;
+    qint64 worst_ = 0;
+};
+
+void BM_CensusInWindow(benchmark::State& state)
+{
+    const QString folder = populationFolder();
+    double worst = 0;
+    int rows = 0;
+    for (auto _ : state) {
+        StallProbe probe;
+        PopulationWindow window(folder, false, {});
+        window.setAttribute(Qt::WA_DeleteOnClose, false);
+        window.show();
+        QSignalSpy finished(&window, &PopulationWindow::censusFinished);
+        finished.wait(600'000);
+        worst = std::max(worst, probe.worstMs());
+        rows = window.model().rowCount();
+    }
+    state.counters["genomes"] = rows;
+    state.counters["worst_stall_ms"] = worst;
+}
+BENCHMARK(BM_CensusInWindow)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+// helixplot-cli census --format csv, the whole program.
+void BM_CensusCommandLine(benchmark::State& state)
+{
+    const QString folder = populationFolder();
+    for (auto _ : state) {
+        QProcess cli;
+        cli.start(QStringLiteral(HELIXPLOT_CLI), {QStringLiteral("census"), QStringLiteral("--format"),
+                                                 QStringLiteral("csv"), folder});
+        cli.waitForFinished(600'000);
+        benchmark::DoNotOptimize(cli.readAllStandardOutput());
+    }
+}
+BENCHMARK(BM_CensusCommandLine)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+// The whole pedigree's view, 1600 by 1000 pixels, rendered at a zoom of
+// range(0) / 100 of life size (0: the whole pedigree fitted).
+void BM_PedigreeRepaint(benchmark::State& state)
+{
+    static const auto census = std::make_unique<Census>(takeCensus(QFile::encodeName(populationFolder()).toStdString()));
+    static const auto layout = std::make_unique<PedigreeLayout>(layoutPedigree(pedigreeNodes(*census)));
+    PedigreeView view;
+    view.resize(1600, 1000);
+    view.setPedigree(*census, *layout);
+    view.show();
+    view.fit();
+    if (state.range(0) > 0) {
+        view.resetTransform();
+        view.scale(state.range(0) / 100.0, state.range(0) / 100.0);
+        view.select(census->rows.size() / 2); // centred on a creature in the middle
+    }
+    QImage image(view.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        QPainter painter(&image);
+        view.render(&painter, QRectF(), view.viewport()->rect());
+    }
+    state.counters["creatures"] = static_cast<double>(census->rows.size());
+    state.counters["zoom"] = view.transform().m11();
+}
+BENCHMARK(BM_PedigreeRepaint)->Arg(0)->Arg(10)->Arg(25)->Arg(100)->Arg(400)->Unit(benchmark::kMillisecond);
+
+} // namespace
+} // namespace helixplot
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
