@@ -83,8 +83,8 @@ public:
         const double lod = QStyleOptionGraphicsItem::levelOfDetailFromTransform(painter->worldTransform());
         // Rendered into an image the whole item counts as exposed: what the
         // device shows is all that needs drawing.
-        const QRectF exposed = option->exposedRect.intersected(
-            painter->worldTransform().inverted().mapRect(QRectF(0, 0, painter->device()->width(), painter->device()->height())));
+        const QRectF exposed = option->exposedRect.intersected(painter->worldTransform().inverted().mapRect(
+            QRectF(0, 0, painter->device()->width(), painter->device()->height())));
         const bool marked = !marks.empty();
         auto markOf = [&](std::size_t i) { return marked ? marks[i] : Mark::Plain; };
 

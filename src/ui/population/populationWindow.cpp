@@ -173,6 +173,8 @@ PopulationWindow::PopulationWindow(const QString& folder, bool recursive, Mappin
     rescanTimer_.setSingleShot(true);
     rescanTimer_.setInterval(RescanMs);
     connect(&rescanTimer_, &QTimer::timeout, this, &PopulationWindow::rescanFolder);
+    backgroundTimer_.setInterval(HarvestMs);
+    connect(&backgroundTimer_, &QTimer::timeout, this, &PopulationWindow::pickUpBackgroundWork);
     connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, [this] { rescanTimer_.start(); });
 
     table_->setFocus(Qt::OtherFocusReason);
@@ -189,6 +191,7 @@ std::string PopulationWindow::pathOf(const std::string& file) const
 void PopulationWindow::startCensus()
 {
     job_.reset();
+    ++censusVersion_;
     if (!watcher_.directories().isEmpty())
         watcher_.removePaths(watcher_.directories());
     seen_.clear();
@@ -250,6 +253,7 @@ void PopulationWindow::finishCensus(CensusJob::Harvest& harvest)
     const std::string currentFile =
         current.isValid() ? model_.row(filter_.mapToSource(current).row()).file : std::string();
     model_.setCensus(std::move(harvest.census));
+    ++censusVersion_;
     pedigree_->setPedigree(model_.census(), harvest.layout);
     pedigree_->fit();
     const int row = currentFile.empty() ? 0 : std::max(0, model_.rowOfFile(currentFile));
@@ -274,66 +278,106 @@ void PopulationWindow::cancelCensus()
 
 void PopulationWindow::watchFolder()
 {
-    QStringList folders{folder_};
-    if (recursive_) {
-        QDirIterator it(folder_, QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
-        while (it.hasNext())
-            folders << it.next();
-    }
-    watcher_.addPaths(folders);
+    watcher_.addPath(folder_);
     // Files the census never saw (written while it ran) or saw and are gone.
     for (const CensusRow& row : model_.census().rows)
         seen_.insert(QFile::decodeName(QByteArray::fromStdString(row.file)), {-1, -1});
     rescanFolder();
 }
 
-void PopulationWindow::rescanFolder()
+namespace {
+
+// Every "*.gen" file below folder (relative, '/'-separated) with its size
+// and change time; the subfolders when recursive.
+PopulationWindow::Listing listGenomes(const QString& folder, bool recursive)
 {
-    if (job_ || !model_.linked())
-        return;
-    const QDir root(folder_);
-    QHash<QString, QPair<qint64, qint64>> now;
-    QDirIterator it(folder_, {QStringLiteral("*.gen")}, QDir::Files | QDir::System | QDir::Hidden,
-                    recursive_ ? QDirIterator::Subdirectories : QDirIterator::NoIteratorFlags);
+    PopulationWindow::Listing listing;
+    const QDir root(folder);
+    QDirIterator it(folder, {QStringLiteral("*.gen")}, QDir::Files | QDir::System | QDir::Hidden,
+                    recursive ? QDirIterator::Subdirectories : QDirIterator::NoIteratorFlags);
     while (it.hasNext()) {
         it.next();
         const QFileInfo info = it.fileInfo();
         // The census takes "*.gen" exactly: no other case.
-        if (!info.fileName().endsWith(QStringLiteral(".gen")))
-            continue;
-        now.insert(root.relativeFilePath(info.filePath()), {info.size(), info.lastModified().toMSecsSinceEpoch()});
+        if (info.fileName().endsWith(QStringLiteral(".gen")))
+            listing.files.insert(root.relativeFilePath(info.filePath()),
+                                 {info.size(), info.lastModified().toMSecsSinceEpoch()});
     }
+    if (recursive) {
+        QDirIterator dirs(folder, QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
+        while (dirs.hasNext())
+            listing.folders << dirs.next();
+    }
+    return listing;
+}
+
+template <typename T> bool ready(const std::future<T>& future)
+{
+    return future.valid() && future.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+}
+
+} // namespace
+
+void PopulationWindow::rescanFolder()
+{
+    if (job_ || !model_.linked() || listing_.valid())
+        return;
+    // Ten thousand files take a while to list: on a thread of its own.
+    listing_ = std::async(std::launch::async, listGenomes, folder_, recursive_);
+    backgroundTimer_.start();
+}
+
+void PopulationWindow::pickUpBackgroundWork()
+{
+    if (ready(listing_))
+        applyListing(listing_.get());
+    if (ready(layout_)) {
+        PedigreeLayout layout = layout_.get();
+        // Laid out for the census as it is now, or laid out again.
+        if (layoutOf_ == censusVersion_) {
+            pedigree_->setPedigree(model_.census(), layout);
+            selectionChanged();
+        } else {
+            layOutPedigree();
+        }
+    }
+    if (!listing_.valid() && !layout_.valid())
+        backgroundTimer_.stop();
+}
+
+void PopulationWindow::layOutPedigree()
+{
+    if (layout_.valid())
+        return; // picked up, then laid out again
+    layoutOf_ = censusVersion_;
+    layout_ =
+        std::async(std::launch::async, [nodes = pedigreeNodes(model_.census())] { return layoutPedigree(nodes); });
+    backgroundTimer_.start();
+}
+
+void PopulationWindow::applyListing(const Listing& listing)
+{
     QStringList changed;
-    for (auto at = now.cbegin(); at != now.cend(); ++at) {
+    for (auto at = listing.files.cbegin(); at != listing.files.cend(); ++at) {
         const auto was = seen_.constFind(at.key());
-        // A file the census read keeps its row until it changes again.
+        // A file the census read is taken as it is now the first time.
         if (was == seen_.cend() || (was->first >= 0 && *was != at.value()))
             changed << at.key();
     }
     for (auto at = seen_.cbegin(); at != seen_.cend(); ++at)
-        if (!now.contains(at.key()))
+        if (!listing.files.contains(at.key()))
             changed << at.key();
-    for (auto at = now.cbegin(); at != now.cend(); ++at) {
-        const auto was = seen_.constFind(at.key());
-        seen_[at.key()] = was != seen_.cend() && was->first < 0 ? QPair<qint64, qint64>{-1, -1} : at.value();
-    }
-    for (auto at = seen_.begin(); at != seen_.end();)
-        at = now.contains(at.key()) ? std::next(at) : seen_.erase(at);
+    seen_ = listing.files;
+    for (const QString& folder : listing.folders)
+        if (!watcher_.directories().contains(folder))
+            watcher_.addPath(folder);
     if (changed.isEmpty())
         return;
     changed.sort();
     for (const QString& file : changed)
         model_.updateFile(QFile::encodeName(folder_).toStdString(), QFile::encodeName(file).toStdString());
-    pedigree_->setPedigree(model_.census(), layoutPedigree(pedigreeNodes(model_.census())));
-    selectionChanged();
-    if (recursive_) {
-        QDirIterator dirs(folder_, QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
-        while (dirs.hasNext()) {
-            const QString dir = dirs.next();
-            if (!watcher_.directories().contains(dir))
-                watcher_.addPath(dir);
-        }
-    }
+    ++censusVersion_;
+    layOutPedigree();
     showCount();
     // A file still being written is read again once it settles.
     rescanTimer_.start(1000);

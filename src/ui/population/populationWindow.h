@@ -11,6 +11,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <future>
 #include <memory>
 
 class QCheckBox;
@@ -52,6 +53,12 @@ public:
     PedigreeView* pedigree() const { return pedigree_; }
     bool censusRunning() const { return job_ != nullptr; }
 
+    // The genome files of the folder as last listed.
+    struct Listing {
+        QHash<QString, QPair<qint64, qint64>> files; // size and change time
+        QStringList folders;                         // below the folder, when recursive
+    };
+
     // The current row's mapping: parental when both parents are in the
     // census, else the breakdown.
     void openCurrentMapping();
@@ -84,6 +91,9 @@ private:
     void harvest();
     void finishCensus(CensusJob::Harvest& harvest);
     void watchFolder();
+    void pickUpBackgroundWork();
+    void applyListing(const Listing& listing);
+    void layOutPedigree();
     void selectionChanged();
     void selectRow(std::size_t row, bool second);
     void showCount();
@@ -101,6 +111,15 @@ private:
     QTimer rescanTimer_;
     // Size and change time of each genome file as last read.
     QHash<QString, QPair<qint64, qint64>> seen_;
+    // Listing the folder and laying out the pedigree anew after a change
+    // run beside the window; the timer picks their results up.
+    std::future<Listing> listing_;
+    std::future<PedigreeLayout> layout_;
+    QTimer backgroundTimer_;
+    // Counts the census's changes, so that a layout of an older one is
+    // not shown.
+    unsigned censusVersion_ = 0;
+    unsigned layoutOf_ = 0;
     bool opening_ = false;
 
     QLineEdit* filterEdit_ = nullptr;
