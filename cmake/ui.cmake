@@ -23,10 +23,13 @@ qt_add_resources(helixplot icons PREFIX /icons BASE packaging/icons
   FILES packaging/icons/helixplot-16.png packaging/icons/helixplot-32.png packaging/icons/helixplot-48.png
         packaging/icons/helixplot-64.png packaging/icons/helixplot-128.png packaging/icons/helixplot-256.png)
 
-# Renders the windows on the bundled samples into docs/screenshots.
-qt_add_executable(helixplot-screenshots tools/screenshots.cpp)
-target_link_libraries(helixplot-screenshots PRIVATE helixplot_ui)
-target_compile_definitions(helixplot-screenshots PRIVATE HELIXPLOT_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+# Renders the windows on the bundled samples (and a population bred from
+# them) into docs/screenshots.
+if(TARGET helixplot_samples)
+  qt_add_executable(helixplot-screenshots tools/screenshots.cpp)
+  target_link_libraries(helixplot-screenshots PRIVATE helixplot_ui helixplot_samples)
+  target_compile_definitions(helixplot-screenshots PRIVATE HELIXPLOT_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+endif()
 
 # The desktop program's own benchmarks, on the offscreen platform.
 if(HELIXPLOT_BENCHMARKS AND TARGET helixplot-cli)

@@ -115,8 +115,9 @@ PopulationWindow::PopulationWindow(const QString& folder, bool recursive, Mappin
     splitter_ = new QSplitter(Qt::Horizontal);
     splitter_->addWidget(table_);
     splitter_->addWidget(pedigreePane);
-    splitter_->setStretchFactor(0, 1);
-    splitter_->setStretchFactor(1, 1);
+    splitter_->setStretchFactor(0, 2);
+    splitter_->setStretchFactor(1, 3);
+    splitter_->setSizes({460, 640});
 
     progress_ = new QProgressBar;
     progress_->setTextVisible(true);
