@@ -13,6 +13,7 @@
 #include <QPainter>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QTest>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -110,6 +111,37 @@ void BM_CensusInWindow(benchmark::State& state)
     state.counters["busiest_gap_cpu_ms"] = busiest;
 }
 BENCHMARK(BM_CensusInWindow)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+// From a genome written into the watched folder to its row in the table;
+// the pedigree is laid out again beside the window afterwards.
+void BM_LiveAddition(benchmark::State& state)
+{
+    const QString folder = populationFolder();
+    PopulationWindow window(folder, false, {});
+    window.setAttribute(Qt::WA_DeleteOnClose, false);
+    window.show();
+    QSignalSpy finished(&window, &PopulationWindow::censusFinished);
+    finished.wait(600'000);
+    QSignalSpy updated(&window, &PopulationWindow::folderUpdated);
+    updated.wait(2000); // the first listing after the census
+    const QDir dir(folder);
+    const QString source = dir.filePath(dir.entryList({QStringLiteral("*.gen")}, QDir::Files).last());
+    const QString copy = dir.filePath(QStringLiteral("zzzz-live.gen"));
+    const int before = window.model().rowCount();
+    for (auto _ : state) {
+        QFile::copy(source, copy);
+        while (window.model().rowCount() == before)
+            updated.wait(5000);
+        state.PauseTiming();
+        QFile::remove(copy);
+        while (window.model().rowCount() != before)
+            updated.wait(5000);
+        QTest::qWait(1500); // the look again after a change
+        state.ResumeTiming();
+    }
+    state.counters["genomes"] = before;
+}
+BENCHMARK(BM_LiveAddition)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 // helixplot-cli census --format csv, the whole program.
 void BM_CensusCommandLine(benchmark::State& state)

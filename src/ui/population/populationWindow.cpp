@@ -176,7 +176,7 @@ PopulationWindow::PopulationWindow(const QString& folder, bool recursive, Mappin
     connect(&rescanTimer_, &QTimer::timeout, this, &PopulationWindow::rescanFolder);
     backgroundTimer_.setInterval(HarvestMs);
     connect(&backgroundTimer_, &QTimer::timeout, this, &PopulationWindow::pickUpBackgroundWork);
-    connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, [this] { rescanTimer_.start(); });
+    connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, [this] { rescanTimer_.start(RescanMs); });
 
     table_->setFocus(Qt::OtherFocusReason);
     startCensus();
@@ -381,7 +381,7 @@ void PopulationWindow::applyListing(const Listing& listing)
     layOutPedigree();
     showCount();
     // A file still being written is read again once it settles.
-    rescanTimer_.start(1000);
+    QTimer::singleShot(1000, this, &PopulationWindow::rescanFolder);
     Q_EMIT folderUpdated();
 }
 
