@@ -213,9 +213,8 @@ int main(int argc, char* argv[])
     population.resize(1280, 760);
     population.show();
     QEventLoop census;
-    QObject::connect(&population, &PopulationWindow::censusFinished, &census, &QEventLoop::quit);
-    if (population.censusRunning())
-        census.exec();
+    QObject::connect(&population, &PopulationWindow::pedigreeShown, &census, &QEventLoop::quit);
+    census.exec();
     population.table()->sortByColumn(PopulationModel::Mutated, Qt::DescendingOrder);
     const std::string& chosen = members[members.size() - 2 * options.perRound / 3].name;
     const int row = population.model().rowOfFile(chosen + ".gen");

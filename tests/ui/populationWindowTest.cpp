@@ -45,8 +45,11 @@ class PopulationWindowTest : public QObject {
             PopulationHooks{errors_.reporter(), {}});
         window->setAttribute(Qt::WA_DeleteOnClose, false);
         QSignalSpy finished(window.get(), &PopulationWindow::censusFinished);
+        QSignalSpy pedigree(window.get(), &PopulationWindow::pedigreeShown);
         if (window->censusRunning())
             finished.wait(30000);
+        if (pedigree.isEmpty())
+            pedigree.wait(30000);
         return window;
     }
 

@@ -18,17 +18,14 @@ CensusJob::CensusJob(std::string folder, bool recursive)
             total_ = total;
         };
         Census census;
-        PedigreeLayout layout;
         std::exception_ptr error;
         try {
             census = takeCensus(folder, options);
-            layout = layoutPedigree(pedigreeNodes(census));
         } catch (...) {
             error = std::current_exception();
         }
         std::lock_guard lock(mutex_);
         census_ = std::move(census);
-        layout_ = std::move(layout);
         error_ = error;
         finished_ = true;
     });
@@ -51,7 +48,6 @@ CensusJob::Harvest CensusJob::take()
         handedOver_ = true;
         harvest.finished = true;
         harvest.census = std::move(census_);
-        harvest.layout = std::move(layout_);
         harvest.error = error_;
     }
     return harvest;

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "mapping/census.h"
-#include "mapping/pedigreeLayout.h"
 
 #include <atomic>
 #include <exception>
@@ -18,7 +17,6 @@ namespace helixplot {
 // from the user-interface thread (take()), never pushed into it.
 class CensusJob {
 public:
-    // The pedigree's layout is worked out on the census's thread as well.
     CensusJob(std::string folder, bool recursive);
     // Cancels and waits for the threads.
     ~CensusJob();
@@ -33,7 +31,6 @@ public:
         std::size_t total = 0;
         bool finished = false;
         Census census;            // when finished without error
-        PedigreeLayout layout;    // of census
         std::exception_ptr error; // when finished with one (CensusCancelled too)
     };
     Harvest take();
@@ -47,7 +44,6 @@ private:
     bool finished_ = false;
     bool handedOver_ = false;
     Census census_;
-    PedigreeLayout layout_;
     std::exception_ptr error_;
     std::thread thread_;
 };

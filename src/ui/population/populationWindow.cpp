@@ -255,8 +255,9 @@ void PopulationWindow::finishCensus(CensusJob::Harvest& harvest)
         current.isValid() ? model_.row(filter_.mapToSource(current).row()).file : std::string();
     model_.setCensus(std::move(harvest.census));
     ++censusVersion_;
-    pedigree_->setPedigree(model_.census(), harvest.layout);
-    pedigree_->fit();
+    // The table is whole now; the pedigree follows once laid out.
+    fitPedigree_ = true;
+    layOutPedigree();
     const int row = currentFile.empty() ? 0 : std::max(0, model_.rowOfFile(currentFile));
     if (model_.rowCount() > 0)
         table_->setCurrentIndex(filter_.mapFromSource(model_.index(row, 0)));
@@ -337,7 +338,11 @@ void PopulationWindow::pickUpBackgroundWork()
         // Laid out for the census as it is now, or laid out again.
         if (layoutOf_ == censusVersion_) {
             pedigree_->setPedigree(model_.census(), layout);
+            if (fitPedigree_)
+                pedigree_->fit();
+            fitPedigree_ = false;
             selectionChanged();
+            Q_EMIT pedigreeShown();
         } else {
             layOutPedigree();
         }

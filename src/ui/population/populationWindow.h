@@ -1,6 +1,7 @@
 #pragma once
 
 #include "censusJob.h"
+#include "mapping/pedigreeLayout.h"
 #include "populationModel.h"
 #include "ui/errorReport.h"
 #include "ui/pageExport.h"
@@ -76,7 +77,10 @@ public:
 Q_SIGNALS:
     // A folder dropped on the window.
     void populationRequested(const QString& folder);
+    // The table holds the finished census (the pedigree follows).
     void censusFinished();
+    // The pedigree shows the census as it is now.
+    void pedigreeShown();
     // A file of the folder was read again, added or dropped.
     void folderUpdated();
 
@@ -120,6 +124,7 @@ private:
     // not shown.
     unsigned censusVersion_ = 0;
     unsigned layoutOf_ = 0;
+    bool fitPedigree_ = false;
     bool opening_ = false;
 
     QLineEdit* filterEdit_ = nullptr;
