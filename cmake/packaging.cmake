@@ -42,11 +42,18 @@ if(NOT WIN32)
   add_custom_target(man_pages ALL DEPENDS ${man_pages})
   install(FILES ${man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   install(FILES README.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/helixplot)
+  install(DIRECTORY docs/ DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/helixplot/docs)
 endif()
 
 set(CPACK_PACKAGE_NAME helixplot)
 set(CPACK_PACKAGE_VENDOR Helixplot)
 set(CPACK_PACKAGE_CONTACT "Helixplot maintainers <maintainers@users.noreply.c-seed-eb91936d.example>")
+if(NOT WIN32)
+  # Debian's machine-readable copyright file; the licence texts it names are
+  # the system's (/usr/share/common-licenses).
+  configure_file(packaging/copyright.in copyright @ONLY)
+  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/helixplot)
+endif()
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
 set(CPACK_PACKAGE_DESCRIPTION
   "Helixplot reads the genome files (Digital DNA files) of the artificial-life

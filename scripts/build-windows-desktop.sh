@@ -56,6 +56,9 @@ main() {
   # The plugins beside the program, never the Qt folder Qt was built for.
   printf '[Paths]\nPrefix = .\nPlugins = .\n' >"$stage/qt.conf"
   cp README.md "$stage/"
+  mkdir -p "$stage/docs"
+  cp docs/*.md "$stage/docs/"
+  bash scripts/windows-notices.sh collect "$stage" "$qt" "$version"
 
   # Where the DLLs that are not Windows' own come from: Qt, the C++ runtime
   # of the -posix compilers, the threads library.
@@ -63,6 +66,7 @@ main() {
   sources=("$qt/bin" "$gccLib" "/usr/$triple/lib")
   copy_dependencies "$stage"
   "$triple-strip" --strip-unneeded "$stage"/*.exe "$stage"/*.dll "$stage"/*/*.dll
+  bash scripts/windows-notices.sh check "$stage"
   # Explorer shows the program's own icon, not a blank one.
   wrestool --list --type=group_icon "$stage/helixplot.exe" | grep -q . ||
     { echo "FAIL: helixplot.exe carries no icon"; exit 1; }

@@ -9,7 +9,7 @@ packages=(cmake make g++ pkg-config libcli11-dev libgtest-dev libgmock-dev libbe
           qt6-base-dev qt6-base-dev-tools libgl-dev clang libclang-rt-14-dev
           xvfb xauth xdotool xclip x11-utils valgrind nlohmann-json3-dev
           dpkg-dev file desktop-file-utils appstream shared-mime-info libglib2.0-bin
-          man-db bash-completion
+          man-db bash-completion python3-debian
           g++-mingw-w64-x86-64-posix wine wine64 "$@")
 
 missing=()

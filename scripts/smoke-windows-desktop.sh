@@ -26,6 +26,7 @@ main() {
   unzip -q "$zip" -d "$work/unpacked"
   folder=$(find "$work/unpacked" -mindepth 1 -maxdepth 1 -type d)
   [ -f "$folder/helixplot.exe" ] || fail "no helixplot.exe at the top of $(basename "$zip")"
+  bash scripts/windows-notices.sh check "$folder" || fail "the zip's licence notices"
 
   echo "=== smoke test of $(basename "$zip") under Wine"
   # The X server first: Wine's desktop process, started with the prefix,

@@ -85,6 +85,18 @@ appstreamcli validate --no-net "$metainfo" >"$scratch/appstream.log" 2>&1 || {
 }
 grep -q "<release version=\"$version\"" "$metainfo" || fail "the metainfo's release is not $version"
 grep -q '<screenshot type="default">' "$metainfo" || fail "the metainfo names no screenshot"
+grep -q '<project_license>GPL-3.0-or-later</project_license>' "$metainfo" || fail "the metainfo's licence"
+
+echo "=== copyright"
+# Debian's own parser, strict: the machine-readable format, and the licence
+# that covers the sources.
+/usr/bin/python3 - "$share/doc/helixplot/copyright" <<'PY' || fail "the copyright file"
+import sys
+from debian.copyright import Copyright
+with open(sys.argv[1]) as f:
+    licence = Copyright(f, strict=True).find_files_paragraph("src/app/main.cpp").license.synopsis
+sys.exit(0 if licence == "GPL-3+" else f"src/ is under {licence}, not GPL-3+")
+PY
 
 echo "=== icons"
 [ -s "$share/icons/hicolor/scalable/apps/org.helixplot.Helixplot.svg" ] || fail "no scalable icon"

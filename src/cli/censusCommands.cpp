@@ -2,6 +2,7 @@
 
 #include "censusReport.h"
 #include "genetics/chemicalNames.h"
+#include "genetics/safeOutput.h"
 #include "genetics/unitGenetics.h"
 
 #include <nlohmann/json.hpp>
@@ -9,7 +10,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <fstream>
 #include <stdexcept>
 
 #ifdef _WIN32
@@ -289,17 +289,24 @@ std::string censusCommand(const CliOptions& options)
     }
 }
 
-std::string reportCommand(const CliOptions& options, const std::function<void()>& loadChemicalNames)
+std::string reportCommand(const CliOptions& options, const std::vector<std::string>& readFiles,
+                          const std::function<void()>& loadChemicalNames)
 {
     const std::string& folder = options.files[0];
+    const bool toStandardOutput = options.outputPath == StandardOutputName;
+    // Before the census, which can take long: a target that cannot be
+    // written fails at once.
+    if (!toStandardOutput)
+        checkOutputTarget(options.outputPath, readFiles);
     const Census census = takeCensusWithProgress(folder, options.recursive);
     loadChemicalNames();
-    const std::string html = censusReportHtml(census, folder);
-    std::ofstream out(options.outputPath, std::ios::binary | std::ios::trunc);
-    out.write(html.data(), static_cast<std::streamsize>(html.size()));
-    out.close();
-    if (!out)
-        throw std::runtime_error(options.outputPath + ": cannot write the report");
+    std::string html = censusReportHtml(census, folder);
+    if (toStandardOutput)
+        return html;
+    std::vector<std::string> read = readFiles;
+    for (const CensusRow& row : census.rows)
+        read.push_back(folder + '/' + row.file);
+    writeOutputFile(options.outputPath, html, read);
     return {};
 }
 

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace helixplot::cli {
 
@@ -19,10 +20,15 @@ Census takeCensusWithProgress(const std::string& folder, bool recursive);
 
 // census DIR: the table for standard output, in the chosen format.
 std::string censusCommand(const CliOptions& options);
-// report -o FILE DIR: writes the report; nothing for standard output.
-// loadChemicalNames is called once the census is in, before the changes of
-// the mutated genes are decoded.
-std::string reportCommand(const CliOptions& options, const std::function<void()>& loadChemicalNames);
+// The name of -o that means standard output.
+inline constexpr const char* StandardOutputName = "-";
+
+// report -o FILE DIR: writes the report (none of readFiles, the files the
+// run reads besides the genomes, may be replaced), and returns nothing; with
+// -o - returns the report for standard output. loadChemicalNames is called
+// once the census is in, before the changes of the mutated genes are decoded.
+std::string reportCommand(const CliOptions& options, const std::vector<std::string>& readFiles,
+                          const std::function<void()>& loadChemicalNames);
 
 // Genome texts are single bytes: each byte as the character of that number.
 std::string latin1ToUtf8(const std::string& text);

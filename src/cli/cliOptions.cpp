@@ -29,7 +29,7 @@ const char* const UsageText =
     "  --trace-progress   (map) write every progress call of the run to stderr\n"
     "  --recursive        (census, report) take the genome files of DIR's subfolders too\n"
     "  --format FORMAT    text (the default) or json; census also csv\n"
-    "  -o FILE            (report) the HTML file to write\n"
+    "  -o FILE            (report) the HTML file to write; - for standard output\n"
     "  --help             print this text\n"
     "  --version          print the program's name and version\n"
     "\n"

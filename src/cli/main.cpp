@@ -134,6 +134,26 @@ void loadChemicals(const CliOptions& options)
     }
 }
 
+// The files loadChemicals may read, the settings file always: no output may
+// replace one.
+std::vector<std::string> configurationFiles(const CliOptions& options)
+{
+    std::vector<std::string> files;
+#ifndef _WIN32
+    files.push_back(settingsFilePath());
+#endif
+    if (options.chemicalsPath) {
+        files.push_back(*options.chemicalsPath);
+        return files;
+    }
+    try {
+        files.push_back(readSettings().chemicalFilePath());
+    } catch (const HelixplotError&) {
+        // Not read either, then.
+    }
+    return files;
+}
+
 // JSON documents end with a line end, as the text does.
 std::string jsonText(const nlohmann::ordered_json& document)
 {
@@ -299,7 +319,7 @@ int run(int argc, const char* const* argv)
             out = censusCommand(options);
             break;
         case Command::Report:
-            out = reportCommand(options, [&options] { loadChemicals(options); });
+            out = reportCommand(options, configurationFiles(options), [&options] { loadChemicals(options); });
             break;
         }
     } catch (const std::bad_alloc&) {

@@ -32,7 +32,7 @@ template <typename Source, typename Visit> void scanGenome(Source& source, Visit
 {
     std::uint8_t magic[4];
     source.readExact(magic, 4);
-    if (std::memcmp(magic, "dna2", 4) != 0)
+    if (std::memcmp(magic, GenomeMagic.data(), 4) != 0)
         throw GeneticsError(BadGeneFileMessage);
 
     constexpr std::size_t none = SIZE_MAX;

@@ -23,6 +23,8 @@ public:
 
 inline constexpr const char* BadGeneFileMessage = "Bad Gene File";
 inline constexpr const char* BadGeneMessage = "Bad gene Error!";
+// The four bytes every genome file starts with.
+inline constexpr std::string_view GenomeMagic = "dna2";
 
 struct GeneHeader {
     std::uint8_t type;

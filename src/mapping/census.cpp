@@ -30,15 +30,53 @@ std::optional<std::size_t> CensusRow::mutatedTotal() const
 namespace {
 
 struct Listing {
-    std::vector<std::string> files; // relative, '/'-separated, sorted
-    std::vector<bool> regular;      // parallel to files
+    std::vector<std::string> files;  // relative, '/'-separated, sorted
+    std::vector<std::string> errors; // parallel to files: why it is not read, empty when it is
 };
+
+inline constexpr const char* OutsideLinkMessage = "Link to a file outside the folder";
+inline constexpr const char* UnreadFolderPrefix = "Folder not read: ";
 
 bool isGenomeName(const fs::path& path)
 {
     return path.extension().string() == ".gen";
 }
 
+// Both paths canonical.
+bool isWithin(const fs::path& path, const fs::path& folder)
+{
+    auto p = path.begin();
+    for (const fs::path& part : folder) {
+        if (p == path.end() || *p != part)
+            return false;
+        ++p;
+    }
+    return true;
+}
+
+// Why a link is not read ("" when it is), or nullopt when it leads to a
+// folder, which is no genome file.
+std::optional<std::string> linkError(const fs::path& link, const fs::path& realRoot)
+{
+    std::error_code ec;
+    const fs::path target = fs::canonical(link, ec);
+    if (ec)
+        return std::string(InOutError::onRead(ec.value()).what());
+    // Checked before anything at the target is looked at.
+    if (!isWithin(target, realRoot))
+        return std::string(OutsideLinkMessage);
+    const fs::file_status status = fs::status(target, ec);
+    if (fs::is_directory(status))
+        return std::nullopt;
+    if (!fs::is_regular_file(status))
+        return std::string(InOutError(InOutError::Failure::AccessDenied).what());
+    return std::string();
+}
+
+// Lists the genome files of folder, and of its subfolders when recursive:
+// regular files and links to regular files inside the folder are read;
+// other links, other kinds of file and subfolders that cannot be read are
+// listed with the reason. Links to folders are never followed.
 Listing listFolder(const std::string& folder, bool recursive)
 {
     std::error_code ec;
@@ -47,42 +85,60 @@ Listing listFolder(const std::string& folder, bool recursive)
         throw InOutError(InOutError::Failure::FileNotFound);
     if (!fs::is_directory(root, ec))
         throw HelixplotError("Not a folder");
+    const fs::path realRoot = fs::canonical(root, ec);
+    if (ec)
+        throw InOutError::onRead(ec.value());
 
-    std::vector<std::pair<std::string, bool>> found;
-    auto take = [&](const fs::directory_entry& entry) {
-        if (!isGenomeName(entry.path()))
-            return;
-        // The type from the folder listing where it has one: no call per file.
-        std::error_code statError;
-        if (entry.is_directory(statError))
-            return;
-        const bool regular = entry.is_regular_file(statError);
-        found.emplace_back(recursive ? entry.path().lexically_relative(root).generic_string()
-                                     : entry.path().filename().generic_string(),
-                           regular);
-    };
-    // The folder itself must be readable; unreadable subfolders are skipped.
-    const fs::directory_iterator probe(root, ec);
-    if (ec)
-        throw InOutError::onRead(ec.value());
-    const auto options = fs::directory_options::skip_permission_denied;
-    if (recursive) {
-        fs::recursive_directory_iterator it(root, options, ec), end;
-        for (; !ec && it != end; it.increment(ec))
-            take(*it);
-    } else {
-        fs::directory_iterator it(root, options, ec), end;
-        for (; !ec && it != end; it.increment(ec))
-            take(*it);
+    std::vector<std::pair<std::string, std::string>> found;
+    std::vector<fs::path> pending{fs::path()};
+    while (!pending.empty()) {
+        const fs::path relative = std::move(pending.back());
+        pending.pop_back();
+        // The folder itself must be readable; a subfolder that is not is a row.
+        auto unread = [&](std::error_code error) {
+            if (relative.empty())
+                throw InOutError::onRead(error.value());
+            found.emplace_back(relative.generic_string() + '/',
+                               UnreadFolderPrefix + std::string(InOutError::onRead(error.value()).what()));
+        };
+        fs::directory_iterator it(root / relative, ec), end;
+        if (ec) {
+            unread(ec);
+            continue;
+        }
+        for (; !ec && it != end; it.increment(ec)) {
+            const fs::directory_entry& entry = *it;
+            const fs::path name = relative / entry.path().filename();
+            // The type from the folder listing where it has one: no call per file.
+            std::error_code statError;
+            if (entry.is_symlink(statError)) {
+                if (!isGenomeName(name))
+                    continue;
+                if (std::optional<std::string> error = linkError(entry.path(), realRoot))
+                    found.emplace_back(name.generic_string(), std::move(*error));
+                continue;
+            }
+            if (entry.is_directory(statError)) {
+                if (recursive)
+                    pending.push_back(name);
+                continue;
+            }
+            if (!isGenomeName(name))
+                continue;
+            found.emplace_back(name.generic_string(),
+                               entry.is_regular_file(statError)
+                                   ? std::string()
+                                   : std::string(InOutError(InOutError::Failure::AccessDenied).what()));
+        }
+        if (ec)
+            unread(ec);
     }
-    if (ec)
-        throw InOutError::onRead(ec.value());
 
     std::sort(found.begin(), found.end());
     Listing listing;
-    for (auto& [file, regular] : found) {
+    for (auto& [file, error] : found) {
         listing.files.push_back(std::move(file));
-        listing.regular.push_back(regular);
+        listing.errors.push_back(std::move(error));
     }
     return listing;
 }
@@ -99,40 +155,40 @@ std::string joined(const std::string& folder, const std::string& relative)
     return separated ? folder + relative : folder + '/' + relative;
 }
 
-// Finds a parent's file among the census's files: beside the child first, as
-// the selection dialog looks for it, else the first of that name elsewhere.
+// Finds a parent's file among the census's files by the rule parental mode
+// follows (parentFilePath): the name in the first loose gene, beside the
+// child.
 class ParentFinder {
 public:
-    explicit ParentFinder(const std::vector<std::string>& files) : files_(files)
+    explicit ParentFinder(const std::vector<std::string>& files)
     {
-        for (std::size_t i = 0; i < files.size(); ++i) {
-            byPath_.emplace(files[i], i);
-            byName_.emplace(files[i].substr(files[i].rfind('/') + 1), i); // keeps the first
-        }
+        for (std::size_t i = 0; i < files.size(); ++i)
+            byPath_.emplace(key(files[i]), i);
     }
 
-    std::optional<std::size_t> find(std::size_t child, const std::optional<std::string>& name) const
+    std::optional<std::size_t> find(const std::string& parentFile) const
     {
-        // A name with a separator in it names no file of the census.
-        if (!name || name->find_first_of("/\\") != std::string::npos)
+        if (parentFile.empty())
             return std::nullopt;
-        const std::string fileName = *name + ".gen";
-        const std::string& childFile = files_[child];
-        const std::size_t slash = childFile.rfind('/');
-        const auto here =
-            byPath_.find(slash == std::string::npos ? fileName : childFile.substr(0, slash + 1) + fileName);
-        if (here != byPath_.end())
-            return here->second;
-        const auto anywhere = byName_.find(fileName);
-        if (anywhere != byName_.end())
-            return anywhere->second;
-        return std::nullopt;
+        const auto at = byPath_.find(key(parentFile));
+        if (at == byPath_.end())
+            return std::nullopt;
+        return at->second;
     }
 
 private:
-    const std::vector<std::string>& files_;
+    // Windows finds a file whatever the case of its name.
+    static std::string key(std::string path)
+    {
+#ifdef _WIN32
+        for (char& c : path)
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+#endif
+        return path;
+    }
+
     std::unordered_map<std::string, std::size_t> byPath_;
-    std::unordered_map<std::string, std::size_t> byName_;
 };
 
 std::optional<std::string> nonEmpty(std::string text)
@@ -152,6 +208,7 @@ public:
     std::vector<CensusRow> take()
     {
         rows_.resize(listing_.files.size());
+        parentFiles_.resize(rows_.size());
         fingerprints_.resize(rows_.size());
         kept_.assign(rows_.size(), 0);
         inParallel([this] {
@@ -216,8 +273,8 @@ private:
     {
         CensusRow& row = rows_[i];
         row.file = listing_.files[i];
-        if (!listing_.regular[i]) {
-            row.error = InOutError(InOutError::Failure::AccessDenied).what();
+        if (!listing_.errors[i].empty()) {
+            row.error = listing_.errors[i];
             return;
         }
         GenomeDigest digest;
@@ -227,10 +284,13 @@ private:
             row.error = e.what();
             return;
         }
-        if (digest.genusGene) {
+        if (digest.genusGene)
             row.genus = std::string(genusName(digest.genusGene->body[0]));
-            row.mother = nonEmpty(parentName(*digest.genusGene, false));
-            row.father = nonEmpty(parentName(*digest.genusGene, true));
+        if (digest.firstLooseGene) {
+            row.mother = nonEmpty(parentName(*digest.firstLooseGene, false));
+            row.father = nonEmpty(parentName(*digest.firstLooseGene, true));
+            parentFiles_[i] = {parentFilePath(row.file, *digest.firstLooseGene, false),
+                               parentFilePath(row.file, *digest.firstLooseGene, true)};
         }
         row.genes = digest.genes;
         row.organs = digest.organs;
@@ -265,14 +325,14 @@ private:
         CensusRow& row = rows_[i];
         if (!row.loaded())
             return;
-        auto loadedParent = [&](const std::optional<std::string>& name) -> std::optional<std::size_t> {
-            const auto at = parents_.find(i, name);
+        auto loadedParent = [&](const std::string& file) -> std::optional<std::size_t> {
+            const auto at = parents_.find(file);
             if (at && rows_[*at].loaded())
                 return at;
             return std::nullopt;
         };
-        row.motherRow = loadedParent(row.mother);
-        row.fatherRow = loadedParent(row.father);
+        row.motherRow = loadedParent(parentFiles_[i][0]);
+        row.fatherRow = loadedParent(parentFiles_[i][1]);
         if (!row.motherRow || !row.fatherRow)
             return;
         GeneFingerprints rereads[3];
@@ -338,6 +398,8 @@ private:
     const CensusOptions& options_;
     ParentFinder parents_;
     std::vector<CensusRow> rows_;
+    // Per row: the mother's and the father's files as parental mode names them.
+    std::vector<std::array<std::string, 2>> parentFiles_;
     // Per row, written by one thread while reading and read by all after.
     std::vector<GeneFingerprints> fingerprints_;
     std::vector<unsigned char> kept_;
@@ -349,6 +411,28 @@ private:
 };
 
 } // namespace
+
+std::optional<std::string> censusFileError(const std::string& folder, const std::string& file)
+{
+    std::error_code ec;
+    const fs::path root(folder);
+    const fs::path path = root / fs::path(file);
+    if (!isGenomeName(path))
+        return std::nullopt;
+    const fs::file_status status = fs::symlink_status(path, ec);
+    if (ec || !fs::exists(status))
+        return std::nullopt;
+    if (fs::is_symlink(status)) {
+        const fs::path realRoot = fs::canonical(root, ec);
+        if (ec)
+            return std::string(InOutError::onRead(ec.value()).what());
+        return linkError(path, realRoot);
+    }
+    if (fs::is_directory(status))
+        return std::nullopt;
+    return fs::is_regular_file(status) ? std::string()
+                                       : std::string(InOutError(InOutError::Failure::AccessDenied).what());
+}
 
 Census takeCensus(const std::string& folder, const CensusOptions& options)
 {

@@ -23,9 +23,10 @@ struct CensusRow {
     // holds a value.
     std::string error;
 
-    // From the genus gene (the first loose gene, when it is one): the genus's
-    // name (empty for a genus the genus line does not name) and the parents'
-    // names. No genus gene, or an empty name: none.
+    // The genus's name from the genus gene (the first loose gene, when it is
+    // one; empty for a genus the genus line does not name), and the parents'
+    // names from the first loose gene, as parental mode takes them. No such
+    // gene, or an empty name: none.
     std::optional<std::string> genus;
     std::optional<std::string> mother;
     std::optional<std::string> father;
@@ -38,7 +39,8 @@ struct CensusRow {
     // both parents; none unless both parents' files are in the census and load.
     std::optional<StatisticsTotals> mutated;
 
-    // Rows of the parents that are in the census and loaded.
+    // Rows of the parents that are in the census and loaded: the files that
+    // parental mode reads as the parents (see parentFilePath).
     std::optional<std::size_t> motherRow;
     std::optional<std::size_t> fatherRow;
     // 0 without a parent in the census, else one more than the larger of the
@@ -85,9 +87,15 @@ struct Census {
 
 // Reads every "*.gen" file of folder once (and again only when its
 // fingerprints did not fit in memory and a comparison needs them). A file
-// that does not load is listed with its message. Throws HelixplotError when
-// folder is not a folder to read.
+// that does not load is listed with its message; so is a link that leads out
+// of folder (never opened), anything but a regular file, and a subfolder
+// that cannot be read ("sub/"). Links to folders are not followed. Throws
+// HelixplotError when folder is not a folder to read.
 Census takeCensus(const std::string& folder, const CensusOptions& options = {});
+
+// How takeCensus lists one file of folder (relative, '/'-separated): none
+// when it is no row of a census, else why it is not read ("" when it is).
+std::optional<std::string> censusFileError(const std::string& folder, const std::string& file);
 
 // The changes of a row's genes as the mutated genes' view of a parental
 // mapping lists them (see mutatedGeneChanges), the three genomes read again

@@ -6,12 +6,9 @@
 
 #include <algorithm>
 #include <array>
-#include <filesystem>
 #include <unordered_map>
 
 namespace helixplot {
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -20,60 +17,63 @@ std::string pathIn(const std::string& folder, const std::string& file)
     return folder.empty() || folder.back() == '/' ? folder + file : folder + '/' + file;
 }
 
-std::string fileNameOf(const std::string& file)
+// A parent's file is the name beside the child, as parental mode finds it.
+std::string parentFileOf(const std::string& child, const std::optional<std::string>& name)
 {
-    return file.substr(file.rfind('/') + 1);
+    if (!name || !isPlainFileName(*name))
+        return {};
+    return child.substr(0, child.rfind('/') + 1) + *name + ".gen";
 }
 
-// Parents are looked for beside the child first, else anywhere, as the census
-// finds them.
 class Parents {
 public:
     explicit Parents(const std::vector<CensusRow>& rows) : rows_(rows)
     {
-        for (std::size_t i = 0; i < rows.size(); ++i) {
-            byPath_.emplace(rows[i].file, i);
-            byName_.emplace(fileNameOf(rows[i].file), i);
-        }
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            byPath_.emplace(key(rows[i].file), i);
     }
 
     std::optional<std::size_t> of(std::size_t child, const std::optional<std::string>& name) const
     {
-        if (!name || name->find_first_of("/\\") != std::string::npos)
+        const std::string file = parentFileOf(rows_[child].file, name);
+        if (file.empty())
             return std::nullopt;
-        const std::string fileName = *name + ".gen";
-        const std::string& childFile = rows_[child].file;
-        const std::size_t slash = childFile.rfind('/');
-        auto at = byPath_.find(slash == std::string::npos ? fileName : childFile.substr(0, slash + 1) + fileName);
-        if (at == byPath_.end())
-            at = byName_.find(fileName);
-        if (at == byName_.end() || !rows_[at->second].loaded())
+        const auto at = byPath_.find(key(file));
+        if (at == byPath_.end() || !rows_[at->second].loaded())
             return std::nullopt;
         return at->second;
     }
 
 private:
+    // Windows finds a file whatever the case of its name.
+    static std::string key(std::string path)
+    {
+#ifdef _WIN32
+        for (char& c : path)
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+#endif
+        return path;
+    }
+
     const std::vector<CensusRow>& rows_;
     std::unordered_map<std::string, std::size_t> byPath_;
-    std::unordered_map<std::string, std::size_t> byName_;
 };
 
-CensusRow readRow(const std::string& folder, const std::string& file, GenomeDigester& digester,
-                  GeneFingerprints& fingerprints)
+CensusRow readRow(const std::string& folder, const std::string& file, std::string error, GenomeDigester& digester)
 {
     CensusRow row;
     row.file = file;
-    std::error_code ec;
-    if (!fs::is_regular_file(fs::path(pathIn(folder, file)), ec)) {
-        row.error = InOutError(InOutError::Failure::AccessDenied).what();
+    row.error = std::move(error);
+    if (!row.error.empty())
         return row;
-    }
     try {
-        GenomeDigest digest = digester.digest(pathIn(folder, file));
-        if (digest.genusGene) {
+        const GenomeDigest digest = digester.digest(pathIn(folder, file));
+        if (digest.genusGene)
             row.genus = std::string(genusName(digest.genusGene->body[0]));
-            const std::string mother = parentName(*digest.genusGene, false);
-            const std::string father = parentName(*digest.genusGene, true);
+        if (digest.firstLooseGene) {
+            const std::string mother = parentName(*digest.firstLooseGene, false);
+            const std::string father = parentName(*digest.firstLooseGene, true);
             if (!mother.empty())
                 row.mother = mother;
             if (!father.empty())
@@ -82,7 +82,6 @@ CensusRow readRow(const std::string& folder, const std::string& file, GenomeDige
         row.genes = digest.genes;
         row.organs = digest.organs;
         row.totals = digest.totals;
-        fingerprints = std::move(digest.fingerprints);
     } catch (const HelixplotError& e) {
         row.error = e.what();
     }
@@ -147,12 +146,11 @@ std::optional<std::size_t> updateCensusFile(Census& census, const std::string& f
     }
 
     GenomeDigester digester;
-    std::error_code ec;
-    const bool present = fs::path(file).extension() == ".gen" && fs::exists(fs::path(pathIn(folder, file)), ec) &&
-                         !fs::is_directory(fs::path(pathIn(folder, file)), ec);
+    std::optional<std::string> error = censusFileError(folder, file);
+    const bool present = error.has_value();
     if (present) {
-        GeneFingerprints unused;
-        rows.insert(rows.begin() + static_cast<std::ptrdiff_t>(index), readRow(folder, file, digester, unused));
+        rows.insert(rows.begin() + static_cast<std::ptrdiff_t>(index),
+                    readRow(folder, file, std::move(*error), digester));
         parentFiles.insert(parentFiles.begin() + static_cast<std::ptrdiff_t>(index), {});
     }
 

@@ -90,6 +90,7 @@ template <typename Source> GenomeDigest GenomeDigester::digestFrom(Source& sourc
             ++digest.organs;
         if (slot.place == GenePlace::Loose && !sawLoose) {
             sawLoose = true;
+            digest.firstLooseGene = gene;
             if (kind == GeneKind::Genus)
                 digest.genusGene = gene;
         }
@@ -146,6 +147,8 @@ GenomeDigest digestOf(const TGeneticsFile& genome)
     }
     digest.organs = genome.OrganList().size();
     const auto& loose = genome.GeneList();
+    if (!loose.empty())
+        digest.firstLooseGene = loose.front();
     if (!loose.empty() && loose.front().is(GeneKind::Genus))
         digest.genusGene = loose.front();
     return digest;

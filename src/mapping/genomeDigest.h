@@ -42,6 +42,9 @@ struct GenomeDigest {
     StatisticsTotals totals{};
     // The first loose gene, when it is a genus gene.
     std::optional<GeneRecord> genusGene;
+    // The first loose gene of any kind: parental mode takes the parents'
+    // names from it.
+    std::optional<GeneRecord> firstLooseGene;
     GeneFingerprints fingerprints;
 };
 

@@ -37,7 +37,14 @@ bool isPlainFileName(std::string_view name)
 
 std::string parentFilePath(const std::string& examinedPath, const TGeneticsFile& genome, bool father)
 {
-    const std::string name = parentName(genome, father);
+    if (genome.GeneList().empty())
+        return {};
+    return parentFilePath(examinedPath, genome.GeneList().front(), father);
+}
+
+std::string parentFilePath(const std::string& examinedPath, const GeneRecord& firstLooseGene, bool father)
+{
+    const std::string name = parentName(firstLooseGene, father);
     return isPlainFileName(name) ? directoryOf(examinedPath) + name + ".gen" : std::string();
 }
 

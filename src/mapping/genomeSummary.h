@@ -27,6 +27,9 @@ bool isPlainFileName(std::string_view name);
 // that parent's file is not found, and nothing outside the examined
 // genome's folder is ever opened.
 std::string parentFilePath(const std::string& examinedPath, const TGeneticsFile& genome, bool father);
+// The same from the examined genome's first loose gene: the one rule for
+// every place that looks for a parent's file.
+std::string parentFilePath(const std::string& examinedPath, const GeneRecord& firstLooseGene, bool father);
 
 // The selection dialog's summary of a genome: four lines, or the one invalid
 // line when there is no genome.

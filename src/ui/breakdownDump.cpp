@@ -1,14 +1,13 @@
 #include "breakdownDump.h"
 
 #include "genetics/inOutError.h"
+#include "genetics/safeOutput.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTreeView>
 
-#include <cerrno>
-#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -36,14 +35,10 @@ private:
     QElapsedTimer sinceLast_;
 };
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
 class Dump {
 public:
-    Dump(QTreeView& view, const DisplayTreeModel& model, std::FILE* file)
-        : view_(view), model_(model), tree_(*model.tree()), file_(file)
+    Dump(QTreeView& view, const DisplayTreeModel& model, std::string& text)
+        : view_(view), model_(model), tree_(*model.tree()), text_(text)
     {
     }
 
@@ -78,29 +73,40 @@ private:
 
     void writeLine(std::size_t depth, std::string_view text)
     {
-        prefix_.assign(depth, ' ');
-        errno = 0;
-        if (std::fwrite(prefix_.data(), 1, prefix_.size(), file_) != prefix_.size() ||
-            std::fwrite(text.data(), 1, text.size(), file_) != text.size() || std::fwrite("\r\n", 1, 2, file_) != 2)
-            throw InOutError::onWrite(errno);
+        text_.append(depth, ' ');
+        text_ += text;
+        text_ += "\r\n";
     }
 
     QTreeView& view_;
     const DisplayTreeModel& model_;
     const DisplayTree& tree_;
-    std::FILE* file_;
-    std::string prefix_;
+    std::string& text_;
     Pump pump_;
 };
 
 } // namespace
 
-void dumpBreakdown(QTreeView& view, const DisplayTreeModel& model, const QString& path)
+// The design's messages for what the system refused; Helixplot's own
+// refusals name the file.
+template <typename Step> void withDesignMessages(Step step)
 {
-    errno = 0;
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(QFile::encodeName(path).constData(), "wb"));
-    if (!file)
-        throw InOutError::onWrite(errno);
+    try {
+        step();
+    } catch (const OutputError& error) {
+        if (error.systemError() != 0)
+            throw InOutError::onWrite(error.systemError());
+        throw;
+    }
+}
+
+void dumpBreakdown(QTreeView& view, const DisplayTreeModel& model, const QString& path,
+                   const std::vector<std::string>& readFiles)
+{
+    // Made whole in memory and written at the end, so that a failed walk
+    // leaves an earlier dump as it was.
+    std::unique_ptr<OutputFile> file;
+    withDesignMessages([&] { file = std::make_unique<OutputFile>(QFile::encodeName(path).toStdString(), readFiles); });
 
     QApplication::setOverrideCursor(Qt::WaitCursor);
     struct RestoreCursor {
@@ -108,13 +114,15 @@ void dumpBreakdown(QTreeView& view, const DisplayTreeModel& model, const QString
     } restoreCursor;
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 
+    std::string text;
     if (model.tree()) {
-        Dump dump(view, model, file.get());
+        Dump dump(view, model, text);
         dump.walk();
     }
-    errno = 0;
-    if (std::fclose(file.release()) != 0)
-        throw InOutError::onWrite(errno);
+    withDesignMessages([&] {
+        file->write(text);
+        file->commit();
+    });
 }
 
 } // namespace helixplot

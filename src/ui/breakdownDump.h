@@ -4,6 +4,9 @@
 
 #include <QString>
 
+#include <string>
+#include <vector>
+
 class QTreeView;
 
 namespace helixplot {
@@ -13,8 +16,11 @@ namespace helixplot {
 // space per level, each line ended by CR LF. The walk expands and selects
 // each node as its line is written and collapses it once its subtree is
 // done, so that the user sees it go by; afterwards every node is collapsed
-// and none is selected. Throws InOutError when the file cannot be created or
-// written.
-void dumpBreakdown(QTreeView& view, const DisplayTreeModel& model, const QString& path);
+// and none is selected. The file is replaced only once the walk is over,
+// after the checks every output passes (never a genome, nor one of
+// readFiles). Throws InOutError when the system refuses the file, and
+// OutputError, naming it, when Helixplot does.
+void dumpBreakdown(QTreeView& view, const DisplayTreeModel& model, const QString& path,
+                   const std::vector<std::string>& readFiles = {});
 
 } // namespace helixplot

@@ -1,52 +1,61 @@
 #include "pageExport.h"
 
+#include "genetics/safeOutput.h"
+
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QSaveFile>
-
-#include <stdexcept>
+#include <QMessageBox>
 
 namespace helixplot {
 
 SaveFileChooser saveDialogChooser()
 {
     return [](QWidget* parent, const QString& suggested, const QString& filters, QString* filter) {
-        return QFileDialog::getSaveFileName(parent, QStringLiteral("Export page"), suggested, filters, filter);
+        // The target is checked before the question whether to replace it:
+        // exportPage asks it itself, once the target may be written at all.
+        return QFileDialog::getSaveFileName(parent, QStringLiteral("Export page"), suggested, filters, filter,
+                                            QFileDialog::DontConfirmOverwrite);
+    };
+}
+
+ReplaceQuestion replaceQuestionBox()
+{
+    return [](QWidget* parent, const QString& path) {
+        // The file dialog's own words for it.
+        return QMessageBox::question(
+                   parent, QStringLiteral("Export page"),
+                   QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(QFileInfo(path).fileName()),
+                   QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
     };
 }
 
 namespace {
 
-[[noreturn]] void refuse(const QString& reason)
+std::string fileSystemName(const QString& path)
 {
-    throw std::runtime_error(reason.toLocal8Bit().toStdString());
+    return QFile::encodeName(path).toStdString();
+}
+
+std::vector<std::string> fileSystemNames(const QStringList& paths)
+{
+    std::vector<std::string> names;
+    for (const QString& path : paths)
+        if (!path.isEmpty())
+            names.push_back(fileSystemName(path));
+    return names;
 }
 
 } // namespace
 
-void refuseExportTarget(const QString& path, const QStringList& genomes)
+void refuseExportTarget(const QString& path, const QStringList& readFiles)
 {
-    const QFileInfo target(path);
-    if (target.suffix().compare(QStringLiteral("gen"), Qt::CaseInsensitive) == 0)
-        refuse(path + QStringLiteral(": Helixplot never writes a genome file"));
-    if (target.exists()) {
-        for (const QString& genome : genomes) {
-            const QFileInfo loaded(genome);
-            if (loaded.exists() && loaded.canonicalFilePath() == target.canonicalFilePath())
-                refuse(path + QStringLiteral(": Helixplot never writes a genome file"));
-        }
-        if (!target.isFile())
-            refuse(path + QStringLiteral(": not a regular file"));
-    }
+    checkOutputTarget(fileSystemName(path), fileSystemNames(readFiles));
 }
 
-void writeExportFile(const QString& path, const std::string& bytes)
+void writeExportFile(const QString& path, const std::string& bytes, const QStringList& readFiles)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        refuse(path + QStringLiteral(": ") + file.errorString());
-    if (file.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size()) || !file.commit())
-        refuse(path + QStringLiteral(": ") + file.errorString());
+    writeOutputFile(fileSystemName(path), bytes, fileSystemNames(readFiles));
 }
 
 } // namespace helixplot

@@ -71,6 +71,8 @@ TGeneMainWindow::TGeneMainWindow(MainWindowHooks hooks, const QString& presetMod
         hooks_.dumpFilePath = defaultDumpFilePath();
     if (!hooks_.chooseSaveFile)
         hooks_.chooseSaveFile = saveDialogChooser();
+    if (!hooks_.confirmReplace)
+        hooks_.confirmReplace = replaceQuestionBox();
 
     setObjectName(QStringLiteral("GeneMainWindow"));
     setFont(designFont());
@@ -290,10 +292,10 @@ void TGeneMainWindow::exportPage(ResultPage page)
         return;
     if (QFileInfo(path).suffix().isEmpty())
         path += filter == csvFilter ? QStringLiteral(".csv") : QStringLiteral(".txt");
-    QStringList genomes;
-    for (const QLineEdit* edit : loadGenome_ ? loadGenome_->findChildren<QLineEdit*>() : QList<QLineEdit*>{})
-        genomes << edit->text();
-    refuseExportTarget(path, genomes);
+    const QStringList readFiles = filesRead();
+    refuseExportTarget(path, readFiles);
+    if (QFileInfo::exists(path) && !hooks_.confirmReplace(this, path))
+        return;
     const bool csv = statistics && QFileInfo(path).suffix().compare(QStringLiteral("csv"), Qt::CaseInsensitive) == 0;
     std::string bytes = csv ? statisticsCsv(result_) : pageText(result_, page);
     // With the change view open, the mutated page carries every listed
@@ -304,8 +306,17 @@ void TGeneMainWindow::exportPage(ResultPage page)
         for (const GeneChange& change : result_.mutatedChanges)
             appendChangeText(change, names, bytes);
     }
-    writeExportFile(path, bytes);
+    writeExportFile(path, bytes, readFiles);
     settings.setValue(QStringLiteral("export/folder"), QFileInfo(path).absolutePath());
+}
+
+QStringList TGeneMainWindow::filesRead() const
+{
+    QStringList files = configurationFiles_;
+    for (const QLineEdit* edit : loadGenome_ ? loadGenome_->findChildren<QLineEdit*>() : QList<QLineEdit*>{})
+        files << edit->text();
+    files << helixplotSettings().fileName();
+    return files;
 }
 
 void TGeneMainWindow::dragEnterEvent(QDragEnterEvent* event)
@@ -383,7 +394,11 @@ void TGeneMainWindow::FormCreate(const QString& presetMode, const QStringList& p
     pleaseWait_->setAttribute(Qt::WA_QuitOnClose, false);
     loadGenome_->setAttribute(Qt::WA_QuitOnClose, false);
 
+#ifndef _WIN32
+    configurationFiles_ << QFile::decodeName(QByteArray::fromStdString(settingsFilePath()));
+#endif
     const Settings settings = readSettings();
+    configurationFiles_ << QFile::decodeName(QByteArray::fromStdString(settings.chemicalFilePath()));
     loadGenome_->setInitialDirectory(QFile::decodeName(QByteArray::fromStdString(settings.geneticsDirectory)));
     loadChemicalNames(settings.chemicalFilePath());
 
@@ -534,7 +549,10 @@ bool TGeneMainWindow::eventFilter(QObject* watched, QEvent* event)
 
 void TGeneMainWindow::BreakdownDblClick()
 {
-    dumpBreakdown(*breakdownView_, *breakdownModel_, hooks_.dumpFilePath);
+    std::vector<std::string> readFiles;
+    for (const QString& file : filesRead())
+        readFiles.push_back(QFile::encodeName(file).toStdString());
+    dumpBreakdown(*breakdownView_, *breakdownModel_, hooks_.dumpFilePath, readFiles);
 }
 
 } // namespace helixplot

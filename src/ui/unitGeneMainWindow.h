@@ -38,6 +38,7 @@ struct MainWindowHooks {
     PaintClock paintClock;                                // the progress dialog's paint pacing
     QString dumpFilePath;                                 // defaultDumpFilePath()
     SaveFileChooser chooseSaveFile;                       // the export's save dialog
+    ReplaceQuestion confirmReplace;                       // replaceQuestionBox()
     std::function<QString(QWidget* parent)> chooseFolder; // "Open Population..."'s folder dialog
 };
 
@@ -116,6 +117,9 @@ private:
     void endProgram();
     void addShortcuts();
     void showStatisticsMenu(const QPoint& at);
+    // What the program reads, which no output may replace: the genomes named
+    // in the selection dialog, the settings and the chemical names.
+    QStringList filesRead() const;
 
     MainWindowHooks hooks_;
     std::unique_ptr<TPleaseWait> pleaseWait_;
@@ -123,6 +127,8 @@ private:
     MappingResult result_;
     // The comparators' file names of the last comparative run.
     std::array<QString, 2> comparatorNames_;
+    // The settings file and the chemical-name file read at start-up.
+    QStringList configurationFiles_;
     helixplot::MappingMode mappingMode_ = helixplot::MappingMode::Breakdown;
     bool startupRun_ = false;
     bool programEnded_ = false;

@@ -481,7 +481,7 @@ TEST_F(CensusCli, UsageAndFolderErrors)
         {{"report", "--chemicals", std::string(HELIXPLOT_SOURCE_DIR) + "/samples/allchemicals.str", "-o",
           scratch_.file("no/such/folder.html"), dir_->path()},
          1,
-         "helixplot-cli: " + scratch_.file("no/such/folder.html") + ": cannot write the report\n"},
+         "helixplot-cli: " + scratch_.file("no/such/folder.html") + ": No such file or directory\n"},
     };
     for (const Case& c : cases) {
         const CliRun r = run(c.args);

@@ -106,8 +106,20 @@ findAndCopy() {
   expect_exit 20 0
 }
 
+# Prints the id of a visible window titled $1 other than window $2, waiting
+# up to 30 s.
+wait_other_window() {
+  local id
+  for _ in $(seq 600); do
+    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | grep -v "^$2\$" | head -1 || true)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.05
+  done
+  fail "no other window '$1'"
+}
+
 # The command line fills the dialog; Ctrl+S exports the statistics as CSV,
-# the save dialog asks before replacing, and a genome file is refused.
+# the export asks before replacing, and a genome file is refused.
 commandLineAndExport() {
   local dialog save box
   start_app --mode dual "$samples/tibb.gen" "$samples/nela.gen" "$samples/quin.gen"
@@ -127,18 +139,18 @@ commandLineAndExport() {
     >"$work/expected.csv"
   wait_same "$work/out/statistics.csv" 20 "$work/expected.csv"
 
-  # The same name again: the save dialog asks first; No keeps the file.
+  # The same name again: once the file has passed the checks, the question
+  # before replacing it; No keeps the file.
   keys "$main" ctrl+s
   save=$(wait_window "Export page")
   keys "$save" ctrl+a
   type_into "$save" "$work/out/statistics.csv"
   keys "$save" Return
-  wait_count "Export page" 2 # the question before replacing
   local question
-  question=$(xdotool search --onlyvisible --name '^Export page$' | grep -v "^$save\$" | head -1)
+  question=$(wait_other_window "Export page" "$save")
   keys "$question" Escape
-  keys "$save" Escape
   wait_gone "Export page"
+  cmp -s "$work/out/statistics.csv" "$work/expected.csv" || fail "No replaced the file"
 
   # A genome file is never written: the error box, and the program goes on.
   keys "$main" ctrl+s
@@ -151,6 +163,31 @@ commandLineAndExport() {
   box=$(xdotool search --onlyvisible --name "^$MainTitle\$" | grep -v "^$main\$" | head -1)
   keys "$box" Return
   [ ! -e "$work/out/copy.gen" ] || fail "a .gen file was written"
+  expect_running
+  click_close "$main"
+  expect_exit 20 0
+}
+
+# Exporting through a link to a genome that is not loaded is refused at
+# once, before any question: the error box names the link, the genome stays.
+exportThroughALinkToAGenome() {
+  local save box
+  mkdir -p "$work/out"
+  cp "$samples/nela.gen" "$work/nela.gen"
+  ln -s "$work/nela.gen" "$work/out/page.txt"
+  start_and_map
+  keys "$main" ctrl+s
+  save=$(wait_window "Export page")
+  keys "$save" ctrl+a
+  type_into "$save" "$work/out/page.txt"
+  keys "$save" Return
+  wait_gone "Export page"
+  box=$(wait_other_window "$MainTitle" "$main")
+  [ "$(count_windows "Export page")" -eq 0 ] || fail "a question came before the refusal"
+  keys "$box" Return
+  cmp -s "$samples/nela.gen" "$work/nela.gen" || fail "the genome was written"
+  [ -L "$work/out/page.txt" ] || fail "the link was replaced"
+  [ "$(ls -A "$work/out")" = page.txt ] || fail "files were left: $(ls -A "$work/out")"
   expect_running
   click_close "$main"
   expect_exit 20 0

@@ -1,4 +1,5 @@
 #include "ui/breakdownDump.h"
+#include "genetics/safeOutput.h"
 #include "genomeBuilder.h"
 #include "uiTestSupport.h"
 
@@ -169,6 +170,29 @@ private Q_SLOTS:
             QCOMPARE(QString::fromLatin1(error.what()), message);
         }
         QVERIFY(!QApplication::overrideCursor());
+    }
+
+    // The dump passes the checks of every output: Helixplot's own refusal
+    // names the file, and the genome stays as it was.
+    void aLinkToAGenomeIsRefused()
+    {
+#ifdef _WIN32
+        QSKIP("symbolic links need privileges on Windows");
+#else
+        const std::string genome = dir->file("kid.gen");
+        const std::string link = dir->file("genome-link.txt");
+        helixplot::testing::writeFile(genome, "dna2gene");
+        std::filesystem::create_symlink(genome, link);
+        show({"A"});
+        try {
+            dumpBreakdown(*view, *model, QString::fromStdString(link));
+            QFAIL("no error");
+        } catch (const OutputError& error) {
+            QCOMPARE(QString::fromLatin1(error.what()),
+                     QString::fromStdString(link + ": Helixplot never writes a genome file"));
+        }
+        QCOMPARE(readAll(QString::fromStdString(genome)), QByteArray("dna2gene"));
+#endif
     }
 
     void aFileWithoutWritePermission()

@@ -92,9 +92,11 @@ class DesktopFeaturesTest : public QObject {
     helixplot::testing::ErrorLog errors;
     std::deque<std::function<int(TLoadGenome&)>> script;
     std::unique_ptr<TGeneMainWindow> window;
-    QString saveAs;   // what the save dialog answers
-    QString openAs;   // what the genome file dialog answers
-    QString openedIn; // the folder the genome file dialog opened in
+    QString saveAs;       // what the save dialog answers
+    QStringList asked;    // the files the export asked to replace
+    bool replace = false; // the answer
+    QString openAs;       // what the genome file dialog answers
+    QString openedIn;     // the folder the genome file dialog opened in
     QString breakdownText;
 
     QString file(const char* name) const { return QString::fromStdString(dir->file(name)); }
@@ -123,6 +125,10 @@ class DesktopFeaturesTest : public QObject {
             if (saveAs.endsWith(u'/')) // no suffix given: the CSV filter was chosen
                 *filter = QStringLiteral("CSV files (*.csv)");
             return saveAs.endsWith(u'/') ? saveAs.chopped(1) : saveAs;
+        };
+        hooks.confirmReplace = [this](QWidget*, const QString& path) {
+            asked << path;
+            return replace;
         };
         window = std::make_unique<TGeneMainWindow>(hooks, mode, genomes);
     }
@@ -169,6 +175,7 @@ private Q_SLOTS:
         errors.texts.clear();
         script.clear();
         saveAs.clear();
+        asked.clear();
     }
 
     void cleanup()
@@ -467,7 +474,11 @@ private Q_SLOTS:
 #ifndef _WIN32
             {file("fifo.txt"), file("fifo.txt") + QStringLiteral(": not a regular file.")},
 #endif
-            {file("missing/out.txt"), file("missing/out.txt") + QStringLiteral(": ")},
+            {file("missing/out.txt"), file("missing/out.txt") + QStringLiteral(": No such file or directory.")},
+            {sample("allchemicals.str"),
+             sample("allchemicals.str") + QStringLiteral(": Helixplot never writes a file it reads.")},
+            {sample("settings.ini"),
+             sample("settings.ini") + QStringLiteral(": Helixplot never writes a file it reads.")},
         };
         for (const auto& c : cases) {
             errors.texts.clear();
@@ -476,9 +487,28 @@ private Q_SLOTS:
             QVERIFY2(errors.texts.size() == 1, qPrintable(c.target + u'|' + errors.texts.join(u'|')));
             QVERIFY2(errors.texts[0].startsWith(c.message), qPrintable(errors.texts[0]));
         }
+        // Refused before the question whether to replace it.
+        QCOMPARE(asked, QStringList{});
         QCOMPARE(readAll(sample("tibb.gen")), genomeBytes);
         QVERIFY(!QFile::exists(file("new.GEN")));
         QVERIFY(QFileInfo(file("folder.txt")).isDir());
+    }
+
+    void anExistingFileIsReplacedOnlyWhenTheUserSaysSo()
+    {
+        start({accept()});
+        saveAs = file("old.txt");
+        helixplot::testing::writeFile(saveAs.toStdString(), "old");
+        window->exportPage(ResultPage::Breakdown);
+        QCOMPARE(asked, QStringList{saveAs});
+        QCOMPARE(readAll(saveAs), QStringLiteral("old"));
+        replace = true;
+        window->exportPage(ResultPage::Breakdown);
+        QVERIFY(readAll(saveAs).startsWith(QStringLiteral("== Genome Breakdown\n")));
+        // Nothing is left beside it.
+        QCOMPARE(QDir(QString::fromStdString(dir->path())).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{"old.txt"});
+        QVERIFY(errors.texts.isEmpty());
     }
 
     void windowsGrowFromTheirDesignSizeAndKeepStableColumns()

@@ -70,6 +70,7 @@ class GeneChangeViewTest : public QObject {
         hooks.chooseSaveFile = [this](QWidget*, const QString&, const QString&, QString*) {
             return exportDir.filePath(QStringLiteral("mutated.txt"));
         };
+        hooks.confirmReplace = [](QWidget*, const QString&) { return true; };
         hooks.showSelectionDialog = [mode, comparators](TLoadGenome& dialog) {
             dialog.show();
             child<QRadioButton>(&dialog, mode == u"parental" ? "Parents" : "Dual")->click();

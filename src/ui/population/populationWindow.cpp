@@ -283,7 +283,8 @@ void PopulationWindow::watchFolder()
     watcher_.addPath(folder_);
     // Files the census never saw (written while it ran) or saw and are gone.
     for (const CensusRow& row : model_.census().rows)
-        seen_.insert(QFile::decodeName(QByteArray::fromStdString(row.file)), {-1, -1});
+        if (row.file.ends_with(".gen")) // not the rows of unread subfolders
+            seen_.insert(QFile::decodeName(QByteArray::fromStdString(row.file)), {-1, -1});
     rescanFolder();
 }
 

@@ -1,0 +1,315 @@
+#include "safeOutput.h"
+
+#include "binaryFile.h"
+#include "unitGenetics.h"
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstdint>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+#include <system_error>
+
+#ifdef _WIN32
+#include <io.h>
+#include <share.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace helixplot {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+#ifdef _WIN32
+
+int createNew(const std::string& path)
+{
+    int fd = -1;
+    const errno_t err =
+        _sopen_s(&fd, path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _SH_DENYWR, _S_IREAD | _S_IWRITE);
+    if (err != 0)
+        errno = err;
+    return err == 0 ? fd : -1;
+}
+
+long long writeSome(int fd, const char* bytes, std::size_t count)
+{
+    const unsigned chunk = count > (1u << 30) ? (1u << 30) : static_cast<unsigned>(count);
+    return _write(fd, bytes, chunk);
+}
+
+int flushToDisk(int fd)
+{
+    return _commit(fd);
+}
+
+int closeFile(int fd)
+{
+    return _close(fd);
+}
+
+bool mayWrite(const std::string& path)
+{
+    return _access(path.c_str(), 2) == 0;
+}
+
+#else
+
+int createNew(const std::string& path)
+{
+    int fd;
+    do
+        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+    while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+long long writeSome(int fd, const char* bytes, std::size_t count)
+{
+    ssize_t n;
+    do
+        n = ::write(fd, bytes, count);
+    while (n < 0 && errno == EINTR);
+    return n;
+}
+
+int flushToDisk(int fd)
+{
+    return ::fsync(fd);
+}
+
+int closeFile(int fd)
+{
+    return ::close(fd);
+}
+
+bool mayWrite(const std::string& path)
+{
+    return ::access(path.c_str(), W_OK) == 0;
+}
+
+#endif
+
+std::string systemReason(int systemError)
+{
+    return std::generic_category().message(systemError);
+}
+
+[[noreturn]] void failWith(const std::string& path, int systemError)
+{
+    throw OutputError(path, systemReason(systemError), systemError);
+}
+
+[[noreturn]] void refuse(const std::string& path, const char* reason, int systemError = 0)
+{
+    throw OutputError(path, reason, systemError);
+}
+
+bool hasGenomeName(const fs::path& path)
+{
+    std::string extension = path.extension().string();
+    for (char& c : extension)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return extension == ".gen";
+}
+
+bool startsLikeGenome(const std::string& path, const std::string& named)
+{
+    try {
+        BinaryFile file(path, NoSizeLimit);
+        return file.readUpTo(GenomeMagic.size()) == GenomeMagic;
+    } catch (const InOutError& e) {
+        if (e.systemError() == 0)
+            throw OutputError(named, e.what(), 0);
+        failWith(named, e.systemError());
+    }
+}
+
+// A name beside target that no file has yet.
+std::string temporaryName(const fs::path& target, unsigned attempt)
+{
+    static std::atomic<std::uint64_t> counter{0};
+    const auto ticks = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+    std::uint64_t mix = ticks ^ (counter++ * 0x9E3779B97F4A7C15u) ^ attempt;
+    static constexpr char Letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    std::string tag;
+    for (int i = 0; i < 8; ++i, mix /= 36)
+        tag += Letters[mix % 36];
+    fs::path name = target;
+    name.replace_filename("." + target.filename().string() + "." + tag + ".tmp");
+    return name.string();
+}
+
+// Creates the temporary file beside target; its name goes to name.
+int createTemporary(const std::string& named, const fs::path& target, std::string& name)
+{
+    for (unsigned attempt = 0;; ++attempt) {
+        name = temporaryName(target, attempt);
+        errno = 0;
+        const int fd = createNew(name);
+        if (fd >= 0)
+            return fd;
+        if (errno != EEXIST || attempt == 100)
+            failWith(named, errno ? errno : EIO);
+    }
+}
+
+} // namespace
+
+OutputError::OutputError(std::string_view path, std::string_view reason, int systemError)
+    : FileError(path, reason), systemError_(systemError)
+{
+}
+
+namespace {
+
+// Every check but the folder's permission, which only making a file shows.
+OutputTarget resolveTarget(const std::string& path, const std::vector<std::string>& readFiles)
+{
+    if (path.empty())
+        failWith(path, ENOENT);
+    std::error_code ec;
+    fs::path resolved = fs::absolute(fs::path(path), ec);
+    if (ec)
+        failWith(path, ec.value());
+    if (hasGenomeName(resolved))
+        refuse(path, NeverWritesGenomeMessage);
+    const fs::file_status link = fs::symlink_status(resolved, ec);
+    if (ec && link.type() != fs::file_type::not_found)
+        failWith(path, ec.value());
+    if (fs::is_symlink(link)) {
+        resolved = fs::canonical(resolved, ec);
+        if (ec == std::errc::no_such_file_or_directory)
+            refuse(path, DanglingLinkMessage);
+        if (ec)
+            failWith(path, ec.value());
+        if (hasGenomeName(resolved))
+            refuse(path, NeverWritesGenomeMessage);
+    }
+    const fs::file_status status = fs::status(resolved, ec);
+    if (status.type() == fs::file_type::not_found) {
+        const fs::file_status folder = fs::status(resolved.parent_path(), ec);
+        if (folder.type() == fs::file_type::not_found)
+            failWith(path, ENOENT);
+        if (!fs::is_directory(folder))
+            failWith(path, ec ? ec.value() : ENOTDIR);
+        return {path, resolved.string()};
+    }
+    if (ec)
+        failWith(path, ec.value());
+    if (fs::is_directory(status))
+        refuse(path, NotRegularFileMessage, EISDIR);
+    if (!fs::is_regular_file(status))
+        refuse(path, NotRegularFileMessage);
+    for (const std::string& read : readFiles) {
+        std::error_code unknown;
+        if (!read.empty() && fs::equivalent(resolved, fs::path(read), unknown) && !unknown)
+            refuse(path, NeverWritesInputMessage);
+    }
+    if (startsLikeGenome(resolved.string(), path))
+        refuse(path, NeverWritesGenomeMessage);
+    // Replacing the file would only need the folder's permission; a file
+    // its owner made read-only is kept as it is.
+    errno = 0;
+    if (!mayWrite(resolved.string()))
+        failWith(path, errno ? errno : EACCES);
+    return {path, resolved.string()};
+}
+
+} // namespace
+
+OutputTarget checkOutputTarget(const std::string& path, const std::vector<std::string>& readFiles)
+{
+    OutputTarget target = resolveTarget(path, readFiles);
+    std::string probe;
+    const int fd = createTemporary(path, fs::path(target.resolved), probe);
+    closeFile(fd);
+    std::error_code ignored;
+    fs::remove(probe, ignored);
+    return target;
+}
+
+OutputFile::OutputFile(const std::string& path, const std::vector<std::string>& readFiles)
+    : readFiles_(readFiles), target_(resolveTarget(path, readFiles))
+{
+    fd_ = createTemporary(path, fs::path(target_.resolved), temporary_);
+}
+
+OutputFile::~OutputFile()
+{
+    discard();
+}
+
+void OutputFile::discard() noexcept
+{
+    if (fd_ >= 0)
+        closeFile(fd_);
+    fd_ = -1;
+    if (!temporary_.empty()) {
+        std::error_code ignored;
+        fs::remove(temporary_, ignored);
+        temporary_.clear();
+    }
+}
+
+void OutputFile::fail(int systemError)
+{
+    discard();
+    failWith(target_.path, systemError);
+}
+
+void OutputFile::write(std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        errno = 0;
+        const long long n = writeSome(fd_, bytes.data(), bytes.size());
+        if (n <= 0)
+            fail(errno ? errno : EIO);
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+}
+
+void OutputFile::commit()
+{
+    errno = 0;
+    if (flushToDisk(fd_) != 0)
+        fail(errno ? errno : EIO);
+    const int fd = fd_;
+    fd_ = -1;
+    errno = 0;
+    if (closeFile(fd) != 0)
+        fail(errno ? errno : EIO);
+    try {
+        // The target again, just before it is replaced: it may have changed
+        // while the output was being made.
+        const OutputTarget now = resolveTarget(target_.path, readFiles_);
+        if (now.resolved != target_.resolved)
+            fail(EAGAIN);
+    } catch (...) {
+        discard();
+        throw;
+    }
+    std::error_code ec;
+    const fs::file_status existing = fs::status(target_.resolved, ec);
+    if (fs::exists(existing))
+        fs::permissions(temporary_, existing.permissions(), ec);
+    fs::rename(temporary_, target_.resolved, ec);
+    if (ec)
+        fail(ec.value());
+    temporary_.clear();
+}
+
+void writeOutputFile(const std::string& path, std::string_view bytes, const std::vector<std::string>& readFiles)
+{
+    OutputFile file(path, readFiles);
+    file.write(bytes);
+    file.commit();
+}
+
+} // namespace helixplot

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "inOutError.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace helixplot {
+
+// The refusals every output shares (what() ends "PATH: " and one of these).
+inline constexpr const char* NeverWritesGenomeMessage = "Helixplot never writes a genome file";
+inline constexpr const char* NeverWritesInputMessage = "Helixplot never writes a file it reads";
+inline constexpr const char* NotRegularFileMessage = "not a regular file";
+inline constexpr const char* DanglingLinkMessage = "the link leads to no file";
+
+// An output that must not or could not be written: "PATH: REASON", the
+// reason the system's own words ("No space left on device") or one of the
+// refusals above.
+class OutputError : public FileError {
+public:
+    OutputError(std::string_view path, std::string_view reason, int systemError);
+    // The system's error number behind it; 0 for a refusal of Helixplot's
+    // own (a genome, a file the run reads, no regular file), but EISDIR for
+    // a folder, which the system would refuse all the same.
+    int systemError() const { return systemError_; }
+
+private:
+    int systemError_;
+};
+
+// Where an output may go: the target with its links resolved, once it has
+// passed every check.
+struct OutputTarget {
+    std::string path;     // as the user named it, for messages
+    std::string resolved; // the file that is replaced or created
+};
+
+// Checks path before any work is done, and throws OutputError unless an
+// output may go there: links are followed first, and then the file must be
+// a regular file or a new name in an existing folder that can be written,
+// must not start like a genome file or have a ".gen" name, and must not be
+// one of readFiles (the files the run reads, compared as files, so another
+// name or a hard link of one is found too). Never opens anything but a
+// regular file, so a FIFO or a device cannot block it.
+OutputTarget checkOutputTarget(const std::string& path, const std::vector<std::string>& readFiles);
+
+// One output file, written whole or not at all: the bytes go to a new file
+// beside the target, which replaces the target only at commit(). Destroyed
+// without commit(), it leaves the target as it was.
+class OutputFile {
+public:
+    OutputFile(const std::string& path, const std::vector<std::string>& readFiles);
+    ~OutputFile();
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+
+    void write(std::string_view bytes);
+    void commit();
+
+private:
+    void discard() noexcept;
+    [[noreturn]] void fail(int systemError);
+
+    std::vector<std::string> readFiles_;
+    OutputTarget target_;
+    std::string temporary_;
+    int fd_ = -1;
+};
+
+// Writes bytes to path through an OutputFile.
+void writeOutputFile(const std::string& path, std::string_view bytes, const std::vector<std::string>& readFiles);
+
+} // namespace helixplot
