@@ -42,7 +42,7 @@ class PopulationWindowTest : public QObject {
             [this](const QString& mode, const QStringList& files) {
                 opened_.push_back({mode, files});
             },
-            PopulationHooks{errors_.reporter(), {}});
+            PopulationHooks{errors_.reporter(), {}, {}});
         window->setAttribute(Qt::WA_DeleteOnClose, false);
         QSignalSpy finished(window.get(), &PopulationWindow::censusFinished);
         QSignalSpy pedigree(window.get(), &PopulationWindow::pedigreeShown);

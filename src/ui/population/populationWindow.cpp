@@ -56,10 +56,13 @@ PopulationWindow::PopulationWindow(const QString& folder, bool recursive, Mappin
 {
     if (!hooks_.reportError)
         hooks_.reportError = errorBoxReporter([this] { return this; });
+    if (!hooks_.confirmReplace)
+        hooks_.confirmReplace = replaceQuestionBox();
     if (!hooks_.chooseSaveFile)
         hooks_.chooseSaveFile = [](QWidget* parent, const QString& suggested, const QString& filters, QString* filter) {
-            return QFileDialog::getSaveFileName(parent, QStringLiteral("Export Population"), suggested, filters,
-                                                filter);
+            // Asked after the target's checks, as the main window's export does.
+            return QFileDialog::getSaveFileName(parent, QStringLiteral("Export Population"), suggested, filters, filter,
+                                                QFileDialog::DontConfirmOverwrite);
         };
     setObjectName(QStringLiteral("PopulationWindow"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -442,23 +445,23 @@ void PopulationWindow::exportTable()
         return;
     if (QFileInfo(path).suffix().isEmpty())
         path += filter == htmlFilter ? QStringLiteral(".html") : QStringLiteral(".csv");
+    refuseExportTarget(path, {});
+    if (QFileInfo::exists(path) && !hooks_.confirmReplace(this, path))
+        return;
     exportTo(path);
     settings.setValue(QStringLiteral("export/folder"), QFileInfo(path).absolutePath());
 }
 
 void PopulationWindow::exportTo(const QString& path)
 {
+    // Refused before the work: a genome (by name or by its first bytes),
+    // anything but a regular file.
     refuseExportTarget(path, {});
-    // A genome under another name is no target either.
-    QFile existing(path);
-    if (existing.open(QIODevice::ReadOnly) && existing.read(4) == "dna2")
-        throw std::runtime_error((path + QStringLiteral(": Helixplot never writes a genome file")).toStdString());
-    existing.close();
     const QString suffix = QFileInfo(path).suffix().toLower();
     const std::string bytes = suffix == QStringLiteral("html") || suffix == QStringLiteral("htm")
                                   ? cli::censusReportHtml(model_.census(), QFile::encodeName(folder_).toStdString())
                                   : cli::censusCsv(model_.census());
-    writeExportFile(path, bytes);
+    writeExportFile(path, bytes, {});
 }
 
 void PopulationWindow::selectionChanged()

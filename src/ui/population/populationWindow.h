@@ -35,6 +35,7 @@ using MappingOpener = std::function<void(const QString& mode, const QStringList&
 struct PopulationHooks {
     ErrorReporter reportError;      // the error box
     SaveFileChooser chooseSaveFile; // Ctrl+S's save dialog
+    ReplaceQuestion confirmReplace; // replaceQuestionBox()
 };
 
 // A folder of genomes at once: the census's table, filled as the census
