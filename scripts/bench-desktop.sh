@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Times the desktop program on a real X server (its own Xvfb): from Enter on
+# Times the desktop program on a real X server (a private Xvfb): from Enter on
 # the selection dialog to the main window's first paint, less the run's
 # 1.6 s of fixed waits, in breakdown mode, for the sample child and for
 # generated genomes of 1,000 and 4,000 genes. The program measures itself
@@ -29,68 +29,42 @@ bash scripts/setup.sh >/dev/null
 cmake --preset default >/dev/null
 cmake --build --preset default -j2 --target helixplot make-samples >/dev/null
 
-work=$(mktemp -d)
+export SOURCE_DIR=$PWD HELIXPLOT=$program
+# shellcheck source=tests/display/harness.sh
+source tests/display/harness.sh # a private Xvfb and xdotool helpers; cleans up $work
+start_x
 mkdir "$work/config"
 if [ -n "${SETTINGS_FROM:-}" ]; then
   cp -r "$SETTINGS_FROM/Helixplot" "$work/config/"
 fi
-display=90
-while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do
-  display=$((display + 1))
-done
-export DISPLAY=:$display
-Xvfb "$DISPLAY" -screen 0 1024x768x24 -noreset >/dev/null 2>&1 &
-xvfb=$!
-cleanup() {
-  kill "$xvfb" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-for _ in $(seq 100); do
-  xdotool getdisplaygeometry >/dev/null 2>&1 && break
-  sleep 0.1
-done
 
 for genes in 1000 4000; do
   build/default/make-samples --genes "$genes" "$work/generated-$genes.gen" >/dev/null
 done
 
-# Waits up to 60 s for a visible window titled $1 and prints its id.
-window() {
-  for _ in $(seq 600); do
-    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1 || true)
-    [ -n "$id" ] && { echo "$id"; return; }
-    sleep 0.1
-  done
-  echo "no window '$1'" >&2
-  return 1
-}
-
 # One run on genome $1: prints the milliseconds beyond the fixed waits.
+# Always run in a subshell: a lost window fails this run only (the caller
+# tries once more), and the program goes with the subshell.
 run_once() {
-  local log=$work/trace.log
+  local log=$work/app.log
+  trap '[ -n "$app" ] && kill "$app" 2>/dev/null || true' EXIT
   HELIXPLOT_TRACE_TIMING=1 HELIXPLOT_SETTINGS=$PWD/samples/settings.ini XDG_CONFIG_HOME=$work/config \
     "$program" 2>"$log" &
   app=$!
   local dialog
-  if ! dialog=$(window "Load Genome into Helixplot"); then
-    cat "$log" >&2
-    kill "$app" 2>/dev/null || true
-    return 1
-  fi
-  eval "$(xdotool getwindowgeometry --shell "$dialog")"
-  xdotool mousemove $((X + 150)) $((Y + 107)) click 1
-  xdotool key ctrl+a
-  xdotool type --delay 2 "$1"
+  dialog=$(wait_window "$DialogTitle" 60)
+  keys "$dialog" ctrl+a
+  type_into "$dialog" "$1"
   # Loading the genome happens while its name is typed; let it settle.
   sleep 0.5
-  xdotool key Return
+  keys "$dialog" Return
   for _ in $(seq 300); do
     grep -q "helixplot timing" "$log" && break
     sleep 0.1
   done
   kill "$app" 2>/dev/null || true
   wait "$app" 2>/dev/null || true
+  app=""
   sed -n 's/.*main window [0-9.]* ms, \([0-9.-]*\) ms beyond.*waits, \([0-9.]*\) ms of processor.* after \([0-9]*\) paint events/\1 \2 \3/p' "$log"
 }
 

@@ -1,16 +1,27 @@
 #!/usr/bin/env bash
-# Installs what building, testing and running Helixplot needs on Debian, when
-# it is missing. Needs root (or sudo) only when something must be installed.
+# Installs what Helixplot needs on Debian, when it is missing. Needs root (or
+# sudo) only when something must be installed.
+#
+#   bash scripts/setup.sh --run [PACKAGE...]   what building and running the programs needs
+#   bash scripts/setup.sh [PACKAGE...]         that and what every test needs
+#
 # Scripts that need more (the Windows release build) name their extra
 # packages as arguments.
 set -euo pipefail
 
-packages=(cmake make g++ pkg-config libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev
-          qt6-base-dev qt6-base-dev-tools libgl-dev clang libclang-rt-14-dev
-          xvfb xauth xdotool xclip x11-utils valgrind nlohmann-json3-dev
-          dpkg-dev file desktop-file-utils appstream shared-mime-info libglib2.0-bin
-          man-db bash-completion python3-debian
-          g++-mingw-w64-x86-64-posix wine wine64 "$@")
+run=(cmake make g++ pkg-config libcli11-dev nlohmann-json3-dev qt6-base-dev qt6-base-dev-tools libgl-dev)
+tests=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
+       xvfb xauth xdotool xclip x11-utils openbox valgrind
+       dpkg-dev file desktop-file-utils appstream shared-mime-info libglib2.0-bin
+       man-db bash-completion python3-debian
+       g++-mingw-w64-x86-64-posix wine wine64)
+
+if [ "${1:-}" = --run ]; then
+  shift
+  packages=("${run[@]}" "$@")
+else
+  packages=("${run[@]}" "${tests[@]}" "$@")
+fi
 
 missing=()
 for p in "${packages[@]}"; do

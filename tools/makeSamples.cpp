@@ -11,9 +11,15 @@
 
 int main(int argc, char** argv)
 {
+    const char* const usage = "usage: make-samples OUTPUT_DIR\n       make-samples --genes N FILE\n";
+    if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
+        std::cout << usage;
+        return 0;
+    }
     const bool generated = argc == 4 && std::string(argv[1]) == "--genes";
-    if (argc != 2 && !generated) {
-        std::cerr << "usage: make-samples OUTPUT_DIR\n       make-samples --genes N FILE\n";
+    // Any other option is a mistake, not a folder to fill.
+    if ((argc != 2 && !generated) || (argc == 2 && argv[1][0] == '-')) {
+        std::cerr << usage;
         return 2;
     }
     try {

@@ -1,8 +1,8 @@
 // Renders the desktop program's windows on the bundled samples into PNG
 // files, without a display: the selection dialog, the progress dialog in the
 // middle of a run, each page of the main window after a parental mapping, and
-// a large main window with the find bar open, the change view of the
-// mutated page, and the population window on a bred population.
+// a large main window with the find bar open (also zoomed in), the change
+// view of the mutated page, and the population window on a bred population.
 //
 //   helixplot-screenshots [OUTPUT_FOLDER]   (default: docs/screenshots)
 
@@ -197,6 +197,12 @@ int main(int argc, char* argv[])
         breakdown->findNext();
     QCoreApplication::processEvents();
     save(main, "main-find");
+
+    // The same, zoomed in five steps (Ctrl++), as for a large screen.
+    main.setZoom(5);
+    QCoreApplication::processEvents();
+    save(main, "main-zoomed");
+    main.setZoom(0);
 
     pages.setCurrentIndex(0);
 

@@ -4,6 +4,7 @@
 #include "decoder/unitGeneDecoder.h"
 #include "mapping/geneChange.h"
 #include "mapping/statistics.h"
+#include "pedigreeSvg.h"
 
 #include <algorithm>
 #include <cmath>
@@ -20,8 +21,9 @@ table{border-collapse:collapse;font-size:.85em}
 th,td{border:1px solid #bbb;padding:2px 6px}th{background:#e8eef4;cursor:pointer;user-select:none}
 td.n{text-align:right}tr.bad td{color:#a00}
 .scroll{overflow:auto;max-height:40em;border:1px solid #ccc}
-.tree rect{fill:#f4f8fc;stroke:#5580aa}.tree a:hover rect{fill:#ffe9b0}
-.tree line{stroke:#99a;stroke-width:1}.tree text{font-size:11px;text-anchor:middle}
+#census,#census thead,#census tbody{display:block}#census td,#census th{overflow:hidden;text-overflow:ellipsis;white-space:nowrap;border-width:0 1px 1px 0}
+#census tr{display:grid;grid-template-columns:14em 7em 6em 6em 5em 5em 7em 6em 6em minmax(14em,auto)}
+#census tbody{content-visibility:auto;contain-intrinsic-size:auto 150em}
 .chart text{font-size:11px}.chart .bar{fill:#5580aa}.chart .dot{fill:#5580aa;fill-opacity:.6}
 .chart .axis{stroke:#444}.chart .range{stroke:#c05030;stroke-width:2}
 .charts{display:flex;flex-wrap:wrap;gap:2em}
@@ -32,8 +34,8 @@ td.n{text-align:right}tr.bad td{color:#a00}
 // Sorts the table by a clicked header, numbers as numbers; again reverses.
 constexpr const char* Script = R"(document.querySelectorAll('#census th').forEach(function (th, col) {
   th.addEventListener('click', function () {
-    var body = th.closest('table').tBodies[0];
-    var rows = Array.prototype.slice.call(body.rows);
+    var bodies = th.closest('table').tBodies, rows = [];
+    for (var b = 0; b < bodies.length; ++b) rows = rows.concat(Array.prototype.slice.call(bodies[b].rows));
     var dir = th.dataset.dir === 'asc' ? -1 : 1;
     th.dataset.dir = dir === 1 ? 'asc' : 'desc';
     var key = function (row) {
@@ -46,10 +48,52 @@ constexpr const char* Script = R"(document.querySelectorAll('#census th').forEac
       var x = key(a), y = key(b);
       return (typeof x === 'number' ? x - y : x.localeCompare(y)) * dir;
     });
-    rows.forEach(function (row) { body.appendChild(row); });
+    var per = bodies[0].rows.length;
+    rows.forEach(function (row, i) { bodies[Math.min(Math.floor(i / per), bodies.length - 1)].appendChild(row); });
   });
 });
 )";
+
+// Puts a changes section's text in place when it is visited or comes near
+// the view.
+constexpr const char* ChangesScript = R"js((function () {
+  var data = document.getElementById('changes-data');
+  if (!data) return;
+  var texts = null;
+  function fill(id) {
+    var target = document.getElementById(id);
+    if (!target || target.dataset.filled) return target;
+    if (!texts) {
+      texts = {};
+      data.textContent.split('\f').forEach(function (html) {
+        var m = /^<div class="change" data-id="([^"]*)"/.exec(html);
+        if (m) texts[m[1]] = html;
+      });
+    }
+    if (texts[id] === undefined) return target;
+    var holder = document.createElement('div');
+    holder.innerHTML = texts[id];
+    target.innerHTML = holder.firstElementChild.innerHTML;
+    target.dataset.filled = '1';
+    return target;
+  }
+  function visit() {
+    if (location.hash.indexOf('#changes-') !== 0) return;
+    var target = fill(decodeURIComponent(location.hash.slice(1)));
+    if (target) target.scrollIntoView();
+  }
+  window.addEventListener('hashchange', visit);
+  visit();
+  var near = new IntersectionObserver(function (entries) {
+    entries.forEach(function (e) {
+      if (!e.isIntersecting) return;
+      fill(e.target.id);
+      near.unobserve(e.target);
+    });
+  }, {rootMargin: '600px'});
+  document.querySelectorAll('div.change').forEach(function (d) { near.observe(d); });
+})();
+)js";
 
 std::string num(double value)
 {
@@ -92,6 +136,10 @@ std::string changesLink(std::size_t row, const std::string& content)
     return "<a href=\"#changes-" + std::to_string(row) + "\">" + content + "</a>";
 }
 
+// The table's rows come in bodies of this many, each of which the browser
+// lays out only when it comes into view.
+constexpr std::size_t RowsPerBody = 100;
+
 std::string table(const Census& census)
 {
     struct Column {
@@ -108,6 +156,8 @@ std::string table(const Census& census)
     out += "</tr></thead><tbody>\n";
     for (std::size_t i = 0; i < census.rows.size(); ++i) {
         const CensusRow& row = census.rows[i];
+        if (i > 0 && i % RowsPerBody == 0)
+            out += "</tbody><tbody>\n";
         out += "<tr id=\"row-" + std::to_string(i) + "\"" + (row.loaded() ? "" : " class=\"bad\"") + "><td>" +
                fileText(row.file) + "</td>";
         if (!row.loaded()) {
@@ -126,70 +176,15 @@ std::string table(const Census& census)
     return out + "</tbody></table></div>\n";
 }
 
-// Generations as rows of boxes, a line from each parent to each child. Each
-// row is ordered by where its parents stand, so that lines cross less.
+// The tree's labels: each row's creature name and file name.
 std::string familyTree(const Census& census)
 {
-    constexpr int BoxWidth = 84, BoxHeight = 34, Gap = 12, RowHeight = 80, Margin = 10;
-    std::map<int, std::vector<std::size_t>> byGeneration;
-    for (std::size_t i = 0; i < census.rows.size(); ++i)
-        if (census.rows[i].loaded())
-            byGeneration[census.rows[i].generation].push_back(i);
-    if (byGeneration.empty())
-        return "<p>No genome loaded.</p>\n";
-
-    std::vector<double> x(census.rows.size(), -1);
-    std::size_t widest = 0;
-    for (auto& [generation, members] : byGeneration) {
-        std::vector<std::pair<double, std::size_t>> order;
-        for (std::size_t i : members) {
-            double sum = 0;
-            int parents = 0;
-            for (const auto& p : {census.rows[i].motherRow, census.rows[i].fatherRow})
-                if (p && x[*p] >= 0) {
-                    sum += x[*p];
-                    ++parents;
-                }
-            order.emplace_back(parents ? sum / parents : -1, i);
-        }
-        std::stable_sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-        for (std::size_t k = 0; k < order.size(); ++k)
-            x[order[k].second] = Margin + static_cast<double>(k) * (BoxWidth + Gap);
-        widest = std::max(widest, order.size());
+    std::vector<std::string> names, files;
+    for (const CensusRow& row : census.rows) {
+        names.push_back(fileText(creatureName(row.file)));
+        files.push_back(fileText(row.file));
     }
-    const int width = Margin * 2 + static_cast<int>(widest) * (BoxWidth + Gap);
-    const int height = Margin * 2 + (byGeneration.rbegin()->first + 1) * RowHeight;
-    auto top = [&](std::size_t i) { return Margin + census.rows[i].generation * RowHeight; };
-
-    std::string out = "<div class=\"scroll\"><svg class=\"tree\" xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
-                      std::to_string(width) + "\" height=\"" + std::to_string(height) + "\">\n";
-    for (const auto& [generation, members] : byGeneration) {
-        for (std::size_t i : members) {
-            for (const auto& p : {census.rows[i].motherRow, census.rows[i].fatherRow}) {
-                if (!p)
-                    continue;
-                out += "<line x1=\"" + num(x[*p] + BoxWidth / 2.0) + "\" y1=\"" + std::to_string(top(*p) + BoxHeight) +
-                       "\" x2=\"" + num(x[i] + BoxWidth / 2.0) + "\" y2=\"" + std::to_string(top(i)) + "\"/>\n";
-            }
-        }
-    }
-    for (const auto& [generation, members] : byGeneration) {
-        for (std::size_t i : members) {
-            const CensusRow& row = census.rows[i];
-            const auto mutated = row.mutatedTotal();
-            const std::string cx = num(x[i] + BoxWidth / 2.0);
-            // The box leads to the table row, its count to the changes.
-            const std::string count = "<text x=\"" + cx + "\" y=\"" + std::to_string(top(i) + 28) + "\">" +
-                                      (mutated ? std::to_string(*mutated) + " mutated" : std::string("&#8211;")) +
-                                      "</text>";
-            out += "<g class=\"box\"><a href=\"#row-" + std::to_string(i) + "\"><title>" + fileText(row.file) +
-                   "</title><rect x=\"" + num(x[i]) + "\" y=\"" + std::to_string(top(i)) + "\" width=\"" +
-                   std::to_string(BoxWidth) + "\" height=\"" + std::to_string(BoxHeight) + "\" rx=\"4\"/><text x=\"" +
-                   cx + "\" y=\"" + std::to_string(top(i) + 14) + "\">" + fileText(creatureName(row.file)) + "</text>" +
-                   (mutated ? "</a>" + changesLink(i, count) : count + "</a>") + "</g>\n";
-        }
-    }
-    return out + "</svg></div>\n";
+    return pedigreeSection(census, names, files);
 }
 
 std::string svgOpen(int width, int height)
@@ -377,15 +372,26 @@ std::string changeHtml(const GeneChange& change, const std::array<std::string, 2
     return out;
 }
 
+// One creature's changes section: its row and the page text of its
+// <div class="change">.
+struct ChangeSection {
+    std::size_t row;
+    std::string html;
+};
+
 // Per creature with both parents in the census: its mutated genes' changes
 // against them, read again from the folder.
-std::string changesSection(const Census& census, const std::string& folder)
+std::vector<ChangeSection> changeSections(const Census& census, const std::string& folder)
 {
     std::string out;
+    std::vector<ChangeSection> sections;
+    std::vector<std::size_t> starts; // of each section in out
     for (std::size_t i = 0; i < census.rows.size(); ++i) {
         const CensusRow& row = census.rows[i];
         if (!row.mutated)
             continue;
+        sections.push_back({i, {}});
+        starts.push_back(out.size());
         const std::array<std::string, 2> parentFiles = {census.rows[*row.motherRow].file,
                                                         census.rows[*row.fatherRow].file};
         out += "<div class=\"change\" id=\"changes-" + std::to_string(i) + "\"><h3>" + fileText(row.file) +
@@ -412,9 +418,33 @@ std::string changesSection(const Census& census, const std::string& folder)
             out += more(changes.size() - ChangesPerCreature, "more gene", "more genes");
         out += "</pre></div>\n";
     }
-    if (out.empty())
+    starts.push_back(out.size());
+    for (std::size_t k = 0; k < sections.size(); ++k)
+        sections[k].html = out.substr(starts[k], starts[k + 1] - starts[k]);
+    return sections;
+}
+
+// The sections' page elements hold only their headings; their text waits in
+// a data block until the page's script puts it in place, when a section is
+// visited or scrolled to: 10,000 creatures' changes as page elements keep a
+// browser busy for many seconds.
+std::string changesSection(const Census& census, const std::string& folder)
+{
+    const std::vector<ChangeSection> sections = changeSections(census, folder);
+    if (sections.empty())
         return "<p>No creature has both parents in the folder.</p>\n";
-    return out;
+    const std::string opening = "<div class=\"change\" id=\"";
+    std::string out = "<noscript><p>The changes are shown by the page's script, which is off: <code>helixplot-cli "
+                      "diff --mode parental</code> lists them for one creature.</p></noscript>\n";
+    std::string data = "<script type=\"text/plain\" id=\"changes-data\">";
+    for (const ChangeSection& section : sections) {
+        out += opening + "changes-" + std::to_string(section.row) + "\"><h3>" +
+               fileText(census.rows[section.row].file) + "</h3></div>\n";
+        // Its text with the id as data-id, the id being the heading's; a form
+        // feed, which escaped text never holds, ends it.
+        data += "<div class=\"change\" data-id=\"" + section.html.substr(opening.size()) + '\f';
+    }
+    return out + data + "</script>\n";
 }
 
 } // namespace
@@ -463,7 +493,7 @@ std::string censusReportHtml(const Census& census, const std::string& folder)
 
     std::string out = "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\"/>"
                       "<title>Helixplot population: " +
-                      fileText(folder) + "</title><style>" + Style + "</style></head><body>\n";
+                      fileText(folder) + "</title><style>" + Style + PedigreeStyle + "</style></head><body>\n";
     out += "<h1>Population of " + fileText(folder) + "</h1>\n<p>" + std::to_string(census.rows.size()) +
            " genome files, " + std::to_string(loaded) + " loaded, " + std::to_string(failed) +
            " did not load; generations 0 to " + std::to_string(lastGeneration) +
@@ -483,7 +513,7 @@ std::string censusReportHtml(const Census& census, const std::string& folder)
            "not listed, and a gene no parent holds is. At most " +
            std::to_string(ChangesPerCreature) + " genes a creature, and " + std::to_string(LinesPerParent) +
            " lines and bytes a parent, are shown.</p>\n" + changesSection(census, folder);
-    out += "<script>\n" + std::string(Script) + "</script>\n</body></html>\n";
+    out += "<script>\n" + std::string(Script) + ChangesScript + PedigreeScript + "</script>\n</body></html>\n";
     return out;
 }
 

@@ -14,7 +14,7 @@ namespace helixplot {
 namespace {
 
 constexpr std::size_t None = static_cast<std::size_t>(-1);
-constexpr std::size_t MatesInARow = 3;
+constexpr std::size_t MatesInARow = 2;
 
 class DisjointSets {
 public:
@@ -157,8 +157,9 @@ public:
     }
 
     // Parents of the same children in one generation become neighbours, the
-    // pairs with the most children first: a creature sits between at most two
-    // mates. Longer chains would leave the crossing reduction little to move.
+    // pairs with the most children first, each creature beside one mate at
+    // most: in a crowded generation longer chains of mates cost more
+    // crossings than they save looking.
     void pairMates(const std::vector<std::pair<std::size_t, std::size_t>>& couples)
     {
         std::map<std::pair<std::size_t, std::size_t>, std::size_t> children;
@@ -213,6 +214,10 @@ public:
         }
         order_ = std::move(bestOrder);
         numberPositions();
+        if (options_.exchanges > 0 && best > 0) {
+            exchange();
+            best = crossings();
+        }
         crossings_ = best;
         assignX();
         wrapAndStack();
@@ -323,6 +328,71 @@ private:
             vertices_[row[i]].pos = i;
     }
 
+    // The positions of the vertices a run of a layer has lines to, above or
+    // below, sorted.
+    void linePositions(const std::vector<std::size_t>& row, std::size_t first, std::size_t count, bool up,
+                       std::vector<std::size_t>& out) const
+    {
+        out.clear();
+        for (std::size_t i = first; i < first + count; ++i)
+            for (std::size_t w : up ? vertices_[row[i]].up : vertices_[row[i]].down)
+                out.push_back(vertices_[w].pos);
+        std::sort(out.begin(), out.end());
+    }
+
+    // Neighbouring mate chains swapped wherever that removes crossings with
+    // the layers above and below, a few rounds over every layer.
+    void exchange()
+    {
+        std::vector<std::pair<std::size_t, std::size_t>> runs; // first, count
+        std::vector<std::size_t> left, right;
+        for (int round = 0; round < options_.exchanges; ++round) {
+            bool swapped = false;
+            for (std::vector<std::size_t>& row : order_) {
+                runs.clear();
+                for (std::size_t i = 0; i < row.size();) {
+                    std::size_t count = 1;
+                    while (i + count < row.size() && (vertices_[row[i + count - 1]].mateNext == row[i + count] ||
+                                                      vertices_[row[i + count - 1]].matePrev == row[i + count]))
+                        ++count;
+                    runs.emplace_back(i, count);
+                    i += count;
+                }
+                for (std::size_t r = 0; r + 1 < runs.size(); ++r) {
+                    // Crossings as they stand (kept) and swapped, lines of the
+                    // left run against lines of the right one.
+                    std::size_t kept = 0, swappedCost = 0;
+                    for (bool up : {true, false}) {
+                        linePositions(row, runs[r].first, runs[r].second, up, left);
+                        linePositions(row, runs[r + 1].first, runs[r + 1].second, up, right);
+                        std::size_t j = 0, k = 0;
+                        for (std::size_t a : left) {
+                            while (j < right.size() && right[j] < a)
+                                ++j;
+                            while (k < right.size() && right[k] <= a)
+                                ++k;
+                            kept += j;
+                            swappedCost += right.size() - k;
+                        }
+                    }
+                    if (swappedCost >= kept)
+                        continue;
+                    const std::size_t first = runs[r].first;
+                    std::rotate(row.begin() + static_cast<std::ptrdiff_t>(first),
+                                row.begin() + static_cast<std::ptrdiff_t>(runs[r + 1].first),
+                                row.begin() + static_cast<std::ptrdiff_t>(runs[r + 1].first + runs[r + 1].second));
+                    for (std::size_t i = first; i < first + runs[r].second + runs[r + 1].second; ++i)
+                        vertices_[row[i]].pos = i;
+                    runs[r + 1] = {first + runs[r + 1].second, runs[r].second};
+                    runs[r].second = runs[r + 1].first - first;
+                    swapped = true;
+                }
+            }
+            if (!swapped)
+                break;
+        }
+    }
+
     // Each generation packed and centred, then pulled towards the parents'
     // and the children's centres a few times.
     void assignX()
@@ -368,36 +438,71 @@ private:
             v.x -= left;
     }
 
+    double centre(const Vertex& v) const { return v.x + v.width / 2; }
+
+    // Where a lineage wider than the target is cut into strips: in the last
+    // part of each strip, where the fewest lines pass.
+    std::vector<double> cuts(double right) const
+    {
+        std::vector<double> starts, ends, places;
+        for (const Vertex& v : vertices_) {
+            places.push_back(centre(v));
+            for (std::size_t w : v.down) {
+                starts.push_back(std::min(centre(v), centre(vertices_[w])));
+                ends.push_back(std::max(centre(v), centre(vertices_[w])));
+            }
+        }
+        std::sort(starts.begin(), starts.end());
+        std::sort(ends.begin(), ends.end());
+        std::sort(places.begin(), places.end());
+        // Lines passing just before x: begun before it and not ended.
+        auto passing = [&](double x) {
+            return std::lower_bound(starts.begin(), starts.end(), x) - starts.begin() -
+                   (std::lower_bound(ends.begin(), ends.end(), x) - ends.begin());
+        };
+        const double strip = options_.targetWidth;
+        std::vector<double> out;
+        for (double start = 0; right - start > strip;) {
+            double best = start + strip;
+            auto fewest = passing(best);
+            for (auto at = std::upper_bound(places.begin(), places.end(), start + strip * 0.6);
+                 at != places.end() && *at <= start + strip; ++at)
+                if (const auto n = passing(*at); n <= fewest) {
+                    fewest = n;
+                    best = *at;
+                }
+            out.push_back(best);
+            start = best;
+        }
+        return out;
+    }
+
     // A lineage wider than the target has each generation cut where the
-    // drawing is cut into strips of the target width, the strips of one
-    // generation stacked: lines keep running roughly straight down.
+    // drawing is cut into strips, the strips of one generation stacked:
+    // parents stay above their children and lines run roughly straight down.
     void wrapAndStack()
     {
         double right = 0;
         for (const Vertex& v : vertices_)
             right = std::max(right, v.x + v.width);
-        const double strip = options_.targetWidth;
-        const bool wrap = right > strip && strip > 0;
+        const std::vector<double> strips = options_.targetWidth > 0 ? cuts(right) : std::vector<double>{};
         double top = 0, left = 0;
         width_ = 0;
         for (auto& layer : order_) {
-            std::size_t rows = 1;
-            if (wrap) {
-                std::size_t last = None, row = 0;
-                for (std::size_t v : layer) {
-                    const auto cut = static_cast<std::size_t>((vertices_[v].x + vertices_[v].width / 2) / strip);
-                    if (last != None && cut != last)
-                        ++row;
-                    last = cut;
-                    vertices_[v].row = row;
-                    vertices_[v].x -= static_cast<double>(cut) * strip;
-                    left = std::min(left, vertices_[v].x);
-                }
-                rows = row + 1;
+            std::size_t last = None, row = 0;
+            for (std::size_t v : layer) {
+                const auto strip = static_cast<std::size_t>(
+                    std::upper_bound(strips.begin(), strips.end(), centre(vertices_[v])) - strips.begin());
+                if (last != None && strip != last)
+                    ++row;
+                last = strip;
+                vertices_[v].row = row;
+                vertices_[v].x -= strip == 0 ? 0 : strips[strip - 1];
+                left = std::min(left, vertices_[v].x);
             }
             for (std::size_t v : layer)
                 vertices_[v].y = top + static_cast<double>(vertices_[v].row) * (options_.boxHeight + options_.rowGap);
-            top += static_cast<double>(rows) * (options_.boxHeight + options_.rowGap) - options_.rowGap +
+            top += static_cast<double>(row + 1) * (options_.boxHeight + options_.rowGap) - options_.rowGap +
                    options_.layerGap;
         }
         for (Vertex& v : vertices_) {

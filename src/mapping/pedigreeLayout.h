@@ -30,6 +30,9 @@ struct PedigreeOptions {
     // Crossing-reduction passes over the generations, alternately down and up;
     // the order with the fewest crossings seen is kept.
     int sweeps = 12;
+    // Then rounds of swapping neighbouring creatures (or mates together)
+    // wherever that removes crossings.
+    int exchanges = 8;
     // Parents of the same children kept side by side as far as the other
     // pairs allow.
     bool matesAdjacent = true;

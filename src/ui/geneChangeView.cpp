@@ -1,9 +1,11 @@
 #include "geneChangeView.h"
 
 #include "anchor.h"
+#include "appSettings.h"
 #include "displayTreeModel.h"
 #include "treePage.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -11,8 +13,11 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLayout>
+#include <QPainter>
 #include <QPlainTextEdit>
+#include <QSettings>
 #include <QSplitter>
+#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QTextDocument>
 #include <QTimer>
@@ -44,7 +49,53 @@ QString shortName(const QString& path)
     return name.isEmpty() ? path : name;
 }
 
+// Draws a changed line with the characters that differ from the other
+// side's line on a stronger tint, as side-by-side diff viewers do.
+class ChangedLineDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        const QPoint span = index.data(GeneChangeModel::DifferingCharactersRole).toPoint();
+        if (span.y() <= 0) {
+            QStyledItemDelegate::paint(painter, option, index);
+            return;
+        }
+        QStyleOptionViewItem opt = option;
+        initStyleOption(&opt, index);
+        const QString text = opt.text;
+        opt.text.clear();
+        const QWidget* widget = opt.widget;
+        QStyle* style = widget ? widget->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
+        const QRect area = style->subElementRect(QStyle::SE_ItemViewItemText, &opt, widget).adjusted(3, 0, -3, 0);
+        const QFontMetrics metrics(opt.font);
+        const int left = area.left() + metrics.horizontalAdvance(text.left(span.x()));
+        const int width = metrics.horizontalAdvance(text.mid(span.x(), span.y()));
+        painter->save();
+        painter->fillRect(QRect(left, area.top() + 1, width, area.height() - 2),
+                          mixed(opt.palette.color(QPalette::Base), opt.palette.color(QPalette::Highlight), 0.65));
+        painter->setFont(opt.font);
+        painter->setPen(opt.palette.color(QPalette::Text));
+        painter->drawText(area, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
+        painter->restore();
+    }
+};
+
 } // namespace
+
+QPoint differingCharacters(std::string_view line, std::string_view other)
+{
+    std::size_t prefix = 0;
+    while (prefix < line.size() && prefix < other.size() && line[prefix] == other[prefix])
+        ++prefix;
+    std::size_t suffix = 0;
+    const std::size_t room = std::min(line.size(), other.size()) - prefix;
+    while (suffix < room && line[line.size() - 1 - suffix] == other[other.size() - 1 - suffix])
+        ++suffix;
+    return {static_cast<int>(prefix), static_cast<int>(line.size() - prefix - suffix)};
+}
 
 QColor changedLineColor(const QPalette& palette)
 {
@@ -115,6 +166,13 @@ QVariant GeneChangeModel::data(const QModelIndex& index, int role) const
         return {};
     case ChangedRole:
         return row.changed;
+    case DifferingCharactersRole: {
+        const std::size_t otherLine = comparator ? row.examinedLine : row.comparatorLine;
+        if (!row.changed || line == NoLine || otherLine == NoLine)
+            return QPoint();
+        return comparator ? differingCharacters(diff_.comparatorLines[line], diff_.examinedLines[otherLine])
+                          : differingCharacters(diff_.examinedLines[line], diff_.comparatorLines[otherLine]);
+    }
     default:
         return {};
     }
@@ -142,6 +200,9 @@ GeneChangeView::GeneChangeView(QWidget* parent) : QWidget(parent)
         table->setObjectName(i == 0 ? QStringLiteral("FirstComparatorChange")
                                     : QStringLiteral("SecondComparatorChange"));
         table->setModel(model);
+        table->setAccessibleName(i == 0 ? QStringLiteral("Change against the first comparator")
+                                        : QStringLiteral("Change against the second comparator"));
+        table->setItemDelegate(new ChangedLineDelegate(table));
         table->setEditTriggers(QAbstractItemView::NoEditTriggers);
         table->setSelectionMode(QAbstractItemView::NoSelection);
         // Ctrl+C in the view copies the whole change, not a cell.
@@ -150,7 +211,6 @@ GeneChangeView::GeneChangeView(QWidget* parent) : QWidget(parent)
         table->setWordWrap(false);
         table->verticalHeader()->hide();
         table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-        table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 2);
         table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
         table->horizontalHeader()->setHighlightSections(false);
         table->hide();
@@ -158,9 +218,11 @@ GeneChangeView::GeneChangeView(QWidget* parent) : QWidget(parent)
         models_[i] = model;
         tables_[i] = table;
     }
+    fitRows();
     bytes_ = new QPlainTextEdit(this);
     bytes_->setObjectName(QStringLiteral("DifferingBytes"));
     bytes_->setReadOnly(true);
+    bytes_->setAccessibleName(QStringLiteral("Differing bytes"));
     bytes_->setLineWrapMode(QPlainTextEdit::NoWrap);
     layout->addWidget(bytes_);
 
@@ -175,7 +237,50 @@ GeneChangeView::GeneChangeView(QWidget* parent) : QWidget(parent)
     showChange(nullptr, {});
 }
 
-void GeneChangeView::showChange(const GeneChange* change, const std::array<QString, 2>& comparatorNames)
+void GeneChangeView::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() != QEvent::FontChange)
+        return;
+    fitRows();
+    fitBytesHeight();
+}
+
+void GeneChangeView::fitRows()
+{
+    // A table may shrink to its header and one line, so that the view fits
+    // in half the design's page.
+    for (QTableView* table : tables_) {
+        const int row = table->fontMetrics().height() + 2;
+        table->verticalHeader()->setDefaultSectionSize(row);
+        table->setMinimumHeight(table->horizontalHeader()->sizeHint().height() + row + 2 * table->frameWidth());
+    }
+}
+
+void GeneChangeView::fitBytesHeight()
+{
+    const auto byteLines = static_cast<int>(std::min(3, bytes_->document()->blockCount()));
+    bytes_->setFixedHeight(bytes_->fontMetrics().lineSpacing() * byteLines + 2 * bytes_->frameWidth() +
+                           static_cast<int>(2 * bytes_->document()->documentMargin()) + 2);
+}
+
+int GeneChangeView::contentHeight() const
+{
+    const QMargins margins = layout()->contentsMargins();
+    int height = margins.top() + margins.bottom() + summary_->sizeHint().height();
+    for (const QTableView* table : tables_) {
+        if (table->isHidden())
+            continue;
+        height += layout()->spacing() + table->horizontalHeader()->sizeHint().height() + 2 * table->frameWidth() +
+                  table->verticalHeader()->defaultSectionSize() * table->model()->rowCount() + 2;
+    }
+    if (!bytes_->isHidden())
+        height += layout()->spacing() + bytes_->height();
+    return height;
+}
+
+void GeneChangeView::showChange(const GeneChange* change, const std::array<QString, 2>& comparatorNames,
+                                const QString& examinedName)
 {
     showing_ = change != nullptr;
     change_ = change ? *change : GeneChange{};
@@ -184,18 +289,45 @@ void GeneChangeView::showChange(const GeneChange* change, const std::array<QStri
     QStringList summaries;
     QStringList bytes;
     std::size_t shown = 0;
+    QStringList announced;
     if (change) {
         std::vector<GeneDiff> diffs = diffChange(*change);
+        std::vector<QString> names;
+        for (const ComparatorGene& comparator : change->comparators)
+            names.push_back(shortName(comparatorNames.at(comparator.comparator)));
+        // Two comparators with the same gene have the same change: shown once.
+        const auto sameBytes = [](const std::vector<ByteChange>& a, const std::vector<ByteChange>& b) {
+            return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const ByteChange& x, const ByteChange& y) {
+                return x.offset == y.offset && x.comparatorValue == y.comparatorValue &&
+                       x.examinedValue == y.examinedValue;
+            });
+        };
+        if (diffs.size() == 2 && diffs[0].comparatorLines == diffs[1].comparatorLines &&
+            sameBytes(diffs[0].bytes, diffs[1].bytes)) {
+            diffs.pop_back();
+            names[0] = QStringLiteral("%1 and %2").arg(names[0], names[1]);
+        }
+        const QString examinedTitle =
+            examinedName.isEmpty() ? QStringLiteral("Examined genome") : shortName(examinedName);
         for (std::size_t i = 0; i < diffs.size(); ++i) {
-            const QString name = shortName(comparatorNames.at(change->comparators[i].comparator));
+            const QString name = names[i];
             GeneDiff& diff = diffs[i];
+            for (const SideBySideRow& row : sideBySideRows(diff.lines)) {
+                if (!row.changed)
+                    continue;
+                const QString before = row.comparatorLine == NoLine ? QStringLiteral("nothing")
+                                                                    : latin1(diff.comparatorLines[row.comparatorLine]);
+                const QString after = row.examinedLine == NoLine ? QStringLiteral("nothing")
+                                                                 : latin1(diff.examinedLines[row.examinedLine]);
+                announced << QStringLiteral("%1: %2, now %3").arg(name, before.trimmed(), after.trimmed());
+            }
             summaries << name + QStringLiteral(": ") + latin1(changeSummary(diff));
             for (const ByteChange& b : diff.bytes)
                 bytes << name + QStringLiteral(": byte %1: %2 -> %3")
                                     .arg(b.offset)
                                     .arg(b.comparatorValue)
                                     .arg(b.examinedValue);
-            models_[shown]->setDiff(std::move(diff), name, QStringLiteral("Examined genome"));
+            models_[shown]->setDiff(std::move(diff), name, examinedTitle);
             tables_[shown]->show();
             ++shown;
         }
@@ -211,9 +343,16 @@ void GeneChangeView::showChange(const GeneChange* change, const std::array<QStri
     summary_->setText(summaries.join(QStringLiteral("; ")));
     bytes_->setPlainText(bytes.join(u'\n'));
     bytes_->setVisible(!bytes.isEmpty());
-    const auto byteLines = static_cast<int>(std::min<qsizetype>(3, bytes.size()));
-    bytes_->setFixedHeight(bytes_->fontMetrics().lineSpacing() * byteLines + 2 * bytes_->frameWidth() +
-                           static_cast<int>(2 * bytes_->document()->documentMargin()) + 2);
+    fitBytesHeight();
+    // A screen reader hears which lines changed, not only the summary.
+    const QString description = announced.isEmpty()
+                                    ? summary_->text()
+                                    : QStringLiteral("Changed lines: ") + announced.join(QStringLiteral("; "));
+    if (description != accessibleDescription()) {
+        setAccessibleDescription(description);
+        QAccessibleEvent event(this, QAccessible::DescriptionChanged);
+        QAccessible::updateAccessibility(&event);
+    }
     // The first changed line in sight, once the tables have their new size.
     QTimer::singleShot(0, this, [this] {
         for (std::size_t i = 0; i < 2; ++i)
@@ -237,7 +376,7 @@ QString GeneChangeView::changeText() const
 }
 
 QAction* attachGeneChangeView(TreePage& mutatedPage, const MappingResult& result,
-                              const std::array<QString, 2>& comparatorNames)
+                              const std::array<QString, 2>& comparatorNames, const QString& examinedName)
 {
     QTreeView* mutatedTree = mutatedPage.view();
     QSplitter* splitter = mutatedPage.splitter();
@@ -261,8 +400,12 @@ QAction* attachGeneChangeView(TreePage& mutatedPage, const MappingResult& result
     auto* button = new QToolButton(&mutatedPage);
     button->setObjectName(QStringLiteral("ChangesToggle"));
     button->setDefaultAction(toggle);
-    button->setAutoRaise(true);
+    // Raised, so that it reads as a button with a pressed state, not a label.
     button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    button->setAccessibleName(QStringLiteral("Show Changes"));
+    button->setAccessibleDescription(
+        QStringLiteral("Shows below the tree what changed in the selected mutated gene (Ctrl+D)."));
+    view->setAccessibleName(QStringLiteral("Gene changes"));
     const QMargins margins = mutatedPage.layout()->contentsMargins();
     const int width = button->sizeHint().width();
     button->setGeometry(mutatedPage.width() - margins.right() - width, 2, width, margins.top() - 4);
@@ -270,26 +413,34 @@ QAction* attachGeneChangeView(TreePage& mutatedPage, const MappingResult& result
 
     // Also while the window is hidden for a run: the view must not keep
     // showing a gene of the previous one.
-    auto update = [view, toggle, mutatedTree, &result, &comparatorNames] {
+    auto update = [view, toggle, mutatedTree, &result, &comparatorNames, &examinedName] {
         if (!toggle->isChecked())
             return;
         const std::size_t index =
             mutatedChangeIndex(result.mutatedGenes, DisplayTreeModel::nodeOf(mutatedTree->currentIndex()));
         view->showChange(index < result.mutatedChanges.size() ? &result.mutatedChanges[index] : nullptr,
-                         comparatorNames);
+                         comparatorNames, examinedName);
     };
     QObject::connect(toggle, &QAction::toggled, view, [view, splitter, update](bool on) {
         view->setVisible(on);
         if (!on)
             return;
-        // The first opening gives the view most of the room; after that the
-        // splitter stays where the user put it.
+        update();
+        // The first opening fits the view to its change, up to half the
+        // page, unless the user placed the splitter in an earlier session;
+        // after that it stays where the user puts it.
         if (!splitter->property("opened").toBool()) {
             splitter->setProperty("opened", true);
-            const int height = splitter->height();
-            splitter->setSizes({height * 3 / 10, height - height * 3 / 10});
+            const QByteArray state = helixplotSettings().value(QStringLiteral("mutated/changeSplitter")).toByteArray();
+            if (state.isEmpty() || !splitter->restoreState(state)) {
+                const int height = splitter->height();
+                const int shown = std::min(view->contentHeight(), height / 2);
+                splitter->setSizes({height - shown, shown});
+            }
         }
-        update();
+    });
+    QObject::connect(splitter, &QSplitter::splitterMoved, view, [splitter] {
+        helixplotSettings().setValue(QStringLiteral("mutated/changeSplitter"), splitter->saveState());
     });
     QObject::connect(mutatedTree->selectionModel(), &QItemSelectionModel::currentChanged, view, update);
     // A new run replaces the genes the view was showing.

@@ -27,6 +27,10 @@ namespace helixplot {
 QColor changedLineColor(const QPalette& palette);
 QColor gapLineColor(const QPalette& palette);
 
+// The characters of line that differ from other: the part between their
+// common beginning and common end, as (first, count).
+QPoint differingCharacters(std::string_view line, std::string_view other);
+
 // One comparator's gene beside the examined gene, row by row: column 0 the
 // comparator's lines, column 1 the examined gene's.
 class GeneChangeModel : public QAbstractTableModel {
@@ -34,6 +38,9 @@ class GeneChangeModel : public QAbstractTableModel {
 public:
     // True on a row that differs.
     static constexpr int ChangedRole = Qt::UserRole + 1;
+    // On a changed row with a line on both sides: the characters of this
+    // side's line that differ from the other's, as (first, count).
+    static constexpr int DifferingCharactersRole = Qt::UserRole + 2;
 
     explicit GeneChangeModel(QObject* parent = nullptr);
 
@@ -64,14 +71,24 @@ public:
     explicit GeneChangeView(QWidget* parent = nullptr);
 
     // Shows change (a copy is kept); comparatorNames are the comparators'
-    // file names. Null shows nothing but a hint.
-    void showChange(const GeneChange* change, const std::array<QString, 2>& comparatorNames);
+    // file names, examinedName the examined genome's. Null shows nothing but
+    // a hint. Comparators whose change is the same are shown once.
+    void showChange(const GeneChange* change, const std::array<QString, 2>& comparatorNames,
+                    const QString& examinedName = {});
+    // The height that shows the whole change.
+    int contentHeight() const;
 
     QString summary() const;
     // The change in helixplot-cli diff's format; empty when none is shown.
     QString changeText() const;
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
+    void fitBytesHeight();
+    void fitRows();
+
     QLabel* summary_ = nullptr;
     std::array<QTableView*, 2> tables_{};
     std::array<GeneChangeModel*, 2> models_{};
@@ -87,6 +104,6 @@ private:
 // above the tree. The view follows the tree's current gene through result's
 // mutatedChanges; comparatorNames are read when a gene is shown.
 QAction* attachGeneChangeView(TreePage& mutatedPage, const MappingResult& result,
-                              const std::array<QString, 2>& comparatorNames);
+                              const std::array<QString, 2>& comparatorNames, const QString& examinedName);
 
 } // namespace helixplot

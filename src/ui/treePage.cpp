@@ -1,5 +1,6 @@
 #include "treePage.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -49,9 +50,14 @@ TreePage::TreePage(const QString& pageName, const QString& treeName, DisplayTree
     fit->setSingleShot(true);
     fit->setInterval(0);
     connect(fit, &QTimer::timeout, this, &TreePage::fitColumn);
+    fitTimer_ = fit;
+    // The column (and so the selection bar) spans the view at least.
+    view_->viewport()->installEventFilter(this);
     const auto askFit = [fit] { fit->start(); };
     connect(view_, &QTreeView::expanded, fit, askFit);
     connect(view_, &QTreeView::collapsed, fit, askFit);
+    connect(view_, &QTreeView::expanded, this, &TreePage::announceExpansion);
+    connect(view_, &QTreeView::collapsed, this, &TreePage::announceExpansion);
     connect(model, &QAbstractItemModel::modelReset, fit, askFit);
     // A new run makes old matches meaningless.
     connect(model, &QAbstractItemModel::modelReset, this, [this] {
@@ -89,8 +95,18 @@ TreePage::TreePage(const QString& pageName, const QString& treeName, DisplayTree
     // Enter must not reach the window, where it presses "Load New Genome".
     findText_->installEventFilter(this);
     connect(close, &QToolButton::clicked, this, &TreePage::closeFind);
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), findBar_, this, &TreePage::closeFind);
-    escape->setContext(Qt::WidgetWithChildrenShortcut);
+    // Wherever the focus is on the page, the tree included; only while the
+    // bar is open, so that Escape means nothing else then.
+    closeFind_ = new QAction(QStringLiteral("Close the find bar"), this);
+    closeFind_->setShortcut(QKeySequence(Qt::Key_Escape));
+    closeFind_->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    closeFind_->setEnabled(false);
+    connect(closeFind_, &QAction::triggered, this, &TreePage::closeFind);
+    addAction(closeFind_);
+    findText_->setAccessibleName(QStringLiteral("Find in the tree"));
+    findText_->setAccessibleDescription(QStringLiteral("Enter or F3: next match; Shift+F3: previous; Escape: close."));
+    findCount_->setAccessibleName(QStringLiteral("Matches"));
+    close->setAccessibleName(QStringLiteral("Close the find bar"));
 
     copy_ = new QAction(QStringLiteral("Copy"), this);
     copy_->setShortcut(QKeySequence::Copy);
@@ -124,6 +140,8 @@ TreePage::TreePage(const QString& pageName, const QString& treeName, DisplayTree
 
 bool TreePage::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == view_->viewport() && event->type() == QEvent::Resize)
+        fitTimer_->start();
     if (watched == findText_ && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
@@ -149,14 +167,39 @@ void TreePage::showEvent(QShowEvent* event)
     fitColumn();
 }
 
+void TreePage::announceExpansion(const QModelIndex& index)
+{
+    // Only for a screen reader: finding the node's row walks the rows above.
+    if (!QAccessible::isActive())
+        return;
+    QAccessibleInterface* tree = QAccessible::queryAccessibleInterface(view_);
+    QAccessibleTableInterface* table = tree ? tree->tableInterface() : nullptr;
+    if (!table)
+        return;
+    int row = 0;
+    for (QModelIndex above = view_->indexAbove(index); above.isValid(); above = view_->indexAbove(above))
+        ++row;
+    if (QAccessibleInterface* cell = table->cellAt(row, 0)) {
+        QAccessible::State changed;
+        changed.expanded = true;
+        changed.collapsed = true;
+        QAccessibleStateChangeEvent event(cell, changed);
+        // The cell's own state says which way it went.
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
 void TreePage::fitColumn()
 {
     view_->resizeColumnToContents(0);
+    if (view_->columnWidth(0) < view_->viewport()->width())
+        view_->setColumnWidth(0, view_->viewport()->width());
 }
 
 void TreePage::openFind()
 {
     findBar_->show();
+    closeFind_->setEnabled(true);
     findText_->setFocus(Qt::ShortcutFocusReason);
     findText_->selectAll();
     if (!searched_)
@@ -172,6 +215,7 @@ bool TreePage::findOpen() const
 void TreePage::closeFind()
 {
     findBar_->hide();
+    closeFind_->setEnabled(false);
     view_->setFocus(Qt::OtherFocusReason);
 }
 

@@ -10,6 +10,7 @@ class QAction;
 class QLabel;
 class QLineEdit;
 class QSplitter;
+class QTimer;
 class QTreeView;
 
 namespace helixplot {
@@ -45,6 +46,11 @@ public:
     void copySelection();
     void expandAllBelow();
     void collapseAll();
+    // Fits the tree's column to the rows shown, and to the view's width at
+    // least (after a font change, say).
+    void fitColumn();
+    // Escape's action, enabled while the find bar is open.
+    QAction* closeFindAction() const { return closeFind_; }
 
     // The context menu's actions, in its order: Copy, Expand all below,
     // Collapse all, Export page..., then those a page adds.
@@ -63,7 +69,8 @@ private:
     void search();
     void goToMatch(int match);
     void showCount();
-    void fitColumn();
+    // Tells a screen reader that a node opened or closed.
+    void announceExpansion(const QModelIndex& index);
 
     DisplayTreeModel* model_;
     QSplitter* splitter_ = nullptr;
@@ -75,6 +82,8 @@ private:
     QAction* expand_ = nullptr;
     QAction* collapse_ = nullptr;
     QAction* export_ = nullptr;
+    QAction* closeFind_ = nullptr;
+    QTimer* fitTimer_ = nullptr;
     QList<QAction*> extraActions_;
     std::vector<NodeId> matches_;
     int current_ = -1;

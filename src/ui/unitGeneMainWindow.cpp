@@ -11,9 +11,11 @@
 #include "mapping/statistics.h"
 #include "treePage.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -22,12 +24,12 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
 #include <QSettings>
-#include <QShortcut>
 #include <QTabWidget>
 #include <QTimer>
 #include <QTreeView>
@@ -46,6 +48,33 @@ QString latin1(std::string_view text)
 }
 
 } // namespace
+
+QString gameFolderHelp(const Settings& settings)
+{
+#ifdef _WIN32
+    Q_UNUSED(settings);
+    return QStringLiteral("Helixplot reads the game's folders from the registry key HKEY_LOCAL_MACHINE\\%1, "
+                          "values \"Main Directory\" and \"Genetics Directory\", which the game's installer sets.")
+        .arg(QString::fromLatin1(SettingsKey));
+#else
+    const QString file = QFile::decodeName(QByteArray::fromStdString(settingsFilePath()));
+    QString help = QStringLiteral("To point Helixplot at the game, write its folders into %1:\n[%2]\nMain "
+                                  "Directory=FOLDER/\nGenetics Directory=FOLDER/\n(or set HELIXPLOT_SETTINGS to such "
+                                  "a file). Without them Helixplot looks for the game installed under Wine.")
+                       .arg(QDir::toNativeSeparators(file), QString::fromLatin1(SettingsKey));
+    if (!settings.mainDirectory.empty() || !settings.geneticsDirectory.empty())
+        help += QStringLiteral(" The folders in use came from there or from Wine.");
+    return help;
+#endif
+}
+
+QString chemicalFileDetails(const Settings& settings)
+{
+    QString details = fileDetails(QFile::decodeName(QByteArray::fromStdString(settings.chemicalFilePath())));
+    if (settings.mainDirectory.empty())
+        details += QStringLiteral(" (the working folder: no game folder is set)");
+    return details + u'\n' + gameFolderHelp(settings);
+}
 
 QString defaultDumpFilePath()
 {
@@ -110,6 +139,10 @@ TGeneMainWindow::TGeneMainWindow(MainWindowHooks hooks, const QString& presetMod
     connect(generalInfo_, &QWidget::customContextMenuRequested, this, &TGeneMainWindow::showStatisticsMenu);
     for (std::string_view caption : StatisticsCaptions)
         new QTreeWidgetItem(generalInfo_, QStringList{latin1(caption)});
+    generalInfo_->setAccessibleName(QStringLiteral("General Genome Information"));
+    generalInfo_->setAccessibleDescription(
+        QStringLiteral("Gene counts by kind: mutated genes out of all, and the comparators' counts."));
+    generalInfo_->viewport()->installEventFilter(this);
     fitStatisticsColumns();
     pages_->addTab(statisticsPage_, QStringLiteral("General Genome Information"));
 
@@ -135,6 +168,9 @@ TGeneMainWindow::TGeneMainWindow(MainWindowHooks hooks, const QString& presetMod
         connect(page, &TreePage::exportRequested, this,
                 [this, exported] { guarded(hooks_.reportError, [&] { exportPage(exported); }); });
         pages_->addTab(page, QString::fromLatin1(treePages[i].caption));
+        page->view()->setAccessibleName(QString::fromLatin1(treePages[i].caption));
+        page->view()->setAccessibleDescription(
+            QStringLiteral("A tree of genes; Right expands a node, Left collapses it, Ctrl+F finds."));
         treePages_[i] = page;
         if (i < 3)
             comparisonPages_[i] = page;
@@ -185,6 +221,23 @@ TGeneMainWindow::TGeneMainWindow(MainWindowHooks hooks, const QString& presetMod
     connect(population, &QPushButton::clicked, this,
             [this] { guarded(hooks_.reportError, [&] { OpenPopulationClick(); }); });
     anchorToParent(population, -1, -1, 521 - 260, 425 - 417);
+    population->setAccessibleDescription(QStringLiteral("Opens a folder of genomes in a population window."));
+
+    // Tab reaches the buttons as the eye does, left to right.
+    setTabOrder(pages_, load);
+    setTabOrder(load, close);
+    // The population window's button after the design's two.
+    setTabOrder(close, population);
+    close->setAccessibleDescription(QStringLiteral("Ends Helixplot."));
+    load->setAccessibleDescription(QStringLiteral("Chooses genomes for a new mapping."));
+    pages_->setAccessibleName(QStringLiteral("Mapping results"));
+
+    // Left of the buttons: what the last double-click on the breakdown did.
+    statusLine_ = new QLabel(this);
+    statusLine_->setObjectName(QStringLiteral("StatusLine"));
+    statusLine_->setGeometry(16, 392, 145 - 16 - 8, 25);
+    statusLine_->setAccessibleName(QStringLiteral("Status"));
+    anchorToParent(statusLine_, 16, -1, 521 - 137, 425 - 417);
 
     // The design's pixel widths fit its font; a wider font widens the
     // window until every page's tab fits. The design size is the least.
@@ -195,10 +248,12 @@ TGeneMainWindow::TGeneMainWindow(MainWindowHooks hooks, const QString& presetMod
     if (!geometry.isEmpty())
         restoreGeometry(geometry);
 
-    showChanges_ = attachGeneChangeView(*treePages_[0], result_, comparatorNames_);
+    showChanges_ = attachGeneChangeView(*treePages_[0], result_, comparatorNames_, examinedName_);
     changeView_ = treePages_[0]->findChild<GeneChangeView*>();
 
     addShortcuts();
+    zoom_ = std::clamp(helixplotSettings().value(QStringLiteral("view/zoom"), 0).toInt(), MinZoom, MaxZoom);
+    applyZoom();
     guarded(hooks_.reportError, [&] { FormCreate(presetMode, presetGenomes, askAtStartup); });
 }
 
@@ -217,14 +272,30 @@ void TGeneMainWindow::addShortcuts()
                 (page->*action)();
         };
     };
+    const auto stepPage = [this](int step) {
+        return [this, step] {
+            int next = pages_->currentIndex();
+            do
+                next = (next + step + pages_->count()) % pages_->count();
+            while (next != pages_->currentIndex() && !pages_->isTabVisible(next));
+            pages_->setCurrentIndex(next);
+        };
+    };
+    // In the order the shortcut overview lists them.
     const struct {
-        QKeySequence keys;
+        const char* name;
+        const char* text;
+        QList<QKeySequence> keys;
         std::function<void()> run;
     } shortcuts[] = {
-        {QKeySequence::Find, onTreePage(&TreePage::openFind)},
-        {QKeySequence(Qt::Key_F3), onTreePage(&TreePage::findNext)},
-        {QKeySequence(Qt::SHIFT | Qt::Key_F3), onTreePage(&TreePage::findPrevious)},
-        {QKeySequence::Copy,
+        {"NextPage", "Next page", {QKeySequence(Qt::CTRL | Qt::Key_Tab)}, stepPage(1)},
+        {"PreviousPage", "Previous page", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab)}, stepPage(-1)},
+        {"Find", "Find...", {QKeySequence::Find}, onTreePage(&TreePage::openFind)},
+        {"FindNext", "Find next", {QKeySequence(Qt::Key_F3)}, onTreePage(&TreePage::findNext)},
+        {"FindPrevious", "Find previous", {QKeySequence(Qt::SHIFT | Qt::Key_F3)}, onTreePage(&TreePage::findPrevious)},
+        {"Copy",
+         "Copy",
+         {QKeySequence::Copy},
          [this] {
              if (TreePage* page = treePage(currentPage())) {
                  page->copySelection();
@@ -234,12 +305,102 @@ void TGeneMainWindow::addShortcuts()
              } else
                  QApplication::clipboard()->setText(statisticsSelectionText());
          }},
-        {QKeySequence::Save, [this] { guarded(hooks_.reportError, [&] { exportPage(currentPage()); }); }},
+        {"ExportPage",
+         "Export page...",
+         {QKeySequence::Save},
+         [this] { guarded(hooks_.reportError, [&] { exportPage(currentPage()); }); }},
+        {"ZoomIn",
+         "Zoom in",
+         {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)},
+         [this] { setZoom(zoom_ + 1); }},
+        {"ZoomOut", "Zoom out", {QKeySequence(Qt::CTRL | Qt::Key_Minus)}, [this] { setZoom(zoom_ - 1); }},
+        {"ZoomReset", "Original size", {QKeySequence(Qt::CTRL | Qt::Key_0)}, [this] { setZoom(0); }},
+        {"ShortcutOverview", "Keyboard shortcuts", {QKeySequence(Qt::Key_F1)}, [this] { showShortcutOverview(); }},
     };
     for (const auto& shortcut : shortcuts) {
-        auto* s = new QShortcut(shortcut.keys, this);
-        connect(s, &QShortcut::activated, this, shortcut.run);
+        auto* action = new QAction(QString::fromLatin1(shortcut.text), this);
+        action->setObjectName(QString::fromLatin1(shortcut.name));
+        action->setShortcuts(shortcut.keys);
+        action->setShortcutContext(Qt::WindowShortcut);
+        connect(action, &QAction::triggered, this, shortcut.run);
+        addAction(action);
     }
+}
+
+QList<QAction*> TGeneMainWindow::keyboardActions() const
+{
+    QList<QAction*> listed = actions();
+    // The pages' own: the change view's toggle and closing the find bar.
+    listed << showChanges_ << treePages_[0]->closeFindAction();
+    return listed;
+}
+
+void TGeneMainWindow::showShortcutOverview()
+{
+    if (!shortcutOverview_) {
+        shortcutOverview_ =
+            new QDialog(this, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+        shortcutOverview_->setObjectName(QStringLiteral("ShortcutOverview"));
+        shortcutOverview_->setWindowTitle(QStringLiteral("Keyboard shortcuts"));
+        auto* layout = new QVBoxLayout(shortcutOverview_);
+        auto* list = new QTreeWidget(shortcutOverview_);
+        list->setObjectName(QStringLiteral("ShortcutList"));
+        list->setAccessibleName(QStringLiteral("Keyboard shortcuts"));
+        list->setRootIsDecorated(false);
+        list->setHeaderLabels({QStringLiteral("Action"), QStringLiteral("Keys")});
+        for (const QAction* action : keyboardActions()) {
+            QStringList keys;
+            for (const QKeySequence& key : action->shortcuts())
+                keys << key.toString(QKeySequence::NativeText);
+            new QTreeWidgetItem(list, {action->text().remove(u'&'), keys.join(QStringLiteral(", "))});
+        }
+        new QTreeWidgetItem(list, {loadButton_->text(), QStringLiteral("Enter")});
+        list->resizeColumnToContents(0);
+        layout->addWidget(list);
+        auto* close = new QPushButton(QStringLiteral("Close"), shortcutOverview_);
+        close->setDefault(true);
+        connect(close, &QPushButton::clicked, shortcutOverview_, &QDialog::close);
+        layout->addWidget(close, 0, Qt::AlignRight);
+        shortcutOverview_->resize(list->columnWidth(0) * 2 + 80, 360);
+    }
+    shortcutOverview_->show();
+    shortcutOverview_->raise();
+    shortcutOverview_->activateWindow();
+}
+
+void TGeneMainWindow::setZoom(int steps)
+{
+    const int zoom = std::clamp(steps, MinZoom, MaxZoom);
+    if (zoom == zoom_)
+        return;
+    zoom_ = zoom;
+    helixplotSettings().setValue(QStringLiteral("view/zoom"), zoom_);
+    applyZoom();
+}
+
+void TGeneMainWindow::applyZoom()
+{
+    // A tenth of each view's own font per step, so the breakdown keeps its
+    // larger font beside the other trees.
+    const double factor = 1.0 + 0.1 * zoom_;
+    QList<QWidget*> views{generalInfo_, changeView_};
+    for (const TreePage* page : treePages_)
+        views << page->view();
+    for (QWidget* view : views) {
+        if (!view)
+            continue;
+        if (!view->property("unzoomedFont").isValid())
+            view->setProperty("unzoomedFont", view->font());
+        QFont font = view->property("unzoomedFont").value<QFont>();
+        if (font.pixelSize() > 0)
+            font.setPixelSize(qRound(font.pixelSize() * factor));
+        else
+            font.setPointSizeF(font.pointSizeF() * factor);
+        view->setFont(font);
+    }
+    fitStatisticsColumns();
+    for (TreePage* page : treePages_)
+        page->fitColumn();
 }
 
 ResultPage TGeneMainWindow::currentPage() const
@@ -293,7 +454,11 @@ void TGeneMainWindow::exportPage(ResultPage page)
     if (QFileInfo(path).suffix().isEmpty())
         path += filter == csvFilter ? QStringLiteral(".csv") : QStringLiteral(".txt");
     const QStringList readFiles = filesRead();
-    refuseExportTarget(path, readFiles);
+    try {
+        refuseExportTarget(path, readFiles);
+    } catch (...) {
+        rethrowWithDetails(fileDetails(path));
+    }
     if (QFileInfo::exists(path) && !hooks_.confirmReplace(this, path))
         return;
     const bool csv = statistics && QFileInfo(path).suffix().compare(QStringLiteral("csv"), Qt::CaseInsensitive) == 0;
@@ -306,7 +471,11 @@ void TGeneMainWindow::exportPage(ResultPage page)
         for (const GeneChange& change : result_.mutatedChanges)
             appendChangeText(change, names, bytes);
     }
-    writeExportFile(path, bytes, readFiles);
+    try {
+        writeExportFile(path, bytes, readFiles);
+    } catch (...) {
+        rethrowWithDetails(fileDetails(path));
+    }
     settings.setValue(QStringLiteral("export/folder"), QFileInfo(path).absolutePath());
 }
 
@@ -397,10 +566,19 @@ void TGeneMainWindow::FormCreate(const QString& presetMode, const QStringList& p
 #ifndef _WIN32
     configurationFiles_ << QFile::decodeName(QByteArray::fromStdString(settingsFilePath()));
 #endif
-    const Settings settings = readSettings();
+    Settings settings;
+    try {
+        settings = readSettings();
+    } catch (...) {
+        rethrowWithDetails(gameFolderHelp(settings));
+    }
     configurationFiles_ << QFile::decodeName(QByteArray::fromStdString(settings.chemicalFilePath()));
     loadGenome_->setInitialDirectory(QFile::decodeName(QByteArray::fromStdString(settings.geneticsDirectory)));
-    loadChemicalNames(settings.chemicalFilePath());
+    try {
+        loadChemicalNames(settings.chemicalFilePath());
+    } catch (...) {
+        rethrowWithDetails(chemicalFileDetails(settings));
+    }
 
     if (!askAtStartup)
         return;
@@ -472,6 +650,7 @@ void TGeneMainWindow::runMapping()
     if (input.mode != MappingMode::Breakdown)
         comparatorNames_ = {loadGenome_->genomeFileName(GenomeSlot::Mother),
                             loadGenome_->genomeFileName(GenomeSlot::Father)};
+    examinedName_ = loadGenome_->genomeFileName(GenomeSlot::Examined);
     try {
         {
             TreeChangeGuard change{mutatedModel_, missingModel_, additionalModel_, breakdownModel_};
@@ -485,6 +664,11 @@ void TGeneMainWindow::runMapping()
     pages_->setCurrentWidget(statisticsPage_);
     if (!startupRun_)
         show();
+    // The keys go to the pages at once: Ctrl+Tab, arrows, Ctrl+F.
+    if (TreePage* page = treePage(currentPage()))
+        page->view()->setFocus(Qt::OtherFocusReason);
+    else
+        generalInfo_->setFocus(Qt::OtherFocusReason);
 }
 
 void TGeneMainWindow::restoreAfterFailedRun()
@@ -505,11 +689,24 @@ void TGeneMainWindow::fitStatisticsColumns()
     const int widths[4] = {114, 125, 110, 120};
     const QFontMetrics metrics(generalInfo_->font());
     const int widestCount = metrics.horizontalAdvance(QStringLiteral("(9999) 9999")) + 12;
+    int total = 0;
     for (int column = 0; column < 4; ++column) {
         generalInfo_->resizeColumnToContents(column);
         const int title = generalInfo_->header()->sectionSizeHint(column);
-        generalInfo_->setColumnWidth(
-            column, std::max({widths[column], generalInfo_->columnWidth(column), title, column > 0 ? widestCount : 0}));
+        statisticsWidths_[column] =
+            std::max({widths[column], generalInfo_->columnWidth(column), title, column > 0 ? widestCount : 0});
+        total += statisticsWidths_[column];
+    }
+    // A wider window (maximised, say) shares its width out in the same
+    // proportions.
+    const int room = generalInfo_->viewport()->width();
+    int used = 0;
+    for (int column = 0; column < 4; ++column) {
+        int width = statisticsWidths_[column];
+        if (room > total)
+            width = column < 3 ? statisticsWidths_[column] * room / total : room - used;
+        generalInfo_->setColumnWidth(column, width);
+        used += width;
     }
 }
 
@@ -538,6 +735,8 @@ void TGeneMainWindow::keyPressEvent(QKeyEvent* event)
 
 bool TGeneMainWindow::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::Resize && watched == generalInfo_->viewport())
+        fitStatisticsColumns();
     if (event->type() == QEvent::MouseButtonDblClick && watched == breakdownView_->viewport()) {
         // The dump takes the place of the view's own double-click handling,
         // which would select a node again after the walk.
@@ -547,12 +746,55 @@ bool TGeneMainWindow::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
+namespace {
+
+// The nodes shown expanded, parents before their children.
+void collectExpanded(const QTreeView& view, const QModelIndex& parent, std::vector<QPersistentModelIndex>& expanded)
+{
+    const QAbstractItemModel& model = *view.model();
+    for (int row = 0, rows = model.rowCount(parent); row < rows; ++row) {
+        const QModelIndex child = model.index(row, 0, parent);
+        if (view.isExpanded(child)) {
+            expanded.emplace_back(child);
+            collectExpanded(view, child, expanded);
+        }
+    }
+}
+
+} // namespace
+
 void TGeneMainWindow::BreakdownDblClick()
 {
+    // The walk collapses every node as it goes; the player's view comes back.
+    std::vector<QPersistentModelIndex> expanded;
+    collectExpanded(*breakdownView_, {}, expanded);
+    const QPersistentModelIndex current = breakdownView_->currentIndex();
+    const auto restore = [&] {
+        for (const QPersistentModelIndex& index : expanded)
+            breakdownView_->expand(index);
+        if (current.isValid())
+            breakdownView_->setCurrentIndex(current);
+    };
     std::vector<std::string> readFiles;
     for (const QString& file : filesRead())
         readFiles.push_back(QFile::encodeName(file).toStdString());
-    dumpBreakdown(*breakdownView_, *breakdownModel_, hooks_.dumpFilePath, readFiles);
+    const QString path = QDir::toNativeSeparators(QFileInfo(hooks_.dumpFilePath).absoluteFilePath());
+    try {
+        dumpBreakdown(*breakdownView_, *breakdownModel_, hooks_.dumpFilePath, readFiles);
+    } catch (...) {
+        restore();
+        statusLine_->clear();
+        rethrowWithDetails(fileDetails(hooks_.dumpFilePath));
+    }
+    restore();
+    statusLine_->setToolTip(QStringLiteral("Breakdown written to %1").arg(path));
+    statusLine_->setText(
+        statusLine_->fontMetrics().elidedText(statusLine_->toolTip(), Qt::ElideMiddle, statusLine_->width()));
+}
+
+QString TGeneMainWindow::statusText() const
+{
+    return statusLine_->toolTip();
 }
 
 } // namespace helixplot

@@ -2,6 +2,7 @@
 
 #include "displayTreeModel.h"
 #include "errorReport.h"
+#include "genetics/settings.h"
 #include "mapping/mappingRun.h"
 #include "mapping/resultText.h"
 #include "pageExport.h"
@@ -15,6 +16,8 @@
 #include <memory>
 
 class QAction;
+class QDialog;
+class QLabel;
 class QPushButton;
 class QTabWidget;
 class QTreeView;
@@ -27,6 +30,10 @@ class GeneChangeView;
 // Where a double-click on the breakdown writes it: "c:\moop.txt" on Windows,
 // elsewhere moop.txt in the user's home folder.
 QString defaultDumpFilePath();
+
+// How to point Helixplot at the game's folders, for the error boxes of a
+// start-up without them.
+QString gameFolderHelp(const Settings& settings);
 
 // What the windows do that tests must watch or replace. Every empty member
 // means the program's own behaviour.
@@ -100,6 +107,20 @@ public:
     // it, or the whole table when no row is selected.
     QString statisticsSelectionText() const;
 
+    // Every action the keyboard reaches, as the shortcut overview (F1)
+    // lists them.
+    QList<QAction*> keyboardActions() const;
+    void showShortcutOverview();
+    // Ctrl+plus, Ctrl+minus and Ctrl+0: the trees, the statistics and the
+    // change view grow or shrink together, a tenth of their font per step;
+    // remembered between sessions.
+    int zoom() const { return zoom_; }
+    void setZoom(int steps);
+    static constexpr int MinZoom = -3;
+    static constexpr int MaxZoom = 20;
+    // The status line's full text ("Breakdown written to ...").
+    QString statusText() const;
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -117,6 +138,7 @@ private:
     void endProgram();
     void addShortcuts();
     void showStatisticsMenu(const QPoint& at);
+    void applyZoom();
     // What the program reads, which no output may replace: the genomes named
     // in the selection dialog, the settings and the chemical names.
     QStringList filesRead() const;
@@ -127,6 +149,7 @@ private:
     MappingResult result_;
     // The comparators' file names of the last comparative run.
     std::array<QString, 2> comparatorNames_;
+    QString examinedName_;
     // The settings file and the chemical-name file read at start-up.
     QStringList configurationFiles_;
     helixplot::MappingMode mappingMode_ = helixplot::MappingMode::Breakdown;
@@ -146,6 +169,10 @@ private:
     QAction* showChanges_ = nullptr;
     GeneChangeView* changeView_ = nullptr;
     QPushButton* loadButton_ = nullptr;
+    QLabel* statusLine_ = nullptr;
+    QDialog* shortcutOverview_ = nullptr;
+    std::array<int, 4> statisticsWidths_{};
+    int zoom_ = 0;
     bool mapping_ = false;
 };
 

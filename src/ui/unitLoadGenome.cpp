@@ -21,6 +21,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShowEvent>
+#include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QToolButton>
@@ -72,11 +73,6 @@ QString pathText(const std::string& bytes)
     return QFile::decodeName(QByteArray::fromStdString(bytes));
 }
 
-bool namesExistingFile(const QLineEdit* edit)
-{
-    return fileExists(pathBytes(edit->text()));
-}
-
 // A page of text with short rays around it: the load buttons' glyph. The
 // disabled state is greyed by the style.
 QIcon openGlyph()
@@ -105,6 +101,9 @@ constexpr const char* PageCaptions[3] = {"Genome under examination", "Mother Gen
 constexpr const char* EditNames[3] = {"GenomeFileName", "MotherFile", "FatherFile"};
 constexpr const char* EditTexts[3] = {"GenomeFile", "Mother File", "Father File"};
 constexpr const char* ButtonNames[3] = {"LoadGenome", "LoadMother", "LoadFather"};
+// What each page's file is, for tooltips and screen readers.
+constexpr const char* PageRoles[3] = {"the examined genome", "the mother or first comparator",
+                                      "the father or second comparator"};
 
 QString text(const char* latin1)
 {
@@ -167,6 +166,12 @@ TLoadGenome::TLoadGenome(ErrorReporter report, FileDialogRunner chooseFile, QWid
         edit->setObjectName(text(EditNames[tag]));
         edit->setProperty("tag", tag);
         edit->setGeometry(64, 8, 217, 21);
+        edit->setAccessibleName(QStringLiteral("File name of %1").arg(text(PageRoles[tag])));
+        edit->setAccessibleDescription(
+            QStringLiteral("The genome file of %1. A name without a folder is looked for in the working "
+                           "folder, then in the game's genetics folder.")
+                .arg(text(PageRoles[tag])));
+        label->setBuddy(edit);
         connect(edit, &QLineEdit::textChanged, this,
                 [this, tag] { guarded(report_, [&] { ChangeInGenomeFile(tag); }); });
         edits_[tag] = edit;
@@ -177,6 +182,9 @@ TLoadGenome::TLoadGenome(ErrorReporter report, FileDialogRunner chooseFile, QWid
         button->setAutoRaise(true);
         button->setIcon(glyph);
         button->setGeometry(288, 8, 21, 21);
+        button->setToolTip(QStringLiteral("Choose the genome file of %1").arg(text(PageRoles[tag])));
+        button->setAccessibleName(QStringLiteral("Browse for %1").arg(text(PageRoles[tag])));
+        button->setAccessibleDescription(button->toolTip());
         connect(button, &QToolButton::clicked, this, [this, tag] { guarded(report_, [&] { LoadButtonClick(tag); }); });
         loadButtons_[tag] = button;
 
@@ -197,6 +205,22 @@ TLoadGenome::TLoadGenome(ErrorReporter report, FileDialogRunner chooseFile, QWid
     geneInfo_->setObjectName(QStringLiteral("GeneInfo"));
     geneInfo_->setGeometry(0, 24, 313, 89);
     geneInfo_->setUniformItemSizes(true);
+    geneInfo_->setAccessibleName(QStringLiteral("Basic Gene Data"));
+    geneInfo_->setAccessibleDescription(QStringLiteral("A summary of the genome of the page shown."));
+    label4->setBuddy(geneInfo_);
+    // Beside "Basic Gene Data:", where the panel is empty: why Accept is
+    // greyed, while it is.
+    // A warning sign before it, so that it does not read as gene data.
+    acceptHintIcon_ = new QLabel(panel);
+    acceptHintIcon_->setObjectName(QStringLiteral("AcceptHintIcon"));
+    acceptHintIcon_->setGeometry(124, 4, 16, 17);
+    acceptHintIcon_->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(14, 14));
+    acceptHintIcon_->hide();
+    acceptHint_ = new QLabel(panel);
+    acceptHint_->setObjectName(QStringLiteral("AcceptHint"));
+    acceptHint_->setGeometry(142, 4, 171, 17);
+    acceptHint_->setAccessibleName(QStringLiteral("Why the mapping cannot start"));
+    group->setAccessibleDescription(QStringLiteral("The kind of mapping, which says how many genome files it needs."));
 
     accept_ = new QPushButton(QStringLiteral("Accept Mapping Choices"), this);
     accept_->setObjectName(QStringLiteral("Button1"));
@@ -207,6 +231,9 @@ TLoadGenome::TLoadGenome(ErrorReporter report, FileDialogRunner chooseFile, QWid
     cancel_->setObjectName(QStringLiteral("Button2"));
     cancel_->setGeometry(192, 264, 129, 25);
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+    accept_->setAccessibleDescription(QStringLiteral("Maps the chosen genomes."));
+    cancel_->setAccessibleDescription(QStringLiteral("Closes the dialog without a mapping."));
+    pages_->setAccessibleName(QStringLiteral("Genome files"));
 
     // The design's pixel widths fit its font; a wider font widens the
     // dialog until the page tabs and the buttons' captions fit. That size
@@ -224,6 +251,7 @@ TLoadGenome::TLoadGenome(ErrorReporter report, FileDialogRunner chooseFile, QWid
     anchorToParent(pages_, 0, 64, 2, 295 - 257);
     anchorToParent(panel, 8, 128, 10, 295 - 249);
     anchorToParent(geneInfo_, 0, 24, 0, 121 - 113);
+    anchorToParent(acceptHint_, 142, 4, 0, -1);
     anchorToParent(accept_, 8, -1, -1, 295 - 289);
     anchorToParent(cancel_, -1, -1, 10, 295 - 289);
     for (int tag = 0; tag < 3; ++tag) {
@@ -253,6 +281,12 @@ void TLoadGenome::presetChoices(const QString& mode, const QStringList& files)
 namespace {
 
 constexpr const char* ModeNames[4] = {"breakdown", "parental", "single", "dual"};
+
+// One name is a breakdown, two a single comparison, three a dual one.
+MappingChoice modeForFileCount(qsizetype count)
+{
+    return count >= 3 ? MappingChoice::Dual : count == 2 ? MappingChoice::Single : MappingChoice::Breakdown;
+}
 
 int modeNamed(const QString& name)
 {
@@ -336,6 +370,18 @@ void TLoadGenome::showEvent(QShowEvent* event)
     if (event->spontaneous())
         return;
     resetChoices();
+    // The first showing of a session takes up the last session's mode; the
+    // command line or dropped files may choose again.
+    // Names given (on the command line, or dropped on the program's icon)
+    // choose the mode by their count; the remembered mode serves only a
+    // start without any.
+    const bool named = preset_ && (!presetMode_.isEmpty() || !presetFiles_.isEmpty());
+    if (!shownBefore_) {
+        shownBefore_ = true;
+        const int last = modeNamed(helixplotSettings().value(QStringLiteral("selection/lastMode")).toString());
+        if (last > 0 && !named)
+            modes_[last]->setChecked(true);
+    }
     if (preset_) {
         preset_ = false;
         fillPreset(presetMode_, presetFiles_);
@@ -349,28 +395,19 @@ void TLoadGenome::resetChoices()
     // Every showing starts in breakdown mode with no examined genome.
     modeButton(MappingChoice::Breakdown)->setChecked(true);
     edits_[0]->clear();
-    // The first showing of a session takes up the last session's mode; the
-    // command line or dropped files may choose again.
-    if (!shownBefore_) {
-        shownBefore_ = true;
-        const int last = modeNamed(helixplotSettings().value(QStringLiteral("selection/lastMode")).toString());
-        if (last > 0)
-            modes_[last]->setChecked(true);
-    }
 }
 
 void TLoadGenome::fillPreset(const QString& presetMode, const QStringList& files)
 {
-    const int mode = modeNamed(presetMode);
+    int mode = modeNamed(presetMode);
+    if (mode < 0 && !files.isEmpty())
+        mode = int(modeForFileCount(files.size()));
     if (mode >= 0)
         modes_[mode]->setChecked(true);
     guarded(report_, [&] {
-        if (mode < 0)
-            fillFromFiles(files, 0);
-        else
-            for (int tag = 0; tag < 3 && tag < files.size(); ++tag)
-                if (tag == 0 || mode != int(MappingChoice::Parental))
-                    edits_[tag]->setText(files[tag]);
+        for (int tag = 0; tag < 3 && tag < files.size(); ++tag)
+            if (tag == 0 || mode != int(MappingChoice::Parental))
+                edits_[tag]->setText(files[tag]);
     });
 }
 
@@ -478,28 +515,82 @@ void TLoadGenome::LoadButtonClick(int tag)
         edits_[tag]->setText(path);
 }
 
+QString TLoadGenome::resolvedPath(int tag) const
+{
+    const QString name = edits_[tag]->text();
+    if (name.isEmpty() || fileExists(pathBytes(name)) || !QFileInfo(name).isRelative() || initialDirectory_.isEmpty())
+        return name;
+    // A bare name is the game's: try it in the genetics folder too.
+    const QString inGenetics = QDir(initialDirectory_).filePath(name);
+    return fileExists(pathBytes(inGenetics)) ? inGenetics : name;
+}
+
+QString TLoadGenome::roleOf(int tag) const
+{
+    static const char* const roles[4][3] = {
+        {"Examined genome's", "Mother's", "Father's"},                      // breakdown (comparators unused)
+        {"Examined genome's", "Mother's", "Father's"},                      // parental
+        {"Examined genome's", "Comparator's", "Father's"},                  // single
+        {"Examined genome's", "First comparator's", "Second comparator's"}, // dual
+    };
+    for (int mode = 0; mode < 4; ++mode)
+        if (modes_[mode]->isChecked())
+            return text(roles[mode][tag]);
+    return text(roles[0][tag]);
+}
+
+QString TLoadGenome::missingFileText(int tag) const
+{
+    const QString name = edits_[tag]->text();
+    const QString role = roleOf(tag);
+    if (name.isEmpty())
+        return QStringLiteral("%1 file not named").arg(role);
+    const QString path = resolvedPath(tag);
+    if (fileExists(pathBytes(path)))
+        return QStringLiteral("%1 file %2 could not be read").arg(role, QFileInfo(path).fileName());
+    const QFileInfo file(name);
+    QString folder;
+    if (file.isRelative() && !name.contains(u'/') && !name.contains(QDir::separator()))
+        folder = initialDirectory_.isEmpty()
+                     ? QStringLiteral("the working folder")
+                     : QStringLiteral("the working folder or %1")
+                           .arg(QDir::toNativeSeparators(QDir::cleanPath(initialDirectory_) + u'/'));
+    else
+        folder = QDir::toNativeSeparators(file.path() + u'/');
+    return QStringLiteral("%1 file %2 not found in %3").arg(role, file.fileName(), folder);
+}
+
 void TLoadGenome::ChangeInGenomeFile(int tag)
 {
     auto& slot = slots_.slot(slotOf(tag));
-    const std::string path = pathBytes(edits_[tag]->text());
+    const QString resolved = resolvedPath(tag);
+    const std::string path = pathBytes(resolved);
     slot.reset();
     if (!fileExists(path)) {
         accept_->setEnabled(false);
+        failedTag_ = tag;
         refreshSummary();
+        showAcceptState();
         return;
     }
     try {
         slot = std::make_unique<TGeneticsFile>(path);
     } catch (const std::exception& error) {
         accept_->setEnabled(false);
+        failedTag_ = tag;
         refreshSummary();
+        showAcceptState();
+        QString details = QStringLiteral("%1 file: %2")
+                              .arg(roleOf(tag), QDir::toNativeSeparators(QFileInfo(resolved).absoluteFilePath()));
+        if (tag > 0 && modeButton(MappingChoice::Parental)->isChecked())
+            details += QStringLiteral("\nNamed by the genus gene of %1").arg(QFileInfo(edits_[0]->text()).fileName());
         // Running out of memory is no fault of the file's form: say which
         // file it was.
         const auto* io = dynamic_cast<const InOutError*>(&error);
         if (io && io->failure() == InOutError::Failure::OutOfMemory)
-            reportError(report_, FileError(path, io->what()));
+            reportError(report_, FileError(path, io->what()), details);
         else
-            reportError(report_, error);
+            reportError(report_, error, details);
         return;
     }
     if (pages_->currentIndex() == tag)
@@ -511,7 +602,7 @@ void TLoadGenome::ChangeInGenomeFile(int tag)
 
 void TLoadGenome::deriveParentFiles()
 {
-    const std::string examined = pathBytes(edits_[0]->text());
+    const std::string examined = pathBytes(resolvedPath(0));
     const TGeneticsFile& genome = *slots_.ExaminedGenome;
     // Without a first loose gene there are no parents' names to take: the
     // parents' names are left empty.
@@ -533,9 +624,41 @@ void TLoadGenome::updateAccept()
     bool ready = true;
     for (int tag = 0; tag < 3; ++tag) {
         if (modeNeeds(tag))
-            ready = ready && namesExistingFile(edits_[tag]) && slots_.get(slotOf(tag)) != nullptr;
+            ready = ready && fileExists(pathBytes(resolvedPath(tag))) && slots_.get(slotOf(tag)) != nullptr;
     }
     accept_->setEnabled(ready);
+    failedTag_ = -1;
+    showAcceptState();
+}
+
+QString TLoadGenome::acceptHint() const
+{
+    return acceptHint_->toolTip();
+}
+
+void TLoadGenome::showAcceptState()
+{
+    if (!acceptHint_)
+        return;
+    QStringList reasons;
+    std::array<bool, 3> missing{};
+    if (!accept_->isEnabled()) {
+        for (int tag = 0; tag < 3; ++tag) {
+            missing[tag] = (modeNeeds(tag) && slots_.get(slotOf(tag)) == nullptr) || tag == failedTag_;
+            if (missing[tag])
+                reasons << missingFileText(tag);
+        }
+    }
+    const QString hint = reasons.join(QStringLiteral("; "));
+    acceptHint_->setToolTip(hint);
+    acceptHint_->setText(acceptHint_->fontMetrics().elidedText(hint, Qt::ElideRight, acceptHint_->width()));
+    accept_->setToolTip(hint);
+    accept_->setAccessibleDescription(hint.isEmpty() ? QStringLiteral("Maps the chosen genomes.") : hint);
+    acceptHintIcon_->setVisible(!hint.isEmpty());
+    // No icon on the tabs: at the design's width it would push the third
+    // tab out of sight. The tab's tooltip says what its file lacks.
+    for (int tag = 0; tag < 3; ++tag)
+        pages_->setTabToolTip(tag, missing[tag] ? missingFileText(tag) : QString());
 }
 
 void TLoadGenome::refreshSummary()

@@ -13,6 +13,7 @@
 #include <memory>
 
 class QFileDialog;
+class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -73,6 +74,9 @@ public:
     MappingInput mappingInput() const;
     // The file name entered (or derived) for a slot.
     QString genomeFileName(GenomeSlot slot) const;
+    // While Accept is greyed: what is missing ("Mother's file nela.gen not
+    // found in fam/"); empty otherwise.
+    QString acceptHint() const;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -92,6 +96,12 @@ private:
     void ChangeInGenomeFile(int tag);
     void deriveParentFiles();
     void updateAccept();
+    void showAcceptState();
+    // The edit's name, or, for a bare name not in the working folder that
+    // the genetics folder holds, the name in that folder.
+    QString resolvedPath(int tag) const;
+    QString roleOf(int tag) const;
+    QString missingFileText(int tag) const;
     void refreshSummary();
     bool modeNeeds(int tag) const;
     void setEditable(QLineEdit* edit, bool editable);
@@ -107,6 +117,10 @@ private:
     QListWidget* geneInfo_ = nullptr;
     QPushButton* accept_ = nullptr;
     QPushButton* cancel_ = nullptr;
+    QLabel* acceptHint_ = nullptr;
+    QLabel* acceptHintIcon_ = nullptr;
+    // The edit whose file failed last, while Accept stays greyed for it.
+    int failedTag_ = -1;
     // The genome file dialog lives only while it is up; the folder and size
     // the user left it at carry over to the next.
     QString initialDirectory_;

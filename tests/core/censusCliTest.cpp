@@ -13,9 +13,11 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iostream>
 #include <optional>
 #include <regex>
 #include <set>
@@ -102,7 +104,7 @@ void expectWellFormed(const std::string& html)
         const char c = html[at];
         std::smatch m;
         if (c == '<') {
-            const std::string rest = html.substr(at, 400);
+            const std::string rest = html.substr(at, html.find('>', at) + 1 - at); // a tag, however long
             ASSERT_TRUE(std::regex_search(rest, m, tag)) << "bad tag at " << at << ": " << rest.substr(0, 80);
             const std::string name = m[2];
             if (m[1].length()) {
@@ -136,6 +138,23 @@ std::size_t occurrences(const std::string& text, const std::string& what)
     for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
         ++n;
     return n;
+}
+
+// The family tree's lines, each once: the tree is cut into slices, and a
+// line that passes several is drawn in each.
+std::set<std::string> treeLines(const std::string& html)
+{
+    std::set<std::string> lines;
+    const std::regex path(R"re(<path class="lines" d="([^"]*)")re");
+    for (std::sregex_iterator it(html.begin(), html.end(), path), end; it != end; ++it) {
+        const std::string d = (*it)[1];
+        for (std::size_t at = d.find('M'); at != std::string::npos;) {
+            const std::size_t next = d.find('M', at + 1);
+            lines.insert(d.substr(at, next - at));
+            at = next;
+        }
+    }
+    return lines;
 }
 
 // The generated population, a hostile name, a file that does not load.
@@ -296,10 +315,12 @@ TEST_F(CensusCli, ReportIsOneWellFormedPageWithABoxPerGenome)
     std::size_t links = 1; // the hostile genome's mother
     for (const auto& m : *members_)
         links += m.founder ? 0 : m.fatherMissing ? 1 : 2;
-    EXPECT_EQ(occurrences(html, "<line x1="), links);
+    EXPECT_EQ(treeLines(html).size(), links);
 
     // Nothing from a file reaches the page unescaped; nothing is fetched.
-    EXPECT_EQ(occurrences(html, "<script"), 1u);
+    // The second script element is the changes' text.
+    EXPECT_EQ(occurrences(html, "<script"), 2u);
+    EXPECT_EQ(occurrences(html, "<script type=\"text/plain\" id=\"changes-data\">"), 1u);
     EXPECT_EQ(occurrences(html, "<b>"), 0u);
     EXPECT_NE(html.find("a&lt;script&gt;x,&quot;q&quot;&amp;amp;.gen"), std::string::npos);
     EXPECT_NE(html.find("<td>&lt;b&gt;&amp;</td>"), std::string::npos);
@@ -309,6 +330,41 @@ TEST_F(CensusCli, ReportIsOneWellFormedPageWithABoxPerGenome)
     for (const char* heading :
          {"Family tree", "Genomes per generation", "Mutations per creature by generation", "Gene counts per family"})
         EXPECT_NE(html.find(heading), std::string::npos) << heading;
+}
+
+// Many founders and one round of births, which drew every founder in one row:
+// the lineages are packed into rows about a screen wide, no box over another.
+TEST_F(CensusCli, ReportTreeStaysAboutAScreenWide)
+{
+    TempDir dir;
+    samples::PopulationOptions options;
+    options.founders = 200;
+    options.rounds = 1;
+    options.perRound = 100;
+    samples::writePopulation(dir.path(), options);
+    const std::string page = scratch_.file("wide.html");
+    const CliRun r = run({"report", "-o", page, dir.path()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string html = readAll(page);
+
+    const std::regex svg(R"re(<svg class="tree" [^>]*width="([0-9.]+)")re");
+    double widest = 0;
+    for (std::sregex_iterator it(html.begin(), html.end(), svg), end; it != end; ++it)
+        widest = std::max(widest, std::stod((*it)[1]));
+    std::cout << "tree of 300 genomes: " << widest << " px wide (one row of founders: " << 200 * 96 + 20 << ")\n";
+    EXPECT_GT(widest, 1000);
+    EXPECT_LE(widest, 2000);
+
+    std::vector<std::pair<double, double>> boxes;
+    const std::regex rect(R"re(<rect class="m[0-9n]" x="([0-9.]+)" y="([0-9.]+)")re");
+    for (std::sregex_iterator it(html.begin(), html.end(), rect), end; it != end; ++it)
+        boxes.emplace_back(std::stod((*it)[1]), std::stod((*it)[2]));
+    ASSERT_EQ(boxes.size(), 300u);
+    for (std::size_t a = 0; a < boxes.size(); ++a)
+        for (std::size_t b = a + 1; b < boxes.size(); ++b)
+            EXPECT_FALSE(std::abs(boxes[a].first - boxes[b].first) < 84 &&
+                         std::abs(boxes[a].second - boxes[b].second) < 34)
+                << a << " and " << b << " overlap";
 }
 
 // Every in-page link leads somewhere.
@@ -325,10 +381,11 @@ void expectLinksHaveTargets(const std::string& html)
     EXPECT_GT(links, 0u);
 }
 
-// The text from a row's changes section to its end.
+// The text of a row's changes section, from the data the page's script puts
+// in place, to its end.
 std::string changesOf(const std::string& html, std::size_t row)
 {
-    const std::size_t start = html.find("<div class=\"change\" id=\"changes-" + std::to_string(row) + "\">");
+    const std::size_t start = html.find("<div class=\"change\" data-id=\"changes-" + std::to_string(row) + "\">");
     if (start == std::string::npos)
         return {};
     return html.substr(start, html.find("</div>", start) - start);

@@ -275,6 +275,112 @@ populationWindow() {
   expect_exit 20 0
 }
 
+# What the clipboard holds, once it holds anything (up to 10 s).
+clipboard_text() {
+  local text
+  for _ in $(seq 100); do
+    text=$(timeout 5 xclip -o -selection clipboard 2>/dev/null || true)
+    [ -n "$text" ] && break
+    sleep 0.1
+  done
+  echo "$text"
+}
+
+# The statistics as the main window copies them after a run in mode $1.
+expected_statistics() {
+  local mode=$1
+  shift
+  "$HELIXPLOT_CLI" map --mode "$mode" --chemicals "$samples/allchemicals.str" "$@" | sed -n '2,21p'
+}
+
+# Names on the command line choose the mode by their count, whatever mode
+# the last session left (opening a file from the file manager runs this).
+namesBeatTheRememberedMode() {
+  local dialog mode
+  for mode in dual parental; do
+    mkdir -p "$work/config/Helixplot"
+    printf '[selection]\nlastMode=%s\n' "$mode" >"$work/config/Helixplot/Helixplot.conf"
+    start_app "$samples/tibb.gen" "$samples/quin.gen"
+    dialog=$(wait_window "$DialogTitle")
+    keys "$dialog" Return # Accept works: two names, one comparator
+    main=$(wait_window "$MainTitle" 60)
+    wait_gone "$ProgressTitle"
+    keys "$main" ctrl+c # the focus is in the statistics: the whole table
+    [ "$(clipboard_text)" = "$(expected_statistics single "$samples/tibb.gen" "$samples/quin.gen")" ] ||
+      fail "after a $mode session two names did not map as a single comparison"
+    echo -n | xclip -selection clipboard
+    click_close "$main"
+    expect_exit 20 0
+  done
+}
+
+# An error box says which file; Ctrl+C copies its text with the path.
+errorBoxNamesItsFile() {
+  head -c 3000 "$samples/tibb.gen" >"$work/damaged.gen"
+  local box dialog
+  start_app "$work/damaged.gen"
+  box=$(wait_window "$MainTitle")
+  keys "$box" ctrl+c
+  [ "$(clipboard_text)" = "$(printf "Read beyond end of file.\nExamined genome's file: %s" "$work/damaged.gen")" ] ||
+    fail "the box copied: $(clipboard_text)"
+  keys "$box" Return
+  dialog=$(wait_window "$DialogTitle")
+  keys "$dialog" Escape
+  expect_exit 20 0
+}
+
+# Escape closes the find bar with the focus in the tree, not only in the
+# bar: a double-click where the bar was then reaches the tree and dumps it.
+escapeInTheTreeClosesFind() {
+  start_and_map
+  keys "$main" ctrl+Tab ctrl+f
+  type_into "$main" "genus"
+  click_at "$main" 200 100 # into the tree
+  keys "$main" Escape
+  click_at "$main" 200 -50 2 # where the find bar lay
+  wait_file "$work/home/moop.txt"
+  click_close "$main"
+  expect_exit 20 0
+}
+
+# The window manager's buttons the progress dialog and an error box ask for
+# (Motif hints: no minimise 0x08, maximise 0x10 or close 0x20 function),
+# and what openbox then offers: no maximising.
+no_title_buttons() {
+  local hints functions actions
+  hints=$(xprop -id "$1" _MOTIF_WM_HINTS)
+  functions=$(echo "$hints" | awk -F'[=,] *' '{ print $3 }')
+  [ -n "$functions" ] && (((functions & 0x38) == 0)) || fail "$2 asks for title-bar buttons: $hints"
+  actions=$(xprop -id "$1" _NET_WM_ALLOWED_ACTIONS)
+  [[ $actions != *MAXIMIZE* ]] || fail "$2 can be maximised: $actions"
+}
+
+windowManagerButtons() {
+  command -v openbox >/dev/null || fail "openbox is not installed (scripts/setup.sh installs it)"
+  openbox --sm-disable >/dev/null 2>&1 &
+  for _ in $(seq 100); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+    sleep 0.05
+  done
+  head -c 3000 "$samples/tibb.gen" >"$work/damaged.gen"
+  local box dialog progress
+  start_app "$work/damaged.gen"
+  box=$(wait_window "$MainTitle")
+  no_title_buttons "$box" "the error box"
+  keys "$box" Return
+  dialog=$(wait_window "$DialogTitle")
+  keys "$dialog" ctrl+a
+  type_into "$dialog" "$samples/tibb.gen"
+  keys "$dialog" Return
+  progress=$(wait_window "$ProgressTitle")
+  no_title_buttons "$progress" "the progress dialog"
+  main=$(wait_window "$MainTitle" 60)
+  wait_gone "$ProgressTitle"
+  # From the statistics, Tab reaches "Load New Genome", then "Close Helixplot".
+  keys "$main" Tab Tab space
+  expect_exit 20 0
+}
+
 [ $# -eq 1 ] && declare -F "$1" >/dev/null || {
   echo "usage: $0 SCENARIO" >&2
   exit 2

@@ -127,10 +127,15 @@ private Q_SLOTS:
         QCOMPARE(toggle->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_D));
         QCOMPARE(window->treePage(ResultPage::Mutated)->menuActions().last(), toggle);
 
-        // The first listed gene that both comparators hold.
+        // The first listed gene that both comparators hold, each a gene of
+        // its own (the same gene in both is one change, shown once).
         const MappingResult& result = window->result();
+        const auto twoChanges = [&](std::size_t i) {
+            const auto& comparators = result.mutatedChanges[i].comparators;
+            return comparators.size() == 2 && !(decodedLines(comparators[0].gene) == decodedLines(comparators[1].gene));
+        };
         std::size_t index = 0;
-        while (index < result.mutatedChanges.size() && result.mutatedChanges[index].comparators.size() < 2)
+        while (index < result.mutatedChanges.size() && !twoChanges(index))
             ++index;
         QVERIFY(index < result.mutatedChanges.size());
         const GeneChange& change = result.mutatedChanges[index];
@@ -149,7 +154,10 @@ private Q_SLOTS:
         child<QToolButton>(window.get(), "ChangesToggle")->click();
         QVERIFY(toggle->isChecked());
         QVERIFY(view->isVisible());
-        QVERIFY(tree->height() < treeHeight / 2);
+        // As tall as its change, up to half the page.
+        const int fitted = std::max(view->minimumSizeHint().height(), std::min(view->contentHeight(), treeHeight / 2));
+        QVERIFY(qAbs(view->height() - fitted) <= splitter->handleWidth());
+        QVERIFY(view->height() <= treeHeight / 2 + splitter->handleWidth());
 
         const std::array<QTableView*, 2> tables{child<QTableView>(view, "FirstComparatorChange"),
                                                 child<QTableView>(view, "SecondComparatorChange")};
@@ -178,6 +186,12 @@ private Q_SLOTS:
                 QCOMPARE(side.index(row, 1).data(Qt::BackgroundRole).value<QColor>(),
                          changedLineColor(QApplication::palette()));
                 QVERIFY(side.index(row, 0).data() != side.index(row, 1).data());
+                // The characters that differ are marked on a side that has them.
+                const auto marked = [&](int column) {
+                    return side.index(row, column).data(GeneChangeModel::DifferingCharactersRole).toPoint().y();
+                };
+                if (!side.index(row, 0).data().toString().isEmpty() && !side.index(row, 1).data().toString().isEmpty())
+                    QVERIFY(marked(0) > 0 || marked(1) > 0);
             }
         }
         QVERIFY(highlighted);
@@ -212,6 +226,23 @@ private Q_SLOTS:
         QTest::keyClick(tree, Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(QApplication::clipboard()->text(),
                  window->treePage(ResultPage::Mutated)->selectionText() + view->changeText());
+
+        // Both comparators with the same gene: one table, headed with both names.
+        bool sameShown = false;
+        for (NodeId family = result.mutatedGenes.firstTopLevel(); family != NoNode && !sameShown;
+             family = result.mutatedGenes.nextSibling(family))
+            for (NodeId n = result.mutatedGenes.firstChild(family); n != NoNode && !sameShown;
+                 n = result.mutatedGenes.nextSibling(n)) {
+                const std::size_t i = mutatedChangeIndex(result.mutatedGenes, n);
+                if (i >= result.mutatedChanges.size() || result.mutatedChanges[i].comparators.size() < 2 ||
+                    twoChanges(i))
+                    continue;
+                tree->setCurrentIndex(model.indexOf(n));
+                QCOMPARE(tables[0]->model()->headerData(0, Qt::Horizontal).toString(),
+                         names[0] + QStringLiteral(" and ") + names[1]);
+                QVERIFY(tables[1]->isHidden());
+                sameShown = true;
+            }
 
         // A family node is no gene; the view says how to get one.
         tree->setCurrentIndex(model.indexOf(result.mutatedGenes.parent(gene)));

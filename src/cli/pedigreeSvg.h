@@ -1,0 +1,23 @@
+#pragma once
+
+#include "mapping/census.h"
+
+#include <string>
+#include <vector>
+
+namespace helixplot::cli {
+
+// The census's family tree as inline SVG from the core's pedigree layout,
+// with a legend of the boxes' colours and a search box the page's script
+// shows. names and files hold each row's creature name and file name,
+// already escaped for HTML. A box leads to "#row-N", its mutated count to
+// "#changes-N".
+std::string pedigreeSection(const Census& census, const std::vector<std::string>& names,
+                            const std::vector<std::string>& files);
+
+// The section's style sheet and script, for the page's one <style> and one
+// <script>.
+extern const char* const PedigreeStyle;
+extern const char* const PedigreeScript;
+
+} // namespace helixplot::cli
