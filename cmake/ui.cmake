@@ -9,19 +9,27 @@ target_include_directories(helixplot_ui PUBLIC src)
 target_link_libraries(helixplot_ui PUBLIC helixplot_core helixplot_census_output Qt6::Widgets)
 target_compile_definitions(helixplot_ui PRIVATE QT_NO_CAST_FROM_ASCII)
 target_compile_definitions(helixplot_ui PUBLIC QT_NO_KEYWORDS)
-target_compile_definitions(helixplot_ui PRIVATE HELIXPLOT_VERSION="${PROJECT_VERSION}")
 
-qt_add_executable(helixplot WIN32 src/app/main.cpp)
+# The desktop program, and for scripts/bench-desktop.sh the same program with
+# its timing probe (HELIXPLOT_TRACE_TIMING), which the product does not carry.
+function(helixplot_desktop_program target)
+  qt_add_executable(${target} WIN32 src/app/main.cpp ${ARGN})
+  target_link_libraries(${target} PRIVATE helixplot_ui)
+  target_compile_definitions(${target} PRIVATE HELIXPLOT_APP_ID="${HELIXPLOT_APP_ID}")
+  # The window icon when no icon theme has it (a build run in place, Windows).
+  qt_add_resources(${target} icons PREFIX /icons BASE packaging/icons
+    FILES packaging/icons/helixplot-16.png packaging/icons/helixplot-32.png packaging/icons/helixplot-48.png
+          packaging/icons/helixplot-64.png packaging/icons/helixplot-128.png packaging/icons/helixplot-256.png)
+endfunction()
+
+helixplot_desktop_program(helixplot)
 if(WIN32)
   enable_language(RC)
   target_sources(helixplot PRIVATE src/app/helixplot.rc)
 endif()
-target_link_libraries(helixplot PRIVATE helixplot_ui)
-target_compile_definitions(helixplot PRIVATE HELIXPLOT_APP_ID="${HELIXPLOT_APP_ID}")
-# The window icon when no icon theme has it (a build run in place, Windows).
-qt_add_resources(helixplot icons PREFIX /icons BASE packaging/icons
-  FILES packaging/icons/helixplot-16.png packaging/icons/helixplot-32.png packaging/icons/helixplot-48.png
-        packaging/icons/helixplot-64.png packaging/icons/helixplot-128.png packaging/icons/helixplot-256.png)
+if(HELIXPLOT_BENCHMARKS AND NOT WIN32)
+  helixplot_desktop_program(helixplot-timed bench/desktop/timingProbe.cpp)
+endif()
 
 # Renders the windows on the bundled samples (and a population bred from
 # them) into docs/screenshots.

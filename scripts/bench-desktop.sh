@@ -3,7 +3,8 @@
 # the selection dialog to the main window's first paint, less the run's
 # 1.6 s of fixed waits, in breakdown mode, for the sample child and for
 # generated genomes of 1,000 and 4,000 genes. The program measures itself
-# (HELIXPLOT_TRACE_TIMING); the script drives it with xdotool and prints each
+# (HELIXPLOT_TRACE_TIMING, in helixplot-timed, the benchmark's build of the
+# program with its timing probe); the script drives it with xdotool and prints each
 # run with the load average at its start, then the median per genome.
 #
 #   bash scripts/bench-desktop.sh [RUNS]     (default 7 runs per genome)
@@ -23,11 +24,11 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-7}
-program=${HELIXPLOT:-build/default/helixplot}
+program=${HELIXPLOT:-build/default/helixplot-timed}
 
 bash scripts/setup.sh >/dev/null
 cmake --preset default >/dev/null
-cmake --build --preset default -j2 --target helixplot make-samples >/dev/null
+cmake --build --preset default -j2 --target helixplot-timed make-samples >/dev/null
 
 export SOURCE_DIR=$PWD HELIXPLOT=$program
 # shellcheck source=tests/display/harness.sh

@@ -1,7 +1,6 @@
 #include "ui/commandLine.h"
 #include "ui/errorReport.h"
 #include "ui/population/populationWindows.h"
-#include "ui/timingTrace.h"
 #include "ui/unitGeneMainWindow.h"
 
 #include <QApplication>
@@ -52,8 +51,6 @@ int main(int argc, char* argv[])
     for (int size : {16, 32, 48, 64, 128, 256})
         icon.addFile(QStringLiteral(":/icons/helixplot-%1.png").arg(size));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(HELIXPLOT_APP_ID), icon));
-    if (qEnvironmentVariableIsSet("HELIXPLOT_TRACE_TIMING"))
-        helixplot::installTimingTrace();
     // The main window is hidden while the selection dialog is up, so the last
     // visible window closing (an error box, say) says nothing: the program
     // ends only through "Close Helixplot", closing the main window, or

@@ -3,6 +3,8 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace helixplot::cli {
@@ -63,48 +65,6 @@ std::string filesText(std::size_t n)
     return std::to_string(n) + (n == 1 ? " file" : " files");
 }
 
-// What a command does with the files and the map-only options it was given.
-using FileCheck = void (*)(std::string_view command, const std::optional<std::string>& mode, CliOptions& options);
-
-void oneGenome(std::string_view command, const std::optional<std::string>& mode, CliOptions& options)
-{
-    if (mode)
-        throw UsageError("--mode is an option of map and diff only");
-    if (options.traceProgress)
-        throw UsageError("--trace-progress is an option of map only");
-    if (options.files.size() != 1)
-        throw UsageError(std::string(command) + " takes one genome file, not " + std::to_string(options.files.size()));
-}
-
-void mapGenomes(std::string_view, const std::optional<std::string>& mode, CliOptions& options)
-{
-    const std::size_t count = options.files.size();
-    if (mode) {
-        const ModeName& m = modeNamed(*mode);
-        if (count != m.files)
-            throw UsageError("mode " + std::string(m.name) + " takes " + filesText(m.files) + ", not " +
-                             std::to_string(count));
-        options.mode = m.choice;
-        return;
-    }
-    // Without --mode the number of files decides.
-    if (count < 1 || count > 3)
-        throw UsageError("map takes 1 to 3 genome files, not " + std::to_string(count));
-    options.mode = count == 1 ? MappingChoice::Breakdown : count == 2 ? MappingChoice::Single : MappingChoice::Dual;
-}
-
-void oneFolder(std::string_view command, const std::optional<std::string>& mode, CliOptions& options)
-{
-    if (mode)
-        throw UsageError("--mode is an option of map only");
-    if (options.traceProgress)
-        throw UsageError("--trace-progress is an option of map only");
-    if (options.files.size() != 1)
-        throw UsageError(std::string(command) + " takes one folder, not " + std::to_string(options.files.size()));
-    if (options.command == Command::Report && options.outputPath.empty())
-        throw UsageError("report needs -o FILE.html");
-}
-
 CensusFormat formatNamed(std::string_view name)
 {
     if (name == "text")
@@ -116,62 +76,171 @@ CensusFormat formatNamed(std::string_view name)
     throw UsageError("unknown format '" + std::string(name) + "' (text, csv or json)");
 }
 
-// Options of some commands only.
-void checkCensusOptions(const std::optional<std::string>& format, const std::optional<std::string>& output,
-                        CliOptions& options)
+// The options a command takes besides --chemicals, --help and --version,
+// which every command takes.
+enum OptionSet : unsigned {
+    ModeOption = 1u << 0,
+    TraceOption = 1u << 1,
+    RecursiveOption = 1u << 2,
+    FormatOption = 1u << 3,
+    CsvFormat = 1u << 4, // --format csv as well as text and json
+    OutputOption = 1u << 5,
+};
+
+// The values as given, checked against the command once it is known.
+struct GivenValues {
+    std::optional<std::string> mode;
+    std::optional<std::string> format;
+    std::optional<std::string> output;
+};
+
+// What a command does with its files and the values it was given.
+using FileCheck = void (*)(std::string_view command, const GivenValues& given, CliOptions& options);
+
+void oneGenome(std::string_view command, const GivenValues&, CliOptions& options)
 {
-    const bool census = options.command == Command::Census || options.command == Command::Report;
-    if (options.recursive && !census)
-        throw UsageError("--recursive is an option of census and report only");
-    if (format && options.command == Command::Report)
-        throw UsageError("--format is no option of report");
-    if (output && options.command != Command::Report)
-        throw UsageError("-o is an option of report only");
-    if (format)
-        options.format = formatNamed(*format);
-    if (options.format == CensusFormat::Csv && options.command != Command::Census)
-        throw UsageError("format csv is census's only (text or json)");
-    if (output)
-        options.outputPath = *output;
+    if (options.files.size() != 1)
+        throw UsageError(std::string(command) + " takes one genome file, not " + std::to_string(options.files.size()));
 }
 
-// diff needs a comparator: every mode but breakdown, chosen by the number of
-// files as for map when not given.
-void diffGenomes(std::string_view, const std::optional<std::string>& mode, CliOptions& options)
+// --mode, checked against the number of files; false when not given.
+bool givenMode(const GivenValues& given, CliOptions& options)
 {
-    if (options.traceProgress)
-        throw UsageError("--trace-progress is an option of map only");
+    if (!given.mode)
+        return false;
+    const ModeName& m = modeNamed(*given.mode);
+    if (options.command == Command::Diff && m.choice == MappingChoice::Breakdown)
+        throw UsageError("diff has no mode breakdown (single, parental or dual)");
+    if (options.files.size() != m.files)
+        throw UsageError("mode " + std::string(m.name) + " takes " + filesText(m.files) + ", not " +
+                         std::to_string(options.files.size()));
+    options.mode = m.choice;
+    return true;
+}
+
+// Without --mode the number of files decides.
+void mapGenomes(std::string_view, const GivenValues& given, CliOptions& options)
+{
     const std::size_t count = options.files.size();
-    if (mode) {
-        const ModeName& m = modeNamed(*mode);
-        if (m.choice == MappingChoice::Breakdown)
-            throw UsageError("diff has no mode breakdown (single, parental or dual)");
-        if (count != m.files)
-            throw UsageError("mode " + std::string(m.name) + " takes " + filesText(m.files) + ", not " +
-                             std::to_string(count));
-        options.mode = m.choice;
+    if (givenMode(given, options))
         return;
-    }
+    if (count < 1 || count > 3)
+        throw UsageError("map takes 1 to 3 genome files, not " + std::to_string(count));
+    options.mode = count == 1 ? MappingChoice::Breakdown : count == 2 ? MappingChoice::Single : MappingChoice::Dual;
+}
+
+// diff needs a comparator: every mode but breakdown.
+void diffGenomes(std::string_view, const GivenValues& given, CliOptions& options)
+{
+    const std::size_t count = options.files.size();
+    if (givenMode(given, options))
+        return;
     if (count < 2 || count > 3)
         throw UsageError("diff takes 2 or 3 genome files, or 1 with --mode parental, not " + std::to_string(count));
     options.mode = count == 2 ? MappingChoice::Single : MappingChoice::Dual;
 }
 
+void oneFolder(std::string_view command, const GivenValues&, CliOptions& options)
+{
+    if (options.files.size() != 1)
+        throw UsageError(std::string(command) + " takes one folder, not " + std::to_string(options.files.size()));
+    if (options.command == Command::Report && options.outputPath.empty())
+        throw UsageError("report needs -o FILE.html");
+}
+
 struct CommandSpec {
     std::string_view name;
     Command command;
+    unsigned options;
     FileCheck check;
 };
 
-// One row per command.
+// One row per command. A new command is a row here and its lines in
+// UsageText; a new option is a bit of OptionSet and a line in
+// declareCommand. The messages for options given to the wrong command follow
+// from the rows.
 constexpr CommandSpec Commands[] = {
-    {"breakdown", Command::Breakdown, oneGenome},
-    {"summary", Command::Summary, oneGenome},
-    {"map", Command::Map, mapGenomes},
-    {"diff", Command::Diff, diffGenomes},
-    {"census", Command::Census, oneFolder},
-    {"report", Command::Report, oneFolder},
+    {"breakdown", Command::Breakdown, FormatOption, oneGenome},
+    {"summary", Command::Summary, FormatOption, oneGenome},
+    {"map", Command::Map, ModeOption | TraceOption | FormatOption, mapGenomes},
+    {"diff", Command::Diff, ModeOption | FormatOption, diffGenomes},
+    {"census", Command::Census, RecursiveOption | FormatOption | CsvFormat, oneFolder},
+    {"report", Command::Report, RecursiveOption | OutputOption, oneFolder},
 };
+
+void declareCommand(CLI::App& app, const CommandSpec& c, GivenValues& given, CliOptions& options)
+{
+    CLI::App& sub = *app.add_subcommand(std::string(c.name));
+    if (c.options & ModeOption)
+        sub.add_option("--mode", given.mode);
+    if (c.options & TraceOption)
+        sub.add_flag("--trace-progress", options.traceProgress);
+    if (c.options & RecursiveOption)
+        sub.add_flag("--recursive", options.recursive);
+    if (c.options & FormatOption)
+        sub.add_option("--format", given.format);
+    if (c.options & OutputOption)
+        sub.add_option("-o", given.output);
+    sub.add_option("files", options.files);
+}
+
+// The command on the line, if any.
+const CLI::App* commandOf(const CLI::App& app)
+{
+    const std::vector<const CLI::App*> parsed = app.get_subcommands([](const CLI::App* sub) { return sub->parsed(); });
+    return parsed.empty() ? nullptr : parsed.front();
+}
+
+// "map", "map and diff", "census, report and lineage"; each name followed by
+// suffix.
+std::string namesText(const std::vector<std::string>& names, std::string_view suffix)
+{
+    std::string text;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (i > 0)
+            text += i + 1 == names.size() ? " and " : ", ";
+        text += names[i] + std::string(suffix);
+    }
+    return text;
+}
+
+// "--mode=single" is an option "--mode", "-ofile" an option "-o".
+std::string optionName(const std::string& word)
+{
+    if (word.rfind("--", 0) == 0)
+        return word.substr(0, word.find('='));
+    return word.substr(0, 2);
+}
+
+// The line's first word that is no option nor command, or the first option
+// that the command does not take, in words of its own.
+std::string extrasMessage(const CLI::App& app, const CLI::App* command)
+{
+    const std::vector<std::string> extras = app.remaining(true);
+    for (const std::string& extra : extras) {
+        if (extra.size() < 2 || extra[0] != '-')
+            continue;
+        const std::string name = optionName(extra);
+        std::vector<std::string> owners;
+        bool ownedByCommand = false;
+        for (const CLI::App* sub : app.get_subcommands([](const CLI::App*) { return true; })) {
+            if (sub->get_option_no_throw(name) == nullptr)
+                continue;
+            owners.push_back(sub->get_name());
+            ownedByCommand = ownedByCommand || sub == command;
+        }
+        if (owners.empty())
+            return "unknown option '" + extra + "'";
+        if (ownedByCommand)
+            return name + " must come after the command";
+        if (command != nullptr && owners.size() + 1 == std::size(Commands))
+            return name + " is no option of " + command->get_name();
+        return name + " is an option of " + namesText(owners, "") + " only";
+    }
+    if (command == nullptr && !extras.empty())
+        return "unknown command '" + extras.front() + "'";
+    return "unexpected argument '" + (extras.empty() ? std::string() : extras.front()) + "'";
+}
 
 // CLI11 says "--mode: 1 required TEXT missing"; the option's name is what
 // stands before the colon.
@@ -181,91 +250,99 @@ std::string optionOf(const CLI::ParseError& e)
     return std::string(what.substr(0, what.find(':')));
 }
 
+// A value option that does not take its value: missing, or given twice.
+std::string mismatchMessage(const CLI::App& app, const CLI::App* command, const CLI::ArgumentMismatch& e)
+{
+    const std::string name = optionOf(e);
+    const CLI::Option* option = command ? command->get_option_no_throw(name) : nullptr;
+    if (option == nullptr)
+        option = app.get_option_no_throw(name);
+    if (option != nullptr && option->count() > 1)
+        return "option '" + name + "' is given more than once";
+    return "option '" + name + "' needs a value";
+}
+
+void applyValues(const CommandSpec& c, const GivenValues& given, CliOptions& options)
+{
+    if (given.format) {
+        options.format = formatNamed(*given.format);
+        if (options.format == CensusFormat::Csv && !(c.options & CsvFormat)) {
+            std::vector<std::string> owners;
+            for (const CommandSpec& other : Commands)
+                if (other.options & CsvFormat)
+                    owners.emplace_back(other.name);
+            throw UsageError("format csv is " + namesText(owners, "'s") + " only (text or json)");
+        }
+    }
+    if (given.output)
+        options.outputPath = *given.output;
+}
+
 } // namespace
 
 CliOptions parseCommandLine(int argc, const char* const* argv)
 {
     CliOptions options;
-    // --help, then --version, win over anything else on the line, even over what
-    // does not parse.
-    for (int i = 1; i < argc && std::string_view(argv[i]) != "--"; ++i) {
-        options.help = options.help || std::string_view(argv[i]) == "--help";
-        options.version = options.version || std::string_view(argv[i]) == "--version";
-    }
-    if (options.help || options.version) {
-        options.version = !options.help;
-        return options;
-    }
-
+    GivenValues given;
     CLI::App app{"", ProgramName};
-    app.set_help_flag();
-    // Unknown options and commands are reported below, in our words.
-    app.allow_extras();
+    app.set_help_flag("--help");
+    const CLI::Option* version = app.add_flag("--version");
+    app.add_option("--chemicals", options.chemicalsPath);
     // The options are spelt with dashes everywhere; on Windows, CLI11 would
     // otherwise take a rooted path such as /data/tibb.gen for an option.
     app.allow_windows_style_options(false);
     app.require_subcommand(0, 1);
-    std::optional<std::string> modeText;
-    app.add_option("--chemicals", options.chemicalsPath);
-    app.add_option("--mode", modeText);
-    app.add_flag("--trace-progress", options.traceProgress);
-    std::optional<std::string> formatText;
-    std::optional<std::string> outputText;
-    app.add_flag("--recursive", options.recursive);
-    app.add_option("--format", formatText);
-    app.add_option("-o", outputText);
-    for (const CommandSpec& c : Commands) {
-        CLI::App* sub = app.add_subcommand(std::string(c.name));
-        sub->set_help_flag();
-        sub->allow_extras();
-        // The options may stand anywhere on the line, before or after the files.
-        sub->fallthrough();
-        sub->add_option("files", options.files);
-    }
+    // --help, --version and --chemicals may stand after the command too.
+    app.fallthrough();
+    for (const CommandSpec& c : Commands)
+        declareCommand(app, c, given, options);
 
-    // Everything after "--" is a command or a file name, whatever it looks like.
+    // Everything after "--" is a file name, whatever it looks like. CLI11
+    // forgets this once a command has its first file, so the words after it
+    // never reach the parser. An option written "--mode=" has an empty value
+    // that CLI11 drops, taking the next word instead.
     int end = 1;
-    while (end < argc && std::string_view(argv[end]) != "--")
-        ++end;
-    std::vector<std::string> words(argv + std::min(end + 1, argc), argv + argc);
+    std::string emptyValue;
+    for (; end < argc && std::string_view(argv[end]) != "--"; ++end) {
+        const std::string_view word = argv[end];
+        if (emptyValue.empty() && word.size() > 3 && word.starts_with("--") && word.ends_with('='))
+            emptyValue = word.substr(0, word.size() - 1);
+    }
+    std::optional<std::string> error;
     try {
         app.parse(end, argv);
+    } catch (const CLI::CallForHelp&) {
+        options.help = true;
+        return options;
     } catch (const CLI::ArgumentMismatch& e) {
-        throw UsageError("option '" + optionOf(e) + "' needs a value");
+        error = mismatchMessage(app, commandOf(app), e);
+    } catch (const CLI::ExtrasError&) {
+        error = extrasMessage(app, commandOf(app));
     } catch (const CLI::ParseError& e) {
-        throw UsageError(e.what());
+        error = e.what();
     }
+    // --version wins over any mistake on the line; --help above over both.
+    if (version->count() > 0) {
+        options.version = true;
+        return options;
+    }
+    if (!emptyValue.empty())
+        throw UsageError("option '" + emptyValue + "' has an empty value");
+    if (error)
+        throw UsageError(*error);
 
-    std::vector<std::string> extras = app.remaining();
-    for (const CLI::App* sub : app.get_subcommands()) {
-        const std::vector<std::string> more = sub->remaining();
-        extras.insert(extras.end(), more.begin(), more.end());
-    }
-    for (const std::string& extra : extras)
-        if (extra.size() >= 2 && extra[0] == '-' && extra != "--")
-            throw UsageError("unknown option '" + extra + "'");
-
-    std::string name;
-    if (!app.get_subcommands().empty()) {
-        name = app.get_subcommands().front()->get_name();
-    } else {
-        extras.insert(extras.end(), words.begin(), words.end());
-        words.clear();
-        if (extras.empty())
-            throw UsageError("no command given");
-        name = extras.front();
-        options.files.assign(extras.begin() + 1, extras.end());
-    }
-    options.files.insert(options.files.end(), words.begin(), words.end());
+    const CLI::App* command = commandOf(app);
+    if (command == nullptr)
+        throw UsageError("no command given");
+    options.files.insert(options.files.end(), argv + std::min(end + 1, argc), argv + argc);
     for (const CommandSpec& c : Commands) {
-        if (c.name == name) {
+        if (c.name == command->get_name()) {
             options.command = c.command;
-            checkCensusOptions(formatText, outputText, options);
-            c.check(c.name, modeText, options);
-            return options;
+            applyValues(c, given, options);
+            c.check(c.name, given, options);
         }
     }
-    throw UsageError("unknown command '" + name + "'");
+    return options;
 }
 
 std::string_view choiceName(MappingChoice choice)

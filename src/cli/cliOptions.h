@@ -41,7 +41,8 @@ struct CliOptions {
 };
 
 // Parses argv[1..argc-1]; throws UsageError. With --help (or else --version)
-// anywhere, returns at once with help (or version) set.
+// among the options, returns with help (or version) set, whatever else the
+// line holds.
 CliOptions parseCommandLine(int argc, const char* const* argv);
 
 // "breakdown", "single", "parental" or "dual".

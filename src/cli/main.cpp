@@ -178,6 +178,10 @@ std::string breakdownCommand(const CliOptions& options)
 std::string summaryCommand(const CliOptions& options)
 {
     const auto genome = loadGenome(options.files[0]);
+    // The lines name no chemical, but a file given by name must load, as
+    // for every other command; the game's own file is not looked for.
+    if (options.chemicalsPath)
+        loadChemicals(options);
     const std::vector<std::string> lines = genomeSummary(genome.get());
     if (options.format == OutputFormat::Json) {
         nlohmann::ordered_json texts = nlohmann::ordered_json::array();

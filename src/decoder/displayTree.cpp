@@ -179,48 +179,26 @@ std::vector<NodeId> findNodes(const DisplayTree& tree, std::string_view needle)
     std::string folded(needle);
     for (char& c : folded)
         c = static_cast<char>(foldCase(c));
-    // Walks first child, next sibling, back up through the parents: no stack,
-    // however deep the tree.
-    NodeId node = tree.firstTopLevel();
-    while (node != NoNode) {
-        if (containsFolded(tree.text(node), folded))
-            found.push_back(node);
-        if (tree.firstChild(node) != NoNode) {
-            node = tree.firstChild(node);
-            continue;
-        }
-        while (node != NoNode && tree.nextSibling(node) == NoNode)
-            node = tree.parent(node);
-        if (node != NoNode)
-            node = tree.nextSibling(node);
-    }
+    walkTree(
+        tree,
+        [&](NodeId node, std::size_t) {
+            if (containsFolded(tree.text(node), folded))
+                found.push_back(node);
+        },
+        [](NodeId) {});
     return found;
 }
 
 void dumpSubtree(const DisplayTree& tree, NodeId node, std::string& out, std::string_view lineEnd)
 {
-    out.append(tree.text(node));
-    out.append(lineEnd);
-    std::size_t depth = 1;
-    NodeId at = tree.firstChild(node);
-    while (at != NoNode) {
-        out.append(depth, ' ');
-        out.append(tree.text(at));
-        out.append(lineEnd);
-        if (tree.firstChild(at) != NoNode) {
-            at = tree.firstChild(at);
-            ++depth;
-            continue;
-        }
-        while (at != NoNode && tree.nextSibling(at) == NoNode) {
-            at = tree.parent(at);
-            --depth;
-            if (at == node)
-                at = NoNode;
-        }
-        if (at != NoNode)
-            at = tree.nextSibling(at);
-    }
+    walkTree(
+        tree, node,
+        [&](NodeId at, std::size_t depth) {
+            out.append(depth, ' ');
+            out.append(tree.text(at));
+            out.append(lineEnd);
+        },
+        [](NodeId) {});
 }
 
 } // namespace helixplot

@@ -74,13 +74,15 @@ private:
     mutable std::vector<std::vector<NodeId>> childIndexes_;
 };
 
-// Walks the tree depth first in display order: before(node, depth) ahead of
-// the node's children, after(node) once they are done. Iterative, so that a
-// deep tree cannot exhaust the stack.
-template <typename Before, typename After> void walkTree(const DisplayTree& tree, Before&& before, After&& after)
+// Walks root's subtree, or with NoNode the whole tree, depth first in display
+// order: before(node, depth) ahead of the node's children, after(node) once
+// they are done; root has depth 0. Iterative, so that a deep tree cannot
+// exhaust the stack.
+template <typename Before, typename After>
+void walkTree(const DisplayTree& tree, NodeId root, Before&& before, After&& after)
 {
     std::vector<NodeId> open; // ancestors whose after() is still due
-    NodeId node = tree.firstTopLevel();
+    NodeId node = root == NoNode ? tree.firstTopLevel() : root;
     while (node != NoNode) {
         before(node, open.size());
         if (tree.firstChild(node) != NoNode) {
@@ -94,8 +96,15 @@ template <typename Before, typename After> void walkTree(const DisplayTree& tree
             open.pop_back();
             after(node);
         }
+        if (node == root)
+            return;
         node = tree.nextSibling(node);
     }
+}
+
+template <typename Before, typename After> void walkTree(const DisplayTree& tree, Before&& before, After&& after)
+{
+    walkTree(tree, NoNode, before, after);
 }
 
 // Writes the tree depth first in display order, one line per node, one

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 
@@ -16,8 +17,7 @@ namespace helixplot {
 
 namespace {
 
-constexpr std::size_t BufferBytes = 64 * 1024;
-constexpr std::size_t SmallestBuffer = 4 * 1024;
+constexpr std::size_t SmallestRead = 4 * 1024;
 
 #ifdef _WIN32
 
@@ -40,12 +40,7 @@ bool statusOf(int fd, bool& regular, std::uint64_t& size)
     return true;
 }
 
-bool readyToRead(int)
-{
-    return true;
-}
-
-long long readSome(int fd, std::uint8_t* into, std::size_t count)
+long long readSome(int fd, char* into, std::size_t count)
 {
     return _read(fd, into, static_cast<unsigned>(count));
 }
@@ -78,15 +73,7 @@ bool statusOf(int fd, bool& regular, std::uint64_t& size)
     return true;
 }
 
-// A regular file never blocks, but the flag is dropped all the same so that
-// reads behave as on any other descriptor.
-bool readyToRead(int fd)
-{
-    const int flags = ::fcntl(fd, F_GETFL);
-    return flags >= 0 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0;
-}
-
-long long readSome(int fd, std::uint8_t* into, std::size_t count)
+long long readSome(int fd, char* into, std::size_t count)
 {
     ssize_t n;
     do
@@ -102,91 +89,71 @@ void closeFile(int fd)
 
 #endif
 
+// Closes the file however reading ends.
+struct OpenFile {
+    int fd;
+    ~OpenFile()
+    {
+        if (fd >= 0)
+            closeFile(fd);
+    }
+};
+
 } // namespace
 
-BinaryFile::BinaryFile(const std::string& path, std::uint64_t sizeLimit) : sizeLimit_(sizeLimit)
+BinaryFile::BinaryFile(const std::string& path, std::uint64_t sizeLimit, Oversize oversize) : MemorySource({})
 {
     if (path.empty())
         throw InOutError(InOutError::Failure::FileNotFound);
     errno = 0;
-    fd_ = openForReading(path);
-    if (fd_ < 0)
+    const OpenFile file{openForReading(path)};
+    if (file.fd < 0)
         throw InOutError::onRead(errno);
     bool regular = false;
     std::uint64_t size = 0;
-    const bool known = statusOf(fd_, regular, size);
-    const int err = errno;
-    if (!known || !regular || size > sizeLimit_ || !readyToRead(fd_)) {
-        closeFile(fd_);
-        fd_ = -1;
-        if (known && !regular)
-            throw InOutError(InOutError::Failure::AccessDenied);
-        if (known && size > sizeLimit_)
-            throw InOutError(InOutError::Failure::FileTooLarge);
-        throw InOutError::onRead(err ? err : errno);
-    }
-    // One byte over the size, so that a file read whole also meets its end.
-    bufferSize_ = static_cast<std::size_t>(std::clamp<std::uint64_t>(size + 1, SmallestBuffer, BufferBytes));
-    try {
-        buffer_ = std::make_unique_for_overwrite<std::uint8_t[]>(bufferSize_);
-    } catch (...) {
-        closeFile(fd_); // no destructor runs for a constructor that throws
-        throw;
-    }
-}
-
-BinaryFile::~BinaryFile()
-{
-    if (fd_ >= 0)
-        closeFile(fd_);
-}
-
-bool BinaryFile::fill()
-{
-    errno = 0;
-    const long long n = readSome(fd_, buffer_.get(), bufferSize_);
-    if (n < 0)
-        throw InOutError::onRead(errno ? errno : EIO);
-    readSoFar_ += static_cast<std::uint64_t>(n);
-    if (readSoFar_ > sizeLimit_)
+    if (!statusOf(file.fd, regular, size))
+        throw InOutError::onRead(errno);
+    if (!regular)
+        throw InOutError(InOutError::Failure::AccessDenied);
+    if (size > sizeLimit && oversize == Oversize::Refuse)
         throw InOutError(InOutError::Failure::FileTooLarge);
-    next_ = 0;
-    end_ = static_cast<std::size_t>(n);
-    return n > 0;
-}
 
-void BinaryFile::readAcross(std::uint8_t* into, std::size_t count)
-{
-    while (count > 0) {
-        if (next_ == end_ && !fill())
-            throw InOutError(InOutError::Failure::ReadBeyondEnd);
-        const std::size_t n = std::min(count, end_ - next_);
-        std::copy_n(buffer_.get() + next_, n, into);
-        next_ += n;
-        into += n;
-        count -= n;
-    }
-}
-
-std::string BinaryFile::readUpTo(std::size_t count)
-{
-    std::string out;
-    while (out.size() < count) {
-        if (next_ == end_ && !fill())
+    // Refusing needs to see one byte past the limit, cutting does not.
+    const std::uint64_t wanted = oversize == Oversize::Cut ? sizeLimit : std::max(sizeLimit, sizeLimit + 1);
+    // One byte over the size, so that the read that meets the end fits.
+    std::size_t capacity = static_cast<std::size_t>(std::min(std::max<std::uint64_t>(size + 1, SmallestRead), wanted));
+    bytes_ = std::make_unique_for_overwrite<char[]>(capacity);
+    std::size_t have = 0;
+    for (;;) {
+        if (have == capacity) {
+            if (capacity == wanted)
+                break;
+            // The file grew since its size was taken, or its system tells no
+            // size (as /proc does).
+            const auto larger = static_cast<std::size_t>(std::min<std::uint64_t>(std::uint64_t{capacity} * 2, wanted));
+            auto grown = std::make_unique_for_overwrite<char[]>(larger);
+            std::memcpy(grown.get(), bytes_.get(), have);
+            bytes_ = std::move(grown);
+            capacity = larger;
+        }
+        errno = 0;
+        const long long n = readSome(file.fd, bytes_.get() + have, capacity - have);
+        if (n < 0)
+            throw InOutError::onRead(errno ? errno : EIO);
+        if (n == 0)
             break;
-        const std::size_t n = std::min(count - out.size(), end_ - next_);
-        out.append(reinterpret_cast<const char*>(buffer_.get() + next_), n);
-        next_ += n;
+        have += static_cast<std::size_t>(n);
     }
-    return out;
+    if (have > sizeLimit)
+        throw InOutError(InOutError::Failure::FileTooLarge);
+    rest_ = std::string_view(bytes_.get(), have);
 }
 
-void MemorySource::readExact(std::uint8_t* into, std::size_t count)
+std::string MemorySource::readUpTo(std::size_t count)
 {
-    if (rest_.size() < count)
-        throw InOutError(InOutError::Failure::ReadBeyondEnd);
-    std::copy_n(rest_.data(), count, into);
-    rest_.remove_prefix(count);
+    const std::string_view part = rest_.substr(0, count);
+    rest_.remove_prefix(part.size());
+    return std::string(part);
 }
 
 } // namespace helixplot

@@ -30,6 +30,8 @@ std::string messageOf(InOutError::Failure failure, int systemError)
         return "Too many symbolic links";
     case F::OutOfMemory:
         return "Out of memory";
+    case F::NameTooLong:
+        return "File name too long";
     case F::System:
         break;
     }
@@ -54,6 +56,8 @@ InOutError::Failure commonFailure(int err)
 #endif
     case ENOMEM:
         return F::OutOfMemory;
+    case ENAMETOOLONG:
+        return F::NameTooLong;
     case EFBIG:
 #ifdef EOVERFLOW
     case EOVERFLOW:
@@ -81,8 +85,9 @@ InOutError InOutError::onRead(int err)
     switch (err) {
     case ENOENT:
     case ENOTDIR:
-    case ENAMETOOLONG:
         return InOutError(Failure::FileNotFound, err);
+    case ENXIO: // a socket, or a device without its driver: no file to read
+        return InOutError(Failure::AccessDenied, err);
     default:
         return InOutError(commonFailure(err), err);
     }

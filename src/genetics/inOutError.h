@@ -31,6 +31,7 @@ public:
         TooManyOpenFiles,
         SymbolicLinkLoop,
         OutOfMemory,
+        NameTooLong,
         System, // any other system error, by its number
     };
 

@@ -122,7 +122,7 @@ bool hasGenomeName(const fs::path& path)
 bool startsLikeGenome(const std::string& path, const std::string& named)
 {
     try {
-        BinaryFile file(path, NoSizeLimit);
+        BinaryFile file(path, GenomeMagic.size(), BinaryFile::Oversize::Cut);
         return file.readUpTo(GenomeMagic.size()) == GenomeMagic;
     } catch (const InOutError& e) {
         if (e.systemError() == 0)

@@ -112,7 +112,7 @@ Settings readSettingsFile(const std::string& path)
 {
     std::string text;
     try {
-        BinaryFile file(path, NoSizeLimit);
+        BinaryFile file(path, SettingsReadLimit + 1, BinaryFile::Oversize::Cut);
         text = file.readUpTo(SettingsReadLimit + 1);
     } catch (const InOutError& e) {
         if (e.failure() == InOutError::Failure::FileNotFound)

@@ -1,5 +1,7 @@
 #include "commandLine.h"
 
+#include "helixplotVersion.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
@@ -63,7 +65,7 @@ CommandLine parseCommandLine(const QStringList& arguments)
     }
     if (parser.isSet(version)) {
         result.action = CommandLine::Version;
-        result.output = QStringLiteral("helixplot %1\n").arg(QStringLiteral(HELIXPLOT_VERSION));
+        result.output = QStringLiteral("helixplot %1\n").arg(QString::fromLatin1(HelixplotVersion));
         return result;
     }
     if (parser.isSet(mode)) {

@@ -25,7 +25,6 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
@@ -482,8 +481,9 @@ void TGeneMainWindow::exportPage(ResultPage page)
 QStringList TGeneMainWindow::filesRead() const
 {
     QStringList files = configurationFiles_;
-    for (const QLineEdit* edit : loadGenome_ ? loadGenome_->findChildren<QLineEdit*>() : QList<QLineEdit*>{})
-        files << edit->text();
+    if (loadGenome_)
+        for (const GenomeSlot slot : {GenomeSlot::Examined, GenomeSlot::Mother, GenomeSlot::Father})
+            files << loadGenome_->genomeFileName(slot);
     files << helixplotSettings().fileName();
     return files;
 }

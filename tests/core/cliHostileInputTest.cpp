@@ -13,7 +13,9 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -61,6 +63,12 @@ protected:
                 ::pause();
             ::_exit(0);
         }
+        socket_ = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+        socketPath.copy(address.sun_path, socketPath.size());
+        ASSERT_EQ(::bind(socket_, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
         std::filesystem::create_directories(folder);
         std::filesystem::create_directories(dir.file("game"));
         ASSERT_EQ(::mkfifo(dir.file("game/allchemicals.str").c_str(), 0600), 0);
@@ -69,6 +77,8 @@ protected:
     }
     void TearDown() override
     {
+        if (socket_ >= 0)
+            ::close(socket_);
         if (writer_ > 0) {
             ::kill(writer_, SIGKILL);
             ::waitpid(writer_, nullptr, 0);
@@ -88,15 +98,18 @@ protected:
     const std::string folder = dir.file("folder.gen");
     const std::string oversize = dir.file("oversize.gen");
     const std::string settings = dir.file("settings.ini");
+    const std::string socketPath = dir.file("socket.gen");
 
 private:
     pid_t writer_ = -1;
+    int socket_ = -1;
 };
 
 TEST_F(CliHostileInput, FilesThatAreNoRegularFilesOrTooLargeAreRefused)
 {
     const std::string denied = ": File access denied\n";
     const std::string tooLarge = ": File too large (over 2 MiB)\n";
+    const std::string longPath = dir.file(std::string(4100, 'n') + ".gen");
     const struct {
         const char* what;
         std::vector<std::string> args;
@@ -113,6 +126,8 @@ TEST_F(CliHostileInput, FilesThatAreNoRegularFilesOrTooLargeAreRefused)
         {"sparse file over the limit", {"summary", oversize}, oversize + tooLarge},
         {"chemical names over the limit", {"breakdown", "--chemicals", oversize, Child}, oversize + tooLarge},
         {"a read that fails (EIO)", {"summary", "/proc/self/mem"}, "/proc/self/mem: I/O error 5\n"},
+        {"socket", {"summary", socketPath}, socketPath + denied},
+        {"path over 4096 characters", {"summary", longPath}, longPath + ": File name too long\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

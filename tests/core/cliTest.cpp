@@ -416,6 +416,7 @@ TEST_F(Cli, AFileThatDoesNotLoadEndsWithItsMessage)
         {{"map", Child, dir_.path()}, dir_.path() + ": File access denied"},
         {{"map", "--chemicals", chemicals, Child}, chemicals + ": Read beyond end of file"},
         {{"breakdown", "--chemicals", missing, Child}, missing + ": File not found"},
+        {{"summary", "--chemicals", missing, Child}, missing + ": File not found"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.err);
@@ -455,6 +456,10 @@ TEST_F(Cli, UsageErrorsExitWithTwo)
         {{"summary", Child, "--format"}, "option '--format' needs a value"},
         {{"summary", "--trace-progress", Child}, "--trace-progress is an option of map only"},
         {{"map", "--verbose", Child}, "unknown option '--verbose'"},
+        {{"map", "--format", "json", "--format", "text", Child}, "option '--format' is given more than once"},
+        {{"map", "--mode=", "dual", Child, Quin, Yeva}, "option '--mode' has an empty value"},
+        {{"breakdown", "--mode=single", Child}, "--mode is an option of map and diff only"},
+        {{"--format", "json", "map", Child}, "--format must come after the command"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.message);

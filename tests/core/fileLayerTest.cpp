@@ -63,6 +63,18 @@ TEST(FileLayer, ReadsInBlocksAcrossItsBuffer)
     EXPECT_EQ(errorOf([&] { file.readExact(&one, 1); }), "Read beyond end of file");
 }
 
+#ifdef __linux__
+// Its status gives the size 0, yet it has bytes to read.
+TEST(FileLayer, AFileWithoutASizeIsReadToItsEnd)
+{
+    BinaryFile file("/proc/self/status");
+    const std::string text = file.readUpTo(MaxInputBytes);
+    EXPECT_EQ(text.rfind("Name:", 0), 0u);
+    EXPECT_EQ(text.back(), '\n');
+    EXPECT_TRUE(file.atEnd());
+}
+#endif
+
 TEST(FileLayer, SystemErrorsSayWhatHappened)
 {
     using F = InOutError::Failure;
@@ -81,6 +93,7 @@ TEST(FileLayer, SystemErrorsSayWhatHappened)
         {EMFILE, F::TooManyOpenFiles, "Too many open files", F::TooManyOpenFiles, "Too many open files"},
         {ELOOP, F::SymbolicLinkLoop, "Too many symbolic links", F::SymbolicLinkLoop, "Too many symbolic links"},
         {EFBIG, F::FileTooLarge, "File too large (over 2 MiB)", F::FileTooLarge, "File too large (over 2 MiB)"},
+        {ENAMETOOLONG, F::NameTooLong, "File name too long", F::NameTooLong, "File name too long"},
         {0, F::System, "I/O error 0", F::WriteFailed, "Disk write error"},
     };
     for (const auto& c : cases) {

@@ -1,4 +1,10 @@
-#include "timingTrace.h"
+// The desktop program's timing probe, linked only into helixplot-timed, the
+// build of the program that scripts/bench-desktop.sh measures. With
+// HELIXPLOT_TRACE_TIMING set, every accepted selection dialog writes one line
+// to standard error once the main window has been painted: the time from the
+// acceptance, that time less the run's fixed waits, the processor time the
+// program used meanwhile, when the progress dialog closed, and how many paint
+// events its widgets got.
 
 #include <QApplication>
 #include <QDialog>
@@ -13,6 +19,10 @@
 namespace helixplot {
 
 namespace {
+
+// The fixed waits of one mapping run: after showing the progress dialog,
+// after the statistics stage and before closing the dialog.
+constexpr int FixedWaitsMs = 100 + 500 + 1000;
 
 class TimingTrace : public QObject {
 public:
@@ -87,9 +97,17 @@ private:
 
 } // namespace
 
+} // namespace helixplot
+
+namespace {
+
+// Runs as the application object is made, before any window exists.
 void installTimingTrace()
 {
-    qApp->installEventFilter(new TimingTrace(qApp));
+    if (qEnvironmentVariableIsSet("HELIXPLOT_TRACE_TIMING"))
+        qApp->installEventFilter(new helixplot::TimingTrace(qApp));
 }
 
-} // namespace helixplot
+} // namespace
+
+Q_COREAPP_STARTUP_FUNCTION(installTimingTrace)
