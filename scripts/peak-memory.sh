@@ -46,6 +46,9 @@ gene 2 1 0 0 >"$work/genus"
 printf '\x00momaDADA' >>"$work/genus"
 gene 1 3 2 256 >"$work/halflives2"
 gene 1 3 3 256 >"$work/halflives3"
+# The same key as halflives, another first body byte: every gene mutated.
+cp "$work/halflives" "$work/changed"
+printf '\xaa' | dd of="$work/changed" bs=1 seek=11 conv=notrunc status=none
 
 genome "$work/halflives.gen" /dev/null "$work/halflives"
 genome "$work/unknown.gen" /dev/null "$work/unknown"
@@ -55,16 +58,27 @@ genome "$work/unknown.gen" /dev/null "$work/unknown"
 genome "$work/child.gen" "$work/genus" "$work/halflives"
 genome "$work/moma.gen" "$work/genus" "$work/halflives2"
 genome "$work/DADA.gen" "$work/genus" "$work/halflives3"
+mkdir "$work/mutated"
+genome "$work/mutated/child.gen" "$work/genus" "$work/halflives"
+genome "$work/mutated/moma.gen" "$work/genus" "$work/changed"
+genome "$work/mutated/DADA.gen" "$work/genus" "$work/changed"
 
+# run WHAT ARGS...: the text output, then the same as JSON.
 run() {
-  local what=$1
+  local what=$1 format
   shift
-  /usr/bin/time -f "%e %M" -o "$work/time" "$cli" "$@" --chemicals samples/allchemicals.str >"$work/out"
-  read -r seconds kb <"$work/time"
-  printf '%-34s %6.2f s %8d KiB peak  %5.0fx input  %s MiB output\n' "$what" "$seconds" "$kb" \
-    "$(echo "$kb * 1024 / $bytes" | bc -l)" $(($(stat -c %s "$work/out") >> 20))
+  for format in text json; do
+    /usr/bin/time -f "%e %M" -o "$work/time" "$cli" "$@" --chemicals samples/allchemicals.str --format $format \
+      >"$work/out"
+    read -r seconds kb <"$work/time"
+    printf '%-38s %-4s %6.2f s %8d KiB peak  %5.0fx input  %s MiB output\n' "$what" $format "$seconds" "$kb" \
+      "$(echo "$kb * 1024 / $bytes" | bc -l)" $(($(stat -c %s "$work/out") >> 20))
+  done
 }
 echo "input limit: $limit MiB"
 run "breakdown, half-lives genes" breakdown "$work/halflives.gen"
 run "breakdown, unknown-kind genes" breakdown "$work/unknown.gen"
 run "map, parental, all genes differ" map --mode parental "$work/child.gen"
+run "map, parental, every gene mutated" map --mode parental "$work/mutated/child.gen"
+run "diff, parental, all genes differ" diff --mode parental "$work/child.gen"
+run "diff, parental, every gene mutated" diff --mode parental "$work/mutated/child.gen"

@@ -170,7 +170,7 @@ int main(int argc, char* argv[])
         bool chosen = false;
         for (NodeId gene = result.mutatedGenes.firstChild(family); gene != NoNode && !chosen;
              gene = result.mutatedGenes.nextSibling(gene)) {
-            const GeneChange& change = result.mutatedChanges.at(mutatedChangeIndex(result.mutatedGenes, gene));
+            const GeneChange& change = *result.mutatedChanges.of(result.mutatedGenes, gene);
             const GeneLines lines = decodedLines(change.examined);
             if (change.comparators.size() == 2 && lines.size() > 3 && lines.size() < 12) {
                 auto& model = static_cast<DisplayTreeModel&>(*mutated.model());

@@ -3,9 +3,9 @@
 #include "censusReport.h"
 #include "genetics/chemicalNames.h"
 #include "genetics/safeOutput.h"
+#include "genetics/textEncoding.h"
 #include "genetics/unitGenetics.h"
-
-#include <nlohmann/json.hpp>
+#include "jsonOutput.h"
 
 #include <algorithm>
 #include <chrono>
@@ -44,24 +44,6 @@ std::string numberOrDash(const std::optional<std::size_t>& n)
     return n ? std::to_string(*n) : "-";
 }
 
-std::string csvField(const std::string& text)
-{
-    if (text.find_first_of(",\"\r\n") == std::string::npos)
-        return text;
-    std::string quoted = "\"";
-    for (char c : text) {
-        if (c == '"')
-            quoted += '"';
-        quoted += c;
-    }
-    return quoted + '"';
-}
-
-nlohmann::json nameOrNull(const std::optional<std::string>& text)
-{
-    return text ? nlohmann::json(latin1ToUtf8(*text)) : nlohmann::json(nullptr);
-}
-
 // "[####......] 1200/10000 files, 850 files/s", redrawn in place.
 class ProgressBar {
 public:
@@ -91,68 +73,21 @@ private:
 
 } // namespace
 
-std::string latin1ToUtf8(const std::string& text)
+std::string censusText(const Census& census, bool terminal)
 {
-    std::string out;
-    out.reserve(text.size());
-    for (unsigned char c : text) {
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
-
-std::string fileNameUtf8(const std::string& name)
-{
-    // Well-formed sequences only: no overlong forms, no surrogates, none
-    // past U+10FFFF.
-    const auto* p = reinterpret_cast<const unsigned char*>(name.data());
-    const auto* end = p + name.size();
-    while (p != end) {
-        std::size_t length = 0;
-        unsigned char low = 0x80, high = 0xBF;
-        if (*p < 0x80)
-            length = 1;
-        else if (*p >= 0xC2 && *p <= 0xDF)
-            length = 2;
-        else if (*p >= 0xE0 && *p <= 0xEF) {
-            length = 3;
-            low = *p == 0xE0 ? 0xA0 : 0x80;
-            high = *p == 0xED ? 0x9F : 0xBF;
-        } else if (*p >= 0xF0 && *p <= 0xF4) {
-            length = 4;
-            low = *p == 0xF0 ? 0x90 : 0x80;
-            high = *p == 0xF4 ? 0x8F : 0xBF;
-        } else
-            return latin1ToUtf8(name);
-        if (static_cast<std::size_t>(end - p) < length)
-            return latin1ToUtf8(name);
-        for (std::size_t i = 1; i < length; ++i) {
-            const unsigned char c = p[i];
-            if (c < (i == 1 ? low : 0x80) || c > (i == 1 ? high : 0xBF))
-                return latin1ToUtf8(name);
-        }
-        p += length;
-    }
-    return name;
-}
-
-std::string censusText(const Census& census)
-{
+    // On a terminal a name must neither drive it nor break its row.
+    auto shown = [terminal](const std::string& text) { return terminal ? escapedForMessage(text) : text; };
     const std::vector<std::string> titles = {"File",   "Genus",      "Mother",   "Father", "Genes",
                                              "Organs", "Generation", "Children", "Mutated"};
     std::vector<std::vector<std::string>> cells;
     for (const CensusRow& row : census.rows) {
         if (!row.loaded()) {
-            cells.push_back({row.file, "error: " + row.error});
+            cells.push_back({shown(row.file), "error: " + shown(row.error)});
             continue;
         }
-        cells.push_back({row.file, orDash(row.genus), orDash(row.mother), orDash(row.father), std::to_string(row.genes),
-                         std::to_string(row.organs), std::to_string(row.generation), std::to_string(row.children),
+        cells.push_back({shown(row.file), shown(orDash(row.genus)), shown(orDash(row.mother)),
+                         shown(orDash(row.father)), std::to_string(row.genes), std::to_string(row.organs),
+                         std::to_string(row.generation), std::to_string(row.children),
                          numberOrDash(row.mutatedTotal())});
     }
     std::vector<std::size_t> widths(titles.size());
@@ -188,21 +123,29 @@ std::string censusText(const Census& census)
 
 std::string censusCsv(const Census& census)
 {
+    auto cell = [](std::string_view text, std::string& out) {
+        out += ',';
+        appendCsvText(utf8Text(text), out);
+    };
     std::string out = "file,error,genus,mother,father,genes,organs,generation,children,mutated";
     for (std::string_view caption : StatisticsCaptions)
-        out += ',' + csvField(std::string(caption));
+        cell(caption, out);
     for (std::string_view caption : StatisticsCaptions)
-        out += ',' + csvField(std::string(caption) + " mutated");
+        cell(std::string(caption) + " mutated", out);
     out += "\r\n";
     for (const CensusRow& row : census.rows) {
-        out += csvField(row.file) + ',' + csvField(row.error);
+        appendCsvText(utf8Path(row.file), out);
+        cell(row.error, out);
         if (!row.loaded()) {
             out += std::string(8 + 2 * StatisticsRowCount, ',') + "\r\n";
             continue;
         }
-        out += ',' + csvField(row.genus.value_or("")) + ',' + csvField(row.mother.value_or("")) + ',' +
-               csvField(row.father.value_or("")) + ',' + std::to_string(row.genes) + ',' + std::to_string(row.organs) +
-               ',' + std::to_string(row.generation) + ',' + std::to_string(row.children) + ',' +
+        cell(row.genus.value_or(""), out);
+        cell(row.mother.value_or(""), out);
+        cell(row.father.value_or(""), out);
+        // Counts are written as numbers, never guarded.
+        out += ',' + std::to_string(row.genes) + ',' + std::to_string(row.organs) + ',' +
+               std::to_string(row.generation) + ',' + std::to_string(row.children) + ',' +
                (row.mutatedTotal() ? std::to_string(*row.mutatedTotal()) : std::string());
         for (std::size_t total : row.totals)
             out += ',' + std::to_string(total);
@@ -213,40 +156,70 @@ std::string censusCsv(const Census& census)
     return out;
 }
 
-std::string censusJson(const Census& census)
+void writeCensusJson(const Census& census)
 {
-    nlohmann::json rows = nlohmann::json::array();
+    // Keys in the order the table's first version wrote them (sorted).
+    JsonWriter json(stdout);
+    auto nameOrNull = [&json](const std::optional<std::string>& text) {
+        if (text)
+            json.text(*text);
+        else
+            json.null();
+    };
+    auto numberIf = [&json](bool loaded, std::size_t n) {
+        if (loaded)
+            json.number(n);
+        else
+            json.null();
+    };
+    json.beginArray();
     for (const CensusRow& row : census.rows) {
-        nlohmann::json object = {
-            {"file", fileNameUtf8(row.file)},
-            {"error", row.loaded() ? nlohmann::json(nullptr) : nlohmann::json(row.error)},
-            {"genus", nameOrNull(row.genus)},
-            {"mother", nameOrNull(row.mother)},
-            {"father", nameOrNull(row.father)},
-            {"genes", nullptr},
-            {"organs", nullptr},
-            {"generation", nullptr},
-            {"children", nullptr},
-            {"mutated", nullptr},
-            {"statistics", nullptr},
-        };
-        if (row.loaded()) {
-            object["genes"] = row.genes;
-            object["organs"] = row.organs;
-            object["generation"] = row.generation;
-            object["children"] = row.children;
-            if (row.mutatedTotal())
-                object["mutated"] = *row.mutatedTotal();
-            nlohmann::json statistics = nlohmann::json::array();
-            for (std::size_t i = 0; i < StatisticsRowCount; ++i)
-                statistics.push_back({{"type", std::string(StatisticsCaptions[i])},
-                                      {"genes", row.totals[i]},
-                                      {"mutated", row.mutated ? nlohmann::json((*row.mutated)[i]) : nullptr}});
-            object["statistics"] = std::move(statistics);
+        const bool loaded = row.loaded();
+        json.beginObject();
+        json.key("children");
+        numberIf(loaded, row.children);
+        json.key("error");
+        if (loaded)
+            json.null();
+        else
+            json.text(row.error);
+        json.key("father");
+        nameOrNull(row.father);
+        json.key("file");
+        json.path(row.file);
+        json.key("generation");
+        numberIf(loaded, static_cast<std::size_t>(row.generation));
+        json.key("genes");
+        numberIf(loaded, row.genes);
+        json.key("genus");
+        nameOrNull(row.genus);
+        json.key("mother");
+        nameOrNull(row.mother);
+        json.key("mutated");
+        numberIf(loaded && row.mutatedTotal(), row.mutatedTotal().value_or(0));
+        json.key("organs");
+        numberIf(loaded, row.organs);
+        json.key("statistics");
+        if (loaded) {
+            json.beginArray();
+            for (std::size_t i = 0; i < StatisticsRowCount; ++i) {
+                json.beginObject();
+                json.key("genes");
+                json.number(row.totals[i]);
+                json.key("mutated");
+                numberIf(row.mutated.has_value(), row.mutated ? (*row.mutated)[i] : 0);
+                json.key("type");
+                json.string(StatisticsCaptions[i]);
+                json.endObject();
+            }
+            json.endArray();
+        } else {
+            json.null();
         }
-        rows.push_back(std::move(object));
+        json.endObject();
     }
-    return rows.dump(1) + '\n';
+    json.endArray();
+    json.finish();
 }
 
 Census takeCensusWithProgress(const std::string& folder, bool recursive)
@@ -267,7 +240,7 @@ Census takeCensusWithProgress(const std::string& folder, bool recursive)
     }
 }
 
-std::string censusCommand(const CliOptions& options)
+std::string censusCommand(const CliOptions& options, bool terminal)
 {
     if (options.chemicalsPath) {
         // Nothing in the table names a chemical; a wrong file is still an
@@ -283,9 +256,10 @@ std::string censusCommand(const CliOptions& options)
     case CensusFormat::Csv:
         return censusCsv(census);
     case CensusFormat::Json:
-        return censusJson(census);
+        writeCensusJson(census);
+        return {};
     default:
-        return censusText(census);
+        return censusText(census, terminal);
     }
 }
 

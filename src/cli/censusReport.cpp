@@ -2,6 +2,7 @@
 
 #include "censusCommands.h"
 #include "decoder/unitGeneDecoder.h"
+#include "genetics/textEncoding.h"
 #include "mapping/geneChange.h"
 #include "mapping/statistics.h"
 #include "pedigreeSvg.h"
@@ -114,15 +115,22 @@ std::string creatureName(const std::string& file)
     return name;
 }
 
-// A text from a genome file: single bytes.
-std::string genomeText(const std::string& text)
+// Texts from genome files and names: a control character, a line break
+// included, is shown as \xNN, so that no name breaks a line of the page.
+std::string genomeText(std::string_view text)
 {
-    return htmlEscaped(latin1ToUtf8(text));
+    return htmlEscaped(utf8Text(escapedForMessage(text)));
 }
 
 std::string fileText(const std::string& name)
 {
-    return htmlEscaped(fileNameUtf8(name));
+    return htmlEscaped(utf8Path(escapedForMessage(name)));
+}
+
+// A message may carry file names.
+std::string messageText(const std::string& message)
+{
+    return htmlEscaped(utf8Text(message));
 }
 
 std::string orDash(const std::optional<std::string>& text)
@@ -163,7 +171,7 @@ std::string table(const Census& census)
         if (!row.loaded()) {
             out += "<td></td><td></td><td></td><td class=\"n\"></td><td class=\"n\"></td>"
                    "<td class=\"n\"></td><td class=\"n\"></td><td class=\"n\"></td><td>" +
-                   htmlEscaped(row.error) + "</td></tr>\n";
+                   messageText(row.error) + "</td></tr>\n";
             continue;
         }
         const auto mutated = row.mutatedTotal();
@@ -327,13 +335,13 @@ std::string more(std::size_t count, const char* one, const char* many)
     return "... and " + std::to_string(count) + ' ' + (count == 1 ? one : many) + '\n';
 }
 
-// A decoded line: text from the genome may hold a line break, which would
-// end the line early in the page.
+// A decoded line: a line break in a text from the genome would end the line
+// early in the page.
 std::string lineText(std::string_view line)
 {
     std::string text(line);
     std::replace(text.begin(), text.end(), '\n', '\x1A'); // shown as U+FFFD
-    return genomeText(text);
+    return htmlEscaped(utf8Text(text));
 }
 
 // One change as the diff command prints it, with the changed lines only:
@@ -404,7 +412,7 @@ std::vector<ChangeSection> changeSections(const Census& census, const std::strin
         try {
             changes = mutatedChangesOf(folder, census, i);
         } catch (const HelixplotError& e) {
-            out += "<p>Its genomes could not be read again: " + htmlEscaped(e.what()) + "</p></div>\n";
+            out += "<p>Its genomes could not be read again: " + messageText(e.what()) + "</p></div>\n";
             continue;
         }
         if (changes.empty()) {

@@ -1,37 +1,19 @@
 #include "jsonOutput.h"
 
 #include "decoder/unitGeneDecoder.h"
+#include "genetics/textEncoding.h"
 #include "mapping/statistics.h"
+
+#include <cerrno>
+#include <cstring>
+#include <stdexcept>
 
 namespace helixplot::cli {
 
 namespace {
 
-using json = nlohmann::ordered_json;
-
-json nodeJson(const DisplayTree& tree, NodeId node)
-{
-    json children = json::array();
-    for (NodeId child = tree.firstChild(node); child != NoNode; child = tree.nextSibling(child))
-        children.push_back(nodeJson(tree, child));
-    return {{"text", latin1ToUtf8(tree.text(node))}, {"children", std::move(children)}};
-}
-
-bool isUtf8(std::string_view text)
-{
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        const std::size_t length = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
-        if (length == 0 || i + length > text.size())
-            return false;
-        for (std::size_t k = 1; k < length; ++k)
-            if ((static_cast<unsigned char>(text[i + k]) >> 6) != 0x2)
-                return false;
-        i += length;
-    }
-    return true;
-}
+// Written out in blocks of about this size.
+constexpr std::size_t BufferBytes = 64 * 1024;
 
 const char* changeName(LineChange change)
 {
@@ -45,58 +27,211 @@ const char* changeName(LineChange change)
     }
 }
 
+void writeNode(JsonWriter& json, const DisplayTree& tree, NodeId node)
+{
+    json.beginObject();
+    json.key("text");
+    json.text(tree.text(node));
+    json.key("children");
+    json.beginArray();
+    for (NodeId child = tree.firstChild(node); child != NoNode; child = tree.nextSibling(child))
+        writeNode(json, tree, child);
+    json.endArray();
+    json.endObject();
+}
+
 } // namespace
 
-std::string latin1ToUtf8(std::string_view text)
+void JsonWriter::newLine()
 {
-    std::string out;
-    out.reserve(text.size());
-    for (const char ch : text) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c < 0x80) {
-            out += ch;
-        } else {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
+    buffer_ += '\n';
+    buffer_.append(levels_.size(), ' ');
+}
+
+void JsonWriter::beforeValue()
+{
+    if (afterKey_) {
+        afterKey_ = false;
+        return;
+    }
+    if (levels_.empty())
+        return;
+    if (!levels_.back().empty)
+        buffer_ += ',';
+    levels_.back().empty = false;
+    newLine();
+}
+
+void JsonWriter::open(char bracket)
+{
+    beforeValue();
+    buffer_ += bracket;
+    levels_.push_back({});
+}
+
+void JsonWriter::close(char bracket)
+{
+    const bool empty = levels_.back().empty;
+    levels_.pop_back();
+    if (!empty)
+        newLine();
+    buffer_ += bracket;
+    flushIfFull();
+}
+
+void JsonWriter::key(std::string_view name)
+{
+    beforeValue();
+    appendEscaped(name);
+    buffer_ += ": ";
+    afterKey_ = true;
+}
+
+void JsonWriter::appendEscaped(std::string_view utf8)
+{
+    // Escaped as nlohmann's dump() escapes, so the bytes stay what they were
+    // when the whole document was built first.
+    static constexpr char Hex[] = "0123456789abcdef";
+    buffer_ += '"';
+    for (const char c : utf8) {
+        switch (c) {
+        case '"':
+            buffer_ += "\\\"";
+            break;
+        case '\\':
+            buffer_ += "\\\\";
+            break;
+        case '\b':
+            buffer_ += "\\b";
+            break;
+        case '\f':
+            buffer_ += "\\f";
+            break;
+        case '\n':
+            buffer_ += "\\n";
+            break;
+        case '\r':
+            buffer_ += "\\r";
+            break;
+        case '\t':
+            buffer_ += "\\t";
+            break;
+        default:
+            if (static_cast<unsigned char>(c) < 0x20) {
+                buffer_ += "\\u00";
+                buffer_ += Hex[c >> 4];
+                buffer_ += Hex[c & 0xF];
+            } else {
+                buffer_ += c;
+            }
         }
     }
-    return out;
+    buffer_ += '"';
 }
 
-std::string fileNameText(std::string_view path)
+void JsonWriter::string(std::string_view utf8)
 {
-    return isUtf8(path) ? std::string(path) : latin1ToUtf8(path);
+    beforeValue();
+    appendEscaped(utf8);
 }
 
-json treeJson(const DisplayTree& tree)
+void JsonWriter::text(std::string_view bytes)
 {
-    json nodes = json::array();
+    if (isUtf8(bytes))
+        string(bytes);
+    else
+        string(latin1ToUtf8(bytes));
+}
+
+void JsonWriter::path(std::string_view bytes)
+{
+    string(utf8Path(bytes));
+}
+
+void JsonWriter::number(std::uint64_t value)
+{
+    beforeValue();
+    buffer_ += std::to_string(value);
+}
+
+void JsonWriter::boolean(bool value)
+{
+    beforeValue();
+    buffer_ += value ? "true" : "false";
+}
+
+void JsonWriter::null()
+{
+    beforeValue();
+    buffer_ += "null";
+}
+
+void JsonWriter::flushIfFull()
+{
+    if (buffer_.size() < BufferBytes)
+        return;
+    if (!failed_ && std::fwrite(buffer_.data(), 1, buffer_.size(), stream_) != buffer_.size())
+        failed_ = true;
+    buffer_.clear();
+}
+
+void JsonWriter::finish()
+{
+    buffer_ += '\n';
+    if (!failed_ && std::fwrite(buffer_.data(), 1, buffer_.size(), stream_) != buffer_.size())
+        failed_ = true;
+    buffer_.clear();
+    if (std::fflush(stream_) != 0)
+        failed_ = true;
+    if (failed_)
+        throw std::runtime_error(std::string("cannot write the output: ") + std::strerror(errno));
+}
+
+void writeTree(JsonWriter& json, const DisplayTree& tree)
+{
+    json.beginArray();
     for (NodeId node = tree.firstTopLevel(); node != NoNode; node = tree.nextSibling(node))
-        nodes.push_back(nodeJson(tree, node));
-    return nodes;
+        writeNode(json, tree, node);
+    json.endArray();
 }
 
-json statisticsJson(const MappingResult& result)
+void writeStatistics(JsonWriter& json, const MappingResult& result)
 {
-    json columns = json::array();
+    json.beginObject();
+    json.key("columns");
+    json.beginArray();
     for (std::string_view title : StatisticsColumnTitles)
-        columns.push_back(title);
-    json rows = json::array();
+        json.string(title);
+    json.endArray();
+    json.key("rows");
+    json.beginArray();
     for (std::size_t i = 0; i < StatisticsRowCount; ++i) {
         const StatisticsRow& row = result.statistics[i];
-        rows.push_back({{"caption", StatisticsCaptions[i]},
-                        {"mutated", row.mutated},
-                        {"maternal", row.maternal},
-                        {"paternal", row.paternal}});
+        json.beginObject();
+        json.key("caption");
+        json.string(StatisticsCaptions[i]);
+        json.key("mutated");
+        json.string(row.mutated);
+        json.key("maternal");
+        json.string(row.maternal);
+        json.key("paternal");
+        json.string(row.paternal);
+        json.endObject();
     }
-    return {{"columns", std::move(columns)}, {"rows", std::move(rows)}};
+    json.endArray();
+    json.endObject();
 }
 
-json pagesJson(const MappingResult& result)
+void writePages(JsonWriter& json, const MappingResult& result)
 {
-    json pages = json::array();
+    json.beginArray();
     auto add = [&](std::string_view title, const DisplayTree& tree) {
-        pages.push_back({{"title", title}, {"tree", treeJson(tree)}});
+        json.beginObject();
+        json.key("title");
+        json.string(title);
+        json.key("tree");
+        writeTree(json, tree);
+        json.endObject();
     };
     if (result.comparisonPagesVisible) {
         add("Mutated genes", result.mutatedGenes);
@@ -104,42 +239,66 @@ json pagesJson(const MappingResult& result)
         add("Additional Genes", result.additionalGenes);
     }
     add("Genome Breakdown", result.breakdown);
-    return pages;
+    json.endArray();
 }
 
-json changesJson(const std::vector<GeneChange>& changes, const std::array<std::string, 2>& comparatorNames)
+void writeChanges(JsonWriter& json, const std::vector<GeneChange>& changes,
+                  const std::array<std::string, 2>& comparatorNames)
 {
-    json out = json::array();
+    json.beginArray();
     for (const GeneChange& change : changes) {
         const GeneHeader& h = change.examined.header;
-        json comparators = json::array();
+        json.beginObject();
+        json.key("header");
+        json.text(geneHeaderLine(change.examined));
+        json.key("type");
+        json.number(h.type);
+        json.key("subtype");
+        json.number(h.subtype);
+        json.key("id");
+        json.number(h.id);
+        json.key("comparators");
+        json.beginArray();
         const std::vector<GeneDiff> diffs = diffChange(change);
         for (std::size_t i = 0; i < diffs.size(); ++i) {
             const ComparatorGene& c = change.comparators[i];
             const GeneDiff& diff = diffs[i];
-            json lines = json::array();
+            json.beginObject();
+            json.key("file");
+            json.path(comparatorNames.at(c.comparator));
+            json.key("differs");
+            json.boolean(c.differs);
+            json.key("lines");
+            json.beginArray();
             for (const DiffLine& line : diff.lines) {
-                const std::string_view text = line.change == LineChange::Removed
-                                                  ? diff.comparatorLines[line.comparatorLine]
-                                                  : diff.examinedLines[line.examinedLine];
-                lines.push_back({{"change", changeName(line.change)}, {"text", latin1ToUtf8(text)}});
+                json.beginObject();
+                json.key("change");
+                json.string(changeName(line.change));
+                json.key("text");
+                json.text(line.change == LineChange::Removed ? diff.comparatorLines[line.comparatorLine]
+                                                             : diff.examinedLines[line.examinedLine]);
+                json.endObject();
             }
-            json bytes = json::array();
-            for (const ByteChange& b : diff.bytes)
-                bytes.push_back(
-                    {{"offset", b.offset}, {"comparator", b.comparatorValue}, {"examined", b.examinedValue}});
-            comparators.push_back({{"file", fileNameText(comparatorNames.at(c.comparator))},
-                                   {"differs", c.differs},
-                                   {"lines", std::move(lines)},
-                                   {"bytes", std::move(bytes)}});
+            json.endArray();
+            json.key("bytes");
+            json.beginArray();
+            for (const ByteChange& b : diff.bytes) {
+                json.beginObject();
+                json.key("offset");
+                json.number(b.offset);
+                json.key("comparator");
+                json.number(b.comparatorValue);
+                json.key("examined");
+                json.number(b.examinedValue);
+                json.endObject();
+            }
+            json.endArray();
+            json.endObject();
         }
-        out.push_back({{"header", latin1ToUtf8(geneHeaderLine(change.examined))},
-                       {"type", h.type},
-                       {"subtype", h.subtype},
-                       {"id", h.id},
-                       {"comparators", std::move(comparators)}});
+        json.endArray();
+        json.endObject();
     }
-    return out;
+    json.endArray();
 }
 
 } // namespace helixplot::cli

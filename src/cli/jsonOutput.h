@@ -4,35 +4,73 @@
 #include "mapping/geneChange.h"
 #include "mapping/mappingRun.h"
 
-#include <nlohmann/json.hpp>
-
 #include <array>
+#include <cstdint>
+#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace helixplot::cli {
 
-// Genome texts are single bytes (Latin-1); JSON wants UTF-8.
-std::string latin1ToUtf8(std::string_view text);
-// A file name as given: kept when it is UTF-8 already, else read as Latin-1.
-std::string fileNameText(std::string_view path);
+// Writes one JSON document to a stream as it goes, node by node, so that a
+// document never has to fit in memory: the layout is one blank of indent a
+// level, as nlohmann's dump(1) gives, and the document ends with a line end.
+class JsonWriter {
+public:
+    explicit JsonWriter(std::FILE* stream) : stream_(stream) {}
+    JsonWriter(const JsonWriter&) = delete;
+    JsonWriter& operator=(const JsonWriter&) = delete;
+
+    void beginObject() { open('{'); }
+    void endObject() { close('}'); }
+    void beginArray() { open('['); }
+    void endArray() { close(']'); }
+    void key(std::string_view name);
+    // UTF-8 text.
+    void string(std::string_view utf8);
+    // Bytes from a genome file or a name, by the one rule of textEncoding.h.
+    void text(std::string_view bytes);
+    void path(std::string_view bytes);
+    void number(std::uint64_t value);
+    void boolean(bool value);
+    void null();
+    // Ends the document; throws when the stream could not take it.
+    void finish();
+
+private:
+    struct Level {
+        bool empty = true;
+    };
+    void beforeValue();
+    void appendEscaped(std::string_view utf8);
+    void open(char bracket);
+    void close(char bracket);
+    void newLine();
+    void flushIfFull();
+
+    std::FILE* stream_;
+    std::string buffer_;
+    std::vector<Level> levels_;
+    bool afterKey_ = false;
+    bool failed_ = false;
+};
 
 // The top-level nodes, each {"text": ..., "children": [...]}.
-nlohmann::ordered_json treeJson(const DisplayTree& tree);
+void writeTree(JsonWriter& json, const DisplayTree& tree);
 
 // {"columns": [4 titles], "rows": [19 x {"caption", "mutated", "maternal",
 // "paternal"}]}.
-nlohmann::ordered_json statisticsJson(const MappingResult& result);
+void writeStatistics(JsonWriter& json, const MappingResult& result);
 
 // The pages the run left visible after the statistics, in the order of the
 // text output: [{"title": ..., "tree": [...]}].
-nlohmann::ordered_json pagesJson(const MappingResult& result);
+void writePages(JsonWriter& json, const MappingResult& result);
 
 // [{"header", "type", "subtype", "id", "comparators": [{"file", "differs",
 // "lines": [{"change": "same"|"removed"|"added", "text"}], "bytes":
 // [{"offset", "comparator", "examined"}]}]}].
-nlohmann::ordered_json changesJson(const std::vector<GeneChange>& changes,
-                                   const std::array<std::string, 2>& comparatorNames);
+void writeChanges(JsonWriter& json, const std::vector<GeneChange>& changes,
+                  const std::array<std::string, 2>& comparatorNames);
 
 } // namespace helixplot::cli

@@ -8,6 +8,7 @@
 #include "decoder/displayTree.h"
 #include "genetics/chemicalNames.h"
 #include "genetics/settings.h"
+#include "genetics/textEncoding.h"
 #include "genetics/unitGenetics.h"
 #include "helixplotVersion.h"
 #include "mapping/breakdownTree.h"
@@ -28,6 +29,8 @@
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
+#else
+#include <unistd.h>
 #endif
 
 namespace helixplot::cli {
@@ -154,28 +157,44 @@ std::vector<std::string> configurationFiles(const CliOptions& options)
     return files;
 }
 
-// JSON documents end with a line end, as the text does.
-std::string jsonText(const nlohmann::ordered_json& document)
+bool stdoutIsTerminal()
 {
-    return document.dump(1) + "\n";
+#ifdef _WIN32
+    return _isatty(_fileno(stdout)) != 0;
+#else
+    return isatty(STDOUT_FILENO) != 0;
+#endif
 }
 
-std::string breakdownCommand(const CliOptions& options)
+// JSON goes straight to standard output as it is made; text is returned
+// whole. On a terminal, control characters in texts from files and names
+// are shown escaped; piped, the text is the bytes the desktop program writes.
+std::string breakdownCommand(const CliOptions& options, bool terminal)
 {
     const auto genome = loadGenome(options.files[0]);
     loadChemicals(options);
     DisplayTree tree;
     SilentProgress silent;
     buildBreakdownTree(*genome, tree, silent);
-    if (options.format == OutputFormat::Json)
-        return jsonText(
-            {{"command", "breakdown"}, {"genome", fileNameText(options.files[0])}, {"tree", treeJson(tree)}});
+    if (options.format == OutputFormat::Json) {
+        JsonWriter json(stdout);
+        json.beginObject();
+        json.key("command");
+        json.string("breakdown");
+        json.key("genome");
+        json.path(options.files[0]);
+        json.key("tree");
+        writeTree(json, tree);
+        json.endObject();
+        json.finish();
+        return {};
+    }
     std::string out;
-    dumpTree(tree, out, "\n");
+    dumpTree(tree, out, "\n", terminal);
     return out;
 }
 
-std::string summaryCommand(const CliOptions& options)
+std::string summaryCommand(const CliOptions& options, bool terminal)
 {
     const auto genome = loadGenome(options.files[0]);
     // The lines name no chemical, but a file given by name must load, as
@@ -184,14 +203,24 @@ std::string summaryCommand(const CliOptions& options)
         loadChemicals(options);
     const std::vector<std::string> lines = genomeSummary(genome.get());
     if (options.format == OutputFormat::Json) {
-        nlohmann::ordered_json texts = nlohmann::ordered_json::array();
+        JsonWriter json(stdout);
+        json.beginObject();
+        json.key("command");
+        json.string("summary");
+        json.key("genome");
+        json.path(options.files[0]);
+        json.key("lines");
+        json.beginArray();
         for (const std::string& line : lines)
-            texts.push_back(latin1ToUtf8(line));
-        return jsonText({{"command", "summary"}, {"genome", fileNameText(options.files[0])}, {"lines", texts}});
+            json.text(line);
+        json.endArray();
+        json.endObject();
+        json.finish();
+        return {};
     }
     std::string out;
     for (const std::string& line : lines)
-        out += line + '\n';
+        out += (terminal ? escapedForMessage(line) : line) + '\n';
     return out;
 }
 
@@ -241,49 +270,65 @@ LoadedGenomes loadGenomes(const CliOptions& options)
     return g;
 }
 
-// The head every comparing command's JSON document starts with.
-nlohmann::ordered_json comparisonJson(const char* command, const CliOptions& options, const LoadedGenomes& genomes)
+// Opens the document of a comparing command and writes its head.
+void writeComparisonHead(JsonWriter& json, const char* command, const CliOptions& options, const LoadedGenomes& genomes)
 {
-    nlohmann::ordered_json comparators = nlohmann::ordered_json::array();
+    json.beginObject();
+    json.key("command");
+    json.string(command);
+    json.key("mode");
+    json.string(choiceName(options.mode));
+    json.key("genome");
+    json.path(options.files[0]);
+    json.key("comparators");
+    json.beginArray();
     if (genomes.mother)
-        comparators.push_back(fileNameText(genomes.comparatorNames[0]));
+        json.path(genomes.comparatorNames[0]);
     if (genomes.father)
-        comparators.push_back(fileNameText(genomes.comparatorNames[1]));
-    return {{"command", command},
-            {"mode", choiceName(options.mode)},
-            {"genome", fileNameText(options.files[0])},
-            {"comparators", std::move(comparators)}};
+        json.path(genomes.comparatorNames[1]);
+    json.endArray();
 }
 
-std::string mapCommand(const CliOptions& options, RecordingProgress& recorder)
+std::string mapCommand(const CliOptions& options, RecordingProgress& recorder, bool terminal)
 {
     const LoadedGenomes genomes = loadGenomes(options);
     MappingResult result;
     SilentProgress silent;
     ProgressReporter& progress = options.traceProgress ? static_cast<ProgressReporter&>(recorder) : silent;
-    MappingRun(genomes.input(options), result, progress);
+    MappingInput input = genomes.input(options);
+    input.keepChanges = false; // map prints no change
+    MappingRun(input, result, progress);
     if (options.format == OutputFormat::Json) {
-        nlohmann::ordered_json document = comparisonJson("map", options, genomes);
-        document["statistics"] = statisticsJson(result);
-        document["pages"] = pagesJson(result);
-        return jsonText(document);
+        JsonWriter json(stdout);
+        writeComparisonHead(json, "map", options, genomes);
+        json.key("statistics");
+        writeStatistics(json, result);
+        json.key("pages");
+        writePages(json, result);
+        json.endObject();
+        json.finish();
+        return {};
     }
-    return mappingResultText(result);
+    return mappingResultText(result, result.comparisonPagesVisible, terminal);
 }
 
-std::string diffCommand(const CliOptions& options)
+std::string diffCommand(const CliOptions& options, bool terminal)
 {
     const LoadedGenomes genomes = loadGenomes(options);
     const GenomeComparison comparison(genomes.input(options));
     const std::vector<GeneChange> changes = mutatedGeneChanges(comparison);
     if (options.format == OutputFormat::Json) {
-        nlohmann::ordered_json document = comparisonJson("diff", options, genomes);
-        document["changes"] = changesJson(changes, genomes.comparatorNames);
-        return jsonText(document);
+        JsonWriter json(stdout);
+        writeComparisonHead(json, "diff", options, genomes);
+        json.key("changes");
+        writeChanges(json, changes, genomes.comparatorNames);
+        json.endObject();
+        json.finish();
+        return {};
     }
     std::string out;
     for (const GeneChange& change : changes)
-        appendChangeText(change, genomes.comparatorNames, out);
+        appendChangeText(change, genomes.comparatorNames, out, terminal);
     return out;
 }
 
@@ -305,22 +350,23 @@ int run(int argc, const char* const* argv)
     std::string out;
     RecordingProgress recorder;
     int status = ExitDone;
+    const bool terminal = stdoutIsTerminal();
     try {
         switch (options.command) {
         case Command::Breakdown:
-            out = breakdownCommand(options);
+            out = breakdownCommand(options, terminal);
             break;
         case Command::Summary:
-            out = summaryCommand(options);
+            out = summaryCommand(options, terminal);
             break;
         case Command::Map:
-            out = mapCommand(options, recorder);
+            out = mapCommand(options, recorder, terminal);
             break;
         case Command::Diff:
-            out = diffCommand(options);
+            out = diffCommand(options, terminal);
             break;
         case Command::Census:
-            out = censusCommand(options);
+            out = censusCommand(options, terminal);
             break;
         case Command::Report:
             out = reportCommand(options, configurationFiles(options), [&options] { loadChemicals(options); });

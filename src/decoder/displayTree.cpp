@@ -22,6 +22,12 @@ void DisplayTree::clear()
     childIndexes_.clear();
 }
 
+void DisplayTree::reserve(std::size_t nodes, std::size_t textBytes)
+{
+    nodes_.reserve(nodes_.size() + nodes);
+    texts_.reserve(texts_.size() + std::min(textBytes, textLimit_ - texts_.size()));
+}
+
 NodeId DisplayTree::addChild(NodeId parent, std::string_view text)
 {
     assert(parent < nodes_.size());
@@ -127,13 +133,16 @@ void DisplayTree::deleteNode(NodeId node)
     n.prevSibling = n.nextSibling = NoNode;
 }
 
-void dumpTree(const DisplayTree& tree, std::string& out, std::string_view lineEnd)
+void dumpTree(const DisplayTree& tree, std::string& out, std::string_view lineEnd, bool escapeControls)
 {
     walkTree(
         tree,
         [&](NodeId node, std::size_t depth) {
             out.append(depth, ' ');
-            out.append(tree.text(node));
+            if (escapeControls)
+                out.append(escapedForMessage(tree.text(node)));
+            else
+                out.append(tree.text(node));
             out.append(lineEnd);
         },
         [](NodeId) {});

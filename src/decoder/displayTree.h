@@ -26,6 +26,9 @@ public:
     explicit DisplayTree(std::size_t textLimit = MaxTextBytes);
 
     void clear();
+    // Room for about this many more nodes and bytes of text, so that a tree
+    // of known size is not copied while it grows.
+    void reserve(std::size_t nodes, std::size_t textBytes);
 
     NodeId root() const { return 0; }
     NodeId appendTopLevel(std::string_view text) { return addChild(root(), text); }
@@ -108,8 +111,10 @@ template <typename Before, typename After> void walkTree(const DisplayTree& tree
 }
 
 // Writes the tree depth first in display order, one line per node, one
-// leading space per level of depth, each line ended by lineEnd.
-void dumpTree(const DisplayTree& tree, std::string& out, std::string_view lineEnd = "\n");
+// leading space per level of depth, each line ended by lineEnd. With
+// escapeControls, control characters in the texts are written as \xNN (for
+// a terminal).
+void dumpTree(const DisplayTree& tree, std::string& out, std::string_view lineEnd = "\n", bool escapeControls = false);
 
 } // namespace helixplot
 

@@ -33,6 +33,10 @@ TGeneticsFile TGeneticsFile::fromBytes(std::string_view bytes)
 
 void TGeneticsFile::read(ByteSource& source)
 {
+    // Room for a creature's loose genes from the start: growing the list
+    // would copy every record several times over.
+    constexpr std::size_t LooseGenesReserved = 1024;
+    genes_.reserve(LooseGenesReserved);
     scanGenome(source, [this](const GeneRecord& gene, GeneSlot slot) {
         switch (slot.place) {
         case GenePlace::Loose:

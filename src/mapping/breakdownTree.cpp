@@ -81,6 +81,8 @@ BreakdownState startBreakdown(DisplayTree& tree)
 void buildBreakdownTree(const TGeneticsFile& genome, DisplayTree& tree, ProgressReporter& progress)
 {
     BreakdownState state = startBreakdown(tree);
+    // A decoded gene takes about six lines of thirty-odd bytes.
+    tree.reserve(8 * genome.geneCount(), 256 * genome.geneCount());
     for (const GeneRecord& gene : genome.GeneList())
         placeBreakdownGene(gene, state, tree, progress);
     for (const TCOrgan& organ : genome.OrganList()) {

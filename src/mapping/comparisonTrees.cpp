@@ -1,6 +1,7 @@
 #include "comparisonTrees.h"
 
 #include "decoder/unitGeneDecoder.h"
+#include "geneChange.h"
 
 namespace helixplot {
 
@@ -19,35 +20,73 @@ FamilyNodes appendFamilies(DisplayTree& tree)
     return families;
 }
 
-// Decodes gene under its family; a kind without a family shows nothing (the
+// How a gene is shown under its family: decodeGene(), or a bare node in a
+// tree built only to put the changes in its order.
+using GeneNodeMaker = NodeId (*)(const GeneRecord& gene, DisplayTree& tree, NodeId family);
+
+NodeId bareGeneNode(const GeneRecord&, DisplayTree& tree, NodeId family)
+{
+    return tree.addChild(family, {});
+}
+
+// Adds gene under its family; a kind without a family shows nothing (the
 // decoder would add nothing for it either).
-void addUnderFamily(const GeneRecord& gene, DisplayTree& tree, const FamilyNodes& families)
+NodeId addUnderFamily(const GeneRecord& gene, DisplayTree& tree, const FamilyNodes& families,
+                      GeneNodeMaker make = decodeGene)
 {
     const NodeId family = families.of(gene);
-    if (family != NoNode)
-        decodeGene(gene, tree, family);
+    return family != NoNode ? make(gene, tree, family) : NoNode;
+}
+
+void addMutated(const GeneRecord& gene, const GenomeComparison& genomes, DisplayTree& tree, const FamilyNodes& families,
+                MutatedChanges* changes, GeneNodeMaker make)
+{
+    if (!genomes.listedAsMutated(gene))
+        return;
+    const NodeId node = addUnderFamily(gene, tree, families, make);
+    if (changes && node != NoNode)
+        changes->record(node, geneChangeOf(gene, genomes));
+}
+
+void buildMutated(const GenomeComparison& genomes, DisplayTree& tree, ProgressReporter& progress,
+                  MutatedChanges* changes, GeneNodeMaker make)
+{
+    tree.clear();
+    if (changes)
+        changes->clear();
+    const FamilyNodes families = appendFamilies(tree);
+    const TGeneticsFile* examined = genomes.examined();
+    try {
+        progress.setProgressPosition(1);
+        if (examined)
+            for (const GeneRecord& gene : examined->GeneList())
+                addMutated(gene, genomes, tree, families, changes, make);
+        progress.setProgressPosition(2);
+        if (examined) {
+            int position = 3;
+            for (const TCOrgan& organ : examined->OrganList()) {
+                for (const GeneRecord& gene : organ.GeneList)
+                    addMutated(gene, genomes, tree, families, changes, make);
+                progress.setProgressPosition(position++);
+            }
+        }
+    } catch (...) {
+        // Changes out of the tree's order must not outlive a failed build.
+        if (changes)
+            changes->clear();
+        throw;
+    }
+    pruneEmptyFamilies(tree, MutatedStage, progress);
+    if (changes)
+        changes->finish(tree);
 }
 
 } // namespace
 
-bool listedAsMutated(const GeneRecord& gene, const GenomeComparison& genomes)
-{
-    const GeneRecord* m = genomes.motherGenes().findGene(gene);
-    if (m && !genesDiffer(*m, gene))
-        return false;
-    if (genomes.usesFather()) {
-        const GeneRecord* f = genomes.fatherGenes().findGene(gene);
-        if (f && !genesDiffer(*f, gene))
-            return false;
-    }
-    return true;
-}
-
 void addMutatedGene(const GeneRecord& gene, const GenomeComparison& genomes, DisplayTree& tree,
-                    const FamilyNodes& families)
+                    const FamilyNodes& families, MutatedChanges* changes)
 {
-    if (listedAsMutated(gene, genomes))
-        addUnderFamily(gene, tree, families);
+    addMutated(gene, genomes, tree, families, changes, decodeGene);
 }
 
 void addAdditionalGene(const GeneRecord& gene, const GenomeComparison& genomes, DisplayTree& tree,
@@ -91,25 +130,22 @@ void pruneEmptyFamilies(DisplayTree& tree, int stage, ProgressReporter& progress
     progress.endStage(stage, StageMark::Done);
 }
 
-void buildMutatedTree(const GenomeComparison& genomes, DisplayTree& tree, ProgressReporter& progress)
+void buildMutatedTree(const GenomeComparison& genomes, DisplayTree& tree, ProgressReporter& progress,
+                      MutatedChanges* changes)
 {
-    tree.clear();
-    const FamilyNodes families = appendFamilies(tree);
-    const TGeneticsFile* examined = genomes.examined();
-    progress.setProgressPosition(1);
-    if (examined)
-        for (const GeneRecord& gene : examined->GeneList())
-            addMutatedGene(gene, genomes, tree, families);
-    progress.setProgressPosition(2);
-    if (examined) {
-        int position = 3;
-        for (const TCOrgan& organ : examined->OrganList()) {
-            for (const GeneRecord& gene : organ.GeneList)
-                addMutatedGene(gene, genomes, tree, families);
-            progress.setProgressPosition(position++);
-        }
-    }
-    pruneEmptyFamilies(tree, MutatedStage, progress);
+    buildMutated(genomes, tree, progress, changes, decodeGene);
+}
+
+std::vector<GeneChange> mutatedGeneChanges(const GenomeComparison& genomes)
+{
+    if (!genomes.examined() || !genomes.usesMother())
+        return {};
+    // The genes need no decoding to be placed: the order is the families'.
+    DisplayTree tree;
+    SilentProgress silent;
+    MutatedChanges changes;
+    buildMutated(genomes, tree, silent, &changes, bareGeneNode);
+    return changes.list();
 }
 
 void buildMissingTree(const GenomeComparison& genomes, DisplayTree& tree, ProgressReporter& progress)

@@ -9,6 +9,8 @@
 
 namespace helixplot {
 
+class MutatedChanges;
+
 inline constexpr std::string_view MaternalMissingText = "Maternal genes missing from genome";
 inline constexpr std::string_view PaternalMissingText = "Paternal genes missing from genome";
 inline constexpr std::string_view NothingMissingText = "No comparator genes missing from genome";
@@ -18,17 +20,18 @@ inline constexpr std::string_view AdditionalGenusText = "Creature Genus";
 
 // Each builder clears its tree, reports its positions and ends its stage
 // (2, 3 or 4) with mark 2; the caller has begun that stage.
-void buildMutatedTree(const GenomeComparison& genomes, DisplayTree& tree, ProgressReporter& progress);
+// The mutated tree also records each listed gene's change in changes, when
+// given.
+void buildMutatedTree(const GenomeComparison& genomes, DisplayTree& tree, ProgressReporter& progress,
+                      MutatedChanges* changes = nullptr);
 void buildMissingTree(const GenomeComparison& genomes, DisplayTree& tree, ProgressReporter& progress);
 void buildAdditionalTree(const GenomeComparison& genomes, DisplayTree& tree, ProgressReporter& progress);
 
-// Whether the mutated tree lists gene: unless a comparator in use holds an
-// identical gene under its key. (The tree has no genus family, so it shows no
-// genus gene all the same.)
-bool listedAsMutated(const GeneRecord& gene, const GenomeComparison& genomes);
-// Lists gene under its family when listedAsMutated().
+// Lists gene under its family unless a comparator in use holds the same
+// body under its key. (The tree has no genus family, so it shows no genus
+// gene all the same.) Records its change in changes, when given.
 void addMutatedGene(const GeneRecord& gene, const GenomeComparison& genomes, DisplayTree& tree,
-                    const FamilyNodes& families);
+                    const FamilyNodes& families, MutatedChanges* changes = nullptr);
 // Lists gene under its family when no comparator in use holds its key.
 void addAdditionalGene(const GeneRecord& gene, const GenomeComparison& genomes, DisplayTree& tree,
                        const FamilyNodes& families);

@@ -4,6 +4,7 @@
 #include "decoder/decoderText.h"
 #include "decoder/unitGeneDecoder.h"
 #include "geneMatching.h"
+#include "genetics/inOutError.h"
 
 #include <algorithm>
 #include <cstring>
@@ -12,16 +13,6 @@
 namespace helixplot {
 
 namespace {
-
-// The position of gene's family in the mutated tree, or NoChange for a kind
-// the tree has no family for.
-std::size_t familyRank(const GeneRecord& gene)
-{
-    const std::optional<GeneKind> kind = gene.kind();
-    if (!kind || infoOf(*kind).comparisonFamily.empty())
-        return NoChange;
-    return indexOf(*kind);
-}
 
 void addComparator(std::size_t comparator, const GeneRecord* found, const GeneRecord& gene, GeneChange& change)
 {
@@ -127,28 +118,6 @@ std::string plural(std::size_t count, std::string_view one, std::string_view man
 
 } // namespace
 
-std::vector<GeneChange> mutatedGeneChanges(const GenomeComparison& genomes)
-{
-    std::vector<std::vector<GeneChange>> byFamily(GeneKindCount);
-    const TGeneticsFile* examined = genomes.examined();
-    if (!examined || !genomes.usesMother())
-        return {};
-    auto visit = [&](const GeneRecord& gene) {
-        const std::size_t rank = familyRank(gene);
-        if (rank != NoChange && listedAsMutated(gene, genomes))
-            byFamily[rank].push_back(geneChangeOf(gene, genomes));
-    };
-    for (const GeneRecord& gene : examined->GeneList())
-        visit(gene);
-    for (const TCOrgan& organ : examined->OrganList())
-        for (const GeneRecord& gene : organ.GeneList)
-            visit(gene);
-    std::vector<GeneChange> changes;
-    for (auto& family : byFamily)
-        std::move(family.begin(), family.end(), std::back_inserter(changes));
-    return changes;
-}
-
 GeneChange geneChangeOf(const GeneRecord& gene, const GenomeComparison& genomes)
 {
     GeneChange change;
@@ -160,21 +129,46 @@ GeneChange geneChangeOf(const GeneRecord& gene, const GenomeComparison& genomes)
     return change;
 }
 
-std::size_t mutatedChangeIndex(const DisplayTree& mutatedTree, NodeId node)
+const GeneChange* MutatedChanges::of(const DisplayTree& mutatedTree, NodeId node) const
 {
     if (node == NoNode || node == mutatedTree.root())
-        return NoChange;
+        return nullptr;
     NodeId family = mutatedTree.parent(node);
     if (family == NoNode)
-        return NoChange;
+        return nullptr;
     while (mutatedTree.parent(family) != NoNode) {
         node = family;
         family = mutatedTree.parent(family);
     }
-    std::size_t index = mutatedTree.row(node);
-    for (NodeId f = mutatedTree.firstTopLevel(); f != family && f != NoNode; f = mutatedTree.nextSibling(f))
-        index += mutatedTree.childCount(f);
-    return index;
+    const auto at = std::lower_bound(nodes_.begin(), nodes_.end(), std::pair{node, std::size_t{0}});
+    return at != nodes_.end() && at->first == node ? &changes_[at->second] : nullptr;
+}
+
+void MutatedChanges::clear()
+{
+    changes_.clear();
+    nodes_.clear();
+}
+
+void MutatedChanges::record(NodeId geneNode, GeneChange change)
+{
+    nodes_.emplace_back(geneNode, changes_.size());
+    changes_.push_back(std::move(change));
+}
+
+void MutatedChanges::finish(const DisplayTree& mutatedTree)
+{
+    std::vector<GeneChange> inTreeOrder;
+    inTreeOrder.reserve(changes_.size());
+    for (NodeId family = mutatedTree.firstTopLevel(); family != NoNode; family = mutatedTree.nextSibling(family))
+        for (NodeId gene = mutatedTree.firstChild(family); gene != NoNode; gene = mutatedTree.nextSibling(gene)) {
+            const auto at = std::lower_bound(nodes_.begin(), nodes_.end(), std::pair{gene, std::size_t{0}});
+            if (at == nodes_.end() || at->first != gene)
+                continue;
+            inTreeOrder.push_back(std::move(changes_[at->second]));
+            at->second = inTreeOrder.size() - 1;
+        }
+    changes_ = std::move(inTreeOrder);
 }
 
 GeneLines::GeneLines(const std::vector<std::string>& lines)
@@ -327,23 +321,31 @@ std::string changeSummary(const GeneDiff& diff)
     return plural(changed, "line changed", "lines changed") + ", " + bytes;
 }
 
-void appendChangeText(const GeneChange& change, const std::array<std::string, 2>& comparatorNames, std::string& out)
+void appendChangeText(const GeneChange& change, const std::array<std::string, 2>& comparatorNames, std::string& out,
+                      bool escapeControls)
 {
-    appendPieces(out, "@@ ", geneHeaderLine(change.examined), "\n");
+    std::string escaped;
+    auto shown = [&](std::string_view text) -> std::string_view {
+        if (!escapeControls)
+            return text;
+        escaped = escapedForMessage(text);
+        return escaped;
+    };
+    appendPieces(out, "@@ ", shown(geneHeaderLine(change.examined)), "\n");
     const std::vector<GeneDiff> diffs = diffChange(change);
     for (std::size_t i = 0; i < diffs.size(); ++i) {
         const GeneDiff& diff = diffs[i];
-        appendPieces(out, "--- ", comparatorNames.at(change.comparators[i].comparator), "\n");
+        appendPieces(out, "--- ", shown(comparatorNames.at(change.comparators[i].comparator)), "\n");
         for (const DiffLine& line : diff.lines) {
             switch (line.change) {
             case LineChange::Same:
-                appendPieces(out, " ", diff.examinedLines[line.examinedLine], "\n");
+                appendPieces(out, " ", shown(diff.examinedLines[line.examinedLine]), "\n");
                 break;
             case LineChange::Removed:
-                appendPieces(out, "-", diff.comparatorLines[line.comparatorLine], "\n");
+                appendPieces(out, "-", shown(diff.comparatorLines[line.comparatorLine]), "\n");
                 break;
             case LineChange::Added:
-                appendPieces(out, "+", diff.examinedLines[line.examinedLine], "\n");
+                appendPieces(out, "+", shown(diff.examinedLines[line.examinedLine]), "\n");
                 break;
             }
         }

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace helixplot {
@@ -30,19 +31,41 @@ struct GeneChange {
     std::vector<ComparatorGene> comparators;
 };
 
-// A GeneChange for every gene the mutated tree lists, in the tree's order:
-// family by family in the tree's family order, each family's genes in
-// genome order. Empty unless the comparison uses a comparator.
+// The changes of the genes a mutated tree lists, recorded as
+// buildMutatedTree() lists them: in the tree's order, and found again from
+// any node of that tree.
+class MutatedChanges {
+public:
+    std::size_t size() const { return changes_.size(); }
+    bool empty() const { return changes_.empty(); }
+    const GeneChange& operator[](std::size_t index) const { return changes_[index]; }
+    std::vector<GeneChange>::const_iterator begin() const { return changes_.begin(); }
+    std::vector<GeneChange>::const_iterator end() const { return changes_.end(); }
+    const std::vector<GeneChange>& list() const { return changes_; }
+
+    // The change of the gene whose subtree holds node; null for a family
+    // node, NoNode or a node of no listed gene.
+    const GeneChange* of(const DisplayTree& mutatedTree, NodeId node) const;
+
+    void clear();
+    // While the tree is built: the change of the gene decoded at geneNode.
+    void record(NodeId geneNode, GeneChange change);
+    // Once the tree is pruned: puts the changes in its order.
+    void finish(const DisplayTree& mutatedTree);
+
+private:
+    std::vector<GeneChange> changes_;
+    // Each change's gene node with its place in changes_, by node: nodes
+    // are numbered as they are added, so recording keeps them in order.
+    std::vector<std::pair<NodeId, std::size_t>> nodes_;
+};
+
+// The changes buildMutatedTree() would record, without decoding a gene.
+// Empty unless the comparison uses a comparator.
 std::vector<GeneChange> mutatedGeneChanges(const GenomeComparison& genomes);
 
 // The change of any gene of the examined genome, listed or not.
 GeneChange geneChangeOf(const GeneRecord& gene, const GenomeComparison& genomes);
-
-// Which entry of mutatedGeneChanges() a node of the mutated tree belongs to:
-// the gene whose subtree holds it. NoChange for a family node, NoNode, or a
-// node of no gene.
-inline constexpr std::size_t NoChange = SIZE_MAX;
-std::size_t mutatedChangeIndex(const DisplayTree& mutatedTree, NodeId node);
 
 // Lines of text held in one buffer: a decoded gene has dozens of them, and
 // a family's changes thousands.
@@ -139,7 +162,9 @@ std::string changeSummary(const GeneDiff& diff);
 // the examined gene's header line; per comparator "--- " and its file name,
 // the edit script's lines prefixed "-", "+" or " ", and "byte N: A -> B" for
 // each differing body byte. comparatorNames holds the two comparators' file
-// names.
-void appendChangeText(const GeneChange& change, const std::array<std::string, 2>& comparatorNames, std::string& out);
+// names. With escapeControls, control characters in the texts and names are
+// written as \xNN (for a terminal).
+void appendChangeText(const GeneChange& change, const std::array<std::string, 2>& comparatorNames, std::string& out,
+                      bool escapeControls = false);
 
 } // namespace helixplot

@@ -52,19 +52,4 @@ GenomeComparison::GenomeComparison(const MappingInput& input)
     }
 }
 
-bool GenomeComparison::countsAsMutated(const GeneRecord& gene) const
-{
-    if (!usesMother())
-        return false;
-    const GeneRecord* m = motherIndex_.findGene(gene);
-    const GeneRecord* f = usesFather() ? fatherIndex_.findGene(gene) : nullptr;
-    if (!m && !f)
-        return false;
-    if (m && !genesDiffer(*m, gene))
-        return false;
-    if (f && !genesDiffer(*f, gene))
-        return false;
-    return true;
-}
-
 } // namespace helixplot

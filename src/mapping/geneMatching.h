@@ -2,6 +2,7 @@
 
 #include "genetics/unitGenetics.h"
 #include "mappingRun.h"
+#include "mutationRule.h"
 
 #include <cstdint>
 #include <vector>
@@ -19,6 +20,8 @@ bool genesDiffer(const GeneRecord& comparatorGene, const GeneRecord& examinedGen
 // bodies are empty, so they never differ, and they decode to nothing.
 class GeneIndex {
 public:
+    using Gene = GeneRecord;
+
     GeneIndex() = default;
     explicit GeneIndex(const TGeneticsFile* genome);
 
@@ -27,6 +30,11 @@ public:
     const GeneRecord* findGene(const GeneRecord& gene) const
     {
         return findGene(gene.header.type, gene.header.subtype, gene.header.id);
+    }
+    Counterpart counterpart(const GeneRecord& gene) const
+    {
+        const GeneRecord* found = findGene(gene);
+        return !found ? Counterpart::Missing : genesDiffer(*found, gene) ? Counterpart::Different : Counterpart::Same;
     }
 
 private:
@@ -53,10 +61,16 @@ public:
     const GeneIndex& motherGenes() const { return motherIndex_; }
     const GeneIndex& fatherGenes() const { return fatherIndex_; }
 
-    // Whether the statistics table counts gene of the examined genome as
-    // mutated: some comparator in use holds its key, and none that holds it
-    // has an identical body.
-    bool countsAsMutated(const GeneRecord& gene) const;
+    // The mutation rules (mutationRule.h) for a gene of the examined genome;
+    // the index of a slot the mode does not use is empty.
+    bool countsAsMutated(const GeneRecord& gene) const
+    {
+        return helixplot::countsAsMutated(gene, motherIndex_, fatherIndex_);
+    }
+    bool listedAsMutated(const GeneRecord& gene) const
+    {
+        return helixplot::listedAsMutated(gene, motherIndex_, fatherIndex_);
+    }
 
 private:
     MappingMode mode_;

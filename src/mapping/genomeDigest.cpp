@@ -12,7 +12,6 @@ namespace helixplot {
 namespace {
 
 constexpr std::size_t KeyCount = GeneKindCount * 256;
-constexpr std::uint16_t KeyMask = 0x0FFF;
 constexpr unsigned FlagShift = 12;
 
 // Murmur3's finaliser: a bijection, so chained over words it keeps apart
@@ -73,9 +72,12 @@ inline std::uint64_t fingerprintOf(const GeneRecord& gene, std::size_t length)
 
 } // namespace
 
-std::uint64_t bodyFingerprint(const GeneRecord& gene)
+std::optional<GenePrint> genePrint(const GeneRecord& gene)
 {
-    return fingerprintOf(gene, bodyLength(gene.header.type, gene.header.subtype));
+    const std::optional<GeneKind> kind = gene.kind();
+    if (!kind)
+        return std::nullopt;
+    return GenePrint{packedKey(*kind, gene), fingerprintOf(gene, infoOf(*kind).bodyLength)};
 }
 
 template <typename Source> GenomeDigest GenomeDigester::digestFrom(Source& source)
@@ -133,9 +135,10 @@ GenomeDigest digestOf(const TGeneticsFile& genome)
 {
     GenomeDigest digest;
     auto add = [&](const GeneRecord& gene) {
-        if (const std::optional<GeneKind> kind = countGene(gene, digest)) {
-            digest.fingerprints.keys.push_back(packedKey(*kind, gene));
-            digest.fingerprints.bodies.push_back(bodyFingerprint(gene));
+        countGene(gene, digest);
+        if (const std::optional<GenePrint> print = genePrint(gene)) {
+            digest.fingerprints.keys.push_back(print->key);
+            digest.fingerprints.bodies.push_back(print->body);
         }
     };
     for (const GeneRecord& gene : genome.GeneList())
@@ -159,9 +162,8 @@ GeneFingerprints inKeyOrder(const GeneFingerprints& genes)
     std::vector<std::size_t> order(genes.keys.size());
     for (std::size_t i = 0; i < order.size(); ++i)
         order[i] = i;
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        return (genes.keys[a] & KeyMask) < (genes.keys[b] & KeyMask);
-    });
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return genes[a].geneKey() < genes[b].geneKey(); });
     GeneFingerprints sorted;
     for (const std::size_t i : order) {
         sorted.keys.push_back(genes.keys[i]);
@@ -170,12 +172,17 @@ GeneFingerprints inKeyOrder(const GeneFingerprints& genes)
     return sorted;
 }
 
-MutationCounter::MutationCounter() : mother_(KeyCount), father_(KeyCount) {}
+FingerprintTable::FingerprintTable() : slots_(KeyCount) {}
 
-void MutationCounter::fill(const GeneFingerprints& genes, std::vector<Slot>& table) const
+void FingerprintTable::fill(const GeneFingerprints& genes)
 {
+    if (++stamp_ == 0) {
+        // Stamps have gone round: forget every old one.
+        std::fill(slots_.begin(), slots_.end(), Slot{});
+        stamp_ = 1;
+    }
     for (std::size_t i = 0; i < genes.keys.size(); ++i) {
-        Slot& slot = table[genes.keys[i] & KeyMask];
+        Slot& slot = slots_[genes[i].geneKey()];
         // The first gene of a key in lookup order is the one matched.
         if (slot.stamp != stamp_)
             slot = {stamp_, genes.bodies[i]};
@@ -185,31 +192,25 @@ void MutationCounter::fill(const GeneFingerprints& genes, std::vector<Slot>& tab
 StatisticsTotals MutationCounter::count(const GeneFingerprints& examined, const GeneFingerprints& mother,
                                         const GeneFingerprints& father)
 {
-    if (++stamp_ == 0) {
-        // Stamps have gone round: forget every old one.
-        std::fill(mother_.begin(), mother_.end(), Slot{});
-        std::fill(father_.begin(), father_.end(), Slot{});
-        stamp_ = 1;
-    }
-    fill(mother, mother_);
-    fill(father, father_);
-
+    mother_.fill(mother);
+    father_.fill(father);
     StatisticsTotals mutated{};
-    for (std::size_t i = 0; i < examined.keys.size(); ++i) {
-        const std::uint16_t key = examined.keys[i];
-        const std::uint64_t body = examined.bodies[i];
-        const Slot& m = mother_[key & KeyMask];
-        const Slot& f = father_[key & KeyMask];
-        const bool inMother = m.stamp == stamp_;
-        const bool inFather = f.stamp == stamp_;
-        if ((!inMother && !inFather) || (inMother && m.body == body) || (inFather && f.body == body))
-            continue;
-        ++mutated[(key & KeyMask) >> 8];
+    forEachMutatedGene(examined, mother_, father_, [&](const GenePrint& gene) {
+        ++mutated[gene.kindIndex()];
         for (std::size_t bit = 0; bit < StatisticsFlagBits.size(); ++bit)
-            if (key >> FlagShift & 1u << bit)
-                ++mutated[StatisticsKindRowCount + bit];
-    }
+            mutated[StatisticsKindRowCount + bit] += gene.flagRows() >> bit & 1u;
+    });
     return mutated;
+}
+
+std::vector<GenePrint> MutationCounter::mutatedGenes(const GeneFingerprints& examined, const GeneFingerprints& mother,
+                                                     const GeneFingerprints& father)
+{
+    mother_.fill(mother);
+    father_.fill(father);
+    std::vector<GenePrint> genes;
+    forEachMutatedGene(examined, mother_, father_, [&](const GenePrint& gene) { genes.push_back(gene); });
+    return genes;
 }
 
 } // namespace helixplot

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "genetics/unitGenetics.h"
+#include "mutationRule.h"
 #include "statistics.h"
 
 #include <array>
@@ -14,19 +15,46 @@
 
 namespace helixplot {
 
-// What parental matching needs of a genome's genes, a few kilobytes instead
-// of the genome: per gene of the sixteen kinds, in lookup order (the loose
-// genes, then organ by organ, as GeneIndex searches), a packed key and the
-// body's fingerprint.
+// One gene as a census keeps it: a packed key and its body's fingerprint.
 //
-// A key holds the id in bits 0-7, the kind in bits 8-11 and the gene's
+// The key holds the id in bits 0-7, the kind in bits 8-11 and the gene's
 // male-only, female-only and carried flags in bits 12-14. A fingerprint is
 // the body itself for a kind of at most 8 body bytes, else a 64-bit hash of
 // it in which bodies that differ within one aligned 8-byte word never meet.
+struct GenePrint {
+    std::uint16_t key = 0;
+    std::uint64_t body = 0;
+
+    // Kind and id, the part of the key that pairs genes across genomes: one
+    // of GeneKindCount * 256 values.
+    std::uint16_t geneKey() const { return key & 0x0FFF; }
+    std::size_t kindIndex() const { return key >> 8 & 0x0F; }
+    GeneKind kind() const { return GeneKinds[kindIndex()].kind; }
+    std::uint8_t id() const { return static_cast<std::uint8_t>(key); }
+    // Bit i set when the gene counts in the statistics' flag row i.
+    unsigned flagRows() const { return key >> 12 & 0x07u; }
+    bool sameBody(const GenePrint& other) const { return body == other.body; }
+};
+
+// None for a gene outside the sixteen kinds: its body is empty, so it never
+// differs, and it decodes to nothing.
+std::optional<GenePrint> genePrint(const GeneRecord& gene);
+
+// What parental matching needs of a genome's genes, a few kilobytes instead
+// of the genome: the prints of its genes of the sixteen kinds in lookup order
+// (the loose genes, then organ by organ, as GeneIndex searches), kept in two
+// arrays to spare the padding.
 struct GeneFingerprints {
     std::vector<std::uint16_t> keys;
     std::vector<std::uint64_t> bodies;
 
+    std::size_t size() const { return keys.size(); }
+    GenePrint operator[](std::size_t i) const { return {keys[i], bodies[i]}; }
+    template <typename Visit> void forEachGene(Visit&& visit) const
+    {
+        for (std::size_t i = 0; i < keys.size(); ++i)
+            visit(GenePrint{keys[i], bodies[i]});
+    }
     std::size_t bytes() const
     {
         return keys.capacity() * sizeof(std::uint16_t) + bodies.capacity() * sizeof(std::uint64_t);
@@ -47,9 +75,6 @@ struct GenomeDigest {
     std::optional<GeneRecord> firstLooseGene;
     GeneFingerprints fingerprints;
 };
-
-// The fingerprint of gene's body over its kind's body length.
-std::uint64_t bodyFingerprint(const GeneRecord& gene);
 
 // Reads one genome file in a single pass, keeping only its digest. Scratch
 // space is kept between files, so a reader serves one thread.
@@ -77,26 +102,48 @@ GenomeDigest digestOf(const TGeneticsFile& genome);
 // for two digests of one genome.
 GeneFingerprints inKeyOrder(const GeneFingerprints& genes);
 
-// The "Mutated Genes" counts of the statistics table in parental mode from
-// fingerprints alone: the examined genome's genes of which some parent holds
-// the key and no parent holding it has the same body. Scratch tables are
-// kept between calls, so a counter serves one thread.
-class MutationCounter {
+// One genome's fingerprints by key, as a comparator of the mutation rules
+// (mutationRule.h): the first gene of each key in lookup order answers. Filled
+// again, it forgets the genome before in constant time, so one table serves
+// a thread for a whole census.
+class FingerprintTable {
 public:
-    MutationCounter();
-    StatisticsTotals count(const GeneFingerprints& examined, const GeneFingerprints& mother,
-                           const GeneFingerprints& father);
+    using Gene = GenePrint;
+
+    FingerprintTable();
+    void fill(const GeneFingerprints& genes);
+    Counterpart counterpart(const GenePrint& gene) const
+    {
+        const Slot& slot = slots_[gene.geneKey()];
+        if (slot.stamp != stamp_)
+            return Counterpart::Missing;
+        return slot.body == gene.body ? Counterpart::Same : Counterpart::Different;
+    }
 
 private:
     struct Slot {
         std::uint32_t stamp = 0;
         std::uint64_t body = 0;
     };
-    void fill(const GeneFingerprints& genes, std::vector<Slot>& table) const;
-
     std::uint32_t stamp_ = 0;
-    std::vector<Slot> mother_;
-    std::vector<Slot> father_;
+    std::vector<Slot> slots_;
+};
+
+// The examined genome's genes that count as mutated in a parental mapping,
+// from fingerprints alone. Its tables are kept between calls, so a counter
+// serves one thread.
+class MutationCounter {
+public:
+    // The "Mutated Genes" counts of the statistics table.
+    StatisticsTotals count(const GeneFingerprints& examined, const GeneFingerprints& mother,
+                           const GeneFingerprints& father);
+    // The genes themselves, in the order of the examined fingerprints.
+    std::vector<GenePrint> mutatedGenes(const GeneFingerprints& examined, const GeneFingerprints& mother,
+                                        const GeneFingerprints& father);
+
+private:
+    FingerprintTable mother_;
+    FingerprintTable father_;
 };
 
 } // namespace helixplot

@@ -58,12 +58,10 @@ void MappingRun(const MappingInput& input, MappingResult& result, ProgressReport
         result.comparisonPagesVisible = true;
         const int examinedOrgans = organCount(input.examined);
         progress.beginStage(2, examinedOrgans + 3);
-        // No changes of an earlier run may stand beside a new tree, should
-        // the build fail half way.
+        // No changes of an earlier run may stand beside a new tree. Only the
+        // genes: their lines and diffs are made when asked for.
         result.mutatedChanges.clear();
-        buildMutatedTree(genomes, result.mutatedGenes, progress);
-        // Only the genes: their lines and diffs are made when asked for.
-        result.mutatedChanges = mutatedGeneChanges(genomes);
+        buildMutatedTree(genomes, result.mutatedGenes, progress, input.keepChanges ? &result.mutatedChanges : nullptr);
 
         int missingMaximum = organCount(genomes.mother()) + 1;
         if (genomes.usesFather())

@@ -54,6 +54,9 @@ struct MappingInput {
     const TGeneticsFile* examined = nullptr;
     const TGeneticsFile* mother = nullptr;
     const TGeneticsFile* father = nullptr;
+    // Whether the result keeps the mutated genes' changes (mutatedChanges):
+    // a caller that only prints the trees saves their making.
+    bool keepChanges = true;
 };
 
 inline constexpr std::size_t StatisticsRowCount = GeneKindCount + 3;
@@ -72,7 +75,7 @@ struct MappingResult {
     std::array<StatisticsRow, StatisticsRowCount> statistics;
     DisplayTree mutatedGenes;
     // One per gene the mutated tree lists, in its order (geneChange.h).
-    std::vector<GeneChange> mutatedChanges;
+    MutatedChanges mutatedChanges;
     DisplayTree missingGenes;
     DisplayTree additionalGenes;
     DisplayTree breakdown;

@@ -6,12 +6,12 @@ namespace helixplot {
 
 namespace {
 
-void appendTreePage(std::string_view title, const DisplayTree& tree, std::string& out)
+void appendTreePage(std::string_view title, const DisplayTree& tree, std::string& out, bool escapeControls = false)
 {
     out += "== ";
     out += title;
     out += '\n';
-    dumpTree(tree, out, "\n");
+    dumpTree(tree, out, "\n", escapeControls);
 }
 
 void appendRow(std::string_view c1, std::string_view c2, std::string_view c3, std::string_view c4, std::string& out)
@@ -38,7 +38,7 @@ void appendStatisticsText(const MappingResult& result, std::string& out)
     }
 }
 
-std::string mappingResultText(const MappingResult& result, bool comparisonPages)
+std::string mappingResultText(const MappingResult& result, bool comparisonPages, bool escapeControls)
 {
     std::string out;
     out.reserve(64 * (StatisticsRowCount + result.breakdown.nodeCount() +
@@ -48,11 +48,11 @@ std::string mappingResultText(const MappingResult& result, bool comparisonPages)
     out += "== General Genome Information\n";
     appendStatisticsText(result, out);
     if (comparisonPages) {
-        appendTreePage("Mutated genes", result.mutatedGenes, out);
-        appendTreePage("Missing Genes", result.missingGenes, out);
-        appendTreePage("Additional Genes", result.additionalGenes, out);
+        appendTreePage("Mutated genes", result.mutatedGenes, out, escapeControls);
+        appendTreePage("Missing Genes", result.missingGenes, out, escapeControls);
+        appendTreePage("Additional Genes", result.additionalGenes, out, escapeControls);
     }
-    appendTreePage("Genome Breakdown", result.breakdown, out);
+    appendTreePage("Genome Breakdown", result.breakdown, out, escapeControls);
     return out;
 }
 

@@ -10,7 +10,8 @@ namespace helixplot {
 // statistics table (column titles, then the 19 rows, tab-separated), then,
 // with comparisonPages, the mutated, missing and additional trees, then the
 // breakdown. Trees are dumped one line per node, one leading space per level.
-std::string mappingResultText(const MappingResult& result, bool comparisonPages);
+// With escapeControls, control characters in tree texts are written as \xNN.
+std::string mappingResultText(const MappingResult& result, bool comparisonPages, bool escapeControls = false);
 // With the pages the run left visible.
 inline std::string mappingResultText(const MappingResult& result)
 {

@@ -416,10 +416,9 @@ QAction* attachGeneChangeView(TreePage& mutatedPage, const MappingResult& result
     auto update = [view, toggle, mutatedTree, &result, &comparatorNames, &examinedName] {
         if (!toggle->isChecked())
             return;
-        const std::size_t index =
-            mutatedChangeIndex(result.mutatedGenes, DisplayTreeModel::nodeOf(mutatedTree->currentIndex()));
-        view->showChange(index < result.mutatedChanges.size() ? &result.mutatedChanges[index] : nullptr,
-                         comparatorNames, examinedName);
+        view->showChange(
+            result.mutatedChanges.of(result.mutatedGenes, DisplayTreeModel::nodeOf(mutatedTree->currentIndex())),
+            comparatorNames, examinedName);
     };
     QObject::connect(toggle, &QAction::toggled, view, [view, splitter, update](bool on) {
         view->setVisible(on);

@@ -515,6 +515,71 @@ TEST_F(CensusCli, ReportChangesAreCappedAndEscaped)
     EXPECT_EQ(html.find("<b>"), std::string::npos);
 }
 
+// Names that a spreadsheet would run as formulas, separators and quotes, and
+// Latin-1: each cell parses back to the name, guarded by an apostrophe where
+// needed; counts stay numbers.
+TEST_F(CensusCli, CsvCellsAreUtf8AndNeverFormulas)
+{
+    TempDir dir;
+    const struct {
+        std::string file;
+        std::string cell;
+    } cases[] = {
+        {"+x.gen", "'+x.gen"},
+        {"-x.gen", "'-x.gen"},
+        {"=1+2.gen", "'=1+2.gen"},
+        {"@sum.gen", "'@sum.gen"},
+        {"a,\"b\"\n.gen", "a,\"b\"\n.gen"},
+        {"\xE9t\xE9.gen", "\xC3\xA9t\xC3\xA9.gen"},
+    };
+    for (const auto& c : cases)
+        GenomeBuilder{genusGene("=cmd", "@d,\"")}.writeTo(dir.file(c.file));
+    const CliRun r = run({"census", "--format", "csv", dir.path()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto table = parseCsv(r.out);
+    ASSERT_EQ(table.size(), std::size(cases) + 1);
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const auto& row = table[i + 1];
+        ASSERT_GE(row.size(), 10u);
+        EXPECT_EQ(row[0], cases[i].cell);
+        EXPECT_EQ(row[1], "");
+        EXPECT_EQ(row[3], "'=cmd");
+        EXPECT_EQ(row[4], "'@d,\"");
+        EXPECT_EQ(row[5], "1"); // genes
+    }
+}
+
+// A file name with a line break and an escape sequence: shown as \xNN in
+// the table, the tree and the heading of its changes, whose lines stay one
+// line each.
+TEST_F(CensusCli, ReportNamesKeepTheirLines)
+{
+    TempDir dir;
+    const GeneRecord pose = makeGene(GeneKind::Pose, 1, {0, 'a'});
+    GenomeBuilder{genusGene("", ""), pose}.writeTo(dir.file("mama.gen"));
+    GenomeBuilder{genusGene("", ""), pose}.writeTo(dir.file("dada.gen"));
+    GenomeBuilder{genusGene("mama", "dada"), makeGene(GeneKind::Pose, 1, {0, 'b'})}.writeTo(dir.file("k\nd\x1B.gen"));
+    const std::string page = scratch_.file("names.html");
+    const CliRun r = run({"report", "-o", page, dir.path()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string html = readAll(page);
+    expectWellFormed(html);
+    EXPECT_EQ(html.find('\x1B'), std::string::npos);
+    const auto row = rowOf(html, R"(k\\x0Ad\\x1B\.gen)");
+    ASSERT_TRUE(row);
+    const std::string changes = changesOf(html, *row);
+    EXPECT_NE(changes.find("<h3>k\\x0Ad\\x1B.gen</h3>"), std::string::npos);
+    const std::size_t pre = changes.find("<pre>");
+    ASSERT_NE(pre, std::string::npos);
+    std::istringstream lines(changes.substr(pre + 5, changes.find("</pre>") - pre - 5));
+    std::size_t count = 0;
+    for (std::string line; std::getline(lines, line); ++count)
+        EXPECT_TRUE(line.rfind("@@ ", 0) == 0 || line.rfind("--- ", 0) == 0 || line.rfind("<span", 0) == 0 ||
+                    line.rfind("byte ", 0) == 0)
+            << line;
+    EXPECT_GT(count, 4u);
+}
+
 TEST_F(CensusCli, UsageAndFolderErrors)
 {
     struct Case {

@@ -254,6 +254,31 @@ TEST(Census, SubfoldersOnlyWhenRecursiveAndParentsOnlyBesideTheChild)
     EXPECT_EQ(rows.at("mama.gen")->children, 0u);
 }
 
+// A folder that sorts first holding the parent's name too must not win over
+// the file beside the child.
+TEST(Census, TheParentBesideTheChildWinsOverAFolderSortingFirst)
+{
+    TempDir dir;
+    std::filesystem::create_directories(dir.file("a"));
+    std::filesystem::create_directories(dir.file("b"));
+    writeGenome(dir, "a/mama.gen", "", "", 1);
+    writeGenome(dir, "b/mama.gen", "", "", 2);
+    writeGenome(dir, "mama.gen", "", "", 3);
+    writeGenome(dir, "papa.gen", "", "", 4);
+    writeGenome(dir, "b/kid.gen", "mama", "papa");
+    writeGenome(dir, "kid.gen", "mama", "papa");
+    CensusOptions options;
+    options.recursive = true;
+    const Census census = takeCensus(dir.path(), options);
+    const auto rows = byFile(census);
+    for (const auto& [child, mother] : {std::pair{"b/kid.gen", "b/mama.gen"}, std::pair{"kid.gen", "mama.gen"}}) {
+        SCOPED_TRACE(child);
+        ASSERT_TRUE(rows.at(child)->motherRow);
+        EXPECT_EQ(census.rows[*rows.at(child)->motherRow].file, mother);
+    }
+    EXPECT_EQ(rows.at("a/mama.gen")->children, 0u);
+}
+
 // Names that loop back: every row still gets a finite generation.
 TEST(Census, LoopsOfParentsEndAndSelfParentsCountOnce)
 {

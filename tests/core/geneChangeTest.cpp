@@ -236,18 +236,20 @@ TEST(GeneChange, MutatedChangesFollowTheMutatedTree)
         MappingResult result;
         SilentProgress silent;
         MappingRun(MappingInput{c.mode, &examined, &mother, &father}, result, silent);
-        EXPECT_EQ(changeKeys(result.mutatedChanges), c.keys);
+        EXPECT_EQ(changeKeys(result.mutatedChanges.list()), c.keys);
+        const GenomeComparison comparison(MappingInput{c.mode, &examined, &mother, &father});
+        EXPECT_EQ(changeKeys(mutatedGeneChanges(comparison)), c.keys);
         if (c.mode == MappingMode::Breakdown)
             continue;
         // The n-th gene under the families is the n-th change.
         std::size_t n = 0;
         for (NodeId family = result.mutatedGenes.firstTopLevel(); family != NoNode;
              family = result.mutatedGenes.nextSibling(family)) {
-            EXPECT_EQ(mutatedChangeIndex(result.mutatedGenes, family), NoChange);
+            EXPECT_EQ(result.mutatedChanges.of(result.mutatedGenes, family), nullptr);
             for (NodeId gene = result.mutatedGenes.firstChild(family); gene != NoNode;
                  gene = result.mutatedGenes.nextSibling(gene), ++n) {
-                EXPECT_EQ(mutatedChangeIndex(result.mutatedGenes, gene), n);
                 ASSERT_LT(n, result.mutatedChanges.size());
+                EXPECT_EQ(result.mutatedChanges.of(result.mutatedGenes, gene), &result.mutatedChanges[n]);
                 EXPECT_TRUE(
                     result.mutatedGenes.text(gene).starts_with(geneHeaderLine(result.mutatedChanges[n].examined)));
             }
@@ -258,13 +260,20 @@ TEST(GeneChange, MutatedChangesFollowTheMutatedTree)
         const NodeId lobeNode = result.mutatedGenes.firstChild(result.mutatedGenes.firstTopLevel());
         const NodeId dynamics = result.mutatedGenes.childAt(lobeNode, 2);
         ASSERT_EQ(result.mutatedGenes.text(dynamics), "Cell Body Dynamics");
-        EXPECT_EQ(mutatedChangeIndex(result.mutatedGenes, result.mutatedGenes.firstChild(dynamics)), 0u);
+        EXPECT_EQ(result.mutatedChanges.of(result.mutatedGenes, result.mutatedGenes.firstChild(dynamics)),
+                  &result.mutatedChanges[0]);
+
+        // Not asked for, none are made; the tree is the same.
+        MappingResult treeOnly;
+        MappingRun(MappingInput{c.mode, &examined, &mother, &father, false}, treeOnly, silent);
+        EXPECT_TRUE(treeOnly.mutatedChanges.empty());
+        EXPECT_EQ(treeOnly.mutatedGenes.nodeCount(), result.mutatedGenes.nodeCount());
     }
 
     // Pose 1 is not listed, yet its change can be asked for.
     const GenomeComparison dual(MappingInput{MappingMode::Dual, &examined, &mother, &father});
     EXPECT_EQ(changeKeys({geneChangeOf(pose(1, 1), dual)}), std::vector<std::string>{"2,3,1: 0= 1d"});
-    EXPECT_EQ(mutatedChangeIndex(DisplayTree(), NoNode), NoChange);
+    EXPECT_EQ(MutatedChanges().of(DisplayTree(), NoNode), nullptr);
 }
 
 TEST(GeneChange, TextOfAChange)

@@ -143,7 +143,7 @@ private Q_SLOTS:
         for (NodeId family = result.mutatedGenes.firstTopLevel(); family != NoNode && gene == NoNode;
              family = result.mutatedGenes.nextSibling(family))
             for (NodeId n = result.mutatedGenes.firstChild(family); n != NoNode; n = result.mutatedGenes.nextSibling(n))
-                if (mutatedChangeIndex(result.mutatedGenes, n) == index)
+                if (result.mutatedChanges.of(result.mutatedGenes, n) == &change)
                     gene = n;
         QVERIFY(gene != NoNode);
 
@@ -233,9 +233,9 @@ private Q_SLOTS:
              family = result.mutatedGenes.nextSibling(family))
             for (NodeId n = result.mutatedGenes.firstChild(family); n != NoNode && !sameShown;
                  n = result.mutatedGenes.nextSibling(n)) {
-                const std::size_t i = mutatedChangeIndex(result.mutatedGenes, n);
-                if (i >= result.mutatedChanges.size() || result.mutatedChanges[i].comparators.size() < 2 ||
-                    twoChanges(i))
+                const GeneChange* shown = result.mutatedChanges.of(result.mutatedGenes, n);
+                if (!shown || shown->comparators.size() < 2 ||
+                    twoChanges(static_cast<std::size_t>(shown - result.mutatedChanges.list().data())))
                     continue;
                 tree->setCurrentIndex(model.indexOf(n));
                 QCOMPARE(tables[0]->model()->headerData(0, Qt::Horizontal).toString(),

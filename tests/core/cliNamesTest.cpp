@@ -1,0 +1,169 @@
+// Names of every kind of byte through helixplot-cli: the JSON stays valid and
+// decides UTF-8 or Latin-1 per name, and a terminal never gets a control
+// character from a file.
+
+// The tool runs as a POSIX child process here.
+#ifndef _WIN32
+
+#include "cliRunner.h"
+#include "genomeBuilder.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <cstdlib>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+#ifdef HELIXPLOT_CLI
+
+namespace helixplot {
+namespace {
+
+using testing::CliRun;
+using testing::GenomeBuilder;
+using testing::genusGene;
+using testing::makeGene;
+using testing::TempDir;
+
+// "été", in UTF-8: a folder the names below stand in.
+const std::string Folder = "\xC3\xA9t\xC3\xA9";
+
+std::string readAll(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+std::string quoted(const std::string& arg)
+{
+    std::string q = "'";
+    for (char c : arg)
+        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+// A child with both parents beside it and one gene unlike theirs.
+void writeFamily(const TempDir& dir, const std::string& mother, const std::string& father, const std::string& child)
+{
+    const GeneRecord pose = makeGene(GeneKind::Pose, 1, {0, 'a'});
+    GenomeBuilder{genusGene("", ""), pose}.writeTo(dir.file(Folder + "/" + mother + ".gen"));
+    GenomeBuilder{genusGene("", ""), pose}.writeTo(dir.file(Folder + "/" + father + ".gen"));
+    GenomeBuilder{genusGene(mother, father), makeGene(GeneKind::Pose, 1, {0, 'b'})}.writeTo(
+        dir.file(Folder + "/" + child));
+}
+
+class CliNames : public ::testing::Test {
+protected:
+    void SetUp() override { std::system(("mkdir " + quoted(dir_.file(Folder))).c_str()); }
+    CliRun run(const std::vector<std::string>& args) { return testing::runCli(args, dir_.file("settings.ini")); }
+
+    TempDir dir_;
+};
+
+TEST_F(CliNames, JsonDecidesEachFileNameOnItsOwn)
+{
+    const struct {
+        const char* what;
+        std::string name;
+        std::string json;
+    } cases[] = {
+        {"overlong NUL", "\xC0\x80", "\xC3\x80\xC2\x80"},
+        {"surrogate", "\xED\xA0\x80", "\xC3\xAD\xC2\xA0\xC2\x80"},
+        {"past F4", "\xF5\xF6\xF7", "\xC3\xB5\xC3\xB6\xC3\xB7"},
+        {"Latin-1", "\xE9t\xE9", "\xC3\xA9t\xC3\xA9"},
+        {"UTF-8 kept", "\xF0\x9F\x98\x80", "\xF0\x9F\x98\x80"},
+        {"controls", "\x1B[2J\n", "\x1B[2J\n"},
+    };
+    std::set<std::string> inCensus;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string file = Folder + "/" + c.name + ".gen";
+        GenomeBuilder{genusGene("\xE9", "")}.writeTo(dir_.file(file));
+        const CliRun r = run({"summary", "--format", "json", dir_.file(file)});
+        ASSERT_EQ(r.status, 0) << r.err;
+        const nlohmann::json summary = nlohmann::json::parse(r.out);
+        // Written as it goes, laid out as the library lays out the whole.
+        EXPECT_EQ(nlohmann::ordered_json::parse(r.out).dump(1) + "\n", r.out);
+        EXPECT_EQ(summary["genome"], dir_.file(Folder + "/" + c.json + ".gen"));
+        EXPECT_EQ(summary["lines"][0], "Mother: \xC3\xA9, Father: ");
+        inCensus.insert(c.json + ".gen");
+    }
+    const CliRun r = run({"census", "--format", "json", dir_.file(Folder)});
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::set<std::string> files;
+    for (const nlohmann::json& row : nlohmann::json::parse(r.out))
+        files.insert(row["file"].get<std::string>());
+    EXPECT_EQ(files, inCensus);
+}
+
+// The parents' names come from the genome in Latin-1, the folder is UTF-8:
+// each keeps its own encoding.
+TEST_F(CliNames, ParentNamesInAUtf8Folder)
+{
+    writeFamily(dir_, "m\xE8re", "p\xE8re", "kid.gen");
+    const std::string mother = dir_.file(Folder + "/m\xC3\xA8re.gen");
+    const std::string father = dir_.file(Folder + "/p\xC3\xA8re.gen");
+    for (const char* command : {"map", "diff"}) {
+        SCOPED_TRACE(command);
+        const CliRun r = run({command, "--mode", "parental", "--format", "json", dir_.file(Folder + "/kid.gen")});
+        ASSERT_EQ(r.status, 0) << r.err;
+        const nlohmann::json document = nlohmann::json::parse(r.out);
+        EXPECT_EQ(nlohmann::ordered_json::parse(r.out).dump(1) + "\n", r.out);
+        EXPECT_EQ(document["comparators"], nlohmann::json::array({mother, father}));
+        if (document["command"] == "diff") {
+            ASSERT_EQ(document["changes"].size(), 1u);
+            EXPECT_EQ(document["changes"][0]["comparators"][0]["file"], mother);
+            EXPECT_EQ(document["changes"][0]["comparators"][1]["file"], father);
+        }
+    }
+}
+
+// Names carrying an escape sequence and a line break, in the file name and in
+// the genome: shown as \xNN on a terminal, the bytes themselves when piped.
+TEST_F(CliNames, ControlCharactersAreEscapedOnATerminalOnly)
+{
+    writeFamily(dir_, "\x1B[2J", "D\nDA", "\x1B]0;x\a.gen");
+    const std::string kid = dir_.file(Folder + "/\x1B]0;x\a.gen");
+    // Parental mode refuses such parents' names; dual mode is given the files.
+    const std::string mother = dir_.file(Folder + "/\x1B[2J.gen");
+    const std::string father = dir_.file(Folder + "/D\nDA.gen");
+    const std::vector<std::vector<std::string>> commands = {
+        {"census", dir_.file(Folder)},
+        {"summary", kid},
+        {"breakdown", kid},
+        {"map", "--mode", "dual", kid, mother, father},
+        {"diff", "--mode", "dual", kid, mother, father},
+    };
+    for (const auto& args : commands) {
+        SCOPED_TRACE(args[0]);
+        const CliRun piped = run(args);
+        ASSERT_EQ(piped.status, 0) << piped.err;
+        EXPECT_NE(piped.out.find("\x1B[2J"), std::string::npos);
+
+        std::string inner = "HELIXPLOT_SETTINGS=" + quoted(dir_.file("settings.ini")) + " " + quoted(HELIXPLOT_CLI);
+        for (const std::string& arg : args)
+            inner += " " + quoted(arg);
+        const std::string tty = dir_.file("tty");
+        const std::string command =
+            "script -qec " + quoted(inner + " 2>/dev/null") + " /dev/null </dev/null >" + quoted(tty);
+        ASSERT_EQ(std::system(command.c_str()), 0);
+        const std::string shown = readAll(tty);
+        EXPECT_NE(shown.find("\\x1B[2J"), std::string::npos) << shown;
+        EXPECT_EQ(shown.find('\x1B'), std::string::npos);
+        EXPECT_EQ(shown.find('\a'), std::string::npos);
+        if (args[0] == "census") {
+            EXPECT_NE(shown.find("D\\x0ADA"), std::string::npos) << shown;
+        }
+    }
+}
+
+} // namespace
+} // namespace helixplot
+
+#endif
+
+#endif // _WIN32
