@@ -2,10 +2,11 @@
 find_package(Qt6 REQUIRED COMPONENTS Widgets Test)
 qt_standard_project_setup()
 
-file(GLOB HELIXPLOT_UI_SOURCES CONFIGURE_DEPENDS src/ui/*.cpp src/ui/*.h)
+file(GLOB HELIXPLOT_UI_SOURCES CONFIGURE_DEPENDS src/ui/*.cpp src/ui/*.h src/ui/population/*.cpp src/ui/population/*.h)
 add_library(helixplot_ui STATIC ${HELIXPLOT_UI_SOURCES})
 target_include_directories(helixplot_ui PUBLIC src)
-target_link_libraries(helixplot_ui PUBLIC helixplot_core Qt6::Widgets)
+# The population window exports what helixplot-cli census and report write.
+target_link_libraries(helixplot_ui PUBLIC helixplot_core helixplot_census_output Qt6::Widgets)
 target_compile_definitions(helixplot_ui PRIVATE QT_NO_CAST_FROM_ASCII)
 target_compile_definitions(helixplot_ui PUBLIC QT_NO_KEYWORDS)
 
@@ -30,17 +31,31 @@ if(HELIXPLOT_BENCHMARKS AND NOT WIN32)
   helixplot_desktop_program(helixplot-timed bench/desktop/timingProbe.cpp)
 endif()
 
-# Renders the windows on the bundled samples into docs/screenshots.
-qt_add_executable(helixplot-screenshots tools/screenshots.cpp)
-target_link_libraries(helixplot-screenshots PRIVATE helixplot_ui)
-target_compile_definitions(helixplot-screenshots PRIVATE HELIXPLOT_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+# Renders the windows on the bundled samples (and a population bred from
+# them) into docs/screenshots.
+if(TARGET helixplot_samples)
+  qt_add_executable(helixplot-screenshots tools/screenshots.cpp)
+  target_link_libraries(helixplot-screenshots PRIVATE helixplot_ui helixplot_samples)
+  target_compile_definitions(helixplot-screenshots PRIVATE HELIXPLOT_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+endif()
+
+# The desktop program's own benchmarks, on the offscreen platform.
+if(HELIXPLOT_BENCHMARKS AND TARGET helixplot-cli)
+  file(GLOB HELIXPLOT_UI_BENCH_SOURCES CONFIGURE_DEPENDS bench/ui/*.cpp)
+  foreach(source ${HELIXPLOT_UI_BENCH_SOURCES})
+    get_filename_component(name ${source} NAME_WE)
+    qt_add_executable(${name} ${source})
+    target_link_libraries(${name} PRIVATE helixplot_ui helixplot_samples Qt6::Test benchmark::benchmark)
+    target_compile_definitions(${name} PRIVATE HELIXPLOT_CLI="$<TARGET_FILE:helixplot-cli>")
+  endforeach()
+endif()
 
 if(HELIXPLOT_TESTS)
   file(GLOB HELIXPLOT_UI_TEST_SOURCES CONFIGURE_DEPENDS tests/ui/*.cpp)
   foreach(source ${HELIXPLOT_UI_TEST_SOURCES})
     get_filename_component(name ${source} NAME_WE)
     qt_add_executable(ui_${name} ${source})
-    target_link_libraries(ui_${name} PRIVATE helixplot_ui helixplot_testsupport Qt6::Test)
+    target_link_libraries(ui_${name} PRIVATE helixplot_ui helixplot_samples Qt6::Test)
     target_compile_definitions(ui_${name} PRIVATE HELIXPLOT_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
     if(TARGET helixplot-cli)
       add_dependencies(ui_${name} helixplot-cli)
@@ -78,10 +93,14 @@ if(HELIXPLOT_TESTS)
       OUTPUT_VARIABLE HELIXPLOT_SCENARIOS OUTPUT_STRIP_TRAILING_WHITESPACE)
     set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS tests/display/scenarios.sh)
     string(REPLACE "\n" ";" HELIXPLOT_SCENARIOS "${HELIXPLOT_SCENARIOS}")
+    # The population scenario breeds its folder with the sample generator.
+    if(TARGET make-population)
+      set(HELIXPLOT_MAKE_POPULATION "MAKE_POPULATION=$<TARGET_FILE:make-population>;")
+    endif()
     foreach(scenario ${HELIXPLOT_SCENARIOS})
       add_test(NAME display.${scenario} COMMAND bash ${CMAKE_SOURCE_DIR}/tests/display/scenarios.sh ${scenario})
       set_tests_properties(display.${scenario} PROPERTIES TIMEOUT 180
-        ENVIRONMENT "HELIXPLOT=$<TARGET_FILE:helixplot>;HELIXPLOT_CLI=$<TARGET_FILE:helixplot-cli>;SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+        ENVIRONMENT "HELIXPLOT=$<TARGET_FILE:helixplot>;HELIXPLOT_CLI=$<TARGET_FILE:helixplot-cli>;${HELIXPLOT_MAKE_POPULATION}SOURCE_DIR=${CMAKE_SOURCE_DIR}")
     endforeach()
   elseif(NOT HELIXPLOT_SANITIZE)
     message(WARNING "Xvfb, xdotool or xclip missing: the real-display tests are left out (scripts/setup.sh installs them)")

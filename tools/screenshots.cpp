@@ -1,21 +1,26 @@
 // Renders the desktop program's windows on the bundled samples into PNG
 // files, without a display: the selection dialog, the progress dialog in the
 // middle of a run, each page of the main window after a parental mapping, and
-// a large main window with the find bar open (also zoomed in), and the
-// change view of the mutated page.
+// a large main window with the find bar open (also zoomed in), the change
+// view of the mutated page, and the population window on a bred population.
 //
 //   helixplot-screenshots [OUTPUT_FOLDER]   (default: docs/screenshots)
 
+#include "populationGenerator.h"
+#include "ui/population/pedigreeView.h"
+#include "ui/population/populationWindow.h"
 #include "ui/treePage.h"
 #include "ui/unitGeneMainWindow.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeView>
@@ -200,5 +205,30 @@ int main(int argc, char* argv[])
     main.setZoom(0);
 
     pages.setCurrentIndex(0);
+
+    // The population window on a bred population, one creature's family
+    // picked out in the pedigree.
+    QTemporaryDir populationDir;
+    const QString folder = populationDir.path() + QStringLiteral("/genetics");
+    samples::PopulationOptions options;
+    options.rounds = 5;
+    options.perRound = 10;
+    const auto members = samples::writePopulation(QFile::encodeName(folder).toStdString(), options);
+    PopulationWindow population(folder, false, {});
+    population.setAttribute(Qt::WA_DeleteOnClose, false);
+    population.resize(1280, 760);
+    population.show();
+    QEventLoop census;
+    QObject::connect(&population, &PopulationWindow::pedigreeShown, &census, &QEventLoop::quit);
+    census.exec();
+    population.table()->sortByColumn(PopulationModel::Mutated, Qt::DescendingOrder);
+    const std::string& chosen = members[members.size() - 2 * options.perRound / 3].name;
+    const int row = population.model().rowOfFile(chosen + ".gen");
+    population.table()->setCurrentIndex(population.filter().mapFromSource(population.model().index(row, 0)));
+    population.pedigree()->resetTransform();
+    population.pedigree()->zoomBy(0.8);
+    population.pedigree()->select(static_cast<std::size_t>(row));
+    QCoreApplication::processEvents();
+    save(population, "population-window");
     return failures == 0 ? 0 : 1;
 }

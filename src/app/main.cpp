@@ -1,5 +1,6 @@
 #include "ui/commandLine.h"
 #include "ui/errorReport.h"
+#include "ui/population/populationWindows.h"
 #include "ui/unitGeneMainWindow.h"
 
 #include <QApplication>
@@ -61,9 +62,19 @@ int main(int argc, char* argv[])
 
     // Creating the window runs the start-up: the selection dialog (filled
     // from the command line) and, when the user accepts it, the first mapping.
-    helixplot::TGeneMainWindow window({}, line.mode, line.genomes);
+    // With a population, the main window waits hidden for a creature's
+    // mapping and the population window is the one shown.
+    const bool population = !line.population.isEmpty();
+    helixplot::TGeneMainWindow window({}, line.mode, line.genomes, !population);
     if (window.programEnded())
         return 0;
-    window.show();
+    helixplot::PopulationWindows populations(
+        [&window](const QString& mode, const QStringList& files) { window.openMapping(mode, files); });
+    QObject::connect(&window, &helixplot::TGeneMainWindow::populationRequested, &populations,
+                     [&populations](const QString& folder) { populations.open(folder); });
+    if (population)
+        populations.open(line.population, line.recursive);
+    else
+        window.show();
     return app.exec();
 }

@@ -213,21 +213,28 @@ public:
         kept_.assign(rows_.size(), 0);
         inParallel([this](unsigned) {
             GenomeDigester digester;
-            for (std::size_t i = next_++; i < rows_.size(); i = next_++) {
+            for (std::size_t i = next_++; i < rows_.size() && !cancelled(); i = next_++) {
                 readOne(i, digester);
-                if (options_.progress) {
+                if (options_.progress || options_.rowRead) {
                     std::lock_guard lock(progressMutex_);
-                    options_.progress(++done_, rows_.size());
+                    if (options_.rowRead)
+                        options_.rowRead(i, rows_[i]);
+                    if (options_.progress)
+                        options_.progress(++done_, rows_.size());
                 }
             }
         });
+        if (cancelled())
+            throw CensusCancelled();
         next_ = 0;
         inParallel([this](unsigned) {
             GenomeDigester digester;
             MutationCounter counter;
-            for (std::size_t i = next_++; i < rows_.size(); i = next_++)
+            for (std::size_t i = next_++; i < rows_.size() && !cancelled(); i = next_++)
                 compareOne(i, digester, counter);
         });
+        if (cancelled())
+            throw CensusCancelled();
         if (options_.genePass)
             passGenes();
         fingerprints_ = {};
@@ -236,6 +243,8 @@ public:
     }
 
 private:
+    bool cancelled() const { return options_.cancel && options_.cancel->load(std::memory_order_relaxed); }
+
     // Runs work on the census's threads; the first failure that is not a
     // file's own (a file that does not load is a row) stops them all.
     template <typename Work> void inParallel(Work work)
@@ -425,6 +434,28 @@ private:
 };
 
 } // namespace
+
+std::optional<std::string> censusFileError(const std::string& folder, const std::string& file)
+{
+    std::error_code ec;
+    const fs::path root(folder);
+    const fs::path path = root / fs::path(file);
+    if (!isGenomeName(path))
+        return std::nullopt;
+    const fs::file_status status = fs::symlink_status(path, ec);
+    if (ec || !fs::exists(status))
+        return std::nullopt;
+    if (fs::is_symlink(status)) {
+        const fs::path realRoot = fs::canonical(root, ec);
+        if (ec)
+            return std::string(InOutError::onRead(ec.value()).what());
+        return linkError(path, realRoot);
+    }
+    if (fs::is_directory(status))
+        return std::nullopt;
+    return fs::is_regular_file(status) ? std::string()
+                                       : std::string(InOutError(InOutError::Failure::AccessDenied).what());
+}
 
 Census takeCensus(const std::string& folder, const CensusOptions& options)
 {

@@ -6,6 +6,7 @@
 #include "statistics.h"
 
 #include <array>
+#include <atomic>
 #include <cstddef>
 #include <functional>
 #include <optional>
@@ -78,6 +79,18 @@ struct CensusOptions {
     // threads) telling which thread calls.
     std::function<void(const std::vector<CensusRow>& rows)> beforeGenePass;
     std::function<void(unsigned worker, std::size_t row, const GeneFingerprints& genes)> genePass;
+    // Called with each file's row as soon as the file is read, before any
+    // parent is linked (no parents' rows, mutated counts, generation or
+    // children yet), from the reading threads, one at a time; index is the
+    // row's place in the finished census.
+    std::function<void(std::size_t index, const CensusRow& row)> rowRead;
+    // Once set, the threads stop after the file at hand and takeCensus
+    // throws CensusCancelled.
+    const std::atomic<bool>* cancel = nullptr;
+};
+
+struct CensusCancelled : HelixplotError {
+    CensusCancelled() : HelixplotError("Census cancelled") {}
 };
 
 struct Census {
@@ -91,6 +104,10 @@ struct Census {
 // that cannot be read ("sub/"). Links to folders are not followed. Throws
 // HelixplotError when folder is not a folder to read.
 Census takeCensus(const std::string& folder, const CensusOptions& options = {});
+
+// How takeCensus lists one file of folder (relative, '/'-separated): none
+// when it is no row of a census, else why it is not read ("" when it is).
+std::optional<std::string> censusFileError(const std::string& folder, const std::string& file);
 
 // The changes of a row's genes as the mutated genes' view of a parental
 // mapping lists them (see mutatedGeneChanges), the three genomes read again

@@ -4,6 +4,7 @@
 #include <QStringList>
 
 class QMimeData;
+class QWidget;
 
 namespace helixplot {
 
@@ -17,5 +18,12 @@ inline QSettings helixplotSettings()
 // The local .gen files among dragged data, in their order; empty when any
 // dragged item is something else.
 QStringList genomeFilesOf(const QMimeData* data);
+
+// The one local folder among dragged data; empty for anything else.
+QString populationFolderOf(const QMimeData* data);
+
+// True when no program window but self is open (dialogs and boxes aside):
+// closing self then ends the program.
+bool lastProgramWindow(const QWidget* self);
 
 } // namespace helixplot

@@ -30,6 +30,14 @@ CommandLine parseCommandLine(const QStringList& arguments)
     parser.addOption(help);
     parser.addOption(version);
     parser.addOption(mode);
+    const QCommandLineOption population(
+        QStringLiteral("population"),
+        QStringLiteral("Opens the population window on a folder of genomes instead of the selection dialog."),
+        QStringLiteral("folder"));
+    const QCommandLineOption recursive(QStringLiteral("recursive"),
+                                       QStringLiteral("With --population: the subfolders' genomes too."));
+    parser.addOption(population);
+    parser.addOption(recursive);
     parser.addPositionalArgument(QStringLiteral("genome"), QStringLiteral("The genome file under examination."),
                                  QStringLiteral("[GENOME"));
     parser.addPositionalArgument(QStringLiteral("comparators"), QStringLiteral("Up to two comparators' files."),
@@ -65,6 +73,15 @@ CommandLine parseCommandLine(const QStringList& arguments)
         if (!Modes.contains(result.mode))
             return fail(QStringLiteral("Unknown mode '%1': use breakdown, single, parental or dual.").arg(result.mode));
     }
+    if (parser.isSet(population)) {
+        result.population = parser.value(population);
+        result.recursive = parser.isSet(recursive);
+        if (!parser.positionalArguments().isEmpty() || parser.isSet(mode))
+            return fail(QStringLiteral("--population opens a folder: no genome files or mode with it."));
+        return result;
+    }
+    if (parser.isSet(recursive))
+        return fail(QStringLiteral("--recursive goes with --population."));
     result.genomes = parser.positionalArguments();
     if (result.genomes.size() > 3)
         return fail(QStringLiteral("At most three genome files: the genome and two comparators."));

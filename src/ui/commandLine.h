@@ -7,11 +7,16 @@ namespace helixplot {
 
 // What the desktop program's command line asks for:
 //   helixplot [--mode breakdown|single|parental|dual] [GENOME [COMPARATOR [COMPARATOR]]]
+//   helixplot --population DIR [--recursive]
 struct CommandLine {
     enum Action { Run, Help, Version, Error };
     Action action = Run;
     QString mode;        // empty when not given
     QStringList genomes; // at most three
+    // --population DIR (with --recursive): the folder's population window
+    // alone, instead of the selection dialog.
+    QString population;
+    bool recursive = false;
     // Help and Version: what to print on standard output; Error: the
     // message and the usage for standard error.
     QString output;

@@ -20,6 +20,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -83,7 +84,8 @@ QString defaultDumpFilePath()
 #endif
 }
 
-TGeneMainWindow::TGeneMainWindow(MainWindowHooks hooks, const QString& presetMode, const QStringList& presetGenomes)
+TGeneMainWindow::TGeneMainWindow(MainWindowHooks hooks, const QString& presetMode, const QStringList& presetGenomes,
+                                 bool askAtStartup)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowMinMaxButtonsHint),
       hooks_(std::move(hooks))
 {
@@ -211,9 +213,20 @@ TGeneMainWindow::TGeneMainWindow(MainWindowHooks hooks, const QString& presetMod
     connect(load, &QPushButton::clicked, this, [this] { guarded(hooks_.reportError, [&] { Button2Click(); }); });
     anchorToParent(close, -1, -1, 521 - 489, 425 - 417);
     anchorToParent(load, -1, -1, 521 - 387, 425 - 417);
+    // Beside the design's two, in the room to their left.
+    auto* population = new QPushButton(QStringLiteral("Open Population..."), this);
+    population->setObjectName(QStringLiteral("OpenPopulation"));
+    population->setGeometry(145, 392, 115, 25);
+    connect(population, &QPushButton::clicked, this,
+            [this] { guarded(hooks_.reportError, [&] { OpenPopulationClick(); }); });
+    anchorToParent(population, -1, -1, 521 - 260, 425 - 417);
+    population->setAccessibleDescription(QStringLiteral("Opens a folder of genomes in a population window."));
+
     // Tab reaches the buttons as the eye does, left to right.
     setTabOrder(pages_, load);
     setTabOrder(load, close);
+    // The population window's button after the design's two.
+    setTabOrder(close, population);
     close->setAccessibleDescription(QStringLiteral("Ends Helixplot."));
     load->setAccessibleDescription(QStringLiteral("Chooses genomes for a new mapping."));
     pages_->setAccessibleName(QStringLiteral("Mapping results"));
@@ -221,9 +234,9 @@ TGeneMainWindow::TGeneMainWindow(MainWindowHooks hooks, const QString& presetMod
     // Left of the buttons: what the last double-click on the breakdown did.
     statusLine_ = new QLabel(this);
     statusLine_->setObjectName(QStringLiteral("StatusLine"));
-    statusLine_->setGeometry(16, 392, 272 - 16 - 8, 25);
+    statusLine_->setGeometry(16, 392, 145 - 16 - 8, 25);
     statusLine_->setAccessibleName(QStringLiteral("Status"));
-    anchorToParent(statusLine_, 16, -1, 521 - 264, 425 - 417);
+    anchorToParent(statusLine_, 16, -1, 521 - 137, 425 - 417);
 
     // The design's pixel widths fit its font; a wider font widens the
     // window until every page's tab fits. The design size is the least.
@@ -240,7 +253,7 @@ TGeneMainWindow::TGeneMainWindow(MainWindowHooks hooks, const QString& presetMod
     addShortcuts();
     zoom_ = std::clamp(helixplotSettings().value(QStringLiteral("view/zoom"), 0).toInt(), MinZoom, MaxZoom);
     applyZoom();
-    guarded(hooks_.reportError, [&] { FormCreate(presetMode, presetGenomes); });
+    guarded(hooks_.reportError, [&] { FormCreate(presetMode, presetGenomes, askAtStartup); });
 }
 
 TGeneMainWindow::~TGeneMainWindow()
@@ -477,12 +490,18 @@ QStringList TGeneMainWindow::filesRead() const
 
 void TGeneMainWindow::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (!genomeFilesOf(event->mimeData()).isEmpty())
+    if (!genomeFilesOf(event->mimeData()).isEmpty() || !populationFolderOf(event->mimeData()).isEmpty())
         event->acceptProposedAction();
 }
 
 void TGeneMainWindow::dropEvent(QDropEvent* event)
 {
+    const QString folder = populationFolderOf(event->mimeData());
+    if (!folder.isEmpty()) {
+        event->acceptProposedAction();
+        Q_EMIT populationRequested(folder);
+        return;
+    }
     const QStringList files = genomeFilesOf(event->mimeData());
     if (files.isEmpty())
         return;
@@ -498,7 +517,41 @@ void TGeneMainWindow::loadDroppedGenomes(const QStringList& files)
     guarded(hooks_.reportError, [&] { Button2Click(); });
 }
 
-void TGeneMainWindow::FormCreate(const QString& presetMode, const QStringList& presetGenomes)
+void TGeneMainWindow::OpenPopulationClick()
+{
+    QSettings settings = helixplotSettings();
+    const QString last = settings.value(QStringLiteral("population/lastFolder")).toString();
+    const QString folder = hooks_.chooseFolder
+                               ? hooks_.chooseFolder(this)
+                               : QFileDialog::getExistingDirectory(this, QStringLiteral("Open Population"),
+                                                                   last.isEmpty() ? QDir::homePath() : last);
+    if (folder.isEmpty())
+        return;
+    settings.setValue(QStringLiteral("population/lastFolder"), folder);
+    Q_EMIT populationRequested(QDir::toNativeSeparators(folder));
+}
+
+void TGeneMainWindow::openMapping(const QString& mode, const QStringList& files)
+{
+    // One run at a time: the population window stays usable during a run.
+    if (mapping_ || !loadGenome_ || !pleaseWait_)
+        return;
+    mapping_ = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{mapping_};
+    if (!loadGenome_->applyChoices(mode, files))
+        return; // the dialog has reported why the genomes did not load
+    // As "Load New Genome" does, the pages are not seen while they fill.
+    hide();
+    runMapping();
+    show();
+    raise();
+    activateWindow();
+}
+
+void TGeneMainWindow::FormCreate(const QString& presetMode, const QStringList& presetGenomes, bool askAtStartup)
 {
     pleaseWait_ = std::make_unique<TPleaseWait>(hooks_.wait, hooks_.paintClock);
     loadGenome_ = std::make_unique<TLoadGenome>(hooks_.reportError, hooks_.chooseFile);
@@ -527,6 +580,8 @@ void TGeneMainWindow::FormCreate(const QString& presetMode, const QStringList& p
         rethrowWithDetails(chemicalFileDetails(settings));
     }
 
+    if (!askAtStartup)
+        return;
     if (showSelectionDialog() != QDialog::Accepted) {
         endProgram();
         return;
@@ -562,9 +617,14 @@ void TGeneMainWindow::Button1Click()
 void TGeneMainWindow::closeEvent(QCloseEvent* event)
 {
     // The window has no close button, but the window system may close it
-    // all the same: that ends the program as "Close Helixplot" does.
-    endProgram();
+    // all the same: that ends the program as "Close Helixplot" does, unless
+    // a population window is still open.
     event->accept();
+    if (!lastProgramWindow(this)) {
+        helixplotSettings().setValue(QStringLiteral("mainWindow/geometry"), saveGeometry());
+        return;
+    }
+    endProgram();
 }
 
 void TGeneMainWindow::Button2Click()

@@ -46,6 +46,7 @@ struct MainWindowHooks {
     QString dumpFilePath;                                 // defaultDumpFilePath()
     SaveFileChooser chooseSaveFile;                       // the export's save dialog
     ReplaceQuestion confirmReplace;                       // replaceQuestionBox()
+    std::function<QString(QWidget* parent)> chooseFolder; // "Open Population..."'s folder dialog
 };
 
 class TreePage;
@@ -59,8 +60,10 @@ class TGeneMainWindow : public QWidget {
 public:
     // presetMode and presetGenomes (from the command line) fill the
     // selection dialog at its first showing.
+    // askAtStartup false leaves out the selection dialog and the first
+    // mapping: the window stays hidden until openMapping().
     explicit TGeneMainWindow(MainWindowHooks hooks = {}, const QString& presetMode = {},
-                             const QStringList& presetGenomes = {});
+                             const QStringList& presetGenomes = {}, bool askAtStartup = true);
     ~TGeneMainWindow() override;
 
     // True once the user has ended the program (or cancelled the start-up):
@@ -82,6 +85,18 @@ public:
     // "Load New Genome" with files dropped on the window: the dialog shows
     // with them filled in.
     void loadDroppedGenomes(const QStringList& files);
+    // A mapping of the given choices (as presetChoices() takes them) run
+    // at once, without the selection dialog; then the window shows.
+    void openMapping(const QString& mode, const QStringList& files);
+    // "Open Population...": asks for a folder.
+    void OpenPopulationClick();
+
+Q_SIGNALS:
+    // A population folder to open: chosen with "Open Population..." or
+    // dropped on the window or the selection dialog.
+    void populationRequested(const QString& folder);
+
+public:
     // The tree page of a page that shows a tree (not the statistics).
     TreePage* treePage(ResultPage page) const;
     ResultPage currentPage() const;
@@ -114,7 +129,7 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    void FormCreate(const QString& presetMode, const QStringList& presetGenomes);
+    void FormCreate(const QString& presetMode, const QStringList& presetGenomes, bool askAtStartup);
     void runMapping();
     void restoreAfterFailedRun();
     void showResult();
@@ -158,6 +173,7 @@ private:
     QDialog* shortcutOverview_ = nullptr;
     std::array<int, 4> statisticsWidths_{};
     int zoom_ = 0;
+    bool mapping_ = false;
 };
 
 } // namespace helixplot

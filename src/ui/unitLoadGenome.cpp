@@ -369,9 +369,7 @@ void TLoadGenome::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
     if (event->spontaneous())
         return;
-    // Every showing starts in breakdown mode with no examined genome.
-    modeButton(MappingChoice::Breakdown)->setChecked(true);
-    edits_[0]->clear();
+    resetChoices();
     // The first showing of a session takes up the last session's mode; the
     // command line or dropped files may choose again.
     // Names given (on the command line, or dropped on the program's icon)
@@ -386,19 +384,38 @@ void TLoadGenome::showEvent(QShowEvent* event)
     }
     if (preset_) {
         preset_ = false;
-        int mode = modeNamed(presetMode_);
-        if (mode < 0 && !presetFiles_.isEmpty())
-            mode = int(modeForFileCount(presetFiles_.size()));
-        if (mode >= 0)
-            modes_[mode]->setChecked(true);
-        guarded(report_, [&] {
-            for (int tag = 0; tag < 3 && tag < presetFiles_.size(); ++tag)
-                if (tag == 0 || mode != int(MappingChoice::Parental))
-                    edits_[tag]->setText(presetFiles_[tag]);
-        });
+        fillPreset(presetMode_, presetFiles_);
     }
     // The user's first move is naming the genome to examine.
     edits_[0]->setFocus(Qt::OtherFocusReason);
+}
+
+void TLoadGenome::resetChoices()
+{
+    // Every showing starts in breakdown mode with no examined genome.
+    modeButton(MappingChoice::Breakdown)->setChecked(true);
+    edits_[0]->clear();
+}
+
+void TLoadGenome::fillPreset(const QString& presetMode, const QStringList& files)
+{
+    int mode = modeNamed(presetMode);
+    if (mode < 0 && !files.isEmpty())
+        mode = int(modeForFileCount(files.size()));
+    if (mode >= 0)
+        modes_[mode]->setChecked(true);
+    guarded(report_, [&] {
+        for (int tag = 0; tag < 3 && tag < files.size(); ++tag)
+            if (tag == 0 || mode != int(MappingChoice::Parental))
+                edits_[tag]->setText(files[tag]);
+    });
+}
+
+bool TLoadGenome::applyChoices(const QString& mode, const QStringList& files)
+{
+    resetChoices();
+    fillPreset(mode, files);
+    return accept_->isEnabled();
 }
 
 void TLoadGenome::modeChange(MappingChoice mode)

@@ -57,6 +57,9 @@ public:
     // the dialog has it), then the examined genome's file and the
     // comparators' files, each loaded as typing it would.
     void presetChoices(const QString& mode, const QStringList& files);
+    // The same choices made at once on the hidden dialog, as its next
+    // showing would; returns whether the dialog could now be accepted.
+    bool applyChoices(const QString& mode, const QStringList& files);
     // Fills the edits from files as a drop on page does: one file the
     // page's edit (the examined one when that edit is read-only), several
     // the examined, then the comparators, switching to a comparative mode
@@ -84,6 +87,8 @@ protected:
 private:
     // The radio button of a choice; the buttons stand in MappingChoice order.
     QRadioButton* modeButton(MappingChoice choice) const { return modes_[static_cast<std::size_t>(choice)]; }
+    void resetChoices();
+    void fillPreset(const QString& mode, const QStringList& files);
     void modeChange(MappingChoice mode);
     void adjustPages(MappingChoice mode);
     void LoadButtonClick(int tag);

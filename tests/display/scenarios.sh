@@ -238,6 +238,45 @@ windowsNameTheirMenuEntry() {
   expect_exit 20 0
 }
 
+# A folder opens in the population window alone; Ctrl+S exports the table
+# as the command-line tool's census; Enter opens the current creature's
+# mapping in the main window; the program ends with its last window.
+populationWindow() {
+  local population save
+  "$MAKE_POPULATION" "$work/pop" 6 2 5 >/dev/null
+  start_app --population "$work/pop"
+  population=$(wait_window "Population - pop")
+  sleep 0.5
+  [ "$(count_windows "$MainTitle")" -eq 0 ] || fail "the main window is shown"
+  [ "$(count_windows "$DialogTitle")" -eq 0 ] || fail "the selection dialog is shown"
+
+  mkdir -p "$work/out"
+  keys "$population" ctrl+s
+  save=$(wait_window "Export Population")
+  keys "$save" ctrl+a
+  type_into "$save" "$work/out/census.csv"
+  keys "$save" Return
+  "$HELIXPLOT_CLI" census --format csv "$work/pop" >"$work/expected.csv"
+  wait_same "$work/out/census.csv" 20 "$work/expected.csv"
+
+  keys "$population" Return
+  main=$(wait_window "$MainTitle" 60)
+  wait_gone "$ProgressTitle"
+  # The main window stays when the population window closes.
+  keys "$population" ctrl+w
+  wait_gone "Population - pop"
+  sleep 0.5
+  expect_running
+  click_close "$main"
+  expect_exit 20 0
+
+  # Alone, the population window's closing ends the program.
+  start_app --population "$work/pop"
+  population=$(wait_window "Population - pop")
+  keys "$population" ctrl+w
+  expect_exit 20 0
+}
+
 # What the clipboard holds, once it holds anything (up to 10 s).
 clipboard_text() {
   local text

@@ -1,0 +1,208 @@
+// The population window on 10,000 generated genomes: the census in the
+// window (until the table is whole) against the command line's, the longest the event loop waits while
+// the window fills, and a full repaint of the pedigree at several zooms.
+// HELIXPLOT_POPULATION names a folder to use instead of a generated one.
+
+#include "populationGenerator.h"
+#include "ui/population/pedigreeView.h"
+#include "ui/population/populationWindow.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QPainter>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <ctime>
+#include <memory>
+
+namespace helixplot {
+namespace {
+
+// 6 founders and 50 rounds of 200 births: 10,006 genomes.
+const QString& populationFolder()
+{
+    static QTemporaryDir dir;
+    static const QString folder = [] {
+        if (qEnvironmentVariableIsSet("HELIXPLOT_POPULATION"))
+            return qEnvironmentVariable("HELIXPLOT_POPULATION");
+        const QString path = dir.path() + QStringLiteral("/population");
+        samples::PopulationOptions options;
+        options.rounds = 50;
+        options.perRound = 200;
+        samples::writePopulation(QFile::encodeName(path).toStdString(), options);
+        // Read once, so that every measurement finds the files cached.
+        takeCensus(QFile::encodeName(path).toStdString());
+        return path;
+    }();
+    return folder;
+}
+
+// The user-interface thread's processor time: unlike the clock, it does
+// not count the time the system gave to other programs.
+qint64 threadNanoseconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return qint64(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
+}
+
+// How late a 5 ms timer fires, at worst, while the event loop runs; and the
+// most processor time the thread spent between two of its ticks, which is
+// the stall the window's own work causes on a machine that is not busy.
+class StallProbe {
+public:
+    StallProbe()
+    {
+        timer_.setInterval(5);
+        timer_.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            const qint64 now = clock_.nsecsElapsed();
+            const qint64 busy = threadNanoseconds();
+            worst_ = std::max(worst_, now - last_ - 5'000'000);
+            busiest_ = std::max(busiest_, busy - lastBusy_);
+            last_ = now;
+            lastBusy_ = busy;
+        });
+        clock_.start();
+        lastBusy_ = threadNanoseconds();
+        timer_.start();
+    }
+    double worstMs() const { return static_cast<double>(worst_) / 1e6; }
+    double busiestMs() const { return static_cast<double>(busiest_) / 1e6; }
+
+private:
+    QTimer timer_;
+    QElapsedTimer clock_;
+    qint64 last_ = 0;
+    qint64 worst_ = 0;
+    qint64 lastBusy_ = 0;
+    qint64 busiest_ = 0;
+};
+
+void BM_CensusInWindow(benchmark::State& state)
+{
+    const QString folder = populationFolder();
+    double worst = 0;
+    double busiest = 0;
+    double pedigreeMs = 0;
+    int rows = 0;
+    for (auto _ : state) {
+        // The census starts as the window is made; the probe from the moment
+        // the window can take input.
+        PopulationWindow window(folder, false, {});
+        window.setAttribute(Qt::WA_DeleteOnClose, false);
+        window.show();
+        QSignalSpy finished(&window, &PopulationWindow::censusFinished);
+        QSignalSpy pedigree(&window, &PopulationWindow::pedigreeShown);
+        StallProbe probe;
+        finished.wait(600'000);
+        // Then the pedigree, laid out beside the window.
+        state.PauseTiming();
+        QElapsedTimer layout;
+        layout.start();
+        if (pedigree.isEmpty())
+            pedigree.wait(600'000);
+        pedigreeMs = std::max(pedigreeMs, static_cast<double>(layout.elapsed()));
+        worst = std::max(worst, probe.worstMs());
+        busiest = std::max(busiest, probe.busiestMs());
+        rows = window.model().rowCount();
+        state.ResumeTiming();
+    }
+    state.counters["pedigree_after_ms"] = pedigreeMs;
+    state.counters["genomes"] = rows;
+    state.counters["worst_stall_ms"] = worst;
+    state.counters["busiest_gap_cpu_ms"] = busiest;
+}
+BENCHMARK(BM_CensusInWindow)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+// From a genome written into the watched folder to its row in the table;
+// the pedigree is laid out again beside the window afterwards.
+void BM_LiveAddition(benchmark::State& state)
+{
+    const QString folder = populationFolder();
+    PopulationWindow window(folder, false, {});
+    window.setAttribute(Qt::WA_DeleteOnClose, false);
+    window.show();
+    QSignalSpy finished(&window, &PopulationWindow::censusFinished);
+    finished.wait(600'000);
+    QSignalSpy updated(&window, &PopulationWindow::folderUpdated);
+    updated.wait(2000); // the first listing after the census
+    const QDir dir(folder);
+    const QString source = dir.filePath(dir.entryList({QStringLiteral("*.gen")}, QDir::Files).last());
+    const QString copy = dir.filePath(QStringLiteral("zzzz-live.gen"));
+    const int before = window.model().rowCount();
+    for (auto _ : state) {
+        QFile::copy(source, copy);
+        while (window.model().rowCount() == before)
+            updated.wait(5000);
+        state.PauseTiming();
+        QFile::remove(copy);
+        while (window.model().rowCount() != before)
+            updated.wait(5000);
+        QTest::qWait(1500); // the look again after a change
+        state.ResumeTiming();
+    }
+    state.counters["genomes"] = before;
+}
+BENCHMARK(BM_LiveAddition)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+// helixplot-cli census --format csv, the whole program.
+void BM_CensusCommandLine(benchmark::State& state)
+{
+    const QString folder = populationFolder();
+    for (auto _ : state) {
+        QProcess cli;
+        cli.start(QStringLiteral(HELIXPLOT_CLI),
+                  {QStringLiteral("census"), QStringLiteral("--format"), QStringLiteral("csv"), folder});
+        cli.waitForFinished(600'000);
+        benchmark::DoNotOptimize(cli.readAllStandardOutput());
+    }
+}
+BENCHMARK(BM_CensusCommandLine)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+// The whole pedigree's view, 1600 by 1000 pixels, rendered at a zoom of
+// range(0) / 100 of life size (0: the whole pedigree fitted).
+void BM_PedigreeRepaint(benchmark::State& state)
+{
+    static const auto census =
+        std::make_unique<Census>(takeCensus(QFile::encodeName(populationFolder()).toStdString()));
+    static const auto layout = std::make_unique<PedigreeLayout>(layoutPedigree(pedigreeNodes(*census)));
+    PedigreeView view;
+    view.resize(1600, 1000);
+    view.setPedigree(*census, *layout);
+    view.show();
+    view.fit();
+    if (state.range(0) > 0) {
+        view.resetTransform();
+        view.scale(state.range(0) / 100.0, state.range(0) / 100.0);
+        view.select(census->rows.size() / 2); // centred on a creature in the middle
+    }
+    QImage image(view.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        QPainter painter(&image);
+        view.render(&painter, QRectF(), view.viewport()->rect());
+    }
+    state.counters["creatures"] = static_cast<double>(census->rows.size());
+    state.counters["zoom"] = view.transform().m11();
+}
+BENCHMARK(BM_PedigreeRepaint)->Arg(0)->Arg(10)->Arg(25)->Arg(100)->Arg(400)->Unit(benchmark::kMillisecond);
+
+} // namespace
+} // namespace helixplot
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,205 @@
+#include "censusUpdate.h"
+
+#include "decoder/unitGeneDecoder.h"
+#include "genomeDigest.h"
+#include "genomeSummary.h"
+
+#include <algorithm>
+#include <array>
+#include <unordered_map>
+
+namespace helixplot {
+
+namespace {
+
+std::string pathIn(const std::string& folder, const std::string& file)
+{
+    return folder.empty() || folder.back() == '/' ? folder + file : folder + '/' + file;
+}
+
+// A parent's file is the name beside the child, as parental mode finds it.
+std::string parentFileOf(const std::string& child, const std::optional<std::string>& name)
+{
+    if (!name || !isPlainFileName(*name))
+        return {};
+    return child.substr(0, child.rfind('/') + 1) + *name + ".gen";
+}
+
+class Parents {
+public:
+    explicit Parents(const std::vector<CensusRow>& rows) : rows_(rows)
+    {
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            byPath_.emplace(key(rows[i].file), i);
+    }
+
+    std::optional<std::size_t> of(std::size_t child, const std::optional<std::string>& name) const
+    {
+        const std::string file = parentFileOf(rows_[child].file, name);
+        if (file.empty())
+            return std::nullopt;
+        const auto at = byPath_.find(key(file));
+        if (at == byPath_.end() || !rows_[at->second].loaded())
+            return std::nullopt;
+        return at->second;
+    }
+
+private:
+    // Windows finds a file whatever the case of its name.
+    static std::string key(std::string path)
+    {
+#ifdef _WIN32
+        for (char& c : path)
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+#endif
+        return path;
+    }
+
+    const std::vector<CensusRow>& rows_;
+    std::unordered_map<std::string, std::size_t> byPath_;
+};
+
+CensusRow readRow(const std::string& folder, const std::string& file, std::string error, GenomeDigester& digester)
+{
+    CensusRow row;
+    row.file = file;
+    row.error = std::move(error);
+    if (!row.error.empty())
+        return row;
+    try {
+        const GenomeDigest digest = digester.digest(pathIn(folder, file));
+        if (digest.genusGene)
+            row.genus = std::string(genusName(digest.genusGene->body[0]));
+        if (digest.firstLooseGene) {
+            const std::string mother = parentName(*digest.firstLooseGene, false);
+            const std::string father = parentName(*digest.firstLooseGene, true);
+            if (!mother.empty())
+                row.mother = mother;
+            if (!father.empty())
+                row.father = father;
+        }
+        row.genes = digest.genes;
+        row.organs = digest.organs;
+        row.totals = digest.totals;
+    } catch (const HelixplotError& e) {
+        row.error = e.what();
+    }
+    return row;
+}
+
+// One more than the larger parent's generation, depth first without
+// recursion; a parent that is its own descendant does not count.
+void assignGenerations(std::vector<CensusRow>& rows)
+{
+    enum class State : unsigned char { Unseen, Active, Done };
+    std::vector<State> state(rows.size(), State::Unseen);
+    std::vector<std::size_t> stack;
+    for (std::size_t start = 0; start < rows.size(); ++start) {
+        if (state[start] != State::Unseen)
+            continue;
+        stack.push_back(start);
+        while (!stack.empty()) {
+            const std::size_t i = stack.back();
+            const std::array<std::optional<std::size_t>, 2> parents{rows[i].motherRow, rows[i].fatherRow};
+            if (state[i] == State::Unseen) {
+                state[i] = State::Active;
+                for (const auto& p : parents)
+                    if (p && state[*p] == State::Unseen)
+                        stack.push_back(*p);
+                continue;
+            }
+            stack.pop_back();
+            if (state[i] == State::Done)
+                continue;
+            int generation = 0;
+            for (const auto& p : parents)
+                if (p && state[*p] == State::Done)
+                    generation = std::max(generation, rows[*p].generation + 1);
+            rows[i].generation = generation;
+            state[i] = State::Done;
+        }
+    }
+}
+
+} // namespace
+
+std::optional<std::size_t> updateCensusFile(Census& census, const std::string& folder, const std::string& file)
+{
+    std::vector<CensusRow>& rows = census.rows;
+    // Row indices as they were, for knowing whose parents changed.
+    std::vector<std::array<std::optional<std::string>, 2>> parentFiles(rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (rows[i].motherRow)
+            parentFiles[i][0] = rows[*rows[i].motherRow].file;
+        if (rows[i].fatherRow)
+            parentFiles[i][1] = rows[*rows[i].fatherRow].file;
+    }
+
+    auto at = std::lower_bound(rows.begin(), rows.end(), file,
+                               [](const CensusRow& row, const std::string& name) { return row.file < name; });
+    std::size_t index = static_cast<std::size_t>(at - rows.begin());
+    const bool known = at != rows.end() && at->file == file;
+    if (known) {
+        rows.erase(at);
+        parentFiles.erase(parentFiles.begin() + static_cast<std::ptrdiff_t>(index));
+    }
+
+    GenomeDigester digester;
+    std::optional<std::string> error = censusFileError(folder, file);
+    const bool present = error.has_value();
+    if (present) {
+        rows.insert(rows.begin() + static_cast<std::ptrdiff_t>(index),
+                    readRow(folder, file, std::move(*error), digester));
+        parentFiles.insert(parentFiles.begin() + static_cast<std::ptrdiff_t>(index), {});
+    }
+
+    // Link every row again; count again where the parents changed.
+    const Parents parents(rows);
+    MutationCounter counter;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        CensusRow& row = rows[i];
+        row.children = 0;
+        if (!row.loaded())
+            continue;
+        row.motherRow = parents.of(i, row.mother);
+        row.fatherRow = parents.of(i, row.father);
+        const bool same =
+            (present && i == index)
+                ? false
+                : parentFiles[i][0] == (row.motherRow ? std::optional(rows[*row.motherRow].file) : std::nullopt) &&
+                      parentFiles[i][1] == (row.fatherRow ? std::optional(rows[*row.fatherRow].file) : std::nullopt);
+        // A changed parent file is read again too.
+        const bool parentChanged =
+            row.motherRow && row.fatherRow && (rows[*row.motherRow].file == file || rows[*row.fatherRow].file == file);
+        if (same && !parentChanged)
+            continue;
+        row.mutated.reset();
+        if (!row.motherRow || !row.fatherRow)
+            continue;
+        std::array<GeneFingerprints, 3> genomes;
+        const std::array<std::size_t, 3> which{i, *row.motherRow, *row.fatherRow};
+        bool read = true;
+        for (std::size_t k = 0; k < 3 && read; ++k) {
+            try {
+                genomes[k] = digester.digest(pathIn(folder, rows[which[k]].file)).fingerprints;
+            } catch (const HelixplotError&) {
+                read = false;
+            }
+        }
+        if (read)
+            row.mutated = counter.count(genomes[0], genomes[1], genomes[2]);
+    }
+    for (const CensusRow& row : rows) {
+        if (row.motherRow)
+            ++rows[*row.motherRow].children;
+        if (row.fatherRow && row.fatherRow != row.motherRow)
+            ++rows[*row.fatherRow].children;
+    }
+    assignGenerations(rows);
+    if (!present)
+        return std::nullopt;
+    return index;
+}
+
+} // namespace helixplot

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "census.h"
+
+#include <optional>
+#include <string>
+
+namespace helixplot {
+
+// Brings a census up to date with one file of its folder that appeared,
+// changed or went away since, without taking the census again: the file's
+// row is read anew (or dropped) in its place in file order, and the families
+// are linked again, all as takeCensus would. A row whose parents' rows change (the new file is its
+// missing parent, or a parent left) has its mutated genes counted again.
+// file is relative to folder and '/'-separated, as rows name their files.
+// Returns the file's row, none when the file is gone or is not a genome.
+std::optional<std::size_t> updateCensusFile(Census& census, const std::string& folder, const std::string& file);
+
+} // namespace helixplot

@@ -1,0 +1,56 @@
+#include "censusJob.h"
+
+namespace helixplot {
+
+CensusJob::CensusJob(std::string folder, bool recursive)
+{
+    thread_ = std::thread([this, folder = std::move(folder), recursive] {
+        CensusOptions options;
+        options.recursive = recursive;
+        options.cancel = &cancel_;
+        options.rowRead = [this](std::size_t, const CensusRow& row) {
+            std::lock_guard lock(mutex_);
+            read_.push_back(row);
+        };
+        options.progress = [this](std::size_t done, std::size_t total) {
+            std::lock_guard lock(mutex_);
+            done_ = done;
+            total_ = total;
+        };
+        Census census;
+        std::exception_ptr error;
+        try {
+            census = takeCensus(folder, options);
+        } catch (...) {
+            error = std::current_exception();
+        }
+        std::lock_guard lock(mutex_);
+        census_ = std::move(census);
+        error_ = error;
+        finished_ = true;
+    });
+}
+
+CensusJob::~CensusJob()
+{
+    cancel();
+    thread_.join();
+}
+
+CensusJob::Harvest CensusJob::take()
+{
+    Harvest harvest;
+    std::lock_guard lock(mutex_);
+    harvest.rows.swap(read_);
+    harvest.done = done_;
+    harvest.total = total_;
+    if (finished_ && !handedOver_) {
+        handedOver_ = true;
+        harvest.finished = true;
+        harvest.census = std::move(census_);
+        harvest.error = error_;
+    }
+    return harvest;
+}
+
+} // namespace helixplot

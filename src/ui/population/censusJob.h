@@ -1,0 +1,51 @@
+#pragma once
+
+#include "mapping/census.h"
+
+#include <atomic>
+#include <exception>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace helixplot {
+
+// A census taken on worker threads while the window goes on answering: the
+// rows read so far, the progress and the finished census are collected
+// from the user-interface thread (take()), never pushed into it.
+class CensusJob {
+public:
+    CensusJob(std::string folder, bool recursive);
+    // Cancels and waits for the threads.
+    ~CensusJob();
+    CensusJob(const CensusJob&) = delete;
+    CensusJob& operator=(const CensusJob&) = delete;
+
+    void cancel() { cancel_ = true; }
+
+    struct Harvest {
+        std::vector<CensusRow> rows; // read since the last harvest
+        std::size_t done = 0;
+        std::size_t total = 0;
+        bool finished = false;
+        Census census;            // when finished without error
+        std::exception_ptr error; // when finished with one (CensusCancelled too)
+    };
+    Harvest take();
+
+private:
+    std::atomic<bool> cancel_{false};
+    std::mutex mutex_;
+    std::vector<CensusRow> read_;
+    std::size_t done_ = 0;
+    std::size_t total_ = 0;
+    bool finished_ = false;
+    bool handedOver_ = false;
+    Census census_;
+    std::exception_ptr error_;
+    std::thread thread_;
+};
+
+} // namespace helixplot

@@ -1,0 +1,403 @@
+#include "pedigreeView.h"
+
+#include <QFile>
+#include <QGraphicsItem>
+#include <QGraphicsScene>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QStyleOptionGraphicsItem>
+#include <QWheelEvent>
+
+#include <array>
+#include <cmath>
+#include <deque>
+
+namespace helixplot {
+
+namespace {
+
+// Counts of mutated genes by colour: none (no parents), 0, 1-2, 3-5, 6-10, 11 and more.
+constexpr std::array<std::size_t, 5> BucketFrom{0, 1, 3, 6, 11};
+constexpr int BucketCount = 6;
+const char* const BucketNames[BucketCount] = {"no parents", "0", "1-2", "3-5", "6-10", "11+"};
+constexpr QRgb BucketColours[BucketCount] = {0xd8d8d8, 0xdce9f5, 0xc9e4b4, 0xf3e19a, 0xf4b37e, 0xe27b72};
+
+int bucketOf(std::optional<std::size_t> mutated)
+{
+    if (!mutated)
+        return 0;
+    int bucket = 1;
+    for (std::size_t i = 1; i < BucketFrom.size(); ++i)
+        if (*mutated >= BucketFrom[i])
+            bucket = static_cast<int>(i) + 1;
+    return bucket;
+}
+
+// Below this height on screen a box is a plain rectangle, below the second
+// it also has no text.
+constexpr double OutlineFrom = 6;
+constexpr double TextFrom = 18;
+
+enum class Mark : unsigned char { Plain, Dim, Kin, Chosen };
+
+} // namespace
+
+// The whole pedigree as one item: one pass over the boxes in view beats ten
+// thousand items, each painted on its own.
+class PedigreeItem : public QGraphicsItem {
+public:
+    struct Creature {
+        QRectF box;
+        QString name;
+        QString count;
+        int bucket = 0;
+        std::optional<std::size_t> mother;
+        std::optional<std::size_t> father;
+        std::vector<std::size_t> children;
+    };
+    struct Segment {
+        QLineF line;
+        std::size_t parent;
+        std::size_t child;
+    };
+
+    std::vector<Creature> creatures;
+    std::vector<Segment> segments;
+    std::vector<Mark> marks; // empty: nothing selected
+    QRectF bounds;
+
+    // Only then does exposedRect say what is in view.
+    PedigreeItem() { setFlag(QGraphicsItem::ItemUsesExtendedStyleOption); }
+
+    QRectF boundingRect() const override { return bounds; }
+    void setBounds(const QRectF& rect)
+    {
+        prepareGeometryChange();
+        bounds = rect;
+    }
+
+    void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget*) override
+    {
+        const double lod = QStyleOptionGraphicsItem::levelOfDetailFromTransform(painter->worldTransform());
+        // Rendered into an image the whole item counts as exposed: what the
+        // device shows is all that needs drawing.
+        const QRectF exposed = option->exposedRect.intersected(painter->worldTransform().inverted().mapRect(
+            QRectF(0, 0, painter->device()->width(), painter->device()->height())));
+        const bool marked = !marks.empty();
+        auto markOf = [&](std::size_t i) { return marked ? marks[i] : Mark::Plain; };
+
+        // Lines first, under the boxes; those of the highlighted family on top.
+        std::vector<QLineF> plain, strong;
+        for (const Segment& segment : segments) {
+            const QLineF& line = segment.line;
+            if (std::max(line.x1(), line.x2()) < exposed.left() || std::min(line.x1(), line.x2()) > exposed.right() ||
+                std::max(line.y1(), line.y2()) < exposed.top() || std::min(line.y1(), line.y2()) > exposed.bottom())
+                continue;
+            const bool kin = marked && markOf(segment.parent) >= Mark::Kin && markOf(segment.child) >= Mark::Kin;
+            (kin ? strong : plain).push_back(line);
+        }
+        painter->setPen(QPen(QColor(marked ? 0xcfcfd6 : 0x9a9aaa), 0));
+        painter->drawLines(plain.data(), static_cast<int>(plain.size()));
+        QPen strongPen(QColor(0x2a5d9f), 2);
+        strongPen.setCosmetic(true);
+        painter->setPen(strongPen);
+        painter->drawLines(strong.data(), static_cast<int>(strong.size()));
+
+        // Boxes by colour, so that each colour is one call.
+        std::array<std::vector<QRectF>, BucketCount * 2> byColour;
+        std::vector<std::size_t> shown;
+        for (std::size_t i = 0; i < creatures.size(); ++i) {
+            const Creature& creature = creatures[i];
+            if (!creature.box.intersects(exposed))
+                continue;
+            const bool dim = markOf(i) == Mark::Dim;
+            byColour[static_cast<std::size_t>(creature.bucket * 2 + (dim ? 1 : 0))].push_back(creature.box);
+            shown.push_back(i);
+        }
+        const double onScreen = lod * (creatures.empty() ? 0 : creatures.front().box.height());
+        const QColor border(0x5a6a80);
+        painter->setPen(onScreen < OutlineFrom ? QPen(Qt::NoPen) : QPen(border, 0));
+        for (int colour = 0; colour < BucketCount * 2; ++colour) {
+            QColor fill = QColor(BucketColours[colour / 2]);
+            if (colour % 2)
+                fill = QColor::fromRgbF(0.35f * fill.redF() + 0.65f, 0.35f * fill.greenF() + 0.65f,
+                                        0.35f * fill.blueF() + 0.65f);
+            painter->setBrush(fill);
+            const auto& rects = byColour[static_cast<std::size_t>(colour)];
+            painter->drawRects(rects.data(), static_cast<int>(rects.size()));
+        }
+        if (marked) {
+            painter->setBrush(Qt::NoBrush);
+            for (std::size_t i : shown) {
+                if (marks[i] == Mark::Chosen) {
+                    painter->setPen(QPen(QColor(0xd04010), onScreen < OutlineFrom ? 0 : 3));
+                    painter->drawRect(creatures[i].box.adjusted(-2, -2, 2, 2));
+                } else if (marks[i] == Mark::Kin && onScreen >= OutlineFrom) {
+                    painter->setPen(QPen(QColor(0x2a5d9f), 2));
+                    painter->drawRect(creatures[i].box);
+                }
+            }
+        }
+        if (onScreen < TextFrom)
+            return;
+        QFont font = painter->font();
+        font.setPixelSize(11);
+        painter->setFont(font);
+        for (std::size_t i : shown) {
+            const Creature& creature = creatures[i];
+            painter->setPen(markOf(i) == Mark::Dim ? QColor(0x9a9a9a) : QColor(0x1a1a1a));
+            const QRectF box = creature.box.adjusted(2, 1, -2, -1);
+            painter->drawText(QRectF(box.left(), box.top(), box.width(), box.height() / 2),
+                              Qt::AlignHCenter | Qt::AlignBottom, creature.name);
+            painter->drawText(QRectF(box.left(), box.center().y(), box.width(), box.height() / 2),
+                              Qt::AlignHCenter | Qt::AlignTop, creature.count);
+        }
+    }
+
+    void setMarks(std::optional<std::size_t> first, std::optional<std::size_t> second)
+    {
+        marks.clear();
+        if (!first || *first >= creatures.size())
+            return;
+        marks.assign(creatures.size(), Mark::Dim);
+        if (second && *second < creatures.size()) {
+            markPath(*first, *second);
+        } else {
+            markLine(*first, true);
+            markLine(*first, false);
+        }
+        marks[*first] = Mark::Chosen;
+        if (second && *second < creatures.size())
+            marks[*second] = Mark::Chosen;
+    }
+
+private:
+    // Ancestors (up) or descendants, breadth first.
+    void markLine(std::size_t from, bool up)
+    {
+        std::deque<std::size_t> queue{from};
+        while (!queue.empty()) {
+            const std::size_t i = queue.front();
+            queue.pop_front();
+            auto visit = [&](std::size_t next) {
+                if (marks[next] == Mark::Dim) {
+                    marks[next] = Mark::Kin;
+                    queue.push_back(next);
+                }
+            };
+            if (up) {
+                for (const auto& parent : {creatures[i].mother, creatures[i].father})
+                    if (parent)
+                        visit(*parent);
+            } else {
+                for (std::size_t child : creatures[i].children)
+                    visit(child);
+            }
+        }
+    }
+
+    // The shortest line through parents and children from one to the other.
+    void markPath(std::size_t from, std::size_t to)
+    {
+        constexpr std::size_t None = static_cast<std::size_t>(-1);
+        std::vector<std::size_t> cameFrom(creatures.size(), None);
+        cameFrom[from] = from;
+        std::deque<std::size_t> queue{from};
+        while (!queue.empty() && cameFrom[to] == None) {
+            const std::size_t i = queue.front();
+            queue.pop_front();
+            auto visit = [&](std::size_t next) {
+                if (cameFrom[next] == None) {
+                    cameFrom[next] = i;
+                    queue.push_back(next);
+                }
+            };
+            for (const auto& parent : {creatures[i].mother, creatures[i].father})
+                if (parent)
+                    visit(*parent);
+            for (std::size_t child : creatures[i].children)
+                visit(child);
+        }
+        if (cameFrom[to] == None)
+            return;
+        for (std::size_t i = to; i != from; i = cameFrom[i])
+            marks[i] = Mark::Kin;
+    }
+};
+
+PedigreeView::PedigreeView(QWidget* parent) : QGraphicsView(parent), item_(new PedigreeItem)
+{
+    setObjectName(QStringLiteral("Pedigree"));
+    auto* scene = new QGraphicsScene(this);
+    scene->setItemIndexMethod(QGraphicsScene::NoIndex);
+    scene->addItem(item_);
+    setScene(scene);
+    setDragMode(QGraphicsView::ScrollHandDrag);
+    setTransformationAnchor(QGraphicsView::AnchorViewCenter);
+    setOptimizationFlags(QGraphicsView::DontSavePainterState | QGraphicsView::DontAdjustForAntialiasing);
+    setViewportUpdateMode(QGraphicsView::MinimalViewportUpdate);
+    setBackgroundBrush(palette().base());
+    for (const auto& [keys, factor] :
+         {std::pair{QKeySequence(QKeySequence::ZoomIn), 1.25}, std::pair{QKeySequence(Qt::CTRL | Qt::Key_Equal), 1.25},
+          std::pair{QKeySequence(QKeySequence::ZoomOut), 0.8}}) {
+        auto* shortcut = new QShortcut(keys, this, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+        connect(shortcut, &QShortcut::activated, this, [this, factor = factor] { zoomBy(factor); });
+    }
+}
+
+PedigreeView::~PedigreeView() = default;
+
+void PedigreeView::setPedigree(const Census& census, const PedigreeLayout& layout)
+{
+    const PedigreeOptions sizes;
+    std::vector<PedigreeItem::Creature> creatures(census.rows.size());
+    for (std::size_t i = 0; i < census.rows.size() && i < layout.boxes.size(); ++i) {
+        const CensusRow& row = census.rows[i];
+        PedigreeItem::Creature& creature = creatures[i];
+        const PedigreeBox& box = layout.boxes[i];
+        if (box.layer >= 0)
+            creature.box = QRectF(box.x, box.y, sizes.boxWidth, sizes.boxHeight);
+        QString name = QFile::decodeName(QByteArray::fromStdString(row.file.substr(row.file.rfind('/') + 1)));
+        if (name.endsWith(QStringLiteral(".gen")))
+            name.chop(4);
+        creature.name = name;
+        const auto mutated = row.mutatedTotal();
+        creature.count = mutated ? QStringLiteral("%1 mutated").arg(*mutated) : QStringLiteral("-");
+        creature.bucket = bucketOf(mutated);
+        creature.mother = row.motherRow;
+        creature.father = row.fatherRow;
+    }
+    for (std::size_t i = 0; i < creatures.size(); ++i) {
+        if (creatures[i].mother)
+            creatures[*creatures[i].mother].children.push_back(i);
+        if (creatures[i].father && creatures[i].father != creatures[i].mother)
+            creatures[*creatures[i].father].children.push_back(i);
+    }
+    item_->segments.clear();
+    for (const PedigreeEdge& edge : layout.edges)
+        for (std::size_t p = 1; p < edge.points.size(); ++p)
+            item_->segments.push_back(
+                {QLineF(edge.points[p - 1].x, edge.points[p - 1].y, edge.points[p].x, edge.points[p].y), edge.parent,
+                 edge.child});
+    item_->creatures = std::move(creatures);
+    item_->setBounds(QRectF(-20, -20, layout.width + 40, layout.height + 40));
+    item_->marks.clear();
+    scene()->setSceneRect(item_->bounds);
+    item_->update();
+    first_.reset();
+    second_.reset();
+}
+
+void PedigreeView::select(std::optional<std::size_t> first, std::optional<std::size_t> second)
+{
+    first_ = first;
+    second_ = second;
+    item_->setMarks(first, second);
+    item_->update();
+    const auto last = second ? second : first;
+    if (last && *last < item_->creatures.size() && !item_->creatures[*last].box.isEmpty())
+        centerOn(item_->creatures[*last].box.center());
+}
+
+std::vector<std::size_t> PedigreeView::highlighted() const
+{
+    std::vector<std::size_t> rows;
+    for (std::size_t i = 0; i < item_->marks.size(); ++i)
+        if (item_->marks[i] >= Mark::Kin)
+            rows.push_back(i);
+    return rows;
+}
+
+void PedigreeView::fit()
+{
+    fitInView(item_->bounds, Qt::KeepAspectRatio);
+}
+
+void PedigreeView::zoomBy(double factor)
+{
+    // No further out than the whole, no further in than a few times life size.
+    const double now = transform().m11();
+    const double whole = std::min(viewport()->width() / std::max(1.0, item_->bounds.width()),
+                                  viewport()->height() / std::max(1.0, item_->bounds.height()));
+    const double wanted = std::clamp(now * factor, std::min(whole, 1.0) / 2, 8.0);
+    scale(wanted / now, wanted / now);
+}
+
+std::optional<std::size_t> PedigreeView::creatureAt(const QPoint& point) const
+{
+    const QPointF at = mapToScene(point);
+    for (std::size_t i = 0; i < item_->creatures.size(); ++i)
+        if (item_->creatures[i].box.contains(at))
+            return i;
+    return std::nullopt;
+}
+
+void PedigreeView::wheelEvent(QWheelEvent* event)
+{
+    if (!(event->modifiers() & Qt::ControlModifier)) {
+        QGraphicsView::wheelEvent(event);
+        return;
+    }
+    const ViewportAnchor anchor = transformationAnchor();
+    setTransformationAnchor(QGraphicsView::AnchorUnderMouse);
+    zoomBy(std::pow(1.0015, event->angleDelta().y()));
+    setTransformationAnchor(anchor);
+    event->accept();
+}
+
+void PedigreeView::mousePressEvent(QMouseEvent* event)
+{
+    pressedAt_ = event->position().toPoint();
+    QGraphicsView::mousePressEvent(event);
+}
+
+void PedigreeView::mouseReleaseEvent(QMouseEvent* event)
+{
+    QGraphicsView::mouseReleaseEvent(event);
+    // A click, not the end of a drag.
+    if (event->button() != Qt::LeftButton || (event->position().toPoint() - pressedAt_).manhattanLength() > 4)
+        return;
+    if (const auto row = creatureAt(event->position().toPoint()))
+        Q_EMIT creatureClicked(*row, event->modifiers() & Qt::ControlModifier);
+}
+
+QColor PedigreeView::countColour(std::optional<std::size_t> mutated)
+{
+    return QColor(BucketColours[bucketOf(mutated)]);
+}
+
+PedigreeLegend::PedigreeLegend(QWidget* parent) : QWidget(parent)
+{
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+}
+
+QSize PedigreeLegend::sizeHint() const
+{
+    int width = fontMetrics().horizontalAdvance(QStringLiteral("Mutated genes:")) + 8;
+    for (const char* name : BucketNames)
+        width += fontMetrics().height() + 6 + fontMetrics().horizontalAdvance(QString::fromLatin1(name)) + 10;
+    return {width, fontMetrics().height() + 6};
+}
+
+void PedigreeLegend::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    const int h = fontMetrics().height();
+    const QString title = QStringLiteral("Mutated genes:");
+    painter.drawText(QRect(0, 0, width(), height()), Qt::AlignVCenter, title);
+    int x = fontMetrics().horizontalAdvance(title) + 8;
+    for (int bucket = 0; bucket < BucketCount; ++bucket) {
+        painter.setPen(QColor(0x5a6a80));
+        painter.setBrush(QColor(BucketColours[bucket]));
+        painter.drawRect(x, (height() - h) / 2, h, h - 1);
+        x += h + 6;
+        const QString name = QString::fromLatin1(BucketNames[bucket]);
+        painter.setPen(palette().color(QPalette::WindowText));
+        painter.drawText(QRect(x, 0, width() - x, height()), Qt::AlignVCenter, name);
+        x += fontMetrics().horizontalAdvance(name) + 10;
+    }
+}
+
+} // namespace helixplot

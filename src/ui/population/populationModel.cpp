@@ -1,0 +1,231 @@
+#include "populationModel.h"
+
+#include "mapping/censusUpdate.h"
+
+#include <QFile>
+
+#include <algorithm>
+
+namespace helixplot {
+
+namespace {
+
+const char* const Titles[PopulationModel::ColumnCount] = {"File",   "Genus",      "Mother",   "Father", "Genes",
+                                                          "Organs", "Generation", "Children", "Mutated"};
+
+QString latin1(const std::optional<std::string>& text)
+{
+    return text ? QString::fromLatin1(text->data(), static_cast<qsizetype>(text->size())) : QString();
+}
+
+} // namespace
+
+PopulationModel::PopulationModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+void PopulationModel::clear()
+{
+    beginResetModel();
+    census_ = {};
+    linked_ = false;
+    endResetModel();
+}
+
+void PopulationModel::appendReadRows(std::vector<CensusRow> rows)
+{
+    if (rows.empty() || linked_)
+        return;
+    const int first = rowCount();
+    beginInsertRows({}, first, first + static_cast<int>(rows.size()) - 1);
+    for (CensusRow& row : rows)
+        census_.rows.push_back(std::move(row));
+    endInsertRows();
+}
+
+void PopulationModel::setCensus(Census census)
+{
+    beginResetModel();
+    census_ = std::move(census);
+    linked_ = true;
+    endResetModel();
+}
+
+void PopulationModel::updateFile(const std::string& folder, const std::string& file)
+{
+    // Worked out on a copy, so that the views hear of the removal and the
+    // insertion one at a time, each before the rows it names change.
+    Census updated = census_;
+    const std::optional<std::size_t> inserted = updateCensusFile(updated, folder, file);
+    const int before = rowOfFile(file);
+    if (before >= 0) {
+        beginRemoveRows({}, before, before);
+        census_.rows.erase(census_.rows.begin() + before);
+        endRemoveRows();
+    }
+    if (inserted) {
+        const int at = static_cast<int>(*inserted);
+        beginInsertRows({}, at, at);
+        census_.rows.insert(census_.rows.begin() + at, updated.rows[*inserted]);
+        endInsertRows();
+    }
+    census_ = std::move(updated);
+    // Every other row's links may have changed.
+    if (rowCount() > 0)
+        Q_EMIT dataChanged(index(0, 0), index(rowCount() - 1, ColumnCount - 1));
+}
+
+int PopulationModel::rowOfFile(const std::string& file) const
+{
+    if (linked_) {
+        const auto at = std::lower_bound(census_.rows.begin(), census_.rows.end(), file,
+                                         [](const CensusRow& row, const std::string& name) { return row.file < name; });
+        return at != census_.rows.end() && at->file == file ? static_cast<int>(at - census_.rows.begin()) : -1;
+    }
+    for (std::size_t i = 0; i < census_.rows.size(); ++i)
+        if (census_.rows[i].file == file)
+            return static_cast<int>(i);
+    return -1;
+}
+
+int PopulationModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(census_.rows.size());
+}
+
+int PopulationModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QString PopulationModel::text(int r, int column) const
+{
+    const CensusRow& cells = row(r);
+    if (column == File)
+        return QFile::decodeName(QByteArray::fromStdString(cells.file));
+    if (!cells.loaded())
+        return column == Genus ? QStringLiteral("error: ") + QString::fromLocal8Bit(cells.error) : QString();
+    switch (column) {
+    case Genus:
+        return latin1(cells.genus);
+    case Mother:
+        return latin1(cells.mother);
+    case Father:
+        return latin1(cells.father);
+    case Genes:
+        return QString::number(cells.genes);
+    case Organs:
+        return QString::number(cells.organs);
+    case Generation:
+        return linked_ ? QString::number(cells.generation) : QString();
+    case Children:
+        return linked_ ? QString::number(cells.children) : QString();
+    case Mutated:
+        return cells.mutatedTotal() ? QString::number(*cells.mutatedTotal()) : QString();
+    default:
+        return {};
+    }
+}
+
+QVariant PopulationModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid())
+        return {};
+    if (role == Qt::DisplayRole)
+        return text(index.row(), index.column());
+    if (role == Qt::TextAlignmentRole && index.column() >= Genes)
+        return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+    return {};
+}
+
+QVariant PopulationModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < ColumnCount)
+        return QString::fromLatin1(Titles[section]);
+    return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+std::optional<std::size_t> PopulationModel::number(int r, int column) const
+{
+    const CensusRow& cells = row(r);
+    if (!cells.loaded())
+        return std::nullopt;
+    switch (column) {
+    case Genes:
+        return cells.genes;
+    case Organs:
+        return cells.organs;
+    case Generation:
+        return linked_ ? std::optional<std::size_t>(static_cast<std::size_t>(cells.generation)) : std::nullopt;
+    case Children:
+        return linked_ ? std::optional<std::size_t>(cells.children) : std::nullopt;
+    case Mutated:
+        return cells.mutatedTotal();
+    default:
+        return std::nullopt;
+    }
+}
+
+const std::optional<std::string>& PopulationModel::name(int r, int column) const
+{
+    static const std::optional<std::string> none;
+    const CensusRow& cells = row(r);
+    if (!cells.loaded())
+        return none;
+    return column == Genus ? cells.genus : column == Mother ? cells.mother : column == Father ? cells.father : none;
+}
+
+bool PopulationModel::blank(int r, int column) const
+{
+    if (column == File)
+        return false;
+    return column < Genes ? !name(r, column) || name(r, column)->empty() : !number(r, column);
+}
+
+bool PopulationModel::lessThan(int left, int right, int column) const
+{
+    if (column > File && column < Genes) {
+        const auto& x = name(left, column);
+        const auto& y = name(right, column);
+        if (x.value_or("") != y.value_or(""))
+            return x.value_or("") < y.value_or("");
+    } else if (column >= Genes) {
+        const auto x = number(left, column);
+        const auto y = number(right, column);
+        if (x != y)
+            return x < y;
+    }
+    return row(left).file < row(right).file;
+}
+
+PopulationFilter::PopulationFilter(PopulationModel* source, QObject* parent)
+    : QSortFilterProxyModel(parent), source_(source)
+{
+    setSourceModel(source);
+}
+
+void PopulationFilter::setFilterText(const QString& text)
+{
+    text_ = text.trimmed();
+    invalidateFilter();
+}
+
+bool PopulationFilter::lessThan(const QModelIndex& left, const QModelIndex& right) const
+{
+    // Rows without a value stay at the bottom, whichever way the sort goes.
+    const bool leftBlank = source_->blank(left.row(), left.column());
+    const bool rightBlank = source_->blank(right.row(), right.column());
+    if (leftBlank != rightBlank)
+        return sortOrder() == Qt::AscendingOrder ? rightBlank : leftBlank;
+    return source_->lessThan(left.row(), right.row(), left.column());
+}
+
+bool PopulationFilter::filterAcceptsRow(int sourceRow, const QModelIndex&) const
+{
+    if (text_.isEmpty())
+        return true;
+    for (int column : {PopulationModel::File, PopulationModel::Genus, PopulationModel::Mother, PopulationModel::Father})
+        if (source_->text(sourceRow, column).contains(text_, Qt::CaseInsensitive))
+            return true;
+    return false;
+}
+
+} // namespace helixplot

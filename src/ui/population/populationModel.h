@@ -1,0 +1,79 @@
+#pragma once
+
+#include "mapping/census.h"
+
+#include <QAbstractTableModel>
+#include <QSortFilterProxyModel>
+
+#include <vector>
+
+namespace helixplot {
+
+// The census as a table, one row per genome file, read from the census's
+// rows when asked (nothing is copied into items). Rows come in as the census
+// reads them, then the finished census replaces them, then live changes
+// keep it up to date.
+class PopulationModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    enum Column { File, Genus, Mother, Father, Genes, Organs, Generation, Children, Mutated, ColumnCount };
+
+    explicit PopulationModel(QObject* parent = nullptr);
+
+    // No rows, ready for a census's rows.
+    void clear();
+    // Rows read so far by a census under way, not yet linked to parents.
+    void appendReadRows(std::vector<CensusRow> rows);
+    // The finished census, in its own order.
+    void setCensus(Census census);
+    // A file of the finished census's folder appeared, changed or went
+    // away: its row is read again (see updateCensusFile()).
+    void updateFile(const std::string& folder, const std::string& file);
+
+    const Census& census() const { return census_; }
+    Census& census() { return census_; }
+    // True once the census is finished: rows are in census order and linked.
+    bool linked() const { return linked_; }
+    const CensusRow& row(int row) const { return census_.rows[static_cast<std::size_t>(row)]; }
+    // The row of a file ('/'-separated below the folder), -1 when none.
+    int rowOfFile(const std::string& file) const;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+    // The cell's text as the table shows it.
+    QString text(int row, int column) const;
+    // Whether a row has no value in a column (a file that did not load has
+    // none but its name).
+    bool blank(int row, int column) const;
+    // Orders two rows by a column: numbers as numbers, ties by file.
+    bool lessThan(int left, int right, int column) const;
+
+private:
+    std::optional<std::size_t> number(int row, int column) const;
+    const std::optional<std::string>& name(int row, int column) const;
+
+    Census census_;
+    bool linked_ = false;
+};
+
+// Sorting by any column and a filter over the file, the genus and the
+// parents' names (a case-insensitive part of any of them).
+class PopulationFilter : public QSortFilterProxyModel {
+    Q_OBJECT
+public:
+    explicit PopulationFilter(PopulationModel* source, QObject* parent = nullptr);
+    void setFilterText(const QString& text);
+
+protected:
+    bool lessThan(const QModelIndex& left, const QModelIndex& right) const override;
+    bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override;
+
+private:
+    PopulationModel* source_;
+    QString text_;
+};
+
+} // namespace helixplot

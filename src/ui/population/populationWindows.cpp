@@ -1,0 +1,28 @@
+#include "populationWindows.h"
+
+namespace helixplot {
+
+PopulationWindows::PopulationWindows(MappingOpener openMapping, QObject* parent)
+    : QObject(parent), openMapping_(std::move(openMapping))
+{
+}
+
+PopulationWindows::~PopulationWindows()
+{
+    // Those still open when the program ends (the others deleted
+    // themselves as they closed).
+    for (const QPointer<PopulationWindow>& window : windows_)
+        delete window.data();
+}
+
+PopulationWindow* PopulationWindows::open(const QString& folder, bool recursive)
+{
+    std::erase_if(windows_, [](const QPointer<PopulationWindow>& window) { return window.isNull(); });
+    auto* window = new PopulationWindow(folder, recursive, openMapping_);
+    connect(window, &PopulationWindow::populationRequested, this, [this](const QString& other) { open(other); });
+    windows_.emplace_back(window);
+    window->show();
+    return window;
+}
+
+} // namespace helixplot

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "populationWindow.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <vector>
+
+namespace helixplot {
+
+// The program's population windows: opens one per folder asked for, all
+// opening their mappings the same way.
+class PopulationWindows : public QObject {
+    Q_OBJECT
+public:
+    explicit PopulationWindows(MappingOpener openMapping, QObject* parent = nullptr);
+    ~PopulationWindows() override;
+
+    PopulationWindow* open(const QString& folder, bool recursive = false);
+
+private:
+    MappingOpener openMapping_;
+    std::vector<QPointer<PopulationWindow>> windows_;
+};
+
+} // namespace helixplot

@@ -1,0 +1,278 @@
+#include "ui/population/populationWindow.h"
+#include "populationGenerator.h"
+#include "ui/population/pedigreeView.h"
+#include "uiTestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QProcess>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <algorithm>
+#include <map>
+#include <set>
+
+using namespace helixplot;
+
+namespace {
+
+struct Opened {
+    QString mode;
+    QStringList files;
+};
+
+} // namespace
+
+class PopulationWindowTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+    QString folder_;
+    std::vector<samples::PopulationMember> members_;
+    std::vector<Opened> opened_;
+    testing::ErrorLog errors_;
+
+    std::unique_ptr<PopulationWindow> openWindow()
+    {
+        auto window = std::make_unique<PopulationWindow>(
+            folder_, false,
+            [this](const QString& mode, const QStringList& files) {
+                opened_.push_back({mode, files});
+            },
+            PopulationHooks{errors_.reporter(), {}, {}});
+        window->setAttribute(Qt::WA_DeleteOnClose, false);
+        QSignalSpy finished(window.get(), &PopulationWindow::censusFinished);
+        QSignalSpy pedigree(window.get(), &PopulationWindow::pedigreeShown);
+        if (window->censusRunning())
+            finished.wait(30000);
+        if (pedigree.isEmpty())
+            pedigree.wait(30000);
+        return window;
+    }
+
+    // The source row of the creature named name.
+    static int rowOf(PopulationWindow& window, const std::string& name)
+    {
+        return window.model().rowOfFile(name + ".gen");
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        testing::pinCLocale();
+        folder_ = dir_.path() + QStringLiteral("/population");
+        samples::PopulationOptions options;
+        options.rounds = 3;
+        options.perRound = 6;
+        members_ = samples::writePopulation(QFile::encodeName(folder_).toStdString(), options);
+    }
+
+    void sortsEveryColumnInItsOwnOrder_data()
+    {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<bool>("numeric");
+        QTest::newRow("file") << int(PopulationModel::File) << false;
+        QTest::newRow("genus") << int(PopulationModel::Genus) << false;
+        QTest::newRow("mother") << int(PopulationModel::Mother) << false;
+        QTest::newRow("genes") << int(PopulationModel::Genes) << true;
+        QTest::newRow("generation") << int(PopulationModel::Generation) << true;
+        QTest::newRow("children") << int(PopulationModel::Children) << true;
+        QTest::newRow("mutated") << int(PopulationModel::Mutated) << true;
+    }
+
+    // Numbers as numbers (9 before 10), blanks last, both directions.
+    void sortsEveryColumnInItsOwnOrder()
+    {
+        QFETCH(int, column);
+        QFETCH(bool, numeric);
+        const auto window = openWindow();
+        PopulationFilter& filter = window->filter();
+        for (const Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
+            filter.sort(column, order);
+            QCOMPARE(filter.rowCount(), int(members_.size()));
+            QStringList cells;
+            for (int row = 0; row < filter.rowCount(); ++row)
+                cells << filter.index(row, column).data().toString();
+            // Blanks (none) come after every value whichever the direction.
+            const auto firstBlank = std::find(cells.begin(), cells.end(), QString());
+            QVERIFY(std::all_of(firstBlank, cells.end(), [](const QString& cell) { return cell.isEmpty(); }));
+            for (auto cell = cells.begin(); cell + 1 < firstBlank; ++cell) {
+                const bool inOrder = numeric
+                                         ? (order == Qt::AscendingOrder ? cell->toInt() <= (cell + 1)->toInt()
+                                                                        : cell->toInt() >= (cell + 1)->toInt())
+                                         : (order == Qt::AscendingOrder ? *cell <= *(cell + 1) : *cell >= *(cell + 1));
+                QVERIFY2(inOrder, qPrintable(*cell + QStringLiteral(" before ") + *(cell + 1)));
+            }
+        }
+    }
+
+    void filtersByFileGenusAndParents_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("expected");
+        // Counted from what the generator wrote, not from the census.
+        const samples::PopulationMember& parent = members_.front();
+        int kin = 0;
+        for (const auto& member : members_)
+            kin += member.name.find(parent.name) != std::string::npos || member.mother == parent.name ||
+                   member.father == parent.name;
+        QTest::newRow("nothing") << QString() << int(members_.size());
+        QTest::newRow("a founder's name") << QString::fromStdString(parent.name) << kin;
+        QTest::newRow("in capitals") << QString::fromStdString(parent.name).toUpper() << kin;
+        QTest::newRow("no such creature") << QStringLiteral("qqqqqq") << 0;
+        QTest::newRow("the file's ending") << QStringLiteral(".gen") << int(members_.size());
+    }
+
+    void filtersByFileGenusAndParents()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, expected);
+        const auto window = openWindow();
+        window->filterEdit()->setText(text);
+        QCOMPARE(window->filter().rowCount(), expected);
+        // Typing picks the first match, and the pedigree follows.
+        if (expected > 0 && !text.isEmpty()) {
+            const QModelIndex current = window->table()->currentIndex();
+            QCOMPARE(current.row(), 0);
+            QCOMPARE(window->pedigree()->selected(),
+                     std::optional<std::size_t>(window->filter().mapToSource(current).row()));
+        }
+    }
+
+    // A child with both parents opens as a parental mapping, a founder as
+    // its breakdown; Enter and a double-click go the same way.
+    void opensTheMappingThatFits_data()
+    {
+        QTest::addColumn<bool>("founder");
+        QTest::addColumn<QString>("mode");
+        QTest::newRow("founder") << true << QStringLiteral("breakdown");
+        QTest::newRow("child of two parents") << false << QStringLiteral("parental");
+    }
+
+    void opensTheMappingThatFits()
+    {
+        QFETCH(bool, founder);
+        QFETCH(QString, mode);
+        const auto member = std::find_if(members_.begin(), members_.end(), [&](const auto& m) {
+            return founder ? m.founder : !m.founder && !m.fatherMissing && !m.mother.empty();
+        });
+        QVERIFY(member != members_.end());
+        const auto window = openWindow();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QCOMPARE(window->table()->currentIndex().row(), 0); // the first row is current from the start
+        const int row = rowOf(*window, member->name);
+        window->table()->setCurrentIndex(window->filter().mapFromSource(window->model().index(row, 0)));
+        opened_.clear();
+        QTest::keyClick(window->table(), Qt::Key_Return);
+        QCOMPARE(opened_.size(), std::size_t(1));
+        QCOMPARE(opened_[0].mode, mode);
+        QCOMPARE(opened_[0].files,
+                 QStringList{QDir::toNativeSeparators(folder_ + QStringLiteral("/") +
+                                                      QString::fromStdString(member->name) + QStringLiteral(".gen"))});
+    }
+
+    // Ancestors and descendants of one creature; with a second, the line
+    // between them and nothing else.
+    void pedigreeHighlightsTheFamily()
+    {
+        const auto window = openWindow();
+        PedigreeView& pedigree = *window->pedigree();
+        std::map<std::string, const samples::PopulationMember*> byName;
+        for (const auto& member : members_)
+            byName[member.name] = &member;
+        const auto child = std::find_if(members_.rbegin(), members_.rend(),
+                                        [](const auto& m) { return !m.founder && !m.fatherMissing; });
+        std::set<std::string> ancestors;
+        std::vector<std::string> queue{child->name};
+        while (!queue.empty()) {
+            const auto* member = byName.at(queue.back());
+            queue.pop_back();
+            for (const std::string& parent : {member->mother, member->father})
+                if (byName.count(parent) && ancestors.insert(parent).second)
+                    queue.push_back(parent);
+        }
+        pedigree.select(std::size_t(rowOf(*window, child->name)));
+        std::set<std::string> highlighted;
+        for (std::size_t row : pedigree.highlighted()) {
+            const std::string& file = window->model().row(int(row)).file;
+            highlighted.insert(file.substr(0, file.size() - 4));
+        }
+        ancestors.insert(child->name); // the youngest has no descendants
+        QCOMPARE(highlighted, ancestors);
+
+        // Child and mother: just the two.
+        pedigree.select(std::size_t(rowOf(*window, child->name)), std::size_t(rowOf(*window, child->mother)));
+        QCOMPARE(pedigree.highlighted().size(), std::size_t(2));
+    }
+
+    // A genome the game writes appears, linked to its parents and counted,
+    // and goes when its file goes; the export then still equals the tool's.
+    void followsTheFolder()
+    {
+        const auto window = openWindow();
+        const auto child = std::find_if(members_.begin(), members_.end(),
+                                        [](const auto& m) { return !m.founder && !m.fatherMissing; });
+        const QString copy = folder_ + QStringLiteral("/zzzz.gen");
+        QVERIFY(QFile::copy(
+            folder_ + QStringLiteral("/") + QString::fromStdString(child->name) + QStringLiteral(".gen"), copy));
+        QTRY_COMPARE_WITH_TIMEOUT(window->model().rowCount(), int(members_.size()) + 1, 10000);
+        const CensusRow& added = window->model().row(rowOf(*window, "zzzz"));
+        const CensusRow& original = window->model().row(rowOf(*window, child->name));
+        QCOMPARE(added.mutatedTotal(), original.mutatedTotal());
+        QCOMPARE(added.generation, original.generation);
+        QCOMPARE(window->model().row(int(*added.motherRow)).children,
+                 window->model().row(int(*original.motherRow)).children);
+
+#ifdef HELIXPLOT_CLI
+        const QString exported = dir_.path() + QStringLiteral("/census.csv");
+        window->exportTo(exported);
+        QProcess cli;
+        cli.start(QStringLiteral(HELIXPLOT_CLI),
+                  {QStringLiteral("census"), QStringLiteral("--format"), QStringLiteral("csv"), folder_});
+        QVERIFY(cli.waitForFinished(30000));
+        QFile file(exported);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), cli.readAllStandardOutput());
+#endif
+
+        QVERIFY(QFile::remove(copy));
+        QTRY_COMPARE_WITH_TIMEOUT(window->model().rowCount(), int(members_.size()), 10000);
+        QCOMPARE(rowOf(*window, "zzzz"), -1);
+    }
+
+    // The export never lands on a genome, whatever its name.
+    void exportRefusesGenomes_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow(".gen ending") << QStringLiteral("copy.gen");
+        QTest::newRow("a genome named .csv") << QStringLiteral("genome.csv");
+    }
+
+    void exportRefusesGenomes()
+    {
+        QFETCH(QString, name);
+        const auto window = openWindow();
+        const QString target = dir_.path() + QStringLiteral("/") + name;
+        QFile::remove(target);
+        if (name.endsWith(QStringLiteral(".csv")))
+            QVERIFY(QFile::copy(folder_ + QStringLiteral("/") + QString::fromStdString(members_[0].name) +
+                                    QStringLiteral(".gen"),
+                                target));
+        const QByteArray before = QFile::exists(target) ? [&] {
+            QFile f(target);
+            f.open(QIODevice::ReadOnly);
+            return f.readAll();
+        }()
+                                                        : QByteArray();
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, window->exportTo(target));
+        QFile after(target);
+        QCOMPARE(after.open(QIODevice::ReadOnly) ? after.readAll() : QByteArray(), before);
+    }
+};
+
+QTEST_MAIN(PopulationWindowTest)
+#include "populationWindowTest.moc"
