@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The census of a generated population against reading its files: per-genome
 // cost with one and two threads, lineage beside it, and the reader alone as
 // the floor.

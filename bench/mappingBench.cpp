@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A whole mapping run, without the progress dialog's waits, in every mode.
 
 #include "genetics/chemicalNames.h"

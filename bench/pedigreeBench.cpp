@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Laying out the pedigree of a population, as the window does again on each
 // genome the game writes: 1,000 and 10,000 creatures bred densely over ten
 // rounds, and 2,101 with many founders and one round of births.

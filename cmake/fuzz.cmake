@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # libFuzzer targets; configure with clang: CXX=clang++ -DHELIXPLOT_FUZZ=ON.
 if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
   message(FATAL_ERROR "The fuzz targets need clang (CXX=clang++)")

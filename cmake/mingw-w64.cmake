@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Cross-compiles for 64-bit Windows with Debian's MinGW-w64 (the -posix
 # compilers, for std::thread and friends). The runtime is linked statically
 # unless HELIXPLOT_MINGW_SHARED_RUNTIME is on, so the programs need no DLL

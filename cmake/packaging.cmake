@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installation and packages: `cpack -G DEB` or `-G TGZ` in a build folder.
 include(GNUInstallDirs)
 

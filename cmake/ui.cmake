@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The desktop program: the three windows over the core, and their tests.
 find_package(Qt6 REQUIRED COMPONENTS Widgets Test)
 qt_standard_project_setup()

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any bytes either load as a chemical-name table or raise the file layer's
 // error, with every name within its length byte's bounds.
 #include "genetics/chemicalNames.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any bytes either read as a genome or raise one of the reader's errors; the
 // census's single pass reads the same genes or fails with the same message.
 #include "genetics/unitGenetics.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A whole mapping run over fuzzed genomes. Input: one mode byte, then up to
 // three genome files one after another, each starting at its own "dna2".
 // Every slot that reads holds a genome; the run never fails on them but may

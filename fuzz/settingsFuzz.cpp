@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any text reads as settings without failing: each value is one trimmed
 // line's, never longer than a line may be, and the text past the read limit
 // changes nothing.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any bytes as a Wine system.reg: the reader stays within its bounds and
 // keeps text only for string values; every string unescapes and every
 // Windows path maps without fault.

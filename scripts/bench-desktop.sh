@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Times the desktop program on a real X server (a private Xvfb): from Enter on
 # the selection dialog to the main window's first paint, less the run's
 # 1.6 s of fixed waits, in breakdown mode, for the sample child and for

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds Qt 6 (qtbase: core, gui, widgets, testlib and the Windows platform
 # plugin) for 64-bit Windows with MinGW-w64, from Debian's own qt6-base
 # source package, and installs it into $HELIXPLOT_QT_MINGW (default

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Windows zip of Helixplot on Debian: helixplot.exe and
 # helixplot-cli.exe cross-compiled with MinGW-w64 against a Qt built for
 # MinGW (scripts/build-qt-mingw.sh, cached outside the repository), with

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The census's speed and memory on generated populations of 1,000 and 10,000
 # genomes, against reading the same files with cat (page cache warm for
 # both), and lineage's processor time against the census's on the same

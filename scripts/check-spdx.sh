@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Lists every tracked source file whose first lines carry no SPDX licence
 # identifier, and fails when there is one. Not part of the test command.
 #

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs each libFuzzer target for SECONDS seconds (default 60):
 #   scripts/fuzz.sh [SECONDS] [TARGET...]
 # Corpora grow in build/fuzz/corpus/TARGET, seeded from fuzz/seeds/TARGET and

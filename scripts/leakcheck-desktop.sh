@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the sanitizer build of the desktop program in a real X session (a
 # private Xvfb): start-up, a breakdown mapping of the sample child, shutdown.
 # Fails when LeakSanitizer or AddressSanitizer reports anything beyond the

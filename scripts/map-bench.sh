@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Processor time of helixplot-cli map on a family of generated genomes (a
 # child of about 1,000 genes and its two parents) against cat of the same
 # files, and the peak memory of every command's text and JSON output on the

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Peak memory and time of helixplot-cli on the worst genomes it accepts: files
 # just under the input size limit made of the genes that cost the most memory
 # per byte on disk.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Makes a release of the committed tree into build/release: the Debian
 # package, the source tarball and the Windows zip, each checked (the package
 # test, a configure of the unpacked tarball, the zip's smoke test under

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Renders the icon's PNG sizes and the Windows .ico from
 # packaging/icons/helixplot.svg (needs rsvg-convert from librsvg2-bin and
 # icotool from icoutils). Run after changing the SVG; the results are

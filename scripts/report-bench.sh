@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The report's size and how long headless Chromium takes to show it, for
 # generated populations of 2,101 genomes (1,400 founders, one round of births)
 # and 10,000 (ten dense rounds). The time is measured in the page, from the

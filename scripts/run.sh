@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds Helixplot and starts the desktop program. When the user's settings
 # name no game installation, it runs on the bundled samples; without a
 # display it prints the sample child's mapping against its parents instead.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what Helixplot needs on Debian, when it is missing. Needs root (or
 # sudo) only when something must be installed.
 #

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Smoke test of the Windows zip under Wine on a private X server: unpacks it
 # into a scratch folder, starts helixplot.exe on a sample (Windows' own
 # platform plugin, only the zip's DLLs, a Wine prefix of its own with the

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package (and the tarball), unpacks it into a scratch root
 # and checks what it installs: the installed helixplot-cli prints byte for
 # byte what the build tree's prints, and the desktop, MIME, AppStream, man

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the UI tests for Windows (the configuration of
 # scripts/build-windows-desktop.sh with the tests on) and runs each under
 # Wine on a private X server: Qt's `windows` platform plugin, Qt's and the

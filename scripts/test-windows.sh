@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Cross-builds the core, helixplot-cli.exe and the core tests for 64-bit
 # Windows with MinGW-w64 and runs them under Wine in a private prefix: the
 # core tests, the registry path of the settings, and the samples' outputs,

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds Helixplot and runs every test: each fuzz target for a short fixed
 # time, then the whole suite twice, in a normal build and in a build with
 # AddressSanitizer and UndefinedBehaviorSanitizer, then the Debian package,
@@ -11,6 +12,9 @@ jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
 
 # A short fixed fuzzing budget per target, so that a regression is caught.
+echo "=== licence lines"
+bash scripts/check-spdx.sh
+
 echo "=== fuzzing"
 bash scripts/fuzz.sh "${HELIXPLOT_FUZZ_SECONDS:-60}"
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The licence notices of the Windows zip: Helixplot's own licence, and the
 # licences of what the zip carries (Qt, the MinGW-w64 runtime) or what is
 # compiled into its programs (CLI11, nlohmann-json), taken from the Debian

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // make-population OUTPUT_DIR [FOUNDERS ROUNDS PER_ROUND]: breeds a population
 // from the samples and writes one genome file per creature into OUTPUT_DIR.
 #include "populationGenerator.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // make-samples OUTPUT_DIR: writes the sample genomes, the chemical names and
 // the settings file into OUTPUT_DIR, the same bytes on every run.
 // make-samples --genes N FILE: writes one generated genome of N genes, for

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Renders the desktop program's windows on the bundled samples into PNG
 // files, without a display: the selection dialog, the progress dialog in the
 // middle of a run, each page of the main window after a parental mapping, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop program's timing probe, linked only into helixplot-timed, the
 // build of the program that scripts/bench-desktop.sh measures. With
 // HELIXPLOT_TRACE_TIMING set, every accepted selection dialog writes one line

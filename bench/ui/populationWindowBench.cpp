@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The population window on 10,000 generated genomes: the census in the
 // window (until the table is whole) against the command line's, the longest the event loop waits while
 // the window fills, and a full repaint of the pedigree at several zooms.

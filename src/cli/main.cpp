@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // helixplot-cli: prints what the desktop program shows for a genome, on the
 // same core.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file layer reads in blocks of its own: genomes longer than a block,
 // and files cut anywhere, read as from memory.
 

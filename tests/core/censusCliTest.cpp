@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // helixplot-cli census and report, run as a separate process.
 
 // The tool runs as a POSIX child process here; on Windows the test scripts

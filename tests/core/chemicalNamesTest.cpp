@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "genetics/chemicalNames.h"
 #include "genetics/settings.h"
 #include "genetics/unitGenetics.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // helixplot-cli on files that are not genomes, or are made to do harm: every
 // run ends within its timeout with its status and one exact message.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Names of every kind of byte through helixplot-cli: the JSON stays valid and
 // decides UTF-8 or Latin-1 per name, and a terminal never gets a control
 // character from a file.

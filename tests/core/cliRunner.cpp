@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tool runs as a POSIX child process here; on Windows the test scripts
 // compare its outputs with the Linux build's instead.
 #ifndef _WIN32

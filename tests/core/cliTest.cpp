@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // helixplot-cli end to end: the binary is run as a separate process on the
 // samples and on genomes written for the test.
 

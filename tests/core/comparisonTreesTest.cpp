@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "mapping/comparisonTrees.h"
 #include "genomeBuilder.h"
 #include "mappingRunTestSupport.h"

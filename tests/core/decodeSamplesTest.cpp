@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every gene of every sample genome decodes, into the number of lines its
 // kind and bytes call for.
 #include "decoder/unitGeneDecoder.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file layer: how far a file is read, and what each failure says. Which
 // files are read at all is tested through the command-line tool.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "mapping/mappingRun.h"
 #include "genomeBuilder.h"
 #include "mapping/breakdownTree.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What helixplot-cli writes and reads from a folder, run as a separate
 // process against hostile targets and folders.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings from the Windows registry. HKEY_LOCAL_MACHINE is redirected
 // onto a scratch key of the current user, so the test needs no
 // administrator rights and leaves the machine's registry alone.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The game found in Wine prefixes: system.reg files and prefix layouts are
 // written by the tests.
 

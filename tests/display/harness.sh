@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Drives the real desktop program on a private X server (Xvfb) with xdotool.
 # Sourced by the scenario scripts; needs HELIXPLOT (the program),
 # HELIXPLOT_CLI (the command-line tool) and SOURCE_DIR in the environment.

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs a command on a private X server. Unlike xvfb-run -a, two of these
 # started at once never race for the same display: Xvfb takes the display's
 # lock itself and the loser moves on to the next one.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Scenarios of the real desktop program on a real X server: bash scenarios.sh NAME.
 # Every function whose name is letters only is a scenario (ctest registers
 # each as display.NAME); helpers have an underscore in their names.

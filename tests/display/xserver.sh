@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sourced: start_x for scripts that need a private X server. The sourcing
 # script defines fail and cleans up the server in $xvfb on exit.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How often the progress dialog paints while a run reports, on a clock the
 // test moves: about once a frame in a long stage, and always what is set
 // at each stage's end and before each fixed wait.
