@@ -11,10 +11,10 @@ bash scripts/setup.sh
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
 
-# A short fixed fuzzing budget per target, so that a regression is caught.
 echo "=== licence lines"
 bash scripts/check-spdx.sh
 
+# A short fixed fuzzing budget per target, so that a regression is caught.
 echo "=== fuzzing"
 bash scripts/fuzz.sh "${HELIXPLOT_FUZZ_SECONDS:-60}"
 
