@@ -239,7 +239,7 @@ public:
         if (options_.genePass)
             passGenes();
         fingerprints_ = {};
-        link();
+        linkCensusFamilies(rows_);
         return std::move(rows_);
     }
 
@@ -287,17 +287,10 @@ private:
             row.error = e.what();
             return;
         }
-        if (digest.genusGene)
-            row.genus = std::string(genusName(digest.genusGene->body[0]));
-        if (digest.firstLooseGene) {
-            row.mother = nonEmpty(parentName(*digest.firstLooseGene, false));
-            row.father = nonEmpty(parentName(*digest.firstLooseGene, true));
+        fillCensusRow(row, digest);
+        if (digest.firstLooseGene)
             parentFiles_[i] = {parentFilePath(row.file, *digest.firstLooseGene, false),
                                parentFilePath(row.file, *digest.firstLooseGene, true)};
-        }
-        row.genes = digest.genes;
-        row.organs = digest.organs;
-        row.totals = digest.totals;
 
         const std::size_t bytes = digest.fingerprints.bytes();
         if (fingerprintBytes_.fetch_add(bytes) + bytes <= options_.fingerprintMemory) {
@@ -368,55 +361,6 @@ private:
         });
     }
 
-    // Children and generations, once every row has its parents.
-    void link()
-    {
-        for (const CensusRow& row : rows_) {
-            if (row.motherRow)
-                ++rows_[*row.motherRow].children;
-            if (row.fatherRow && row.fatherRow != row.motherRow)
-                ++rows_[*row.fatherRow].children;
-        }
-        assignGenerations();
-    }
-
-    // Depth first from each row in file order, without recursion: a family
-    // line may be thousands of generations long.
-    void assignGenerations()
-    {
-        enum class State : unsigned char { Unseen, Active, Done };
-        std::vector<State> state(rows_.size(), State::Unseen);
-        auto parentsOf = [&](std::size_t i) {
-            return std::array<std::optional<std::size_t>, 2>{rows_[i].motherRow, rows_[i].fatherRow};
-        };
-        std::vector<std::size_t> stack;
-        for (std::size_t start = 0; start < rows_.size(); ++start) {
-            if (state[start] != State::Unseen)
-                continue;
-            stack.push_back(start);
-            while (!stack.empty()) {
-                const std::size_t i = stack.back();
-                if (state[i] == State::Unseen) {
-                    state[i] = State::Active;
-                    for (const auto& p : parentsOf(i))
-                        if (p && state[*p] == State::Unseen)
-                            stack.push_back(*p);
-                    continue;
-                }
-                stack.pop_back();
-                if (state[i] == State::Done)
-                    continue;
-                // A parent still active is a descendant of this row: skipped.
-                int generation = 0;
-                for (const auto& p : parentsOf(i))
-                    if (p && state[*p] == State::Done)
-                        generation = std::max(generation, rows_[*p].generation + 1);
-                rows_[i].generation = generation;
-                state[i] = State::Done;
-            }
-        }
-    }
-
     const std::string& folder_;
     const Listing& listing_;
     const CensusOptions& options_;
@@ -435,6 +379,71 @@ private:
 };
 
 } // namespace
+
+namespace {
+
+// Depth first from each row in file order, without recursion: a family
+// line may be thousands of generations long.
+void assignGenerations(std::vector<CensusRow>& rows)
+{
+    enum class State : unsigned char { Unseen, Active, Done };
+    std::vector<State> state(rows.size(), State::Unseen);
+    auto parentsOf = [&](std::size_t i) {
+        return std::array<std::optional<std::size_t>, 2>{rows[i].motherRow, rows[i].fatherRow};
+    };
+    std::vector<std::size_t> stack;
+    for (std::size_t start = 0; start < rows.size(); ++start) {
+        if (state[start] != State::Unseen)
+            continue;
+        stack.push_back(start);
+        while (!stack.empty()) {
+            const std::size_t i = stack.back();
+            if (state[i] == State::Unseen) {
+                state[i] = State::Active;
+                for (const auto& p : parentsOf(i))
+                    if (p && state[*p] == State::Unseen)
+                        stack.push_back(*p);
+                continue;
+            }
+            stack.pop_back();
+            if (state[i] == State::Done)
+                continue;
+            // A parent still active is a descendant of this row: skipped.
+            int generation = 0;
+            for (const auto& p : parentsOf(i))
+                if (p && state[*p] == State::Done)
+                    generation = std::max(generation, rows[*p].generation + 1);
+            rows[i].generation = generation;
+            state[i] = State::Done;
+        }
+    }
+}
+
+} // namespace
+
+void fillCensusRow(CensusRow& row, const GenomeDigest& digest)
+{
+    if (digest.genusGene)
+        row.genus = std::string(genusName(digest.genusGene->body[0]));
+    if (digest.firstLooseGene) {
+        row.mother = nonEmpty(parentName(*digest.firstLooseGene, false));
+        row.father = nonEmpty(parentName(*digest.firstLooseGene, true));
+    }
+    row.genes = digest.genes;
+    row.organs = digest.organs;
+    row.totals = digest.totals;
+}
+
+void linkCensusFamilies(std::vector<CensusRow>& rows)
+{
+    for (const CensusRow& row : rows) {
+        if (row.motherRow)
+            ++rows[*row.motherRow].children;
+        if (row.fatherRow && row.fatherRow != row.motherRow)
+            ++rows[*row.fatherRow].children;
+    }
+    assignGenerations(rows);
+}
 
 std::optional<std::string> censusFileError(const std::string& folder, const std::string& file)
 {

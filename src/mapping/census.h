@@ -106,6 +106,13 @@ struct Census {
 // HelixplotError when folder is not a folder to read.
 Census takeCensus(const std::string& folder, const CensusOptions& options = {});
 
+// What a census row takes from a genome's digest: its genus, its parents'
+// names and its counts.
+void fillCensusRow(CensusRow& row, const GenomeDigest& digest);
+
+// Children and generations, once every row has its parents' rows.
+void linkCensusFamilies(std::vector<CensusRow>& rows);
+
 // How takeCensus lists one file of folder (relative, '/'-separated): none
 // when it is no row of a census, else why it is not read ("" when it is).
 std::optional<std::string> censusFileError(const std::string& folder, const std::string& file);

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "censusUpdate.h"
 
-#include "decoder/unitGeneDecoder.h"
 #include "genomeDigest.h"
 #include "genomeSummary.h"
 
@@ -69,58 +68,11 @@ CensusRow readRow(const std::string& folder, const std::string& file, std::strin
     if (!row.error.empty())
         return row;
     try {
-        const GenomeDigest digest = digester.digest(pathIn(folder, file));
-        if (digest.genusGene)
-            row.genus = std::string(genusName(digest.genusGene->body[0]));
-        if (digest.firstLooseGene) {
-            const std::string mother = parentName(*digest.firstLooseGene, false);
-            const std::string father = parentName(*digest.firstLooseGene, true);
-            if (!mother.empty())
-                row.mother = mother;
-            if (!father.empty())
-                row.father = father;
-        }
-        row.genes = digest.genes;
-        row.organs = digest.organs;
-        row.totals = digest.totals;
+        fillCensusRow(row, digester.digest(pathIn(folder, file)));
     } catch (const HelixplotError& e) {
         row.error = e.what();
     }
     return row;
-}
-
-// One more than the larger parent's generation, depth first without
-// recursion; a parent that is its own descendant does not count.
-void assignGenerations(std::vector<CensusRow>& rows)
-{
-    enum class State : unsigned char { Unseen, Active, Done };
-    std::vector<State> state(rows.size(), State::Unseen);
-    std::vector<std::size_t> stack;
-    for (std::size_t start = 0; start < rows.size(); ++start) {
-        if (state[start] != State::Unseen)
-            continue;
-        stack.push_back(start);
-        while (!stack.empty()) {
-            const std::size_t i = stack.back();
-            const std::array<std::optional<std::size_t>, 2> parents{rows[i].motherRow, rows[i].fatherRow};
-            if (state[i] == State::Unseen) {
-                state[i] = State::Active;
-                for (const auto& p : parents)
-                    if (p && state[*p] == State::Unseen)
-                        stack.push_back(*p);
-                continue;
-            }
-            stack.pop_back();
-            if (state[i] == State::Done)
-                continue;
-            int generation = 0;
-            for (const auto& p : parents)
-                if (p && state[*p] == State::Done)
-                    generation = std::max(generation, rows[*p].generation + 1);
-            rows[i].generation = generation;
-            state[i] = State::Done;
-        }
-    }
 }
 
 } // namespace
@@ -191,13 +143,7 @@ std::optional<std::size_t> updateCensusFile(Census& census, const std::string& f
         if (read)
             row.mutated = counter.count(genomes[0], genomes[1], genomes[2]);
     }
-    for (const CensusRow& row : rows) {
-        if (row.motherRow)
-            ++rows[*row.motherRow].children;
-        if (row.fatherRow && row.fatherRow != row.motherRow)
-            ++rows[*row.fatherRow].children;
-    }
-    assignGenerations(rows);
+    linkCensusFamilies(rows);
     if (!present)
         return std::nullopt;
     return index;
