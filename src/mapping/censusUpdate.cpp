@@ -104,7 +104,9 @@ std::optional<std::size_t> updateCensusFile(Census& census, const std::string& f
     if (present) {
         rows.insert(rows.begin() + static_cast<std::ptrdiff_t>(index),
                     readRow(folder, file, std::move(*error), digester));
-        parentFiles.insert(parentFiles.begin() + static_cast<std::ptrdiff_t>(index), {});
+        // Not insert(pos, {}): that is the empty initializer list, which inserts nothing.
+        parentFiles.insert(parentFiles.begin() + static_cast<std::ptrdiff_t>(index),
+                           std::array<std::optional<std::string>, 2>{});
     }
 
     // Link every row again; count again where the parents changed.

@@ -216,10 +216,12 @@ void PopulationWindow::harvest()
         return;
     CensusJob::Harvest harvest = job_->take();
     if (!harvest.rows.empty()) {
-        const bool first = model_.rowCount() == 0;
+        // The first row is current as soon as there is one, and stays so
+        // while rows that sort before it arrive, until the user moves on.
+        const QModelIndex current = table_->currentIndex();
+        const bool atTop = !current.isValid() || current.row() == 0;
         model_.appendReadRows(std::move(harvest.rows));
-        // The first row is current as soon as there is one.
-        if (first && !table_->currentIndex().isValid() && filter_.rowCount() > 0)
+        if (atTop && filter_.rowCount() > 0)
             table_->setCurrentIndex(filter_.index(0, 0));
     }
     if (harvest.total > 0) {
