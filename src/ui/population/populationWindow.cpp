@@ -255,8 +255,11 @@ void PopulationWindow::finishCensus(CensusJob::Harvest& harvest)
         Q_EMIT censusFinished();
         return;
     }
-    // The current creature stays current in the finished census.
+    // The current creature stays current in the finished census, unless the
+    // user has not moved from the first row, which stays current: rows came
+    // in as they were read, not in the census's order.
     const QModelIndex current = table_->currentIndex();
+    const bool atTop = !current.isValid() || current.row() == 0;
     const std::string currentFile =
         current.isValid() ? model_.row(filter_.mapToSource(current).row()).file : std::string();
     model_.setCensus(std::move(harvest.census));
@@ -264,9 +267,12 @@ void PopulationWindow::finishCensus(CensusJob::Harvest& harvest)
     // The table is whole now; the pedigree follows once laid out.
     fitPedigree_ = true;
     layOutPedigree();
-    const int row = currentFile.empty() ? 0 : std::max(0, model_.rowOfFile(currentFile));
-    if (model_.rowCount() > 0)
+    if (atTop && filter_.rowCount() > 0) {
+        table_->setCurrentIndex(filter_.index(0, 0));
+    } else if (model_.rowCount() > 0) {
+        const int row = currentFile.empty() ? 0 : std::max(0, model_.rowOfFile(currentFile));
         table_->setCurrentIndex(filter_.mapFromSource(model_.index(row, 0)));
+    }
     showCount();
     watchFolder();
     Q_EMIT censusFinished();
