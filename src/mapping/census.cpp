@@ -156,42 +156,6 @@ std::string joined(const std::string& folder, const std::string& relative)
     return separated ? folder + relative : folder + '/' + relative;
 }
 
-// Finds a parent's file among the census's files by the rule parental mode
-// follows (parentFilePath): the name in the first loose gene, beside the
-// child.
-class ParentFinder {
-public:
-    explicit ParentFinder(const std::vector<std::string>& files)
-    {
-        for (std::size_t i = 0; i < files.size(); ++i)
-            byPath_.emplace(key(files[i]), i);
-    }
-
-    std::optional<std::size_t> find(const std::string& parentFile) const
-    {
-        if (parentFile.empty())
-            return std::nullopt;
-        const auto at = byPath_.find(key(parentFile));
-        if (at == byPath_.end())
-            return std::nullopt;
-        return at->second;
-    }
-
-private:
-    // Windows finds a file whatever the case of its name.
-    static std::string key(std::string path)
-    {
-#ifdef _WIN32
-        for (char& c : path)
-            if (c >= 'A' && c <= 'Z')
-                c = static_cast<char>(c - 'A' + 'a');
-#endif
-        return path;
-    }
-
-    std::unordered_map<std::string, std::size_t> byPath_;
-};
-
 std::optional<std::string> nonEmpty(std::string text)
 {
     if (text.empty())
@@ -202,8 +166,10 @@ std::optional<std::string> nonEmpty(std::string text)
 class CensusTaker {
 public:
     CensusTaker(const std::string& folder, const Listing& listing, const CensusOptions& options)
-        : folder_(folder), listing_(listing), options_(options), parents_(listing.files)
+        : folder_(folder), listing_(listing), options_(options)
     {
+        for (std::size_t i = 0; i < listing.files.size(); ++i)
+            parents_.add(listing.files[i], i);
     }
 
     std::vector<CensusRow> take()
@@ -364,7 +330,8 @@ private:
     const std::string& folder_;
     const Listing& listing_;
     const CensusOptions& options_;
-    ParentFinder parents_;
+    // Parents are found by the rule parental mode follows (parentFilePath).
+    CensusFileIndex parents_;
     std::vector<CensusRow> rows_;
     // Per row: the mother's and the father's files as parental mode names them.
     std::vector<std::array<std::string, 2>> parentFiles_;
@@ -384,6 +351,17 @@ namespace {
 
 // Depth first from each row in file order, without recursion: a family
 // line may be thousands of generations long.
+// Windows finds a file whatever the case of its name.
+std::string key(std::string path)
+{
+#ifdef _WIN32
+    for (char& c : path)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+#endif
+    return path;
+}
+
 void assignGenerations(std::vector<CensusRow>& rows)
 {
     enum class State : unsigned char { Unseen, Active, Done };
@@ -420,6 +398,21 @@ void assignGenerations(std::vector<CensusRow>& rows)
 }
 
 } // namespace
+
+void CensusFileIndex::add(const std::string& file, std::size_t row)
+{
+    rows_.emplace(key(file), row);
+}
+
+std::optional<std::size_t> CensusFileIndex::find(const std::string& file) const
+{
+    if (file.empty())
+        return std::nullopt;
+    const auto at = rows_.find(key(file));
+    if (at == rows_.end())
+        return std::nullopt;
+    return at->second;
+}
 
 void fillCensusRow(CensusRow& row, const GenomeDigest& digest)
 {

@@ -12,6 +12,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace helixplot {
@@ -105,6 +106,18 @@ struct Census {
 // that cannot be read ("sub/"). Links to folders are not followed. Throws
 // HelixplotError when folder is not a folder to read.
 Census takeCensus(const std::string& folder, const CensusOptions& options = {});
+
+// The census's files by path, as the file system finds them: on Windows
+// whatever the case of the name.
+class CensusFileIndex {
+public:
+    void add(const std::string& file, std::size_t row);
+    // The row of file; none for an empty name or a file not in the census.
+    std::optional<std::size_t> find(const std::string& file) const;
+
+private:
+    std::unordered_map<std::string, std::size_t> rows_;
+};
 
 // What a census row takes from a genome's digest: its genus, its parents'
 // names and its counts.

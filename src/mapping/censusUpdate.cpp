@@ -30,34 +30,20 @@ public:
     explicit Parents(const std::vector<CensusRow>& rows) : rows_(rows)
     {
         for (std::size_t i = 0; i < rows.size(); ++i)
-            byPath_.emplace(key(rows[i].file), i);
+            files_.add(rows[i].file, i);
     }
 
     std::optional<std::size_t> of(std::size_t child, const std::optional<std::string>& name) const
     {
-        const std::string file = parentFileOf(rows_[child].file, name);
-        if (file.empty())
+        const std::optional<std::size_t> at = files_.find(parentFileOf(rows_[child].file, name));
+        if (!at || !rows_[*at].loaded())
             return std::nullopt;
-        const auto at = byPath_.find(key(file));
-        if (at == byPath_.end() || !rows_[at->second].loaded())
-            return std::nullopt;
-        return at->second;
+        return at;
     }
 
 private:
-    // Windows finds a file whatever the case of its name.
-    static std::string key(std::string path)
-    {
-#ifdef _WIN32
-        for (char& c : path)
-            if (c >= 'A' && c <= 'Z')
-                c = static_cast<char>(c - 'A' + 'a');
-#endif
-        return path;
-    }
-
     const std::vector<CensusRow>& rows_;
-    std::unordered_map<std::string, std::size_t> byPath_;
+    CensusFileIndex files_;
 };
 
 CensusRow readRow(const std::string& folder, const std::string& file, std::string error, GenomeDigester& digester)
