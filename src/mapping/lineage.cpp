@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <thread>
 #include <unordered_map>
 
 namespace helixplot {
@@ -181,6 +182,72 @@ Lineage traceLineage(const std::string& folder, const LineageOptions& options)
         tracer.pass(worker, row, genes);
     };
     return tracer.finish(takeCensus(folder, census));
+}
+
+GeneVariants traceGeneVariants(const std::string& folder, const Census& census,
+                               const std::vector<MutationEvent>& events, std::uint16_t geneKey,
+                               const std::atomic<bool>* cancel, unsigned threads)
+{
+    const std::size_t rowCount = census.rows.size();
+    // Each genome's body under the key, read on a few threads.
+    std::vector<std::optional<std::uint64_t>> bodies(rowCount);
+    std::atomic<std::size_t> next{0};
+    auto work = [&] {
+        GenomeDigester digester;
+        for (std::size_t row = next++; row < rowCount; row = next++) {
+            if (cancel && *cancel)
+                return;
+            const CensusRow& genome = census.rows[row];
+            if (!genome.loaded())
+                continue;
+            try {
+                const std::string path =
+                    folder.empty() || folder.back() == '/' ? folder + genome.file : folder + '/' + genome.file;
+                const GeneFingerprints genes = digester.digest(path).fingerprints;
+                for (std::size_t i = 0; i < genes.size(); ++i) {
+                    if (genes[i].geneKey() == geneKey) {
+                        bodies[row] = genes.bodies[i];
+                        break;
+                    }
+                }
+            } catch (const HelixplotError&) {
+                // Changed since the census: it holds nothing until counted again.
+            }
+        }
+    };
+    std::vector<std::thread> pool;
+    for (unsigned t = 1; t < std::max(1u, threads); ++t)
+        pool.emplace_back(work);
+    work();
+    for (std::thread& thread : pool)
+        thread.join();
+    if (cancel && *cancel)
+        throw CensusCancelled();
+
+    GeneVariants result;
+    result.geneKey = geneKey;
+    result.ofRow.assign(rowCount, -1);
+    std::unordered_map<std::uint64_t, int> index;
+    for (std::size_t e = 0; e < events.size(); ++e) {
+        if (events[e].gene.geneKey() != geneKey || events[e].row >= rowCount)
+            continue;
+        const auto [at, added] = index.try_emplace(events[e].gene.body, static_cast<int>(result.variants.size()));
+        if (added)
+            result.variants.push_back({events[e].gene.body, e, events[e].row, 0});
+    }
+    for (std::size_t row = 0; row < rowCount; ++row) {
+        if (!bodies[row])
+            continue;
+        const auto [at, added] = index.try_emplace(*bodies[row], static_cast<int>(result.variants.size()));
+        if (added)
+            result.variants.push_back({*bodies[row], std::nullopt, row, 0});
+        GeneVariant& variant = result.variants[static_cast<std::size_t>(at->second)];
+        ++variant.carriers;
+        if (!variant.event && census.rows[row].generation < census.rows[variant.origin].generation)
+            variant.origin = row;
+        result.ofRow[row] = at->second;
+    }
+    return result;
 }
 
 } // namespace helixplot

@@ -4,6 +4,7 @@
 #include "census.h"
 #include "genomeDigest.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -56,5 +57,35 @@ struct Lineage {
 // more pass over genes already in memory (or read again where the census
 // read them again). Throws what takeCensus throws.
 Lineage traceLineage(const std::string& folder, const LineageOptions& options = {});
+
+// One body of a key among the genomes of a census.
+struct GeneVariant {
+    std::uint64_t body = 0;
+    // The first event that brought it; none for a body no event brought (a
+    // founder's, or that of a creature without both parents in the census).
+    std::optional<std::size_t> event;
+    // The genome first holding it: the event's creature, else the carrier of
+    // the lowest generation.
+    std::size_t origin = 0;
+    std::size_t carriers = 0;
+};
+
+struct GeneVariants {
+    std::uint16_t geneKey = 0;
+    // The events' bodies in event order, then the others as the census
+    // meets them.
+    std::vector<GeneVariant> variants;
+    // Per census row: its variant, or -1 where the genome lacks the key or
+    // did not load.
+    std::vector<int> ofRow;
+};
+
+// Every genome's version of one key (the first gene of the key in lookup
+// order), read again from the census's files: a few bytes per genome,
+// whatever the population. A file that no longer loads counts as lacking
+// the key. Throws CensusCancelled once cancel is set.
+GeneVariants traceGeneVariants(const std::string& folder, const Census& census,
+                               const std::vector<MutationEvent>& events, std::uint16_t geneKey,
+                               const std::atomic<bool>* cancel = nullptr, unsigned threads = 2);
 
 } // namespace helixplot
