@@ -170,15 +170,27 @@ void BM_CensusCommandLine(benchmark::State& state)
 BENCHMARK(BM_CensusCommandLine)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 // The whole pedigree's view, 1600 by 1000 pixels, rendered at a zoom of
-// range(0) / 100 of life size (0: the whole pedigree fitted).
+// range(0) / 100 of life size (0: the whole pedigree fitted); with range(1)
+// set, coloured by the versions of the gene with most mutation events.
 void BM_PedigreeRepaint(benchmark::State& state)
 {
-    static const auto census =
-        std::make_unique<Census>(takeCensus(QFile::encodeName(populationFolder()).toStdString()));
+    static const std::string folder = QFile::encodeName(populationFolder()).toStdString();
+    static const auto lineage = std::make_unique<Lineage>(traceLineage(folder));
+    static const Census* const census = &lineage->census;
     static const auto layout = std::make_unique<PedigreeLayout>(layoutPedigree(pedigreeNodes(*census)));
     PedigreeView view;
     view.resize(1600, 1000);
     view.setPedigree(*census, *layout);
+    if (state.range(1) && !lineage->genes.empty()) {
+        static const GeneVariants variants =
+            traceGeneVariants(folder, *census, lineage->events, lineage->genes.front().geneKey);
+        std::vector<std::size_t> origins;
+        for (const MutationEvent& event : lineage->events)
+            if (event.gene.geneKey() == variants.geneKey)
+                origins.push_back(event.row);
+        view.setGeneColouring(variants.ofRow, origins);
+        state.counters["variants"] = static_cast<double>(variants.variants.size());
+    }
     view.show();
     view.fit();
     if (state.range(0) > 0) {
@@ -194,7 +206,15 @@ void BM_PedigreeRepaint(benchmark::State& state)
     state.counters["creatures"] = static_cast<double>(census->rows.size());
     state.counters["zoom"] = view.transform().m11();
 }
-BENCHMARK(BM_PedigreeRepaint)->Arg(0)->Arg(10)->Arg(25)->Arg(100)->Arg(400)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PedigreeRepaint)
+    ->Args({0, 0})
+    ->Args({10, 0})
+    ->Args({25, 0})
+    ->Args({100, 0})
+    ->Args({400, 0})
+    ->Args({0, 1})
+    ->Args({25, 1})
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace helixplot

@@ -1,15 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/population/populationWindow.h"
+#include "genetics/geneKinds.h"
+#include "mapping/geneMatching.h"
 #include "populationGenerator.h"
 #include "ui/population/pedigreeView.h"
 #include "uiTestSupport.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QProcess>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QTreeWidget>
 #include <QtTest>
 
 #include <algorithm>
@@ -243,6 +247,110 @@ private Q_SLOTS:
         QVERIFY(QFile::remove(copy));
         QTRY_COMPARE_WITH_TIMEOUT(window->model().rowCount(), int(members_.size()), 10000);
         QCOMPARE(rowOf(*window, "zzzz"), -1);
+    }
+
+#ifdef HELIXPLOT_CLI
+    // The window's report is the tool's, mutation hotspots and all.
+    void exportsTheToolsReport()
+    {
+        const auto window = openWindow();
+        QVERIFY(!window->hotspots().empty());
+        const QString exported = dir_.path() + QStringLiteral("/window.html");
+        const QString expected = dir_.path() + QStringLiteral("/tool.html");
+        window->exportTo(exported);
+        QCOMPARE(QProcess::execute(QStringLiteral(HELIXPLOT_CLI),
+                                   {QStringLiteral("report"), QStringLiteral("-o"), expected, folder_}),
+                 0);
+        QFile a(exported), b(expected);
+        QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+        QCOMPARE(a.readAll(), b.readAll());
+    }
+#endif
+
+    // However the gene is chosen, each box takes its genome's version of it
+    // (grey without the key), the planted mutations are outlined, and the
+    // list gives each variant's origin and carriers.
+    void coloursThePedigreeByAGene_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("picked from the list") << QStringLiteral("picked");
+        QTest::newRow("typed as T:S:ID") << QStringLiteral("typed");
+        QTest::newRow("asked for by the main window") << QStringLiteral("asked");
+    }
+
+    void coloursThePedigreeByAGene()
+    {
+        QFETCH(QString, how);
+        const auto window = openWindow();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QVERIFY(!window->hotspots().empty());
+        const std::uint16_t key = window->hotspots().front().geneKey;
+        const GeneKindInfo& kind = GeneKinds[key >> 8];
+        const std::uint32_t planted = std::uint32_t{kind.type} << 16 | std::uint32_t{kind.subtype} << 8 | (key & 0xFF);
+        QSignalSpy shown(window.get(), &PopulationWindow::geneShown);
+        QLineEdit* edit = window->geneBox()->lineEdit();
+        if (how == QStringLiteral("asked")) {
+            window->showGene(key);
+        } else {
+            edit->setText(how == QStringLiteral("picked")
+                              ? window->geneBox()->itemText(0)
+                              : QStringLiteral("%1:%2:%3").arg(kind.type).arg(kind.subtype).arg(key & 0xFF));
+            QTest::keyClick(edit, Qt::Key_Return);
+        }
+        QVERIFY(shown.wait(30000));
+        QCOMPARE(window->geneBox()->currentText(), window->geneBox()->itemText(0));
+
+        // Who holds which body, read with the genome reader.
+        const std::size_t rows = std::size_t(window->model().rowCount());
+        std::vector<std::optional<std::vector<std::uint8_t>>> bodies(rows);
+        std::set<std::size_t> origins;
+        for (std::size_t row = 0; row < rows; ++row) {
+            const std::string& file = window->model().row(int(row)).file;
+            const TGeneticsFile genome(QFile::encodeName(folder_).toStdString() + "/" + file);
+            if (const GeneRecord* gene = GeneIndex(&genome).findGene(kind.type, kind.subtype, key & 0xFF))
+                bodies[row] = std::vector<std::uint8_t>(gene->body.begin(), gene->body.begin() + kind.bodyLength);
+            const auto member =
+                std::find_if(members_.begin(), members_.end(), [&](const auto& m) { return m.name + ".gen" == file; });
+            if (!member->founder && !member->fatherMissing &&
+                std::count(member->mutatedKeys.begin(), member->mutatedKeys.end(), planted))
+                origins.insert(row);
+        }
+        const GeneVariants& variants = *window->variants();
+        PedigreeView& pedigree = *window->pedigree();
+        std::map<int, std::size_t> carriers;
+        for (std::size_t row = 0; row < rows; ++row) {
+            const int variant = variants.ofRow[row];
+            QCOMPARE(variant < 0, !bodies[row].has_value());
+            QCOMPARE(pedigree.boxColour(row), PedigreeView::variantColour(variant));
+            QCOMPARE(pedigree.isOrigin(row), origins.count(row) == 1);
+            for (std::size_t other = 0; other < row; ++other)
+                if (bodies[row] && bodies[other])
+                    QCOMPARE(variant == variants.ofRow[other], *bodies[row] == *bodies[other]);
+            ++carriers[variant];
+        }
+        QVERIFY(!origins.empty());
+
+        // A variant's line: its origin and carriers; a click selects the origin.
+        QTreeWidget& list = *window->variantList();
+        QCOMPARE(list.topLevelItemCount(), int(variants.variants.size()));
+        for (int v = 0; v < list.topLevelItemCount(); ++v) {
+            const GeneVariant& variant = variants.variants[std::size_t(v)];
+            QCOMPARE(list.topLevelItem(v)->text(2).toULongLong(), qulonglong(carriers[v]));
+            QCOMPARE(variant.event.has_value(), origins.count(variant.origin) == 1);
+            QCOMPARE(std::size_t(variants.ofRow[variant.origin]), std::size_t(v));
+        }
+        const auto first = std::size_t(variants.variants.front().origin);
+        const QRect line = list.visualItemRect(list.topLevelItem(0));
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, line.center());
+        QCOMPARE(window->filter().mapToSource(window->table()->currentIndex()).row(), int(first));
+        QCOMPARE(pedigree.selected(), std::optional<std::size_t>(first));
+
+        // Cleared: the counts' colours again.
+        edit->clear();
+        for (std::size_t row = 0; row < rows; ++row)
+            QCOMPARE(pedigree.boxColour(row), PedigreeView::countColour(window->model().row(int(row)).mutatedTotal()));
+        QVERIFY(list.isHidden());
     }
 
     // The export never lands on a genome, whatever its name.

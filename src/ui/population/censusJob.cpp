@@ -6,7 +6,8 @@ namespace helixplot {
 CensusJob::CensusJob(std::string folder, bool recursive)
 {
     thread_ = std::thread([this, folder = std::move(folder), recursive] {
-        CensusOptions options;
+        LineageOptions lineage;
+        CensusOptions& options = lineage.census;
         options.recursive = recursive;
         options.cancel = &cancel_;
         options.rowRead = [this](std::size_t, const CensusRow& row) {
@@ -18,15 +19,15 @@ CensusJob::CensusJob(std::string folder, bool recursive)
             done_ = done;
             total_ = total;
         };
-        Census census;
+        Lineage traced;
         std::exception_ptr error;
         try {
-            census = takeCensus(folder, options);
+            traced = traceLineage(folder, lineage);
         } catch (...) {
             error = std::current_exception();
         }
         std::lock_guard lock(mutex_);
-        census_ = std::move(census);
+        lineage_ = std::move(traced);
         error_ = error;
         finished_ = true;
     });
@@ -48,7 +49,9 @@ CensusJob::Harvest CensusJob::take()
     if (finished_ && !handedOver_) {
         handedOver_ = true;
         harvest.finished = true;
-        harvest.census = std::move(census_);
+        harvest.census = std::move(lineage_.census);
+        harvest.events = std::move(lineage_.events);
+        harvest.genes = std::move(lineage_.genes);
         harvest.error = error_;
     }
     return harvest;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "mapping/census.h"
+#include "mapping/lineage.h"
 
 #include <atomic>
 #include <exception>
@@ -13,9 +13,10 @@
 
 namespace helixplot {
 
-// A census taken on worker threads while the window goes on answering: the
-// rows read so far, the progress and the finished census are collected
-// from the user-interface thread (take()), never pushed into it.
+// A census taken on worker threads while the window goes on answering, with
+// the lineage of its mutations: the rows read so far, the progress and the
+// finished census are collected from the user-interface thread (take()),
+// never pushed into it.
 class CensusJob {
 public:
     CensusJob(std::string folder, bool recursive);
@@ -31,7 +32,9 @@ public:
         std::size_t done = 0;
         std::size_t total = 0;
         bool finished = false;
-        Census census;            // when finished without error
+        Census census; // when finished without error
+        std::vector<MutationEvent> events;
+        std::vector<GeneHotspot> genes;
         std::exception_ptr error; // when finished with one (CensusCancelled too)
     };
     Harvest take();
@@ -44,7 +47,7 @@ private:
     std::size_t total_ = 0;
     bool finished_ = false;
     bool handedOver_ = false;
-    Census census_;
+    Lineage lineage_;
     std::exception_ptr error_;
     std::thread thread_;
 };

@@ -36,6 +36,18 @@ int bucketOf(std::optional<std::size_t> mutated)
     return bucket;
 }
 
+// Distinct enough side by side, light enough for black text; the first
+// colour is the grey of an absent key.
+constexpr QRgb GeneColours[PedigreeView::VariantColours + 1] = {0xc4c4c4, 0x8dd3c7, 0xffffb3, 0xbebada, 0xfb8072,
+                                                                0x80b1d3, 0xfdb462, 0xb3de69, 0xfccde5, 0xe5c494,
+                                                                0xbc80bd, 0xccebc5, 0xffed6f};
+constexpr int GeneColourCount = PedigreeView::VariantColours + 1;
+
+int geneColourOf(int variant)
+{
+    return variant < 0 ? 0 : 1 + variant % PedigreeView::VariantColours;
+}
+
 // Below this height on screen a box is a plain rectangle, below the second
 // it also has no text.
 constexpr double OutlineFrom = 6;
@@ -54,6 +66,8 @@ public:
         QString name;
         QString count;
         int bucket = 0;
+        int geneColour = 0; // when coloured by a gene
+        bool origin = false;
         std::optional<std::size_t> mother;
         std::optional<std::size_t> father;
         std::vector<std::size_t> children;
@@ -68,6 +82,7 @@ public:
     std::vector<Segment> segments;
     std::vector<Mark> marks; // empty: nothing selected
     QRectF bounds;
+    bool byGene = false;
 
     // Only then does exposedRect say what is in view.
     PedigreeItem() { setFlag(QGraphicsItem::ItemUsesExtendedStyleOption); }
@@ -107,27 +122,43 @@ public:
         painter->drawLines(strong.data(), static_cast<int>(strong.size()));
 
         // Boxes by colour, so that each colour is one call.
-        std::array<std::vector<QRectF>, BucketCount * 2> byColour;
+        const QRgb* colours = byGene ? GeneColours : BucketColours;
+        const int colourCount = byGene ? GeneColourCount : BucketCount;
+        std::array<std::vector<QRectF>, GeneColourCount * 2> byColour;
         std::vector<std::size_t> shown;
+        std::vector<QRectF> origins;
         for (std::size_t i = 0; i < creatures.size(); ++i) {
             const Creature& creature = creatures[i];
             if (!creature.box.intersects(exposed))
                 continue;
             const bool dim = markOf(i) == Mark::Dim;
-            byColour[static_cast<std::size_t>(creature.bucket * 2 + (dim ? 1 : 0))].push_back(creature.box);
+            const int colour = byGene ? creature.geneColour : creature.bucket;
+            byColour[static_cast<std::size_t>(colour * 2 + (dim ? 1 : 0))].push_back(creature.box);
             shown.push_back(i);
+            if (byGene && creature.origin)
+                origins.push_back(creature.box.adjusted(1, 1, -1, -1));
         }
         const double onScreen = lod * (creatures.empty() ? 0 : creatures.front().box.height());
         const QColor border(0x5a6a80);
         painter->setPen(onScreen < OutlineFrom ? QPen(Qt::NoPen) : QPen(border, 0));
-        for (int colour = 0; colour < BucketCount * 2; ++colour) {
-            QColor fill = QColor(BucketColours[colour / 2]);
+        for (int colour = 0; colour < colourCount * 2; ++colour) {
+            const auto& rects = byColour[static_cast<std::size_t>(colour)];
+            if (rects.empty())
+                continue;
+            QColor fill = QColor(colours[colour / 2]);
             if (colour % 2)
                 fill = QColor::fromRgbF(0.35f * fill.redF() + 0.65f, 0.35f * fill.greenF() + 0.65f,
                                         0.35f * fill.blueF() + 0.65f);
             painter->setBrush(fill);
-            const auto& rects = byColour[static_cast<std::size_t>(colour)];
             painter->drawRects(rects.data(), static_cast<int>(rects.size()));
+        }
+        // An origin keeps its thick outline at any zoom: the few that matter.
+        if (!origins.empty()) {
+            QPen originPen(QColor(0x202020), 3);
+            originPen.setCosmetic(true);
+            painter->setPen(originPen);
+            painter->setBrush(Qt::NoBrush);
+            painter->drawRects(origins.data(), static_cast<int>(origins.size()));
         }
         if (marked) {
             painter->setBrush(Qt::NoBrush);
@@ -285,10 +316,62 @@ void PedigreeView::setPedigree(const Census& census, const PedigreeLayout& layou
     item_->creatures = std::move(creatures);
     item_->setBounds(QRectF(-20, -20, layout.width + 40, layout.height + 40));
     item_->marks.clear();
+    applyGeneColouring();
     scene()->setSceneRect(item_->bounds);
     item_->update();
     first_.reset();
     second_.reset();
+}
+
+void PedigreeView::setGeneColouring(const std::vector<int>& variants, const std::vector<std::size_t>& origins)
+{
+    geneVariants_ = variants;
+    geneOrigins_ = origins;
+    byGene_ = true;
+    applyGeneColouring();
+    item_->update();
+}
+
+void PedigreeView::clearGeneColouring()
+{
+    byGene_ = false;
+    geneVariants_.clear();
+    geneOrigins_.clear();
+    applyGeneColouring();
+    item_->update();
+}
+
+void PedigreeView::applyGeneColouring()
+{
+    // The colouring may be of an older census than the boxes: rows it does
+    // not know are absent.
+    std::vector<PedigreeItem::Creature>& creatures = item_->creatures;
+    item_->byGene = byGene_;
+    for (std::size_t i = 0; i < creatures.size(); ++i) {
+        creatures[i].geneColour = geneColourOf(i < geneVariants_.size() ? geneVariants_[i] : -1);
+        creatures[i].origin = false;
+    }
+    for (std::size_t row : geneOrigins_)
+        if (row < creatures.size())
+            creatures[row].origin = true;
+}
+
+QColor PedigreeView::boxColour(std::size_t row) const
+{
+    if (row >= item_->creatures.size())
+        return {};
+    const PedigreeItem::Creature& creature = item_->creatures[row];
+    return QColor(item_->byGene ? GeneColours[creature.geneColour] : BucketColours[creature.bucket]);
+}
+
+bool PedigreeView::isOrigin(std::size_t row) const
+{
+    return item_->byGene && row < item_->creatures.size() && item_->creatures[row].origin;
+}
+
+QColor PedigreeView::variantColour(int variant)
+{
+    return QColor(GeneColours[geneColourOf(variant)]);
 }
 
 void PedigreeView::select(std::optional<std::size_t> first, std::optional<std::size_t> second)
@@ -374,11 +457,31 @@ PedigreeLegend::PedigreeLegend(QWidget* parent) : QWidget(parent)
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 }
 
+void PedigreeLegend::setEntries(const QString& title, const std::vector<Entry>& entries)
+{
+    title_ = title;
+    entries_ = entries;
+    updateGeometry();
+    update();
+}
+
+std::vector<PedigreeLegend::Entry> PedigreeLegend::shown() const
+{
+    if (!title_.isEmpty())
+        return entries_;
+    std::vector<Entry> counts;
+    for (int bucket = 0; bucket < BucketCount; ++bucket)
+        counts.push_back({QColor(BucketColours[bucket]), QString::fromLatin1(BucketNames[bucket])});
+    return counts;
+}
+
 QSize PedigreeLegend::sizeHint() const
 {
-    int width = fontMetrics().horizontalAdvance(QStringLiteral("Mutated genes:")) + 8;
-    for (const char* name : BucketNames)
-        width += fontMetrics().height() + 6 + fontMetrics().horizontalAdvance(QString::fromLatin1(name)) + 10;
+    const QString title = title_.isEmpty() ? QStringLiteral("Mutated genes:") : title_;
+    int width = fontMetrics().horizontalAdvance(title) + 8;
+    for (const Entry& entry : shown())
+        width += (entry.colour.isValid() ? fontMetrics().height() + 6 : 0) +
+                 fontMetrics().horizontalAdvance(entry.text) + 10;
     return {width, fontMetrics().height() + 6};
 }
 
@@ -386,18 +489,19 @@ void PedigreeLegend::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     const int h = fontMetrics().height();
-    const QString title = QStringLiteral("Mutated genes:");
+    const QString title = title_.isEmpty() ? QStringLiteral("Mutated genes:") : title_;
     painter.drawText(QRect(0, 0, width(), height()), Qt::AlignVCenter, title);
     int x = fontMetrics().horizontalAdvance(title) + 8;
-    for (int bucket = 0; bucket < BucketCount; ++bucket) {
-        painter.setPen(QColor(0x5a6a80));
-        painter.setBrush(QColor(BucketColours[bucket]));
-        painter.drawRect(x, (height() - h) / 2, h, h - 1);
-        x += h + 6;
-        const QString name = QString::fromLatin1(BucketNames[bucket]);
+    for (const Entry& entry : shown()) {
+        if (entry.colour.isValid()) {
+            painter.setPen(QColor(0x5a6a80));
+            painter.setBrush(entry.colour);
+            painter.drawRect(x, (height() - h) / 2, h, h - 1);
+            x += h + 6;
+        }
         painter.setPen(palette().color(QPalette::WindowText));
-        painter.drawText(QRect(x, 0, width() - x, height()), Qt::AlignVCenter, name);
-        x += fontMetrics().horizontalAdvance(name) + 10;
+        painter.drawText(QRect(x, 0, width() - x, height()), Qt::AlignVCenter, entry.text);
+        x += fontMetrics().horizontalAdvance(entry.text) + 10;
     }
 }
 

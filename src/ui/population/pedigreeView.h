@@ -39,8 +39,22 @@ public:
     std::optional<std::size_t> creatureAt(const QPoint& point) const;
     PedigreeItem* item() const { return item_; }
 
+    // Colours the boxes by a gene's version instead of the count: variants
+    // per row (-1: the key is absent; rows beyond it count as absent), the
+    // origins outlined. Kept when the pedigree is set again, until cleared.
+    void setGeneColouring(const std::vector<int>& variants, const std::vector<std::size_t>& origins);
+    void clearGeneColouring();
+    // The fill of a row's box as drawn undimmed, and whether it is outlined
+    // as an origin.
+    QColor boxColour(std::size_t row) const;
+    bool isOrigin(std::size_t row) const;
+
     // The colour of a box for a count of mutated genes (none: no parents).
     static QColor countColour(std::optional<std::size_t> mutated);
+    // The colour of a variant (-1: absent); beyond the palette's colours
+    // variants share them.
+    static QColor variantColour(int variant);
+    static constexpr int VariantColours = 12;
 
 Q_SIGNALS:
     void creatureClicked(std::size_t row, bool second);
@@ -51,21 +65,39 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    void applyGeneColouring();
+
     PedigreeItem* item_;
+    bool byGene_ = false;
+    std::vector<int> geneVariants_;
+    std::vector<std::size_t> geneOrigins_;
     std::optional<std::size_t> first_;
     std::optional<std::size_t> second_;
     QPoint pressedAt_;
 };
 
-// The colours' key, drawn above the pedigree.
+// The colours' key, drawn above the pedigree: the counts of mutated genes,
+// or a gene's variants.
 class PedigreeLegend : public QWidget {
     Q_OBJECT
 public:
     explicit PedigreeLegend(QWidget* parent = nullptr);
     QSize sizeHint() const override;
 
+    struct Entry {
+        QColor colour; // invalid: text alone
+        QString text;
+    };
+    // No title: the counts again.
+    void setEntries(const QString& title, const std::vector<Entry>& entries);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+
+private:
+    QString title_;
+    std::vector<Entry> entries_;
+    std::vector<Entry> shown() const;
 };
 
 } // namespace helixplot

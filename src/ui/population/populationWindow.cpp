@@ -7,8 +7,11 @@
 #include "ui/appSettings.h"
 #include "ui/errorReport.h"
 
+#include "genetics/geneKinds.h"
+
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
@@ -26,10 +29,12 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QShortcut>
 #include <QSplitter>
 #include <QTableView>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include <stdexcept>
@@ -42,6 +47,8 @@ namespace {
 constexpr int HarvestMs = 40;
 // The game writes a genome in a moment; a burst of changes is read once.
 constexpr int RescanMs = 300;
+// The lineage is traced again once the folder has been still for a moment.
+constexpr int LineageMs = 1500;
 
 QString localNumber(std::size_t n)
 {
@@ -105,16 +112,51 @@ PopulationWindow::PopulationWindow(const QString& folder, bool recursive, Mappin
     auto* fit = new QPushButton(QStringLiteral("Fit"));
     fit->setToolTip(QStringLiteral("The whole pedigree in view (Ctrl+wheel, Ctrl+plus and Ctrl+minus zoom)"));
     connect(fit, &QPushButton::clicked, pedigree_, &PedigreeView::fit);
+    legend_ = new PedigreeLegend;
     auto* pedigreeBar = new QHBoxLayout;
-    pedigreeBar->addWidget(new PedigreeLegend);
+    pedigreeBar->addWidget(legend_);
     pedigreeBar->addStretch(1);
     pedigreeBar->addWidget(fit);
     auto* pedigreePane = new QWidget;
     auto* pedigreeLayout = new QVBoxLayout(pedigreePane);
     pedigreeLayout->setContentsMargins(0, 0, 0, 0);
+    geneBox_ = new QComboBox;
+    geneBox_->setObjectName(QStringLiteral("GeneBox"));
+    geneBox_->setEditable(true);
+    geneBox_->setInsertPolicy(QComboBox::NoInsert);
+    geneBox_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    geneBox_->setMinimumContentsLength(28);
+    geneBox_->lineEdit()->setPlaceholderText(QStringLiteral("none: coloured by mutated genes; or type T:S:ID"));
+    geneBox_->lineEdit()->setClearButtonEnabled(true);
+    geneBox_->setToolTip(QStringLiteral("Colours the pedigree by this gene's version"));
+    auto* geneLabel = new QLabel(QStringLiteral("Gene:"));
+    geneLabel->setBuddy(geneBox_);
+    auto* geneBar = new QHBoxLayout;
+    geneBar->addWidget(geneLabel);
+    geneBar->addWidget(geneBox_, 1);
+    variantList_ = new QTreeWidget;
+    variantList_->setObjectName(QStringLiteral("VariantList"));
+    variantList_->setHeaderLabels({QStringLiteral("Variant"), QStringLiteral("Origin"), QStringLiteral("Carriers")});
+    variantList_->setRootIsDecorated(false);
+    variantList_->setUniformRowHeights(true);
+    variantList_->setMaximumHeight(variantList_->fontMetrics().height() * 7);
+    variantList_->hide();
+    pedigreeLayout->addLayout(geneBar);
+    pedigreeLayout->addWidget(variantList_);
     pedigreeLayout->addLayout(pedigreeBar);
     pedigreeLayout->addWidget(pedigree_, 1);
     connect(pedigree_, &PedigreeView::creatureClicked, this, &PopulationWindow::selectRow);
+    connect(geneBox_, &QComboBox::activated, this, [this] { geneBoxEntered(); });
+    connect(geneBox_->lineEdit(), &QLineEdit::returnPressed, this, [this] { geneBoxEntered(); });
+    connect(geneBox_->lineEdit(), &QLineEdit::textChanged, this, [this](const QString& text) {
+        if (text.isEmpty() && gene_)
+            showGene(std::nullopt);
+    });
+    connect(variantList_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) {
+        const QVariant origin = item->data(1, Qt::UserRole);
+        if (origin.isValid() && origin.toULongLong() < static_cast<qulonglong>(model_.rowCount()))
+            selectRow(static_cast<std::size_t>(origin.toULongLong()), false);
+    });
 
     splitter_ = new QSplitter(Qt::Horizontal);
     splitter_->addWidget(table_);
@@ -181,12 +223,18 @@ PopulationWindow::PopulationWindow(const QString& folder, bool recursive, Mappin
     backgroundTimer_.setInterval(HarvestMs);
     connect(&backgroundTimer_, &QTimer::timeout, this, &PopulationWindow::pickUpBackgroundWork);
     connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, [this] { rescanTimer_.start(RescanMs); });
+    lineageTimer_.setSingleShot(true);
+    lineageTimer_.setInterval(LineageMs);
+    connect(&lineageTimer_, &QTimer::timeout, this, &PopulationWindow::traceLineageAgain);
 
     table_->setFocus(Qt::OtherFocusReason);
     startCensus();
 }
 
-PopulationWindow::~PopulationWindow() = default;
+PopulationWindow::~PopulationWindow()
+{
+    *stop_ = true;
+}
 
 std::string PopulationWindow::pathOf(const std::string& file) const
 {
@@ -202,6 +250,10 @@ void PopulationWindow::startCensus()
     seen_.clear();
     filterEdit_->clear();
     model_.clear();
+    events_.clear();
+    genes_.clear();
+    variants_.reset();
+    lineageTimer_.stop();
     pedigree_->setPedigree({}, {});
     progress_->setRange(0, 0);
     progress_->show();
@@ -263,7 +315,11 @@ void PopulationWindow::finishCensus(CensusJob::Harvest& harvest)
     const std::string currentFile =
         current.isValid() ? model_.row(filter_.mapToSource(current).row()).file : std::string();
     model_.setCensus(std::move(harvest.census));
+    events_ = std::move(harvest.events);
+    genes_ = std::move(harvest.genes);
     ++censusVersion_;
+    fillGeneBox();
+    traceVariants();
     // The table is whole now; the pedigree follows once laid out.
     fitPedigree_ = true;
     layOutPedigree();
@@ -350,6 +406,7 @@ void PopulationWindow::pickUpBackgroundWork()
         PedigreeLayout layout = layout_.get();
         // Laid out for the census as it is now, or laid out again.
         if (layoutOf_ == censusVersion_) {
+            // The gene colouring is kept, for the rows it knows, until read again.
             pedigree_->setPedigree(model_.census(), layout);
             if (fitPedigree_)
                 pedigree_->fit();
@@ -360,7 +417,37 @@ void PopulationWindow::pickUpBackgroundWork()
             layOutPedigree();
         }
     }
-    if (!listing_.valid() && !layout_.valid())
+    if (ready(lineage_)) {
+        Lineage lineage;
+        try {
+            lineage = lineage_.get();
+        } catch (const std::exception&) {
+            // Cancelled, or the folder went: the census says so when read.
+        }
+        // Traced while the folder changed again: the next trace follows.
+        const auto& rows = model_.census().rows;
+        const bool same = std::equal(rows.begin(), rows.end(), lineage.census.rows.begin(), lineage.census.rows.end(),
+                                     [](const CensusRow& a, const CensusRow& b) { return a.file == b.file; });
+        if (same && !lineageTimer_.isActive()) {
+            events_ = std::move(lineage.events);
+            genes_ = std::move(lineage.genes);
+            fillGeneBox();
+            traceVariants();
+            Q_EMIT lineageUpdated();
+        }
+    }
+    if (ready(variantsJob_)) {
+        try {
+            GeneVariants variants = variantsJob_.get();
+            if (variantsOf_ == censusVersion_ && gene_ == variants.geneKey)
+                adoptVariants(std::move(variants));
+            else
+                traceVariants();
+        } catch (const std::exception&) {
+            // Cancelled: the window is going.
+        }
+    }
+    if (!listing_.valid() && !layout_.valid() && !lineage_.valid() && !variantsJob_.valid())
         backgroundTimer_.stop();
 }
 
@@ -397,6 +484,7 @@ void PopulationWindow::applyListing(const Listing& listing)
         model_.updateFile(QFile::encodeName(folder_).toStdString(), QFile::encodeName(file).toStdString());
     ++censusVersion_;
     layOutPedigree();
+    lineageTimer_.start();
     showCount();
     // A file still being written is read again once it settles.
     QTimer::singleShot(1000, this, &PopulationWindow::rescanFolder);
@@ -467,9 +555,10 @@ void PopulationWindow::exportTo(const QString& path)
     // anything but a regular file.
     refuseExportTarget(path, {});
     const QString suffix = QFileInfo(path).suffix().toLower();
-    const std::string bytes = suffix == QStringLiteral("html") || suffix == QStringLiteral("htm")
-                                  ? cli::censusReportHtml(model_.census(), QFile::encodeName(folder_).toStdString())
-                                  : cli::censusCsv(model_.census());
+    const std::string bytes =
+        suffix == QStringLiteral("html") || suffix == QStringLiteral("htm")
+            ? cli::censusReportHtml(model_.census(), QFile::encodeName(folder_).toStdString(), genes_)
+            : cli::censusCsv(model_.census());
     writeExportFile(path, bytes, {});
 }
 
@@ -512,9 +601,167 @@ void PopulationWindow::selectRow(std::size_t row, bool second)
     table_->scrollTo(index);
 }
 
+QString PopulationWindow::geneCaption(std::uint16_t geneKey)
+{
+    return QString::fromLatin1(GeneKinds[geneKey >> 8 & 0x0F].statisticsCaption) + QStringLiteral(" ") +
+           QStringLiteral("%1").arg(geneKey & 0xFF, 2, 16, QLatin1Char('0')).toUpper();
+}
+
+void PopulationWindow::fillGeneBox()
+{
+    const QString text = geneBox_->currentText();
+    const QSignalBlocker block(geneBox_);
+    geneBox_->clear();
+    for (const GeneHotspot& gene : genes_)
+        geneBox_->addItem(geneCaption(gene.geneKey) + (gene.events == 1
+                                                           ? QStringLiteral(" (1 event)")
+                                                           : QStringLiteral(" (%1 events)").arg(gene.events)),
+                          static_cast<uint>(gene.geneKey));
+    // The gene chosen stays chosen, whatever its events now.
+    int at = -1;
+    if (gene_)
+        at = geneBox_->findData(static_cast<uint>(*gene_));
+    geneBox_->setCurrentIndex(at);
+    geneBox_->setEditText(at >= 0 ? geneBox_->itemText(at) : gene_ ? text : QString());
+}
+
+void PopulationWindow::geneBoxEntered()
+{
+    const QString text = geneBox_->currentText().trimmed();
+    if (text.isEmpty()) {
+        showGene(std::nullopt);
+        return;
+    }
+    const int item = geneBox_->findText(text);
+    if (item >= 0) {
+        showGene(static_cast<std::uint16_t>(geneBox_->itemData(item).toUInt()));
+        return;
+    }
+    // As helixplot-cli lineage --gene takes it.
+    static const QRegularExpression typed(QStringLiteral("^(\\d{1,3}):(\\d{1,3}):(\\d{1,3})$"));
+    const QRegularExpressionMatch match = typed.match(text);
+    std::optional<std::uint16_t> key;
+    if (match.hasMatch() && match.captured(1).toInt() < 256 && match.captured(2).toInt() < 256 &&
+        match.captured(3).toInt() < 256)
+        key = packedGeneKey(static_cast<std::uint8_t>(match.captured(1).toInt()),
+                            static_cast<std::uint8_t>(match.captured(2).toInt()),
+                            static_cast<std::uint8_t>(match.captured(3).toInt()));
+    if (!key) {
+        status_->setText(
+            QStringLiteral("Gene '%1' is not TYPE:SUBTYPE:ID, three numbers from 0 to 255 naming a gene kind")
+                .arg(text));
+        return;
+    }
+    showGene(key);
+}
+
+void PopulationWindow::showGene(std::optional<std::uint16_t> geneKey)
+{
+    gene_ = geneKey;
+    variants_.reset();
+    if (!gene_) {
+        const QSignalBlocker block(geneBox_);
+        geneBox_->setCurrentIndex(-1);
+        geneBox_->setEditText(QString());
+        pedigree_->clearGeneColouring();
+        legend_->setEntries({}, {});
+        variantList_->clear();
+        variantList_->hide();
+        return;
+    }
+    {
+        const QSignalBlocker block(geneBox_);
+        const int at = geneBox_->findData(static_cast<uint>(*gene_));
+        geneBox_->setCurrentIndex(at);
+        geneBox_->setEditText(at >= 0 ? geneBox_->itemText(at) : geneCaption(*gene_));
+    }
+    traceVariants();
+}
+
+void PopulationWindow::traceVariants()
+{
+    if (!gene_ || job_ || !model_.linked())
+        return;
+    if (variantsJob_.valid())
+        return; // picked up, then read again
+    variantsOf_ = censusVersion_;
+    std::vector<MutationEvent> events;
+    for (const MutationEvent& event : events_)
+        if (event.gene.geneKey() == *gene_)
+            events.push_back(event);
+    variantsJob_ =
+        std::async(std::launch::async, [folder = QFile::encodeName(folder_).toStdString(), census = model_.census(),
+                                        events = std::move(events), key = *gene_, stop = stop_] {
+            return traceGeneVariants(folder, census, events, key, stop.get());
+        });
+    backgroundTimer_.start();
+}
+
+void PopulationWindow::adoptVariants(GeneVariants variants)
+{
+    std::vector<std::size_t> origins;
+    for (const MutationEvent& event : events_)
+        if (event.gene.geneKey() == variants.geneKey)
+            origins.push_back(event.row);
+    pedigree_->setGeneColouring(variants.ofRow, origins);
+
+    const auto nameOf = [this](std::size_t row) {
+        QString name = QFile::decodeName(QByteArray::fromStdString(model_.row(static_cast<int>(row)).file));
+        if (name.endsWith(QStringLiteral(".gen")))
+            name.chop(4);
+        return name;
+    };
+    variantList_->clear();
+    std::vector<PedigreeLegend::Entry> entries{{PedigreeView::variantColour(-1), QStringLiteral("absent")}};
+    for (std::size_t v = 0; v < variants.variants.size(); ++v) {
+        const GeneVariant& variant = variants.variants[v];
+        auto* item = new QTreeWidgetItem(variantList_);
+        const QColor colour = PedigreeView::variantColour(static_cast<int>(v));
+        QPixmap swatch(12, 12);
+        swatch.fill(colour);
+        item->setIcon(0, QIcon(swatch));
+        item->setText(0, QString::number(v + 1));
+        item->setText(1, nameOf(variant.origin) + (variant.event ? QString() : QStringLiteral(" (no event)")));
+        item->setData(1, Qt::UserRole, static_cast<qulonglong>(variant.origin));
+        item->setText(2, localNumber(variant.carriers));
+        item->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
+        if (static_cast<int>(v) < PedigreeView::VariantColours)
+            entries.push_back({colour, QString::number(v + 1)});
+    }
+    if (variants.variants.size() > static_cast<std::size_t>(PedigreeView::VariantColours))
+        entries.push_back({{}, QStringLiteral("(%1 variants: colours repeat)").arg(variants.variants.size())});
+    entries.push_back({{}, QStringLiteral("thick outline: origin")});
+    legend_->setEntries(QStringLiteral("Gene %1:").arg(geneCaption(variants.geneKey)), entries);
+    variantList_->resizeColumnToContents(0);
+    variantList_->show();
+    variants_ = std::move(variants);
+    Q_EMIT geneShown();
+}
+
+void PopulationWindow::traceLineageAgain()
+{
+    if (job_ || !model_.linked())
+        return;
+    if (lineage_.valid()) {
+        lineageTimer_.start(); // once this trace is in
+        return;
+    }
+    lineage_ = std::async(std::launch::async,
+                          [folder = QFile::encodeName(folder_).toStdString(), recursive = recursive_, stop = stop_] {
+                              LineageOptions options;
+                              options.census.recursive = recursive;
+                              options.census.cancel = stop.get();
+                              return traceLineage(folder, options);
+                          });
+    backgroundTimer_.start();
+}
+
 void PopulationWindow::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        // Enter in the gene box chooses the gene, nothing else.
+        if (geneBox_->isAncestorOf(focusWidget()) || focusWidget() == geneBox_)
+            return;
         openCurrentMapping();
         return;
     }
@@ -525,6 +772,7 @@ void PopulationWindow::closeEvent(QCloseEvent* event)
 {
     helixplotSettings().setValue(QStringLiteral("populationWindow/geometry"), saveGeometry());
     helixplotSettings().setValue(QStringLiteral("populationWindow/splitter"), splitter_->saveState());
+    *stop_ = true;
     job_.reset();
     event->accept();
     if (lastProgramWindow(this))

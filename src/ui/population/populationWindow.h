@@ -12,19 +12,24 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <atomic>
 #include <functional>
 #include <future>
 #include <memory>
+#include <optional>
 
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QSplitter;
 class QTableView;
+class QTreeWidget;
 
 namespace helixplot {
 
+class PedigreeLegend;
 class PedigreeView;
 
 // The one thing the window asks of the rest of the program: a creature's
@@ -54,7 +59,21 @@ public:
     QTableView* table() const { return table_; }
     QLineEdit* filterEdit() const { return filterEdit_; }
     PedigreeView* pedigree() const { return pedigree_; }
+    QComboBox* geneBox() const { return geneBox_; }
+    QTreeWidget* variantList() const { return variantList_; }
     bool censusRunning() const { return job_ != nullptr; }
+
+    // The mutation events and hotspots of the census shown (or of the one
+    // before a change of the folder, until traced again).
+    const std::vector<MutationEvent>& events() const { return events_; }
+    const std::vector<GeneHotspot>& hotspots() const { return genes_; }
+    // The pedigree coloured by a gene's version (as GenePrint::geneKey()),
+    // once the genomes are read for it; none: by the mutated genes again.
+    void showGene(std::optional<std::uint16_t> geneKey);
+    // The variants shown, when a gene is.
+    const std::optional<GeneVariants>& variants() const { return variants_; }
+    // "Kind caption ID" of a key, the id in hex as on a gene's header line.
+    static QString geneCaption(std::uint16_t geneKey);
 
     // The genome files of the folder as last listed.
     struct Listing {
@@ -85,6 +104,10 @@ Q_SIGNALS:
     void pedigreeShown();
     // A file of the folder was read again, added or dropped.
     void folderUpdated();
+    // The lineage was traced again after the folder changed.
+    void lineageUpdated();
+    // The pedigree shows the chosen gene's variants.
+    void geneShown();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -103,6 +126,11 @@ private:
     void selectionChanged();
     void selectRow(std::size_t row, bool second);
     void showCount();
+    void fillGeneBox();
+    void geneBoxEntered();
+    void traceVariants();
+    void traceLineageAgain();
+    void adoptVariants(GeneVariants variants);
     std::string pathOf(const std::string& file) const;
 
     QString folder_;
@@ -126,6 +154,20 @@ private:
     // not shown.
     unsigned censusVersion_ = 0;
     unsigned layoutOf_ = 0;
+    // The lineage, traced with the census and again (debounced) after the
+    // folder changes; adopted only for the rows the table shows.
+    std::vector<MutationEvent> events_;
+    std::vector<GeneHotspot> genes_;
+    std::future<Lineage> lineage_;
+    QTimer lineageTimer_;
+    // The chosen gene's variants, read beside the window for the census of
+    // variantsOf_.
+    std::optional<std::uint16_t> gene_;
+    std::optional<GeneVariants> variants_;
+    std::future<GeneVariants> variantsJob_;
+    unsigned variantsOf_ = 0;
+    // Set when the window goes: the background work stops early.
+    std::shared_ptr<std::atomic<bool>> stop_ = std::make_shared<std::atomic<bool>>(false);
     bool fitPedigree_ = false;
     bool opening_ = false;
 
@@ -134,6 +176,9 @@ private:
     QSplitter* splitter_ = nullptr;
     QTableView* table_ = nullptr;
     PedigreeView* pedigree_ = nullptr;
+    PedigreeLegend* legend_ = nullptr;
+    QComboBox* geneBox_ = nullptr;
+    QTreeWidget* variantList_ = nullptr;
     QProgressBar* progress_ = nullptr;
     QLabel* status_ = nullptr;
 };
