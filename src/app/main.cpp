@@ -73,6 +73,9 @@ int main(int argc, char* argv[])
         [&window](const QString& mode, const QStringList& files) { window.openMapping(mode, files); });
     QObject::connect(&window, &helixplot::TGeneMainWindow::populationRequested, &populations,
                      [&populations](const QString& folder) { populations.open(folder); });
+    QObject::connect(
+        &window, &helixplot::TGeneMainWindow::lineageRequested, &populations,
+        [&populations](const QString& folder, quint16 geneKey) { populations.showLineage(folder, geneKey); });
     if (population)
         populations.open(line.population, line.recursive);
     else

@@ -127,6 +127,7 @@ TreePage::TreePage(const QString& pageName, const QString& treeName, DisplayTree
         const bool selected = view_->currentIndex().isValid();
         copy_->setEnabled(selected);
         expand_->setEnabled(selected);
+        Q_EMIT menuOpening();
         QMenu menu(this);
         menu.addActions({copy_, expand_, collapse_});
         menu.addSeparator();

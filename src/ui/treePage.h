@@ -61,6 +61,8 @@ public:
 
 Q_SIGNALS:
     void exportRequested();
+    // The tree's context menu is about to open, its current row set.
+    void menuOpening();
 
 protected:
     void showEvent(QShowEvent* event) override;

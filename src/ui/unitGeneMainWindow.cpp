@@ -9,6 +9,7 @@
 #include "genetics/chemicalNames.h"
 #include "genetics/settings.h"
 #include "mapping/geneChange.h"
+#include "mapping/genomeDigest.h"
 #include "mapping/statistics.h"
 #include "treePage.h"
 
@@ -248,6 +249,18 @@ TGeneMainWindow::TGeneMainWindow(MainWindowHooks hooks, const QString& presetMod
     if (!geometry.isEmpty())
         restoreGeometry(geometry);
 
+    // Before the change view's toggle, which stays the menu's last entry.
+    showLineage_ = new QAction(QStringLiteral("Show lineage"), this);
+    showLineage_->setObjectName(QStringLiteral("ShowLineage"));
+    showLineage_->setToolTip(
+        QStringLiteral("Colours the population of the examined genome's folder by this gene's version"));
+    treePages_[0]->addMenuAction(showLineage_);
+    connect(treePages_[0], &TreePage::menuOpening, this,
+            [this] { showLineage_->setEnabled(currentMutatedGene().has_value()); });
+    connect(showLineage_, &QAction::triggered, this, [this] {
+        if (const std::optional<quint16> key = currentMutatedGene())
+            Q_EMIT lineageRequested(QDir::toNativeSeparators(QFileInfo(examinedName_).absolutePath()), *key);
+    });
     showChanges_ = attachGeneChangeView(*treePages_[0], result_, comparatorNames_, examinedName_);
     changeView_ = treePages_[0]->findChild<GeneChangeView*>();
 
@@ -530,6 +543,18 @@ void TGeneMainWindow::OpenPopulationClick()
         return;
     settings.setValue(QStringLiteral("population/lastFolder"), folder);
     Q_EMIT populationRequested(QDir::toNativeSeparators(folder));
+}
+
+std::optional<quint16> TGeneMainWindow::currentMutatedGene() const
+{
+    const GeneChange* change = result_.mutatedChanges.of(
+        result_.mutatedGenes, DisplayTreeModel::nodeOf(treePages_[0]->view()->currentIndex()));
+    if (!change)
+        return std::nullopt;
+    const std::optional<GenePrint> print = genePrint(change->examined);
+    if (!print)
+        return std::nullopt;
+    return print->geneKey();
 }
 
 void TGeneMainWindow::openMapping(const QString& mode, const QStringList& files)

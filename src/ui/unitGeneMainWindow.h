@@ -15,6 +15,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QDialog;
@@ -78,6 +79,8 @@ public:
     const MappingResult& result() const { return result_; }
     // Opens and closes the change view of the "Mutated genes" page.
     QAction* showChangesAction() const { return showChanges_; }
+    // "Show lineage" in the "Mutated genes" page's context menu.
+    QAction* showLineageAction() const { return showLineage_; }
 
     void Button1Click();
     void Button2Click();
@@ -96,6 +99,10 @@ Q_SIGNALS:
     // A population folder to open: chosen with "Open Population..." or
     // dropped on the window or the selection dialog.
     void populationRequested(const QString& folder);
+    // "Show lineage" on a gene of the "Mutated genes" page: the population
+    // of the folder the examined genome lies in, coloured by the gene's key
+    // (as GenePrint::geneKey()).
+    void lineageRequested(const QString& folder, quint16 geneKey);
 
 public:
     // The tree page of a page that shows a tree (not the statistics).
@@ -140,6 +147,8 @@ private:
     void addShortcuts();
     void showStatisticsMenu(const QPoint& at);
     void applyZoom();
+    // The key of the gene at the mutated page's current row, if it is one.
+    std::optional<quint16> currentMutatedGene() const;
     // What the program reads, which no output may replace: the genomes named
     // in the selection dialog, the settings and the chemical names.
     QStringList filesRead() const;
@@ -168,6 +177,7 @@ private:
     QTreeView* breakdownView_ = nullptr;
     std::array<TreePage*, 4> treePages_{};
     QAction* showChanges_ = nullptr;
+    QAction* showLineage_ = nullptr;
     GeneChangeView* changeView_ = nullptr;
     QPushButton* loadButton_ = nullptr;
     QLabel* statusLine_ = nullptr;

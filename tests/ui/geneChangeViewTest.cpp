@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/geneChangeView.h"
 #include "mapping/geneChange.h"
+#include "mapping/genomeDigest.h"
 #include "ui/displayTreeModel.h"
 #include "ui/treePage.h"
 #include "ui/unitGeneMainWindow.h"
@@ -10,6 +11,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -17,6 +19,7 @@
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
 #include <QtTest>
@@ -96,6 +99,58 @@ private Q_SLOTS:
     }
 
     void cleanup() { window.reset(); }
+
+    // "Show lineage" in the tree's menu names the examined genome's folder and
+    // the gene's key, from the gene or a line under it; a family has none.
+    void showLineageNamesTheFolderAndTheGene_data()
+    {
+        QTest::addColumn<int>("depth"); // 0 the family, 1 the gene, 2 a line under it
+        QTest::addColumn<bool>("offered");
+        QTest::newRow("a gene") << 1 << true;
+        QTest::newRow("a line under a gene") << 2 << true;
+        QTest::newRow("a family") << 0 << false;
+    }
+
+    void showLineageNamesTheFolderAndTheGene()
+    {
+        QFETCH(int, depth);
+        QFETCH(bool, offered);
+        start(QStringLiteral("parental"), {});
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        const MappingResult& result = window->result();
+        auto* tree = child<QTreeView>(window.get(), "MutatedGenes");
+        window->findChild<QTabWidget*>()->setCurrentWidget(window->treePage(ResultPage::Mutated));
+        const NodeId family = result.mutatedGenes.firstTopLevel();
+        const NodeId gene = result.mutatedGenes.firstChild(family);
+        const NodeId line = result.mutatedGenes.firstChild(gene);
+        const NodeId node = depth == 0 ? family : depth == 1 ? gene : line;
+        QVERIFY(node != NoNode);
+        auto& model = static_cast<DisplayTreeModel&>(*tree->model());
+        const QModelIndex index = model.indexOf(node);
+        tree->scrollTo(index);
+
+        QSignalSpy asked(window.get(), &TGeneMainWindow::lineageRequested);
+        QAction* action = window->showLineageAction();
+        bool listed = false, enabled = false;
+        QTimer::singleShot(100, window.get(), [&] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            listed = menu && menu->actions().contains(action);
+            enabled = action->isEnabled();
+            if (menu)
+                menu->close();
+            if (enabled)
+                action->trigger();
+        });
+        Q_EMIT tree->customContextMenuRequested(tree->visualRect(index).center());
+        QVERIFY(listed);
+        QCOMPARE(enabled, offered);
+        QCOMPARE(asked.size(), offered ? 1 : 0);
+        if (!offered)
+            return;
+        const GeneChange* change = result.mutatedChanges.of(result.mutatedGenes, gene);
+        QCOMPARE(asked[0][0].toString(), QDir::toNativeSeparators(QFileInfo(SamplesDir + "tibb.gen").absolutePath()));
+        QCOMPARE(asked[0][1].value<quint16>(), genePrint(change->examined)->geneKey());
+    }
 
     void selectedGeneShowsItsChange_data()
     {

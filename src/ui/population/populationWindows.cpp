@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "populationWindows.h"
 
+#include <QDir>
+
 namespace helixplot {
 
 PopulationWindows::PopulationWindows(MappingOpener openMapping, QObject* parent)
@@ -23,6 +25,23 @@ PopulationWindow* PopulationWindows::open(const QString& folder, bool recursive)
     connect(window, &PopulationWindow::populationRequested, this, [this](const QString& other) { open(other); });
     windows_.emplace_back(window);
     window->show();
+    return window;
+}
+
+PopulationWindow* PopulationWindows::showLineage(const QString& folder, std::uint16_t geneKey)
+{
+    PopulationWindow* window = nullptr;
+    for (const QPointer<PopulationWindow>& open : windows_)
+        if (open && QDir(open->folder()) == QDir(folder))
+            window = open.data();
+    if (window) {
+        window->showNormal();
+        window->raise();
+        window->activateWindow();
+    } else {
+        window = open(folder);
+    }
+    window->showGene(geneKey);
     return window;
 }
 

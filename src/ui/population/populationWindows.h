@@ -19,6 +19,8 @@ public:
     ~PopulationWindows() override;
 
     PopulationWindow* open(const QString& folder, bool recursive = false);
+    // The folder's window (opened, or raised when open) coloured by a gene.
+    PopulationWindow* showLineage(const QString& folder, std::uint16_t geneKey);
 
 private:
     MappingOpener openMapping_;
