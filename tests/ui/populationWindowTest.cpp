@@ -215,12 +215,17 @@ private Q_SLOTS:
     }
 
     // A genome the game writes appears, linked to its parents and counted,
-    // and goes when its file goes; the export then still equals the tool's.
+    // and goes when its file goes; the lineage and the chosen gene's colours
+    // follow, and the export then still equals the tool's.
     void followsTheFolder()
     {
         const auto window = openWindow();
         const auto child = std::find_if(members_.begin(), members_.end(),
                                         [](const auto& m) { return !m.founder && !m.fatherMissing; });
+        QSignalSpy shown(window.get(), &PopulationWindow::geneShown);
+        QSignalSpy traced(window.get(), &PopulationWindow::lineageUpdated);
+        window->showGene(window->hotspots().front().geneKey);
+        QVERIFY(shown.wait(30000));
         const QString copy = folder_ + QStringLiteral("/zzzz.gen");
         QVERIFY(QFile::copy(
             folder_ + QStringLiteral("/") + QString::fromStdString(child->name) + QStringLiteral(".gen"), copy));
@@ -231,6 +236,12 @@ private Q_SLOTS:
         QCOMPARE(added.generation, original.generation);
         QCOMPARE(window->model().row(int(*added.motherRow)).children,
                  window->model().row(int(*original.motherRow)).children);
+        // The lineage is traced again, and the gene's colouring with it.
+        QTRY_VERIFY_WITH_TIMEOUT(!traced.isEmpty() && shown.size() > 1, 20000);
+        const GeneVariants& variants = *window->variants();
+        QCOMPARE(variants.ofRow.size(), std::size_t(window->model().rowCount()));
+        QCOMPARE(variants.ofRow[std::size_t(rowOf(*window, "zzzz"))],
+                 variants.ofRow[std::size_t(rowOf(*window, child->name))]);
 
 #ifdef HELIXPLOT_CLI
         const QString exported = dir_.path() + QStringLiteral("/census.csv");
@@ -242,6 +253,15 @@ private Q_SLOTS:
         QFile file(exported);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), cli.readAllStandardOutput());
+        const QString report = dir_.path() + QStringLiteral("/census.html");
+        const QString expected = dir_.path() + QStringLiteral("/expected.html");
+        window->exportTo(report);
+        QCOMPARE(QProcess::execute(QStringLiteral(HELIXPLOT_CLI),
+                                   {QStringLiteral("report"), QStringLiteral("-o"), expected, folder_}),
+                 0);
+        QFile html(report), expectedHtml(expected);
+        QVERIFY(html.open(QIODevice::ReadOnly) && expectedHtml.open(QIODevice::ReadOnly));
+        QCOMPARE(html.readAll(), expectedHtml.readAll());
 #endif
 
         QVERIFY(QFile::remove(copy));

@@ -610,7 +610,7 @@ QString PopulationWindow::geneCaption(std::uint16_t geneKey)
 void PopulationWindow::fillGeneBox()
 {
     const QString text = geneBox_->currentText();
-    const QSignalBlocker block(geneBox_);
+    const QSignalBlocker block(geneBox_), blockEdit(geneBox_->lineEdit());
     geneBox_->clear();
     for (const GeneHotspot& gene : genes_)
         geneBox_->addItem(geneCaption(gene.geneKey) + (gene.events == 1
@@ -660,7 +660,7 @@ void PopulationWindow::showGene(std::optional<std::uint16_t> geneKey)
     gene_ = geneKey;
     variants_.reset();
     if (!gene_) {
-        const QSignalBlocker block(geneBox_);
+        const QSignalBlocker block(geneBox_), blockEdit(geneBox_->lineEdit());
         geneBox_->setCurrentIndex(-1);
         geneBox_->setEditText(QString());
         pedigree_->clearGeneColouring();
@@ -670,7 +670,7 @@ void PopulationWindow::showGene(std::optional<std::uint16_t> geneKey)
         return;
     }
     {
-        const QSignalBlocker block(geneBox_);
+        const QSignalBlocker block(geneBox_), blockEdit(geneBox_->lineEdit());
         const int at = geneBox_->findData(static_cast<uint>(*gene_));
         geneBox_->setCurrentIndex(at);
         geneBox_->setEditText(at >= 0 ? geneBox_->itemText(at) : geneCaption(*gene_));
