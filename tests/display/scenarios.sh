@@ -278,6 +278,34 @@ populationWindow() {
   expect_exit 20 0
 }
 
+# "Show lineage" from the keyboard on a gene of the mutated page opens the
+# population of the examined genome's folder; asked again, it raises that
+# window rather than opening another.
+showLineageOpensThePopulation() {
+  local dialog population
+  mkdir -p "$work/kin"
+  cp "$samples/tibb.gen" "$samples/nela.gen" "$samples/orvo.gen" "$work/kin/"
+  start_app --mode parental "$work/kin/tibb.gen"
+  dialog=$(wait_window "$DialogTitle")
+  keys "$dialog" Return
+  main=$(wait_window "$MainTitle" 60)
+  wait_gone "$ProgressTitle"
+  # The mutated page's first gene found (Escape leaves the focus in the
+  # tree); the menu key, then Up twice: past the last entry ("Show
+  # Changes") to "Show lineage".
+  keys "$main" ctrl+Tab ctrl+f
+  type_into "$main" "Unknown lobe 14"
+  keys "$main" Return Escape Menu Up Up Return
+  population=$(wait_window "Population - kin" 60)
+  keys "$main" Menu Up Up Return
+  sleep 1
+  [ "$(count_windows "Population - kin")" -eq 1 ] || fail "a second population window opened"
+  keys "$population" ctrl+w
+  wait_gone "Population - kin"
+  click_close "$main"
+  expect_exit 20 0
+}
+
 # What the clipboard holds, once it holds anything (up to 10 s).
 clipboard_text() {
   local text
