@@ -169,14 +169,36 @@ void BM_CensusCommandLine(benchmark::State& state)
 }
 BENCHMARK(BM_CensusCommandLine)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
+// The population's lineage, traced once.
+const Lineage& populationLineage()
+{
+    static const auto lineage =
+        std::make_unique<Lineage>(traceLineage(QFile::encodeName(populationFolder()).toStdString()));
+    return *lineage;
+}
+
+// Choosing a gene in the window: every genome's version of the key with
+// most events, read again from the files.
+void BM_GeneVariants(benchmark::State& state)
+{
+    const std::string folder = QFile::encodeName(populationFolder()).toStdString();
+    const Lineage& lineage = populationLineage();
+    std::size_t variants = 0;
+    for (auto _ : state)
+        variants =
+            traceGeneVariants(folder, lineage.census, lineage.events, lineage.genes.front().geneKey).variants.size();
+    state.counters["variants"] = static_cast<double>(variants);
+}
+BENCHMARK(BM_GeneVariants)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
 // The whole pedigree's view, 1600 by 1000 pixels, rendered at a zoom of
 // range(0) / 100 of life size (0: the whole pedigree fitted); with range(1)
 // set, coloured by the versions of the gene with most mutation events.
 void BM_PedigreeRepaint(benchmark::State& state)
 {
     static const std::string folder = QFile::encodeName(populationFolder()).toStdString();
-    static const auto lineage = std::make_unique<Lineage>(traceLineage(folder));
-    static const Census* const census = &lineage->census;
+    const Lineage* const lineage = &populationLineage();
+    const Census* const census = &lineage->census;
     static const auto layout = std::make_unique<PedigreeLayout>(layoutPedigree(pedigreeNodes(*census)));
     PedigreeView view;
     view.resize(1600, 1000);

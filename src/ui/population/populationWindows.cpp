@@ -2,6 +2,7 @@
 #include "populationWindows.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace helixplot {
 
@@ -30,9 +31,14 @@ PopulationWindow* PopulationWindows::open(const QString& folder, bool recursive)
 
 PopulationWindow* PopulationWindows::showLineage(const QString& folder, std::uint16_t geneKey)
 {
+    // The same folder however it is named.
+    const auto canonical = [](const QString& path) {
+        const QString real = QFileInfo(path).canonicalFilePath();
+        return real.isEmpty() ? QDir::cleanPath(QFileInfo(path).absoluteFilePath()) : real;
+    };
     PopulationWindow* window = nullptr;
     for (const QPointer<PopulationWindow>& open : windows_)
-        if (open && QDir(open->folder()) == QDir(folder))
+        if (open && canonical(open->folder()) == canonical(folder))
             window = open.data();
     if (window) {
         window->showNormal();
