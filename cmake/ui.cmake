@@ -82,6 +82,12 @@ if(HELIXPLOT_TESTS)
       COMMAND ${HELIXPLOT_ON_XVFB} $<TARGET_FILE:ui_geneChangeViewTest> -platform xcb)
     set_tests_properties(ui.geneChangeViewTest.xvfb PROPERTIES TIMEOUT 120
       ENVIRONMENT "QT_QPA_PLATFORM=xcb;${HELIXPLOT_LSAN}")
+    # The gene box takes Enter and the variant list clicks, as a window
+    # with the focus does.
+    add_test(NAME ui.populationWindowTest.xvfb
+      COMMAND ${HELIXPLOT_ON_XVFB} $<TARGET_FILE:ui_populationWindowTest> -platform xcb)
+    set_tests_properties(ui.populationWindowTest.xvfb PROPERTIES TIMEOUT 180
+      ENVIRONMENT "QT_QPA_PLATFORM=xcb;${HELIXPLOT_LSAN}")
   endif()
 
   # The real program on a real X server (Xvfb, xdotool, xclip), one server
