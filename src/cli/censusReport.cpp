@@ -607,9 +607,9 @@ std::string censusReportHtml(const Census& census, const std::string& folder, co
            std::to_string(ChangesPerCreature) + " genes a creature, and " + std::to_string(LinesPerParent) +
            " lines and bytes a parent, are shown." +
            (events.empty() ? std::string()
-                           : " Under a gene whose version arose in the creature, the genomes that carry that version "
-                             "(the creature included), at most " +
-                                 std::to_string(CarriersNamed) + " of them named.") +
+                           : " A gene whose version arose in the creature is followed by the genomes that carry "
+                             "that version, the creature included (at most " +
+                                 std::to_string(CarriersNamed) + " named).") +
            "</p>\n" + changesSection(census, folder, events);
     out += "<script>\n" + std::string(Script) + ChangesScript + PedigreeScript + "</script>\n</body></html>\n";
     return out;
