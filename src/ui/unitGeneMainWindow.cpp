@@ -584,7 +584,11 @@ void TGeneMainWindow::FormCreate(const QString& presetMode, const QStringList& p
     if (!askAtStartup)
         return;
     if (showSelectionDialog() != QDialog::Accepted) {
-        endProgram();
+        // A folder dropped on the dialog: the program goes on with its
+        // population window, as if started with it.
+        startupPopulation_ = loadGenome_->takeDroppedFolder();
+        if (startupPopulation_.isEmpty())
+            endProgram();
         return;
     }
     startupRun_ = true;
@@ -635,6 +639,9 @@ void TGeneMainWindow::Button2Click()
         pumpEvents();
         if (showSelectionDialog() != QDialog::Accepted) {
             show();
+            const QString folder = loadGenome_->takeDroppedFolder();
+            if (!folder.isEmpty())
+                Q_EMIT populationRequested(folder);
             return;
         }
     }

@@ -321,12 +321,21 @@ void TLoadGenome::fillFromFiles(const QStringList& files, int page)
 
 void TLoadGenome::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (!genomeFilesOf(event->mimeData()).isEmpty())
+    if (!genomeFilesOf(event->mimeData()).isEmpty() || !populationFolderOf(event->mimeData()).isEmpty())
         event->acceptProposedAction();
 }
 
 void TLoadGenome::dropEvent(QDropEvent* event)
 {
+    // The population window could not be used while this modal dialog is
+    // up, so a folder closes it first.
+    const QString folder = populationFolderOf(event->mimeData());
+    if (!folder.isEmpty()) {
+        event->acceptProposedAction();
+        droppedFolder_ = folder;
+        reject();
+        return;
+    }
     const QStringList files = genomeFilesOf(event->mimeData());
     if (files.isEmpty())
         return;

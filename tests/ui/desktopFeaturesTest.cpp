@@ -16,6 +16,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QTreeView>
@@ -337,6 +338,31 @@ private Q_SLOTS:
         QTRY_VERIFY(script.empty());
         QCOMPARE(seen, shown(sample("nela.gen")) + u'|' + shown(sample("orvo.gen")));
         QCOMPARE(window->MappingMode(), MappingMode::Single);
+    }
+
+    // The dialog is modal: a folder dropped on it ends its loop, and the
+    // population opens instead, at start-up without ending the program.
+    void aFolderDroppedOnTheSelectionDialogOpensItsPopulation()
+    {
+        const QString folder = QString::fromStdString(dir->path());
+        const auto dropFolder = [folder](TLoadGenome& dialog) {
+            QTimer::singleShot(0, &dialog, [&dialog, folder] { dropFiles(&dialog, {folder}); });
+            return dialog.exec();
+        };
+        start({dropFolder});
+        QVERIFY(!window->programEnded());
+        QVERIFY(!window->isVisible());
+        QCOMPARE(window->startupPopulation(), shown(folder));
+
+        start({accept()});
+        QSignalSpy requested(window.get(), &TGeneMainWindow::populationRequested);
+        script.push_back(dropFolder);
+        window->Button2Click();
+        QCOMPARE(requested.size(), 1);
+        QCOMPARE(requested.front().front().toString(), shown(folder));
+        QVERIFY(window->isVisible());
+        QCOMPARE(window->MappingMode(), MappingMode::Breakdown);
+        QVERIFY(errors.texts.isEmpty());
     }
 
     void findBarWalksEveryMatchCollapsedOnesIncluded()
