@@ -3,7 +3,8 @@
 // files, without a display: the selection dialog, the progress dialog in the
 // middle of a run, each page of the main window after a parental mapping, and
 // a large main window with the find bar open (also zoomed in), the change
-// view of the mutated page, and the population window on a bred population.
+// view of the mutated page, the population window on a bred population, and
+// the selection dialog and the main window at a large desktop font.
 //
 //   helixplot-screenshots [OUTPUT_FOLDER]   (default: docs/screenshots)
 
@@ -231,5 +232,30 @@ int main(int argc, char* argv[])
     population.pedigree()->select(static_cast<std::size_t>(row));
     QCoreApplication::processEvents();
     save(population, "population-window");
+
+    // A desktop font half as large again as the usual one scales the
+    // design's windows with it.
+    QFont large = QApplication::font();
+    large.setPointSizeF(large.pointSizeF() * 1.5);
+    QApplication::setFont(large);
+    MainWindowHooks largeHooks = hooks;
+    largeHooks.showSelectionDialog = [&](TLoadGenome& dialog) {
+        dialog.show();
+        child<QRadioButton>(dialog, "Parents").click();
+        child<QLineEdit>(dialog, "GenomeFileName").setText(samples + QStringLiteral("tibb.gen"));
+        QCoreApplication::processEvents();
+        save(dialog, "selection-dialog-large-font");
+        child<QPushButton>(dialog, "Button1").click();
+        return dialog.result();
+    };
+    TGeneMainWindow largeMain(largeHooks);
+    if (largeMain.programEnded())
+        return 1;
+    largeMain.show();
+    auto& largePages = child<QTabWidget>(largeMain, "PageControl1");
+    largePages.setCurrentIndex(1);
+    openSome(child<QTreeView>(largeMain, "MutatedGenes"));
+    QCoreApplication::processEvents();
+    save(largeMain, "main-large-font");
     return failures == 0 ? 0 : 1;
 }

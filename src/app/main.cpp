@@ -65,10 +65,12 @@ int main(int argc, char* argv[])
     // from the command line) and, when the user accepts it, the first mapping.
     // With a population, the main window waits hidden for a creature's
     // mapping and the population window is the one shown.
-    const bool population = !line.population.isEmpty();
-    helixplot::TGeneMainWindow window({}, line.mode, line.genomes, !population);
+    QString population = line.population;
+    helixplot::TGeneMainWindow window({}, line.mode, line.genomes, population.isEmpty());
     if (window.programEnded())
         return 0;
+    if (population.isEmpty())
+        population = window.startupPopulation();
     helixplot::PopulationWindows populations(
         [&window](const QString& mode, const QStringList& files) { window.openMapping(mode, files); });
     QObject::connect(&window, &helixplot::TGeneMainWindow::populationRequested, &populations,
@@ -76,8 +78,8 @@ int main(int argc, char* argv[])
     QObject::connect(
         &window, &helixplot::TGeneMainWindow::lineageRequested, &populations,
         [&populations](const QString& folder, quint16 geneKey) { populations.showLineage(folder, geneKey); });
-    if (population)
-        populations.open(line.population, line.recursive);
+    if (!population.isEmpty())
+        populations.open(population, line.recursive);
     else
         window.show();
     return app.exec();

@@ -301,7 +301,7 @@ std::string reportCommand(const CliOptions& options, const std::vector<std::stri
     const Lineage lineage = traceLineageWithProgress(folder, lineageOptions);
     const Census& census = lineage.census;
     loadChemicalNames();
-    std::string html = censusReportHtml(census, folder, lineage.genes);
+    std::string html = censusReportHtml(lineage, folder);
     if (toStandardOutput)
         return html;
     std::vector<std::string> read = readFiles;

@@ -12,6 +12,7 @@
 #include <cmath>
 #include <map>
 #include <numeric>
+#include <span>
 
 namespace helixplot::cli {
 
@@ -409,6 +410,42 @@ std::string changeHtml(const GeneChange& change, const std::array<std::string, 2
     return out;
 }
 
+// A carriers line names this many genomes at most, so that a version that
+// spread through thousands of genomes keeps its section small.
+constexpr std::size_t CarriersNamed = 20;
+
+// Who carries a creature's new version, each name linked to its row; names
+// are the rows' file names, escaped.
+std::string carriersHtml(std::size_t row, const std::vector<std::size_t>& carriers,
+                         const std::vector<std::string>& names)
+{
+    if (carriers.size() == 1 && carriers.front() == row)
+        return "carried by only this creature\n";
+    // Where the version is a later gene of its key, which no genome's first
+    // gene matches.
+    if (carriers.empty())
+        return "carried by no genome as the first gene of its key\n";
+    std::string out = "carried by " + std::to_string(carriers.size()) + (carriers.size() == 1 ? " genome" : " genomes");
+    for (std::size_t c = 0; c < std::min(carriers.size(), CarriersNamed); ++c)
+        out += (c == 0 ? ": <a href=\"#row-" : ", <a href=\"#row-") + std::to_string(carriers[c]) + "\">" +
+               names[carriers[c]] + "</a>";
+    if (carriers.size() > CarriersNamed)
+        out += " and " + std::to_string(carriers.size() - CarriersNamed) + " more";
+    return out + "\n";
+}
+
+// The event among a creature's that brought the change's gene.
+const MutationEvent* eventOf(const GeneChange& change, std::span<const MutationEvent> creatureEvents)
+{
+    const std::optional<GenePrint> print = genePrint(change.examined);
+    if (!print)
+        return nullptr;
+    for (const MutationEvent& event : creatureEvents)
+        if (event.gene.geneKey() == print->geneKey() && event.gene.body == print->body)
+            return &event;
+    return nullptr;
+}
+
 // One creature's changes section: its row and the page text of its
 // <div class="change">.
 struct ChangeSection {
@@ -417,13 +454,27 @@ struct ChangeSection {
 };
 
 // Per creature with both parents in the census: its mutated genes' changes
-// against them, read again from the folder.
-std::vector<ChangeSection> changeSections(const Census& census, const std::string& folder)
+// against them, read again from the folder, each event's with its carriers.
+std::vector<ChangeSection> changeSections(const Census& census, const std::string& folder,
+                                          const std::vector<MutationEvent>& events)
 {
     std::string out;
     std::vector<ChangeSection> sections;
     std::vector<std::size_t> starts; // of each section in out
+    std::vector<std::string> names;
+    if (!events.empty()) {
+        names.reserve(census.rows.size());
+        for (const CensusRow& row : census.rows)
+            names.push_back(fileText(row.file));
+    }
+    std::size_t firstEvent = 0; // of the row, events coming row by row
     for (std::size_t i = 0; i < census.rows.size(); ++i) {
+        while (firstEvent < events.size() && events[firstEvent].row < i)
+            ++firstEvent;
+        std::size_t lastEvent = firstEvent;
+        while (lastEvent < events.size() && events[lastEvent].row == i)
+            ++lastEvent;
+        const std::span<const MutationEvent> creatureEvents(events.data() + firstEvent, lastEvent - firstEvent);
         const CensusRow& row = census.rows[i];
         if (!row.mutated)
             continue;
@@ -449,8 +500,11 @@ std::vector<ChangeSection> changeSections(const Census& census, const std::strin
             continue;
         }
         out += "<pre>";
-        for (std::size_t c = 0; c < std::min(changes.size(), ChangesPerCreature); ++c)
+        for (std::size_t c = 0; c < std::min(changes.size(), ChangesPerCreature); ++c) {
             out += changeHtml(changes[c], parentFiles);
+            if (const MutationEvent* event = eventOf(changes[c], creatureEvents))
+                out += carriersHtml(i, event->carriers, names);
+        }
         if (changes.size() > ChangesPerCreature)
             out += more(changes.size() - ChangesPerCreature, "more gene", "more genes");
         out += "</pre></div>\n";
@@ -465,9 +519,9 @@ std::vector<ChangeSection> changeSections(const Census& census, const std::strin
 // a data block until the page's script puts it in place, when a section is
 // visited or scrolled to: 10,000 creatures' changes as page elements keep a
 // browser busy for many seconds.
-std::string changesSection(const Census& census, const std::string& folder)
+std::string changesSection(const Census& census, const std::string& folder, const std::vector<MutationEvent>& events)
 {
-    const std::vector<ChangeSection> sections = changeSections(census, folder);
+    const std::vector<ChangeSection> sections = changeSections(census, folder, events);
     if (sections.empty())
         return "<p>No creature has both parents in the folder.</p>\n";
     const std::string opening = "<div class=\"change\" id=\"";
@@ -516,7 +570,8 @@ std::string htmlEscaped(const std::string& utf8)
     return out;
 }
 
-std::string censusReportHtml(const Census& census, const std::string& folder, const std::vector<GeneHotspot>& hotspots)
+std::string censusReportHtml(const Census& census, const std::string& folder, const std::vector<GeneHotspot>& hotspots,
+                             const std::vector<MutationEvent>& events)
 {
     std::size_t loaded = 0;
     int lastGeneration = 0;
@@ -550,9 +605,19 @@ std::string censusReportHtml(const Census& census, const std::string& folder, co
            "parental</code> shows them but with the changed lines only: the genus gene, which names the parents, is "
            "not listed, and a gene no parent holds is. At most " +
            std::to_string(ChangesPerCreature) + " genes a creature, and " + std::to_string(LinesPerParent) +
-           " lines and bytes a parent, are shown.</p>\n" + changesSection(census, folder);
+           " lines and bytes a parent, are shown." +
+           (events.empty() ? std::string()
+                           : " A gene whose version arose in the creature is followed by the genomes that carry "
+                             "that version, the creature included (at most " +
+                                 std::to_string(CarriersNamed) + " named).") +
+           "</p>\n" + changesSection(census, folder, events);
     out += "<script>\n" + std::string(Script) + ChangesScript + PedigreeScript + "</script>\n</body></html>\n";
     return out;
+}
+
+std::string censusReportHtml(const Lineage& lineage, const std::string& folder)
+{
+    return censusReportHtml(lineage.census, folder, lineage.genes, lineage.events);
 }
 
 } // namespace helixplot::cli

@@ -10,10 +10,16 @@ namespace helixplot::cli {
 
 // The census as one self-contained HTML page: the table (sortable with a few
 // lines of inline script, readable without), the family tree and the charts
-// as inline SVG, the mutation hotspots among them when hotspots are given.
+// as inline SVG, the mutation hotspots among them when hotspots are given,
+// and each creature's changes, with the carriers of each change that is one
+// of events (rows of census, in census order as traceLineage gives them).
 // Every text from a genome file or a file name is escaped.
 std::string censusReportHtml(const Census& census, const std::string& folder,
-                             const std::vector<GeneHotspot>& hotspots = {});
+                             const std::vector<GeneHotspot>& hotspots = {},
+                             const std::vector<MutationEvent>& events = {});
+
+// The same with the lineage's census, hotspots and events.
+std::string censusReportHtml(const Lineage& lineage, const std::string& folder);
 
 // UTF-8 text for HTML content and attribute values; control characters
 // become U+FFFD.

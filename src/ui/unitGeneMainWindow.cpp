@@ -107,19 +107,19 @@ TGeneMainWindow::TGeneMainWindow(MainWindowHooks hooks, const QString& presetMod
     setObjectName(QStringLiteral("GeneMainWindow"));
     setFont(designFont());
     setWindowTitle(QString::fromLatin1(ApplicationTitle));
-    resize(521, 425);
+    resize(px(521), px(425));
     move(255, 131);
     setAcceptDrops(true);
 
     pages_ = new QTabWidget(this);
     pages_->setObjectName(QStringLiteral("PageControl1"));
-    pages_->setGeometry(0, 0, 521, 425);
+    pages_->setGeometry(0, 0, px(521), px(425));
     anchorToParent(pages_, 0, 0, 0, 0);
 
     statisticsPage_ = new QWidget;
     statisticsPage_->setObjectName(QStringLiteral("TabSheet1"));
     auto* statisticsLayout = new QVBoxLayout(statisticsPage_);
-    statisticsLayout->setContentsMargins(16, 24, 24, 36);
+    statisticsLayout->setContentsMargins(px(16), px(24), px(24), px(36));
     generalInfo_ = new QTreeWidget(statisticsPage_);
     generalInfo_->setObjectName(QStringLiteral("GeneralInfo"));
     statisticsLayout->addWidget(generalInfo_);
@@ -179,7 +179,7 @@ TGeneMainWindow::TGeneMainWindow(MainWindowHooks hooks, const QString& presetMod
             breakdownView_ = page->view();
     }
     QFont breakdownFont = breakdownView_->font();
-    breakdownFont.setPixelSize(13);
+    breakdownFont.setPixelSize(px(13));
     breakdownView_->setFont(breakdownFont);
     breakdownView_->setExpandsOnDoubleClick(false);
     breakdownView_->viewport()->installEventFilter(this);
@@ -203,25 +203,25 @@ TGeneMainWindow::TGeneMainWindow(MainWindowHooks hooks, const QString& presetMod
     // active, and keep to the window's bottom right.
     auto* close = new QPushButton(QStringLiteral("Close Helixplot"), this);
     close->setObjectName(QStringLiteral("Button1"));
-    close->setGeometry(400, 392, 89, 25);
+    close->setGeometry(px(400), px(392), px(89), px(25));
     close->setAutoDefault(true); // Enter presses it while it has the focus
     connect(close, &QPushButton::clicked, this, [this] { guarded(hooks_.reportError, [&] { Button1Click(); }); });
     auto* load = new QPushButton(QStringLiteral("Load New Genome"), this);
     load->setObjectName(QStringLiteral("Button2"));
-    load->setGeometry(272, 392, 115, 25);
+    load->setGeometry(px(272), px(392), px(115), px(25));
     load->setDefault(true);
     load->setAutoDefault(true);
     loadButton_ = load;
     connect(load, &QPushButton::clicked, this, [this] { guarded(hooks_.reportError, [&] { Button2Click(); }); });
-    anchorToParent(close, -1, -1, 521 - 489, 425 - 417);
-    anchorToParent(load, -1, -1, 521 - 387, 425 - 417);
+    anchorToParent(close, -1, -1, px(521 - 489), px(425 - 417));
+    anchorToParent(load, -1, -1, px(521 - 387), px(425 - 417));
     // Beside the design's two, in the room to their left.
     auto* population = new QPushButton(QStringLiteral("Open Population..."), this);
     population->setObjectName(QStringLiteral("OpenPopulation"));
-    population->setGeometry(145, 392, 115, 25);
+    population->setGeometry(px(145), px(392), px(115), px(25));
     connect(population, &QPushButton::clicked, this,
             [this] { guarded(hooks_.reportError, [&] { OpenPopulationClick(); }); });
-    anchorToParent(population, -1, -1, 521 - 260, 425 - 417);
+    anchorToParent(population, -1, -1, px(521 - 260), px(425 - 417));
     population->setAccessibleDescription(QStringLiteral("Opens a folder of genomes in a population window."));
 
     // Tab reaches the buttons as the eye does, left to right.
@@ -236,9 +236,9 @@ TGeneMainWindow::TGeneMainWindow(MainWindowHooks hooks, const QString& presetMod
     // Left of the buttons: what the last double-click on the breakdown did.
     statusLine_ = new QLabel(this);
     statusLine_->setObjectName(QStringLiteral("StatusLine"));
-    statusLine_->setGeometry(16, 392, 145 - 16 - 8, 25);
+    statusLine_->setGeometry(px(16), px(392), px(145 - 16 - 8), px(25));
     statusLine_->setAccessibleName(QStringLiteral("Status"));
-    anchorToParent(statusLine_, 16, -1, 521 - 137, 425 - 417);
+    anchorToParent(statusLine_, px(16), -1, px(521 - 137), px(425 - 417));
 
     // The design's pixel widths fit its font; a wider font widens the
     // window until every page's tab fits. The design size is the least.
@@ -609,7 +609,11 @@ void TGeneMainWindow::FormCreate(const QString& presetMode, const QStringList& p
     if (!askAtStartup)
         return;
     if (showSelectionDialog() != QDialog::Accepted) {
-        endProgram();
+        // A folder dropped on the dialog: the program goes on with its
+        // population window, as if started with it.
+        startupPopulation_ = loadGenome_->takeDroppedFolder();
+        if (startupPopulation_.isEmpty())
+            endProgram();
         return;
     }
     startupRun_ = true;
@@ -660,6 +664,9 @@ void TGeneMainWindow::Button2Click()
         pumpEvents();
         if (showSelectionDialog() != QDialog::Accepted) {
             show();
+            const QString folder = loadGenome_->takeDroppedFolder();
+            if (!folder.isEmpty())
+                Q_EMIT populationRequested(folder);
             return;
         }
     }
@@ -712,7 +719,7 @@ void TGeneMainWindow::fitStatisticsColumns()
     // The designed widths, widened where a wider font needs it, set once:
     // the columns keep their widths whatever a run writes into them (the
     // widest count, "(9999) 9999", fits every column).
-    const int widths[4] = {114, 125, 110, 120};
+    const int widths[4] = {px(114), px(125), px(110), px(120)};
     const QFontMetrics metrics(generalInfo_->font());
     const int widestCount = metrics.horizontalAdvance(QStringLiteral("(9999) 9999")) + 12;
     int total = 0;

@@ -72,6 +72,9 @@ public:
     // the program entry then does not show the window.
     bool programEnded() const { return programEnded_; }
     bool StartupRun() const { return startupRun_; }
+    // The folder dropped on the selection dialog at start-up, which the
+    // program entry opens as a population instead of showing this window.
+    QString startupPopulation() const { return startupPopulation_; }
     helixplot::MappingMode MappingMode() const { return mappingMode_; }
 
     TLoadGenome& loadGenome() { return *loadGenome_; }
@@ -165,6 +168,7 @@ private:
     helixplot::MappingMode mappingMode_ = helixplot::MappingMode::Breakdown;
     bool startupRun_ = false;
     bool programEnded_ = false;
+    QString startupPopulation_;
 
     QTabWidget* pages_ = nullptr;
     QWidget* statisticsPage_ = nullptr;

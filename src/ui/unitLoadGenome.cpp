@@ -129,7 +129,7 @@ TLoadGenome::TLoadGenome(ErrorReporter report, FileDialogRunner chooseFile, QWid
     // touch it.
     auto* group = new QGroupBox(QStringLiteral("Type of Mapping"), this);
     group->setObjectName(QStringLiteral("GroupBox1"));
-    group->setGeometry(4, 4, 325, 58);
+    group->setGeometry(px(4), px(4), px(325), px(58));
     const struct {
         const char* name;
         const char* caption;
@@ -143,7 +143,7 @@ TLoadGenome::TLoadGenome(ErrorReporter report, FileDialogRunner chooseFile, QWid
     for (int i = 0; i < 4; ++i) {
         auto* radio = new QRadioButton(text(radios[i].caption), group);
         radio->setObjectName(text(radios[i].name));
-        radio->setGeometry(radios[i].left, radios[i].top, qMax(113, radio->sizeHint().width()), 17);
+        radio->setGeometry(px(radios[i].left), px(radios[i].top), qMax(px(113), radio->sizeHint().width()), px(17));
         connect(radio, &QRadioButton::toggled, this, [this, i](bool checked) {
             if (checked)
                 guarded(report_, [&] { modeChange(static_cast<MappingChoice>(i)); });
@@ -153,7 +153,7 @@ TLoadGenome::TLoadGenome(ErrorReporter report, FileDialogRunner chooseFile, QWid
 
     pages_ = new QTabWidget(this);
     pages_->setObjectName(QStringLiteral("GenePages"));
-    pages_->setGeometry(0, 64, 329, 193);
+    pages_->setGeometry(0, px(64), px(329), px(193));
     const QIcon glyph = openGlyph();
     for (int tag = 0; tag < 3; ++tag) {
         auto* page = new QWidget;
@@ -161,12 +161,12 @@ TLoadGenome::TLoadGenome(ErrorReporter report, FileDialogRunner chooseFile, QWid
         auto* label = new QLabel(QStringLiteral("Filename"), page);
         label->setObjectName(QStringLiteral("Label%1").arg(tag + 1));
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        label->setGeometry(4, 8, 56, 21);
+        label->setGeometry(px(4), px(8), px(56), px(21));
 
         auto* edit = new QLineEdit(text(EditTexts[tag]), page);
         edit->setObjectName(text(EditNames[tag]));
         edit->setProperty("tag", tag);
-        edit->setGeometry(64, 8, 217, 21);
+        edit->setGeometry(px(64), px(8), px(217), px(21));
         edit->setAccessibleName(QStringLiteral("File name of %1").arg(text(PageRoles[tag])));
         edit->setAccessibleDescription(
             QStringLiteral("The genome file of %1. A name without a folder is looked for in the working "
@@ -182,7 +182,7 @@ TLoadGenome::TLoadGenome(ErrorReporter report, FileDialogRunner chooseFile, QWid
         button->setProperty("tag", tag);
         button->setAutoRaise(true);
         button->setIcon(glyph);
-        button->setGeometry(288, 8, 21, 21);
+        button->setGeometry(px(288), px(8), px(21), px(21));
         button->setToolTip(QStringLiteral("Choose the genome file of %1").arg(text(PageRoles[tag])));
         button->setAccessibleName(QStringLiteral("Browse for %1").arg(text(PageRoles[tag])));
         button->setAccessibleDescription(button->toolTip());
@@ -196,15 +196,15 @@ TLoadGenome::TLoadGenome(ErrorReporter report, FileDialogRunner chooseFile, QWid
     // Lies over the lower part of the pages, whichever is active.
     auto* panel = new QWidget(this);
     panel->setObjectName(QStringLiteral("Panel1"));
-    panel->setGeometry(8, 128, 313, 121);
+    panel->setGeometry(px(8), px(128), px(313), px(121));
     auto* label4 = new QLabel(QStringLiteral("Basic Gene Data:"), panel);
     label4->setObjectName(QStringLiteral("Label4"));
     label4->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     label4->setWordWrap(true);
-    label4->setGeometry(8, 4, 113, 17);
+    label4->setGeometry(px(8), px(4), px(113), px(17));
     geneInfo_ = new QListWidget(panel);
     geneInfo_->setObjectName(QStringLiteral("GeneInfo"));
-    geneInfo_->setGeometry(0, 24, 313, 89);
+    geneInfo_->setGeometry(0, px(24), px(313), px(89));
     geneInfo_->setUniformItemSizes(true);
     geneInfo_->setAccessibleName(QStringLiteral("Basic Gene Data"));
     geneInfo_->setAccessibleDescription(QStringLiteral("A summary of the genome of the page shown."));
@@ -214,23 +214,23 @@ TLoadGenome::TLoadGenome(ErrorReporter report, FileDialogRunner chooseFile, QWid
     // A warning sign before it, so that it does not read as gene data.
     acceptHintIcon_ = new QLabel(panel);
     acceptHintIcon_->setObjectName(QStringLiteral("AcceptHintIcon"));
-    acceptHintIcon_->setGeometry(124, 4, 16, 17);
+    acceptHintIcon_->setGeometry(px(124), px(4), px(16), px(17));
     acceptHintIcon_->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(14, 14));
     acceptHintIcon_->hide();
     acceptHint_ = new QLabel(panel);
     acceptHint_->setObjectName(QStringLiteral("AcceptHint"));
-    acceptHint_->setGeometry(142, 4, 171, 17);
+    acceptHint_->setGeometry(px(142), px(4), px(171), px(17));
     acceptHint_->setAccessibleName(QStringLiteral("Why the mapping cannot start"));
     group->setAccessibleDescription(QStringLiteral("The kind of mapping, which says how many genome files it needs."));
 
     accept_ = new QPushButton(QStringLiteral("Accept Mapping Choices"), this);
     accept_->setObjectName(QStringLiteral("Button1"));
-    accept_->setGeometry(8, 264, 129, 25);
+    accept_->setGeometry(px(8), px(264), px(129), px(25));
     accept_->setDefault(true);
     connect(accept_, &QPushButton::clicked, this, &QDialog::accept);
     cancel_ = new QPushButton(QStringLiteral("Cancel Mapping Choices"), this);
     cancel_->setObjectName(QStringLiteral("Button2"));
-    cancel_->setGeometry(192, 264, 129, 25);
+    cancel_->setGeometry(px(192), px(264), px(129), px(25));
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
     accept_->setAccessibleDescription(QStringLiteral("Maps the chosen genomes."));
     cancel_->setAccessibleDescription(QStringLiteral("Closes the dialog without a mapping."));
@@ -239,26 +239,26 @@ TLoadGenome::TLoadGenome(ErrorReporter report, FileDialogRunner chooseFile, QWid
     // The design's pixel widths fit its font; a wider font widens the
     // dialog until the page tabs and the buttons' captions fit. That size
     // is the least; the summary list grows with the dialog.
-    const int buttonWidth = std::max({129, accept_->sizeHint().width(), cancel_->sizeHint().width()});
-    const int width = std::max({331, pages_->tabBar()->sizeHint().width() + 4, 2 * buttonWidth + 73});
-    const int extra = width - 331;
+    const int buttonWidth = std::max({px(129), accept_->sizeHint().width(), cancel_->sizeHint().width()});
+    const int width = std::max({px(331), pages_->tabBar()->sizeHint().width() + 4, 2 * buttonWidth + px(73)});
+    const int extra = width - px(331);
     for (MappingChoice choice : {MappingChoice::Single, MappingChoice::Dual})
         modeButton(choice)->move(modeButton(choice)->x() + extra / 2, modeButton(choice)->y());
     accept_->resize(buttonWidth, accept_->height());
     cancel_->resize(buttonWidth, cancel_->height());
-    resize(width, 295);
-    setMinimumSize(width, 295);
-    anchorToParent(group, 4, 4, 2 + 4, -1);
-    anchorToParent(pages_, 0, 64, 2, 295 - 257);
-    anchorToParent(panel, 8, 128, 10, 295 - 249);
-    anchorToParent(geneInfo_, 0, 24, 0, 121 - 113);
-    anchorToParent(acceptHint_, 142, 4, 0, -1);
-    anchorToParent(accept_, 8, -1, -1, 295 - 289);
-    anchorToParent(cancel_, -1, -1, 10, 295 - 289);
+    resize(width, px(295));
+    setMinimumSize(width, px(295));
+    anchorToParent(group, px(4), px(4), px(2 + 4), -1);
+    anchorToParent(pages_, 0, px(64), px(2), px(295 - 257));
+    anchorToParent(panel, px(8), px(128), px(10), px(295 - 249));
+    anchorToParent(geneInfo_, 0, px(24), 0, px(121 - 113));
+    anchorToParent(acceptHint_, px(142), px(4), 0, -1);
+    anchorToParent(accept_, px(8), -1, -1, px(295 - 289));
+    anchorToParent(cancel_, -1, -1, px(10), px(295 - 289));
     for (int tag = 0; tag < 3; ++tag) {
         // The page is 321 pixels wide at the design size.
-        anchorToParent(edits_[tag], 64, 8, 321 - 281, -1);
-        anchorToParent(loadButtons_[tag], -1, 8, 321 - 309, -1);
+        anchorToParent(edits_[tag], px(64), px(8), px(321 - 281), -1);
+        anchorToParent(loadButtons_[tag], -1, px(8), px(321 - 309), -1);
     }
     const QByteArray geometry = helixplotSettings().value(QStringLiteral("selection/geometry")).toByteArray();
     if (!geometry.isEmpty())
@@ -321,12 +321,21 @@ void TLoadGenome::fillFromFiles(const QStringList& files, int page)
 
 void TLoadGenome::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (!genomeFilesOf(event->mimeData()).isEmpty())
+    if (!genomeFilesOf(event->mimeData()).isEmpty() || !populationFolderOf(event->mimeData()).isEmpty())
         event->acceptProposedAction();
 }
 
 void TLoadGenome::dropEvent(QDropEvent* event)
 {
+    // The population window could not be used while this modal dialog is
+    // up, so a folder closes it first.
+    const QString folder = populationFolderOf(event->mimeData());
+    if (!folder.isEmpty()) {
+        event->acceptProposedAction();
+        droppedFolder_ = folder;
+        reject();
+        return;
+    }
     const QStringList files = genomeFilesOf(event->mimeData());
     if (files.isEmpty())
         return;

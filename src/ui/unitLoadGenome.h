@@ -12,6 +12,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <utility>
 
 class QFileDialog;
 class QLabel;
@@ -78,6 +79,9 @@ public:
     // While Accept is greyed: what is missing ("Mother's file nela.gen not
     // found in fam/"); empty otherwise.
     QString acceptHint() const;
+    // A folder dropped on the dialog closes it (rejected) to open as a
+    // population: the folder, once; empty otherwise.
+    QString takeDroppedFolder() { return std::exchange(droppedFolder_, QString()); }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -126,6 +130,7 @@ private:
     // the user left it at carry over to the next.
     QString initialDirectory_;
     QString openGenFolder_;
+    QString droppedFolder_;
     QSize openGenSize_;
     QString presetMode_;
     QStringList presetFiles_;

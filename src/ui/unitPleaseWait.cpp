@@ -59,10 +59,10 @@ TPleaseWait::TPleaseWait(Waiter wait, PaintClock clock, QWidget* parent)
     setFont(designFont());
     setWindowTitle(QStringLiteral("Generating Genetics Map of Creature..."));
     setModal(false);
-    setFixedSize(440, 163);
+    setFixedSize(px(440), px(163));
 
     QFont stageFont = font();
-    stageFont.setPixelSize(13);
+    stageFont.setPixelSize(px(13));
     stageFont.setBold(true);
     for (int i = 0; i < StageCount; ++i) {
         const int top = 16 + 24 * i;
@@ -70,21 +70,21 @@ TPleaseWait::TPleaseWait(Waiter wait, PaintClock clock, QWidget* parent)
         caption->setObjectName(QStringLiteral("Stage%1").arg(i + 1));
         caption->setFont(stageFont);
         // The designed widths fit the designed font; a wider one must not clip.
-        caption->setGeometry(48, top, qMax(StageWidths[i], caption->sizeHint().width()), 16);
+        caption->setGeometry(px(48), px(top), qMax(px(StageWidths[i]), caption->sizeHint().width()), px(16));
         stages_[i] = caption;
 
         auto* mark = new QLabel(this);
         mark->setObjectName(QStringLiteral("ptr%1").arg(i + 1));
         mark->setFont(stageFont);
         mark->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        mark->setGeometry(25, top + 2, 15, 13);
+        mark->setGeometry(px(25), px(top + 2), px(15), px(13));
         marks_[i] = mark;
         setMark(i + 1, RunningMark);
     }
 
     bar_ = new QProgressBar(this);
     bar_->setObjectName(QStringLiteral("ProgressBar1"));
-    bar_->setGeometry(8, 144, 361, 16);
+    bar_->setGeometry(px(8), px(144), px(361), px(16));
     bar_->setTextVisible(false);
     bar_->setRange(0, 36);
     bar_->setValue(34);
@@ -92,10 +92,10 @@ TPleaseWait::TPleaseWait(Waiter wait, PaintClock clock, QWidget* parent)
     posPos_ = new QLabel(QStringLiteral("XXX"), this);
     posPos_->setObjectName(QStringLiteral("PosPos"));
     posPos_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    posPos_->setGeometry(366, 144, 31, 13);
+    posPos_->setGeometry(px(366), px(144), px(31), px(13));
     posCnt_ = new QLabel(QStringLiteral("/XXX"), this);
     posCnt_->setObjectName(QStringLiteral("PosCnt"));
-    posCnt_->setGeometry(400, 144, 36, 13);
+    posCnt_->setGeometry(px(400), px(144), px(36), px(13));
 }
 
 QString TPleaseWait::markGlyph(char mark)

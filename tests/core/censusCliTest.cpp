@@ -517,6 +517,62 @@ TEST_F(CensusCli, ReportChangesAreCappedAndEscaped)
     EXPECT_EQ(html.find("<b>"), std::string::npos);
 }
 
+// Versions planted in a family: kid's pose 1, which its 23 children inherit;
+// solo's pose 2, no other genome's; pair's pose 3, passed to its child; and
+// pair's pose 4, new to it and with pose 3's body, which no event brought.
+TEST_F(CensusCli, ReportNamesTheCarriersOfEachNewVersion)
+{
+    TempDir dir;
+    auto write = [&](const std::string& name, std::string_view mother, std::string_view bodies) {
+        GenomeBuilder genome{genusGene(mother, mother.empty() ? "" : "dada")};
+        for (std::size_t id = 0; id < bodies.size(); ++id)
+            if (bodies[id] != '-')
+                genome.add(makeGene(GeneKind::Pose, std::uint8_t(id + 1), {0, std::uint8_t(bodies[id])}));
+        genome.writeTo(dir.file(name + ".gen"));
+    };
+    write("mama", "", "aaa-");
+    write("dada", "", "aaa-");
+    write("kid", "mama", "xaa-");
+    std::vector<std::string> inherited = {"kid", "solo"};
+    for (int i = 10; i < 32; ++i)
+        write(inherited.emplace_back("g" + std::to_string(i)), "kid", "xaa-");
+    write("solo", "kid", "xya-");
+    write("pair", "mama", "aazz");
+    write("pairkid", "pair", "aaz-");
+    const CliRun r = run({"report", "-o", "-", dir.path()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const struct {
+        std::string creature;
+        int pose;
+        std::vector<std::string> carriers; // none: no carriers line
+    } cases[] = {{"kid", 1, inherited}, {"solo", 2, {"solo"}}, {"pair", 3, {"pair", "pairkid"}}, {"pair", 4, {}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.creature + " pose " + std::to_string(c.pose));
+        // Named in census order, 20 at most, each linked to its row.
+        std::vector<std::pair<std::size_t, std::string>> named;
+        for (const std::string& name : c.carriers)
+            named.push_back({*rowOf(r.out, name + "\\.gen"), name + ".gen"});
+        std::sort(named.begin(), named.end());
+        std::string expected = named.size() == 1 ? "carried by only this creature"
+                                                 : "carried by " + std::to_string(named.size()) + " genomes";
+        for (std::size_t i = 0; i < std::min<std::size_t>(named.size(), 20) && named.size() > 1; ++i)
+            expected += (i ? ", " : ": ") + std::string("<a href=\"#row-") + std::to_string(named[i].first) + "\">" +
+                        named[i].second + "</a>";
+        if (named.size() > 20)
+            expected += " and " + std::to_string(named.size() - 20) + " more";
+        if (named.empty())
+            expected.clear();
+        const std::string changes = changesOf(r.out, *rowOf(r.out, c.creature + "\\.gen"));
+        const std::size_t at = changes.find("@@ " + std::string(infoOf(GeneKind::Pose).comparisonFamily) + ": 0" +
+                                            std::to_string(c.pose) + " ");
+        ASSERT_NE(at, std::string::npos);
+        const std::string change =
+            changes.substr(at, std::min(changes.find("\n@@ ", at), changes.find("\n</pre>")) - at);
+        const std::string last = change.substr(change.rfind('\n') + 1);
+        EXPECT_EQ(last.rfind("carried by", 0) == 0 ? last : "", expected);
+    }
+}
+
 // Names that a spreadsheet would run as formulas, separators and quotes, and
 // Latin-1: each cell parses back to the name, guarded by an apostrophe where
 // needed; counts stay numbers.
@@ -577,7 +633,7 @@ TEST_F(CensusCli, ReportNamesKeepTheirLines)
     std::size_t count = 0;
     for (std::string line; std::getline(lines, line); ++count)
         EXPECT_TRUE(line.rfind("@@ ", 0) == 0 || line.rfind("--- ", 0) == 0 || line.rfind("<span", 0) == 0 ||
-                    line.rfind("byte ", 0) == 0)
+                    line.rfind("byte ", 0) == 0 || line == "carried by only this creature")
             << line;
     EXPECT_GT(count, 4u);
 }

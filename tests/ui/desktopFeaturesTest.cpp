@@ -6,16 +6,20 @@
 #include "ui/unitGeneMainWindow.h"
 #include "uiTestSupport.h"
 
+#include <QAbstractButton>
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
+#include <QSignalSpy>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QTreeView>
@@ -339,6 +343,31 @@ private Q_SLOTS:
         QCOMPARE(window->MappingMode(), MappingMode::Single);
     }
 
+    // The dialog is modal: a folder dropped on it ends its loop, and the
+    // population opens instead, at start-up without ending the program.
+    void aFolderDroppedOnTheSelectionDialogOpensItsPopulation()
+    {
+        const QString folder = QString::fromStdString(dir->path());
+        const auto dropFolder = [folder](TLoadGenome& dialog) {
+            QTimer::singleShot(0, &dialog, [&dialog, folder] { dropFiles(&dialog, {folder}); });
+            return dialog.exec();
+        };
+        start({dropFolder});
+        QVERIFY(!window->programEnded());
+        QVERIFY(!window->isVisible());
+        QCOMPARE(window->startupPopulation(), shown(folder));
+
+        start({accept()});
+        QSignalSpy requested(window.get(), &TGeneMainWindow::populationRequested);
+        script.push_back(dropFolder);
+        window->Button2Click();
+        QCOMPARE(requested.size(), 1);
+        QCOMPARE(requested.front().front().toString(), shown(folder));
+        QVERIFY(window->isVisible());
+        QCOMPARE(window->MappingMode(), MappingMode::Breakdown);
+        QVERIFY(errors.texts.isEmpty());
+    }
+
     void findBarWalksEveryMatchCollapsedOnesIncluded()
     {
         start({accept()});
@@ -558,6 +587,65 @@ private Q_SLOTS:
         window->Button2Click();
         widths[1] = columnWidths();
         QCOMPARE(widths[1], widths[0]);
+    }
+
+    void aLargerDesktopFontScalesTheDesign_data()
+    {
+        QTest::addColumn<double>("desktopPoints");
+        QTest::addColumn<double>("scale");
+        QTest::newRow("usual") << 9.0 << 1.0;
+        QTest::newRow("smaller") << 7.0 << 1.0;
+        QTest::newRow("large") << 13.5 << 1.5;
+        QTest::newRow("twice") << 18.0 << 2.0;
+    }
+
+    // A larger desktop font scales the design's font and pixels alike, and
+    // every caption still fits its control.
+    void aLargerDesktopFontScalesTheDesign()
+    {
+        QFETCH(double, desktopPoints);
+        QFETCH(double, scale);
+        const QFont desktop = QApplication::font();
+        QFont larger = desktop;
+        larger.setPointSizeF(desktopPoints);
+        QApplication::setFont(larger);
+        const auto restore = qScopeGuard([&] { QApplication::setFont(desktop); });
+
+        QStringList clipped;
+        const auto checkCaptions = [&](QWidget* top) {
+            for (auto* button : top->findChildren<QAbstractButton*>()) {
+                // A push button's own margins may shrink; its text may not.
+                const int least = qobject_cast<QPushButton*>(button)
+                                      ? button->fontMetrics().horizontalAdvance(button->text()) + 6
+                                      : button->sizeHint().width();
+                if (!button->text().isEmpty() && button->isVisibleTo(top) && button->width() < least)
+                    clipped << button->text();
+            }
+            for (auto* label : top->findChildren<QLabel*>())
+                if (!label->text().isEmpty() && label->isVisibleTo(top) && !label->wordWrap() &&
+                    label->width() < label->sizeHint().width())
+                    clipped << label->text();
+        };
+        QSize dialogSize;
+        double dialogPoints = 0;
+        start({[&](TLoadGenome& dialog) {
+            dialogPoints = dialog.font().pointSizeF();
+            dialogSize = dialog.size();
+            checkCaptions(&dialog);
+            return accept()(dialog);
+        }});
+        QCOMPARE(dialogPoints, 8 * scale);
+        QCOMPARE(dialogSize.height(), qRound(295 * scale));
+        QVERIFY(dialogSize.width() >= qRound(331 * scale));
+        QCOMPARE(window->minimumSize().height(), qRound(425 * scale));
+        QVERIFY(window->minimumSize().width() >= qRound(521 * scale));
+        window->show();
+        auto* close = child<QPushButton>(window.get(), "Button1");
+        QTRY_COMPARE(window->width() - close->geometry().right() - 1, qRound(32 * scale));
+        checkCaptions(window.get());
+        QCOMPARE(window->pleaseWait().size(), QSize(qRound(440 * scale), qRound(163 * scale)));
+        checkCaptions(&window->pleaseWait());
+        QCOMPARE(clipped.join(u'|'), QString());
     }
 
     void lastModeFolderAndGeometryComeBackInTheNextSession()

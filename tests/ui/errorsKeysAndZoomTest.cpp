@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QTabWidget>
 #include <QTreeView>
 #include <QTreeWidget>
@@ -48,6 +49,20 @@ void collectUnnamed(QAccessibleInterface* node, QStringList& unnamed)
         unnamed << node->object()->objectName() + QStringLiteral(" (") + QString::number(node->role()) + u')';
     for (int i = 0; i < node->childCount(); ++i)
         collectUnnamed(node->child(i), unnamed);
+}
+
+// What a screen reader hears: each event's kind and what it says.
+QStringList heard;
+
+void listen(QAccessibleEvent* event)
+{
+    if (event->type() == QAccessible::StateChanged) {
+        QAccessibleInterface* cell = event->accessibleInterface();
+        if (cell)
+            heard << cell->text(QAccessible::Name) + (cell->state().expanded ? S(": expanded") : S(": collapsed"));
+    } else if (event->type() == QAccessible::DescriptionChanged) {
+        heard << event->accessibleInterface()->text(QAccessible::Description);
+    }
 }
 
 } // namespace
@@ -256,6 +271,38 @@ private Q_SLOTS:
         QVERIFY(tree->isExpanded(first));
         QVERIFY(!tree->isExpanded(third));
         QCOMPARE(tree->currentIndex(), tree->model()->index(0, 0, first));
+    }
+
+    // A screen reader follows the trees' nodes opening and closing and the
+    // change view's changed lines.
+    void screenReadersHearExpansionAndChangedLines()
+    {
+        if (QGuiApplication::platformName() == S("offscreen"))
+            QSKIP("needs the accessibility bridge of a real display (the .xvfb run)");
+        start(fill("Single", {sample("tibb.gen"), sample("quin.gen")}));
+        window->show();
+        QTRY_VERIFY(QAccessible::isActive());
+        QAccessible::installUpdateHandler(listen);
+        heard.clear();
+        const auto restore = qScopeGuard([] { QAccessible::installUpdateHandler(nullptr); });
+        child<QTabWidget>(window.get(), "PageControl1")->setCurrentIndex(1);
+        QTreeView* tree = window->treePage(ResultPage::Mutated)->view();
+        const QModelIndex family = tree->model()->index(0, 0);
+        const QString name = family.data().toString();
+        tree->expand(family);
+        tree->collapse(family);
+        QCOMPARE(heard, (QStringList{name + S(": expanded"), name + S(": collapsed")}));
+
+        // A gene that the comparator holds too has lines that changed.
+        window->showChangesAction()->setChecked(true);
+        bool changedLines = false;
+        for (int row = 0; row < tree->model()->rowCount(family) && !changedLines; ++row) {
+            heard.clear();
+            tree->setCurrentIndex(tree->model()->index(row, 0, family));
+            QTRY_VERIFY(!heard.isEmpty());
+            changedLines = heard.last().startsWith(S("Changed lines: "));
+        }
+        QVERIFY(changedLines);
     }
 
     void everyControlHasAnAccessibleName()

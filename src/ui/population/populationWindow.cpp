@@ -557,7 +557,7 @@ void PopulationWindow::exportTo(const QString& path)
     const QString suffix = QFileInfo(path).suffix().toLower();
     const std::string bytes =
         suffix == QStringLiteral("html") || suffix == QStringLiteral("htm")
-            ? cli::censusReportHtml(model_.census(), QFile::encodeName(folder_).toStdString(), genes_)
+            ? cli::censusReportHtml(model_.census(), QFile::encodeName(folder_).toStdString(), genes_, events_)
             : cli::censusCsv(model_.census());
     writeExportFile(path, bytes, {});
 }
