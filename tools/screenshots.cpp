@@ -3,7 +3,8 @@
 // files, without a display: the selection dialog, the progress dialog in the
 // middle of a run, each page of the main window after a parental mapping, and
 // a large main window with the find bar open (also zoomed in), the change
-// view of the mutated page, the population window on a bred population, and
+// view of the mutated page, the population window on a bred population (also
+// coloured by a gene's versions), and
 // the selection dialog and the main window at a large desktop font.
 //
 //   helixplot-screenshots [OUTPUT_FOLDER]   (default: docs/screenshots)
@@ -133,16 +134,17 @@ int main(int argc, char* argv[])
     // A frame passes at every report, so the dialog paints each position
     // and the grab below finds the middle of a stage, however fast it runs.
     hooks.paintClock = [now = qint64(0)]() mutable { return now += FrameMs; };
+    const char* dialogShot = "selection-dialog";
     hooks.showSelectionDialog = [&](TLoadGenome& dialog) {
         dialog.show();
         child<QRadioButton>(dialog, "Parents").click();
         child<QLineEdit>(dialog, "GenomeFileName").setText(samples + QStringLiteral("tibb.gen"));
         QCoreApplication::processEvents();
-        save(dialog, "selection-dialog");
+        save(dialog, dialogShot);
         // The main window is still being made: its progress dialog is found
-        // among the top-level windows.
+        // among the top-level windows (the first one's only).
         for (QWidget* top : QApplication::topLevelWidgets()) {
-            if (auto* progress = qobject_cast<TPleaseWait*>(top))
+            if (auto* progress = qobject_cast<TPleaseWait*>(top); progress && !grabber)
                 grabber = std::make_unique<MidRunGrabber>(*progress);
         }
         child<QPushButton>(dialog, "Button1").click();
@@ -233,22 +235,23 @@ int main(int argc, char* argv[])
     QCoreApplication::processEvents();
     save(population, "population-window");
 
+    // The same pedigree coloured by the gene that mutated most often.
+    if (!population.hotspots().empty()) {
+        QEventLoop variants;
+        QObject::connect(&population, &PopulationWindow::geneShown, &variants, &QEventLoop::quit);
+        population.showGene(population.hotspots().front().geneKey);
+        variants.exec();
+        QCoreApplication::processEvents();
+        save(population, "population-lineage");
+    }
+
     // A desktop font half as large again as the usual one scales the
     // design's windows with it.
     QFont large = QApplication::font();
     large.setPointSizeF(large.pointSizeF() * 1.5);
     QApplication::setFont(large);
-    MainWindowHooks largeHooks = hooks;
-    largeHooks.showSelectionDialog = [&](TLoadGenome& dialog) {
-        dialog.show();
-        child<QRadioButton>(dialog, "Parents").click();
-        child<QLineEdit>(dialog, "GenomeFileName").setText(samples + QStringLiteral("tibb.gen"));
-        QCoreApplication::processEvents();
-        save(dialog, "selection-dialog-large-font");
-        child<QPushButton>(dialog, "Button1").click();
-        return dialog.result();
-    };
-    TGeneMainWindow largeMain(largeHooks);
+    dialogShot = "selection-dialog-large-font";
+    TGeneMainWindow largeMain(hooks);
     if (largeMain.programEnded())
         return 1;
     largeMain.show();

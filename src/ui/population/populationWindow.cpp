@@ -733,6 +733,7 @@ void PopulationWindow::adoptVariants(GeneVariants variants)
     entries.push_back({{}, QStringLiteral("thick outline: origin")});
     legend_->setEntries(QStringLiteral("Gene %1:").arg(geneCaption(variants.geneKey)), entries);
     variantList_->resizeColumnToContents(0);
+    variantList_->resizeColumnToContents(1);
     variantList_->show();
     variants_ = std::move(variants);
     Q_EMIT geneShown();
