@@ -222,9 +222,14 @@ int main(int argc, char* argv[])
     population.setAttribute(Qt::WA_DeleteOnClose, false);
     population.resize(1280, 760);
     population.show();
+    // The lineage follows the table, before or after the pedigree.
+    bool traced = false;
+    QObject::connect(&population, &PopulationWindow::lineageUpdated, [&traced] { traced = true; });
     QEventLoop census;
     QObject::connect(&population, &PopulationWindow::pedigreeShown, &census, &QEventLoop::quit);
     census.exec();
+    while (!traced)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     population.table()->sortByColumn(PopulationModel::Mutated, Qt::DescendingOrder);
     const std::string& chosen = members[members.size() - 2 * options.perRound / 3].name;
     const int row = population.model().rowOfFile(chosen + ".gen");

@@ -94,6 +94,7 @@ void BM_CensusInWindow(benchmark::State& state)
     double worst = 0;
     double busiest = 0;
     double pedigreeMs = 0;
+    double lineageMs = 0;
     int rows = 0;
     for (auto _ : state) {
         // The census starts as the window is made; the probe from the moment
@@ -103,21 +104,27 @@ void BM_CensusInWindow(benchmark::State& state)
         window.show();
         QSignalSpy finished(&window, &PopulationWindow::censusFinished);
         QSignalSpy pedigree(&window, &PopulationWindow::pedigreeShown);
+        QSignalSpy lineage(&window, &PopulationWindow::lineageUpdated);
         StallProbe probe;
         finished.wait(600'000);
-        // Then the pedigree, laid out beside the window.
+        // Then the pedigree, laid out beside the window, and the lineage,
+        // traced on the census's threads.
         state.PauseTiming();
         QElapsedTimer layout;
         layout.start();
         if (pedigree.isEmpty())
             pedigree.wait(600'000);
         pedigreeMs = std::max(pedigreeMs, static_cast<double>(layout.elapsed()));
+        if (lineage.isEmpty())
+            lineage.wait(600'000);
+        lineageMs = std::max(lineageMs, static_cast<double>(layout.elapsed()));
         worst = std::max(worst, probe.worstMs());
         busiest = std::max(busiest, probe.busiestMs());
         rows = window.model().rowCount();
         state.ResumeTiming();
     }
     state.counters["pedigree_after_ms"] = pedigreeMs;
+    state.counters["lineage_after_ms"] = lineageMs;
     state.counters["genomes"] = rows;
     state.counters["worst_stall_ms"] = worst;
     state.counters["busiest_gap_cpu_ms"] = busiest;

@@ -177,7 +177,11 @@ Lineage traceLineage(const std::string& folder, const LineageOptions& options)
     LineageTracer tracer(options);
     CensusOptions census = options.census;
     census.keepMutatedGenes = true;
-    census.beforeGenePass = [&tracer](const std::vector<CensusRow>& rows) { tracer.prepare(rows); };
+    census.beforeGenePass = [&tracer, &options](const std::vector<CensusRow>& rows) {
+        tracer.prepare(rows);
+        if (options.census.beforeGenePass)
+            options.census.beforeGenePass(rows);
+    };
     census.genePass = [&tracer](unsigned worker, std::size_t row, const GeneFingerprints& genes) {
         tracer.pass(worker, row, genes);
     };

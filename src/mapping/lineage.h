@@ -55,7 +55,8 @@ struct Lineage {
 // Takes the census of folder and follows every mutation event to its
 // carriers, from the census's fingerprints: the same memory bound, and one
 // more pass over genes already in memory (or read again where the census
-// read them again). Throws what takeCensus throws.
+// read them again). Throws what takeCensus throws. A beforeGenePass of the
+// options is called before the lineage's own pass.
 Lineage traceLineage(const std::string& folder, const LineageOptions& options = {});
 
 // One body of a key among the genomes of a census.

@@ -51,10 +51,14 @@ class PopulationWindowTest : public QObject {
         window->setAttribute(Qt::WA_DeleteOnClose, false);
         QSignalSpy finished(window.get(), &PopulationWindow::censusFinished);
         QSignalSpy pedigree(window.get(), &PopulationWindow::pedigreeShown);
+        QSignalSpy lineage(window.get(), &PopulationWindow::lineageUpdated);
         if (window->censusRunning())
             finished.wait(30000);
         if (pedigree.isEmpty())
             pedigree.wait(30000);
+        // The lineage follows the table.
+        if (lineage.isEmpty())
+            lineage.wait(30000);
         return window;
     }
 

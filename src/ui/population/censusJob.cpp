@@ -19,17 +19,26 @@ CensusJob::CensusJob(std::string folder, bool recursive)
             done_ = done;
             total_ = total;
         };
-        Lineage traced;
-        std::exception_ptr error;
+        // The table need not wait for the lineage's pass over the genes.
+        options.beforeGenePass = [this](const std::vector<CensusRow>& rows) {
+            Census census{rows};
+            linkCensusFamilies(census.rows);
+            std::lock_guard lock(mutex_);
+            census_ = std::move(census);
+            finished_ = true;
+        };
         try {
-            traced = traceLineage(folder, lineage);
+            Lineage traced = traceLineage(folder, lineage);
+            lineage_.set_value(std::move(traced));
         } catch (...) {
-            error = std::current_exception();
+            const std::exception_ptr error = std::current_exception();
+            lineage_.set_exception(error);
+            std::lock_guard lock(mutex_);
+            if (!finished_) {
+                error_ = error;
+                finished_ = true;
+            }
         }
-        std::lock_guard lock(mutex_);
-        lineage_ = std::move(traced);
-        error_ = error;
-        finished_ = true;
     });
 }
 
@@ -49,9 +58,7 @@ CensusJob::Harvest CensusJob::take()
     if (finished_ && !handedOver_) {
         handedOver_ = true;
         harvest.finished = true;
-        harvest.census = std::move(lineage_.census);
-        harvest.events = std::move(lineage_.events);
-        harvest.genes = std::move(lineage_.genes);
+        harvest.census = std::move(census_);
         harvest.error = error_;
     }
     return harvest;

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <exception>
 #include <functional>
+#include <future>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -16,7 +17,9 @@ namespace helixplot {
 // A census taken on worker threads while the window goes on answering, with
 // the lineage of its mutations: the rows read so far, the progress and the
 // finished census are collected from the user-interface thread (take()),
-// never pushed into it.
+// never pushed into it. The census is handed over as soon as every row has
+// its parents and counts; the lineage, which needs one more pass over the
+// genes, follows through lineage().
 class CensusJob {
 public:
     CensusJob(std::string folder, bool recursive);
@@ -32,12 +35,12 @@ public:
         std::size_t done = 0;
         std::size_t total = 0;
         bool finished = false;
-        Census census; // when finished without error
-        std::vector<MutationEvent> events;
-        std::vector<GeneHotspot> genes;
+        Census census;            // when finished without error
         std::exception_ptr error; // when finished with one (CensusCancelled too)
     };
     Harvest take();
+    // The lineage, with the census it was traced on; once only.
+    std::future<Lineage> lineage() { return lineage_.get_future(); }
 
 private:
     std::atomic<bool> cancel_{false};
@@ -47,8 +50,9 @@ private:
     std::size_t total_ = 0;
     bool finished_ = false;
     bool handedOver_ = false;
-    Lineage lineage_;
+    Census census_;
     std::exception_ptr error_;
+    std::promise<Lineage> lineage_;
     std::thread thread_;
 };
 

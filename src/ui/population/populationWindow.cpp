@@ -244,6 +244,8 @@ std::string PopulationWindow::pathOf(const std::string& file) const
 void PopulationWindow::startCensus()
 {
     job_.reset();
+    tracingJob_.reset();
+    censusLineage_ = {};
     ++censusVersion_;
     if (!watcher_.directories().isEmpty())
         watcher_.removePaths(watcher_.directories());
@@ -289,6 +291,12 @@ void PopulationWindow::harvest()
 void PopulationWindow::finishCensus(CensusJob::Harvest& harvest)
 {
     harvestTimer_.stop();
+    // Its threads go on tracing the lineage, which follows when done.
+    if (!harvest.error) {
+        censusLineage_ = job_->lineage();
+        tracingJob_ = std::move(job_);
+        backgroundTimer_.start();
+    }
     job_.reset();
     progress_->hide();
     if (harvest.error) {
@@ -315,11 +323,8 @@ void PopulationWindow::finishCensus(CensusJob::Harvest& harvest)
     const std::string currentFile =
         current.isValid() ? model_.row(filter_.mapToSource(current).row()).file : std::string();
     model_.setCensus(std::move(harvest.census));
-    events_ = std::move(harvest.events);
-    genes_ = std::move(harvest.genes);
     ++censusVersion_;
-    fillGeneBox();
-    traceVariants();
+    // The gene box fills when the lineage is in.
     // The table is whole now; the pedigree follows once laid out.
     fitPedigree_ = true;
     layOutPedigree();
@@ -417,10 +422,13 @@ void PopulationWindow::pickUpBackgroundWork()
             layOutPedigree();
         }
     }
-    if (ready(lineage_)) {
+    // The census job's lineage, or one traced again after a change.
+    for (std::future<Lineage>* traced : {&censusLineage_, &lineage_}) {
+        if (!ready(*traced))
+            continue;
         Lineage lineage;
         try {
-            lineage = lineage_.get();
+            lineage = traced->get();
         } catch (const std::exception&) {
             // Cancelled, or the folder went: the census says so when read.
         }
@@ -435,6 +443,8 @@ void PopulationWindow::pickUpBackgroundWork()
             traceVariants();
             Q_EMIT lineageUpdated();
         }
+        if (traced == &censusLineage_)
+            tracingJob_.reset();
     }
     if (ready(variantsJob_)) {
         try {
@@ -447,7 +457,7 @@ void PopulationWindow::pickUpBackgroundWork()
             // Cancelled: the window is going.
         }
     }
-    if (!listing_.valid() && !layout_.valid() && !lineage_.valid() && !variantsJob_.valid())
+    if (!listing_.valid() && !layout_.valid() && !lineage_.valid() && !censusLineage_.valid() && !variantsJob_.valid())
         backgroundTimer_.stop();
 }
 
@@ -775,6 +785,7 @@ void PopulationWindow::closeEvent(QCloseEvent* event)
     helixplotSettings().setValue(QStringLiteral("populationWindow/splitter"), splitter_->saveState());
     *stop_ = true;
     job_.reset();
+    tracingJob_.reset();
     event->accept();
     if (lastProgramWindow(this))
         QCoreApplication::quit();

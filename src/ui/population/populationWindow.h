@@ -104,7 +104,8 @@ Q_SIGNALS:
     void pedigreeShown();
     // A file of the folder was read again, added or dropped.
     void folderUpdated();
-    // The lineage was traced again after the folder changed.
+    // The lineage was traced, after the census or again after the folder
+    // changed.
     void lineageUpdated();
     // The pedigree shows the chosen gene's variants.
     void geneShown();
@@ -140,6 +141,9 @@ private:
     PopulationModel model_;
     PopulationFilter filter_;
     std::unique_ptr<CensusJob> job_;
+    // The finished census's job while it traces the lineage.
+    std::unique_ptr<CensusJob> tracingJob_;
+    std::future<Lineage> censusLineage_;
     QTimer harvestTimer_;
     QFileSystemWatcher watcher_;
     QTimer rescanTimer_;
