@@ -259,7 +259,7 @@ TGeneMainWindow::TGeneMainWindow(MainWindowHooks hooks, const QString& presetMod
             [this] { showLineage_->setEnabled(currentMutatedGene().has_value()); });
     connect(showLineage_, &QAction::triggered, this, [this] {
         if (const std::optional<quint16> key = currentMutatedGene())
-            Q_EMIT lineageRequested(QDir::toNativeSeparators(QFileInfo(examinedName_).absolutePath()), *key);
+            Q_EMIT lineageRequested(QDir::toNativeSeparators(QFileInfo(examinedPath_).absolutePath()), *key);
     });
     showChanges_ = attachGeneChangeView(*treePages_[0], result_, comparatorNames_, examinedName_);
     changeView_ = treePages_[0]->findChild<GeneChangeView*>();
@@ -497,7 +497,7 @@ QStringList TGeneMainWindow::filesRead() const
     QStringList files = configurationFiles_;
     if (loadGenome_)
         for (const GenomeSlot slot : {GenomeSlot::Examined, GenomeSlot::Mother, GenomeSlot::Father})
-            files << loadGenome_->genomeFileName(slot);
+            files << loadGenome_->genomeFilePath(slot);
     files << helixplotSettings().fileName();
     return files;
 }
@@ -684,6 +684,7 @@ void TGeneMainWindow::runMapping()
         comparatorNames_ = {loadGenome_->genomeFileName(GenomeSlot::Mother),
                             loadGenome_->genomeFileName(GenomeSlot::Father)};
     examinedName_ = loadGenome_->genomeFileName(GenomeSlot::Examined);
+    examinedPath_ = loadGenome_->genomeFilePath(GenomeSlot::Examined);
     try {
         {
             TreeChangeGuard change{mutatedModel_, missingModel_, additionalModel_, breakdownModel_};

@@ -163,6 +163,7 @@ private:
     // The comparators' file names of the last comparative run.
     std::array<QString, 2> comparatorNames_;
     QString examinedName_;
+    QString examinedPath_; // the file examinedName_ was read from
     // The settings file and the chemical-name file read at start-up.
     QStringList configurationFiles_;
     helixplot::MappingMode mappingMode_ = helixplot::MappingMode::Breakdown;

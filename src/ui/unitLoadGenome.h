@@ -76,6 +76,9 @@ public:
     MappingInput mappingInput() const;
     // The file name entered (or derived) for a slot.
     QString genomeFileName(GenomeSlot slot) const;
+    // The file that name was read from: a bare name may be the genetics
+    // folder's.
+    QString genomeFilePath(GenomeSlot slot) const { return resolvedPath(static_cast<int>(slot)); }
     // While Accept is greyed: what is missing ("Mother's file nela.gen not
     // found in fam/"); empty otherwise.
     QString acceptHint() const;

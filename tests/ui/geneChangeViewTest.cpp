@@ -66,7 +66,8 @@ class GeneChangeViewTest : public QObject {
     std::unique_ptr<TGeneMainWindow> window;
     QTemporaryDir exportDir;
 
-    void start(const QString& mode, const QStringList& comparators)
+    void start(const QString& mode, const QStringList& comparators,
+               const QString& examined = SamplesDir + QStringLiteral("tibb.gen"))
     {
         MainWindowHooks hooks;
         hooks.reportError = [](const QString& text) { qWarning("error box: %s", qPrintable(text)); };
@@ -75,13 +76,13 @@ class GeneChangeViewTest : public QObject {
             return exportDir.filePath(QStringLiteral("mutated.txt"));
         };
         hooks.confirmReplace = [](QWidget*, const QString&) { return true; };
-        hooks.showSelectionDialog = [mode, comparators](TLoadGenome& dialog) {
+        hooks.showSelectionDialog = [mode, comparators, examined](TLoadGenome& dialog) {
             dialog.show();
             child<QRadioButton>(&dialog, mode == u"parental" ? "Parents" : "Dual")->click();
             const char* edits[] = {"MotherFile", "FatherFile"};
             for (qsizetype i = 0; i < comparators.size(); ++i)
                 child<QLineEdit>(&dialog, edits[i])->setText(SamplesDir + comparators[i]);
-            child<QLineEdit>(&dialog, "GenomeFileName")->setText(SamplesDir + QStringLiteral("tibb.gen"));
+            child<QLineEdit>(&dialog, "GenomeFileName")->setText(examined);
             child<QPushButton>(&dialog, "Button1")->click();
             return dialog.result();
         };
@@ -106,16 +107,21 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("depth"); // 0 the family, 1 the gene, 2 a line under it
         QTest::addColumn<bool>("offered");
-        QTest::newRow("a gene") << 1 << true;
-        QTest::newRow("a line under a gene") << 2 << true;
-        QTest::newRow("a family") << 0 << false;
+        QTest::addColumn<QString>("examined"); // as typed
+        const QString path = SamplesDir + QStringLiteral("tibb.gen");
+        QTest::newRow("a gene") << 1 << true << path;
+        QTest::newRow("a line under a gene") << 2 << true << path;
+        QTest::newRow("a family") << 0 << false << path;
+        // Not in the working folder: the genetics folder's.
+        QTest::newRow("a bare name") << 1 << true << QStringLiteral("tibb.gen");
     }
 
     void showLineageNamesTheFolderAndTheGene()
     {
         QFETCH(int, depth);
         QFETCH(bool, offered);
-        start(QStringLiteral("parental"), {});
+        QFETCH(QString, examined);
+        start(QStringLiteral("parental"), {}, examined);
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         const MappingResult& result = window->result();
         auto* tree = child<QTreeView>(window.get(), "MutatedGenes");
