@@ -439,6 +439,7 @@ void PopulationWindow::pickUpBackgroundWork()
         if (same && !lineageTimer_.isActive()) {
             events_ = std::move(lineage.events);
             genes_ = std::move(lineage.genes);
+            lineageOf_ = censusVersion_;
             fillGeneBox();
             traceVariants();
             Q_EMIT lineageUpdated();
@@ -567,7 +568,11 @@ void PopulationWindow::exportTo(const QString& path)
     const QString suffix = QFileInfo(path).suffix().toLower();
     const std::string bytes =
         suffix == QStringLiteral("html") || suffix == QStringLiteral("htm")
-            ? cli::censusReportHtml(model_.census(), QFile::encodeName(folder_).toStdString(), genes_, events_)
+            // A lineage of the census before the folder changed names rows
+            // that may have moved: left out until traced again.
+            ? (lineageOf_ == censusVersion_
+                   ? cli::censusReportHtml(model_.census(), QFile::encodeName(folder_).toStdString(), genes_, events_)
+                   : cli::censusReportHtml(model_.census(), QFile::encodeName(folder_).toStdString()))
             : cli::censusCsv(model_.census());
     writeExportFile(path, bytes, {});
 }

@@ -144,6 +144,8 @@ private:
     // The finished census's job while it traces the lineage.
     std::unique_ptr<CensusJob> tracingJob_;
     std::future<Lineage> censusLineage_;
+    // The census version events_ and genes_ were traced on.
+    unsigned lineageOf_ = 0;
     QTimer harvestTimer_;
     QFileSystemWatcher watcher_;
     QTimer rescanTimer_;
