@@ -369,7 +369,9 @@ PopulationWindow::Listing listGenomes(const QString& folder, bool recursive)
 {
     PopulationWindow::Listing listing;
     const QDir root(folder);
-    QDirIterator it(folder, {QStringLiteral("*.gen")}, QDir::Files | QDir::System | QDir::Hidden,
+    // No name filter: it would compile a regular expression on this thread,
+    // whose JIT stack MinGW's Qt then fails to free as the thread ends.
+    QDirIterator it(folder, QDir::Files | QDir::System | QDir::Hidden,
                     recursive ? QDirIterator::Subdirectories : QDirIterator::NoIteratorFlags);
     while (it.hasNext()) {
         it.next();
