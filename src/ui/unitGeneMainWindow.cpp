@@ -144,7 +144,7 @@ TGeneMainWindow::TGeneMainWindow(MainWindowHooks hooks, const QString& presetMod
     generalInfo_->setAccessibleDescription(
         QStringLiteral("Gene counts by kind: mutated genes out of all, and the comparators' counts."));
     generalInfo_->viewport()->installEventFilter(this);
-    fitStatisticsColumns();
+    measureStatisticsColumns();
     pages_->addTab(statisticsPage_, QStringLiteral("General Genome Information"));
 
     const struct {
@@ -411,7 +411,7 @@ void TGeneMainWindow::applyZoom()
             font.setPointSizeF(font.pointSizeF() * factor);
         view->setFont(font);
     }
-    fitStatisticsColumns();
+    measureStatisticsColumns();
     for (TreePage* page : treePages_)
         page->fitColumn();
 }
@@ -715,22 +715,29 @@ void TGeneMainWindow::restoreAfterFailedRun()
         show();
 }
 
-void TGeneMainWindow::fitStatisticsColumns()
+void TGeneMainWindow::measureStatisticsColumns()
 {
-    // The designed widths, widened where a wider font needs it, set once:
-    // the columns keep their widths whatever a run writes into them (the
-    // widest count, "(9999) 9999", fits every column).
+    // The designed widths, widened where a wider font needs it, measured
+    // once per font: the columns keep their widths whatever a run writes
+    // into them (the widest count, "(9999) 9999", fits every column; the
+    // captions never change).
     const int widths[4] = {px(114), px(125), px(110), px(120)};
     const QFontMetrics metrics(generalInfo_->font());
     const int widestCount = metrics.horizontalAdvance(QStringLiteral("(9999) 9999")) + 12;
-    int total = 0;
+    generalInfo_->resizeColumnToContents(0);
+    const int widestCaption = generalInfo_->columnWidth(0);
     for (int column = 0; column < 4; ++column) {
-        generalInfo_->resizeColumnToContents(column);
         const int title = generalInfo_->header()->sectionSizeHint(column);
-        statisticsWidths_[column] =
-            std::max({widths[column], generalInfo_->columnWidth(column), title, column > 0 ? widestCount : 0});
-        total += statisticsWidths_[column];
+        statisticsWidths_[column] = std::max({widths[column], title, column > 0 ? widestCount : widestCaption});
     }
+    fitStatisticsColumns();
+}
+
+void TGeneMainWindow::fitStatisticsColumns()
+{
+    int total = 0;
+    for (int column = 0; column < 4; ++column)
+        total += statisticsWidths_[column];
     // A wider window (maximised, say) shares its width out in the same
     // proportions.
     const int room = generalInfo_->viewport()->width();

@@ -144,6 +144,9 @@ private:
     void runMapping();
     void restoreAfterFailedRun();
     void showResult();
+    // The statistics columns' least widths, for the font; then their share
+    // of the table's width.
+    void measureStatisticsColumns();
     void fitStatisticsColumns();
     int showSelectionDialog();
     void endProgram();
