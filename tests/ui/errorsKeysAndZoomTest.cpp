@@ -161,16 +161,21 @@ private Q_SLOTS:
             name.replace(QLatin1String("%1"), folder);
         QString shown;
         start(fill(mode.toLatin1().constData(), names, &shown));
-        QCOMPARE(shown, hint.replace(QLatin1String("%1"), folder)
-                            .replace(QLatin1String("%2"), QDir::toNativeSeparators(SamplesDir)));
+        QCOMPARE(shown,
+                 hint.replace(QLatin1String("%1"), folder)
+                     .replace(QLatin1String("%2"), QDir::toNativeSeparators(QDir(SamplesDir).canonicalPath() + u'/')));
         // Only a genome that does not load is an error; its box names the file.
         QCOMPARE(boxes.size(), hint.contains(QLatin1String("could not be read")) ? 1 : 0);
         if (!boxes.isEmpty())
-            QCOMPARE(boxes[0].details, QStringLiteral("Comparator's file: ") + file("bad.gen"));
+            QCOMPARE(boxes[0].details,
+                     QStringLiteral("Comparator's file: ") + QDir::toNativeSeparators(file("bad.gen")));
     }
 
     void startUpWithoutTheGameSaysWhichFileAndWhere()
     {
+#ifdef _WIN32
+        QSKIP("there the game's settings are the registry's, which a test leaves alone");
+#endif
         const QString settings = file("settings.ini");
         helixplot::testing::writeFile(settings.toStdString(),
                                       "[Software\\Brindlecove Technology\\Mirelings 2\\1.0]\nMain Directory=./game/\n");
@@ -267,7 +272,8 @@ private Q_SLOTS:
         tree->expand(first);
         tree->setCurrentIndex(tree->model()->index(0, 0, first));
         window->BreakdownDblClick();
-        QCOMPARE(window->statusText(), QStringLiteral("Breakdown written to ") + file("moop.txt"));
+        QCOMPARE(window->statusText(),
+                 QStringLiteral("Breakdown written to ") + QDir::toNativeSeparators(file("moop.txt")));
         QVERIFY(tree->isExpanded(first));
         QVERIFY(!tree->isExpanded(third));
         QCOMPARE(tree->currentIndex(), tree->model()->index(0, 0, first));
@@ -277,8 +283,8 @@ private Q_SLOTS:
     // change view's changed lines.
     void screenReadersHearExpansionAndChangedLines()
     {
-        if (QGuiApplication::platformName() == S("offscreen"))
-            QSKIP("needs the accessibility bridge of a real display (the .xvfb run)");
+        if (QGuiApplication::platformName() != S("xcb"))
+            QSKIP("needs the accessibility bridge of an X display (the .atspi run)");
         start(fill("Single", {sample("tibb.gen"), sample("quin.gen")}));
         window->show();
         QTRY_VERIFY(QAccessible::isActive());

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/population/populationWindow.h"
+#include "genetics/chemicalNames.h"
 #include "genetics/geneKinds.h"
+#include "genetics/settings.h"
 #include "mapping/geneMatching.h"
 #include "populationGenerator.h"
 #include "ui/population/pedigreeView.h"
@@ -72,6 +74,12 @@ private Q_SLOTS:
     void initTestCase()
     {
         testing::pinCLocale();
+        // The chemicals' names as the program loads them at start-up, and the
+        // tool for its report: none where no game is found.
+        try {
+            loadChemicalNames(readSettings().chemicalFilePath());
+        } catch (const HelixplotError&) {
+        }
         folder_ = dir_.path() + QStringLiteral("/population");
         samples::PopulationOptions options;
         options.rounds = 3;
@@ -233,6 +241,8 @@ private Q_SLOTS:
         const QString copy = folder_ + QStringLiteral("/zzzz.gen");
         QVERIFY(QFile::copy(
             folder_ + QStringLiteral("/") + QString::fromStdString(child->name) + QStringLiteral(".gen"), copy));
+        // The later tests read the same folder.
+        const auto removeCopy = qScopeGuard([&copy] { QFile::remove(copy); });
         QTRY_COMPARE_WITH_TIMEOUT(window->model().rowCount(), int(members_.size()) + 1, 10000);
         const CensusRow& added = window->model().row(rowOf(*window, "zzzz"));
         const CensusRow& original = window->model().row(rowOf(*window, child->name));
@@ -266,6 +276,7 @@ private Q_SLOTS:
         QFile html(report), expectedHtml(expected);
         QVERIFY(html.open(QIODevice::ReadOnly) && expectedHtml.open(QIODevice::ReadOnly));
         QCOMPARE(html.readAll(), expectedHtml.readAll());
+        html.close(); // Windows replaces no open file
 #endif
 
         const auto tracedBefore = traced.size();
