@@ -75,6 +75,41 @@ private:
     std::chrono::steady_clock::time_point lastDrawn_{};
 };
 
+// Names left-aligned and numbers (the columns from firstNumber on)
+// right-aligned, each column as wide as its widest cell, two blanks between
+// columns. A row with fewer cells than titles is not measured: its first
+// cell is padded, the rest follow as they are.
+std::string alignedTable(const std::vector<std::string>& titles, const std::vector<std::vector<std::string>>& rows,
+                         std::size_t firstNumber)
+{
+    std::vector<std::size_t> widths(titles.size());
+    for (std::size_t c = 0; c < titles.size(); ++c)
+        widths[c] = titles[c].size();
+    for (const auto& row : rows)
+        if (row.size() == titles.size())
+            for (std::size_t c = 0; c < row.size(); ++c)
+                widths[c] = std::max(widths[c], row[c].size());
+    auto format = [&](const std::vector<std::string>& row) {
+        std::string out;
+        for (std::size_t c = 0; c < row.size(); ++c) {
+            if (c > 0)
+                out += "  ";
+            const std::string pad(widths[c] - std::min(widths[c], row[c].size()), ' ');
+            if (row.size() != titles.size())
+                out += c == 0 ? row[c] + pad : row[c];
+            else
+                out += c >= firstNumber ? pad + row[c] : row[c] + pad;
+        }
+        while (!out.empty() && out.back() == ' ')
+            out.pop_back();
+        return out + '\n';
+    };
+    std::string out = format(titles);
+    for (const auto& row : rows)
+        out += format(row);
+    return out;
+}
+
 } // namespace
 
 std::string censusText(const Census& census, bool terminal)
@@ -94,35 +129,8 @@ std::string censusText(const Census& census, bool terminal)
                          std::to_string(row.generation), std::to_string(row.children),
                          numberOrDash(row.mutatedTotal())});
     }
-    std::vector<std::size_t> widths(titles.size());
-    for (std::size_t c = 0; c < titles.size(); ++c)
-        widths[c] = titles[c].size();
-    for (const auto& line : cells)
-        if (line.size() == titles.size())
-            for (std::size_t c = 0; c < line.size(); ++c)
-                widths[c] = std::max(widths[c], line[c].size());
-
-    // Names left-aligned, numbers right-aligned, two blanks between columns;
-    // a file that did not load has its message after its name.
-    auto format = [&](const std::vector<std::string>& line) {
-        std::string out;
-        for (std::size_t c = 0; c < line.size(); ++c) {
-            if (c > 0)
-                out += "  ";
-            const std::string pad(widths[c] - std::min(widths[c], line[c].size()), ' ');
-            if (line.size() != titles.size())
-                out += c == 0 ? line[c] + pad : line[c];
-            else
-                out += c >= 4 ? pad + line[c] : line[c] + pad;
-        }
-        while (!out.empty() && out.back() == ' ')
-            out.pop_back();
-        return out + '\n';
-    };
-    std::string out = format(titles);
-    for (const auto& line : cells)
-        out += format(line);
-    return out;
+    // A file that did not load has its message after its name.
+    return alignedTable(titles, cells, 4);
 }
 
 std::string censusCsv(const Census& census)
@@ -375,25 +383,7 @@ std::string lineageText(const Lineage& lineage, const std::string& folder, bool 
     for (const GeneHotspot& gene : lineage.genes)
         cells.push_back({std::string(kindInfoOf(gene.geneKey).statisticsCaption), hexByte(gene.geneKey & 0xFF),
                          std::to_string(gene.events), std::to_string(gene.variants), std::to_string(gene.carriers)});
-    std::vector<std::size_t> widths(titles.size());
-    for (std::size_t c = 0; c < titles.size(); ++c) {
-        widths[c] = titles[c].size();
-        for (const auto& line : cells)
-            widths[c] = std::max(widths[c], line[c].size());
-    }
-    auto format = [&](const std::vector<std::string>& line) {
-        std::string out;
-        for (std::size_t c = 0; c < line.size(); ++c) {
-            const std::string pad(widths[c] - line[c].size(), ' ');
-            out += c == 0 ? line[c] + pad : "  " + (c == 1 ? line[c] + pad : pad + line[c]);
-        }
-        while (!out.empty() && out.back() == ' ')
-            out.pop_back();
-        return out + '\n';
-    };
-    std::string out = format(titles);
-    for (const auto& line : cells)
-        out += format(line);
+    std::string out = alignedTable(titles, cells, 2);
 
     // The genomes of one creature are read once for all its events.
     std::optional<std::size_t> loadedRow;

@@ -98,16 +98,6 @@ constexpr const char* ChangesScript = R"js((function () {
 })();
 )js";
 
-std::string num(double value)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "%.1f", value);
-    std::string s = text;
-    if (s.size() > 2 && s.compare(s.size() - 2, 2, ".0") == 0)
-        s.resize(s.size() - 2);
-    return s;
-}
-
 // The creature's name: its file's name without folder and ".gen".
 std::string creatureName(const std::string& file)
 {
@@ -205,7 +195,8 @@ std::string svgOpen(int width, int height)
 
 std::string text(double x, double y, const std::string& content, const char* anchor = "middle")
 {
-    return "<text x=\"" + num(x) + "\" y=\"" + num(y) + "\" text-anchor=\"" + anchor + "\">" + content + "</text>";
+    return "<text x=\"" + svgNumber(x) + "\" y=\"" + svgNumber(y) + "\" text-anchor=\"" + anchor + "\">" + content +
+           "</text>";
 }
 
 std::string axes(int left, int top, int right, int bottom)
@@ -234,9 +225,9 @@ std::string genomesPerGeneration(const Census& census)
     for (const auto& [generation, n] : counts) {
         const double h = double(Bottom - Top) * double(n) / double(most);
         const double x = Left + slot * generation + slot * 0.15;
-        out += "<rect class=\"bar\" x=\"" + num(x) + "\" y=\"" + num(Bottom - h) + "\" width=\"" + num(slot * 0.7) +
-               "\" height=\"" + num(h) + "\"><title>generation " + std::to_string(generation) + ": " +
-               std::to_string(n) + " genomes</title></rect>" +
+        out += "<rect class=\"bar\" x=\"" + svgNumber(x) + "\" y=\"" + svgNumber(Bottom - h) + "\" width=\"" +
+               svgNumber(slot * 0.7) + "\" height=\"" + svgNumber(h) + "\"><title>generation " +
+               std::to_string(generation) + ": " + std::to_string(n) + " genomes</title></rect>" +
                text(x + slot * 0.35, Bottom - h - 3, std::to_string(n)) +
                text(x + slot * 0.35, Bottom + 14, std::to_string(generation)) + "\n";
     }
@@ -275,8 +266,8 @@ std::string mutationsByGeneration(const Census& census)
     out += "\n";
     for (const auto& [at, n] : dots) {
         const double r = 2 + 6 * std::sqrt(double(n) / double(biggest));
-        out += "<circle class=\"dot\" cx=\"" + num(Left + slot * (at.first + 0.5)) + "\" cy=\"" +
-               num(Bottom - 4 - step * double(at.second)) + "\" r=\"" + num(r) + "\"><title>generation " +
+        out += "<circle class=\"dot\" cx=\"" + svgNumber(Left + slot * (at.first + 0.5)) + "\" cy=\"" +
+               svgNumber(Bottom - 4 - step * double(at.second)) + "\" r=\"" + svgNumber(r) + "\"><title>generation " +
                std::to_string(at.first) + ": " + std::to_string(n) + " with " + std::to_string(at.second) +
                " mutated genes</title></circle>\n";
     }
@@ -317,12 +308,13 @@ std::string geneCountsPerFamily(const Census& census)
         const double mean = double(r.sum) / double(genomes);
         const double y = Top + RowHeight * double(i);
         out += text(Left - 6, y + 12, std::string(StatisticsCaptions[i]), "end") + "<rect class=\"bar\" x=\"" +
-               num(Left) + "\" y=\"" + num(y + 3) + "\" width=\"" + num(mean * scale) + "\" height=\"" +
-               num(RowHeight - 6) + "\"><title>" + std::string(StatisticsCaptions[i]) + ": mean " + num(mean) + ", " +
-               std::to_string(r.low) + " to " + std::to_string(r.high) + "</title></rect><line class=\"range\" x1=\"" +
-               num(Left + double(r.low) * scale) + "\" y1=\"" + num(y + 9) + "\" x2=\"" +
-               num(Left + double(r.high) * scale) + "\" y2=\"" + num(y + 9) + "\"/>" +
-               text(Left + double(r.high) * scale + 4, y + 12, num(mean), "start") + "\n";
+               svgNumber(Left) + "\" y=\"" + svgNumber(y + 3) + "\" width=\"" + svgNumber(mean * scale) +
+               "\" height=\"" + svgNumber(RowHeight - 6) + "\"><title>" + std::string(StatisticsCaptions[i]) +
+               ": mean " + svgNumber(mean) + ", " + std::to_string(r.low) + " to " + std::to_string(r.high) +
+               "</title></rect><line class=\"range\" x1=\"" + svgNumber(Left + double(r.low) * scale) + "\" y1=\"" +
+               svgNumber(y + 9) + "\" x2=\"" + svgNumber(Left + double(r.high) * scale) + "\" y2=\"" +
+               svgNumber(y + 9) + "\"/>" + text(Left + double(r.high) * scale + 4, y + 12, svgNumber(mean), "start") +
+               "\n";
     }
     return out + "</svg>\n";
 }
@@ -346,10 +338,10 @@ std::string mutationHotspots(const std::vector<GeneHotspot>& hotspots)
                                  Hex[gene.geneKey >> 4 & 0x0F] + Hex[gene.geneKey & 0x0F];
         const double y = Top + RowHeight * double(i);
         const double w = double(gene.events) * scale;
-        out += text(Left - 6, y + 12, name, "end") + "<rect class=\"bar\" x=\"" + num(Left) + "\" y=\"" + num(y + 3) +
-               "\" width=\"" + num(w) + "\" height=\"" + num(RowHeight - 6) + "\"><title>" + name + ": " +
-               std::to_string(gene.events) + " events, " + std::to_string(gene.variants) + " variants, " +
-               std::to_string(gene.carriers) + " carriers</title></rect>" +
+        out += text(Left - 6, y + 12, name, "end") + "<rect class=\"bar\" x=\"" + svgNumber(Left) + "\" y=\"" +
+               svgNumber(y + 3) + "\" width=\"" + svgNumber(w) + "\" height=\"" + svgNumber(RowHeight - 6) +
+               "\"><title>" + name + ": " + std::to_string(gene.events) + " events, " + std::to_string(gene.variants) +
+               " variants, " + std::to_string(gene.carriers) + " carriers</title></rect>" +
                text(Left + w + 4, y + 12, std::to_string(gene.events), "start") + "\n";
     }
     return out + "</svg>\n";

@@ -30,16 +30,6 @@ std::string shadeClass(const std::optional<std::size_t>& mutated)
     return "m" + std::to_string(shade);
 }
 
-std::string num(double value)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "%.1f", value);
-    std::string s = text;
-    if (s.size() > 2 && s.compare(s.size() - 2, 2, ".0") == 0)
-        s.resize(s.size() - 2);
-    return s;
-}
-
 std::string legend()
 {
     std::string out = "<p class=\"legend\">Mutated genes: ";
@@ -54,17 +44,17 @@ std::string boxSvg(const CensusRow& row, std::size_t i, const PedigreeBox& box, 
 {
     const auto mutated = row.mutatedTotal();
     const double left = box.x + Margin, top = box.y + Margin;
-    const std::string cx = num(left + options.boxWidth / 2);
+    const std::string cx = svgNumber(left + options.boxWidth / 2);
     // A long name squeezed into the box rather than over its neighbours.
-    const std::string fit = name.size() > 12
-                                ? " textLength=\"" + num(options.boxWidth - 8) + "\" lengthAdjust=\"spacingAndGlyphs\""
-                                : std::string();
-    const std::string count = "<text x=\"" + cx + "\" y=\"" + num(top + 28) + "\">" +
+    const std::string fit =
+        name.size() > 12 ? " textLength=\"" + svgNumber(options.boxWidth - 8) + "\" lengthAdjust=\"spacingAndGlyphs\""
+                         : std::string();
+    const std::string count = "<text x=\"" + cx + "\" y=\"" + svgNumber(top + 28) + "\">" +
                               (mutated ? std::to_string(*mutated) + " mutated" : std::string("&#8211;")) + "</text>";
     return "<g class=\"box\"><a href=\"#row-" + std::to_string(i) + "\"><title>" + file + "</title><rect class=\"" +
-           shadeClass(mutated) + "\" x=\"" + num(left) + "\" y=\"" + num(top) + "\" width=\"" + num(options.boxWidth) +
-           "\" height=\"" + num(options.boxHeight) + "\" rx=\"4\"/><text x=\"" + cx + "\" y=\"" + num(top + 14) + "\"" +
-           fit + ">" + name + "</text>" +
+           shadeClass(mutated) + "\" x=\"" + svgNumber(left) + "\" y=\"" + svgNumber(top) + "\" width=\"" +
+           svgNumber(options.boxWidth) + "\" height=\"" + svgNumber(options.boxHeight) + "\" rx=\"4\"/><text x=\"" +
+           cx + "\" y=\"" + svgNumber(top + 14) + "\"" + fit + ">" + name + "</text>" +
            (mutated ? "</a><a href=\"#changes-" + std::to_string(i) + "\">" + count + "</a>" : count + "</a>") +
            "</g>\n";
 }
@@ -114,6 +104,16 @@ std::vector<Band> bands(const PedigreeLayout& layout, std::size_t rows, const Pe
 }
 
 } // namespace
+
+std::string svgNumber(double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", value);
+    std::string s = text;
+    if (s.size() > 2 && s.compare(s.size() - 2, 2, ".0") == 0)
+        s.resize(s.size() - 2);
+    return s;
+}
 
 const char* const PedigreeStyle =
     R"(#pedigree{max-height:48em}.band{content-visibility:auto}.band svg{display:block}.tree rect{stroke:#5580aa}.tree a:hover rect{fill:#bde}
@@ -179,14 +179,14 @@ std::string pedigreeSection(const Census& census, const std::vector<std::string>
     const double width = layout.width + 2 * Margin;
     for (const Band& band : bands(layout, census.rows.size(), options)) {
         const double top = band.top, height = band.bottom - band.top;
-        out += "<div class=\"band\" style=\"width:" + num(width) + "px;height:" + num(height) +
-               "px\"><svg class=\"tree\" xmlns=\"http://www.w3.org/2000/svg\" width=\"" + num(width) + "\" height=\"" +
-               num(height) + "\" viewBox=\"0 " + num(top) + ' ' + num(width) + ' ' + num(height) +
-               "\">\n<path class=\"lines\" d=\"";
+        out += "<div class=\"band\" style=\"width:" + svgNumber(width) + "px;height:" + svgNumber(height) +
+               "px\"><svg class=\"tree\" xmlns=\"http://www.w3.org/2000/svg\" width=\"" + svgNumber(width) +
+               "\" height=\"" + svgNumber(height) + "\" viewBox=\"0 " + svgNumber(top) + ' ' + svgNumber(width) + ' ' +
+               svgNumber(height) + "\">\n<path class=\"lines\" d=\"";
         for (std::size_t e : band.edges) {
             char command = 'M';
             for (const PedigreePoint& p : layout.edges[e].points) {
-                out += command + num(p.x + Margin) + ' ' + num(p.y + Margin);
+                out += command + svgNumber(p.x + Margin) + ' ' + svgNumber(p.y + Margin);
                 command = 'L';
             }
         }

@@ -16,6 +16,9 @@ namespace helixplot::cli {
 std::string pedigreeSection(const Census& census, const std::vector<std::string>& names,
                             const std::vector<std::string>& files);
 
+// A coordinate or length in SVG: one decimal, none when it is ".0".
+std::string svgNumber(double value);
+
 // The section's style sheet and script, for the page's one <style> and one
 // <script>.
 extern const char* const PedigreeStyle;
