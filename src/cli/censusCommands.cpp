@@ -314,7 +314,7 @@ std::string reportCommand(const CliOptions& options, const std::vector<std::stri
         return html;
     std::vector<std::string> read = readFiles;
     for (const CensusRow& row : census.rows)
-        read.push_back(folder + '/' + row.file);
+        read.push_back(censusFilePath(folder, row.file));
     writeOutputFile(options.outputPath, html, read);
     return {};
 }
@@ -364,7 +364,7 @@ const GeneRecord* geneOf(const TGeneticsFile& genome, const GenePrint& print)
 
 TGeneticsFile loadForLineage(const std::string& folder, const std::string& file)
 {
-    const std::string path = folder.empty() || folder.back() == '/' ? folder + file : folder + '/' + file;
+    const std::string path = censusFilePath(folder, file);
     try {
         return TGeneticsFile(path);
     } catch (const HelixplotError& e) {

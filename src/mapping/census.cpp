@@ -144,18 +144,6 @@ Listing listFolder(const std::string& folder, bool recursive)
     return listing;
 }
 
-std::string joined(const std::string& folder, const std::string& relative)
-{
-    if (folder.empty())
-        return relative;
-#ifdef _WIN32
-    const bool separated = folder.back() == '/' || folder.back() == '\\';
-#else
-    const bool separated = folder.back() == '/';
-#endif
-    return separated ? folder + relative : folder + '/' + relative;
-}
-
 std::optional<std::string> nonEmpty(std::string text)
 {
     if (text.empty())
@@ -248,7 +236,7 @@ private:
         }
         GenomeDigest digest;
         try {
-            digest = digester.digest(joined(folder_, row.file));
+            digest = digester.digest(censusFilePath(folder_, row.file));
         } catch (const HelixplotError& e) {
             row.error = e.what();
             return;
@@ -274,7 +262,7 @@ private:
         if (kept_[i])
             return &fingerprints_[i];
         try {
-            reread = digester.digest(joined(folder_, listing_.files[i])).fingerprints;
+            reread = digester.digest(censusFilePath(folder_, listing_.files[i])).fingerprints;
         } catch (const HelixplotError&) {
             return nullptr;
         }
@@ -473,10 +461,22 @@ std::vector<GeneChange> mutatedChangesOf(const std::string& folder, const Census
     const CensusRow& child = census.rows.at(row);
     if (!child.motherRow || !child.fatherRow)
         return {};
-    const TGeneticsFile examined(joined(folder, child.file));
-    const TGeneticsFile mother(joined(folder, census.rows.at(*child.motherRow).file));
-    const TGeneticsFile father(joined(folder, census.rows.at(*child.fatherRow).file));
+    const TGeneticsFile examined(censusFilePath(folder, child.file));
+    const TGeneticsFile mother(censusFilePath(folder, census.rows.at(*child.motherRow).file));
+    const TGeneticsFile father(censusFilePath(folder, census.rows.at(*child.fatherRow).file));
     return mutatedGeneChanges(GenomeComparison({mappingModeOf(MappingChoice::Parental), &examined, &mother, &father}));
+}
+
+std::string censusFilePath(const std::string& folder, const std::string& file)
+{
+    if (folder.empty())
+        return file;
+#ifdef _WIN32
+    const bool separated = folder.back() == '/' || folder.back() == '\\';
+#else
+    const bool separated = folder.back() == '/';
+#endif
+    return separated ? folder + file : folder + '/' + file;
 }
 
 } // namespace helixplot

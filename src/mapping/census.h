@@ -123,6 +123,9 @@ private:
 // names and its counts.
 void fillCensusRow(CensusRow& row, const GenomeDigest& digest);
 
+// The path of a census's file (relative, '/'-separated) below its folder.
+std::string censusFilePath(const std::string& folder, const std::string& file);
+
 // Children and generations, once every row has its parents' rows.
 void linkCensusFamilies(std::vector<CensusRow>& rows);
 

@@ -12,11 +12,6 @@ namespace helixplot {
 
 namespace {
 
-std::string pathIn(const std::string& folder, const std::string& file)
-{
-    return folder.empty() || folder.back() == '/' ? folder + file : folder + '/' + file;
-}
-
 // A parent's file is the name beside the child, as parental mode finds it.
 std::string parentFileOf(const std::string& child, const std::optional<std::string>& name)
 {
@@ -54,7 +49,7 @@ CensusRow readRow(const std::string& folder, const std::string& file, std::strin
     if (!row.error.empty())
         return row;
     try {
-        fillCensusRow(row, digester.digest(pathIn(folder, file)));
+        fillCensusRow(row, digester.digest(censusFilePath(folder, file)));
     } catch (const HelixplotError& e) {
         row.error = e.what();
     }
@@ -123,7 +118,7 @@ std::optional<std::size_t> updateCensusFile(Census& census, const std::string& f
         bool read = true;
         for (std::size_t k = 0; k < 3 && read; ++k) {
             try {
-                genomes[k] = digester.digest(pathIn(folder, rows[which[k]].file)).fingerprints;
+                genomes[k] = digester.digest(censusFilePath(folder, rows[which[k]].file)).fingerprints;
             } catch (const HelixplotError&) {
                 read = false;
             }

@@ -205,9 +205,7 @@ GeneVariants traceGeneVariants(const std::string& folder, const Census& census,
             if (!genome.loaded())
                 continue;
             try {
-                const std::string path =
-                    folder.empty() || folder.back() == '/' ? folder + genome.file : folder + '/' + genome.file;
-                const GeneFingerprints genes = digester.digest(path).fingerprints;
+                const GeneFingerprints genes = digester.digest(censusFilePath(folder, genome.file)).fingerprints;
                 for (std::size_t i = 0; i < genes.size(); ++i) {
                     if (genes[i].geneKey() == geneKey) {
                         bodies[row] = genes.bodies[i];
