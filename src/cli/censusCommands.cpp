@@ -197,8 +197,7 @@ void writeCensusJson(const Census& census)
             json.text(row.error);
         json.key("father");
         nameOrNull(row.father);
-        json.key("file");
-        json.path(row.file);
+        json.pathField("file", row.file);
         json.key("generation");
         numberIf(loaded, static_cast<std::size_t>(row.generation));
         json.key("genes");
@@ -216,12 +215,10 @@ void writeCensusJson(const Census& census)
             json.beginArray();
             for (std::size_t i = 0; i < StatisticsRowCount; ++i) {
                 json.beginObject();
-                json.key("genes");
-                json.number(row.totals[i]);
+                json.numberField("genes", row.totals[i]);
                 json.key("mutated");
                 numberIf(row.mutated.has_value(), row.mutated ? (*row.mutated)[i] : 0);
-                json.key("type");
-                json.string(StatisticsCaptions[i]);
+                json.stringField("type", StatisticsCaptions[i]);
                 json.endObject();
             }
             json.endArray();
@@ -450,14 +447,10 @@ void writeLineageJson(const Lineage& lineage)
     JsonWriter json(stdout);
     auto keyFields = [&json](std::uint16_t geneKey) {
         const GeneKindInfo& kind = kindInfoOf(geneKey);
-        json.key("type");
-        json.number(kind.type);
-        json.key("subtype");
-        json.number(kind.subtype);
-        json.key("id");
-        json.number(geneKey & 0xFFu);
-        json.key("kind");
-        json.string(kind.statisticsCaption);
+        json.numberField("type", kind.type);
+        json.numberField("subtype", kind.subtype);
+        json.numberField("id", geneKey & 0xFFu);
+        json.stringField("kind", kind.statisticsCaption);
     };
     auto fileOf = [&](std::size_t row) { json.path(lineage.census.rows[row].file); };
     json.beginObject();
@@ -469,8 +462,7 @@ void writeLineageJson(const Lineage& lineage)
         json.key("file");
         fileOf(event.row);
         keyFields(event.gene.geneKey());
-        json.key("generation");
-        json.number(static_cast<std::uint64_t>(row.generation));
+        json.numberField("generation", static_cast<std::uint64_t>(row.generation));
         json.key("mother");
         fileOf(*row.motherRow);
         json.key("father");
@@ -488,12 +480,9 @@ void writeLineageJson(const Lineage& lineage)
     for (const GeneHotspot& gene : lineage.genes) {
         json.beginObject();
         keyFields(gene.geneKey);
-        json.key("events");
-        json.number(gene.events);
-        json.key("variants");
-        json.number(gene.variants);
-        json.key("carriers");
-        json.number(gene.carriers);
+        json.numberField("events", gene.events);
+        json.numberField("variants", gene.variants);
+        json.numberField("carriers", gene.carriers);
         json.endObject();
     }
     json.endArray();

@@ -31,8 +31,7 @@ const char* changeName(LineChange change)
 void writeNode(JsonWriter& json, const DisplayTree& tree, NodeId node)
 {
     json.beginObject();
-    json.key("text");
-    json.text(tree.text(node));
+    json.textField("text", tree.text(node));
     json.key("children");
     json.beginArray();
     for (NodeId child = tree.firstChild(node); child != NoNode; child = tree.nextSibling(child))
@@ -209,14 +208,10 @@ void writeStatistics(JsonWriter& json, const MappingResult& result)
     for (std::size_t i = 0; i < StatisticsRowCount; ++i) {
         const StatisticsRow& row = result.statistics[i];
         json.beginObject();
-        json.key("caption");
-        json.string(StatisticsCaptions[i]);
-        json.key("mutated");
-        json.string(row.mutated);
-        json.key("maternal");
-        json.string(row.maternal);
-        json.key("paternal");
-        json.string(row.paternal);
+        json.stringField("caption", StatisticsCaptions[i]);
+        json.stringField("mutated", row.mutated);
+        json.stringField("maternal", row.maternal);
+        json.stringField("paternal", row.paternal);
         json.endObject();
     }
     json.endArray();
@@ -228,8 +223,7 @@ void writePages(JsonWriter& json, const MappingResult& result)
     json.beginArray();
     auto add = [&](std::string_view title, const DisplayTree& tree) {
         json.beginObject();
-        json.key("title");
-        json.string(title);
+        json.stringField("title", title);
         json.key("tree");
         writeTree(json, tree);
         json.endObject();
@@ -250,14 +244,10 @@ void writeChanges(JsonWriter& json, const std::vector<GeneChange>& changes,
     for (const GeneChange& change : changes) {
         const GeneHeader& h = change.examined.header;
         json.beginObject();
-        json.key("header");
-        json.text(geneHeaderLine(change.examined));
-        json.key("type");
-        json.number(h.type);
-        json.key("subtype");
-        json.number(h.subtype);
-        json.key("id");
-        json.number(h.id);
+        json.textField("header", geneHeaderLine(change.examined));
+        json.numberField("type", h.type);
+        json.numberField("subtype", h.subtype);
+        json.numberField("id", h.id);
         json.key("comparators");
         json.beginArray();
         const std::vector<GeneDiff> diffs = diffChange(change);
@@ -265,16 +255,13 @@ void writeChanges(JsonWriter& json, const std::vector<GeneChange>& changes,
             const ComparatorGene& c = change.comparators[i];
             const GeneDiff& diff = diffs[i];
             json.beginObject();
-            json.key("file");
-            json.path(comparatorNames.at(c.comparator));
-            json.key("differs");
-            json.boolean(c.differs);
+            json.pathField("file", comparatorNames.at(c.comparator));
+            json.booleanField("differs", c.differs);
             json.key("lines");
             json.beginArray();
             for (const DiffLine& line : diff.lines) {
                 json.beginObject();
-                json.key("change");
-                json.string(changeName(line.change));
+                json.stringField("change", changeName(line.change));
                 json.key("text");
                 json.text(line.change == LineChange::Removed ? diff.comparatorLines[line.comparatorLine]
                                                              : diff.examinedLines[line.examinedLine]);
@@ -285,12 +272,9 @@ void writeChanges(JsonWriter& json, const std::vector<GeneChange>& changes,
             json.beginArray();
             for (const ByteChange& b : diff.bytes) {
                 json.beginObject();
-                json.key("offset");
-                json.number(b.offset);
-                json.key("comparator");
-                json.number(b.comparatorValue);
-                json.key("examined");
-                json.number(b.examinedValue);
+                json.numberField("offset", b.offset);
+                json.numberField("comparator", b.comparatorValue);
+                json.numberField("examined", b.examinedValue);
                 json.endObject();
             }
             json.endArray();

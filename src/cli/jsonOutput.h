@@ -36,6 +36,32 @@ public:
     void number(std::uint64_t value);
     void boolean(bool value);
     void null();
+    // A member of the object at hand: its key, then its value.
+    void stringField(std::string_view name, std::string_view utf8)
+    {
+        key(name);
+        string(utf8);
+    }
+    void textField(std::string_view name, std::string_view bytes)
+    {
+        key(name);
+        text(bytes);
+    }
+    void pathField(std::string_view name, std::string_view bytes)
+    {
+        key(name);
+        path(bytes);
+    }
+    void numberField(std::string_view name, std::uint64_t value)
+    {
+        key(name);
+        number(value);
+    }
+    void booleanField(std::string_view name, bool value)
+    {
+        key(name);
+        boolean(value);
+    }
     // Ends the document; throws when the stream could not take it.
     void finish();
 

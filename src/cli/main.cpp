@@ -180,10 +180,8 @@ std::string breakdownCommand(const CliOptions& options, bool terminal)
     if (options.format == OutputFormat::Json) {
         JsonWriter json(stdout);
         json.beginObject();
-        json.key("command");
-        json.string("breakdown");
-        json.key("genome");
-        json.path(options.files[0]);
+        json.stringField("command", "breakdown");
+        json.pathField("genome", options.files[0]);
         json.key("tree");
         writeTree(json, tree);
         json.endObject();
@@ -206,10 +204,8 @@ std::string summaryCommand(const CliOptions& options, bool terminal)
     if (options.format == OutputFormat::Json) {
         JsonWriter json(stdout);
         json.beginObject();
-        json.key("command");
-        json.string("summary");
-        json.key("genome");
-        json.path(options.files[0]);
+        json.stringField("command", "summary");
+        json.pathField("genome", options.files[0]);
         json.key("lines");
         json.beginArray();
         for (const std::string& line : lines)
@@ -275,12 +271,9 @@ LoadedGenomes loadGenomes(const CliOptions& options)
 void writeComparisonHead(JsonWriter& json, const char* command, const CliOptions& options, const LoadedGenomes& genomes)
 {
     json.beginObject();
-    json.key("command");
-    json.string(command);
-    json.key("mode");
-    json.string(choiceName(options.mode));
-    json.key("genome");
-    json.path(options.files[0]);
+    json.stringField("command", command);
+    json.stringField("mode", choiceName(options.mode));
+    json.pathField("genome", options.files[0]);
     json.key("comparators");
     json.beginArray();
     if (genomes.mother)
