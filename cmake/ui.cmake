@@ -88,6 +88,14 @@ if(HELIXPLOT_TESTS)
       COMMAND ${HELIXPLOT_ON_XVFB} $<TARGET_FILE:ui_populationWindowTest> -platform xcb)
     set_tests_properties(ui.populationWindowTest.xvfb PROPERTIES TIMEOUT 180
       ENVIRONMENT "QT_QPA_PLATFORM=xcb;${HELIXPLOT_LSAN}")
+    # Drops that end the selection dialog's modal loop, and the layout at a
+    # larger desktop font, on a real X server too.
+    add_test(NAME ui.desktopFeaturesTest.xvfb
+      COMMAND ${HELIXPLOT_ON_XVFB} $<TARGET_FILE:ui_desktopFeaturesTest> -platform xcb
+        aFolderDroppedOnTheSelectionDialogOpensItsPopulation aDropOnTheMainWindowOpensLoadNewGenomeWithTheFiles
+        aLargerDesktopFontScalesTheDesign)
+    set_tests_properties(ui.desktopFeaturesTest.xvfb PROPERTIES TIMEOUT 120
+      ENVIRONMENT "QT_QPA_PLATFORM=xcb;${HELIXPLOT_LSAN}")
     # What a screen reader hears needs Qt's accessibility bridge, which only
     # comes up with an accessibility bus (whose libraries the sanitizers
     # would hold to account for their own leaks).
