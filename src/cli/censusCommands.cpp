@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "censusCommands.h"
 
-#include "censusReport.h"
 #include "genetics/chemicalNames.h"
-#include "genetics/safeOutput.h"
 #include "genetics/textEncoding.h"
 #include "genetics/unitGenetics.h"
 #include "jsonOutput.h"
@@ -11,32 +9,13 @@
 #include "mapping/geneMatching.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <memory>
 #include <stdexcept>
 
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
-
 namespace helixplot::cli {
 
 namespace {
-
-bool stderrIsTerminal()
-{
-#ifdef _WIN32
-    return _isatty(_fileno(stderr)) != 0;
-#else
-    return isatty(STDERR_FILENO) != 0;
-#endif
-}
-
-// Below this a census is over before a bar would be worth looking at.
-constexpr std::size_t ProgressBarFrom = 300;
 
 std::string orDash(const std::optional<std::string>& text)
 {
@@ -47,33 +26,6 @@ std::string numberOrDash(const std::optional<std::size_t>& n)
 {
     return n ? std::to_string(*n) : "-";
 }
-
-// "[####......] 1200/10000 files, 850 files/s", redrawn in place.
-class ProgressBar {
-public:
-    void show(std::size_t done, std::size_t total)
-    {
-        const auto now = std::chrono::steady_clock::now();
-        if (done != total && now - lastDrawn_ < std::chrono::milliseconds(100))
-            return;
-        lastDrawn_ = now;
-        constexpr std::size_t Width = 30;
-        const std::size_t filled = total ? done * Width / total : Width;
-        const double seconds = std::chrono::duration<double>(now - started_).count();
-        const auto rate = static_cast<long long>(seconds > 0 ? static_cast<double>(done) / seconds : 0);
-        std::string line = "\r[" + std::string(filled, '#') + std::string(Width - filled, '.') + "] " +
-                           std::to_string(done) + '/' + std::to_string(total) + " files, " + std::to_string(rate) +
-                           " files/s";
-        if (done == total)
-            line += '\n';
-        std::fwrite(line.data(), 1, line.size(), stderr);
-        std::fflush(stderr);
-    }
-
-private:
-    std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
-    std::chrono::steady_clock::time_point lastDrawn_{};
-};
 
 // Names left-aligned and numbers (the columns from firstNumber on)
 // right-aligned, each column as wide as its widest cell, two blanks between
@@ -229,91 +181,6 @@ void writeCensusJson(const Census& census)
     }
     json.endArray();
     json.finish();
-}
-
-namespace {
-
-void showProgressOn(ProgressBar& bar, CensusOptions& options)
-{
-    if (stderrIsTerminal()) {
-        options.progress = [&bar](std::size_t done, std::size_t total) {
-            if (total > ProgressBarFrom)
-                bar.show(done, total);
-        };
-    }
-}
-
-} // namespace
-
-Census takeCensusWithProgress(const std::string& folder, bool recursive)
-{
-    CensusOptions options;
-    options.recursive = recursive;
-    ProgressBar bar;
-    showProgressOn(bar, options);
-    try {
-        return takeCensus(folder, options);
-    } catch (const HelixplotError& e) {
-        throw std::runtime_error(folder + ": " + e.what());
-    }
-}
-
-Lineage traceLineageWithProgress(const std::string& folder, LineageOptions options)
-{
-    ProgressBar bar;
-    showProgressOn(bar, options.census);
-    try {
-        return traceLineage(folder, options);
-    } catch (const HelixplotError& e) {
-        throw std::runtime_error(folder + ": " + e.what());
-    }
-}
-
-std::string censusCommand(const CliOptions& options, bool terminal)
-{
-    if (options.chemicalsPath) {
-        // Nothing in the table names a chemical; a wrong file is still an
-        // error, as with the other commands.
-        try {
-            loadChemicalNames(*options.chemicalsPath);
-        } catch (const HelixplotError& e) {
-            throw std::runtime_error(*options.chemicalsPath + ": " + e.what());
-        }
-    }
-    const Census census = takeCensusWithProgress(options.files[0], options.recursive);
-    switch (options.format) {
-    case CensusFormat::Csv:
-        return censusCsv(census);
-    case CensusFormat::Json:
-        writeCensusJson(census);
-        return {};
-    default:
-        return censusText(census, terminal);
-    }
-}
-
-std::string reportCommand(const CliOptions& options, const std::vector<std::string>& readFiles,
-                          const std::function<void()>& loadChemicalNames)
-{
-    const std::string& folder = options.files[0];
-    const bool toStandardOutput = options.outputPath == StandardOutputName;
-    // Before the census, which can take long: a target that cannot be
-    // written fails at once.
-    if (!toStandardOutput)
-        checkOutputTarget(options.outputPath, readFiles);
-    LineageOptions lineageOptions;
-    lineageOptions.census.recursive = options.recursive;
-    const Lineage lineage = traceLineageWithProgress(folder, lineageOptions);
-    const Census& census = lineage.census;
-    loadChemicalNames();
-    std::string html = censusReportHtml(lineage, folder);
-    if (toStandardOutput)
-        return html;
-    std::vector<std::string> read = readFiles;
-    for (const CensusRow& row : census.rows)
-        read.push_back(censusFilePath(folder, row.file));
-    writeOutputFile(options.outputPath, html, read);
-    return {};
 }
 
 } // namespace helixplot::cli
@@ -488,32 +355,6 @@ void writeLineageJson(const Lineage& lineage)
     json.endArray();
     json.endObject();
     json.finish();
-}
-
-std::string lineageCommand(const CliOptions& options, bool terminal)
-{
-    if (options.chemicalsPath) {
-        try {
-            loadChemicalNames(*options.chemicalsPath);
-        } catch (const HelixplotError& e) {
-            throw std::runtime_error(*options.chemicalsPath + ": " + e.what());
-        }
-    }
-    const std::string& folder = options.files[0];
-    LineageOptions lineageOptions;
-    lineageOptions.census.recursive = options.recursive;
-    if (options.gene)
-        lineageOptions.gene = packedGeneKey((*options.gene)[0], (*options.gene)[1], (*options.gene)[2]);
-    const Lineage lineage = traceLineageWithProgress(folder, lineageOptions);
-    switch (options.format) {
-    case CensusFormat::Csv:
-        return lineageCsv(lineage);
-    case CensusFormat::Json:
-        writeLineageJson(lineage);
-        return {};
-    default:
-        return lineageText(lineage, folder, terminal);
-    }
 }
 
 } // namespace helixplot::cli

@@ -1,13 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "cliOptions.h"
 #include "mapping/census.h"
 #include "mapping/lineage.h"
 
-#include <functional>
 #include <string>
-#include <vector>
 
 namespace helixplot::cli {
 
@@ -18,24 +15,6 @@ std::string censusText(const Census& census, bool terminal);
 std::string censusCsv(const Census& census);
 void writeCensusJson(const Census& census);
 
-// Takes the census of folder with a progress bar on standard error when that
-// is a terminal and the folder holds more than a few hundred genomes.
-Census takeCensusWithProgress(const std::string& folder, bool recursive);
-// The same for a lineage.
-Lineage traceLineageWithProgress(const std::string& folder, LineageOptions options);
-
-// census DIR: the table for standard output, in the chosen format.
-std::string censusCommand(const CliOptions& options, bool terminal);
-// The name of -o that means standard output.
-inline constexpr const char* StandardOutputName = "-";
-
-// report -o FILE DIR: writes the report (none of readFiles, the files the
-// run reads besides the genomes, may be replaced), and returns nothing; with
-// -o - returns the report for standard output. loadChemicalNames is called
-// once the census is in, before the changes of the mutated genes are decoded.
-std::string reportCommand(const CliOptions& options, const std::vector<std::string>& readFiles,
-                          const std::function<void()>& loadChemicalNames);
-
 // lineage DIR in each format. The text's changes read the creatures and
 // their parents again from folder; CSV has one row per event and carrier.
 // The text escapes control characters in names when it is for a terminal;
@@ -43,6 +22,5 @@ std::string reportCommand(const CliOptions& options, const std::vector<std::stri
 std::string lineageText(const Lineage& lineage, const std::string& folder, bool terminal);
 std::string lineageCsv(const Lineage& lineage);
 void writeLineageJson(const Lineage& lineage);
-std::string lineageCommand(const CliOptions& options, bool terminal);
 
 } // namespace helixplot::cli

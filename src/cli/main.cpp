@@ -2,7 +2,7 @@
 // helixplot-cli: prints what the desktop program shows for a genome, on the
 // same core.
 
-#include "censusCommands.h"
+#include "censusCommand.h"
 #include "cliOptions.h"
 #include "jsonOutput.h"
 
