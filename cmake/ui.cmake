@@ -7,7 +7,7 @@ file(GLOB HELIXPLOT_UI_SOURCES CONFIGURE_DEPENDS src/ui/*.cpp src/ui/*.h src/ui/
 add_library(helixplot_ui STATIC ${HELIXPLOT_UI_SOURCES})
 target_include_directories(helixplot_ui PUBLIC src)
 # The population window exports what helixplot-cli census and report write.
-target_link_libraries(helixplot_ui PUBLIC helixplot_core helixplot_census_output Qt6::Widgets)
+target_link_libraries(helixplot_ui PUBLIC helixplot_core helixplot_writers Qt6::Widgets)
 target_compile_definitions(helixplot_ui PRIVATE QT_NO_CAST_FROM_ASCII)
 target_compile_definitions(helixplot_ui PUBLIC QT_NO_KEYWORDS)
 

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "censusCommand.h"
 
-#include "censusCommands.h"
-#include "censusReport.h"
+#include "writers/censusTables.h"
+#include "writers/censusReport.h"
 #include "genetics/chemicalNames.h"
-#include "genetics/safeOutput.h"
+#include "writers/safeOutput.h"
 
 #include <chrono>
 #include <cstdio>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "censusCommand.h"
 
-#include "censusCommands.h"
+#include "writers/censusTables.h"
 #include "genetics/chemicalNames.h"
 
 #include <stdexcept>

@@ -4,7 +4,7 @@
 
 #include "censusCommand.h"
 #include "cliOptions.h"
-#include "jsonOutput.h"
+#include "writers/jsonOutput.h"
 
 #include "decoder/displayTree.h"
 #include "genetics/chemicalNames.h"

@@ -2,7 +2,7 @@
 #include "breakdownDump.h"
 
 #include "genetics/inOutError.h"
-#include "genetics/safeOutput.h"
+#include "writers/safeOutput.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

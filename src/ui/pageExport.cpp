@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "pageExport.h"
 
-#include "genetics/safeOutput.h"
+#include "writers/safeOutput.h"
 
 #include <QFile>
 #include <QFileDialog>

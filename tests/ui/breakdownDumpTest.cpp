@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/breakdownDump.h"
-#include "genetics/safeOutput.h"
+#include "writers/safeOutput.h"
 #include "genomeBuilder.h"
 #include "uiTestSupport.h"
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "populationWindow.h"
 
-#include "cli/censusCommands.h"
-#include "cli/censusReport.h"
+#include "writers/censusTables.h"
+#include "writers/censusReport.h"
 #include "pedigreeView.h"
 #include "ui/appSettings.h"
 #include "ui/errorReport.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "censusReport.h"
 
-#include "censusCommands.h"
+#include "censusTables.h"
 #include "decoder/unitGeneDecoder.h"
 #include "genetics/textEncoding.h"
 #include "mapping/geneChange.h"

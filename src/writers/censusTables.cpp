@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "censusCommands.h"
+#include "censusTables.h"
 
 #include "genetics/chemicalNames.h"
 #include "genetics/textEncoding.h"

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "safeOutput.h"
 
-#include "binaryFile.h"
-#include "unitGenetics.h"
+#include "genetics/binaryFile.h"
+#include "genetics/unitGenetics.h"
 
 #include <atomic>
 #include <cerrno>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "inOutError.h"
+#include "genetics/inOutError.h"
 
 #include <string>
 #include <string_view>
