@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "censusCommand.h"
 
-#include "writers/censusTables.h"
-#include "writers/censusReport.h"
 #include "genetics/chemicalNames.h"
+#include "writers/censusReport.h"
+#include "writers/censusTables.h"
 #include "writers/safeOutput.h"
 
 #include <chrono>
@@ -122,7 +122,9 @@ std::string reportCommand(const CliOptions& options, const std::vector<std::stri
                           const std::function<void()>& loadChemicalNames)
 {
     const std::string& folder = options.files[0];
-    const bool toStandardOutput = options.outputPath == StandardOutputName;
+    // -o /dev/stdout into a pipe or onto a terminal is standard output too.
+    const bool toStandardOutput =
+        options.outputPath == StandardOutputName || isStandardOutputStream(options.outputPath);
     // Before the census, which can take long: a target that cannot be
     // written fails at once.
     if (!toStandardOutput)
@@ -133,11 +135,13 @@ std::string reportCommand(const CliOptions& options, const std::vector<std::stri
     const Census& census = lineage.census;
     loadChemicalNames();
     std::string html = censusReportHtml(lineage, folder);
-    if (toStandardOutput)
-        return html;
     std::vector<std::string> read = readFiles;
     for (const CensusRow& row : census.rows)
         read.push_back(censusFilePath(folder, row.file));
+    if (toStandardOutput) {
+        checkStandardOutput(read);
+        return html;
+    }
     writeOutputFile(options.outputPath, html, read);
     return {};
 }

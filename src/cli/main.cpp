@@ -5,6 +5,7 @@
 #include "censusCommand.h"
 #include "cliOptions.h"
 #include "writers/jsonOutput.h"
+#include "writers/safeOutput.h"
 
 #include "decoder/displayTree.h"
 #include "genetics/chemicalNames.h"
@@ -346,6 +347,11 @@ int run(int argc, const char* const* argv)
     int status = ExitDone;
     const bool terminal = stdoutIsTerminal();
     try {
+        if (options.command != Command::Report || options.outputPath == StandardOutputName) {
+            std::vector<std::string> read = configurationFiles(options);
+            read.insert(read.end(), options.files.begin(), options.files.end());
+            checkStandardOutput(read);
+        }
         switch (options.command) {
         case Command::Breakdown:
             out = breakdownCommand(options, terminal);
@@ -403,5 +409,6 @@ int main(int argc, char** argv)
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
 #endif
+    helixplot::ignoreFileSizeSignal();
     return helixplot::cli::run(argc, argv);
 }

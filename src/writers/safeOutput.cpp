@@ -7,7 +7,9 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdint>
+#include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
@@ -16,6 +18,7 @@
 #ifdef _WIN32
 #include <io.h>
 #include <share.h>
+#include <windows.h>
 #else
 #include <unistd.h>
 #endif
@@ -106,8 +109,12 @@ std::string systemReason(int systemError)
     throw OutputError(path, systemReason(systemError), systemError);
 }
 
-[[noreturn]] void refuse(const std::string& path, const char* reason, int systemError = 0)
+// kept: where the file that stood at the target was left, when it could not
+// be put back.
+[[noreturn]] void refuse(const std::string& path, const char* reason, int systemError = 0, const std::string& kept = {})
 {
+    if (!kept.empty())
+        throw OutputError(path, std::string(reason) + "; what it held is kept as " + kept, systemError);
     throw OutputError(path, reason, systemError);
 }
 
@@ -132,7 +139,12 @@ bool startsLikeGenome(const std::string& path, const std::string& named)
     }
 }
 
-// A name beside target that no file has yet.
+// The longest file name most file systems take, in bytes (or UTF-16 units).
+constexpr std::size_t LongestName = 255;
+
+// A name beside target that no file has yet: ".NAME.TAG.tmp", with NAME cut
+// (at a character's start) so that the whole fits any name the file system
+// takes for the target.
 std::string temporaryName(const fs::path& target, unsigned attempt)
 {
     static std::atomic<std::uint64_t> counter{0};
@@ -142,8 +154,20 @@ std::string temporaryName(const fs::path& target, unsigned attempt)
     std::string tag;
     for (int i = 0; i < 8; ++i, mix /= 36)
         tag += Letters[mix % 36];
+    std::string base = target.filename().string();
+    const std::size_t room = LongestName -
+                             std::string_view(".."
+                                              ".tmp")
+                                 .size() -
+                             tag.size();
+    if (base.size() > room) {
+        std::size_t cut = room;
+        while (cut > 0 && (static_cast<unsigned char>(base[cut]) & 0xC0) == 0x80)
+            --cut;
+        base.resize(cut);
+    }
     fs::path name = target;
-    name.replace_filename("." + target.filename().string() + "." + tag + ".tmp");
+    name.replace_filename("." + base + "." + tag + ".tmp");
     return name.string();
 }
 
@@ -239,6 +263,7 @@ OutputTarget checkOutputTarget(const std::string& path, const std::vector<std::s
 OutputFile::OutputFile(const std::string& path, const std::vector<std::string>& readFiles)
     : readFiles_(readFiles), target_(resolveTarget(path, readFiles))
 {
+    ignoreFileSizeSignal();
     fd_ = createTemporary(path, fs::path(target_.resolved), temporary_);
 }
 
@@ -300,10 +325,201 @@ void OutputFile::commit()
     const fs::file_status existing = fs::status(target_.resolved, ec);
     if (fs::exists(existing))
         fs::permissions(temporary_, existing.permissions(), ec);
+    replaceTarget();
+}
+
+// What the final step swapped out of the target's place (now under the
+// temporary name), when the target may not be replaced by it: a genome or a
+// file the run reads that arrived after the last check, or no regular file.
+const char* OutputFile::refusalOfSwappedOut() const
+{
+    std::error_code ec;
+    const fs::file_status status = fs::symlink_status(temporary_, ec);
+    if (ec || !fs::is_regular_file(status))
+        return NotRegularFileMessage;
+    for (const std::string& read : readFiles_) {
+        std::error_code unknown;
+        if (!read.empty() && fs::equivalent(fs::path(temporary_), fs::path(read), unknown) && !unknown)
+            return NeverWritesInputMessage;
+    }
+    try {
+        if (startsLikeGenome(temporary_, target_.path))
+            return NeverWritesGenomeMessage;
+    } catch (const OutputError&) {
+        // Unreadable: it might be a genome.
+        return NeverWritesGenomeMessage;
+    }
+    return nullptr;
+}
+
+#if defined(RENAME_EXCHANGE) && defined(RENAME_NOREPLACE)
+
+// A new target is made only if nothing took its name meanwhile; an existing
+// one is swapped with the output, and what came out is checked, and swapped
+// back when it must not be replaced: no moment remains in which a genome
+// moved onto the target is overwritten.
+void OutputFile::replaceTarget()
+{
+    auto move = [&](unsigned flags) {
+        int result;
+        do
+            result = ::renameat2(AT_FDCWD, temporary_.c_str(), AT_FDCWD, target_.resolved.c_str(), flags);
+        while (result != 0 && errno == EINTR);
+        return result == 0;
+    };
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        if (move(RENAME_NOREPLACE)) {
+            temporary_.clear();
+            return;
+        }
+        if (errno != EEXIST)
+            break;
+        if (move(RENAME_EXCHANGE)) {
+            if (const char* reason = refusalOfSwappedOut()) {
+                if (!move(RENAME_EXCHANGE)) {
+                    // Never removed: it is what the target held.
+                    const std::string kept = temporary_;
+                    temporary_.clear();
+                    refuse(target_.path, reason, 0, kept);
+                }
+                discard();
+                refuse(target_.path, reason);
+            }
+            std::error_code ignored;
+            fs::remove(temporary_, ignored);
+            temporary_.clear();
+            return;
+        }
+        if (errno != ENOENT)
+            break;
+    }
+    // A file system without either step (some network and FUSE file
+    // systems) gets the plain rename, after the check above.
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
+        fail(errno ? errno : EIO);
+    renameOver();
+}
+
+#elif defined(_WIN32)
+
+// A new target is only made when nothing took its name meanwhile; an
+// existing one is replaced with a backup of what it held, which is checked,
+// and put back when it must not be replaced.
+void OutputFile::replaceTarget()
+{
+    const std::wstring from = fs::path(temporary_).wstring();
+    const std::wstring to = fs::path(target_.resolved).wstring();
+    if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH)) {
+        temporary_.clear();
+        return;
+    }
+    const DWORD error = GetLastError();
+    if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS)
+        fail(EACCES);
+    std::string backup;
+    closeFile(createTemporary(target_.path, fs::path(target_.resolved), backup));
+    const std::wstring held = fs::path(backup).wstring();
+    if (!ReplaceFileW(to.c_str(), from.c_str(), held.c_str(), REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
+        std::error_code ignored;
+        fs::remove(backup, ignored);
+        fail(EACCES);
+    }
+    std::swap(temporary_, backup); // the old target is under the temporary name now
+    if (const char* reason = refusalOfSwappedOut()) {
+        if (!ReplaceFileW(to.c_str(), fs::path(temporary_).wstring().c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
+                          nullptr, nullptr)) {
+            const std::string kept = temporary_;
+            temporary_.clear();
+            refuse(target_.path, reason, 0, kept);
+        }
+        temporary_.clear();
+        refuse(target_.path, reason);
+    }
+    discard();
+}
+
+#else
+
+void OutputFile::replaceTarget()
+{
+    renameOver();
+}
+
+#endif
+
+// The last step where the system has no better: the check above is the
+// last before the rename.
+void OutputFile::renameOver()
+{
+    std::error_code ec;
     fs::rename(temporary_, target_.resolved, ec);
     if (ec)
         fail(ec.value());
     temporary_.clear();
+}
+
+void ignoreFileSizeSignal()
+{
+#ifdef SIGXFSZ
+    struct sigaction now = {};
+    if (::sigaction(SIGXFSZ, nullptr, &now) == 0 && now.sa_handler == SIG_DFL)
+        ::signal(SIGXFSZ, SIG_IGN);
+#endif
+}
+
+namespace {
+
+constexpr const char* StandardOutputWords = "standard output";
+
+} // namespace
+
+void checkStandardOutput(const std::vector<std::string>& readFiles)
+{
+#ifdef _WIN32
+    // Neither its name nor its first bytes can be had from the handle here.
+    (void)readFiles;
+#else
+    struct stat out = {};
+    if (::fstat(STDOUT_FILENO, &out) != 0 || !S_ISREG(out.st_mode))
+        return;
+    for (const std::string& read : readFiles) {
+        struct stat file = {};
+        if (!read.empty() && ::stat(read.c_str(), &file) == 0 && file.st_dev == out.st_dev && file.st_ino == out.st_ino)
+            refuse(StandardOutputWords, NeverWritesInputMessage);
+    }
+    // Its name and its first bytes, through the descriptor opened again for
+    // reading where the system offers that.
+    for (const char* self : {"/proc/self/fd/1", "/dev/fd/1"}) {
+        std::error_code ec;
+        const fs::path name = fs::read_symlink(self, ec);
+        if (!ec && hasGenomeName(name))
+            refuse(StandardOutputWords, NeverWritesGenomeMessage);
+        struct stat again = {};
+        if (::stat(self, &again) != 0 || again.st_dev != out.st_dev || again.st_ino != out.st_ino)
+            continue;
+        try {
+            if (startsLikeGenome(self, StandardOutputWords))
+                refuse(StandardOutputWords, NeverWritesGenomeMessage);
+        } catch (const OutputError& e) {
+            if (std::string_view(e.what()).find(NeverWritesGenomeMessage) != std::string_view::npos)
+                throw;
+            continue; // not readable so: judged by its name and the files read
+        }
+        return;
+    }
+#endif
+}
+
+bool isStandardOutputStream(const std::string& path)
+{
+#ifdef _WIN32
+    (void)path;
+    return false;
+#else
+    struct stat out = {}, named = {};
+    return ::fstat(STDOUT_FILENO, &out) == 0 && !S_ISREG(out.st_mode) && ::stat(path.c_str(), &named) == 0 &&
+           named.st_dev == out.st_dev && named.st_ino == out.st_ino;
+#endif
 }
 
 void writeOutputFile(const std::string& path, std::string_view bytes, const std::vector<std::string>& readFiles)

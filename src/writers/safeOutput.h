@@ -62,12 +62,31 @@ public:
 private:
     void discard() noexcept;
     [[noreturn]] void fail(int systemError);
+    void replaceTarget();
+    void renameOver();
+    const char* refusalOfSwappedOut() const;
 
     std::vector<std::string> readFiles_;
     OutputTarget target_;
     std::string temporary_;
     int fd_ = -1;
 };
+
+// A file size limit (ulimit -f) then fails a write with "File too large"
+// instead of ending the program by a signal, so that the temporary file is
+// removed and the error named. OutputFile calls it; a program that writes
+// to standard output calls it first. Nothing on Windows, which has no such
+// signal.
+void ignoreFileSizeSignal();
+
+// Standard output, before anything is written to it: throws OutputError
+// ("standard output: REASON") when it is a genome file (by its name or its
+// first bytes) or one of readFiles. Anything but a regular file passes.
+void checkStandardOutput(const std::vector<std::string>& readFiles);
+
+// Whether path leads to what standard output is, when that is no regular
+// file (a pipe or a terminal behind /dev/stdout).
+bool isStandardOutputStream(const std::string& path);
 
 // Writes bytes to path through an OutputFile.
 void writeOutputFile(const std::string& path, std::string_view bytes, const std::vector<std::string>& readFiles);

@@ -14,6 +14,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -102,7 +103,7 @@ TEST(OutputSafety, HostileReportTargetsAreRefusedAndNoInputChanges)
         {dir.file("missing/report.html"), "No such file or directory", "missing"},
         {dir.file("locked/report.html"), "Permission denied", "fam", asNormalUser},
         // The write itself fails: the old file stays.
-        {dir.file("old.html"), "File too large", "fam", "trap '' XFSZ; ulimit -f 1"},
+        {dir.file("old.html"), "File too large", "fam", "ulimit -f 1"},
     };
     const auto before = contents(dir.path());
     for (const Case& c : cases) {
@@ -147,6 +148,127 @@ TEST(OutputSafety, ReportGoesThroughALinkOrToStandardOutput)
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"fam", "link.html", "real.html"}));
+}
+
+const std::string Chemicals = std::string(HELIXPLOT_SOURCE_DIR) + "/samples/allchemicals.str";
+
+// The names of the files in folder, sorted.
+std::vector<std::string> namesIn(const std::string& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+#ifdef HELIXPLOT_PLANT_ON_RENAME
+// A file moved onto the target after the last check, inside the final
+// rename itself: a genome is put back and the run refuses; anything else is
+// replaced as the old report would have been.
+TEST(OutputSafety, AGenomeMovedOntoTheTargetAtTheLastMomentIsKept)
+{
+    struct Case {
+        const char* name;
+        bool targetExists;
+        bool plantGenome;
+        int status;
+    };
+    const Case cases[] = {
+        {"genome onto an old report", true, true, 1},
+        {"genome onto a new name", false, true, 1},
+        {"text onto an old report", true, false, 0},
+        {"text onto a new name", false, false, 0},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        writeFamily(dir, "fam");
+        const std::string target = dir.file("out/report.html");
+        fs::create_directories(dir.file("out"));
+        if (c.targetExists)
+            testing::writeFile(target, "old report");
+        const std::string planted = c.plantGenome ? readAll(dir.file("fam/kid.gen")) : "notes";
+        testing::writeFile(dir.file("planted"), planted);
+        CliSetup setup;
+        setup.settingsPath = dir.file("settings.ini");
+        setup.shellPrefix = "export LD_PRELOAD='" + std::string(HELIXPLOT_PLANT_ON_RENAME) + "' HELIXPLOT_PLANT='" +
+                            dir.file("planted") + "' ASAN_OPTIONS=verify_asan_link_order=0:${ASAN_OPTIONS:-}";
+        const CliRun r = testing::runCli({"report", "--chemicals", Chemicals, "-o", target, dir.file("fam")}, setup);
+        EXPECT_EQ(r.status, c.status) << c.name << ": " << r.err;
+        EXPECT_FALSE(fs::exists(dir.file("planted"))) << c.name << ": the hook did not run";
+        EXPECT_EQ(namesIn(dir.file("out")), std::vector<std::string>{"report.html"}) << c.name;
+        if (c.status == 0) {
+            EXPECT_NE(readAll(target).find("<html"), std::string::npos) << c.name;
+        } else {
+            EXPECT_EQ(r.err, "helixplot-cli: " + target + ": Helixplot never writes a genome file\n") << c.name;
+            EXPECT_EQ(readAll(target), planted) << c.name;
+        }
+    }
+}
+#endif
+
+// Standard output is checked as a named target is: never a genome, never a
+// file the run reads; a pipe behind /dev/stdout is standard output.
+TEST(OutputSafety, StandardOutputIsNoGenomeAndPipesWork)
+{
+    TempDir dir;
+    writeFamily(dir, "fam");
+    const std::string genome = readAll(dir.file("fam/kid.gen"));
+    testing::writeFile(dir.file("copy.bin"), genome);
+    const std::string pipe = "s=$(mktemp); { \"$0\" \"$@\"; echo $? >\"$s\"; } | cat; exit $(cat \"$s\")";
+    struct Case {
+        std::vector<std::string> args;
+        std::string shellPrefix;
+        std::string error; // empty: the run succeeds
+    };
+    const std::string refused = "helixplot-cli: standard output: ";
+    const std::vector<Case> cases = {
+        {{"report", "--chemicals", Chemicals, "-o", "-", dir.file("fam")},
+         "exec >>'" + dir.file("fam/kid.gen") + "'",
+         refused + "Helixplot never writes a genome file\n"},
+        {{"summary", dir.file("fam/mama.gen")},
+         "exec >>'" + dir.file("copy.bin") + "'",
+         refused + "Helixplot never writes a genome file\n"},
+        {{"census", dir.file("fam")},
+         "exec >>'" + dir.file("fam/papa.gen") + "'",
+         refused + "Helixplot never writes a genome file\n"},
+        {{"summary", dir.file("copy.bin")},
+         "exec >>'" + dir.file("copy.bin") + "'",
+         refused + "Helixplot never writes a file it reads\n"},
+        {{"report", "--chemicals", Chemicals, "-o", "/dev/stdout", dir.file("fam")}, pipe, ""},
+    };
+    for (const Case& c : cases) {
+        CliSetup setup;
+        setup.settingsPath = dir.file("settings.ini");
+        setup.shellPrefix = c.shellPrefix;
+        const CliRun r = testing::runCli(c.args, setup);
+        EXPECT_EQ(r.err, c.error) << c.args[0];
+        EXPECT_EQ(r.status, c.error.empty() ? 0 : 1) << c.args[0];
+        EXPECT_EQ(r.out.find("<html") != std::string::npos, c.error.empty()) << c.args[0];
+    }
+    EXPECT_EQ(readAll(dir.file("fam/kid.gen")), genome);
+    EXPECT_EQ(readAll(dir.file("copy.bin")), genome);
+}
+
+// The hidden temporary file beside the target fits whatever name the target
+// may have.
+TEST(OutputSafety, TargetsWithTheLongestNamesAreWritten)
+{
+    TempDir dir;
+    writeFamily(dir, "fam");
+    for (const std::size_t length : {251u, 255u}) {
+        const std::string name = std::string(length - 5, 'r') + ".html";
+        fs::create_directories(dir.file("out"));
+        // Made new, then replaced.
+        for (int run = 0; run < 2; ++run) {
+            const CliRun r =
+                testing::runCli({"report", "--chemicals", Chemicals, "-o", dir.file("out/" + name), dir.file("fam")},
+                                dir.file("settings.ini"));
+            EXPECT_EQ(r.status, 0) << length << ": " << r.err;
+        }
+        EXPECT_EQ(namesIn(dir.file("out")), std::vector<std::string>{name}) << length;
+        fs::remove_all(dir.file("out"));
+    }
 }
 
 // The census counts a creature's mutations exactly when parental mode can
