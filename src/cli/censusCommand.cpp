@@ -6,6 +6,7 @@
 #include "writers/censusTables.h"
 #include "writers/safeOutput.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <stdexcept>
@@ -95,6 +96,22 @@ Lineage traceLineageWithProgress(const std::string& folder, LineageOptions optio
     }
 }
 
+std::string linesForTerminal(const std::string& text, bool terminal)
+{
+    if (!terminal)
+        return text;
+    std::string out;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        out += escapedForMessage(std::string_view(text).substr(start, end - start));
+        if (end < text.size())
+            out += '\n';
+        start = end + 1;
+    }
+    return out;
+}
+
 std::string censusCommand(const CliOptions& options, bool terminal)
 {
     if (options.chemicalsPath) {
@@ -109,7 +126,7 @@ std::string censusCommand(const CliOptions& options, bool terminal)
     const Census census = takeCensusWithProgress(options.files[0], options.recursive);
     switch (options.format) {
     case CensusFormat::Csv:
-        return censusCsv(census);
+        return linesForTerminal(censusCsv(census), terminal);
     case CensusFormat::Json:
         writeCensusJson(census);
         return {};

@@ -17,6 +17,10 @@ Census takeCensusWithProgress(const std::string& folder, bool recursive);
 // The same for a lineage.
 Lineage traceLineageWithProgress(const std::string& folder, LineageOptions options);
 
+// text as it is, or on a terminal each line with its control characters
+// written out (escapedForMessage), the line ends kept.
+std::string linesForTerminal(const std::string& text, bool terminal);
+
 // census DIR: the table for standard output, in the chosen format.
 std::string censusCommand(const CliOptions& options, bool terminal);
 // The name of -o that means standard output.

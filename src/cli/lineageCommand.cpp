@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "censusCommand.h"
 
-#include "writers/censusTables.h"
 #include "genetics/chemicalNames.h"
+#include "writers/censusTables.h"
 
 #include <stdexcept>
 
@@ -25,7 +25,7 @@ std::string lineageCommand(const CliOptions& options, bool terminal)
     const Lineage lineage = traceLineageWithProgress(folder, lineageOptions);
     switch (options.format) {
     case CensusFormat::Csv:
-        return lineageCsv(lineage);
+        return linesForTerminal(lineageCsv(lineage), terminal);
     case CensusFormat::Json:
         writeLineageJson(lineage);
         return {};

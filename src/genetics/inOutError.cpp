@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "inOutError.h"
 
+#include "textEncoding.h"
+
 #include <cerrno>
+#include <utility>
 
 namespace helixplot {
 
@@ -114,20 +117,53 @@ FileError::FileError(std::string_view path, std::string_view message)
 {
 }
 
+namespace {
+
+constexpr char Hex[] = "0123456789ABCDEF";
+
+// The code point of the control that the UTF-8 sequence at text's start is,
+// with its length; 0 for none.
+std::pair<unsigned, std::size_t> controlAt(std::string_view text)
+{
+    const auto byte = [&](std::size_t i) { return i < text.size() ? static_cast<unsigned char>(text[i]) : 0u; };
+    if (byte(0) == 0xC2 && byte(1) >= 0x80 && byte(1) <= 0x9F)
+        return {byte(1), 2};
+    if (byte(0) == 0xD8 && byte(1) == 0x9C)
+        return {0x061C, 2};
+    if (byte(0) == 0xE2 && (byte(1) == 0x80 || byte(1) == 0x81) && byte(2) >= 0x80) {
+        const unsigned code = 0x2000 | (byte(1) & 0x3F) << 6 | (byte(2) & 0x3F);
+        if (code == 0x200E || code == 0x200F || (code >= 0x202A && code <= 0x202E) ||
+            (code >= 0x2066 && code <= 0x2069))
+            return {code, 3};
+    }
+    return {0, 0};
+}
+
+} // namespace
+
 std::string escapedForMessage(std::string_view name)
 {
-    static constexpr char Hex[] = "0123456789ABCDEF";
+    const bool utf8 = isUtf8(name);
     std::string out;
     out.reserve(name.size());
-    for (const char c : name) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F) {
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(name[i]);
+        if (byte < 0x20 || byte == 0x7F || (!utf8 && byte >= 0x80 && byte <= 0x9F)) {
             out += "\\x";
             out += Hex[byte >> 4];
             out += Hex[byte & 0xF];
-        } else {
-            out += c;
+            continue;
         }
+        const auto [code, length] =
+            utf8 && byte >= 0xC2 ? controlAt(name.substr(i)) : std::pair<unsigned, std::size_t>{};
+        if (length == 0) {
+            out += name[i];
+            continue;
+        }
+        out += "\\u";
+        for (int shift = 12; shift >= 0; shift -= 4)
+            out += Hex[code >> shift & 0xF];
+        i += length - 1;
     }
     return out;
 }

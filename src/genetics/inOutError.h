@@ -63,8 +63,12 @@ public:
 // scripts/peak-memory.sh): under 1 GiB.
 inline constexpr std::uint64_t MaxInputBytes = 2u << 20;
 
-// name with every control character (bytes below 0x20, and 0x7F) written as
-// \xNN, so that a file name printed in a message cannot drive a terminal.
+// name with every control character written out, so that a file name
+// printed in a message cannot drive a terminal nor turn its line around:
+// bytes below 0x20 and 0x7F as \xNN; in a name that is UTF-8 the C1
+// controls (U+0080 to U+009F) and the bidirectional controls (U+061C,
+// U+200E, U+200F, U+202A to U+202E, U+2066 to U+2069) as \uNNNN; in any other
+// name (Latin-1) the bytes 0x80 to 0x9F as \xNN.
 std::string escapedForMessage(std::string_view name);
 
 } // namespace helixplot

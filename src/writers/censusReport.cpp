@@ -532,10 +532,49 @@ std::string changesSection(const Census& census, const std::string& folder, cons
 
 } // namespace
 
+namespace {
+
+// Whether the UTF-8 sequence at text's start is a code point that HTML
+// does not allow in a page: a C1 control or a noncharacter. Its length then
+// goes to length.
+bool disallowedInHtml(std::string_view text, std::size_t& length)
+{
+    const auto byte = [&](std::size_t i) { return i < text.size() ? static_cast<unsigned char>(text[i]) : 0u; };
+    if (byte(0) == 0xC2 && byte(1) >= 0x80 && byte(1) <= 0x9F) {
+        length = 2;
+        return true;
+    }
+    // U+FDD0 to U+FDEF.
+    if (byte(0) == 0xEF && byte(1) == 0xB7 && byte(2) >= 0x90 && byte(2) <= 0xAF) {
+        length = 3;
+        return true;
+    }
+    // U+xFFFE and U+xFFFF, of every plane.
+    if (byte(0) == 0xEF && byte(1) == 0xBF && (byte(2) == 0xBE || byte(2) == 0xBF)) {
+        length = 3;
+        return true;
+    }
+    if (byte(0) >= 0xF0 && byte(0) <= 0xF4 && (byte(1) & 0x0F) == 0x0F && byte(2) == 0xBF &&
+        (byte(3) == 0xBE || byte(3) == 0xBF)) {
+        length = 4;
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
 std::string htmlEscaped(const std::string& utf8)
 {
     std::string out;
-    for (unsigned char c : utf8) {
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        std::size_t length = 0;
+        if (c >= 0xC2 && disallowedInHtml(std::string_view(utf8).substr(i), length)) {
+            out += "&#xFFFD;";
+            i += length - 1;
+            continue;
+        }
         switch (c) {
         case '&':
             out += "&amp;";

@@ -22,7 +22,7 @@ std::string censusReportHtml(const Census& census, const std::string& folder,
 std::string censusReportHtml(const Lineage& lineage, const std::string& folder);
 
 // UTF-8 text for HTML content and attribute values; control characters
-// become U+FFFD.
+// (C0 and C1) and noncharacters become U+FFFD.
 std::string htmlEscaped(const std::string& utf8);
 
 } // namespace helixplot::cli

@@ -127,13 +127,16 @@ TEST_F(CliNames, ParentNamesInAUtf8Folder)
 // the genome: shown as \xNN on a terminal, the bytes themselves when piped.
 TEST_F(CliNames, ControlCharactersAreEscapedOnATerminalOnly)
 {
-    writeFamily(dir_, "\x1B[2J", "D\nDA", "\x1B]0;x\a.gen");
+    // C1 and bidirectional controls (U+009B, U+202E) too.
+    const std::string motherName = "\x1B[2J\xC2\x9B\xE2\x80\xAE";
+    writeFamily(dir_, motherName, "D\nDA", "\x1B]0;x\a.gen");
     const std::string kid = dir_.file(Folder + "/\x1B]0;x\a.gen");
     // Parental mode refuses such parents' names; dual mode is given the files.
-    const std::string mother = dir_.file(Folder + "/\x1B[2J.gen");
+    const std::string mother = dir_.file(Folder + "/" + motherName + ".gen");
     const std::string father = dir_.file(Folder + "/D\nDA.gen");
     const std::vector<std::vector<std::string>> commands = {
         {"census", dir_.file(Folder)},
+        {"census", "--format", "csv", dir_.file(Folder)},
         {"summary", kid},
         {"breakdown", kid},
         {"map", "--mode", "dual", kid, mother, father},
@@ -153,13 +156,37 @@ TEST_F(CliNames, ControlCharactersAreEscapedOnATerminalOnly)
             "script -qec " + quoted(inner + " 2>/dev/null") + " /dev/null </dev/null >" + quoted(tty);
         ASSERT_EQ(std::system(command.c_str()), 0);
         const std::string shown = readAll(tty);
-        EXPECT_NE(shown.find("\\x1B[2J"), std::string::npos) << shown;
+        EXPECT_NE(shown.find("\\x1B[2J\\u009B\\u202E"), std::string::npos) << shown;
         EXPECT_EQ(shown.find('\x1B'), std::string::npos);
+        EXPECT_EQ(shown.find("\xC2\x9B"), std::string::npos);
+        EXPECT_EQ(shown.find("\xE2\x80\xAE"), std::string::npos);
         EXPECT_EQ(shown.find('\a'), std::string::npos);
-        if (args[0] == "census") {
+        if (args[0] == "census" && args[1] != "--format") {
             EXPECT_NE(shown.find("D\\x0ADA"), std::string::npos) << shown;
         }
     }
+}
+
+// No code point that HTML forbids (C1 controls, noncharacters) reaches the
+// report from a name, as a real HTML parser reads it.
+TEST_F(CliNames, TheReportHoldsNoCodePointHtmlForbids)
+{
+    writeFamily(dir_, "m\xC2\x9Bx\xEF\xB7\x90", "f\xC2\x9D\xF4\x8F\xBF\xBF", "k\xC2\x85.gen");
+    const std::string page = dir_.file("page.html");
+    const CliRun r = run({"report", "-o", page, dir_.file(Folder)});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string html = readAll(page);
+    for (const char* forbidden : {"\xC2\x9B", "\xC2\x9D", "\xC2\x85", "\xEF\xB7\x90", "\xF4\x8F\xBF\xBF"})
+        EXPECT_EQ(html.find(forbidden), std::string::npos) << forbidden;
+    if (std::system("python3 -c 'import html5lib' 2>/dev/null") != 0)
+        GTEST_SKIP() << "python3-html5lib is missing (scripts/setup.sh installs it)";
+    const std::string count = dir_.file("count");
+    const std::string script = "import html5lib, sys\n"
+                               "p = html5lib.HTMLParser()\n"
+                               "p.parse(open(sys.argv[1], 'rb').read().decode('utf-8'))\n"
+                               "print(sum(1 for e in p.errors if e[1] == 'invalid-codepoint'))\n";
+    ASSERT_EQ(std::system(("python3 -c " + quoted(script) + " " + quoted(page) + " >" + quoted(count)).c_str()), 0);
+    EXPECT_EQ(readAll(count), "0\n");
 }
 
 } // namespace

@@ -122,6 +122,17 @@ TEST(FileLayer, NamesInMessagesCannotDriveATerminal)
         {"tab\there\r\n", "tab\\x09here\\x0D\\x0A"},
         {"del\x7f", "del\\x7F"},
         {"Caf\xe9 \\x", "Caf\xe9 \\x"},
+        // C1 controls: raw in a Latin-1 name, as code points in UTF-8.
+        {"csi\x9b"
+         "2J caf\xe9",
+         "csi\\x9B2J caf\xe9"},
+        {"csi\xc2\x9b"
+         "2J osc\xc2\x9d caf\xc3\xa9",
+         "csi\\u009B2J osc\\u009D caf\xc3\xa9"},
+        // Bidirectional controls, and their neighbours kept.
+        {"kid\xe2\x80\xaelmth.gen", "kid\\u202Elmth.gen"},
+        {"\xe2\x81\xa6x\xe2\x81\xa9 \xd8\x9c \xe2\x80\x8f \xe2\x80\x94",
+         "\\u2066x\\u2069 \\u061C \\u200F \xe2\x80\x94"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(escapedForMessage(c.name), c.shown);
