@@ -2,6 +2,7 @@
 #include "cliOptions.h"
 
 #include "genetics/geneKinds.h"
+#include "writers/captions.h"
 
 #include <CLI/CLI.hpp>
 
@@ -35,7 +36,7 @@ const char* const UsageText =
     "                     names.\n"
     "  --trace-progress   (map) write every progress call of the run to stderr\n"
     "  --recursive        (census, report, lineage) take the genome files of DIR's subfolders too\n"
-    "  --gene T:S:ID      (lineage) only the gene of type T, subtype S and id ID (decimal numbers)\n"
+    "  --gene T:S:ID      (lineage) only the gene of type T, subtype S and id ID (0x1D: hexadecimal)\n"
     "  --format FORMAT    text (the default) or json; census and lineage also csv\n"
     "  -o FILE            (report) the HTML file to write; - for standard output\n"
     "  --help             print this text\n"
@@ -82,23 +83,13 @@ CensusFormat formatNamed(std::string_view name)
     throw UsageError("unknown format '" + std::string(name) + "' (text, csv or json)");
 }
 
-// "T:S:ID", three decimal numbers from 0 to 255.
+// "T:S:ID", three numbers from 0 to 255, decimal or hexadecimal (0x1D).
 std::array<std::uint8_t, 3> geneNamed(const std::string& text)
 {
-    const UsageError notAGene("gene '" + text + "' is not TYPE:SUBTYPE:ID, three numbers from 0 to 255");
-    std::array<std::uint8_t, 3> numbers{};
-    std::size_t at = 0;
-    for (std::size_t i = 0; i < numbers.size(); ++i) {
-        const std::size_t end = i + 1 < numbers.size() ? text.find(':', at) : text.size();
-        if (end == std::string::npos)
-            throw notAGene;
-        const std::string part = text.substr(at, end - at);
-        if (part.empty() || part.size() > 3 || part.find_first_not_of("0123456789") != std::string::npos ||
-            std::stoi(part) > 255)
-            throw notAGene;
-        numbers[i] = static_cast<std::uint8_t>(std::stoi(part));
-        at = end + 1;
-    }
+    const std::optional<std::array<std::uint8_t, 3>> given = geneNumbersFromText(text);
+    if (!given)
+        throw UsageError("gene '" + text + "' is not TYPE:SUBTYPE:ID, three numbers from 0 to 255");
+    const std::array<std::uint8_t, 3> numbers = *given;
     if (!kindOf(numbers[0], numbers[1]))
         throw UsageError("gene '" + text + "': type " + std::to_string(numbers[0]) + " subtype " +
                          std::to_string(numbers[1]) + " is no gene kind");

@@ -15,9 +15,7 @@ namespace {
 // A parent's file is the name beside the child, as parental mode finds it.
 std::string parentFileOf(const std::string& child, const std::optional<std::string>& name)
 {
-    if (!name || !isPlainFileName(*name))
-        return {};
-    return child.substr(0, child.rfind('/') + 1) + *name + ".gen";
+    return name ? parentFileNamed(child, *name) : std::string();
 }
 
 class Parents {

@@ -45,8 +45,12 @@ std::string parentFilePath(const std::string& examinedPath, const TGeneticsFile&
 
 std::string parentFilePath(const std::string& examinedPath, const GeneRecord& firstLooseGene, bool father)
 {
-    const std::string name = parentName(firstLooseGene, father);
-    return isPlainFileName(name) ? directoryOf(examinedPath) + name + ".gen" : std::string();
+    return parentFileNamed(examinedPath, parentName(firstLooseGene, father));
+}
+
+std::string parentFileNamed(const std::string& examinedPath, std::string_view name)
+{
+    return isPlainFileName(name) ? directoryOf(examinedPath) + std::string(name) + ".gen" : std::string();
 }
 
 std::vector<std::string> genomeSummary(const TGeneticsFile* genome)

@@ -31,6 +31,8 @@ std::string parentFilePath(const std::string& examinedPath, const TGeneticsFile&
 // The same from the examined genome's first loose gene: the one rule for
 // every place that looks for a parent's file.
 std::string parentFilePath(const std::string& examinedPath, const GeneRecord& firstLooseGene, bool father);
+// The same from the parent's name as parentName gives it.
+std::string parentFileNamed(const std::string& examinedPath, std::string_view parentName);
 
 // The selection dialog's summary of a genome: four lines, or the one invalid
 // line when there is no genome.

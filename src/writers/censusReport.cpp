@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "censusReport.h"
 
+#include "captions.h"
 #include "censusTables.h"
 #include "decoder/unitGeneDecoder.h"
 #include "genetics/textEncoding.h"
@@ -97,15 +98,6 @@ constexpr const char* ChangesScript = R"js((function () {
   document.querySelectorAll('div.change').forEach(function (d) { near.observe(d); });
 })();
 )js";
-
-// The creature's name: its file's name without folder and ".gen".
-std::string creatureName(const std::string& file)
-{
-    std::string name = file.substr(file.find_last_of('/') + 1);
-    if (name.size() > 4 && name.compare(name.size() - 4, 4, ".gen") == 0)
-        name.resize(name.size() - 4);
-    return name;
-}
 
 // Texts from genome files and names: a control character, a line break
 // included, is shown as \xNN, so that no name breaks a line of the page.
@@ -333,9 +325,7 @@ std::string mutationHotspots(const std::vector<GeneHotspot>& hotspots)
     std::string out = svgOpen(Width, height);
     for (std::size_t i = 0; i < shown; ++i) {
         const GeneHotspot& gene = hotspots[i];
-        static constexpr char Hex[] = "0123456789ABCDEF";
-        const std::string name = std::string(GeneKinds[gene.geneKey >> 8 & 0x0F].statisticsCaption) + ' ' +
-                                 Hex[gene.geneKey >> 4 & 0x0F] + Hex[gene.geneKey & 0x0F];
+        const std::string name = geneKeyCaption(gene.geneKey);
         const double y = Top + RowHeight * double(i);
         const double w = double(gene.events) * scale;
         out += text(Left - 6, y + 12, name, "end") + "<rect class=\"bar\" x=\"" + svgNumber(Left) + "\" y=\"" +

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "censusTables.h"
 
+#include "captions.h"
 #include "genetics/chemicalNames.h"
 #include "genetics/textEncoding.h"
 #include "genetics/unitGenetics.h"
@@ -262,9 +263,9 @@ std::string lineageText(const Lineage& lineage, const std::string& folder, bool 
             father = std::make_unique<TGeneticsFile>(loadForLineage(folder, parents[1]));
             loadedRow = event.row;
         }
-        out += "\n" + shown(row.file) + ": " + std::string(kindInfoOf(event.gene.geneKey()).statisticsCaption) + ' ' +
-               hexByte(event.gene.id()) + ", generation " + std::to_string(row.generation) + ", mother " +
-               shown(parents[0]) + ", father " + shown(parents[1]) + '\n';
+        out += "\n" + shown(row.file) + ": " + geneKeyCaption(event.gene.geneKey()) + ", generation " +
+               std::to_string(row.generation) + ", mother " + shown(parents[0]) + ", father " + shown(parents[1]) +
+               '\n';
         const GeneRecord* gene = geneOf(*examined, event.gene);
         if (gene) {
             const GenomeComparison comparison(
