@@ -372,6 +372,15 @@ CliOptions parseCommandLine(int argc, const char* const* argv)
     return options;
 }
 
+std::string_view commandNamed(int argc, const char* const* argv)
+{
+    for (int i = 1; i < argc && std::string_view(argv[i]) != "--"; ++i)
+        for (const CommandSpec& c : Commands)
+            if (c.name == argv[i])
+                return c.name;
+    return {};
+}
+
 std::string_view choiceName(MappingChoice choice)
 {
     for (const ModeName& m : ModeNames)

@@ -50,6 +50,10 @@ struct CliOptions {
 // line holds.
 CliOptions parseCommandLine(int argc, const char* const* argv);
 
+// The command the line names (its first word that is one, before "--"), or
+// nothing.
+std::string_view commandNamed(int argc, const char* const* argv);
+
 // "breakdown", "single", "parental" or "dual".
 std::string_view choiceName(MappingChoice choice);
 

@@ -333,8 +333,11 @@ int run(int argc, const char* const* argv)
     try {
         options = parseCommandLine(argc, argv);
     } catch (const UsageError& e) {
+        // The one message, and where the whole usage is.
         printError(e.what());
-        writeAll(stderr, UsageText);
+        const std::string_view command = commandNamed(argc, argv);
+        writeAll(stderr, std::string("Try '") + ProgramName + (command.empty() ? "" : " ") + std::string(command) +
+                             " --help'\n");
         return ExitUsage;
     }
     if (options.help)
