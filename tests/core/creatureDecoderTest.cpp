@@ -62,110 +62,6 @@ std::vector<std::string> childTexts(const GeneRecord& gene)
     return texts;
 }
 
-const std::vector<std::string> ExpectedStimulusNames = {
-    "Disappointment",
-    "Pointer pats me",
-    "Creature pats me",
-    "Pointer slaps me",
-    "Creature slaps me",
-    "It is approaching",
-    "It is retreating",
-    "I bump into wall",
-    "Object comes into view",
-    "Unrecognised word",
-    "Heard user speak",
-    "Heard creature speak",
-    "I am quiescent (periodic)",
-    "I've Activated1",
-    "I've Activated2",
-    "I've Deactivated",
-    "I am approaching (periodic)",
-    "I have retreated",
-    "I have Got",
-    "I have Dropped",
-    "I've stated need",
-    "I am Resting (periodic)",
-    "I am sleeping (periodic)",
-    "I am travelling (periodic)",
-    "I've been pushed",
-    "I've been hit",
-    "I've eaten something",
-    "<spare action>",
-    "involuntary action 0",
-    "involuntary action 1",
-    "involuntary action 2",
-    "involuntary action 3",
-    "involuntary action 4",
-    "involuntary action 5",
-    "involuntary action 6",
-    "involuntary action 7",
-    "Approaching edge",
-    "Retreating from edge",
-    "Falling through air",
-    "Impact post fall",
-    "Pointer has spoken 'Yes'",
-    "Creature has spoken 'Yes'",
-    "Pointer has spoken 'No'",
-    "Creature has spoken 'No'",
-    "I've performed a hit",
-    "I've mated",
-};
-
-const std::vector<std::string> ExpectedSensoryNeuronNames = {
-    "<none>",
-    "I've been patted",
-    "I've been slapped",
-    "I've bumped a wall",
-    "I am near a wall",
-    "I am in a vehicle",
-    "User has spoken",
-    "Creature has spoken",
-    "Own kind has spoken",
-    "Audible event",
-    "Visible event",
-    "IT is approaching",
-    "IT is retreating",
-    "IT is near to me",
-    "IT is Active",
-    "IT is an object",
-    "IT is a creature",
-    "IT is my sibling",
-    "IT is my parent",
-    "IT is my child",
-    "IT is opposite sex",
-    "IT has pushed me",
-    "IT has hit me",
-    "<spare4>",
-    "<spare5>",
-    "<spare6>",
-    "<spare7>",
-    "<spare8>",
-    "<spare9>",
-    "Approaching an edge",
-    "Retreating from an edge",
-    "Falling through the air",
-    "Hitting the ground post fall",
-};
-
-const std::vector<std::string> ExpectedActionNames = {
-    "Default (quiescent)",
-    "Activate 1 it",
-    "Activate2 it",
-    "Deactivate it",
-    "Approach it",
-    "Retreat frm it",
-    "Get it",
-    "Drop all",
-    "Say what you need",
-    "Rest",
-    "Travel west",
-    "Travel east",
-    "Eat it",
-    "Hit it",
-    "<unallocated1>",
-    "<unallocated2>",
-};
-
 // --- Stimulus ---
 
 TEST(CreatureStimulus, DecodesWholeGene)
@@ -190,19 +86,6 @@ TEST(CreatureStimulus, DecodesWholeGene)
                                                               " 255 of Quillase\n");
 }
 
-TEST(CreatureStimulus, NamesEveryStimulus)
-{
-    ASSERT_EQ(ExpectedStimulusNames.size(), 46u);
-    for (unsigned s = 0; s < ExpectedStimulusNames.size(); ++s) {
-        SCOPED_TRACE(s);
-        DisplayTree tree;
-        const NodeId top =
-            decodeGene(makeGene(GeneKind::Stimulus, GeneFields{}, {static_cast<std::uint8_t>(s)}), tree, tree.root());
-        EXPECT_EQ(tree.text(top), std::string(ZeroHeader) + ExpectedStimulusNames[s]);
-        EXPECT_EQ(tree.text(tree.firstChild(top)), "When \"" + ExpectedStimulusNames[s] + "\" occurs...");
-    }
-}
-
 TEST(CreatureStimulus, UnknownStimulusShowsItsNumber)
 {
     for (unsigned s : {46u, 100u, 255u}) {
@@ -216,16 +99,12 @@ TEST(CreatureStimulus, UnknownStimulusShowsItsNumber)
     }
 }
 
-TEST(CreatureStimulus, NamesEverySensoryNeuron)
+// The names the reviewed outputs under tests/expected do not show.
+TEST(CreatureStimulus, NamesTheSensoryNeuronsTheSamplesLack)
 {
-    ASSERT_EQ(ExpectedSensoryNeuronNames.size(), 33u);
-    for (unsigned n = 0; n < ExpectedSensoryNeuronNames.size(); ++n) {
-        SCOPED_TRACE(n);
-        const auto children =
-            childTexts(makeGene(GeneKind::Stimulus, GeneFields{}, {0, 0, static_cast<std::uint8_t>(n)}));
-        ASSERT_EQ(children.size(), 4u);
-        EXPECT_EQ(children[2], "Sensory Neuron: " + ExpectedSensoryNeuronNames[n]);
-    }
+    EXPECT_EQ(childTexts(makeGene(GeneKind::Stimulus, GeneFields{}, {0, 0, 13}))[2],
+              "Sensory Neuron: IT is near to me");
+    EXPECT_EQ(childTexts(makeGene(GeneKind::Stimulus, GeneFields{}, {0, 0, 28}))[2], "Sensory Neuron: <spare9>");
 }
 
 TEST(CreatureStimulus, UnknownSensoryNeuronHasNoColon)
@@ -455,17 +334,14 @@ TEST(CreatureInstinct, NoInputsLeavesActionAndInjection)
               (std::vector<std::string>{"If I Default (quiescent)...", "Then Inject me with 0 of "}));
 }
 
-TEST(CreatureInstinct, NamesEveryActionAndFallsBackAbove)
+TEST(CreatureInstinct, UnknownActionsShowTheirNumber)
 {
-    ASSERT_EQ(ExpectedActionNames.size(), 16u);
-    for (unsigned a = 0; a < 256; ++a) {
+    for (unsigned a : {16u, 100u, 255u}) {
         SCOPED_TRACE(a);
         const auto children =
             childTexts(makeGene(GeneKind::Instinct, GeneFields{}, {0, 0, 0, 0, 0, 0, static_cast<std::uint8_t>(a)}));
         ASSERT_EQ(children.size(), 2u);
-        const std::string expected = a < 16 ? "If I " + ExpectedActionNames[a] + "..."
-                                            : "If I \"Unknown Motor Decision: " + std::to_string(a) + "\" ...";
-        EXPECT_EQ(children[0], expected);
+        EXPECT_EQ(children[0], "If I \"Unknown Motor Decision: " + std::to_string(a) + "\" ...");
     }
 }
 
@@ -553,20 +429,6 @@ TEST(NeuronName, EveryLobeFormAndFallback)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         EXPECT_EQ(neuronName(c.lobe, c.neuron), c.text);
-    }
-}
-
-TEST(NeuronName, NamesEverySensoryNeuronAndAction)
-{
-    for (unsigned n = 0; n < ExpectedSensoryNeuronNames.size(); ++n) {
-        SCOPED_TRACE(n);
-        EXPECT_EQ(neuronName(5, static_cast<std::uint8_t>(n)),
-                  "General Sensory i/ps, " + ExpectedSensoryNeuronNames[n]);
-    }
-    for (unsigned n = 0; n < ExpectedActionNames.size(); ++n) {
-        SCOPED_TRACE(n);
-        EXPECT_EQ(neuronName(3, static_cast<std::uint8_t>(n)), "Verb i/ps, verb: " + ExpectedActionNames[n]);
-        EXPECT_EQ(neuronName(6, static_cast<std::uint8_t>(n)), "Decision o/ps, " + ExpectedActionNames[n]);
     }
 }
 
