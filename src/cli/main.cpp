@@ -4,6 +4,7 @@
 
 #include "censusCommands.h"
 #include "cliOptions.h"
+#include "genomeTextCommands.h"
 #include "jsonOutput.h"
 
 #include "decoder/displayTree.h"
@@ -368,6 +369,11 @@ int run(int argc, const char* const* argv)
         case Command::Report:
             out = reportCommand(options, configurationFiles(options), [&options] { loadChemicals(options); });
             break;
+        case Command::Decompile:
+            return decompileCommand(options.files[0], options.outputPath, configurationFiles(options),
+                                    [&options] { loadChemicals(options); });
+        case Command::Compile:
+            return compileCommand(options.files[0], options.outputPath, [&options] { loadChemicals(options); });
         }
     } catch (const std::bad_alloc&) {
         // Past loading: the trees of the examined genome outgrew memory.

@@ -712,7 +712,7 @@ TEST_F(CensusCli, UsageAndFolderErrors)
         {{"report", dir_->path()}, 2, "helixplot-cli: report needs -o FILE.html\n"},
         {{"census", dir_->path(), dir_->path()}, 2, "helixplot-cli: census takes one folder, not 2\n"},
         {{"census", "--format", "xml", dir_->path()}, 2, "helixplot-cli: unknown format 'xml' (text, csv or json)\n"},
-        {{"census", "-o", "x.html", dir_->path()}, 2, "helixplot-cli: -o is an option of report only\n"},
+        {{"census", "-o", "x.html", dir_->path()}, 2, "helixplot-cli: -o is an option of report, decompile and compile only\n"},
         {{"map", "--recursive", dir_->file("zz-empty.gen")},
          2,
          "helixplot-cli: --recursive is an option of census, report and lineage only\n"},
