@@ -152,7 +152,7 @@ public:
         std::sort(names.begin(), names.end());
         return nearestName(name, names);
     }
-    std::string_view name(std::uint8_t chemical) const { return table_[chemical]; }
+    bool hasNames() const { return !byName_.empty(); }
 
 private:
     const ChemicalNameTable& table_;
@@ -861,6 +861,12 @@ private:
             return number(token, what);
         if (const auto c = chemicals_.find(token.text))
             return c;
+        if (!chemicals_.hasNames()) {
+            error(token, what + ": " + quoted(token.text) +
+                             " names a chemical, but no chemical names are loaded (--chemicals FILE, or the game's "
+                             "file the settings name); a number 0 to 255 needs none");
+            return std::nullopt;
+        }
         error(token, what + ": " + quoted(token.text) + " is no chemical of the chemical names in use" +
                          didYouMean(chemicals_.nearest(token.text)) + " (a chemical's name, or its number 0 to 255)");
         return std::nullopt;
