@@ -374,6 +374,35 @@ TEST(GenomeText, RoundTripsRandomGenomesAndOddFiles)
         expectRoundTrip(odd, numberedChemicals(), "odd file");
 }
 
+// The reader's fuzz seeds: what the reader takes comes back, what it
+// refuses is refused with its message.
+TEST(GenomeText, RoundTripsTheFuzzSeeds)
+{
+    std::size_t read = 0;
+    for (const auto& entry :
+         std::filesystem::directory_iterator(std::string(HELIXPLOT_SOURCE_DIR) + "/fuzz/seeds/genomeReaderFuzz")) {
+        const std::string bytes = readFile(entry.path());
+        std::string readerError;
+        try {
+            (void)TGeneticsFile::fromBytes(bytes);
+        } catch (const HelixplotError& e) {
+            readerError = e.what();
+        }
+        if (!readerError.empty()) {
+            try {
+                (void)decompileGenome(bytes, {});
+                ADD_FAILURE() << entry.path() << " decompiled";
+            } catch (const HelixplotError& e) {
+                EXPECT_EQ(e.what(), readerError);
+            }
+            continue;
+        }
+        expectRoundTrip(bytes, numberedChemicals(), entry.path().string());
+        ++read;
+    }
+    EXPECT_GE(read, 3u);
+}
+
 TEST(GenomeText, DecompileRefusesWhatTheReaderRefuses)
 {
     EXPECT_THROW(decompileGenome("dna", {}), InOutError);
