@@ -388,38 +388,47 @@ struct Token {
     std::string_view text; // the word, quotes and escapes resolved
     std::size_t column = 0;
     bool quoted = false;
-    std::string storage; // a quoted word's bytes
+    bool stored = false; // text is storage: the word had escapes
+    std::string storage;
 };
 
 constexpr std::size_t MaxLineBytes = 4096;
 constexpr std::size_t ListedMissing = 6;
 
-struct FieldIndex {
-    std::unordered_map<std::string_view, std::size_t> byName;
+using NameIndex = std::unordered_map<std::string_view, std::uint8_t>;
+
+// The fields of a kind by name, the header's first ("slots"), with the
+// names of each named field, so that a line costs a few lookups.
+struct KindIndex {
+    std::unordered_map<std::string_view, std::size_t> slotByName;
+    std::vector<const FieldLayout*> fields;
+    std::vector<NameIndex> names;
+
+    void add(const FieldLayout& field)
+    {
+        slotByName.emplace(field.name, fields.size());
+        fields.push_back(&field);
+        NameIndex& index = names.emplace_back();
+        for (std::size_t i = 0; i < field.names.size(); ++i)
+            index.emplace(field.names[i], static_cast<std::uint8_t>(i));
+    }
 };
 
-// Field positions by name, per kind; the header's fields come first.
-const FieldIndex& fieldIndex(GeneKind kind)
+// By kind; the last for a gene of unknown kind, which has the header only.
+const KindIndex& kindIndex(std::optional<GeneKind> kind)
 {
-    static const std::array<FieldIndex, GeneKindCount> indexes = [] {
-        std::array<FieldIndex, GeneKindCount> all;
-        for (const GeneKindInfo& info : GeneKinds) {
-            const KindLayout& layout = bodyLayout(info.kind);
-            for (std::size_t i = 0; i < layout.fields.size(); ++i)
-                all[indexOf(info.kind)].byName.emplace(layout.fields[i].name, i);
+    static const std::array<KindIndex, GeneKindCount + 1> indexes = [] {
+        std::array<KindIndex, GeneKindCount + 1> all;
+        for (std::size_t k = 0; k < all.size(); ++k) {
+            for (const FieldLayout& field : headerLayout().fields)
+                all[k].add(field);
+            if (k < GeneKindCount)
+                for (const FieldLayout& field : bodyLayout(static_cast<GeneKind>(k)).fields)
+                    all[k].add(field);
         }
         return all;
     }();
-    return indexes[indexOf(kind)];
-}
-
-std::optional<std::size_t> headerFieldNamed(std::string_view name)
-{
-    const auto& fields = headerLayout().fields;
-    for (std::size_t i = 0; i < fields.size(); ++i)
-        if (fields[i].name == name)
-            return i;
-    return std::nullopt;
+    return indexes[kind ? indexOf(*kind) : GeneKindCount];
 }
 
 std::string orList(const std::vector<std::string>& names)
@@ -546,9 +555,9 @@ private:
                 ++i;
             token.text = line.substr(start, i - start);
         }
-        // Only now: growing the list moves the quoted words' bytes.
+        // Only now: growing the list moves the words' own bytes.
         for (Token& token : tokens_)
-            if (token.quoted)
+            if (token.stored)
                 token.text = token.storage;
         return true;
     }
@@ -571,16 +580,25 @@ private:
         return -1;
     }
 
+    // A word without escapes stays a view of the line; one with escapes
+    // is copied as it is read.
     bool quotedWord(std::string_view line, std::size_t& i, Token& token)
     {
         const std::size_t open = i++;
+        const std::size_t start = i;
         while (i < line.size()) {
             const char c = line[i];
             if (c == '"') {
+                if (!token.stored)
+                    token.text = line.substr(start, i - start);
                 ++i;
                 return true;
             }
             if (c == '\\') {
+                if (!token.stored) {
+                    token.storage.assign(line.substr(start, i - start));
+                    token.stored = true;
+                }
                 if (i + 1 < line.size() && (line[i + 1] == '"' || line[i + 1] == '\\')) {
                     token.storage += line[i + 1];
                     i += 2;
@@ -600,7 +618,8 @@ private:
                       "unexpected byte 0x" + hex(static_cast<unsigned char>(c)) + " in quotes; write it as \\xNN");
                 return false;
             }
-            token.storage += c;
+            if (token.stored)
+                token.storage += c;
             ++i;
         }
         error(lineNumber_, open + 1, "the quote opened here is not closed on its line");
@@ -824,21 +843,23 @@ private:
             error(token, std::string(what) + ": " + quoted(token.text) + " is not a number (0 to 255)");
             return std::nullopt;
         }
-        if (token.text.size() > 3 || std::stoi(std::string(token.text)) > 255) {
+        unsigned value = 0;
+        for (const char c : token.text.substr(0, 4))
+            value = value * 10 + static_cast<unsigned>(c - '0');
+        if (token.text.size() > 3 || value > 255) {
             error(token, std::string(what) + ": " + quoted(token.text) + " is out of range (0 to 255)");
             return std::nullopt;
         }
-        return static_cast<std::uint8_t>(std::stoi(std::string(token.text)));
+        return static_cast<std::uint8_t>(value);
     }
 
     // A name of field's set or a number.
-    std::optional<std::uint8_t> named(const Token& token, const FieldLayout& field)
+    std::optional<std::uint8_t> named(const Token& token, const FieldLayout& field, const NameIndex& index)
     {
         if (!token.quoted && allDigits(token.text))
             return number(token, field.name);
-        for (std::size_t i = 0; i < field.names.size(); ++i)
-            if (field.names[i] == token.text)
-                return static_cast<std::uint8_t>(i);
+        if (const auto it = index.find(token.text); it != index.end())
+            return it->second;
         std::string accepts;
         if (field.names.size() <= 8) {
             std::vector<std::string> names;
@@ -855,19 +876,19 @@ private:
         return std::nullopt;
     }
 
-    std::optional<std::uint8_t> chemical(const Token& token, const std::string& what)
+    std::optional<std::uint8_t> chemical(const Token& token, std::string_view what)
     {
         if (!token.quoted && allDigits(token.text))
             return number(token, what);
         if (const auto c = chemicals_.find(token.text))
             return c;
         if (!chemicals_.hasNames()) {
-            error(token, what + ": " + quoted(token.text) +
+            error(token, std::string(what) + ": " + quoted(token.text) +
                              " names a chemical, but no chemical names are loaded (--chemicals FILE, or the game's "
                              "file the settings name); a number 0 to 255 needs none");
             return std::nullopt;
         }
-        error(token, what + ": " + quoted(token.text) + " is no chemical of the chemical names in use" +
+        error(token, std::string(what) + ": " + quoted(token.text) + " is no chemical of the chemical names in use" +
                          didYouMean(chemicals_.nearest(token.text)) + " (a chemical's name, or its number 0 to 255)");
         return std::nullopt;
     }
@@ -916,7 +937,7 @@ private:
     {
         std::vector<std::string> kinds;
         for (const GeneKindInfo& info : GeneKinds)
-            if (info.kind != block_.kind && fieldIndex(info.kind).byName.contains(name))
+            if (info.kind != block_.kind && kindIndex(info.kind).slotByName.contains(name))
                 kinds.push_back(bodyLayout(info.kind).word);
         if (kinds.empty())
             return {};
@@ -935,34 +956,24 @@ private:
         const Token& nameToken = tokens_[0];
         const std::string_view name = nameToken.text;
         const auto& headerFields = headerLayout().fields;
-        std::size_t slot = 0;
-        const FieldLayout* field = nullptr;
-        if (const auto h = headerFieldNamed(name); h && !nameToken.quoted) {
-            slot = *h;
-            field = &headerFields[*h];
-        } else if (block_.kind && !nameToken.quoted) {
-            const auto& index = fieldIndex(*block_.kind).byName;
-            if (const auto it = index.find(name); it != index.end()) {
-                slot = headerFields.size() + it->second;
-                field = &bodyLayout(*block_.kind).fields[it->second];
-            }
-        }
-        const std::string what = block_.kind ? bodyLayout(*block_.kind).word : "a gene of unknown kind";
-        if (field == nullptr) {
+        const KindIndex& index = kindIndex(block_.kind);
+        const auto found = nameToken.quoted ? index.slotByName.end() : index.slotByName.find(name);
+        if (found == index.slotByName.end()) {
             std::vector<std::string> names;
-            for (const FieldLayout& f : headerFields)
-                names.push_back(f.name);
-            if (block_.kind)
-                for (const FieldLayout& f : bodyLayout(*block_.kind).fields)
-                    names.push_back(f.name);
+            for (const FieldLayout* f : index.fields)
+                names.push_back(f->name);
             std::string hint = kindsWithField(name);
             if (hint.empty())
                 hint = didYouMean(nearestName(name, names));
             if (!block_.kind)
                 hint += " (an unknown kind has no body: only the header fields id, stage, flags, value, reserved)";
-            error(nameToken, what + " has no field " + quoted(name) + hint);
+            error(nameToken, (block_.kind ? bodyLayout(*block_.kind).word : "a gene of unknown kind") +
+                                 " has no field " + quoted(name) + hint);
             return;
         }
+        const std::size_t slot = found->second;
+        const FieldLayout* field = index.fields[slot];
+        const NameIndex& names = index.names[slot];
         if (field->reading == FieldReading::HalfLives) {
             halfLife(*field);
             return;
@@ -987,7 +998,7 @@ private:
             break;
         case FieldReading::Named:
             if (oneValue(*field, "a name or a number 0 to 255"))
-                value = named(tokens_[1], *field);
+                value = named(tokens_[1], *field, names);
             break;
         case FieldReading::Flags:
             if (tokens_.size() < 2)
@@ -999,7 +1010,7 @@ private:
             text(*field, bytes);
             return;
         case FieldReading::List:
-            list(*field, bytes);
+            list(*field, names, bytes);
             return;
         case FieldReading::HalfLives:
             return;
@@ -1021,7 +1032,7 @@ private:
         std::copy(value.begin(), value.end(), bytes);
     }
 
-    void list(const FieldLayout& field, std::uint8_t* bytes)
+    void list(const FieldLayout& field, const NameIndex& names, std::uint8_t* bytes)
     {
         const std::size_t count = tokens_.size() - 1;
         if (count == 0 || count > field.width) {
@@ -1030,7 +1041,7 @@ private:
             return;
         }
         for (std::size_t i = 0; i < count; ++i) {
-            const auto value = field.names.empty() ? number(tokens_[1 + i], field.name) : named(tokens_[1 + i], field);
+            const auto value = field.names.empty() ? number(tokens_[1 + i], field.name) : named(tokens_[1 + i], field, names);
             if (value)
                 bytes[i] = *value;
         }
