@@ -19,10 +19,30 @@ namespace {
 
 // ---------------------------------------------------------------- words
 
+constexpr std::array<bool, 256> BareBytes = [] {
+    std::array<bool, 256> bare{};
+    for (unsigned c = 0x21; c < 0x7f; ++c)
+        bare[c] = c != '"' && c != '#' && c != '\\';
+    return bare;
+}();
+
 bool isBareByte(unsigned char c)
 {
-    return c > 0x20 && c < 0x7f && c != '"' && c != '#' && c != '\\';
+    return BareBytes[c];
 }
+
+// Field and chemical names are short: FNV-1a hashes them for a fraction of
+// the standard hash's cost.
+struct WordHash {
+    std::size_t operator()(std::string_view word) const noexcept
+    {
+        std::uint64_t hash = 14695981039346656037u;
+        for (const char c : word)
+            hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211u;
+        return static_cast<std::size_t>(hash);
+    }
+};
+template <typename Value> using WordMap = std::unordered_map<std::string_view, Value, WordHash>;
 
 bool allDigits(std::string_view word)
 {
@@ -116,13 +136,15 @@ std::string didYouMean(const std::string& nearest)
     return nearest.empty() ? std::string() : "; did you mean " + quoted(nearest) + "?";
 }
 
+struct Token;
+
 // Chemicals by name: a name that is empty or shared by two chemicals names
 // none of them, so the text always compiles back to the same number.
 class ChemicalWords {
 public:
     explicit ChemicalWords(const ChemicalNameTable& table) : table_(table)
     {
-        std::unordered_map<std::string_view, int> count;
+        WordMap<int> count;
         for (const std::string& name : table)
             if (!name.empty())
                 ++count[name];
@@ -153,11 +175,13 @@ public:
         return nearestName(name, names);
     }
     bool hasNames() const { return !byName_.empty(); }
+    // True when token names chemical as the text writes it.
+    bool names(std::uint8_t chemical, const Token& token) const;
 
 private:
     const ChemicalNameTable& table_;
     std::array<bool, 256> usable_{};
-    std::unordered_map<std::string_view, std::uint8_t> byName_;
+    WordMap<std::uint8_t> byName_;
 };
 
 // ------------------------------------------------------------ decompile
@@ -388,19 +412,27 @@ struct Token {
     std::string_view text; // the word, quotes and escapes resolved
     std::size_t column = 0;
     bool quoted = false;
-    bool stored = false; // text is storage: the word had escapes
-    std::string storage;
+    // A word with escapes: its bytes in the line's escape buffer.
+    bool stored = false;
+    std::size_t storedAt = 0;
 };
+
+bool ChemicalWords::names(std::uint8_t chemical, const Token& token) const
+{
+    if (!token.quoted && allDigits(token.text))
+        return false;
+    return usable_[chemical] && table_[chemical] == token.text;
+}
 
 constexpr std::size_t MaxLineBytes = 4096;
 constexpr std::size_t ListedMissing = 6;
 
-using NameIndex = std::unordered_map<std::string_view, std::uint8_t>;
+using NameIndex = WordMap<std::uint8_t>;
 
 // The fields of a kind by name, the header's first ("slots"), with the
 // names of each named field, so that a line costs a few lookups.
 struct KindIndex {
-    std::unordered_map<std::string_view, std::size_t> slotByName;
+    WordMap<std::size_t> slotByName;
     std::vector<const FieldLayout*> fields;
     std::vector<NameIndex> names;
 
@@ -509,6 +541,8 @@ private:
         // The line each field was given on, 0 for not yet; header fields first.
         std::vector<std::size_t> given;
         std::array<std::size_t, 256> halfLifeGiven{};
+        std::size_t lastSlot = SIZE_MAX;
+        int lastChemical = -1;
     };
 
     void error(std::size_t line, std::size_t column, std::string message)
@@ -528,6 +562,7 @@ private:
     bool tokenize(std::string_view line)
     {
         tokens_.clear();
+        escaped_.clear();
         std::size_t i = 0;
         while (i < line.size()) {
             const auto c = static_cast<unsigned char>(line[i]);
@@ -558,7 +593,7 @@ private:
         // Only now: growing the list moves the words' own bytes.
         for (Token& token : tokens_)
             if (token.stored)
-                token.text = token.storage;
+                token.text = std::string_view(escaped_).substr(token.storedAt, token.text.size());
         return true;
     }
 
@@ -591,22 +626,25 @@ private:
             if (c == '"') {
                 if (!token.stored)
                     token.text = line.substr(start, i - start);
+                else
+                    token.text = std::string_view(escaped_).substr(token.storedAt); // length only
                 ++i;
                 return true;
             }
             if (c == '\\') {
                 if (!token.stored) {
-                    token.storage.assign(line.substr(start, i - start));
+                    token.storedAt = escaped_.size();
+                    escaped_.append(line.substr(start, i - start));
                     token.stored = true;
                 }
                 if (i + 1 < line.size() && (line[i + 1] == '"' || line[i + 1] == '\\')) {
-                    token.storage += line[i + 1];
+                    escaped_ += line[i + 1];
                     i += 2;
                     continue;
                 }
                 if (i + 3 < line.size() && line[i + 1] == 'x' && hexDigit(line[i + 2]) >= 0 &&
                     hexDigit(line[i + 3]) >= 0) {
-                    token.storage += static_cast<char>(hexDigit(line[i + 2]) * 16 + hexDigit(line[i + 3]));
+                    escaped_ += static_cast<char>(hexDigit(line[i + 2]) * 16 + hexDigit(line[i + 3]));
                     i += 4;
                     continue;
                 }
@@ -619,7 +657,7 @@ private:
                 return false;
             }
             if (token.stored)
-                token.storage += c;
+                escaped_ += c;
             ++i;
         }
         error(lineNumber_, open + 1, "the quote opened here is not closed on its line");
@@ -700,7 +738,8 @@ private:
         block_.type = block_.subtype = 0;
         block_.header.fill(0);
         block_.body.fill(0);
-        block_.halfLifeGiven.fill(0);
+        block_.lastSlot = SIZE_MAX;
+        block_.lastChemical = -1;
         bool known = false;
         if (tokens_.size() == 2 && !tokens_[1].quoted) {
             block_.kind = kindNamed(tokens_[1].text);
@@ -729,6 +768,8 @@ private:
             block_.open = false;
             return;
         }
+        if (block_.kind == GeneKind::HalfLives)
+            block_.halfLifeGiven.fill(0);
         const std::size_t bodyFields = block_.kind ? bodyLayout(*block_.kind).fields.size() : 0;
         block_.given.assign(headerLayout().fields.size() + bodyFields, 0);
     }
@@ -747,16 +788,17 @@ private:
             if (f.reading != FieldReading::HalfLives)
                 missing.push_back("'" + f.name + "'");
         }
-        const std::string what = block_.kind
-                                     ? bodyLayout(*block_.kind).word
-                                     : "gene " + std::to_string(block_.type) + " " + std::to_string(block_.subtype);
+        auto what = [this] {
+            return block_.kind ? bodyLayout(*block_.kind).word
+                               : "gene " + std::to_string(block_.type) + " " + std::to_string(block_.subtype);
+        };
         if (!missing.empty()) {
             std::string list;
             for (std::size_t i = 0; i < missing.size() && i < ListedMissing; ++i)
                 list += (i > 0 ? ", " : "") + missing[i];
             if (missing.size() > ListedMissing)
                 list += " and " + std::to_string(missing.size() - ListedMissing) + " more";
-            error(block_.line, block_.column, what + ": missing field" + (missing.size() > 1 ? "s " : " ") + list);
+            error(block_.line, block_.column, what() + ": missing field" + (missing.size() > 1 ? "s " : " ") + list);
         }
         if (block_.kind == GeneKind::HalfLives) {
             std::vector<std::string> chemicals;
@@ -957,8 +999,14 @@ private:
         const std::string_view name = nameToken.text;
         const auto& headerFields = headerLayout().fields;
         const KindIndex& index = kindIndex(block_.kind);
-        const auto found = nameToken.quoted ? index.slotByName.end() : index.slotByName.find(name);
-        if (found == index.slotByName.end()) {
+        // Fields mostly come in the order decompile writes them: the one
+        // after the last is tried before the lookup.
+        std::size_t slot = block_.lastSlot + 1;
+        if (nameToken.quoted || slot >= index.fields.size() || index.fields[slot]->name != name) {
+            const auto found = nameToken.quoted ? index.slotByName.end() : index.slotByName.find(name);
+            slot = found == index.slotByName.end() ? index.fields.size() : found->second;
+        }
+        if (slot == index.fields.size()) {
             std::vector<std::string> names;
             for (const FieldLayout* f : index.fields)
                 names.push_back(f->name);
@@ -971,7 +1019,7 @@ private:
                                  " has no field " + quoted(name) + hint);
             return;
         }
-        const std::size_t slot = found->second;
+        block_.lastSlot = slot;
         const FieldLayout* field = index.fields[slot];
         const NameIndex& names = index.names[slot];
         if (field->reading == FieldReading::HalfLives) {
@@ -1053,7 +1101,11 @@ private:
             error(tokens_[0], "half-life: takes a chemical and its half-life (half-life CHEMICAL 0-255)");
             return;
         }
-        const auto chemicalNumber = chemical(tokens_[1], "half-life");
+        // Half-lives mostly come in chemical order.
+        const int next = block_.lastChemical + 1;
+        const auto chemicalNumber = next < 256 && chemicals_.names(static_cast<std::uint8_t>(next), tokens_[1])
+                                        ? std::optional<std::uint8_t>(static_cast<std::uint8_t>(next))
+                                        : chemical(tokens_[1], "half-life");
         const auto value = number(tokens_[2], "half-life");
         if (!chemicalNumber)
             return;
@@ -1064,6 +1116,7 @@ private:
             return;
         }
         given = lineNumber_;
+        block_.lastChemical = *chemicalNumber;
         if (value)
             block_.body[field.offset + *chemicalNumber] = *value;
     }
@@ -1072,6 +1125,7 @@ private:
     ChemicalWords chemicals_;
     std::vector<GenomeTextError> errors_;
     std::vector<Token> tokens_;
+    std::string escaped_;
     std::string out_;
     std::string trailing_;
     Block block_;
