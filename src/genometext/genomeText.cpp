@@ -424,6 +424,18 @@ bool ChemicalWords::names(std::uint8_t chemical, const Token& token) const
     return usable_[chemical] && table_[chemical] == token.text;
 }
 
+std::optional<GeneKind> kindByWord(std::string_view word)
+{
+    static const WordMap<GeneKind> kinds = [] {
+        WordMap<GeneKind> all;
+        for (const GeneKindInfo& info : GeneKinds)
+            all.emplace(bodyLayout(info.kind).word, info.kind);
+        return all;
+    }();
+    const auto it = kinds.find(word);
+    return it == kinds.end() ? std::nullopt : std::optional<GeneKind>(it->second);
+}
+
 constexpr std::size_t MaxLineBytes = 4096;
 constexpr std::size_t ListedMissing = 6;
 
@@ -742,7 +754,7 @@ private:
         block_.lastChemical = -1;
         bool known = false;
         if (tokens_.size() == 2 && !tokens_[1].quoted) {
-            block_.kind = kindNamed(tokens_[1].text);
+            block_.kind = kindByWord(tokens_[1].text);
             known = block_.kind.has_value();
             if (!known) {
                 error(tokens_[1], quoted(tokens_[1].text) + " is no gene kind" +
@@ -900,8 +912,14 @@ private:
     {
         if (!token.quoted && allDigits(token.text))
             return number(token, field.name);
-        if (const auto it = index.find(token.text); it != index.end())
+        // A set of a few names is searched faster than hashed.
+        if (field.names.size() <= 8) {
+            for (std::size_t i = 0; i < field.names.size(); ++i)
+                if (field.names[i] == token.text)
+                    return static_cast<std::uint8_t>(i);
+        } else if (const auto it = index.find(token.text); it != index.end()) {
             return it->second;
+        }
         std::string accepts;
         if (field.names.size() <= 8) {
             std::vector<std::string> names;
