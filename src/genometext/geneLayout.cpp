@@ -187,10 +187,10 @@ void describeStimulus(LayoutBuilder& b)
     b.flags("options", {"modulate", "add-offset", "when-asleep", "bit3", "bit4", "bit5", "bit6", "bit7"});
     for (const char* n : {"1", "2", "3", "4"}) {
         // A pair shows only when its chemical is set.
-        FieldLayout& chemical = b.add(std::string("chemical") + n, FieldReading::Chemical, "* of {}");
-        chemical.shownIfOffset = chemical.offset;
-        FieldLayout& amount = b.add(std::string("amount") + n, FieldReading::Number, "{} of *");
-        amount.shownIfOffset = chemical.offset;
+        // Adding a field may move the others: offsets are kept, not references.
+        const int chemical = b.size();
+        b.add(std::string("chemical") + n, FieldReading::Chemical, "* of {}").shownIfOffset = chemical;
+        b.add(std::string("amount") + n, FieldReading::Number, "{} of *").shownIfOffset = chemical;
     }
 }
 
