@@ -53,6 +53,15 @@ bool allDigits(std::string_view word)
 // ASCII, so that the text stays plain ASCII whatever the table holds.
 void appendQuoted(std::string& out, std::string_view word)
 {
+    if (std::all_of(word.begin(), word.end(), [](char ch) {
+            const auto c = static_cast<unsigned char>(ch);
+            return c >= 0x20 && c < 0x7f && c != '"' && c != '\\';
+        })) {
+        out += '"';
+        out += word;
+        out += '"';
+        return;
+    }
     out += '"';
     for (const char ch : word) {
         const auto c = static_cast<unsigned char>(ch);
@@ -239,17 +248,35 @@ void appendText(std::string& out, const std::uint8_t* bytes, std::size_t width)
 // What the breakdown says of a field that the text gives as a number.
 void appendComment(std::string& out, GeneKind kind, const FieldLayout& field, const GeneRecord& gene)
 {
+    // Most fields have none: the kind and the offset decide before any text.
     const std::uint8_t* body = gene.body.data();
     const std::uint8_t value = body[field.offset];
+    if (field.reading != FieldReading::Number)
+        return;
     std::string comment;
-    if ((kind == GeneKind::Receptor || kind == GeneKind::Emitter) && field.name == "locus")
-        comment = locusName(body[0], body[1], body[2], kind == GeneKind::Emitter);
-    else if ((kind == GeneKind::Emitter || kind == GeneKind::Reaction) && field.name == "rate")
-        comment = halfLifeName(value);
-    else if (kind == GeneKind::Instinct && field.name.starts_with("neuron") && body[field.offset - 1] != 0)
-        comment = neuronName(body[field.offset - 1], value);
-    else if (kind == GeneKind::Appearance && field.name == "variant")
-        comment = std::string(1, static_cast<char>(value + 65));
+    switch (kind) {
+    case GeneKind::Receptor:
+    case GeneKind::Emitter:
+        if (field.name == "locus")
+            comment = locusName(body[0], body[1], body[2], kind == GeneKind::Emitter);
+        else if (kind == GeneKind::Emitter && field.name == "rate")
+            comment = halfLifeName(value);
+        break;
+    case GeneKind::Reaction:
+        if (field.name == "rate")
+            comment = halfLifeName(value);
+        break;
+    case GeneKind::Instinct:
+        if (field.name.starts_with("neuron") && body[field.offset - 1] != 0)
+            comment = neuronName(body[field.offset - 1], value);
+        break;
+    case GeneKind::Appearance:
+        if (field.name == "variant")
+            comment = std::string(1, static_cast<char>(value + 65));
+        break;
+    default:
+        return;
+    }
     if (comment.empty())
         return;
     out += "  # ";
@@ -1107,7 +1134,8 @@ private:
             return;
         }
         for (std::size_t i = 0; i < count; ++i) {
-            const auto value = field.names.empty() ? number(tokens_[1 + i], field.name) : named(tokens_[1 + i], field, names);
+            const auto value =
+                field.names.empty() ? number(tokens_[1 + i], field.name) : named(tokens_[1 + i], field, names);
             if (value)
                 bytes[i] = *value;
         }
