@@ -153,14 +153,21 @@ class ChemicalWords {
 public:
     explicit ChemicalWords(const ChemicalNameTable& table) : table_(table)
     {
-        WordMap<int> count;
-        for (const std::string& name : table)
-            if (!name.empty())
-                ++count[name];
+        byName_.reserve(2 * table.size());
+        std::vector<std::string_view> shared;
         for (std::size_t i = 0; i < table.size(); ++i) {
-            usable_[i] = !table[i].empty() && count[table[i]] == 1;
-            if (usable_[i])
-                byName_.emplace(table[i], static_cast<std::uint8_t>(i));
+            if (table[i].empty())
+                continue;
+            if (byName_.try_emplace(table[i], static_cast<std::uint8_t>(i)).second)
+                usable_[i] = true;
+            else
+                shared.push_back(table[i]);
+        }
+        for (const std::string_view name : shared) {
+            if (const auto it = byName_.find(name); it != byName_.end()) {
+                usable_[it->second] = false;
+                byName_.erase(it);
+            }
         }
     }
     void append(std::string& out, std::uint8_t chemical) const
