@@ -69,6 +69,43 @@ TEST_F(GenomeTextCli, EverySampleComesBackByteForByte)
     EXPECT_EQ(plain.out.find("\"Adrenal tonic\""), std::string::npos);
 }
 
+// The walk-through of docs/genome-text.md: one field changed in the text is
+// the one change diff shows.
+TEST_F(GenomeTextCli, OneChangedFieldIsTheOneChangeDiffShows)
+{
+    const std::string original = Samples + "tibb.gen";
+    const CliRun decompiled = run({"decompile", "--chemicals", Chemicals, original});
+    ASSERT_EQ(decompiled.status, 0);
+    std::istringstream in(decompiled.out);
+    std::string text;
+    std::size_t number = 0;
+    for (std::string line; std::getline(in, line);) {
+        if (++number == 1373) {
+            ASSERT_EQ(line, "  threshold 19");
+            line = "  threshold 200";
+        }
+        text += line + "\n";
+    }
+    const std::string edited = dir_.file("tibb.txt");
+    testing::writeFile(edited, text);
+    const std::string changed = dir_.file("tibb2.gen");
+    ASSERT_EQ(run({"compile", "--chemicals", Chemicals, edited, "-o", changed}).status, 0);
+    const CliRun diff = run({"diff", "--chemicals", Chemicals, changed, original});
+    EXPECT_EQ(diff.out, "@@ 01 - Emb mut/dup/del 0 \n"
+                        "--- " +
+                            original +
+                            "\n"
+                            " 01 - Emb mut/dup/del 0  Adrenal tonic\n"
+                            "  Brain:Noun i/ps:Cell(35) State\n"
+                            "  Adrenal tonic binds to receptor\n"
+                            "- Threshold Value is: 19\n"
+                            "+ Threshold Value is: 200\n"
+                            "  Nominal Value is:12\n"
+                            "  Gain of receptor is: 9\n"
+                            "  Digital (o/p=nominal+/-gain if sig > threshold)\n"
+                            "byte 4: 19 -> 200\n");
+}
+
 TEST_F(GenomeTextCli, RefusalsAndErrorsWriteNothing)
 {
     const std::string text = dir_.file("tibb.txt");
