@@ -147,6 +147,11 @@ std::string didYouMean(const std::string& nearest)
 
 struct Token;
 
+// The longest chemical name the text writes, quotes and escapes counted;
+// a longer one is written as its number, which keeps every line short and
+// the text of the largest genome under MaxGenomeTextBytes.
+constexpr std::size_t MaxWrittenName = 66;
+
 // Chemicals by name: a name that is empty or shared by two chemicals names
 // none of them, so the text always compiles back to the same number.
 class ChemicalWords {
@@ -169,11 +174,20 @@ public:
                 byName_.erase(it);
             }
         }
+        for (std::size_t i = 0; i < table.size(); ++i) {
+            if (!usable_[i])
+                continue;
+            appendWord(written_[i], table[i]);
+            if (written_[i].size() > MaxWrittenName) {
+                usable_[i] = false;
+                byName_.erase(table[i]);
+            }
+        }
     }
     void append(std::string& out, std::uint8_t chemical) const
     {
         if (usable_[chemical])
-            appendWord(out, table_[chemical]);
+            out += written_[chemical];
         else
             appendNumber(out, chemical);
     }
@@ -197,6 +211,7 @@ public:
 private:
     const ChemicalNameTable& table_;
     std::array<bool, 256> usable_{};
+    std::array<std::string, 256> written_;
     WordMap<std::uint8_t> byName_;
 };
 
@@ -522,15 +537,18 @@ std::string orList(const std::vector<std::string>& names)
 
 class Compiler {
 public:
-    Compiler(std::string_view text, const ChemicalNameTable& table) : text_(text), chemicals_(table) {}
+    Compiler(std::string_view text, const ChemicalNameTable& table, std::size_t maxTextBytes)
+        : text_(text), chemicals_(table), maxTextBytes_(maxTextBytes)
+    {
+    }
 
     CompiledGenome run()
     {
         CompiledGenome result;
-        if (text_.size() > MaxGenomeTextBytes) {
+        if (text_.size() > maxTextBytes_) {
             error(1, 1,
                   "the text is " + std::to_string(text_.size()) + " bytes, more than the " +
-                      std::to_string(MaxGenomeTextBytes >> 20) + " MiB a genome text may have");
+                      std::to_string(maxTextBytes_) + " bytes a genome text may have");
             result.errors = std::move(errors_);
             return result;
         }
@@ -1176,6 +1194,7 @@ private:
 
     std::string_view text_;
     ChemicalWords chemicals_;
+    std::size_t maxTextBytes_;
     std::vector<GenomeTextError> errors_;
     std::vector<Token> tokens_;
     std::string escaped_;
@@ -1191,9 +1210,9 @@ private:
 
 } // namespace
 
-CompiledGenome compileGenomeText(std::string_view text, const ChemicalNameTable& chemicals)
+CompiledGenome compileGenomeText(std::string_view text, const ChemicalNameTable& chemicals, std::size_t maxTextBytes)
 {
-    return Compiler(text, chemicals).run();
+    return Compiler(text, chemicals, maxTextBytes).run();
 }
 
 std::string genomeTextErrorLines(std::string_view file, const std::vector<GenomeTextError>& errors)

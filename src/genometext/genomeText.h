@@ -14,16 +14,17 @@ namespace helixplot {
 inline constexpr std::string_view GenomeTextFormat = "helixplot-genome";
 inline constexpr int GenomeTextVersion = 1;
 
-// A text larger than this is refused before it is read: the largest genome
-// the reader takes decompiles to well under it.
-inline constexpr std::size_t MaxGenomeTextBytes = std::size_t{64} << 20;
+// A text larger than this is refused before it is read. The largest genome
+// the reader takes decompiles to under it: 2 MiB of half-lives genes with
+// the longest chemical names the text writes make about 190 MiB.
+inline constexpr std::size_t MaxGenomeTextBytes = std::size_t{256} << 20;
 // Errors reported for one text; past them compiling stops.
 inline constexpr std::size_t MaxGenomeTextErrors = 25;
 
 // The text of a genome, from the bytes of its file. Throws the reader's
 // errors (GeneticsError, InOutError) for bytes the reader refuses. Chemicals
-// are written by their name in chemicals where that name is set and no
-// other chemical has it, otherwise by number.
+// are written by their name in chemicals where that name is set, no other
+// chemical has it and it is at most 64 bytes written, otherwise by number.
 std::string decompileGenome(std::string_view genomeBytes, const ChemicalNameTable& chemicals);
 
 struct GenomeTextError {
@@ -38,8 +39,10 @@ struct CompiledGenome {
 };
 
 // The genome a text describes. Every error of the text is reported, in line
-// order, up to MaxGenomeTextErrors.
-CompiledGenome compileGenomeText(std::string_view text, const ChemicalNameTable& chemicals);
+// order, up to MaxGenomeTextErrors; a text above maxTextBytes is refused
+// unread.
+CompiledGenome compileGenomeText(std::string_view text, const ChemicalNameTable& chemicals,
+                                 std::size_t maxTextBytes = MaxGenomeTextBytes);
 
 // The errors as "FILE:LINE:COLUMN: message" lines.
 std::string genomeTextErrorLines(std::string_view file, const std::vector<GenomeTextError>& errors);

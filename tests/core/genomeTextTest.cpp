@@ -303,8 +303,10 @@ std::vector<ChemicalNameTable> awkwardTables()
     awkward[2] = awkward[3] = "Twin";
     awkward[4] = "42";
     awkward[5] = "say \"hi\" # not a comment\\";
-    awkward[6] = std::string("tab\there\x01\xe9", 12);
+    awkward[6] = std::string("tab\there\x01\xe9") + '\0' + "z";
     awkward[7] = "half-life";
+    awkward[8] = std::string(63, 'x') + "\x01"; // too long written: a number
+    awkward[9] = std::string(64, 'y');
     return {ChemicalNameTable{}, numberedChemicals(), awkward};
 }
 
@@ -401,6 +403,30 @@ TEST(GenomeText, RoundTripsTheFuzzSeeds)
         ++read;
     }
     EXPECT_GE(read, 3u);
+}
+
+// Each chemical of the awkward table as an initial concentration's
+// "chemical" line.
+TEST(GenomeText, ChemicalsByNameOnlyWhereTheNameComesBack)
+{
+    const ChemicalNameTable table = awkwardTables()[2];
+    const std::vector<std::pair<std::uint8_t, std::string>> cases = {
+        {0, "Compound 0"},                             // blanks: quoted
+        {1, "1"},                                      // no name
+        {2, "2"},                                      // shared with 3
+        {3, "3"},                                      // shared with 2
+        {4, "\"42\""},                                 // digits: quoted
+        {5, "\"say \\\"hi\\\" # not a comment\\\\\""}, // quotes, hash, backslash escaped
+        {6, "\"tab\\x09here\\x01\\xE9\\x00z\""},       // control, high and zero bytes as \xNN
+        {8, "8"},                                      // longer than 64 bytes written
+        {9, std::string(64, 'y')},                     // 64 bytes: a bare word
+    };
+    for (const auto& [chemical, word] : cases) {
+        const std::string text = decompileGenome(
+            GenomeBuilder{makeGene(GeneKind::InitialConcentration, GeneFields{}, {chemical, 1})}.end().bytes(), table);
+        const std::string expected = "  chemical " + (chemical == 0 ? "\"Compound 0\"" : word) + "\n";
+        EXPECT_NE(text.find(expected), std::string::npos) << int(chemical) << ":\n" << text;
+    }
 }
 
 TEST(GenomeText, DecompileRefusesWhatTheReaderRefuses)
@@ -558,9 +584,9 @@ TEST(GenomeText, HugeOrBinaryTextsStopEarly)
     ASSERT_EQ(refused.errors.size(), 1u);
     EXPECT_EQ(refused.errors[0].message, "the line is longer than 4096 bytes");
 
-    const CompiledGenome tooLarge = compileGenomeText(std::string(MaxGenomeTextBytes + 1, '#'), chemicals);
+    const CompiledGenome tooLarge = compileGenomeText(std::string(5000, '#'), chemicals, 4999);
     ASSERT_EQ(tooLarge.errors.size(), 1u);
-    EXPECT_EQ(tooLarge.errors[0].message, "the text is 67108865 bytes, more than the 64 MiB a genome text may have");
+    EXPECT_EQ(tooLarge.errors[0].message, "the text is 5000 bytes, more than the 4999 bytes a genome text may have");
 
     // A text that is a genome would outgrow what any reader takes.
     std::string big = "helixplot-genome 1\n";
