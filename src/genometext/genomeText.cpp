@@ -570,10 +570,13 @@ public:
                     stopped_ = true;
                 continue;
             }
-            if (tokenize(line))
+            if (tokenize(line)) {
                 statement();
-            else if (stage_ == Stage::Format)
+            } else if (stage_ == Stage::Format) {
+                // Bytes no text has, before the format line: not a text at all.
+                errors_.back() = {lineNumber_, 1, notAGenomeText()};
                 stopped_ = true;
+            }
         }
         if (!stopped_)
             finish();
@@ -767,11 +770,19 @@ private:
         }
     }
 
+    std::string notAGenomeText() const
+    {
+        if (text_.starts_with(GenomeMagic))
+            return "not a genome text but a genome file (decompile makes its text)";
+        return "not a genome text: the first line must be '" + std::string(GenomeTextFormat) + " " +
+               std::to_string(GenomeTextVersion) + "'";
+    }
+
     void formatLine()
     {
         const std::string expected = std::string(GenomeTextFormat) + " " + std::to_string(GenomeTextVersion);
         if (tokens_[0].quoted || tokens_[0].text != GenomeTextFormat) {
-            error(tokens_[0], "not a genome text: the first line must be '" + expected + "'");
+            error(tokens_[0], notAGenomeText());
             stopped_ = true;
             return;
         }

@@ -553,9 +553,10 @@ TEST(GenomeText, ErrorsNameTheFieldAndWhatItAccepts)
         {41, "", "t:41:1: missing 'end' (or 'no-end' for a genome without its end marker) after the last gene\n"},
         {41, "end\ngene pose", "t:42:1: a gene after 'end': genes come before it\n"},
         {1, "helixplot-genome 2", "t:1:18: this Helixplot reads genome text version 1 only ('helixplot-genome 1')\n"},
-        {1, "dna2", "t:1:1: not a genome text: the first line must be 'helixplot-genome 1'\n"},
-        {1, "dna2\x01\x02gene", "t:1:5: unexpected byte 0x01; bytes outside printable ASCII go in quotes as \\xNN\n"},
-        {1, "  \x7f", "t:1:3: unexpected byte 0x7F; bytes outside printable ASCII go in quotes as \\xNN\n"},
+        {1, "genome 1", "t:1:1: not a genome text: the first line must be 'helixplot-genome 1'\n"},
+        {1, "dna2\x01\x02gene", "t:1:1: not a genome text but a genome file (decompile makes its text)\n"},
+        {1, "  \x7f", "t:1:1: not a genome text: the first line must be 'helixplot-genome 1'\n"},
+        {4, "gene organ\x7f", "t:4:11: unexpected byte 0x7F; bytes outside printable ASCII go in quotes as \\xNN\n"},
     };
     const ChemicalNameTable chemicals = numberedChemicals();
     const std::string base = baseText();
