@@ -340,17 +340,4 @@ const KindLayout& bodyLayout(GeneKind kind)
     return allLayouts()[indexOf(kind)];
 }
 
-std::optional<GeneKind> kindNamed(std::string_view word)
-{
-    for (const KindLayout& layout : allLayouts())
-        if (layout.word == word)
-            return layout.kind;
-    return std::nullopt;
-}
-
-std::string_view nameOf(const FieldLayout& field, std::uint8_t value)
-{
-    return value < field.names.size() ? std::string_view(field.names[value]) : std::string_view();
-}
-
 } // namespace helixplot

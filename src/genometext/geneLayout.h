@@ -67,10 +67,5 @@ struct KindLayout {
 const KindLayout& headerLayout();
 // The body of each of the sixteen kinds, every byte described once.
 const KindLayout& bodyLayout(GeneKind kind);
-// The kind whose word is word.
-std::optional<GeneKind> kindNamed(std::string_view word);
-
-// The name of value in a Named or List field, or empty when the set has none.
-std::string_view nameOf(const FieldLayout& field, std::uint8_t value);
 
 } // namespace helixplot
