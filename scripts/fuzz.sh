@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 shift || true
 targets=("$@")
-((${#targets[@]})) || targets=(genomeReaderFuzz chemicalNamesFuzz mappingFuzz settingsFuzz wineRegistryFuzz)
+((${#targets[@]})) || targets=(genomeReaderFuzz chemicalNamesFuzz mappingFuzz settingsFuzz wineRegistryFuzz genomeDecompileFuzz genomeTextFuzz)
 
 bash scripts/setup.sh
 CC=clang CXX=clang++ cmake -S . -B build/fuzz -DHELIXPLOT_FUZZ=ON -DHELIXPLOT_UI=OFF \
@@ -23,7 +23,7 @@ for target in "${targets[@]}"; do
   mkdir -p "$corpus"
   [ -d "fuzz/seeds/$target" ] && cp -n fuzz/seeds/"$target"/* "$corpus"/ 2>/dev/null || true
   case $target in
-    genomeReaderFuzz) cp -n samples/*.gen "$corpus"/ 2>/dev/null || true ;;
+    genomeReaderFuzz | genomeDecompileFuzz) cp -n samples/*.gen "$corpus"/ 2>/dev/null || true ;;
     chemicalNamesFuzz) cp -n samples/allchemicals.str "$corpus"/ 2>/dev/null || true ;;
     mappingFuzz)
       # One seed per mode: the sample genomes one after another.

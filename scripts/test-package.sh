@@ -148,7 +148,9 @@ while IFS='|' read -r typed expected; do
     echo "${COMPREPLY[*]}"' _ "$completion" "$typed")
   [ "$got" = "$expected" ] || fail "completing '$typed' gave '$got', not '$expected'"
 done <<'LIST'
-helixplot-cli |breakdown summary map diff census report lineage
+helixplot-cli |breakdown summary map diff census report lineage decompile compile
+helixplot-cli compile -|--chemicals --help -o
+helixplot-cli d|diff decompile
 helixplot-cli s|summary
 helixplot-cli --|--help --version
 helixplot-cli map --|--chemicals --format --help --mode --trace-progress

@@ -18,6 +18,8 @@ const char* const UsageText =
     "       helixplot-cli census [--chemicals FILE] [--recursive] [--format text|csv|json] DIR\n"
     "       helixplot-cli report [--chemicals FILE] [--recursive] -o FILE.html DIR\n"
     "       helixplot-cli lineage [--gene T:S:ID] [--recursive] [--chemicals FILE] [--format text|csv|json] DIR\n"
+    "       helixplot-cli decompile [--chemicals FILE] GENOME [-o FILE]\n"
+    "       helixplot-cli compile [--chemicals FILE] TEXT -o NEW.gen\n"
     "\n"
     "Commands:\n"
     "  breakdown GENOME                        print the genome breakdown tree\n"
@@ -27,6 +29,8 @@ const char* const UsageText =
     "  census DIR                              one row per genome file of DIR: parents, counts, generation\n"
     "  report -o FILE.html DIR                 the census as one HTML page with family tree and charts\n"
     "  lineage DIR                             every mutation in DIR's families, where it arose and who carries it\n"
+    "  decompile GENOME [-o FILE]              write GENOME as genome text, every byte by name\n"
+    "  compile TEXT -o NEW.gen                 make a new genome file from a genome text\n"
     "\n"
     "Options:\n"
     "  --chemicals FILE   read the chemical names from FILE instead of the game's file named by the settings\n"
@@ -38,7 +42,8 @@ const char* const UsageText =
     "  --recursive        (census, report, lineage) take the genome files of DIR's subfolders too\n"
     "  --gene T:S:ID      (lineage) only the gene of type T, subtype S and id ID (0x1D: hexadecimal)\n"
     "  --format FORMAT    text (the default) or json; census and lineage also csv\n"
-    "  -o FILE            (report) the HTML file to write; - for standard output\n"
+    "  -o FILE            (report, decompile, compile) the file to write; - for standard output.\n"
+    "                     compile writes only a new file, never over an existing one\n"
     "  --help             print this text\n"
     "  --version          print the program's name and version\n"
     "\n"
@@ -170,6 +175,14 @@ void oneFolder(std::string_view command, const GivenValues&, CliOptions& options
         throw UsageError("report needs -o FILE.html");
 }
 
+void oneText(std::string_view command, const GivenValues&, CliOptions& options)
+{
+    if (options.files.size() != 1)
+        throw UsageError(std::string(command) + " takes one text file, not " + std::to_string(options.files.size()));
+    if (options.outputPath.empty())
+        throw UsageError("compile needs -o NEW.gen");
+}
+
 struct CommandSpec {
     std::string_view name;
     Command command;
@@ -189,6 +202,8 @@ constexpr CommandSpec Commands[] = {
     {"census", Command::Census, RecursiveOption | FormatOption | CsvFormat, oneFolder},
     {"report", Command::Report, RecursiveOption | OutputOption, oneFolder},
     {"lineage", Command::Lineage, GeneOption | RecursiveOption | FormatOption | CsvFormat, oneFolder},
+    {"decompile", Command::Decompile, OutputOption, oneGenome},
+    {"compile", Command::Compile, OutputOption, oneText},
 };
 
 void declareCommand(CLI::App& app, const CommandSpec& c, GivenValues& given, CliOptions& options)

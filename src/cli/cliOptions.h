@@ -23,7 +23,7 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-enum class Command { Breakdown, Summary, Map, Diff, Census, Report, Lineage };
+enum class Command { Breakdown, Summary, Map, Diff, Census, Report, Lineage, Decompile, Compile };
 
 // csv is census's and lineage's only.
 enum class CensusFormat { Text, Csv, Json };
@@ -41,7 +41,7 @@ struct CliOptions {
     // lineage --gene T:S:ID: type, subtype and id.
     std::optional<std::array<std::uint8_t, 3>> gene;
     CensusFormat format = CensusFormat::Text;
-    std::string outputPath; // report
+    std::string outputPath; // report, decompile, compile
     std::vector<std::string> files;
 };
 

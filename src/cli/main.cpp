@@ -4,6 +4,7 @@
 
 #include "censusCommand.h"
 #include "cliOptions.h"
+#include "genomeTextCommands.h"
 #include "writers/jsonOutput.h"
 #include "writers/safeOutput.h"
 
@@ -377,6 +378,11 @@ int run(int argc, const char* const* argv)
         case Command::Report:
             out = reportCommand(options, configurationFiles(options), [&options] { loadChemicals(options); });
             break;
+        case Command::Decompile:
+            return decompileCommand(options.files[0], options.outputPath, configurationFiles(options),
+                                    [&options] { loadChemicals(options); });
+        case Command::Compile:
+            return compileCommand(options.files[0], options.outputPath, [&options] { loadChemicals(options); });
         }
     } catch (const std::bad_alloc&) {
         // Past loading: the trees of the examined genome outgrew memory.

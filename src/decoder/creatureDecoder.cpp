@@ -194,6 +194,26 @@ void appendNeuronName(std::string& text, std::uint8_t lobe, std::uint8_t neuron)
 
 } // namespace
 
+std::span<const std::string_view> stimulusNames()
+{
+    return StimulusNames;
+}
+
+std::span<const std::string_view> sensoryNeuronNames()
+{
+    return SensoryNeuronNames;
+}
+
+std::span<const std::string_view> actionNames()
+{
+    return ActionNames;
+}
+
+std::span<const std::string_view> gaitNames()
+{
+    return GaitNames;
+}
+
 std::string neuronName(std::uint8_t lobe, std::uint8_t neuron)
 {
     std::string text;

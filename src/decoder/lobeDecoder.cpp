@@ -90,6 +90,11 @@ constexpr std::array<std::string_view, 3> MigrationTexts = {
 
 } // namespace
 
+std::span<const std::string_view> svRuleTokenNames()
+{
+    return SVRuleTokens;
+}
+
 std::string svRuleText(const std::uint8_t* rule)
 {
     std::string text;

@@ -529,4 +529,96 @@ void writeOutputFile(const std::string& path, std::string_view bytes, const std:
     file.commit();
 }
 
+namespace {
+
+// The name, checked: nothing there yet, and a folder to hold it.
+fs::path newGenomePath(const std::string& path)
+{
+    if (path.empty())
+        failWith(path, ENOENT);
+    std::error_code ec;
+    const fs::path target = fs::absolute(fs::path(path), ec);
+    if (ec)
+        failWith(path, ec.value());
+    const fs::file_status status = fs::symlink_status(target, ec);
+    if (status.type() != fs::file_type::not_found) {
+        if (ec)
+            failWith(path, ec.value());
+        refuse(path, ExistingGenomeTargetMessage, EEXIST);
+    }
+    const fs::file_status folder = fs::status(target.parent_path(), ec);
+    if (folder.type() == fs::file_type::not_found)
+        failWith(path, ENOENT);
+    if (!fs::is_directory(folder))
+        failWith(path, ec ? ec.value() : ENOTDIR);
+    return target;
+}
+
+// Gives temporary the name target unless target exists by now.
+int publishWithoutReplacing(const std::string& temporary, const std::string& target)
+{
+#ifdef _WIN32
+    // MoveFileEx without MOVEFILE_REPLACE_EXISTING, as rename() does here.
+    return std::rename(temporary.c_str(), target.c_str()) == 0 ? 0 : (errno ? errno : EIO);
+#else
+    if (::link(temporary.c_str(), target.c_str()) == 0) {
+        ::unlink(temporary.c_str());
+        return 0;
+    }
+    const int linkError = errno;
+    if (linkError != EPERM && linkError != ENOTSUP && linkError != EOPNOTSUPP && linkError != ENOSYS)
+        return linkError;
+    // A file system without hard links: the name is checked once more just
+    // before the rename.
+    struct stat existing;
+    if (::lstat(target.c_str(), &existing) == 0)
+        return EEXIST;
+    return std::rename(temporary.c_str(), target.c_str()) == 0 ? 0 : errno;
+#endif
+}
+
+} // namespace
+
+void checkNewGenomeTarget(const std::string& path)
+{
+    const fs::path target = newGenomePath(path);
+    std::string probe;
+    const int fd = createTemporary(path, target, probe);
+    closeFile(fd);
+    std::error_code ignored;
+    fs::remove(probe, ignored);
+}
+
+void writeNewGenomeFile(const std::string& path, std::string_view bytes)
+{
+    const fs::path target = newGenomePath(path);
+    std::string temporary;
+    int fd = createTemporary(path, target, temporary);
+    auto fail = [&](int systemError) {
+        if (fd >= 0)
+            closeFile(fd);
+        std::error_code ignored;
+        fs::remove(temporary, ignored);
+        if (systemError == EEXIST)
+            refuse(path, ExistingGenomeTargetMessage, EEXIST);
+        failWith(path, systemError);
+    };
+    while (!bytes.empty()) {
+        errno = 0;
+        const long long n = writeSome(fd, bytes.data(), bytes.size());
+        if (n <= 0)
+            fail(errno ? errno : EIO);
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    errno = 0;
+    if (flushToDisk(fd) != 0)
+        fail(errno ? errno : EIO);
+    const int closing = fd;
+    fd = -1;
+    if (closeFile(closing) != 0)
+        fail(errno ? errno : EIO);
+    if (const int error = publishWithoutReplacing(temporary, target.string()); error != 0)
+        fail(error);
+}
+
 } // namespace helixplot

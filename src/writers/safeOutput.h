@@ -14,6 +14,7 @@ inline constexpr const char* NeverWritesGenomeMessage = "Helixplot never writes 
 inline constexpr const char* NeverWritesInputMessage = "Helixplot never writes a file it reads";
 inline constexpr const char* NotRegularFileMessage = "not a regular file";
 inline constexpr const char* DanglingLinkMessage = "the link leads to no file";
+inline constexpr const char* ExistingGenomeTargetMessage = "the file exists; a genome is only written as a new file";
 
 // An output that must not or could not be written: "PATH: REASON", the
 // reason the system's own words ("No space left on device") or one of the
@@ -90,5 +91,14 @@ bool isStandardOutputStream(const std::string& path);
 
 // Writes bytes to path through an OutputFile.
 void writeOutputFile(const std::string& path, std::string_view bytes, const std::vector<std::string>& readFiles);
+
+// A new genome file, the one kind of genome Helixplot writes: path must
+// name nothing yet (no file, no link, not even a dangling one) in an
+// existing folder. checkNewGenomeTarget throws OutputError where
+// writeNewGenomeFile would fail before writing; writeNewGenomeFile writes
+// the bytes to a temporary file beside path and gives it the name only if
+// nothing has taken the name meanwhile, so it never replaces a file.
+void checkNewGenomeTarget(const std::string& path);
+void writeNewGenomeFile(const std::string& path, std::string_view bytes);
 
 } // namespace helixplot

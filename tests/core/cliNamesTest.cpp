@@ -156,7 +156,10 @@ TEST_F(CliNames, ControlCharactersAreEscapedOnATerminalOnly)
             "script -qec " + quoted(inner + " 2>/dev/null") + " /dev/null </dev/null >" + quoted(tty);
         ASSERT_EQ(std::system(command.c_str()), 0);
         const std::string shown = readAll(tty);
-        EXPECT_NE(shown.find("\\x1B[2J\\u009B\\u202E"), std::string::npos) << shown;
+        // The genus holds four bytes of a parent's name: only the outputs that
+        // name files show the C1 and bidirectional controls.
+        const bool namesFiles = args[0] == "census" || args[0] == "diff";
+        EXPECT_NE(shown.find(namesFiles ? "\\x1B[2J\\u009B\\u202E" : "\\x1B[2J"), std::string::npos) << shown;
         EXPECT_EQ(shown.find('\x1B'), std::string::npos);
         EXPECT_EQ(shown.find("\xC2\x9B"), std::string::npos);
         EXPECT_EQ(shown.find("\xE2\x80\xAE"), std::string::npos);

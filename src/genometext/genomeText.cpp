@@ -1,0 +1,1238 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "genomeText.h"
+
+#include "decoder/decoderText.h"
+#include "decoder/unitGeneDecoder.h"
+#include "geneLayout.h"
+#include "genetics/binaryFile.h"
+#include "genetics/genomeScan.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <unordered_map>
+
+namespace helixplot {
+
+namespace {
+
+// ---------------------------------------------------------------- words
+
+constexpr std::array<bool, 256> BareBytes = [] {
+    std::array<bool, 256> bare{};
+    for (unsigned c = 0x21; c < 0x7f; ++c)
+        bare[c] = c != '"' && c != '#' && c != '\\';
+    return bare;
+}();
+
+bool isBareByte(unsigned char c)
+{
+    return BareBytes[c];
+}
+
+// Field and chemical names are short: FNV-1a hashes them for a fraction of
+// the standard hash's cost.
+struct WordHash {
+    std::size_t operator()(std::string_view word) const noexcept
+    {
+        std::uint64_t hash = 14695981039346656037u;
+        for (const char c : word)
+            hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211u;
+        return static_cast<std::size_t>(hash);
+    }
+};
+template <typename Value> using WordMap = std::unordered_map<std::string_view, Value, WordHash>;
+
+bool allDigits(std::string_view word)
+{
+    return !word.empty() && std::all_of(word.begin(), word.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// A word in quotes, with \" \\ and \xNN for every byte outside printable
+// ASCII, so that the text stays plain ASCII whatever the table holds.
+void appendQuoted(std::string& out, std::string_view word)
+{
+    if (std::all_of(word.begin(), word.end(), [](char ch) {
+            const auto c = static_cast<unsigned char>(ch);
+            return c >= 0x20 && c < 0x7f && c != '"' && c != '\\';
+        })) {
+        out += '"';
+        out += word;
+        out += '"';
+        return;
+    }
+    out += '"';
+    for (const char ch : word) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += ch;
+        } else if (c < 0x20 || c >= 0x7f) {
+            out += "\\x";
+            appendHex2(out, c);
+        } else {
+            out += ch;
+        }
+    }
+    out += '"';
+}
+
+// A name as the text writes it: bare when it reads back as the same name,
+// otherwise quoted.
+void appendWord(std::string& out, std::string_view word)
+{
+    if (!allDigits(word) && !word.empty() &&
+        std::all_of(word.begin(), word.end(), [](char c) { return isBareByte(static_cast<unsigned char>(c)); }))
+        out += word;
+    else
+        appendQuoted(out, word);
+}
+
+char lower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// Edit distance, letter case ignored, for "did you mean".
+std::size_t distance(std::string_view a, std::string_view b)
+{
+    std::vector<std::size_t> row(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j)
+        row[j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        std::size_t diagonal = row[0];
+        row[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            const std::size_t above = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (lower(a[i - 1]) == lower(b[j - 1]) ? 0 : 1)});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+// The candidate nearest to word, if near enough to be a slip.
+template <typename Names> std::string nearestName(std::string_view word, const Names& names)
+{
+    std::string best;
+    std::size_t bestDistance = std::max<std::size_t>(2, word.size() / 3) + 1;
+    for (const auto& name : names) {
+        const std::string_view n(name);
+        if (n.empty() || (word.size() > 40 && n.size() < word.size() / 2))
+            continue;
+        const std::size_t d = distance(word.substr(0, 80), n);
+        if (d < bestDistance) {
+            bestDistance = d;
+            best = std::string(n);
+        }
+    }
+    return best;
+}
+
+std::string quoted(std::string_view word)
+{
+    std::string out = "'";
+    for (const char c : word.substr(0, 60))
+        out += static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x7f ? '?' : c;
+    if (word.size() > 60)
+        out += "...";
+    return out + "'";
+}
+
+std::string didYouMean(const std::string& nearest)
+{
+    return nearest.empty() ? std::string() : "; did you mean " + quoted(nearest) + "?";
+}
+
+struct Token;
+
+// The longest chemical name the text writes, quotes and escapes counted;
+// a longer one is written as its number, which keeps every line short and
+// the text of the largest genome under MaxGenomeTextBytes.
+constexpr std::size_t MaxWrittenName = 66;
+
+// Chemicals by name: a name that is empty or shared by two chemicals names
+// none of them, so the text always compiles back to the same number.
+class ChemicalWords {
+public:
+    explicit ChemicalWords(const ChemicalNameTable& table) : table_(table)
+    {
+        byName_.reserve(2 * table.size());
+        std::vector<std::string_view> shared;
+        for (std::size_t i = 0; i < table.size(); ++i) {
+            if (table[i].empty())
+                continue;
+            if (byName_.try_emplace(table[i], static_cast<std::uint8_t>(i)).second)
+                usable_[i] = true;
+            else
+                shared.push_back(table[i]);
+        }
+        for (const std::string_view name : shared) {
+            if (const auto it = byName_.find(name); it != byName_.end()) {
+                usable_[it->second] = false;
+                byName_.erase(it);
+            }
+        }
+        for (std::size_t i = 0; i < table.size(); ++i) {
+            if (!usable_[i])
+                continue;
+            appendWord(written_[i], table[i]);
+            if (written_[i].size() > MaxWrittenName) {
+                usable_[i] = false;
+                byName_.erase(table[i]);
+            }
+        }
+    }
+    void append(std::string& out, std::uint8_t chemical) const
+    {
+        if (usable_[chemical])
+            out += written_[chemical];
+        else
+            appendNumber(out, chemical);
+    }
+    std::optional<std::uint8_t> find(std::string_view name) const
+    {
+        const auto it = byName_.find(name);
+        return it == byName_.end() ? std::nullopt : std::optional<std::uint8_t>(it->second);
+    }
+    std::string nearest(std::string_view name) const
+    {
+        std::vector<std::string_view> names;
+        for (const auto& [n, _] : byName_)
+            names.push_back(n);
+        std::sort(names.begin(), names.end());
+        return nearestName(name, names);
+    }
+    bool hasNames() const { return !byName_.empty(); }
+    // True when token names chemical as the text writes it.
+    bool names(std::uint8_t chemical, const Token& token) const;
+
+private:
+    const ChemicalNameTable& table_;
+    std::array<bool, 256> usable_{};
+    std::array<std::string, 256> written_;
+    WordMap<std::uint8_t> byName_;
+};
+
+// ------------------------------------------------------------ decompile
+
+void appendFlags(std::string& out, const FieldLayout& field, std::uint8_t value)
+{
+    if (value == 0) {
+        out += "none";
+        return;
+    }
+    bool first = true;
+    for (unsigned bit = 0; bit < 8; ++bit) {
+        if (!(value & (1u << bit)))
+            continue;
+        if (!first)
+            out += ' ';
+        out += field.names[bit];
+        first = false;
+    }
+}
+
+void appendNamed(std::string& out, const FieldLayout& field, std::uint8_t value)
+{
+    if (value < field.names.size())
+        appendWord(out, field.names[value]);
+    else
+        appendNumber(out, value);
+}
+
+// Items up to the last that is not zero, then the zero that ends the list
+// where the breakdown shows one; a list of zeros is its first zero.
+void appendList(std::string& out, const FieldLayout& field, const std::uint8_t* bytes)
+{
+    std::size_t count = field.width;
+    while (count > 0 && bytes[count - 1] == 0)
+        --count;
+    if (count == 0 || (field.listShowsEnd && count < field.width))
+        ++count;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (i > 0)
+            out += ' ';
+        appendNamed(out, field, bytes[i]);
+    }
+}
+
+// Always quoted: a name is text, even one of digits or none at all.
+void appendText(std::string& out, const std::uint8_t* bytes, std::size_t width)
+{
+    std::size_t count = width;
+    while (count > 0 && bytes[count - 1] == 0)
+        --count;
+    appendQuoted(out, std::string_view(reinterpret_cast<const char*>(bytes), count));
+}
+
+// What the breakdown says of a field that the text gives as a number.
+void appendComment(std::string& out, GeneKind kind, const FieldLayout& field, const GeneRecord& gene)
+{
+    // Most fields have none: the kind and the offset decide before any text.
+    const std::uint8_t* body = gene.body.data();
+    const std::uint8_t value = body[field.offset];
+    if (field.reading != FieldReading::Number)
+        return;
+    std::string comment;
+    switch (kind) {
+    case GeneKind::Receptor:
+    case GeneKind::Emitter:
+        if (field.name == "locus")
+            comment = locusName(body[0], body[1], body[2], kind == GeneKind::Emitter);
+        else if (kind == GeneKind::Emitter && field.name == "rate")
+            comment = halfLifeName(value);
+        break;
+    case GeneKind::Reaction:
+        if (field.name == "rate")
+            comment = halfLifeName(value);
+        break;
+    case GeneKind::Instinct:
+        if (field.name.starts_with("neuron") && body[field.offset - 1] != 0)
+            comment = neuronName(body[field.offset - 1], value);
+        break;
+    case GeneKind::Appearance:
+        if (field.name == "variant")
+            comment = std::string(1, static_cast<char>(value + 65));
+        break;
+    default:
+        return;
+    }
+    if (comment.empty())
+        return;
+    out += "  # ";
+    for (const char c : comment)
+        out += static_cast<unsigned char>(c) < 0x20 || c == 0x7f ? '?' : c;
+}
+
+void appendField(std::string& out, GeneKind kind, const FieldLayout& field, const GeneRecord& gene,
+                 const ChemicalWords& chemicals)
+{
+    const std::uint8_t* bytes = gene.body.data() + field.offset;
+    if (field.reading == FieldReading::HalfLives) {
+        for (unsigned chemical = 0; chemical < 256; ++chemical) {
+            out += "  half-life ";
+            chemicals.append(out, static_cast<std::uint8_t>(chemical));
+            out += ' ';
+            appendNumber(out, bytes[chemical]);
+            out += "  # ";
+            out += halfLifeName(bytes[chemical]);
+            out += '\n';
+        }
+        return;
+    }
+    out += "  ";
+    out += field.name;
+    out += ' ';
+    switch (field.reading) {
+    case FieldReading::Number:
+        appendNumber(out, *bytes);
+        break;
+    case FieldReading::Chemical:
+        chemicals.append(out, *bytes);
+        break;
+    case FieldReading::Named:
+        appendNamed(out, field, *bytes);
+        break;
+    case FieldReading::Flags:
+        appendFlags(out, field, *bytes);
+        break;
+    case FieldReading::Text:
+        appendText(out, bytes, field.width);
+        break;
+    case FieldReading::List:
+        appendList(out, field, bytes);
+        break;
+    case FieldReading::HalfLives:
+        break;
+    }
+    appendComment(out, kind, field, gene);
+    out += '\n';
+}
+
+void appendHeader(std::string& out, const GeneRecord& gene)
+{
+    const auto* header = reinterpret_cast<const std::uint8_t*>(&gene.header);
+    for (const FieldLayout& field : headerLayout().fields) {
+        out += "  ";
+        out += field.name;
+        out += ' ';
+        const std::uint8_t value = header[field.offset];
+        if (field.reading == FieldReading::Flags)
+            appendFlags(out, field, value);
+        else if (field.reading == FieldReading::Named)
+            appendNamed(out, field, value);
+        else
+            appendNumber(out, value);
+        out += '\n';
+    }
+}
+
+// Where the reader files each gene, as the comment on its "gene" line.
+class OrganNotes {
+public:
+    void appendNote(std::string& out, const GeneRecord& gene, GeneSlot slot)
+    {
+        const std::optional<GeneKind> kind = gene.kind();
+        if (slot.place == GenePlace::NewOrgan) {
+            std::string name = kind == GeneKind::BrainOrgan ? "the brain" : organName(gene.header.id);
+            for (char& c : name)
+                if (static_cast<unsigned char>(c) < 0x20)
+                    c = '?';
+            out += "  # organ ";
+            appendNumber(out, static_cast<std::uint32_t>(slot.organ + 1));
+            out += ": ";
+            out += name;
+            names_.push_back(std::move(name));
+        } else if (slot.place == GenePlace::Attached) {
+            out += "  # in organ ";
+            appendNumber(out, static_cast<std::uint32_t>(slot.organ + 1));
+            out += ": ";
+            out += names_[slot.organ];
+        } else if (kind == GeneKind::BrainLobe) {
+            out += "  # loose: no brain organ before it";
+        } else if (kind == GeneKind::Receptor || kind == GeneKind::Emitter || kind == GeneKind::Reaction) {
+            out += "  # loose: no organ before it";
+        } else if (!kind) {
+            out += "  # unknown kind: no body";
+        }
+    }
+
+private:
+    std::vector<std::string> names_;
+};
+
+constexpr std::size_t TrailingBytesPerLine = 32;
+
+} // namespace
+
+std::string decompileGenome(std::string_view genomeBytes, const ChemicalNameTable& chemicalTable)
+{
+    const ChemicalWords chemicals(chemicalTable);
+    std::string out;
+    out.reserve(genomeBytes.size() * 6 + 256);
+    out += GenomeTextFormat;
+    out += ' ';
+    appendNumber(out, GenomeTextVersion);
+    out += "\n# One block per gene, in file order: the order decides which organ a gene joins.\n";
+
+    MemorySource source(genomeBytes);
+    std::size_t consumed = GenomeMagic.size();
+    OrganNotes notes;
+    scanGenome(source, [&](const GeneRecord& gene, GeneSlot slot) {
+        consumed += 4 + sizeof gene.header + bodyLength(gene.header.type, gene.header.subtype);
+        const std::optional<GeneKind> kind = gene.kind();
+        out += "\ngene ";
+        if (kind) {
+            out += bodyLayout(*kind).word;
+        } else {
+            appendPieces(out, gene.header.type, " ", gene.header.subtype);
+        }
+        notes.appendNote(out, gene, slot);
+        out += '\n';
+        appendHeader(out, gene);
+        if (kind)
+            for (const FieldLayout& field : bodyLayout(*kind).fields)
+                appendField(out, *kind, field, gene, chemicals);
+    });
+
+    // The reader stops at the end marker or at the end of the file.
+    if (consumed >= genomeBytes.size()) {
+        out += "\nno-end\n";
+        return out;
+    }
+    out += "\nend\n";
+    const std::string_view trailing = genomeBytes.substr(consumed + 4);
+    for (std::size_t at = 0; at < trailing.size(); at += TrailingBytesPerLine) {
+        out += "trailing ";
+        for (const char c : trailing.substr(at, TrailingBytesPerLine))
+            appendHex2(out, static_cast<std::uint8_t>(c));
+        out += '\n';
+    }
+    return out;
+}
+
+// -------------------------------------------------------------- compile
+
+namespace {
+
+struct Token {
+    std::string_view text; // the word, quotes and escapes resolved
+    std::size_t column = 0;
+    bool quoted = false;
+    // A word with escapes: its bytes in the line's escape buffer.
+    bool stored = false;
+    std::size_t storedAt = 0;
+};
+
+bool ChemicalWords::names(std::uint8_t chemical, const Token& token) const
+{
+    if (!token.quoted && allDigits(token.text))
+        return false;
+    return usable_[chemical] && table_[chemical] == token.text;
+}
+
+std::optional<GeneKind> kindByWord(std::string_view word)
+{
+    static const WordMap<GeneKind> kinds = [] {
+        WordMap<GeneKind> all;
+        for (const GeneKindInfo& info : GeneKinds)
+            all.emplace(bodyLayout(info.kind).word, info.kind);
+        return all;
+    }();
+    const auto it = kinds.find(word);
+    return it == kinds.end() ? std::nullopt : std::optional<GeneKind>(it->second);
+}
+
+constexpr std::size_t MaxLineBytes = 4096;
+constexpr std::size_t ListedMissing = 6;
+
+using NameIndex = WordMap<std::uint8_t>;
+
+// The fields of a kind by name, the header's first ("slots"), with the
+// names of each named field, so that a line costs a few lookups.
+struct KindIndex {
+    WordMap<std::size_t> slotByName;
+    std::vector<const FieldLayout*> fields;
+    std::vector<NameIndex> names;
+
+    void add(const FieldLayout& field)
+    {
+        slotByName.emplace(field.name, fields.size());
+        fields.push_back(&field);
+        NameIndex& index = names.emplace_back();
+        for (std::size_t i = 0; i < field.names.size(); ++i)
+            index.emplace(field.names[i], static_cast<std::uint8_t>(i));
+    }
+};
+
+// By kind; the last for a gene of unknown kind, which has the header only.
+const KindIndex& kindIndex(std::optional<GeneKind> kind)
+{
+    static const std::array<KindIndex, GeneKindCount + 1> indexes = [] {
+        std::array<KindIndex, GeneKindCount + 1> all;
+        for (std::size_t k = 0; k < all.size(); ++k) {
+            for (const FieldLayout& field : headerLayout().fields)
+                all[k].add(field);
+            if (k < GeneKindCount)
+                for (const FieldLayout& field : bodyLayout(static_cast<GeneKind>(k)).fields)
+                    all[k].add(field);
+        }
+        return all;
+    }();
+    return indexes[kind ? indexOf(*kind) : GeneKindCount];
+}
+
+std::string orList(const std::vector<std::string>& names)
+{
+    std::string text;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (i > 0)
+            text += i + 1 == names.size() ? " or " : ", ";
+        text += names[i];
+    }
+    return text;
+}
+
+class Compiler {
+public:
+    Compiler(std::string_view text, const ChemicalNameTable& table, std::size_t maxTextBytes)
+        : text_(text), chemicals_(table), maxTextBytes_(maxTextBytes)
+    {
+    }
+
+    CompiledGenome run()
+    {
+        CompiledGenome result;
+        if (text_.size() > maxTextBytes_) {
+            error(1, 1,
+                  "the text is " + std::to_string(text_.size()) + " bytes, more than the " +
+                      std::to_string(maxTextBytes_) + " bytes a genome text may have");
+            result.errors = std::move(errors_);
+            return result;
+        }
+        out_ = GenomeMagic;
+        std::size_t at = 0;
+        while (at < text_.size() && !stopped_) {
+            std::size_t end = text_.find('\n', at);
+            if (end == std::string_view::npos)
+                end = text_.size();
+            std::string_view line = text_.substr(at, end - at);
+            ++lineNumber_;
+            at = end + 1;
+            if (line.ends_with('\r'))
+                line.remove_suffix(1);
+            if (line.size() > MaxLineBytes) {
+                error(lineNumber_, MaxLineBytes + 1,
+                      "the line is longer than " + std::to_string(MaxLineBytes) + " bytes");
+                if (stage_ == Stage::Format)
+                    stopped_ = true;
+                continue;
+            }
+            if (tokenize(line)) {
+                statement();
+            } else if (stage_ == Stage::Format) {
+                // Bytes no text has, before the format line: not a text at all.
+                errors_.back() = {lineNumber_, 1, notAGenomeText()};
+                stopped_ = true;
+            }
+        }
+        if (!stopped_)
+            finish();
+        // A gene's missing fields are found at its end but belong to its
+        // first line; the note that the report stopped stays last.
+        const auto sorted =
+            errors_.begin() + static_cast<std::ptrdiff_t>(std::min(errors_.size(), MaxGenomeTextErrors));
+        std::stable_sort(errors_.begin(), sorted, [](const GenomeTextError& a, const GenomeTextError& b) {
+            return a.line != b.line ? a.line < b.line : a.column < b.column;
+        });
+        if (errors_.empty())
+            result.bytes = std::move(out_);
+        result.errors = std::move(errors_);
+        return result;
+    }
+
+private:
+    enum class Stage { Format, Genes, Ended };
+
+    struct Block {
+        bool open = false;
+        std::size_t line = 0;
+        std::size_t column = 0;
+        std::optional<GeneKind> kind;
+        std::uint8_t type = 0;
+        std::uint8_t subtype = 0;
+        std::array<std::uint8_t, 7> header{};
+        std::array<std::uint8_t, 256> body{};
+        // The line each field was given on, 0 for not yet; header fields first.
+        std::vector<std::size_t> given;
+        std::array<std::size_t, 256> halfLifeGiven{};
+        std::size_t lastSlot = SIZE_MAX;
+        int lastChemical = -1;
+    };
+
+    void error(std::size_t line, std::size_t column, std::string message)
+    {
+        if (errors_.size() == MaxGenomeTextErrors) {
+            errors_.push_back({line, column, "too many errors; stopped here"});
+            stopped_ = true;
+            return;
+        }
+        if (errors_.size() < MaxGenomeTextErrors)
+            errors_.push_back({line, column, std::move(message)});
+    }
+    void error(const Token& token, std::string message) { error(lineNumber_, token.column, std::move(message)); }
+
+    // Splits a line into words; false (with an error) for a line that has
+    // none that can be read.
+    bool tokenize(std::string_view line)
+    {
+        tokens_.clear();
+        escaped_.clear();
+        std::size_t i = 0;
+        while (i < line.size()) {
+            const auto c = static_cast<unsigned char>(line[i]);
+            if (c == ' ' || c == '\t') {
+                ++i;
+                continue;
+            }
+            if (c == '#')
+                break;
+            Token& token = tokens_.emplace_back();
+            token.column = i + 1;
+            if (c == '"') {
+                token.quoted = true;
+                if (!quotedWord(line, i, token))
+                    return false;
+                continue;
+            }
+            if (!isBareByte(c) && c != '\\') {
+                error(lineNumber_, i + 1,
+                      "unexpected byte 0x" + hex(c) + "; bytes outside printable ASCII go in quotes as \\xNN");
+                return false;
+            }
+            const std::size_t start = i;
+            while (i < line.size() && (isBareByte(static_cast<unsigned char>(line[i])) || line[i] == '\\'))
+                ++i;
+            token.text = line.substr(start, i - start);
+        }
+        // Only now: growing the list moves the words' own bytes.
+        for (Token& token : tokens_)
+            if (token.stored)
+                token.text = std::string_view(escaped_).substr(token.storedAt, token.text.size());
+        return true;
+    }
+
+    static std::string hex(unsigned char c)
+    {
+        std::string text;
+        appendHex2(text, c);
+        return text;
+    }
+
+    static int hexDigit(char c)
+    {
+        if (c >= '0' && c <= '9')
+            return c - '0';
+        if (c >= 'a' && c <= 'f')
+            return c - 'a' + 10;
+        if (c >= 'A' && c <= 'F')
+            return c - 'A' + 10;
+        return -1;
+    }
+
+    // A word without escapes stays a view of the line; one with escapes
+    // is copied as it is read.
+    bool quotedWord(std::string_view line, std::size_t& i, Token& token)
+    {
+        const std::size_t open = i++;
+        const std::size_t start = i;
+        while (i < line.size()) {
+            const char c = line[i];
+            if (c == '"') {
+                if (!token.stored)
+                    token.text = line.substr(start, i - start);
+                else
+                    token.text = std::string_view(escaped_).substr(token.storedAt); // length only
+                ++i;
+                return true;
+            }
+            if (c == '\\') {
+                if (!token.stored) {
+                    token.storedAt = escaped_.size();
+                    escaped_.append(line.substr(start, i - start));
+                    token.stored = true;
+                }
+                if (i + 1 < line.size() && (line[i + 1] == '"' || line[i + 1] == '\\')) {
+                    escaped_ += line[i + 1];
+                    i += 2;
+                    continue;
+                }
+                if (i + 3 < line.size() && line[i + 1] == 'x' && hexDigit(line[i + 2]) >= 0 &&
+                    hexDigit(line[i + 3]) >= 0) {
+                    escaped_ += static_cast<char>(hexDigit(line[i + 2]) * 16 + hexDigit(line[i + 3]));
+                    i += 4;
+                    continue;
+                }
+                error(lineNumber_, i + 1, "unknown escape in quotes: \\\" \\\\ and \\xNN (two hex digits) are known");
+                return false;
+            }
+            if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) == 0x7f) {
+                error(lineNumber_, i + 1,
+                      "unexpected byte 0x" + hex(static_cast<unsigned char>(c)) + " in quotes; write it as \\xNN");
+                return false;
+            }
+            if (token.stored)
+                escaped_ += c;
+            ++i;
+        }
+        error(lineNumber_, open + 1, "the quote opened here is not closed on its line");
+        return false;
+    }
+
+    void statement()
+    {
+        if (tokens_.empty())
+            return;
+        const Token& first = tokens_[0];
+        const std::string_view word = first.quoted ? std::string_view() : first.text;
+        if (stage_ == Stage::Format) {
+            formatLine();
+            return;
+        }
+        if (word == "gene") {
+            closeBlock();
+            if (stage_ == Stage::Ended)
+                error(first, "a gene after 'end': genes come before it");
+            openBlock();
+        } else if (word == "end" || word == "no-end") {
+            closeBlock();
+            if (stage_ == Stage::Ended) {
+                error(first, "the end is given twice (first on line " + std::to_string(endLine_) + ")");
+                return;
+            }
+            stage_ = Stage::Ended;
+            endLine_ = lineNumber_;
+            endMarker_ = word == "end";
+            if (endMarker_)
+                out_ += "gend";
+            if (tokens_.size() > 1)
+                error(tokens_[1], std::string(word) + " takes no value");
+        } else if (word == "trailing") {
+            trailing();
+        } else if (stage_ == Stage::Ended) {
+            error(first, quoted(first.text) + " after the end: only 'trailing' lines may follow it");
+        } else if (!block_.open) {
+            error(first, quoted(first.text) + " outside a gene: a gene starts with 'gene KIND'");
+        } else {
+            field();
+        }
+    }
+
+    std::string notAGenomeText() const
+    {
+        if (text_.starts_with(GenomeMagic))
+            return "not a genome text but a genome file (decompile makes its text)";
+        return "not a genome text: the first line must be '" + std::string(GenomeTextFormat) + " " +
+               std::to_string(GenomeTextVersion) + "'";
+    }
+
+    void formatLine()
+    {
+        const std::string expected = std::string(GenomeTextFormat) + " " + std::to_string(GenomeTextVersion);
+        if (tokens_[0].quoted || tokens_[0].text != GenomeTextFormat) {
+            error(tokens_[0], notAGenomeText());
+            stopped_ = true;
+            return;
+        }
+        if (tokens_.size() != 2 || tokens_[1].text != std::to_string(GenomeTextVersion)) {
+            error(tokens_.size() > 1 ? tokens_[1] : tokens_[0], "this Helixplot reads genome text version " +
+                                                                    std::to_string(GenomeTextVersion) + " only ('" +
+                                                                    expected + "')");
+            stopped_ = true;
+            return;
+        }
+        stage_ = Stage::Genes;
+    }
+
+    std::vector<std::string> kindWords() const
+    {
+        std::vector<std::string> words;
+        for (const GeneKindInfo& info : GeneKinds)
+            words.push_back(bodyLayout(info.kind).word);
+        return words;
+    }
+
+    void openBlock()
+    {
+        block_.open = true;
+        block_.line = lineNumber_;
+        block_.column = tokens_[0].column;
+        block_.kind.reset();
+        block_.type = block_.subtype = 0;
+        block_.header.fill(0);
+        block_.body.fill(0);
+        block_.lastSlot = SIZE_MAX;
+        block_.lastChemical = -1;
+        bool known = false;
+        if (tokens_.size() == 2 && !tokens_[1].quoted) {
+            block_.kind = kindByWord(tokens_[1].text);
+            known = block_.kind.has_value();
+            if (!known) {
+                error(tokens_[1], quoted(tokens_[1].text) + " is no gene kind" +
+                                      didYouMean(nearestName(tokens_[1].text, kindWords())) +
+                                      " (a kind's word, or TYPE SUBTYPE as two numbers)");
+                block_.open = false;
+                return;
+            }
+            block_.type = infoOf(*block_.kind).type;
+            block_.subtype = infoOf(*block_.kind).subtype;
+        } else if (tokens_.size() == 3) {
+            const auto type = number(tokens_[1], "type");
+            const auto subtype = number(tokens_[2], "subtype");
+            if (!type || !subtype) {
+                block_.open = false;
+                return;
+            }
+            block_.type = *type;
+            block_.subtype = *subtype;
+            block_.kind = kindOf(*type, *subtype);
+        } else {
+            error(tokens_[0], "a gene starts with 'gene KIND' or 'gene TYPE SUBTYPE'");
+            block_.open = false;
+            return;
+        }
+        if (block_.kind == GeneKind::HalfLives)
+            block_.halfLifeGiven.fill(0);
+        const std::size_t bodyFields = block_.kind ? bodyLayout(*block_.kind).fields.size() : 0;
+        block_.given.assign(headerLayout().fields.size() + bodyFields, 0);
+    }
+
+    void closeBlock()
+    {
+        if (!block_.open)
+            return;
+        block_.open = false;
+        std::vector<std::string> missing;
+        const auto& header = headerLayout().fields;
+        for (std::size_t i = 0; i < block_.given.size(); ++i) {
+            if (block_.given[i] != 0)
+                continue;
+            const FieldLayout& f = i < header.size() ? header[i] : bodyLayout(*block_.kind).fields[i - header.size()];
+            if (f.reading != FieldReading::HalfLives)
+                missing.push_back("'" + f.name + "'");
+        }
+        auto what = [this] {
+            return block_.kind ? bodyLayout(*block_.kind).word
+                               : "gene " + std::to_string(block_.type) + " " + std::to_string(block_.subtype);
+        };
+        if (!missing.empty()) {
+            std::string list;
+            for (std::size_t i = 0; i < missing.size() && i < ListedMissing; ++i)
+                list += (i > 0 ? ", " : "") + missing[i];
+            if (missing.size() > ListedMissing)
+                list += " and " + std::to_string(missing.size() - ListedMissing) + " more";
+            error(block_.line, block_.column, what() + ": missing field" + (missing.size() > 1 ? "s " : " ") + list);
+        }
+        if (block_.kind == GeneKind::HalfLives) {
+            std::vector<std::string> chemicals;
+            for (unsigned c = 0; c < 256; ++c)
+                if (block_.halfLifeGiven[c] == 0)
+                    chemicals.push_back(std::to_string(c));
+            if (!chemicals.empty()) {
+                std::string list;
+                for (std::size_t i = 0; i < chemicals.size() && i < ListedMissing; ++i)
+                    list += (i > 0 ? ", " : "") + chemicals[i];
+                if (chemicals.size() > ListedMissing)
+                    list += " and " + std::to_string(chemicals.size() - ListedMissing) + " more";
+                error(block_.line, block_.column,
+                      "half-lives: no half-life for chemical" + std::string(chemicals.size() > 1 ? "s " : " ") + list +
+                          " (every chemical 0 to 255 needs one)");
+            }
+        }
+        if (!errors_.empty())
+            return;
+        out_ += "gene";
+        out_ += static_cast<char>(block_.type);
+        out_ += static_cast<char>(block_.subtype);
+        out_.append(reinterpret_cast<const char*>(block_.header.data()) + 2, 5);
+        out_.append(reinterpret_cast<const char*>(block_.body.data()), bodyLength(block_.type, block_.subtype));
+        checkSize();
+    }
+
+    void checkSize()
+    {
+        if (out_.size() > MaxInputBytes) {
+            error(lineNumber_, 1,
+                  "the genome would be larger than the " + std::to_string(MaxInputBytes >> 20) +
+                      " MiB any genome reader takes");
+            stopped_ = true;
+        }
+    }
+
+    void finish()
+    {
+        closeBlock();
+        if (stage_ == Stage::Format)
+            error(lineNumber_ + 1, 1,
+                  "empty text: the first line must be '" + std::string(GenomeTextFormat) + " " +
+                      std::to_string(GenomeTextVersion) + "'");
+        else if (stage_ == Stage::Genes)
+            error(lineNumber_ + 1, 1,
+                  "missing 'end' (or 'no-end' for a genome without its end marker) after the last gene");
+        else if (errors_.empty())
+            out_ += trailing_;
+        checkSize();
+        if (!errors_.empty())
+            out_.clear();
+    }
+
+    void trailing()
+    {
+        if (stage_ != Stage::Ended || !endMarker_) {
+            error(tokens_[0], "'trailing' bytes follow the end marker: they come after 'end'");
+            return;
+        }
+        for (std::size_t t = 1; t < tokens_.size(); ++t) {
+            const Token& token = tokens_[t];
+            const std::string_view digits = token.text;
+            if (token.quoted || digits.size() % 2 != 0 ||
+                !std::all_of(digits.begin(), digits.end(), [](char c) { return hexDigit(c) >= 0; })) {
+                error(token, "trailing: " + quoted(digits) +
+                                 " is not hexadecimal bytes (two digits 0-9 or a-f for each byte)");
+                continue;
+            }
+            for (std::size_t i = 0; i < digits.size(); i += 2)
+                trailing_ += static_cast<char>(hexDigit(digits[i]) * 16 + hexDigit(digits[i + 1]));
+        }
+        if (trailing_.size() + out_.size() > MaxInputBytes) {
+            error(tokens_[0], "the genome would be larger than the " + std::to_string(MaxInputBytes >> 20) +
+                                  " MiB any genome reader takes");
+            stopped_ = true;
+        }
+    }
+
+    // A decimal number 0 to 255.
+    std::optional<std::uint8_t> number(const Token& token, std::string_view what)
+    {
+        if (token.quoted || !allDigits(token.text)) {
+            error(token, std::string(what) + ": " + quoted(token.text) + " is not a number (0 to 255)");
+            return std::nullopt;
+        }
+        unsigned value = 0;
+        for (const char c : token.text.substr(0, 4))
+            value = value * 10 + static_cast<unsigned>(c - '0');
+        if (token.text.size() > 3 || value > 255) {
+            error(token, std::string(what) + ": " + quoted(token.text) + " is out of range (0 to 255)");
+            return std::nullopt;
+        }
+        return static_cast<std::uint8_t>(value);
+    }
+
+    // A name of field's set or a number.
+    std::optional<std::uint8_t> named(const Token& token, const FieldLayout& field, const NameIndex& index)
+    {
+        if (!token.quoted && allDigits(token.text))
+            return number(token, field.name);
+        // A set of a few names is searched faster than hashed.
+        if (field.names.size() <= 8) {
+            for (std::size_t i = 0; i < field.names.size(); ++i)
+                if (field.names[i] == token.text)
+                    return static_cast<std::uint8_t>(i);
+        } else if (const auto it = index.find(token.text); it != index.end()) {
+            return it->second;
+        }
+        std::string accepts;
+        if (field.names.size() <= 8) {
+            std::vector<std::string> names;
+            for (const std::string& n : field.names)
+                names.push_back(n.find(' ') == std::string::npos ? n : "\"" + n + "\"");
+            names.push_back("a number 0 to 255");
+            accepts = " (" + orList(names) + ")";
+        } else {
+            accepts = " (one of the " + std::to_string(field.names.size()) +
+                      " names the breakdown uses, in quotes where they hold blanks, or a number 0 to 255)";
+        }
+        error(token, field.name + ": " + quoted(token.text) + " is no name of " + field.name +
+                         didYouMean(nearestName(token.text, field.names)) + accepts);
+        return std::nullopt;
+    }
+
+    std::optional<std::uint8_t> chemical(const Token& token, std::string_view what)
+    {
+        if (!token.quoted && allDigits(token.text))
+            return number(token, what);
+        if (const auto c = chemicals_.find(token.text))
+            return c;
+        if (!chemicals_.hasNames()) {
+            error(token, std::string(what) + ": " + quoted(token.text) +
+                             " names a chemical, but no chemical names are loaded (--chemicals FILE, or the game's "
+                             "file the settings name); a number 0 to 255 needs none");
+            return std::nullopt;
+        }
+        error(token, std::string(what) + ": " + quoted(token.text) + " is no chemical of the chemical names in use" +
+                         didYouMean(chemicals_.nearest(token.text)) + " (a chemical's name, or its number 0 to 255)");
+        return std::nullopt;
+    }
+
+    std::optional<std::uint8_t> flags(std::size_t first, const FieldLayout& field)
+    {
+        if (tokens_.size() == first + 1 && !tokens_[first].quoted && allDigits(tokens_[first].text))
+            return number(tokens_[first], field.name);
+        if (tokens_.size() == first + 1 && !tokens_[first].quoted && tokens_[first].text == "none")
+            return std::uint8_t{0};
+        unsigned value = 0;
+        bool good = true;
+        for (std::size_t t = first; t < tokens_.size(); ++t) {
+            const auto bit = std::find(field.names.begin(), field.names.end(), tokens_[t].text);
+            if (tokens_[t].quoted || bit == field.names.end()) {
+                error(tokens_[t], field.name + ": " + quoted(tokens_[t].text) + " is no flag of " + field.name +
+                                      didYouMean(nearestName(tokens_[t].text, field.names)) + " (" +
+                                      orList(field.names) + "; none; or one number 0 to 255)");
+                good = false;
+                continue;
+            }
+            const unsigned mask = 1u << (bit - field.names.begin());
+            if (value & mask) {
+                error(tokens_[t], field.name + ": " + quoted(tokens_[t].text) + " is given twice");
+                good = false;
+            }
+            value |= mask;
+        }
+        return good ? std::optional<std::uint8_t>(static_cast<std::uint8_t>(value)) : std::nullopt;
+    }
+
+    bool oneValue(const FieldLayout& field, std::string_view accepts)
+    {
+        if (tokens_.size() == 2)
+            return true;
+        if (tokens_.size() < 2)
+            error(tokens_[0], field.name + ": needs a value (" + std::string(accepts) + ")");
+        else
+            error(tokens_[2], field.name + ": takes one value (" + std::string(accepts) + "), not " +
+                                  std::to_string(tokens_.size() - 1));
+        return false;
+    }
+
+    // The kinds other than the gene's that have a field of this name.
+    std::string kindsWithField(std::string_view name) const
+    {
+        std::vector<std::string> kinds;
+        for (const GeneKindInfo& info : GeneKinds)
+            if (info.kind != block_.kind && kindIndex(info.kind).slotByName.contains(name))
+                kinds.push_back(bodyLayout(info.kind).word);
+        if (kinds.empty())
+            return {};
+        if (kinds.size() > 4) {
+            kinds.resize(4);
+            kinds.back() = "others";
+        }
+        std::string text;
+        for (std::size_t i = 0; i < kinds.size(); ++i)
+            text += (i == 0 ? "" : i + 1 == kinds.size() ? " and " : ", ") + kinds[i];
+        return "; " + text + (kinds.size() == 1 ? " has one" : " have one");
+    }
+
+    void field()
+    {
+        const Token& nameToken = tokens_[0];
+        const std::string_view name = nameToken.text;
+        const auto& headerFields = headerLayout().fields;
+        const KindIndex& index = kindIndex(block_.kind);
+        // Fields mostly come in the order decompile writes them: the one
+        // after the last is tried before the lookup.
+        std::size_t slot = block_.lastSlot + 1;
+        if (nameToken.quoted || slot >= index.fields.size() || index.fields[slot]->name != name) {
+            const auto found = nameToken.quoted ? index.slotByName.end() : index.slotByName.find(name);
+            slot = found == index.slotByName.end() ? index.fields.size() : found->second;
+        }
+        if (slot == index.fields.size()) {
+            std::vector<std::string> names;
+            for (const FieldLayout* f : index.fields)
+                names.push_back(f->name);
+            std::string hint = kindsWithField(name);
+            if (hint.empty())
+                hint = didYouMean(nearestName(name, names));
+            if (!block_.kind)
+                hint += " (an unknown kind has no body: only the header fields id, stage, flags, value, reserved)";
+            error(nameToken, (block_.kind ? bodyLayout(*block_.kind).word : "a gene of unknown kind") +
+                                 " has no field " + quoted(name) + hint);
+            return;
+        }
+        block_.lastSlot = slot;
+        const FieldLayout* field = index.fields[slot];
+        const NameIndex& names = index.names[slot];
+        if (field->reading == FieldReading::HalfLives) {
+            halfLife(*field);
+            return;
+        }
+        if (block_.given[slot] != 0) {
+            error(nameToken, "field '" + field->name + "' is given twice (first on line " +
+                                 std::to_string(block_.given[slot]) + ")");
+            return;
+        }
+        block_.given[slot] = lineNumber_;
+        const bool inHeader = slot < headerFields.size();
+        std::uint8_t* bytes = inHeader ? block_.header.data() + field->offset : block_.body.data() + field->offset;
+        std::optional<std::uint8_t> value;
+        switch (field->reading) {
+        case FieldReading::Number:
+            if (oneValue(*field, "a number 0 to 255"))
+                value = number(tokens_[1], field->name);
+            break;
+        case FieldReading::Chemical:
+            if (oneValue(*field, "a chemical's name or number"))
+                value = chemical(tokens_[1], field->name);
+            break;
+        case FieldReading::Named:
+            if (oneValue(*field, "a name or a number 0 to 255"))
+                value = named(tokens_[1], *field, names);
+            break;
+        case FieldReading::Flags:
+            if (tokens_.size() < 2)
+                error(nameToken, field->name + ": needs a value (" + orList(field->names) + "; none; or a number)");
+            else
+                value = flags(1, *field);
+            break;
+        case FieldReading::Text:
+            text(*field, bytes);
+            return;
+        case FieldReading::List:
+            list(*field, names, bytes);
+            return;
+        case FieldReading::HalfLives:
+            return;
+        }
+        if (value)
+            *bytes = *value;
+    }
+
+    void text(const FieldLayout& field, std::uint8_t* bytes)
+    {
+        if (!oneValue(field, "a text in quotes of up to " + std::to_string(field.width) + " bytes"))
+            return;
+        const std::string_view value = tokens_[1].text;
+        if (value.size() > field.width) {
+            error(tokens_[1], field.name + ": " + quoted(value) + " is " + std::to_string(value.size()) +
+                                  " bytes, more than the " + std::to_string(field.width) + " it has");
+            return;
+        }
+        std::copy(value.begin(), value.end(), bytes);
+    }
+
+    void list(const FieldLayout& field, const NameIndex& names, std::uint8_t* bytes)
+    {
+        const std::size_t count = tokens_.size() - 1;
+        if (count == 0 || count > field.width) {
+            error(tokens_[0],
+                  field.name + ": takes 1 to " + std::to_string(field.width) + " values, not " + std::to_string(count));
+            return;
+        }
+        for (std::size_t i = 0; i < count; ++i) {
+            const auto value =
+                field.names.empty() ? number(tokens_[1 + i], field.name) : named(tokens_[1 + i], field, names);
+            if (value)
+                bytes[i] = *value;
+        }
+    }
+
+    void halfLife(const FieldLayout& field)
+    {
+        if (tokens_.size() != 3) {
+            error(tokens_[0], "half-life: takes a chemical and its half-life (half-life CHEMICAL 0-255)");
+            return;
+        }
+        // Half-lives mostly come in chemical order.
+        const int next = block_.lastChemical + 1;
+        const auto chemicalNumber = next < 256 && chemicals_.names(static_cast<std::uint8_t>(next), tokens_[1])
+                                        ? std::optional<std::uint8_t>(static_cast<std::uint8_t>(next))
+                                        : chemical(tokens_[1], "half-life");
+        const auto value = number(tokens_[2], "half-life");
+        if (!chemicalNumber)
+            return;
+        std::size_t& given = block_.halfLifeGiven[*chemicalNumber];
+        if (given != 0) {
+            error(tokens_[1], "half-life of chemical " + std::to_string(*chemicalNumber) +
+                                  " is given twice (first on line " + std::to_string(given) + ")");
+            return;
+        }
+        given = lineNumber_;
+        block_.lastChemical = *chemicalNumber;
+        if (value)
+            block_.body[field.offset + *chemicalNumber] = *value;
+    }
+
+    std::string_view text_;
+    ChemicalWords chemicals_;
+    std::size_t maxTextBytes_;
+    std::vector<GenomeTextError> errors_;
+    std::vector<Token> tokens_;
+    std::string escaped_;
+    std::string out_;
+    std::string trailing_;
+    Block block_;
+    Stage stage_ = Stage::Format;
+    std::size_t lineNumber_ = 0;
+    std::size_t endLine_ = 0;
+    bool endMarker_ = false;
+    bool stopped_ = false;
+};
+
+} // namespace
+
+CompiledGenome compileGenomeText(std::string_view text, const ChemicalNameTable& chemicals, std::size_t maxTextBytes)
+{
+    return Compiler(text, chemicals, maxTextBytes).run();
+}
+
+std::string genomeTextErrorLines(std::string_view file, const std::vector<GenomeTextError>& errors)
+{
+    std::string out;
+    const std::string name = escapedForMessage(file);
+    for (const GenomeTextError& e : errors)
+        appendPieces(out, name, ":", e.line, ":", e.column, ": ", e.message, "\n");
+    return out;
+}
+
+} // namespace helixplot
