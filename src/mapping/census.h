@@ -107,6 +107,23 @@ struct Census {
 // HelixplotError when folder is not a folder to read.
 Census takeCensus(const std::string& folder, const CensusOptions& options = {});
 
+// A census's folder, held open while its files are read.
+class CensusFolder {
+public:
+    // Throws HelixplotError when folder cannot be opened.
+    explicit CensusFolder(const std::string& folder);
+    // The digest of file (relative, '/'-separated), opened once relative to
+    // the folder without following links, and checked as opened; a link is
+    // followed only to a file inside the folder, itself opened so. Throws
+    // what GenomeDigester::digest throws, and for a link that leads out of
+    // the folder.
+    GenomeDigest digest(GenomeDigester& digester, const std::string& file) const;
+
+private:
+    OpenFolder folder_;
+    std::string realRoot_;
+};
+
 // The census's files by path, as the file system finds them: on Windows
 // whatever the case of the name.
 class CensusFileIndex {
