@@ -11,8 +11,10 @@
 #include "mapping/geneMatching.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <stdexcept>
 
@@ -306,13 +308,26 @@ std::string reportCommand(const CliOptions& options, const std::vector<std::stri
     const Lineage lineage = traceLineageWithProgress(folder, lineageOptions);
     const Census& census = lineage.census;
     loadChemicalNames();
-    std::string html = censusReportHtml(lineage, folder);
-    if (toStandardOutput)
-        return html;
+    // Written as it is made: the page of a large population is never whole
+    // in memory.
+    if (toStandardOutput) {
+        bool failed = false;
+        writeCensusReport(
+            [&failed](std::string_view piece) {
+                if (!failed && std::fwrite(piece.data(), 1, piece.size(), stdout) != piece.size())
+                    failed = true;
+            },
+            lineage, folder);
+        if (std::fflush(stdout) != 0 || failed)
+            throw std::runtime_error(std::string("cannot write the output: ") + std::strerror(errno));
+        return {};
+    }
     std::vector<std::string> read = readFiles;
     for (const CensusRow& row : census.rows)
         read.push_back(censusFilePath(folder, row.file));
-    writeOutputFile(options.outputPath, html, read);
+    OutputFile page(options.outputPath, read);
+    writeCensusReport([&page](std::string_view piece) { page.write(piece); }, lineage, folder);
+    page.commit();
     return {};
 }
 
