@@ -5,7 +5,6 @@
 #include <functional>
 #include <thread>
 #include <unordered_map>
-#include <unordered_set>
 
 namespace helixplot {
 
@@ -25,6 +24,60 @@ struct VersionHash {
     {
         return std::hash<std::uint64_t>{}(v.body ^ std::uint64_t{v.key} * 0x9E3779B97F4A7C15ull);
     }
+};
+
+// The distinct versions of a pass, in open addressing: one probe for most
+// genes, where a node-based set would chase a pointer for each. A slot is
+// empty when its key is no gene key.
+class VersionSet {
+public:
+    VersionSet() : slots_(1024, Empty) {}
+
+    void insert(const Version& version)
+    {
+        std::size_t at = spread(version) & (slots_.size() - 1);
+        for (; slots_[at].key != Empty.key; at = (at + 1) & (slots_.size() - 1))
+            if (slots_[at] == version)
+                return;
+        slots_[at] = version;
+        if (++size_ * 2 > slots_.size())
+            grow();
+    }
+    template <typename Visit> void forEach(Visit&& visit) const
+    {
+        for (const Version& slot : slots_)
+            if (slot.key != Empty.key)
+                visit(slot);
+    }
+    void insertAll(const VersionSet& other)
+    {
+        other.forEach([this](const Version& v) { insert(v); });
+    }
+
+private:
+    static constexpr Version Empty{0xFFFF, 0};
+
+    // Short bodies are the bytes themselves: their low bits alone would
+    // crowd a few slots.
+    static std::size_t spread(const Version& v)
+    {
+        std::uint64_t h = v.body ^ std::uint64_t{v.key} * 0x9E3779B97F4A7C15ull;
+        h ^= h >> 33;
+        h *= 0xFF51AFD7ED558CCDull;
+        h ^= h >> 33;
+        return static_cast<std::size_t>(h);
+    }
+    void grow()
+    {
+        std::vector<Version> old(slots_.size() * 2, Empty);
+        old.swap(slots_);
+        size_ = 0;
+        for (const Version& slot : old)
+            if (slot.key != Empty.key)
+                insert(slot);
+    }
+    std::vector<Version> slots_;
+    std::size_t size_ = 0;
 };
 
 class LineageTracer {
@@ -123,13 +176,12 @@ public:
         }
         for (std::size_t v = 0; v < versions_.size(); ++v)
             byKey[versions_[v].key].variants += carriers[v].empty() ? 0 : 1;
-        std::unordered_set<Version, VersionHash> others;
+        VersionSet others;
         for (Worker& w : workers_) {
-            others.merge(w.otherBodies);
+            others.insertAll(w.otherBodies);
             w.otherBodies = {};
         }
-        for (const Version& version : others)
-            ++byKey[version.key].variants;
+        others.forEach([&byKey](const Version& version) { ++byKey[version.key].variants; });
 
         Lineage lineage;
         lineage.census = std::move(census);
@@ -146,7 +198,7 @@ private:
     struct Worker {
         // Bodies no event brought, under keys with events: the founders' and
         // those of creatures without both parents in the census.
-        std::unordered_set<Version, VersionHash> otherBodies;
+        VersionSet otherBodies;
     };
 
     const LineageOptions& options_;
