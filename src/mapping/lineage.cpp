@@ -139,7 +139,7 @@ public:
             if (at != last && at->first == body)
                 carried.push_back(at->second);
             else
-                w.otherBodies.insert({key, body});
+                w.addOther(key, body);
         }
         // A key held twice with one body is one version carried.
         if (carried.size() > 1) {
@@ -178,8 +178,11 @@ public:
             byKey[versions_[v].key].variants += carriers[v].empty() ? 0 : 1;
         VersionSet others;
         for (Worker& w : workers_) {
-            others.insertAll(w.otherBodies);
-            w.otherBodies = {};
+            for (std::size_t key = 0; key < w.fewBodies.size(); ++key)
+                for (const std::uint64_t body : w.fewBodies[key])
+                    others.insert({static_cast<std::uint16_t>(key), body});
+            others.insertAll(w.manyBodies);
+            w = {};
         }
         others.forEach([&byKey](const Version& version) { ++byKey[version.key].variants; });
 
@@ -195,10 +198,36 @@ public:
     }
 
 private:
+    // Bodies no event brought, under keys with events: the founders' and
+    // those of creatures without both parents in the census. Most keys have
+    // a few, searched in a short list; a key with many goes to a set.
     struct Worker {
-        // Bodies no event brought, under keys with events: the founders' and
-        // those of creatures without both parents in the census.
-        VersionSet otherBodies;
+        static constexpr std::size_t Few = 16;
+        std::vector<std::vector<std::uint64_t>> fewBodies; // per key, while not many
+        std::vector<unsigned char> many;                   // per key
+        VersionSet manyBodies;
+
+        void addOther(std::uint16_t key, std::uint64_t body)
+        {
+            if (fewBodies.empty()) {
+                fewBodies.resize(KeyCount);
+                many.assign(KeyCount, 0);
+            }
+            if (many[key]) {
+                manyBodies.insert({key, body});
+                return;
+            }
+            std::vector<std::uint64_t>& few = fewBodies[key];
+            if (std::find(few.begin(), few.end(), body) != few.end())
+                return;
+            few.push_back(body);
+            if (few.size() > Few) {
+                for (const std::uint64_t b : few)
+                    manyBodies.insert({key, b});
+                few = {};
+                many[key] = 1;
+            }
+        }
     };
 
     const LineageOptions& options_;
