@@ -201,9 +201,20 @@ void writePedigreeSection(const std::function<void(std::string_view)>& write, co
                "\" height=\"" + svgNumber(height) + "\" viewBox=\"0 " + svgNumber(top) + ' ' + svgNumber(width) + ' ' +
                svgNumber(height) + "\">\n<path class=\"lines\" d=\"";
         for (std::size_t e : band.edges) {
+            // A line longer than the band: without its runs of segments wholly
+            // above or below it, which the band does not show, so that the
+            // page grows with the lines, not with the bands each passes.
+            const std::vector<PedigreePoint>& points = layout.edges[e].points;
+            std::size_t first = 0, last = points.size();
+            auto above = [&](std::size_t i) { return points[i].y + Margin <= band.top; };
+            auto below = [&](std::size_t i) { return points[i].y + Margin >= band.bottom; };
+            while (first + 2 < last && above(first) && above(first + 1))
+                ++first;
+            while (last > first + 2 && below(last - 1) && below(last - 2))
+                --last;
             char command = 'M';
-            for (const PedigreePoint& p : layout.edges[e].points) {
-                out += command + svgNumber(p.x + Margin) + ' ' + svgNumber(p.y + Margin);
+            for (std::size_t i = first; i < last; ++i) {
+                out += command + svgNumber(points[i].x + Margin) + ' ' + svgNumber(points[i].y + Margin);
                 command = 'L';
             }
         }
