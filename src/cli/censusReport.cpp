@@ -467,7 +467,7 @@ const MutationEvent* eventOf(const GeneChange& change, std::span<const MutationE
 // One creature's changes section, <div class="change"> and all: its mutated
 // genes' changes against its parents, read again from the folder, each
 // event's with its carriers.
-std::string changeSection(const Census& census, const std::string& folder, std::size_t i,
+std::string changeSection(const Census& census, const std::string& folder, const CensusFolder* open, std::size_t i,
                           std::span<const MutationEvent> creatureEvents, const std::vector<std::string>& names)
 {
     const CensusRow& row = census.rows[i];
@@ -480,7 +480,7 @@ std::string changeSection(const Census& census, const std::string& folder, std::
                       std::to_string(i) + "\">Its row</a></p>\n";
     std::vector<GeneChange> changes;
     try {
-        changes = mutatedChangesOf(folder, census, i);
+        changes = open ? mutatedChangesOf(*open, census, i) : mutatedChangesOf(folder, census, i);
     } catch (const HelixplotError& e) {
         return out + "<p>Its genomes could not be read again: " + messageText(e.what()) + "</p></div>\n";
     }
@@ -523,6 +523,13 @@ void changesSection(Page& out, const Census& census, const std::string& folder,
         for (const CensusRow& row : census.rows)
             names.push_back(fileText(row.file));
     }
+    // Opened once for all the sections; a folder that cannot be opened fails
+    // each section with its message.
+    std::optional<CensusFolder> open;
+    try {
+        open.emplace(folder);
+    } catch (const HelixplotError&) {
+    }
     out += "<script type=\"text/plain\" id=\"changes-data\">";
     std::size_t firstEvent = 0; // of the row, events coming row by row
     for (std::size_t i = 0; i < census.rows.size(); ++i) {
@@ -534,7 +541,7 @@ void changesSection(Page& out, const Census& census, const std::string& folder,
         if (!withChanges(census.rows[i]))
             continue;
         const std::string section =
-            changeSection(census, folder, i,
+            changeSection(census, folder, open ? &*open : nullptr, i,
                           std::span<const MutationEvent>(events.data() + firstEvent, lastEvent - firstEvent), names);
         // Its text with the id as data-id, the id being the heading's; a form
         // feed, which escaped text never holds, ends it.

@@ -401,10 +401,10 @@ CensusFolder::CensusFolder(const std::string& folder) : folder_(folder)
         throw InOutError::onRead(ec.value());
 }
 
-GenomeDigest CensusFolder::digest(GenomeDigester& digester, const std::string& file) const
+template <typename Read> auto CensusFolder::read(const std::string& file, Read readOpened) const
 {
     try {
-        return digester.digest(folder_, file);
+        return readOpened(file);
     } catch (const LinkOnTheWay&) {
     }
     // Where the link leads now, checked before anything there is looked at;
@@ -417,7 +417,20 @@ GenomeDigest CensusFolder::digest(GenomeDigester& digester, const std::string& f
     const fs::path root(realRoot_);
     if (!isWithin(target, root))
         throw HelixplotError(OutsideLinkMessage);
-    return digester.digest(folder_, target.lexically_relative(root).generic_string());
+    return readOpened(target.lexically_relative(root).generic_string());
+}
+
+GenomeDigest CensusFolder::digest(GenomeDigester& digester, const std::string& file) const
+{
+    return read(file, [&](const std::string& relative) { return digester.digest(folder_, relative); });
+}
+
+TGeneticsFile CensusFolder::genome(const std::string& file) const
+{
+    return read(file, [&](const std::string& relative) {
+        BinaryFile bytes(folder_, relative);
+        return TGeneticsFile::fromBytes(bytes.readUpTo(MaxInputBytes));
+    });
 }
 
 void CensusFileIndex::add(const std::string& file, std::size_t row)
@@ -494,9 +507,17 @@ std::vector<GeneChange> mutatedChangesOf(const std::string& folder, const Census
     const CensusRow& child = census.rows.at(row);
     if (!child.motherRow || !child.fatherRow)
         return {};
-    const TGeneticsFile examined(censusFilePath(folder, child.file));
-    const TGeneticsFile mother(censusFilePath(folder, census.rows.at(*child.motherRow).file));
-    const TGeneticsFile father(censusFilePath(folder, census.rows.at(*child.fatherRow).file));
+    return mutatedChangesOf(CensusFolder(folder), census, row);
+}
+
+std::vector<GeneChange> mutatedChangesOf(const CensusFolder& folder, const Census& census, std::size_t row)
+{
+    const CensusRow& child = census.rows.at(row);
+    if (!child.motherRow || !child.fatherRow)
+        return {};
+    const TGeneticsFile examined = folder.genome(child.file);
+    const TGeneticsFile mother = folder.genome(census.rows.at(*child.motherRow).file);
+    const TGeneticsFile father = folder.genome(census.rows.at(*child.fatherRow).file);
     return mutatedGeneChanges(GenomeComparison({mappingModeOf(MappingChoice::Parental), &examined, &mother, &father}));
 }
 

@@ -118,8 +118,12 @@ public:
     // what GenomeDigester::digest throws, and for a link that leads out of
     // the folder.
     GenomeDigest digest(GenomeDigester& digester, const std::string& file) const;
+    // The whole genome of file, opened the same way.
+    TGeneticsFile genome(const std::string& file) const;
 
 private:
+    template <typename Read> auto read(const std::string& file, Read readOpened) const;
+
     OpenFolder folder_;
     std::string realRoot_;
 };
@@ -155,5 +159,7 @@ std::optional<std::string> censusFileError(const std::string& folder, const std:
 // from folder. Empty unless both parents' rows are known; throws
 // HelixplotError when one of the files no longer loads.
 std::vector<GeneChange> mutatedChangesOf(const std::string& folder, const Census& census, std::size_t row);
+// The same with the folder already open.
+std::vector<GeneChange> mutatedChangesOf(const CensusFolder& folder, const Census& census, std::size_t row);
 
 } // namespace helixplot
