@@ -6,6 +6,7 @@
 #include "genetics/unitGenetics.h"
 #include "genomeBuilder.h"
 #include "mapping/census.h"
+#include "mapping/censusUpdate.h"
 #include "mapping/genomeDigest.h"
 #include "mapping/lineage.h"
 #include "populationGenerator.h"
@@ -73,6 +74,18 @@ void BM_Lineage(benchmark::State& state)
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * population().size()));
 }
 BENCHMARK(BM_Lineage)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// One file of the folder written again, as the window hears of each genome
+// the game writes: the census brought up to date without being taken again.
+void BM_CensusUpdate(benchmark::State& state)
+{
+    Census census = takeCensus(population().path());
+    const std::string file = census.rows[census.rows.size() / 2].file;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(updateCensusFile(census, population().path(), file));
+    state.counters["genomes"] = static_cast<double>(census.rows.size());
+}
+BENCHMARK(BM_CensusUpdate)->Unit(benchmark::kMillisecond);
 
 // Every file once through the genome reader, one thread.
 void BM_ReadEveryFile(benchmark::State& state)

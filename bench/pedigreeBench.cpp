@@ -29,6 +29,10 @@ BENCHMARK(BM_LayoutPedigree)
     ->Args({10, 11, 90})
     ->Args({10, 10, 999})
     ->Args({1400, 1, 701})
+    // As scripts/population-scale-bench.sh breeds: a fifth founders, four rounds.
+    ->Args({2000, 4, 2000})
+    ->Args({10000, 4, 10000})
+    ->Args({20000, 4, 20000})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 

@@ -93,8 +93,9 @@ std::size_t organsOf(const Genome& genome)
     }));
 }
 
-// Four-letter names, consonant, vowel, consonant, consonant, handed out in a
-// scattered order so that file order says nothing of the family.
+// Four-letter names, consonant, vowel, consonant, consonant (then any four
+// letters and digits), handed out in a scattered order so that file order
+// says nothing of the family.
 class Names {
 public:
     explicit Names(std::set<std::string> taken) : taken_(std::move(taken)) {}
@@ -114,6 +115,19 @@ public:
             name += Consonants[n % 16];
             n /= 16;
             name += Consonants[n % 16];
+            if (taken_.insert(name).second)
+                return name;
+        }
+        // Beyond them, for populations of a long-running world: any four of
+        // lower-case letters and digits, the same way scattered.
+        static constexpr std::string_view Characters = "abcdefghijklmnopqrstuvwxyz0123456789";
+        constexpr std::uint32_t More = 36 * 36 * 36 * 36;
+        while (issued_ - Count < More) {
+            auto n =
+                static_cast<std::uint32_t>(std::uint64_t{issued_++ - Count} * 7919u % More); // 7919 is prime to More
+            std::string name;
+            for (int i = 0; i < 4; ++i, n /= 36)
+                name += Characters[n % 36];
             if (taken_.insert(name).second)
                 return name;
         }

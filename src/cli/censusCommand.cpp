@@ -7,8 +7,10 @@
 #include "writers/safeOutput.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <stdexcept>
 
 #ifdef _WIN32
@@ -151,15 +153,27 @@ std::string reportCommand(const CliOptions& options, const std::vector<std::stri
     const Lineage lineage = traceLineageWithProgress(folder, lineageOptions);
     const Census& census = lineage.census;
     loadChemicalNames();
-    std::string html = censusReportHtml(lineage, folder);
     std::vector<std::string> read = readFiles;
     for (const CensusRow& row : census.rows)
         read.push_back(censusFilePath(folder, row.file));
+    // Written as it is made: the page of a large population is never whole
+    // in memory.
     if (toStandardOutput) {
         checkStandardOutput(read);
-        return html;
+        bool failed = false;
+        writeCensusReport(
+            [&failed](std::string_view piece) {
+                if (!failed && std::fwrite(piece.data(), 1, piece.size(), stdout) != piece.size())
+                    failed = true;
+            },
+            lineage, folder);
+        if (std::fflush(stdout) != 0 || failed)
+            throw std::runtime_error(std::string("cannot write the output: ") + std::strerror(errno));
+        return {};
     }
-    writeOutputFile(options.outputPath, html, read);
+    OutputFile page(options.outputPath, read);
+    writeCensusReport([&page](std::string_view piece) { page.write(piece); }, lineage, folder);
+    page.commit();
     return {};
 }
 

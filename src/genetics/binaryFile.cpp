@@ -6,10 +6,12 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <vector>
 
 #ifdef _WIN32
 #include <io.h>
 #include <share.h>
+#include <windows.h>
 #else
 #include <unistd.h>
 #endif
@@ -51,6 +53,63 @@ void closeFile(int fd)
     _close(fd);
 }
 
+int errnoOf(DWORD error)
+{
+    switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+        return ENOENT;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+        return EACCES;
+    case ERROR_TOO_MANY_OPEN_FILES:
+        return EMFILE;
+    default:
+        return EIO;
+    }
+}
+
+bool isReparsePoint(DWORD attributes)
+{
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+// Every folder on the way is checked before the file is opened; the file is
+// opened as itself, not as what a reparse point leads to, and checked after.
+int openBelow(const std::string& folder, const std::vector<std::string>& names)
+{
+    std::string path = folder;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (!path.empty() && path.back() != '/' && path.back() != '\\')
+            path += '\\';
+        path += names[i];
+        if (i + 1 < names.size() && isReparsePoint(GetFileAttributesA(path.c_str())))
+            throw LinkOnTheWay();
+    }
+    const HANDLE handle =
+        CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        throw InOutError::onRead(errnoOf(GetLastError()));
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(handle, &info)) {
+        const DWORD error = GetLastError();
+        CloseHandle(handle);
+        throw InOutError::onRead(errnoOf(error));
+    }
+    if (isReparsePoint(info.dwFileAttributes)) {
+        CloseHandle(handle);
+        throw LinkOnTheWay();
+    }
+    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDONLY | _O_BINARY);
+    if (fd < 0) {
+        CloseHandle(handle);
+        throw InOutError(InOutError::Failure::TooManyOpenFiles);
+    }
+    return fd;
+}
+
 #else
 
 // Non-blocking, so that opening a FIFO without a writer returns at once;
@@ -88,6 +147,51 @@ void closeFile(int fd)
     ::close(fd);
 }
 
+bool isLinkAt(int at, const char* name)
+{
+    struct stat st;
+    return ::fstatat(at, name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode);
+}
+
+int openAt(int at, const char* name, int flags)
+{
+    int fd;
+    do
+        fd = ::openat(at, name, flags | O_NOFOLLOW | O_CLOEXEC);
+    while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        // Systems differ in the error for a link refused (ELOOP, EMLINK,
+        // ENOTDIR): the name itself tells.
+        const int error = errno;
+        if (isLinkAt(at, name))
+            throw LinkOnTheWay();
+        throw InOutError::onRead(error);
+    }
+    return fd;
+}
+
+// A name at a time from the folder's descriptor, none of them followed.
+int openBelow(int folder, const std::vector<std::string>& names)
+{
+    int at = folder;
+    for (std::size_t i = 0; i + 1 < names.size(); ++i) {
+        const int next = openAt(at, names[i].c_str(), O_RDONLY | O_DIRECTORY);
+        if (at != folder)
+            ::close(at);
+        at = next;
+    }
+    try {
+        const int fd = openAt(at, names.back().c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY);
+        if (at != folder)
+            ::close(at);
+        return fd;
+    } catch (...) {
+        if (at != folder)
+            ::close(at);
+        throw;
+    }
+}
+
 #endif
 
 // Closes the file however reading ends.
@@ -100,7 +204,57 @@ struct OpenFile {
     }
 };
 
+// The names of a relative path; none may leave the folder.
+std::vector<std::string> namesOf(const std::string& relative)
+{
+    std::vector<std::string> names;
+    std::size_t start = 0;
+    while (start <= relative.size()) {
+        const std::size_t end = std::min(relative.find('/', start), relative.size());
+        std::string name = relative.substr(start, end - start);
+        if (name == "." || name == "..")
+            throw InOutError(InOutError::Failure::AccessDenied);
+        if (!name.empty())
+            names.push_back(std::move(name));
+        start = end + 1;
+    }
+    if (names.empty())
+        throw InOutError(InOutError::Failure::FileNotFound);
+    return names;
+}
+
 } // namespace
+
+OpenFolder::OpenFolder(const std::string& path) : path_(path)
+{
+#ifndef _WIN32
+    do
+        fd_ = ::open(path.empty() ? "." : path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    while (fd_ < 0 && errno == EINTR);
+    if (fd_ < 0)
+        throw InOutError::onRead(errno);
+#endif
+}
+
+OpenFolder::~OpenFolder()
+{
+#ifndef _WIN32
+    if (fd_ >= 0)
+        ::close(fd_);
+#endif
+}
+
+BinaryFile::BinaryFile(const OpenFolder& folder, const std::string& relative, std::uint64_t sizeLimit)
+    : MemorySource({})
+{
+    const std::vector<std::string> names = namesOf(relative);
+#ifdef _WIN32
+    const OpenFile file{openBelow(folder.path_, names)};
+#else
+    const OpenFile file{openBelow(folder.fd_, names)};
+#endif
+    readOpened(file.fd, sizeLimit, Oversize::Refuse);
+}
 
 BinaryFile::BinaryFile(const std::string& path, std::uint64_t sizeLimit, Oversize oversize) : MemorySource({})
 {
@@ -110,9 +264,15 @@ BinaryFile::BinaryFile(const std::string& path, std::uint64_t sizeLimit, Oversiz
     const OpenFile file{openForReading(path)};
     if (file.fd < 0)
         throw InOutError::onRead(errno);
+    readOpened(file.fd, sizeLimit, oversize);
+}
+
+void BinaryFile::readOpened(int fd, std::uint64_t sizeLimit, Oversize oversize)
+{
+    errno = 0;
     bool regular = false;
     std::uint64_t size = 0;
-    if (!statusOf(file.fd, regular, size))
+    if (!statusOf(fd, regular, size))
         throw InOutError::onRead(errno);
     if (!regular)
         throw InOutError(InOutError::Failure::AccessDenied);
@@ -138,7 +298,7 @@ BinaryFile::BinaryFile(const std::string& path, std::uint64_t sizeLimit, Oversiz
             capacity = larger;
         }
         errno = 0;
-        const long long n = readSome(file.fd, bytes_.get() + have, capacity - have);
+        const long long n = readSome(fd, bytes_.get() + have, capacity - have);
         if (n < 0)
             throw InOutError::onRead(errno ? errno : EIO);
         if (n == 0)

@@ -48,6 +48,30 @@ protected:
     std::string_view rest_;
 };
 
+// A folder held open, so that files below it are opened relative to it, a
+// name at a time, and never through a symbolic link (see BinaryFile).
+// Failures raise InOutError.
+class OpenFolder {
+public:
+    explicit OpenFolder(const std::string& path);
+    ~OpenFolder();
+    OpenFolder(const OpenFolder&) = delete;
+    OpenFolder& operator=(const OpenFolder&) = delete;
+
+    const std::string& path() const { return path_; }
+
+private:
+    friend class BinaryFile;
+    std::string path_;
+    int fd_ = -1; // POSIX: the folder's descriptor
+};
+
+// Raised by a file opened below an OpenFolder when its name, or a folder on
+// its way, is a symbolic link (or another reparse point).
+struct LinkOnTheWay : InOutError {
+    LinkOnTheWay() : InOutError(Failure::AccessDenied) {}
+};
+
 // A regular file, read whole when it is opened and decoded from memory.
 // Anything else (a folder, a FIFO, a device, a socket) is refused with "File
 // access denied" without ever waiting on it. A file above sizeLimit bytes is
@@ -60,10 +84,16 @@ public:
 
     explicit BinaryFile(const std::string& path, std::uint64_t sizeLimit = MaxInputBytes,
                         Oversize oversize = Oversize::Refuse);
+    // The file relative ('/'-separated, no "." or "..") below folder, opened
+    // without following any link; what was opened is the one checked and
+    // read.
+    BinaryFile(const OpenFolder& folder, const std::string& relative, std::uint64_t sizeLimit = MaxInputBytes);
     BinaryFile(const BinaryFile&) = delete;
     BinaryFile& operator=(const BinaryFile&) = delete;
 
 private:
+    void readOpened(int fd, std::uint64_t sizeLimit, Oversize oversize);
+
     std::unique_ptr<char[]> bytes_;
 };
 

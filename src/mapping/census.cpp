@@ -236,7 +236,7 @@ private:
         }
         GenomeDigest digest;
         try {
-            digest = digester.digest(censusFilePath(folder_, row.file));
+            digest = folder_.digest(digester, row.file);
         } catch (const HelixplotError& e) {
             row.error = e.what();
             return;
@@ -262,7 +262,7 @@ private:
         if (kept_[i])
             return &fingerprints_[i];
         try {
-            reread = digester.digest(censusFilePath(folder_, listing_.files[i])).fingerprints;
+            reread = folder_.digest(digester, listing_.files[i]).fingerprints;
         } catch (const HelixplotError&) {
             return nullptr;
         }
@@ -285,6 +285,12 @@ private:
         row.fatherRow = loadedParent(parentFiles_[i][1]);
         if (!row.motherRow || !row.fatherRow)
             return;
+        // A genome that names itself as a parent differs from itself in
+        // nothing, not even where it holds a key twice.
+        if (row.motherRow == i || row.fatherRow == i) {
+            row.mutated = StatisticsTotals{};
+            return;
+        }
         GeneFingerprints rereads[3];
         const GeneFingerprints* examined = fingerprintsOf(i, digester, rereads[0]);
         const GeneFingerprints* mother = fingerprintsOf(*row.motherRow, digester, rereads[1]);
@@ -315,7 +321,7 @@ private:
         });
     }
 
-    const std::string& folder_;
+    const CensusFolder folder_;
     const Listing& listing_;
     const CensusOptions& options_;
     // Parents are found by the rule parental mode follows (parentFilePath).
@@ -386,6 +392,46 @@ void assignGenerations(std::vector<CensusRow>& rows)
 }
 
 } // namespace
+
+CensusFolder::CensusFolder(const std::string& folder) : folder_(folder)
+{
+    std::error_code ec;
+    realRoot_ = fs::canonical(fs::path(folder.empty() ? "." : folder), ec).string();
+    if (ec)
+        throw InOutError::onRead(ec.value());
+}
+
+template <typename Read> auto CensusFolder::read(const std::string& file, Read readOpened) const
+{
+    try {
+        return readOpened(file);
+    } catch (const LinkOnTheWay&) {
+    }
+    // Where the link leads now, checked before anything there is looked at;
+    // what it names is then opened as any file of the folder, so a link
+    // changed meanwhile is refused.
+    std::error_code ec;
+    const fs::path target = fs::canonical(fs::path(censusFilePath(folder_.path(), file)), ec);
+    if (ec)
+        throw InOutError::onRead(ec.value());
+    const fs::path root(realRoot_);
+    if (!isWithin(target, root))
+        throw HelixplotError(OutsideLinkMessage);
+    return readOpened(target.lexically_relative(root).generic_string());
+}
+
+GenomeDigest CensusFolder::digest(GenomeDigester& digester, const std::string& file) const
+{
+    return read(file, [&](const std::string& relative) { return digester.digest(folder_, relative); });
+}
+
+TGeneticsFile CensusFolder::genome(const std::string& file) const
+{
+    return read(file, [&](const std::string& relative) {
+        BinaryFile bytes(folder_, relative);
+        return TGeneticsFile::fromBytes(bytes.readUpTo(MaxInputBytes));
+    });
+}
 
 void CensusFileIndex::add(const std::string& file, std::size_t row)
 {
@@ -461,9 +507,17 @@ std::vector<GeneChange> mutatedChangesOf(const std::string& folder, const Census
     const CensusRow& child = census.rows.at(row);
     if (!child.motherRow || !child.fatherRow)
         return {};
-    const TGeneticsFile examined(censusFilePath(folder, child.file));
-    const TGeneticsFile mother(censusFilePath(folder, census.rows.at(*child.motherRow).file));
-    const TGeneticsFile father(censusFilePath(folder, census.rows.at(*child.fatherRow).file));
+    return mutatedChangesOf(CensusFolder(folder), census, row);
+}
+
+std::vector<GeneChange> mutatedChangesOf(const CensusFolder& folder, const Census& census, std::size_t row)
+{
+    const CensusRow& child = census.rows.at(row);
+    if (!child.motherRow || !child.fatherRow)
+        return {};
+    const TGeneticsFile examined = folder.genome(child.file);
+    const TGeneticsFile mother = folder.genome(census.rows.at(*child.motherRow).file);
+    const TGeneticsFile father = folder.genome(census.rows.at(*child.fatherRow).file);
     return mutatedGeneChanges(GenomeComparison({mappingModeOf(MappingChoice::Parental), &examined, &mother, &father}));
 }
 

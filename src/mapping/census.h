@@ -107,6 +107,27 @@ struct Census {
 // HelixplotError when folder is not a folder to read.
 Census takeCensus(const std::string& folder, const CensusOptions& options = {});
 
+// A census's folder, held open while its files are read.
+class CensusFolder {
+public:
+    // Throws HelixplotError when folder cannot be opened.
+    explicit CensusFolder(const std::string& folder);
+    // The digest of file (relative, '/'-separated), opened once relative to
+    // the folder without following links, and checked as opened; a link is
+    // followed only to a file inside the folder, itself opened so. Throws
+    // what GenomeDigester::digest throws, and for a link that leads out of
+    // the folder.
+    GenomeDigest digest(GenomeDigester& digester, const std::string& file) const;
+    // The whole genome of file, opened the same way.
+    TGeneticsFile genome(const std::string& file) const;
+
+private:
+    template <typename Read> auto read(const std::string& file, Read readOpened) const;
+
+    OpenFolder folder_;
+    std::string realRoot_;
+};
+
 // The census's files by path, as the file system finds them: on Windows
 // whatever the case of the name.
 class CensusFileIndex {
@@ -138,5 +159,7 @@ std::optional<std::string> censusFileError(const std::string& folder, const std:
 // from folder. Empty unless both parents' rows are known; throws
 // HelixplotError when one of the files no longer loads.
 std::vector<GeneChange> mutatedChangesOf(const std::string& folder, const Census& census, std::size_t row);
+// The same with the folder already open.
+std::vector<GeneChange> mutatedChangesOf(const CensusFolder& folder, const Census& census, std::size_t row);
 
 } // namespace helixplot

@@ -39,7 +39,25 @@ private:
     CensusFileIndex files_;
 };
 
-CensusRow readRow(const std::string& folder, const std::string& file, std::string error, GenomeDigester& digester)
+// Reads the folder's files as the census does; the folder is opened at the
+// first file read, so that a folder gone meanwhile fails as its files would.
+class FolderReader {
+public:
+    explicit FolderReader(const std::string& folder) : folder_(folder) {}
+    GenomeDigest digest(const std::string& file)
+    {
+        if (!open_)
+            open_.emplace(folder_);
+        return open_->digest(digester_, file);
+    }
+
+private:
+    const std::string& folder_;
+    std::optional<CensusFolder> open_;
+    GenomeDigester digester_;
+};
+
+CensusRow readRow(const std::string& file, std::string error, FolderReader& reader)
 {
     CensusRow row;
     row.file = file;
@@ -47,7 +65,7 @@ CensusRow readRow(const std::string& folder, const std::string& file, std::strin
     if (!row.error.empty())
         return row;
     try {
-        fillCensusRow(row, digester.digest(censusFilePath(folder, file)));
+        fillCensusRow(row, reader.digest(file));
     } catch (const HelixplotError& e) {
         row.error = e.what();
     }
@@ -77,12 +95,11 @@ std::optional<std::size_t> updateCensusFile(Census& census, const std::string& f
         parentFiles.erase(parentFiles.begin() + static_cast<std::ptrdiff_t>(index));
     }
 
-    GenomeDigester digester;
+    FolderReader reader(folder);
     std::optional<std::string> error = censusFileError(folder, file);
     const bool present = error.has_value();
     if (present) {
-        rows.insert(rows.begin() + static_cast<std::ptrdiff_t>(index),
-                    readRow(folder, file, std::move(*error), digester));
+        rows.insert(rows.begin() + static_cast<std::ptrdiff_t>(index), readRow(file, std::move(*error), reader));
         // Not insert(pos, {}): that is the empty initializer list, which inserts nothing.
         parentFiles.insert(parentFiles.begin() + static_cast<std::ptrdiff_t>(index),
                            std::array<std::optional<std::string>, 2>{});
@@ -111,12 +128,16 @@ std::optional<std::size_t> updateCensusFile(Census& census, const std::string& f
         row.mutated.reset();
         if (!row.motherRow || !row.fatherRow)
             continue;
+        if (row.motherRow == i || row.fatherRow == i) {
+            row.mutated = StatisticsTotals{};
+            continue;
+        }
         std::array<GeneFingerprints, 3> genomes;
         const std::array<std::size_t, 3> which{i, *row.motherRow, *row.fatherRow};
         bool read = true;
         for (std::size_t k = 0; k < 3 && read; ++k) {
             try {
-                genomes[k] = digester.digest(censusFilePath(folder, rows[which[k]].file)).fingerprints;
+                genomes[k] = reader.digest(rows[which[k]].file).fingerprints;
             } catch (const HelixplotError&) {
                 read = false;
             }

@@ -133,6 +133,16 @@ GenomeDigest GenomeDigester::digest(const std::string& path)
     }
 }
 
+GenomeDigest GenomeDigester::digest(const OpenFolder& folder, const std::string& relative)
+{
+    BinaryFile file(folder, relative);
+    try {
+        return digestFrom(file);
+    } catch (const std::bad_alloc&) {
+        throw InOutError(InOutError::Failure::OutOfMemory);
+    }
+}
+
 GenomeDigest GenomeDigester::digestBytes(std::string_view bytes)
 {
     MemorySource source(bytes);

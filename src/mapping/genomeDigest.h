@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "genetics/binaryFile.h"
 #include "genetics/unitGenetics.h"
 #include "mutationRule.h"
 #include "statistics.h"
@@ -84,6 +85,8 @@ class GenomeDigester {
 public:
     // Throws what TGeneticsFile(path) throws for the same file.
     GenomeDigest digest(const std::string& path);
+    // The same for a file below an open folder, as BinaryFile opens it.
+    GenomeDigest digest(const OpenFolder& folder, const std::string& relative);
     // The same for bytes already in memory, as TGeneticsFile::fromBytes().
     GenomeDigest digestBytes(std::string_view bytes);
 

@@ -26,6 +26,60 @@ struct VersionHash {
     }
 };
 
+// The distinct versions of a pass, in open addressing: one probe for most
+// genes, where a node-based set would chase a pointer for each. A slot is
+// empty when its key is no gene key.
+class VersionSet {
+public:
+    VersionSet() : slots_(1024, Empty) {}
+
+    void insert(const Version& version)
+    {
+        std::size_t at = spread(version) & (slots_.size() - 1);
+        for (; slots_[at].key != Empty.key; at = (at + 1) & (slots_.size() - 1))
+            if (slots_[at] == version)
+                return;
+        slots_[at] = version;
+        if (++size_ * 2 > slots_.size())
+            grow();
+    }
+    template <typename Visit> void forEach(Visit&& visit) const
+    {
+        for (const Version& slot : slots_)
+            if (slot.key != Empty.key)
+                visit(slot);
+    }
+    void insertAll(const VersionSet& other)
+    {
+        other.forEach([this](const Version& v) { insert(v); });
+    }
+
+private:
+    static constexpr Version Empty{0xFFFF, 0};
+
+    // Short bodies are the bytes themselves: their low bits alone would
+    // crowd a few slots.
+    static std::size_t spread(const Version& v)
+    {
+        std::uint64_t h = v.body ^ std::uint64_t{v.key} * 0x9E3779B97F4A7C15ull;
+        h ^= h >> 33;
+        h *= 0xFF51AFD7ED558CCDull;
+        h ^= h >> 33;
+        return static_cast<std::size_t>(h);
+    }
+    void grow()
+    {
+        std::vector<Version> old(slots_.size() * 2, Empty);
+        old.swap(slots_);
+        size_ = 0;
+        for (const Version& slot : old)
+            if (slot.key != Empty.key)
+                insert(slot);
+    }
+    std::vector<Version> slots_;
+    std::size_t size_ = 0;
+};
+
 class LineageTracer {
 public:
     explicit LineageTracer(const LineageOptions& options)
@@ -67,37 +121,30 @@ public:
     }
 
     // Which event versions one genome carries, and the other bodies it holds
-    // under keys with events; one worker per thread, one call per row.
+    // under keys with events; one worker per thread, one call per row. Every
+    // gene of a key counts: a genome holding a key twice carries both
+    // versions, so an event's creature always carries its event.
     void pass(unsigned worker, std::size_t row, const GeneFingerprints& genes)
     {
         Worker& w = workers_[worker];
-        if (w.seen.empty()) {
-            w.seen.assign(KeyCount, 0);
-            w.otherBodies.resize(KeyCount);
-        }
-        if (++w.stamp == 0) {
-            std::fill(w.seen.begin(), w.seen.end(), 0);
-            w.stamp = 1;
-        }
+        std::vector<std::uint32_t>& carried = carried_[row];
         for (std::size_t i = 0; i < genes.size(); ++i) {
             const std::uint16_t key = genes[i].geneKey();
             const auto first = byKey_.begin() + static_cast<std::ptrdiff_t>(keyStart_[key]);
             const auto last = byKey_.begin() + static_cast<std::ptrdiff_t>(keyStart_[key + 1]);
-            // Only the first gene of a key in lookup order is matched.
-            if (first == last || w.seen[key] == w.stamp)
+            if (first == last)
                 continue;
-            w.seen[key] = w.stamp;
             const std::uint64_t body = genes.bodies[i];
             const auto at = std::lower_bound(first, last, std::pair<std::uint64_t, std::uint32_t>{body, 0});
-            if (at != last && at->first == body) {
-                carried_[row].push_back(at->second);
-                continue;
-            }
-            // Bodies no event brought are few: the founders' and those of
-            // creatures without both parents in the census.
-            std::vector<std::uint64_t>& others = w.otherBodies[key];
-            if (std::find(others.begin(), others.end(), body) == others.end())
-                others.push_back(body);
+            if (at != last && at->first == body)
+                carried.push_back(at->second);
+            else
+                w.addOther(key, body);
+        }
+        // A key held twice with one body is one version carried.
+        if (carried.size() > 1) {
+            std::sort(carried.begin(), carried.end());
+            carried.erase(std::unique(carried.begin(), carried.end()), carried.end());
         }
     }
 
@@ -105,32 +152,39 @@ public:
     {
         // In census order, whatever thread took which row.
         std::vector<std::vector<std::size_t>> carriers(versions_.size());
-        for (std::size_t row = 0; row < carried_.size(); ++row)
-            for (const std::uint32_t version : carried_[row])
-                carriers[version].push_back(row);
-        carried_ = {};
-
         std::vector<GeneHotspot> byKey(KeyCount);
         for (std::size_t key = 0; key < KeyCount; ++key)
             byKey[key].geneKey = static_cast<std::uint16_t>(key);
+        // A genome holding a key twice may carry two of its versions: one
+        // carrier of the key.
+        std::vector<std::size_t> lastRow(KeyCount, SIZE_MAX);
+        for (std::size_t row = 0; row < carried_.size(); ++row) {
+            for (const std::uint32_t version : carried_[row]) {
+                carriers[version].push_back(row);
+                const std::uint16_t key = versions_[version].key;
+                if (lastRow[key] != row) {
+                    lastRow[key] = row;
+                    ++byKey[key].carriers;
+                }
+            }
+        }
+        carried_ = {};
+
         for (std::size_t e = 0; e < events_.size(); ++e) {
             events_[e].carriers = carriers[eventVersion_[e]];
             ++byKey[events_[e].gene.geneKey()].events;
         }
-        // A genome holds one version of a key, so the carriers of the key's
-        // versions never overlap.
-        for (std::size_t v = 0; v < versions_.size(); ++v) {
-            byKey[versions_[v].key].carriers += carriers[v].size();
+        for (std::size_t v = 0; v < versions_.size(); ++v)
             byKey[versions_[v].key].variants += carriers[v].empty() ? 0 : 1;
+        VersionSet others;
+        for (Worker& w : workers_) {
+            for (std::size_t key = 0; key < w.fewBodies.size(); ++key)
+                for (const std::uint64_t body : w.fewBodies[key])
+                    others.insert({static_cast<std::uint16_t>(key), body});
+            others.insertAll(w.manyBodies);
+            w = {};
         }
-        for (std::size_t key = 0; key < KeyCount; ++key) {
-            std::vector<std::uint64_t> others;
-            for (const Worker& w : workers_)
-                if (!w.otherBodies.empty())
-                    others.insert(others.end(), w.otherBodies[key].begin(), w.otherBodies[key].end());
-            std::sort(others.begin(), others.end());
-            byKey[key].variants += static_cast<std::size_t>(std::unique(others.begin(), others.end()) - others.begin());
-        }
+        others.forEach([&byKey](const Version& version) { ++byKey[version.key].variants; });
 
         Lineage lineage;
         lineage.census = std::move(census);
@@ -144,10 +198,36 @@ public:
     }
 
 private:
+    // Bodies no event brought, under keys with events: the founders' and
+    // those of creatures without both parents in the census. Most keys have
+    // a few, searched in a short list; a key with many goes to a set.
     struct Worker {
-        std::vector<std::uint32_t> seen; // per key, the stamp of the last genome that held it
-        std::uint32_t stamp = 0;
-        std::vector<std::vector<std::uint64_t>> otherBodies; // per key
+        static constexpr std::size_t Few = 16;
+        std::vector<std::vector<std::uint64_t>> fewBodies; // per key, while not many
+        std::vector<unsigned char> many;                   // per key
+        VersionSet manyBodies;
+
+        void addOther(std::uint16_t key, std::uint64_t body)
+        {
+            if (fewBodies.empty()) {
+                fewBodies.resize(KeyCount);
+                many.assign(KeyCount, 0);
+            }
+            if (many[key]) {
+                manyBodies.insert({key, body});
+                return;
+            }
+            std::vector<std::uint64_t>& few = fewBodies[key];
+            if (std::find(few.begin(), few.end(), body) != few.end())
+                return;
+            few.push_back(body);
+            if (few.size() > Few) {
+                for (const std::uint64_t b : few)
+                    manyBodies.insert({key, b});
+                few = {};
+                many[key] = 1;
+            }
+        }
     };
 
     const LineageOptions& options_;

@@ -8,6 +8,8 @@
 #include <deque>
 #include <map>
 #include <numeric>
+#include <span>
+#include <unordered_map>
 #include <utility>
 
 namespace helixplot {
@@ -54,7 +56,6 @@ struct Vertex {
     double width = 0;
     std::vector<std::size_t> up, down; // neighbouring vertices
     std::size_t matePrev = None, mateNext = None;
-    std::size_t pos = 0; // index in its layer
     double x = 0;        // left edge
     std::size_t row = 0; // row of its wrapped generation
     double y = 0;
@@ -66,16 +67,40 @@ struct Line {
     std::vector<std::size_t> path; // vertices from parent to child
 };
 
+// The vertices' neighbours above or below, all in one array: the sweeps read
+// them once per vertex, and a large lineage's vertices do not fit the
+// processor's caches.
+class Adjacency {
+public:
+    void fill(const std::vector<Vertex>& vertices, bool up)
+    {
+        start_.assign(vertices.size() + 1, 0);
+        list_.clear();
+        for (std::size_t v = 0; v < vertices.size(); ++v) {
+            const auto& others = up ? vertices[v].up : vertices[v].down;
+            list_.insert(list_.end(), others.begin(), others.end());
+            start_[v + 1] = list_.size();
+        }
+    }
+    std::span<const std::size_t> operator[](std::size_t v) const
+    {
+        return {list_.data() + start_[v], start_[v + 1] - start_[v]};
+    }
+
+private:
+    std::vector<std::size_t> start_, list_;
+};
+
 // Crossings between two neighbouring layers: inversions among the lower ends
 // of the lines sorted by their upper ends.
-std::size_t crossingsBelow(const std::vector<Vertex>& vertices, const std::vector<std::size_t>& upper,
-                           std::size_t lowerSize)
+std::size_t crossingsBelow(const Adjacency& down, const std::vector<std::size_t>& pos,
+                           const std::vector<std::size_t>& upper, std::size_t lowerSize)
 {
     std::vector<std::size_t> ends;
     for (std::size_t v : upper) {
         std::size_t first = ends.size();
-        for (std::size_t w : vertices[v].down)
-            ends.push_back(vertices[w].pos);
+        for (std::size_t w : down[v])
+            ends.push_back(pos[w]);
         std::sort(ends.begin() + static_cast<std::ptrdiff_t>(first), ends.end());
     }
     std::vector<std::size_t> tree(lowerSize + 1, 0); // Fenwick tree of ends seen
@@ -200,6 +225,8 @@ public:
             if (vertices_[v].matePrev == None)
                 for (std::size_t m = v; m != None; m = vertices_[m].mateNext)
                     order_[static_cast<std::size_t>(vertices_[m].layer)].push_back(m);
+        up_.fill(vertices_, true);
+        down_.fill(vertices_, false);
         numberPositions();
         std::size_t best = crossings();
         std::vector<std::vector<std::size_t>> bestOrder = order_;
@@ -270,16 +297,17 @@ private:
 
     void numberPositions()
     {
+        pos_.resize(vertices_.size());
         for (const auto& layer : order_)
             for (std::size_t i = 0; i < layer.size(); ++i)
-                vertices_[layer[i]].pos = i;
+                pos_[layer[i]] = i;
     }
 
     std::size_t crossings() const
     {
         std::size_t sum = 0;
         for (std::size_t k = 0; k + 1 < order_.size(); ++k)
-            sum += crossingsBelow(vertices_, order_[k], order_[k + 1].size());
+            sum += crossingsBelow(down_, pos_, order_[k], order_[k + 1].size());
         return sum;
     }
 
@@ -288,8 +316,8 @@ private:
     void reorder(std::size_t layer, bool down)
     {
         auto barycentre = [&](std::size_t v, double& sum, std::size_t& count) {
-            for (std::size_t w : down ? vertices_[v].up : vertices_[v].down) {
-                sum += static_cast<double>(vertices_[w].pos);
+            for (std::size_t w : down ? up_[v] : down_[v]) {
+                sum += static_cast<double>(pos_[w]);
                 ++count;
             }
         };
@@ -326,7 +354,7 @@ private:
                 scratch_.push_back(row[unit.reversed ? unit.first + unit.count - 1 - k : unit.first + k]);
         row.swap(scratch_);
         for (std::size_t i = 0; i < row.size(); ++i)
-            vertices_[row[i]].pos = i;
+            pos_[row[i]] = i;
     }
 
     // The positions of the vertices a run of a layer has lines to, above or
@@ -336,8 +364,8 @@ private:
     {
         out.clear();
         for (std::size_t i = first; i < first + count; ++i)
-            for (std::size_t w : up ? vertices_[row[i]].up : vertices_[row[i]].down)
-                out.push_back(vertices_[w].pos);
+            for (std::size_t w : up ? up_[row[i]] : down_[row[i]])
+                out.push_back(pos_[w]);
         std::sort(out.begin(), out.end());
     }
 
@@ -383,7 +411,7 @@ private:
                                 row.begin() + static_cast<std::ptrdiff_t>(runs[r + 1].first),
                                 row.begin() + static_cast<std::ptrdiff_t>(runs[r + 1].first + runs[r + 1].second));
                     for (std::size_t i = first; i < first + runs[r].second + runs[r + 1].second; ++i)
-                        vertices_[row[i]].pos = i;
+                        pos_[row[i]] = i;
                     runs[r + 1] = {first + runs[r + 1].second, runs[r].second};
                     runs[r].second = runs[r + 1].first - first;
                     swapped = true;
@@ -413,7 +441,7 @@ private:
             std::vector<double> wanted(row.size());
             for (std::size_t i = 0; i < row.size(); ++i) {
                 const Vertex& v = vertices_[row[i]];
-                const auto& others = down ? v.up : v.down;
+                const std::span<const std::size_t> others = down ? up_[row[i]] : down_[row[i]];
                 double sum = 0;
                 for (std::size_t w : others)
                     sum += centre(w);
@@ -515,7 +543,12 @@ private:
 
     const PedigreeOptions& options_;
     std::vector<Vertex> vertices_;
-    std::map<std::size_t, std::size_t> vertexOf_;
+    // Each vertex's index in its layer, apart from the vertices: the sweeps
+    // read it once per line end, and a large lineage's vertices do not fit
+    // the processor's caches.
+    std::vector<std::size_t> pos_;
+    Adjacency up_, down_;
+    std::unordered_map<std::size_t, std::size_t> vertexOf_;
     std::vector<Line> lines_;
     std::vector<std::vector<std::size_t>> order_;
     // A mate chain (or a single vertex) of a layer being reordered.

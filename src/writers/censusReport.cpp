@@ -19,6 +19,36 @@ namespace helixplot::cli {
 
 namespace {
 
+// The page on its way to the sink, in pieces of about Piece bytes.
+class Page {
+public:
+    explicit Page(const PageSink& write) : write_(write) {}
+    ~Page() = default;
+    Page& operator+=(std::string_view text)
+    {
+        buffer_ += text;
+        if (buffer_.size() >= Piece)
+            flush();
+        return *this;
+    }
+    void flush()
+    {
+        if (!buffer_.empty())
+            write_(buffer_);
+        buffer_.clear();
+    }
+    const PageSink& sink()
+    {
+        flush();
+        return write_;
+    }
+
+private:
+    static constexpr std::size_t Piece = 64 * 1024;
+    const PageSink& write_;
+    std::string buffer_;
+};
+
 constexpr const char* Style = R"(body{font-family:sans-serif;margin:1.5em;color:#222}
 h1{font-size:1.5em}h2{font-size:1.2em;margin-top:1.6em}
 table{border-collapse:collapse;font-size:.85em}
@@ -132,7 +162,7 @@ std::string changesLink(std::size_t row, const std::string& content)
 // lays out only when it comes into view.
 constexpr std::size_t RowsPerBody = 100;
 
-std::string table(const Census& census)
+void table(Page& out, const Census& census)
 {
     struct Column {
         const char* title;
@@ -142,7 +172,7 @@ std::string table(const Census& census)
         {"File", false},  {"Genus", false},     {"Mother", false},  {"Father", false}, {"Genes", true},
         {"Organs", true}, {"Generation", true}, {"Children", true}, {"Mutated", true}, {"Error", false},
     };
-    std::string out = "<div class=\"scroll\"><table id=\"census\"><thead><tr>";
+    out += "<div class=\"scroll\"><table id=\"census\"><thead><tr>";
     for (const Column& c : Columns)
         out += std::string("<th") + (c.number ? " data-type=\"number\"" : "") + ">" + c.title + "</th>";
     out += "</tr></thead><tbody>\n";
@@ -165,18 +195,18 @@ std::string table(const Census& census)
                "</td><td class=\"n\">" + std::to_string(row.children) + "</td><td class=\"n\">" +
                (mutated ? changesLink(i, std::to_string(*mutated)) : std::string("&#8211;")) + "</td><td></td></tr>\n";
     }
-    return out + "</tbody></table></div>\n";
+    out += "</tbody></table></div>\n";
 }
 
 // The tree's labels: each row's creature name and file name.
-std::string familyTree(const Census& census)
+void familyTree(Page& out, const Census& census)
 {
     std::vector<std::string> names, files;
     for (const CensusRow& row : census.rows) {
         names.push_back(fileText(creatureName(row.file)));
         files.push_back(fileText(row.file));
     }
-    return pedigreeSection(census, names, files);
+    writePedigreeSection(out.sink(), census, names, files);
 }
 
 std::string svgOpen(int width, int height)
@@ -403,10 +433,6 @@ std::string carriersHtml(std::size_t row, const std::vector<std::size_t>& carrie
 {
     if (carriers.size() == 1 && carriers.front() == row)
         return "carried by only this creature\n";
-    // Where the version is a later gene of its key, which no genome's first
-    // gene matches.
-    if (carriers.empty())
-        return "carried by no genome as the first gene of its key\n";
     std::string out = "carried by " + std::to_string(carriers.size()) + (carriers.size() == 1 ? " genome" : " genomes");
     for (std::size_t c = 0; c < std::min(carriers.size(), CarriersNamed); ++c)
         out += (c == 0 ? ": <a href=\"#row-" : ", <a href=\"#row-") + std::to_string(carriers[c]) + "\">" +
@@ -428,27 +454,73 @@ const MutationEvent* eventOf(const GeneChange& change, std::span<const MutationE
     return nullptr;
 }
 
-// One creature's changes section: its row and the page text of its
-// <div class="change">.
-struct ChangeSection {
-    std::size_t row;
-    std::string html;
-};
-
-// Per creature with both parents in the census: its mutated genes' changes
-// against them, read again from the folder, each event's with its carriers.
-std::vector<ChangeSection> changeSections(const Census& census, const std::string& folder,
-                                          const std::vector<MutationEvent>& events)
+// One creature's changes section, <div class="change"> and all: its mutated
+// genes' changes against its parents, read again from the folder, each
+// event's with its carriers.
+std::string changeSection(const Census& census, const std::string& folder, const CensusFolder* open, std::size_t i,
+                          std::span<const MutationEvent> creatureEvents, const std::vector<std::string>& names)
 {
-    std::string out;
-    std::vector<ChangeSection> sections;
-    std::vector<std::size_t> starts; // of each section in out
+    const CensusRow& row = census.rows[i];
+    const std::array<std::string, 2> parentFiles = {census.rows[*row.motherRow].file, census.rows[*row.fatherRow].file};
+    std::string out = "<div class=\"change\" id=\"changes-" + std::to_string(i) + "\"><h3>" + fileText(row.file) +
+                      "</h3>\n<p>Mother <a href=\"#row-" + std::to_string(*row.motherRow) + "\">" +
+                      fileText(parentFiles[0]) + "</a>, father <a href=\"#row-" + std::to_string(*row.fatherRow) +
+                      "\">" + fileText(parentFiles[1]) + "</a>; " + std::to_string(*row.mutatedTotal()) +
+                      (row.mutatedTotal() == 1u ? " mutated gene" : " mutated genes") + " counted. <a href=\"#row-" +
+                      std::to_string(i) + "\">Its row</a></p>\n";
+    std::vector<GeneChange> changes;
+    try {
+        changes = open ? mutatedChangesOf(*open, census, i) : mutatedChangesOf(folder, census, i);
+    } catch (const HelixplotError& e) {
+        return out + "<p>Its genomes could not be read again: " + messageText(e.what()) + "</p></div>\n";
+    }
+    if (changes.empty())
+        return out + "<p>No gene listed: the genus gene and organ genes never are.</p></div>\n";
+    out += "<pre>";
+    for (std::size_t c = 0; c < std::min(changes.size(), ChangesPerCreature); ++c) {
+        out += changeHtml(changes[c], parentFiles);
+        if (const MutationEvent* event = eventOf(changes[c], creatureEvents))
+            out += carriersHtml(i, event->carriers, names);
+    }
+    if (changes.size() > ChangesPerCreature)
+        out += more(changes.size() - ChangesPerCreature, "more gene", "more genes");
+    return out + "</pre></div>\n";
+}
+
+// The sections' page elements hold only their headings; their text waits in
+// a data block until the page's script puts it in place, when a section is
+// visited or scrolled to: 10,000 creatures' changes as page elements keep a
+// browser busy for many seconds. Each section is made and written in turn.
+void changesSection(Page& out, const Census& census, const std::string& folder,
+                    const std::vector<MutationEvent>& events)
+{
+    const auto withChanges = [&](const CensusRow& row) { return row.mutated.has_value(); };
+    if (std::none_of(census.rows.begin(), census.rows.end(), withChanges)) {
+        out += "<p>No creature has both parents in the folder.</p>\n";
+        return;
+    }
+    const std::string opening = "<div class=\"change\" id=\"";
+    out += "<noscript><p>The changes are shown by the page's script, which is off: <code>helixplot-cli "
+           "diff --mode parental</code> lists them for one creature.</p></noscript>\n";
+    for (std::size_t i = 0; i < census.rows.size(); ++i)
+        if (withChanges(census.rows[i]))
+            out +=
+                opening + "changes-" + std::to_string(i) + "\"><h3>" + fileText(census.rows[i].file) + "</h3></div>\n";
+
     std::vector<std::string> names;
     if (!events.empty()) {
         names.reserve(census.rows.size());
         for (const CensusRow& row : census.rows)
             names.push_back(fileText(row.file));
     }
+    // Opened once for all the sections; a folder that cannot be opened fails
+    // each section with its message.
+    std::optional<CensusFolder> open;
+    try {
+        open.emplace(folder);
+    } catch (const HelixplotError&) {
+    }
+    out += "<script type=\"text/plain\" id=\"changes-data\">";
     std::size_t firstEvent = 0; // of the row, events coming row by row
     for (std::size_t i = 0; i < census.rows.size(); ++i) {
         while (firstEvent < events.size() && events[firstEvent].row < i)
@@ -456,68 +528,18 @@ std::vector<ChangeSection> changeSections(const Census& census, const std::strin
         std::size_t lastEvent = firstEvent;
         while (lastEvent < events.size() && events[lastEvent].row == i)
             ++lastEvent;
-        const std::span<const MutationEvent> creatureEvents(events.data() + firstEvent, lastEvent - firstEvent);
-        const CensusRow& row = census.rows[i];
-        if (!row.mutated)
+        if (!withChanges(census.rows[i]))
             continue;
-        sections.push_back({i, {}});
-        starts.push_back(out.size());
-        const std::array<std::string, 2> parentFiles = {census.rows[*row.motherRow].file,
-                                                        census.rows[*row.fatherRow].file};
-        out += "<div class=\"change\" id=\"changes-" + std::to_string(i) + "\"><h3>" + fileText(row.file) +
-               "</h3>\n<p>Mother <a href=\"#row-" + std::to_string(*row.motherRow) + "\">" + fileText(parentFiles[0]) +
-               "</a>, father <a href=\"#row-" + std::to_string(*row.fatherRow) + "\">" + fileText(parentFiles[1]) +
-               "</a>; " + std::to_string(*row.mutatedTotal()) +
-               (row.mutatedTotal() == 1u ? " mutated gene" : " mutated genes") + " counted. <a href=\"#row-" +
-               std::to_string(i) + "\">Its row</a></p>\n";
-        std::vector<GeneChange> changes;
-        try {
-            changes = mutatedChangesOf(folder, census, i);
-        } catch (const HelixplotError& e) {
-            out += "<p>Its genomes could not be read again: " + messageText(e.what()) + "</p></div>\n";
-            continue;
-        }
-        if (changes.empty()) {
-            out += "<p>No gene listed: the genus gene and organ genes never are.</p></div>\n";
-            continue;
-        }
-        out += "<pre>";
-        for (std::size_t c = 0; c < std::min(changes.size(), ChangesPerCreature); ++c) {
-            out += changeHtml(changes[c], parentFiles);
-            if (const MutationEvent* event = eventOf(changes[c], creatureEvents))
-                out += carriersHtml(i, event->carriers, names);
-        }
-        if (changes.size() > ChangesPerCreature)
-            out += more(changes.size() - ChangesPerCreature, "more gene", "more genes");
-        out += "</pre></div>\n";
-    }
-    starts.push_back(out.size());
-    for (std::size_t k = 0; k < sections.size(); ++k)
-        sections[k].html = out.substr(starts[k], starts[k + 1] - starts[k]);
-    return sections;
-}
-
-// The sections' page elements hold only their headings; their text waits in
-// a data block until the page's script puts it in place, when a section is
-// visited or scrolled to: 10,000 creatures' changes as page elements keep a
-// browser busy for many seconds.
-std::string changesSection(const Census& census, const std::string& folder, const std::vector<MutationEvent>& events)
-{
-    const std::vector<ChangeSection> sections = changeSections(census, folder, events);
-    if (sections.empty())
-        return "<p>No creature has both parents in the folder.</p>\n";
-    const std::string opening = "<div class=\"change\" id=\"";
-    std::string out = "<noscript><p>The changes are shown by the page's script, which is off: <code>helixplot-cli "
-                      "diff --mode parental</code> lists them for one creature.</p></noscript>\n";
-    std::string data = "<script type=\"text/plain\" id=\"changes-data\">";
-    for (const ChangeSection& section : sections) {
-        out += opening + "changes-" + std::to_string(section.row) + "\"><h3>" +
-               fileText(census.rows[section.row].file) + "</h3></div>\n";
+        const std::string section =
+            changeSection(census, folder, open ? &*open : nullptr, i,
+                          std::span<const MutationEvent>(events.data() + firstEvent, lastEvent - firstEvent), names);
         // Its text with the id as data-id, the id being the heading's; a form
         // feed, which escaped text never holds, ends it.
-        data += "<div class=\"change\" data-id=\"" + section.html.substr(opening.size()) + '\f';
+        out += "<div class=\"change\" data-id=\"";
+        out += std::string_view(section).substr(opening.size());
+        out += "\f";
     }
-    return out + data + "</script>\n";
+    out += "</script>\n";
 }
 
 } // namespace
@@ -594,6 +616,24 @@ std::string htmlEscaped(const std::string& utf8)
 std::string censusReportHtml(const Census& census, const std::string& folder, const std::vector<GeneHotspot>& hotspots,
                              const std::vector<MutationEvent>& events)
 {
+    std::string out;
+    writeCensusReport([&out](std::string_view piece) { out += piece; }, census, folder, hotspots, events);
+    return out;
+}
+
+std::string censusReportHtml(const Lineage& lineage, const std::string& folder)
+{
+    return censusReportHtml(lineage.census, folder, lineage.genes, lineage.events);
+}
+
+void writeCensusReport(const PageSink& write, const Lineage& lineage, const std::string& folder)
+{
+    writeCensusReport(write, lineage.census, folder, lineage.genes, lineage.events);
+}
+
+void writeCensusReport(const PageSink& write, const Census& census, const std::string& folder,
+                       const std::vector<GeneHotspot>& hotspots, const std::vector<MutationEvent>& events)
+{
     std::size_t loaded = 0;
     int lastGeneration = 0;
     for (const CensusRow& row : census.rows) {
@@ -604,23 +644,25 @@ std::string censusReportHtml(const Census& census, const std::string& folder, co
     }
     const std::size_t failed = census.rows.size() - loaded;
 
-    std::string out = "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\"/>"
-                      "<title>Helixplot population: " +
-                      fileText(folder) + "</title><style>" + Style + PedigreeStyle + "</style></head><body>\n";
+    Page out(write);
+    out += "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\"/>"
+           "<title>Helixplot population: " +
+           fileText(folder) + "</title><style>" + Style + PedigreeStyle + "</style></head><body>\n";
     out += "<h1>Population of " + fileText(folder) + "</h1>\n<p>" + std::to_string(census.rows.size()) +
            " genome files, " + std::to_string(loaded) + " loaded, " + std::to_string(failed) +
            " did not load; generations 0 to " + std::to_string(lastGeneration) +
            ". Mutated: genes that differ from both parents' (parental mapping), counted when both parents' files "
            "are in the folder.</p>\n";
-    out += "<h2>Family tree</h2>\n" + familyTree(census);
+    out += "<h2>Family tree</h2>\n";
+    familyTree(out, census);
     out += "<h2>Charts</h2>\n<div class=\"charts\"><div><h3>Genomes per generation</h3>\n" +
            genomesPerGeneration(census) + "</div><div><h3>Mutations per creature by generation</h3>\n" +
            mutationsByGeneration(census) + "</div><div><h3>Gene counts per family</h3>\n" +
            geneCountsPerFamily(census) + "</div><div><h3>Mutation hotspots</h3>\n" + mutationHotspots(hotspots) +
            "</div></div>\n";
     out += "<h2>Census</h2>\n<p>Click a column's title to sort by it; a mutated count leads to the creature's "
-           "changes.</p>\n" +
-           table(census);
+           "changes.</p>\n";
+    table(out, census);
     out += "<h2 id=\"changes\">Changes of the mutated genes</h2>\n<p>For each creature with both parents in the "
            "folder, the genes the parental mapping lists as mutated, as <code>helixplot-cli diff --mode "
            "parental</code> shows them but with the changed lines only: the genus gene, which names the parents, is "
@@ -631,14 +673,10 @@ std::string censusReportHtml(const Census& census, const std::string& folder, co
                            : " A gene whose version arose in the creature is followed by the genomes that carry "
                              "that version, the creature included (at most " +
                                  std::to_string(CarriersNamed) + " named).") +
-           "</p>\n" + changesSection(census, folder, events);
+           "</p>\n";
+    changesSection(out, census, folder, events);
     out += "<script>\n" + std::string(Script) + ChangesScript + PedigreeScript + "</script>\n</body></html>\n";
-    return out;
-}
-
-std::string censusReportHtml(const Lineage& lineage, const std::string& folder)
-{
-    return censusReportHtml(lineage.census, folder, lineage.genes, lineage.events);
+    out.flush();
 }
 
 } // namespace helixplot::cli

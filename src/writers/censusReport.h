@@ -4,7 +4,9 @@
 #include "mapping/census.h"
 #include "mapping/lineage.h"
 
+#include <functional>
 #include <string>
+#include <string_view>
 
 namespace helixplot::cli {
 
@@ -20,6 +22,16 @@ std::string censusReportHtml(const Census& census, const std::string& folder,
 
 // The same with the lineage's census, hotspots and events.
 std::string censusReportHtml(const Lineage& lineage, const std::string& folder);
+
+// Where a page goes, a piece at a time.
+using PageSink = std::function<void(std::string_view)>;
+
+// The same page handed to write in pieces of some tens of kilobytes, never
+// held whole: its memory stays that of the census and one creature's
+// changes.
+void writeCensusReport(const PageSink& write, const Census& census, const std::string& folder,
+                       const std::vector<GeneHotspot>& hotspots = {}, const std::vector<MutationEvent>& events = {});
+void writeCensusReport(const PageSink& write, const Lineage& lineage, const std::string& folder);
 
 // UTF-8 text for HTML content and attribute values; control characters
 // (C0 and C1) and noncharacters become U+FFFD.

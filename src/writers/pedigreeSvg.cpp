@@ -90,15 +90,22 @@ std::vector<Band> bands(const PedigreeLayout& layout, std::size_t rows, const Pe
         lowest = std::max(lowest, top + options.boxHeight);
     }
     out.back().bottom = layout.height + 2 * Margin;
+    // The bands an edge passes, found from its highest point: the bands
+    // follow one another downward.
+    std::vector<double> tops;
+    for (const Band& band : out)
+        tops.push_back(band.top);
     for (std::size_t e = 0; e < layout.edges.size(); ++e) {
         double high = 1e300, low = -1e300;
         for (const PedigreePoint& p : layout.edges[e].points) {
             high = std::min(high, p.y + Margin);
             low = std::max(low, p.y + Margin);
         }
-        for (Band& band : out)
-            if (high < band.bottom && low > band.top)
-                band.edges.push_back(e);
+        auto at = std::upper_bound(tops.begin(), tops.end(), high);
+        std::size_t b = at == tops.begin() ? 0 : static_cast<std::size_t>(at - tops.begin()) - 1;
+        for (; b < out.size() && out[b].top < low; ++b)
+            if (high < out[b].bottom && low > out[b].top)
+                out[b].edges.push_back(e);
     }
     return out;
 }
@@ -166,17 +173,27 @@ const char* const PedigreeScript = R"((function () {
 std::string pedigreeSection(const Census& census, const std::vector<std::string>& names,
                             const std::vector<std::string>& files)
 {
+    std::string out;
+    writePedigreeSection([&out](std::string_view piece) { out += piece; }, census, names, files);
+    return out;
+}
+
+void writePedigreeSection(const std::function<void(std::string_view)>& write, const Census& census,
+                          const std::vector<std::string>& names, const std::vector<std::string>& files)
+{
     const PedigreeOptions options;
     const PedigreeLayout layout = layoutPedigree(pedigreeNodes(census), options);
-    if (layout.lineages == 0)
-        return "<p>No genome loaded.</p>\n";
+    if (layout.lineages == 0) {
+        write("<p>No genome loaded.</p>\n");
+        return;
+    }
 
-    std::string out =
-        legend() +
-        "<p class=\"find\" hidden=\"hidden\"><label>Find a creature <input type=\"search\" id=\"find-creature\" "
-        "placeholder=\"name\"/></label> <span id=\"find-count\"></span></p>\n<div class=\"scroll\" "
-        "id=\"pedigree\">\n";
+    write(legend() +
+          "<p class=\"find\" hidden=\"hidden\"><label>Find a creature <input type=\"search\" id=\"find-creature\" "
+          "placeholder=\"name\"/></label> <span id=\"find-count\"></span></p>\n<div class=\"scroll\" "
+          "id=\"pedigree\">\n");
     const double width = layout.width + 2 * Margin;
+    std::string out;
     for (const Band& band : bands(layout, census.rows.size(), options)) {
         const double top = band.top, height = band.bottom - band.top;
         out += "<div class=\"band\" style=\"width:" + svgNumber(width) + "px;height:" + svgNumber(height) +
@@ -184,9 +201,20 @@ std::string pedigreeSection(const Census& census, const std::vector<std::string>
                "\" height=\"" + svgNumber(height) + "\" viewBox=\"0 " + svgNumber(top) + ' ' + svgNumber(width) + ' ' +
                svgNumber(height) + "\">\n<path class=\"lines\" d=\"";
         for (std::size_t e : band.edges) {
+            // A line longer than the band: without its runs of segments wholly
+            // above or below it, which the band does not show, so that the
+            // page grows with the lines, not with the bands each passes.
+            const std::vector<PedigreePoint>& points = layout.edges[e].points;
+            std::size_t first = 0, last = points.size();
+            auto above = [&](std::size_t i) { return points[i].y + Margin <= band.top; };
+            auto below = [&](std::size_t i) { return points[i].y + Margin >= band.bottom; };
+            while (first + 2 < last && above(first) && above(first + 1))
+                ++first;
+            while (last > first + 2 && below(last - 1) && below(last - 2))
+                --last;
             char command = 'M';
-            for (const PedigreePoint& p : layout.edges[e].points) {
-                out += command + svgNumber(p.x + Margin) + ' ' + svgNumber(p.y + Margin);
+            for (std::size_t i = first; i < last; ++i) {
+                out += command + svgNumber(points[i].x + Margin) + ' ' + svgNumber(points[i].y + Margin);
                 command = 'L';
             }
         }
@@ -194,8 +222,10 @@ std::string pedigreeSection(const Census& census, const std::vector<std::string>
         for (std::size_t i : band.boxes)
             out += boxSvg(census.rows[i], i, layout.boxes[i], names[i], files[i], options);
         out += "</svg></div>\n";
+        write(out);
+        out.clear();
     }
-    return out + "</div>\n";
+    write("</div>\n");
 }
 
 } // namespace helixplot::cli

@@ -3,7 +3,9 @@
 
 #include "mapping/census.h"
 
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace helixplot::cli {
@@ -15,6 +17,9 @@ namespace helixplot::cli {
 // "#changes-N".
 std::string pedigreeSection(const Census& census, const std::vector<std::string>& names,
                             const std::vector<std::string>& files);
+// The same handed to write a band at a time.
+void writePedigreeSection(const std::function<void(std::string_view)>& write, const Census& census,
+                          const std::vector<std::string>& names, const std::vector<std::string>& files);
 
 // A coordinate or length in SVG: one decimal, none when it is ".0".
 std::string svgNumber(double value);

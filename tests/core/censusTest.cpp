@@ -339,6 +339,58 @@ TEST(Census, LinksOutOfTheFolderAndUnreadableSubfoldersAreRows)
     }
     EXPECT_EQ(rows, expected);
 }
+
+// A file changed into a link after the folder was listed, before it is
+// read: what is read is what the census opened, checked as opened.
+TEST(Census, AFileTurnedIntoALinkMeanwhileIsReadOnlyInsideTheFolder)
+{
+    namespace fs = std::filesystem;
+    struct Case {
+        const char* name;
+        const char* target; // of the link that replaces fam/sub/b.gen or, with folder, fam/sub
+        bool folder;
+        std::string error;
+        std::optional<std::string> mother;
+    };
+    const std::vector<Case> cases = {
+        {"a link out of the folder", "../../out.gen", false, "Link to a file outside the folder", std::nullopt},
+        {"a link to a file inside", "../a.gen", false, "", "mama"},
+        {"a subfolder turned into a link out", "../elsewhere", true, "Link to a file outside the folder", std::nullopt},
+        {"a subfolder turned into a link inside", "other", true, "", "aunt"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        fs::create_directories(dir.file("fam/sub"));
+        fs::create_directories(dir.file("fam/other"));
+        fs::create_directories(dir.file("elsewhere"));
+        writeGenome(dir, "fam/a.gen", "mama", "papa");
+        writeGenome(dir, "fam/sub/b.gen", "bbbb", "bbbb");
+        writeGenome(dir, "fam/other/b.gen", "aunt", "");
+        writeGenome(dir, "out.gen", "evil", "evil");
+        writeGenome(dir, "elsewhere/b.gen", "evil", "evil");
+        CensusOptions options;
+        options.recursive = true;
+        options.threads = 1;
+        // Called after a.gen, the first file, was read, before sub/b.gen is.
+        options.progress = [&](std::size_t done, std::size_t) {
+            if (done != 1)
+                return;
+            if (c.folder) {
+                fs::rename(dir.file("fam/sub"), dir.file("fam/gone"));
+                fs::create_directory_symlink(c.target, dir.file("fam/sub"));
+            } else {
+                fs::remove(dir.file("fam/sub/b.gen"));
+                fs::create_symlink(c.target, dir.file("fam/sub/b.gen"));
+            }
+        };
+        const Census census = takeCensus(dir.file("fam"), options);
+        const auto rows = byFile(census);
+        ASSERT_EQ(rows.count("sub/b.gen"), 1u);
+        EXPECT_EQ(rows.at("sub/b.gen")->error, c.error);
+        EXPECT_EQ(rows.at("sub/b.gen")->mother, c.mother);
+    }
+}
 #endif
 
 TEST(Census, AFolderThatIsNoFolderIsAnError)

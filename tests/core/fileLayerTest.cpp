@@ -10,8 +10,13 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <filesystem>
 #include <functional>
 #include <string>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 namespace helixplot {
 namespace {
@@ -139,6 +144,51 @@ TEST(FileLayer, NamesInMessagesCannotDriveATerminal)
         EXPECT_STREQ(FileError(c.name, "File not found").what(), (c.shown + ": File not found").c_str());
     }
 }
+
+#ifndef _WIN32 // links and FIFOs as POSIX has them
+// Below an open folder a file is opened name by name, no link followed.
+TEST(FileLayer, BelowAFolderNoLinkIsFollowed)
+{
+    namespace fs = std::filesystem;
+    TempDir dir;
+    fs::create_directories(dir.file("top/sub"));
+    writeFile(dir.file("top/sub/a.gen"), "dna2");
+    fs::create_symlink("a.gen", dir.file("top/sub/link.gen"));
+    fs::create_directory_symlink("sub", dir.file("top/via"));
+    ASSERT_EQ(mkfifo(dir.file("top/fifo.gen").c_str(), 0600), 0);
+    const OpenFolder folder(dir.file("top"));
+    const struct {
+        const char* relative;
+        std::string read; // the bytes, else the error
+        bool link;
+    } cases[] = {
+        {"sub/a.gen", "dna2", false},
+        {"sub//a.gen", "dna2", false},
+        {"sub/link.gen", "File access denied", true},
+        {"via/a.gen", "File access denied", true},
+        {"sub/../sub/a.gen", "File access denied", false},
+        {"fifo.gen", "File access denied", false},
+        {"sub/none.gen", "File not found", false},
+        {"", "File not found", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.relative);
+        std::string read;
+        bool link = false;
+        try {
+            BinaryFile file(folder, c.relative);
+            read = file.readUpTo(100);
+        } catch (const LinkOnTheWay& e) {
+            read = e.what();
+            link = true;
+        } catch (const InOutError& e) {
+            read = e.what();
+        }
+        EXPECT_EQ(read, c.read);
+        EXPECT_EQ(link, c.link);
+    }
+}
+#endif
 
 } // namespace
 } // namespace helixplot

@@ -156,5 +156,83 @@ TEST_F(LineageOfPopulation, HotspotsCountEventsVariantsAndCarriersPerKey)
         EXPECT_EQ(event.gene.geneKey(), *one.gene);
 }
 
+// A key held twice: the census counts a later gene of the key that differs
+// from both parents' (first) gene as mutated, so the creature carries the
+// event by that later gene. A genome naming itself as its parent differs
+// from itself in nothing.
+TEST(Lineage, AKeyHeldTwiceIsCarriedByItsCreatureAndNoGenomeMutatesAgainstItself)
+{
+    using testing::genusGene;
+    using testing::makeGene;
+    const GeneRecord poseA = makeGene(GeneKind::Pose, 1, {1, 1});
+    const GeneRecord poseB = makeGene(GeneKind::Pose, 1, {2, 2});
+    const GeneRecord poseC = makeGene(GeneKind::Pose, 1, {3, 3});
+    struct Genome {
+        const char* file;
+        const char* mother;
+        const char* father;
+        std::vector<GeneRecord> genes;
+    };
+    struct Event {
+        const char* creature;
+        std::vector<std::string> carriers;
+    };
+    struct Case {
+        const char* name;
+        std::vector<Genome> genomes;
+        std::vector<Event> events;
+        std::size_t variants, carriers; // of the pose key
+    };
+    const std::vector<Case> cases = {
+        {"a later gene of a key",
+         {{"mama.gen", "", "", {poseA}}, {"papa.gen", "", "", {poseA}}, {"kid.gen", "mama", "papa", {poseA, poseB}}},
+         {{"kid.gen", {"kid.gen"}}},
+         2,
+         1},
+        {"the same later body as a sibling's first gene",
+         {{"mama.gen", "", "", {poseA}},
+          {"papa.gen", "", "", {poseA}},
+          {"kid.gen", "mama", "papa", {poseA, poseB}},
+          {"sib.gen", "", "", {poseB, poseB}}},
+         {{"kid.gen", {"kid.gen", "sib.gen"}}},
+         2,
+         2},
+        {"two later versions in one creature",
+         {{"mama.gen", "", "", {poseA}},
+          {"papa.gen", "", "", {poseA}},
+          {"kid.gen", "mama", "papa", {poseA, poseB, poseC}}},
+         {{"kid.gen", {"kid.gen"}}, {"kid.gen", {"kid.gen"}}},
+         3,
+         1},
+        {"its own parent", {{"self.gen", "self", "self", {poseA, poseB}}}, {}, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        testing::TempDir dir;
+        for (const Genome& g : c.genomes) {
+            testing::GenomeBuilder builder{genusGene(g.mother, g.father)};
+            builder.add(g.genes).end().writeTo(dir.file(g.file));
+        }
+        const Lineage lineage = traceLineage(dir.path());
+        std::vector<std::pair<std::string, std::vector<std::string>>> events;
+        for (const MutationEvent& event : lineage.events) {
+            std::vector<std::string> carriers;
+            for (const std::size_t row : event.carriers)
+                carriers.push_back(lineage.census.rows[row].file);
+            events.emplace_back(lineage.census.rows[event.row].file, carriers);
+        }
+        std::vector<std::pair<std::string, std::vector<std::string>>> expected;
+        for (const Event& e : c.events)
+            expected.emplace_back(e.creature, e.carriers);
+        EXPECT_EQ(events, expected);
+        if (c.events.empty()) {
+            EXPECT_TRUE(lineage.genes.empty());
+            continue;
+        }
+        ASSERT_EQ(lineage.genes.size(), 1u);
+        EXPECT_EQ(lineage.genes[0], (GeneHotspot{*packedGeneKey(2, 3, 1), c.events.size(), c.variants, c.carriers}));
+    }
+}
+
 } // namespace
 } // namespace helixplot
