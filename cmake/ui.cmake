@@ -114,6 +114,14 @@ if(HELIXPLOT_TESTS)
   # leaks would fail every run, and scripts/leakcheck-desktop.sh covers the
   # program under the sanitizers in a real X session.
   find_program(XCLIP xclip)
+  # Drops over the X drag-and-drop protocol, as a file manager sends them.
+  find_package(X11)
+  if(X11_FOUND AND NOT WIN32)
+    add_executable(xdnd-drop tests/display/xdndDrop.cpp)
+    target_link_libraries(xdnd-drop PRIVATE X11::X11)
+    set_target_properties(xdnd-drop PROPERTIES AUTOMOC OFF AUTOUIC OFF AUTORCC OFF)
+    set(HELIXPLOT_XDND_DROP "XDND_DROP=$<TARGET_FILE:xdnd-drop>;")
+  endif()
   if(XVFB AND XDOTOOL AND XCLIP AND NOT HELIXPLOT_SANITIZE)
     execute_process(COMMAND bash -c "grep -o '^[a-zA-Z]*() {' '${CMAKE_SOURCE_DIR}/tests/display/scenarios.sh' | cut -d'(' -f1"
       OUTPUT_VARIABLE HELIXPLOT_SCENARIOS OUTPUT_STRIP_TRAILING_WHITESPACE)
@@ -126,7 +134,7 @@ if(HELIXPLOT_TESTS)
     foreach(scenario ${HELIXPLOT_SCENARIOS})
       add_test(NAME display.${scenario} COMMAND bash ${CMAKE_SOURCE_DIR}/tests/display/scenarios.sh ${scenario})
       set_tests_properties(display.${scenario} PROPERTIES TIMEOUT 180
-        ENVIRONMENT "HELIXPLOT=$<TARGET_FILE:helixplot>;HELIXPLOT_CLI=$<TARGET_FILE:helixplot-cli>;${HELIXPLOT_MAKE_POPULATION}SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+        ENVIRONMENT "HELIXPLOT=$<TARGET_FILE:helixplot>;HELIXPLOT_CLI=$<TARGET_FILE:helixplot-cli>;${HELIXPLOT_MAKE_POPULATION}${HELIXPLOT_XDND_DROP}SOURCE_DIR=${CMAKE_SOURCE_DIR}")
     endforeach()
   elseif(NOT HELIXPLOT_SANITIZE)
     message(WARNING "Xvfb, xdotool or xclip missing: the real-display tests are left out (scripts/setup.sh installs them)")

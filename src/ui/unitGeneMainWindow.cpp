@@ -513,7 +513,8 @@ void TGeneMainWindow::dropEvent(QDropEvent* event)
     const QString folder = populationFolderOf(event->mimeData());
     if (!folder.isEmpty()) {
         event->acceptProposedAction();
-        Q_EMIT populationRequested(folder);
+        // Opened after the drop has returned, as the files are below.
+        QTimer::singleShot(0, this, [this, folder] { Q_EMIT populationRequested(folder); });
         return;
     }
     const QStringList files = genomeFilesOf(event->mimeData());
@@ -521,7 +522,7 @@ void TGeneMainWindow::dropEvent(QDropEvent* event)
         return;
     event->acceptProposedAction();
     // Not from inside the drop: the dialog's modal loop would hold the
-    // dragging application until it closes.
+    // dragging application until it closes, and this window hides.
     QTimer::singleShot(0, this, [this, files] { loadDroppedGenomes(files); });
 }
 

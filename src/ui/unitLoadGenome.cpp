@@ -25,6 +25,7 @@
 #include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolButton>
 
 #include <algorithm>
@@ -327,20 +328,27 @@ void TLoadGenome::dragEnterEvent(QDragEnterEvent* event)
 
 void TLoadGenome::dropEvent(QDropEvent* event)
 {
-    // The population window could not be used while this modal dialog is
-    // up, so a folder closes it first.
+    // What the drop asks is done once the drop has returned to the window
+    // system: closing the dialog (and so ending its modal loop) or showing
+    // an error box from inside the drop leaves the window system's drag
+    // handling working on a dialog that is gone.
     const QString folder = populationFolderOf(event->mimeData());
     if (!folder.isEmpty()) {
+        // The population window could not be used while this modal dialog
+        // is up, so a folder closes it first.
         event->acceptProposedAction();
-        droppedFolder_ = folder;
-        reject();
+        QTimer::singleShot(0, this, [this, folder] {
+            droppedFolder_ = folder;
+            reject();
+        });
         return;
     }
     const QStringList files = genomeFilesOf(event->mimeData());
     if (files.isEmpty())
         return;
     event->acceptProposedAction();
-    guarded(report_, [&] { fillFromFiles(files, pages_->currentIndex()); });
+    const int page = pages_->currentIndex();
+    QTimer::singleShot(0, this, [this, files, page] { guarded(report_, [&] { fillFromFiles(files, page); }); });
 }
 
 void TLoadGenome::done(int result)

@@ -412,6 +412,133 @@ windowManagerButtons() {
   expect_exit 20 0
 }
 
+# Drops paths $4... at ($2, $3) in window $1 over the X drag-and-drop
+# protocol (negative offsets count from the right and bottom edges); fails
+# unless the drop ends as $0 says: accepted, or refused with "refused".
+drop_at() {
+  local X Y WIDTH HEIGHT SCREEN WINDOW window=$1 x=$2 y=$3 want=0 status=0
+  shift 3
+  [ "$1" = refused ] && { want=1; shift; }
+  [ -n "${XDND_DROP:-}" ] || fail "no drag source (xdnd-drop needs libx11-dev: scripts/setup.sh)"
+  eval "$(xdotool getwindowgeometry --shell "$window")"
+  ((x < 0)) && x=$((WIDTH + x))
+  ((y < 0)) && y=$((HEIGHT + y))
+  "$XDND_DROP" "$window" "$x" "$y" "$@" || status=$?
+  [ "$status" -eq "$want" ] || fail "the drop of $* ended with $status, not $want"
+  expect_running
+}
+
+# The statistics copied from main window $1 (the whole table) equal the tool's for mode $2
+# with the genomes $3...
+expect_statistics() {
+  local window=$1
+  shift
+  echo -n | xclip -selection clipboard
+  keys "$window" ctrl+c # the focus is in the statistics after a run
+  [ "$(clipboard_text)" = "$(expected_statistics "$@")" ] || fail "the statistics are not those of $*"
+}
+
+# Files, several files and a folder dropped on the selection dialog, at
+# start-up and after "Load New Genome": one file fills the page, three map
+# as a dual comparison, a folder closes the dialog and opens its population.
+dropsOnTheSelectionDialog() {
+  local dialog population
+  mkdir -p "$work/kin" "$work/notes"
+  cp "$samples/tibb.gen" "$samples/nela.gen" "$samples/orvo.gen" "$work/kin/"
+  "$MAKE_POPULATION" "$work/pop" 6 2 5 >/dev/null
+  echo x >"$work/notes/notes.txt"
+  start_app
+  dialog=$(wait_window "$DialogTitle")
+  drop_at "$dialog" 150 200 refused "$work/notes/notes.txt"
+  drop_at "$dialog" 150 200 "$work/pop"
+  population=$(wait_window "Population - pop")
+  wait_gone "$DialogTitle"
+  sleep 0.5
+  expect_running
+  keys "$population" ctrl+w
+  expect_exit 20 0
+
+  start_app
+  dialog=$(wait_window "$DialogTitle")
+  drop_at "$dialog" 150 200 "$samples/tibb.gen"
+  sleep 0.3
+  keys "$dialog" Return
+  main=$(wait_window "$MainTitle" 60)
+  wait_gone "$ProgressTitle"
+  expect_statistics "$main" breakdown "$samples/tibb.gen"
+
+  keys "$main" Return
+  dialog=$(wait_window "$DialogTitle")
+  drop_at "$dialog" 150 200 "$work/kin/tibb.gen" "$work/kin/nela.gen" "$work/kin/orvo.gen"
+  sleep 0.3
+  keys "$dialog" Return
+  main=$(wait_window "$MainTitle" 60)
+  wait_gone "$ProgressTitle"
+  expect_statistics "$main" dual "$work/kin/tibb.gen" "$work/kin/nela.gen" "$work/kin/orvo.gen"
+
+  keys "$main" Return
+  dialog=$(wait_window "$DialogTitle")
+  drop_at "$dialog" 150 200 "$work/pop"
+  population=$(wait_window "Population - pop")
+  main=$(wait_window "$MainTitle")
+  wait_gone "$DialogTitle"
+  keys "$population" ctrl+w
+  wait_gone "Population - pop"
+  click_close "$main"
+  expect_exit 20 0
+}
+
+# The same drops on the main window: files open the selection dialog with
+# them, a folder opens its population.
+dropsOnTheMainWindow() {
+  local dialog population
+  "$MAKE_POPULATION" "$work/pop" 6 2 5 >/dev/null
+  start_and_map
+  drop_at "$main" 200 150 "$samples/nela.gen"
+  dialog=$(wait_window "$DialogTitle")
+  keys "$dialog" Return
+  main=$(wait_window "$MainTitle" 60)
+  wait_gone "$ProgressTitle"
+  expect_statistics "$main" breakdown "$samples/nela.gen"
+  drop_at "$main" 200 150 "$samples/tibb.gen" "$samples/quin.gen"
+  dialog=$(wait_window "$DialogTitle")
+  keys "$dialog" Return
+  main=$(wait_window "$MainTitle" 60)
+  wait_gone "$ProgressTitle"
+  expect_statistics "$main" single "$samples/tibb.gen" "$samples/quin.gen"
+  drop_at "$main" 200 150 "$work/pop"
+  population=$(wait_window "Population - pop")
+  keys "$population" ctrl+w
+  wait_gone "Population - pop"
+  click_close "$main"
+  expect_exit 20 0
+}
+
+# On the population window a folder opens its population from the table and
+# the pedigree alike; the same folder again raises its window; files are
+# refused.
+dropsOnThePopulationWindow() {
+  local population
+  "$MAKE_POPULATION" "$work/pop" 6 2 5 >/dev/null
+  "$MAKE_POPULATION" "$work/other" 4 2 5 >/dev/null
+  start_app --population "$work/pop"
+  population=$(wait_window "Population - pop")
+  sleep 0.5
+  drop_at "$population" 150 200 refused "$samples/tibb.gen"
+  drop_at "$population" 150 200 refused "$samples/tibb.gen" "$samples/nela.gen"
+  drop_at "$population" -250 -120 "$work/other" # on the pedigree
+  wait_window "Population - other" >/dev/null
+  drop_at "$population" 150 200 "$work/other"
+  drop_at "$population" 150 200 "$work/pop"
+  sleep 1
+  [ "$(count_windows "Population - other")" -eq 1 ] || fail "a second window opened for the same folder"
+  [ "$(count_windows "Population - pop")" -eq 1 ] || fail "a second window opened for the window's own folder"
+  keys "$(wait_window "Population - other")" ctrl+w
+  wait_gone "Population - other"
+  keys "$population" ctrl+w
+  expect_exit 20 0
+}
+
 [ $# -eq 1 ] && declare -F "$1" >/dev/null || {
   echo "usage: $0 SCENARIO" >&2
   exit 2

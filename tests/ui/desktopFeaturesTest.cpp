@@ -71,8 +71,8 @@ QString readAll(const QString& path)
     return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()) : QStringLiteral("<no file>");
 }
 
-// Sends a drag of files over widget and drops it there; returns whether the
-// drag was accepted.
+// Sends a drag of files over widget and drops it there, then lets the window
+// act on it; returns whether the drag was accepted.
 bool dropFiles(QWidget* widget, const QStringList& files)
 {
     QMimeData data;
@@ -87,6 +87,8 @@ bool dropFiles(QWidget* widget, const QStringList& files)
         return false;
     QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(widget, &drop);
+    // What the drop asks is done once it has returned.
+    QCoreApplication::processEvents();
     return true;
 }
 

@@ -266,6 +266,10 @@ PedigreeView::PedigreeView(QWidget* parent) : QGraphicsView(parent), item_(new P
     scene->setItemIndexMethod(QGraphicsScene::NoIndex);
     scene->addItem(item_);
     setScene(scene);
+    // Drops are the window's (a folder opens its population): the scene
+    // would take them and refuse them.
+    setAcceptDrops(false);
+    viewport()->setAcceptDrops(false);
     setDragMode(QGraphicsView::ScrollHandDrag);
     setTransformationAnchor(QGraphicsView::AnchorViewCenter);
     setOptimizationFlags(QGraphicsView::DontSavePainterState | QGraphicsView::DontAdjustForAntialiasing);

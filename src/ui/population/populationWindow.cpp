@@ -34,6 +34,7 @@
 #include <QShortcut>
 #include <QSplitter>
 #include <QTableView>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -810,7 +811,9 @@ void PopulationWindow::dropEvent(QDropEvent* event)
     if (folder.isEmpty())
         return;
     event->acceptProposedAction();
-    Q_EMIT populationRequested(folder);
+    // After the drop has returned: the window that opens (or is raised)
+    // must not come and go under the window system's drag handling.
+    QTimer::singleShot(0, this, [this, folder] { Q_EMIT populationRequested(folder); });
 }
 
 } // namespace helixplot
