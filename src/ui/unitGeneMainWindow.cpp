@@ -5,6 +5,7 @@
 #include "appSettings.h"
 #include "breakdownDump.h"
 #include "designFont.h"
+#include "focusReturn.h"
 #include "geneChangeView.h"
 #include "genetics/chemicalNames.h"
 #include "genetics/settings.h"
@@ -29,8 +30,10 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
+#include <QPointer>
 #include <QPushButton>
 #include <QSettings>
+#include <QShowEvent>
 #include <QTabWidget>
 #include <QTimer>
 #include <QTreeView>
@@ -91,6 +94,7 @@ TGeneMainWindow::TGeneMainWindow(MainWindowHooks hooks, const QString& presetMod
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowMinMaxButtonsHint),
       hooks_(std::move(hooks))
 {
+    installFocusReturn();
     if (!hooks_.reportError)
         hooks_.reportError = errorBoxReporter([this]() -> QWidget* {
             if (loadGenome_ && loadGenome_->isVisible())
@@ -645,6 +649,15 @@ void TGeneMainWindow::Button1Click()
     endProgram();
 }
 
+void TGeneMainWindow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // Without a window manager nothing else gives the shown window the
+    // keyboard (after the selection dialog, a run or a cancelled choice).
+    if (!event->spontaneous())
+        activateWindow();
+}
+
 void TGeneMainWindow::closeEvent(QCloseEvent* event)
 {
     // The window has no close button, but the window system may close it
@@ -661,10 +674,12 @@ void TGeneMainWindow::closeEvent(QCloseEvent* event)
 void TGeneMainWindow::Button2Click()
 {
     if (!startupRun_) {
+        const QPointer<QWidget> focus = focusWidget();
         hide();
         pumpEvents();
         if (showSelectionDialog() != QDialog::Accepted) {
             show();
+            returnFocus(this, focus);
             const QString folder = loadGenome_->takeDroppedFolder();
             if (!folder.isEmpty())
                 Q_EMIT populationRequested(folder);

@@ -404,8 +404,10 @@ void TLoadGenome::showEvent(QShowEvent* event)
         preset_ = false;
         fillPreset(presetMode_, presetFiles_);
     }
-    // The user's first move is naming the genome to examine.
+    // The user's first move is naming the genome to examine; the keyboard
+    // comes here with or without a window manager.
     edits_[0]->setFocus(Qt::OtherFocusReason);
+    activateWindow();
 }
 
 void TLoadGenome::resetChoices()

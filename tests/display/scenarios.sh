@@ -539,6 +539,62 @@ dropsOnThePopulationWindow() {
   expect_exit 20 0
 }
 
+# Keys to whichever window has the keyboard, as a user types them (keys
+# gives the window the focus first).
+typed_keys() {
+  xdotool key --delay 30 "$@"
+}
+
+# Main window $1 has the keyboard again after $2 closed, with the focus in
+# the statistics: Ctrl+C copies the whole table.
+expect_keyboard() {
+  for _ in $(seq 40); do
+    [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ] && break
+    sleep 0.05
+  done
+  [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ] || fail "the main window lost the keyboard after $2"
+  echo -n | xclip -selection clipboard
+  typed_keys ctrl+c
+  [ "$(clipboard_text)" = "$(expected_statistics breakdown "$samples/tibb.gen")" ] ||
+    fail "after $2 Ctrl+C copied: $(clipboard_text)"
+}
+
+# Without a window manager the main window gets the keyboard back, the
+# focus where it was, after the F1 list, an error box and a cancelled "Load
+# New Genome".
+keyboardAfterDialogs() {
+  local list save box dialog
+  start_and_map
+  keys "$main" F1
+  list=$(wait_window "Keyboard shortcuts")
+  keys "$list" Escape
+  wait_gone "Keyboard shortcuts"
+  expect_keyboard "$main" "the F1 list"
+
+  typed_keys ctrl+s
+  save=$(wait_window "Export page")
+  keys "$save" ctrl+a
+  type_into "$save" "$work/copy.gen"
+  keys "$save" Return
+  wait_gone "Export page"
+  wait_count "$MainTitle" 2 # the error box over the main window
+  box=$(xdotool search --onlyvisible --name "^$MainTitle\$" | grep -v "^$main\$" | head -1)
+  keys "$box" Return
+  for _ in $(seq 100); do
+    [ "$(count_windows "$MainTitle")" -eq 1 ] && break
+    sleep 0.05
+  done
+  expect_keyboard "$main" "the error box"
+
+  typed_keys Return # "Load New Genome"
+  dialog=$(wait_window "$DialogTitle")
+  keys "$dialog" Escape
+  main=$(wait_window "$MainTitle")
+  expect_keyboard "$main" "a cancelled Load New Genome"
+  click_close "$main"
+  expect_exit 20 0
+}
+
 [ $# -eq 1 ] && declare -F "$1" >/dev/null || {
   echo "usage: $0 SCENARIO" >&2
   exit 2
