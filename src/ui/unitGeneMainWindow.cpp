@@ -228,11 +228,11 @@ TGeneMainWindow::TGeneMainWindow(MainWindowHooks hooks, const QString& presetMod
     anchorToParent(population, -1, -1, px(521 - 260), px(425 - 417));
     population->setAccessibleDescription(QStringLiteral("Opens a folder of genomes in a population window."));
 
-    // Tab reaches the buttons as the eye does, left to right.
-    setTabOrder(pages_, load);
+    // Tab goes as the eye does: the tabs, the page, then the buttons left
+    // to right.
+    setTabOrder(pages_, population);
+    setTabOrder(population, load);
     setTabOrder(load, close);
-    // The population window's button after the design's two.
-    setTabOrder(close, population);
     close->setAccessibleDescription(QStringLiteral("Ends Helixplot."));
     load->setAccessibleDescription(QStringLiteral("Chooses genomes for a new mapping."));
     pages_->setAccessibleName(QStringLiteral("Mapping results"));

@@ -407,8 +407,9 @@ windowManagerButtons() {
   no_title_buttons "$progress" "the progress dialog"
   main=$(wait_window "$MainTitle" 60)
   wait_gone "$ProgressTitle"
-  # From the statistics, Tab reaches "Load New Genome", then "Close Helixplot".
-  keys "$main" Tab Tab space
+  # From the statistics, Tab reaches "Open Population...", "Load New
+  # Genome", then "Close Helixplot".
+  keys "$main" Tab Tab Tab space
   expect_exit 20 0
 }
 
