@@ -65,6 +65,12 @@ if(HELIXPLOT_TESTS)
     add_test(NAME ui.${name} COMMAND ui_${name})
     set_tests_properties(ui.${name} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 120)
   endforeach()
+  # The windows on a small screen (the test's own, 1024x768), a common
+  # laptop's and a large one.
+  foreach(screen 1280x900 2560x1440)
+    add_test(NAME ui.screenFitTest.${screen} COMMAND ui_screenFitTest)
+    set_tests_properties(ui.screenFitTest.${screen} PROPERTIES TIMEOUT 120 ENVIRONMENT "HELIXPLOT_TEST_SCREEN=${screen}")
+  endforeach()
 
   # How the progress dialog paces its painting depends on the window system,
   # and the change view opens on Ctrl+D, which needs an active window: both

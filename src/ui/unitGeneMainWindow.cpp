@@ -6,6 +6,7 @@
 #include "breakdownDump.h"
 #include "designFont.h"
 #include "focusReturn.h"
+#include "screenFit.h"
 #include "geneChangeView.h"
 #include "genetics/chemicalNames.h"
 #include "genetics/settings.h"
@@ -252,6 +253,9 @@ TGeneMainWindow::TGeneMainWindow(MainWindowHooks hooks, const QString& presetMod
     const QByteArray geometry = helixplotSettings().value(QStringLiteral("mainWindow/geometry")).toByteArray();
     if (!geometry.isEmpty())
         restoreGeometry(geometry);
+    // A large font on a small screen: the pages shrink, the buttons keep to
+    // the bottom right, the tabs scroll.
+    fitToScreen(this);
 
     // Before the change view's toggle, which stays the menu's last entry.
     showLineage_ = new QAction(QStringLiteral("Show lineage"), this);

@@ -5,6 +5,7 @@
 #include "appSettings.h"
 #include "designFont.h"
 #include "mapping/genomeSummary.h"
+#include "screenFit.h"
 
 #include <QApplication>
 #include <QDir>
@@ -387,6 +388,7 @@ void TLoadGenome::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
     if (event->spontaneous())
         return;
+    fitToScreen(this);
     resetChoices();
     // The first showing of a session takes up the last session's mode; the
     // command line or dropped files may choose again.

@@ -644,8 +644,13 @@ private Q_SLOTS:
         QCOMPARE(dialogPoints, 8 * scale);
         QCOMPARE(dialogSize.height(), qRound(295 * scale));
         QVERIFY(dialogSize.width() >= qRound(331 * scale));
-        QCOMPARE(window->minimumSize().height(), qRound(425 * scale));
-        QVERIFY(window->minimumSize().width() >= qRound(521 * scale));
+        // The design's size is the least where the screen holds it with a
+        // frame (the offscreen screen is 800x600; screenFitTest covers the
+        // rest).
+        if (qRound(425 * scale) + 64 <= window->screen()->availableGeometry().height()) {
+            QCOMPARE(window->minimumSize().height(), qRound(425 * scale));
+            QVERIFY(window->minimumSize().width() >= qRound(521 * scale));
+        }
         window->show();
         auto* close = child<QPushButton>(window.get(), "Button1");
         QTRY_COMPARE(window->width() - close->geometry().right() - 1, qRound(32 * scale));

@@ -6,6 +6,7 @@
 #include "pedigreeView.h"
 #include "ui/appSettings.h"
 #include "ui/errorReport.h"
+#include "ui/screenFit.h"
 
 #include "genetics/geneKinds.h"
 
@@ -181,6 +182,7 @@ PopulationWindow::PopulationWindow(const QString& folder, bool recursive, Mappin
     const QByteArray geometry = helixplotSettings().value(QStringLiteral("populationWindow/geometry")).toByteArray();
     if (!geometry.isEmpty())
         restoreGeometry(geometry);
+    fitToScreen(this);
     splitter_->restoreState(helixplotSettings().value(QStringLiteral("populationWindow/splitter")).toByteArray());
 
     connect(filterEdit_, &QLineEdit::textChanged, this, [this](const QString& text) {
