@@ -6,13 +6,13 @@
 #include "breakdownDump.h"
 #include "designFont.h"
 #include "focusReturn.h"
-#include "screenFit.h"
 #include "geneChangeView.h"
 #include "genetics/chemicalNames.h"
 #include "genetics/settings.h"
 #include "mapping/geneChange.h"
 #include "mapping/genomeDigest.h"
 #include "mapping/statistics.h"
+#include "screenFit.h"
 #include "treePage.h"
 
 #include <QAction>
