@@ -109,8 +109,13 @@ if(HELIXPLOT_TESTS)
     if(DBUS_RUN_SESSION AND EXISTS /usr/libexec/at-spi-bus-launcher AND NOT HELIXPLOT_SANITIZE)
       add_test(NAME ui.errorsKeysAndZoomTest.atspi
         COMMAND ${CMAKE_SOURCE_DIR}/tests/display/with-atspi.sh $<TARGET_FILE:ui_errorsKeysAndZoomTest> -platform xcb
-          screenReadersHearExpansionAndChangedLines)
+          screenReadersHearExpansionAndChangedLines everyControlHasAnAccessibleName)
       set_tests_properties(ui.errorsKeysAndZoomTest.atspi PROPERTIES TIMEOUT 120
+        ENVIRONMENT "QT_QPA_PLATFORM=xcb")
+      add_test(NAME ui.populationWindowTest.atspi
+        COMMAND ${CMAKE_SOURCE_DIR}/tests/display/with-atspi.sh $<TARGET_FILE:ui_populationWindowTest> -platform xcb
+          everyControlHasAnAccessibleName pedigreeHighlightsTheFamily)
+      set_tests_properties(ui.populationWindowTest.atspi PROPERTIES TIMEOUT 120
         ENVIRONMENT "QT_QPA_PLATFORM=xcb")
     endif()
   endif()

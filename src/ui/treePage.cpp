@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "treePage.h"
 
+#include "accessibleNames.h"
+
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
@@ -105,6 +107,7 @@ TreePage::TreePage(const QString& pageName, const QString& treeName, DisplayTree
     connect(closeFind_, &QAction::triggered, this, &TreePage::closeFind);
     addAction(closeFind_);
     findText_->setAccessibleName(QStringLiteral("Find in the tree"));
+    nameClearButton(findText_);
     findText_->setAccessibleDescription(QStringLiteral("Enter or F3: next match; Shift+F3: previous; Escape: close."));
     findCount_->setAccessibleName(QStringLiteral("Matches"));
     close->setAccessibleName(QStringLiteral("Close the find bar"));

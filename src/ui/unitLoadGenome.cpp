@@ -219,6 +219,7 @@ TLoadGenome::TLoadGenome(ErrorReporter report, FileDialogRunner chooseFile, QWid
     acceptHintIcon_->setGeometry(px(124), px(4), px(16), px(17));
     acceptHintIcon_->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(14, 14));
     acceptHintIcon_->hide();
+    acceptHintIcon_->setAccessibleName(QStringLiteral("Warning"));
     acceptHint_ = new QLabel(panel);
     acceptHint_->setObjectName(QStringLiteral("AcceptHint"));
     acceptHint_->setGeometry(px(142), px(4), px(171), px(17));

@@ -37,20 +37,6 @@ QString sample(const char* name)
     return SamplesDir + QString::fromLatin1(name);
 }
 
-// Every control a screen reader lands on, without a name.
-void collectUnnamed(QAccessibleInterface* node, QStringList& unnamed)
-{
-    static const QList<QAccessible::Role> controls{
-        QAccessible::PushButton, QAccessible::RadioButton, QAccessible::EditableText, QAccessible::PageTab,
-        QAccessible::Tree,       QAccessible::List,        QAccessible::Table};
-    if (!node || node->state().invisible)
-        return;
-    if (controls.contains(node->role()) && node->text(QAccessible::Name).isEmpty())
-        unnamed << node->object()->objectName() + QStringLiteral(" (") + QString::number(node->role()) + u')';
-    for (int i = 0; i < node->childCount(); ++i)
-        collectUnnamed(node->child(i), unnamed);
-}
-
 // What a screen reader hears: each event's kind and what it says.
 QStringList heard;
 
@@ -323,7 +309,7 @@ private Q_SLOTS:
         QStringList unnamed;
         for (QWidget* top : QApplication::topLevelWidgets())
             if (top->isVisible())
-                collectUnnamed(QAccessible::queryAccessibleInterface(top), unnamed);
+                helixplot::testing::collectUnnamed(QAccessible::queryAccessibleInterface(top), unnamed);
         dialog.hide();
         QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(QStringLiteral(", "))));
     }

@@ -236,10 +236,29 @@ private Q_SLOTS:
         }
         ancestors.insert(child->name); // the youngest has no descendants
         QCOMPARE(highlighted, ancestors);
+        // A screen reader reads the creature with its parents and children.
+        const QString said = pedigree.accessibleDescription();
+        QVERIFY2(said.startsWith(QString::fromStdString(child->name) + QStringLiteral(", ")) &&
+                     said.endsWith(QString::fromStdString("; mother: " + child->mother + "; father: " + child->father +
+                                                          "; children: none.")),
+                 qPrintable(said));
+        pedigree.select(std::size_t(rowOf(*window, child->mother)));
+        QVERIFY2(pedigree.accessibleDescription().contains(QString::fromStdString(child->name)),
+                 qPrintable(pedigree.accessibleDescription()));
 
         // Child and mother: just the two.
         pedigree.select(std::size_t(rowOf(*window, child->name)), std::size_t(rowOf(*window, child->mother)));
         QCOMPARE(pedigree.highlighted().size(), std::size_t(2));
+    }
+
+    void everyControlHasAnAccessibleName()
+    {
+        const auto window = openWindow();
+        window->show();
+        QStringList unnamed;
+        testing::collectUnnamed(QAccessible::queryAccessibleInterface(window.get()), unnamed);
+        QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(QStringLiteral(", "))));
+        QCOMPARE(window->pedigree()->accessibleName(), QStringLiteral("Pedigree"));
     }
 
     // A genome the game writes appears, linked to its parents and counted,

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "pedigreeView.h"
 
+#include <QAccessible>
 #include <QFile>
 #include <QGraphicsItem>
 #include <QGraphicsScene>
@@ -262,6 +263,7 @@ private:
 PedigreeView::PedigreeView(QWidget* parent) : QGraphicsView(parent), item_(new PedigreeItem)
 {
     setObjectName(QStringLiteral("Pedigree"));
+    setAccessibleName(QStringLiteral("Pedigree"));
     auto* scene = new QGraphicsScene(this);
     scene->setItemIndexMethod(QGraphicsScene::NoIndex);
     scene->addItem(item_);
@@ -325,6 +327,34 @@ void PedigreeView::setPedigree(const Census& census, const PedigreeLayout& layou
     item_->update();
     first_.reset();
     second_.reset();
+    describeSelection();
+}
+
+void PedigreeView::describeSelection()
+{
+    // What a screen reader says of the drawing: the current creature with
+    // its parents and children.
+    const auto& creatures = item_->creatures;
+    QString text = QStringLiteral("The family tree; no creature chosen.");
+    if (first_ && *first_ < creatures.size()) {
+        const auto nameOf = [&creatures](std::optional<std::size_t> row) {
+            return row && *row < creatures.size() ? creatures[*row].name : QStringLiteral("unknown");
+        };
+        const PedigreeItem::Creature& creature = creatures[*first_];
+        QStringList children;
+        for (std::size_t child : creature.children)
+            children << nameOf(child);
+        text = QStringLiteral("%1, %2; mother: %3; father: %4; children: %5.")
+                   .arg(creature.name,
+                        creature.count == u'-' ? QStringLiteral("mutated genes not counted") : creature.count,
+                        nameOf(creature.mother), nameOf(creature.father),
+                        children.isEmpty() ? QStringLiteral("none") : children.join(QStringLiteral(", ")));
+    }
+    if (text == accessibleDescription())
+        return;
+    setAccessibleDescription(text);
+    QAccessibleEvent changed(this, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&changed);
 }
 
 void PedigreeView::setGeneColouring(const std::vector<int>& variants, const std::vector<std::size_t>& origins)
@@ -384,6 +414,7 @@ void PedigreeView::select(std::optional<std::size_t> first, std::optional<std::s
     second_ = second;
     item_->setMarks(first, second);
     item_->update();
+    describeSelection();
     const auto last = second ? second : first;
     if (last && *last < item_->creatures.size() && !item_->creatures[*last].box.isEmpty())
         centerOn(item_->creatures[*last].box.center());

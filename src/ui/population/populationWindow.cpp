@@ -4,6 +4,7 @@
 #include "cli/censusCommands.h"
 #include "cli/censusReport.h"
 #include "pedigreeView.h"
+#include "ui/accessibleNames.h"
 #include "ui/appSettings.h"
 #include "ui/errorReport.h"
 #include "ui/screenFit.h"
@@ -230,6 +231,7 @@ PopulationWindow::PopulationWindow(const QString& folder, bool recursive, Mappin
     lineageTimer_.setInterval(LineageMs);
     connect(&lineageTimer_, &QTimer::timeout, this, &PopulationWindow::traceLineageAgain);
 
+    nameControls();
     table_->setFocus(Qt::OtherFocusReason);
     startCensus();
 }
@@ -237,6 +239,26 @@ PopulationWindow::PopulationWindow(const QString& folder, bool recursive, Mappin
 PopulationWindow::~PopulationWindow()
 {
     *stop_ = true;
+}
+
+void PopulationWindow::nameControls()
+{
+    // What a screen reader says of each control.
+    filterEdit_->setAccessibleName(QStringLiteral("Filter"));
+    filterEdit_->setAccessibleDescription(filterEdit_->placeholderText() + QStringLiteral("; Ctrl+F comes here."));
+    table_->setAccessibleName(QStringLiteral("Creatures"));
+    table_->setAccessibleDescription(
+        QStringLiteral("The census of the folder, a row per genome; Enter opens the creature's mapping."));
+    geneBox_->setAccessibleName(QStringLiteral("Gene"));
+    geneBox_->setAccessibleDescription(geneBox_->toolTip());
+    geneBox_->lineEdit()->setAccessibleName(QStringLiteral("Gene"));
+    variantList_->setAccessibleName(QStringLiteral("Variants"));
+    variantList_->setAccessibleDescription(QStringLiteral("The gene's versions; a click chooses the origin."));
+    legend_->setAccessibleName(QStringLiteral("Colour key"));
+    progress_->setAccessibleName(QStringLiteral("Census progress"));
+    status_->setAccessibleName(QStringLiteral("Status"));
+    nameClearButton(filterEdit_);
+    nameClearButton(geneBox_->lineEdit());
 }
 
 std::string PopulationWindow::pathOf(const std::string& file) const
