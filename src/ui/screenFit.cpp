@@ -2,6 +2,7 @@
 #include "screenFit.h"
 
 #include <QGuiApplication>
+#include <QLayout>
 #include <QScreen>
 #include <QStyle>
 
@@ -33,6 +34,9 @@ void fitToScreen(QWidget* window)
         screen = QGuiApplication::primaryScreen();
     if (!screen)
         return;
+    // The layout's least size first: showing the window would grow it there.
+    if (window->layout())
+        window->layout()->activate();
     const QRect area = screen->availableGeometry();
     const QMargins frame = frameMargins(window);
     const QSize room = area.size().shrunkBy(frame);

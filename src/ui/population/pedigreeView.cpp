@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "pedigreeView.h"
 
+#include "mapping/mutatedColours.h"
+
 #include <QAccessible>
 #include <QFile>
 #include <QGraphicsItem>
@@ -20,21 +22,32 @@ namespace helixplot {
 
 namespace {
 
-// Counts of mutated genes by colour: none (no parents), 0, 1-2, 3-5, 6-10, 11 and more.
-constexpr std::array<std::size_t, 5> BucketFrom{0, 1, 3, 6, 11};
-constexpr int BucketCount = 6;
-const char* const BucketNames[BucketCount] = {"no parents", "0", "1-2", "3-5", "6-10", "11+"};
-constexpr QRgb BucketColours[BucketCount] = {0xd8d8d8, 0xdce9f5, 0xc9e4b4, 0xf3e19a, 0xf4b37e, 0xe27b72};
+// Counts of mutated genes by colour, on the report's scale: bucket 0 for a
+// count not known, then one per shade.
+constexpr int BucketCount = static_cast<int>(MutatedShades.size()) + 1;
+const std::array<QRgb, BucketCount> BucketColours = [] {
+    std::array<QRgb, BucketCount> colours{NotCountedColour};
+    for (std::size_t i = 0; i < MutatedShades.size(); ++i)
+        colours[i + 1] = MutatedShades[i].rgb;
+    return colours;
+}();
+
+QString bucketName(int bucket)
+{
+    if (bucket == 0)
+        return QStringLiteral("not counted");
+    const auto shade = static_cast<std::size_t>(bucket - 1);
+    const std::size_t from = MutatedShades[shade].from;
+    const std::optional<std::size_t> end = mutatedShadeEnd(shade);
+    if (!end)
+        return QStringLiteral("%1+").arg(from);
+    return *end == from ? QString::number(from) : QStringLiteral("%1\u2013%2").arg(from).arg(*end);
+}
 
 int bucketOf(std::optional<std::size_t> mutated)
 {
-    if (!mutated)
-        return 0;
-    int bucket = 1;
-    for (std::size_t i = 1; i < BucketFrom.size(); ++i)
-        if (*mutated >= BucketFrom[i])
-            bucket = static_cast<int>(i) + 1;
-    return bucket;
+    const std::optional<std::size_t> shade = mutatedShade(mutated);
+    return shade ? static_cast<int>(*shade) + 1 : 0;
 }
 
 // Distinct enough side by side, light enough for black text; the first
@@ -123,7 +136,7 @@ public:
         painter->drawLines(strong.data(), static_cast<int>(strong.size()));
 
         // Boxes by colour, so that each colour is one call.
-        const QRgb* colours = byGene ? GeneColours : BucketColours;
+        const QRgb* colours = byGene ? GeneColours : BucketColours.data();
         const int colourCount = byGene ? GeneColourCount : BucketCount;
         std::array<std::vector<QRectF>, GeneColourCount * 2> byColour;
         std::vector<std::size_t> shown;
@@ -489,7 +502,8 @@ QColor PedigreeView::countColour(std::optional<std::size_t> mutated)
 
 PedigreeLegend::PedigreeLegend(QWidget* parent) : QWidget(parent)
 {
-    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    // Never narrower than its entries: Fit beside it once cut "11+" to "1".
+    setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Fixed);
 }
 
 void PedigreeLegend::setEntries(const QString& title, const std::vector<Entry>& entries)
@@ -506,7 +520,7 @@ std::vector<PedigreeLegend::Entry> PedigreeLegend::shown() const
         return entries_;
     std::vector<Entry> counts;
     for (int bucket = 0; bucket < BucketCount; ++bucket)
-        counts.push_back({QColor(BucketColours[bucket]), QString::fromLatin1(BucketNames[bucket])});
+        counts.push_back({QColor(BucketColours[bucket]), bucketName(bucket)});
     return counts;
 }
 
