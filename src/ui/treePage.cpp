@@ -120,6 +120,10 @@ TreePage::TreePage(const QString& pageName, const QString& treeName, DisplayTree
     collapse_ = new QAction(QStringLiteral("Collapse all"), this);
     connect(collapse_, &QAction::triggered, this, &TreePage::collapseAll);
     export_ = new QAction(QStringLiteral("Export page..."), this);
+    // The window's Ctrl+S does it; the menu says so.
+    export_->setShortcut(QKeySequence::Save);
+    export_->setShortcutContext(Qt::WidgetShortcut);
+    export_->setShortcutVisibleInContextMenu(true);
     connect(export_, &QAction::triggered, this, &TreePage::exportRequested);
 
     view_->setContextMenuPolicy(Qt::CustomContextMenu);

@@ -452,8 +452,13 @@ void TGeneMainWindow::showStatisticsMenu(const QPoint& at)
     menu.addAction(QStringLiteral("Copy"), this,
                    [this] { QApplication::clipboard()->setText(statisticsSelectionText()); });
     menu.addSeparator();
-    menu.addAction(QStringLiteral("Export page..."), this,
-                   [this] { guarded(hooks_.reportError, [&] { exportPage(ResultPage::Statistics); }); });
+    QAction* exportAction = menu.addAction(QStringLiteral("Export page..."), this, [this] {
+        guarded(hooks_.reportError, [&] { exportPage(ResultPage::Statistics); });
+    });
+    // The window's Ctrl+S does it; the menu says so.
+    exportAction->setShortcut(QKeySequence::Save);
+    exportAction->setShortcutContext(Qt::WidgetShortcut);
+    exportAction->setShortcutVisibleInContextMenu(true);
     menu.exec(generalInfo_->viewport()->mapToGlobal(at));
 }
 
@@ -543,11 +548,14 @@ void TGeneMainWindow::loadDroppedGenomes(const QStringList& files)
 void TGeneMainWindow::OpenPopulationClick()
 {
     QSettings settings = helixplotSettings();
-    const QString last = settings.value(QStringLiteral("population/lastFolder")).toString();
+    // The last folder opened, else the game's genetics folder, where its
+    // creatures are.
+    QString last = settings.value(QStringLiteral("population/lastFolder")).toString();
+    if (last.isEmpty())
+        last = geneticsFolder_.isEmpty() ? QDir::homePath() : geneticsFolder_;
     const QString folder = hooks_.chooseFolder
-                               ? hooks_.chooseFolder(this)
-                               : QFileDialog::getExistingDirectory(this, QStringLiteral("Open Population"),
-                                                                   last.isEmpty() ? QDir::homePath() : last);
+                               ? hooks_.chooseFolder(this, last)
+                               : QFileDialog::getExistingDirectory(this, QStringLiteral("Open Population"), last);
     if (folder.isEmpty())
         return;
     settings.setValue(QStringLiteral("population/lastFolder"), folder);
@@ -608,7 +616,8 @@ void TGeneMainWindow::FormCreate(const QString& presetMode, const QStringList& p
         rethrowWithDetails(gameFolderHelp(settings));
     }
     configurationFiles_ << QFile::decodeName(QByteArray::fromStdString(settings.chemicalFilePath()));
-    loadGenome_->setInitialDirectory(QFile::decodeName(QByteArray::fromStdString(settings.geneticsDirectory)));
+    geneticsFolder_ = QFile::decodeName(QByteArray::fromStdString(settings.geneticsDirectory));
+    loadGenome_->setInitialDirectory(geneticsFolder_);
     try {
         loadChemicalNames(settings.chemicalFilePath());
     } catch (...) {
@@ -697,6 +706,10 @@ void TGeneMainWindow::Button2Click()
 
 void TGeneMainWindow::runMapping()
 {
+    // What the line said belongs to the pages that this run replaces.
+    statusLine_->clear();
+    statusLine_->setToolTip(QString());
+    statusLine_->setAccessibleDescription(QString());
     const MappingInput input = loadGenome_->mappingInput();
     mappingMode_ = input.mode;
     // Kept with the pages: the dialog's names may change before the next run.
@@ -848,9 +861,13 @@ void TGeneMainWindow::BreakdownDblClick()
         rethrowWithDetails(fileDetails(hooks_.dumpFilePath));
     }
     restore();
+    // The file's name where the line has room for it, the whole path in the
+    // tooltip and for a screen reader.
     statusLine_->setToolTip(QStringLiteral("Breakdown written to %1").arg(path));
+    statusLine_->setAccessibleDescription(statusLine_->toolTip());
     statusLine_->setText(
-        statusLine_->fontMetrics().elidedText(statusLine_->toolTip(), Qt::ElideMiddle, statusLine_->width()));
+        statusLine_->fontMetrics().elidedText(QStringLiteral("Breakdown written to %1").arg(QFileInfo(path).fileName()),
+                                              Qt::ElideRight, statusLine_->width()));
 }
 
 QString TGeneMainWindow::statusText() const

@@ -48,7 +48,7 @@ struct MainWindowHooks {
     QString dumpFilePath;                                 // defaultDumpFilePath()
     SaveFileChooser chooseSaveFile;                       // the export's save dialog
     ReplaceQuestion confirmReplace;                       // replaceQuestionBox()
-    std::function<QString(QWidget* parent)> chooseFolder; // "Open Population..."'s folder dialog
+    std::function<QString(QWidget* parent, const QString& start)> chooseFolder; // "Open Population..."'s folder dialog
 };
 
 class TreePage;
@@ -168,6 +168,7 @@ private:
     std::array<QString, 2> comparatorNames_;
     QString examinedName_;
     QString examinedPath_; // the file examinedName_ was read from
+    QString geneticsFolder_; // the game's, from the settings
     // The settings file and the chemical-name file read at start-up.
     QStringList configurationFiles_;
     helixplot::MappingMode mappingMode_ = helixplot::MappingMode::Breakdown;

@@ -105,6 +105,7 @@ class DesktopFeaturesTest : public QObject {
     QStringList asked;    // the files the export asked to replace
     bool replace = false; // the answer
     QString openAs;       // what the genome file dialog answers
+    QString folderStart;  // where the folder dialog started
     QString openedIn;     // the folder the genome file dialog opened in
     QString breakdownText;
 
@@ -138,6 +139,10 @@ class DesktopFeaturesTest : public QObject {
         hooks.confirmReplace = [this](QWidget*, const QString& path) {
             asked << path;
             return replace;
+        };
+        hooks.chooseFolder = [this](QWidget*, const QString& start) {
+            folderStart = start;
+            return QString::fromStdString(dir->path());
         };
         window = std::make_unique<TGeneMainWindow>(hooks, mode, genomes);
     }
@@ -658,6 +663,19 @@ private Q_SLOTS:
         QCOMPARE(window->pleaseWait().size(), QSize(qRound(440 * scale), qRound(163 * scale)));
         checkCaptions(&window->pleaseWait());
         QCOMPARE(clipped.join(u'|'), QString());
+    }
+
+    // "Open Population..." starts in the game's genetics folder, then in the
+    // folder opened last.
+    void openPopulationStartsInTheGeneticsFolder()
+    {
+        start({accept()});
+        QSignalSpy requested(window.get(), &TGeneMainWindow::populationRequested);
+        child<QPushButton>(window.get(), "OpenPopulation")->click();
+        QCOMPARE(QDir(folderStart).canonicalPath(), QDir(SamplesDir).canonicalPath());
+        child<QPushButton>(window.get(), "OpenPopulation")->click();
+        QCOMPARE(folderStart, QString::fromStdString(dir->path()));
+        QCOMPARE(requested.size(), 2);
     }
 
     void lastModeFolderAndGeometryComeBackInTheNextSession()

@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -263,6 +264,13 @@ private Q_SLOTS:
         QVERIFY(tree->isExpanded(first));
         QVERIFY(!tree->isExpanded(third));
         QCOMPARE(tree->currentIndex(), tree->model()->index(0, 0, first));
+        // The line shows the file's name whole or cut at its end, never in
+        // the middle of the path; a new mapping clears it.
+        const QString shown = child<QLabel>(window.get(), "StatusLine")->text();
+        QVERIFY2(shown.startsWith(S("Breakdown written to moop.txt").left(shown.size() - 1)), qPrintable(shown));
+        window->Button2Click();
+        QCOMPARE(window->statusText(), QString());
+        QCOMPARE(child<QLabel>(window.get(), "StatusLine")->text(), QString());
     }
 
     // A screen reader follows the trees' nodes opening and closing and the
