@@ -429,6 +429,9 @@ private Q_SLOTS:
             QCOMPARE(variant.event.has_value(), origins.count(variant.origin) == 1);
             QCOMPARE(std::size_t(variants.ofRow[variant.origin]), std::size_t(v));
         }
+        // Whole rows only, five at most.
+        window->show();
+        QTRY_COMPARE(list.viewport()->height(), std::min(list.topLevelItemCount(), 5) * list.sizeHintForRow(0));
         const auto first = std::size_t(variants.variants.front().origin);
         const QRect line = list.visualItemRect(list.topLevelItem(0));
         QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, line.center());

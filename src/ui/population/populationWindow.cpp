@@ -776,6 +776,10 @@ void PopulationWindow::adoptVariants(GeneVariants variants)
     legend_->setEntries(QStringLiteral("Gene %1:").arg(geneCaption(variants.geneKey)), entries);
     variantList_->resizeColumnToContents(0);
     variantList_->resizeColumnToContents(1);
+    // Whole rows, at most five, never a row cut in half.
+    const int rows = std::min(variantList_->topLevelItemCount(), 5);
+    variantList_->setMaximumHeight(variantList_->header()->sizeHint().height() +
+                                   rows * variantList_->sizeHintForRow(0) + 2 * variantList_->frameWidth());
     variantList_->show();
     variants_ = std::move(variants);
     Q_EMIT geneShown();
