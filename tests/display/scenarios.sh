@@ -386,13 +386,18 @@ no_title_buttons() {
   [[ $actions != *MAXIMIZE* ]] || fail "$2 can be maximised: $actions"
 }
 
-windowManagerButtons() {
+# Starts openbox as the window manager and waits until it manages.
+start_openbox() {
   command -v openbox >/dev/null || fail "openbox is not installed (scripts/setup.sh installs it)"
   openbox --sm-disable >/dev/null 2>&1 &
   for _ in $(seq 100); do
     xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
     sleep 0.05
   done
+}
+
+windowManagerButtons() {
+  start_openbox
   head -c 3000 "$samples/tibb.gen" >"$work/damaged.gen"
   local box dialog progress
   start_app "$work/damaged.gen"
@@ -413,6 +418,12 @@ windowManagerButtons() {
   expect_exit 20 0
 }
 
+# "Close Helixplot" from the keyboard, the focus in the statistics (a click
+# misses under a window manager, whose frame xdotool does not count).
+close_by_keys() {
+  keys "$1" Tab Tab Tab space
+}
+
 # Drops paths $4... at ($2, $3) in window $1 over the X drag-and-drop
 # protocol (negative offsets count from the right and bottom edges); fails
 # unless the drop ends as $0 says: accepted, or refused with "refused".
@@ -425,6 +436,14 @@ drop_at() {
   ((x < 0)) && x=$((WIDTH + x))
   ((y < 0)) && y=$((HEIGHT + y))
   "$XDND_DROP" "$window" "$x" "$y" "$@" || status=$?
+  # A window shown a moment ago may refuse the very first drag; a refused
+  # drop changes nothing, so once more (a window that refuses for good
+  # still fails).
+  if [ "$status" -eq 1 ] && [ "$want" -eq 0 ]; then
+    sleep 0.5
+    status=0
+    "$XDND_DROP" "$window" "$x" "$y" "$@" || status=$?
+  fi
   [ "$status" -eq "$want" ] || fail "the drop of $* ended with $status, not $want"
   expect_running
 }
@@ -485,7 +504,7 @@ dropsOnTheSelectionDialog() {
   wait_gone "$DialogTitle"
   keys "$population" ctrl+w
   wait_gone "Population - pop"
-  click_close "$main"
+  close_by_keys "$main"
   expect_exit 20 0
 }
 
@@ -540,6 +559,17 @@ dropsOnThePopulationWindow() {
   expect_exit 20 0
 }
 
+# The drops and the keyboard as above, under a window manager.
+dropsUnderAWindowManager() {
+  start_openbox
+  dropsOnTheSelectionDialog
+}
+
+keyboardUnderAWindowManager() {
+  start_openbox
+  keyboardAfterDialogs
+}
+
 # Keys to whichever window has the keyboard, as a user types them (keys
 # gives the window the focus first).
 typed_keys() {
@@ -592,7 +622,7 @@ keyboardAfterDialogs() {
   keys "$dialog" Escape
   main=$(wait_window "$MainTitle")
   expect_keyboard "$main" "a cancelled Load New Genome"
-  click_close "$main"
+  close_by_keys "$main"
   expect_exit 20 0
 }
 
