@@ -664,17 +664,36 @@ void TLoadGenome::showAcceptState()
     if (!acceptHint_)
         return;
     QStringList reasons;
+    // The line beside "Basic Gene Data:" has room for little: the files'
+    // names by what is wrong with them; the whole reasons in the tooltip.
+    QStringList unnamed, unreadable, notFound;
     std::array<bool, 3> missing{};
     if (!accept_->isEnabled()) {
         for (int tag = 0; tag < 3; ++tag) {
             missing[tag] = (modeNeeds(tag) && slots_.get(slotOf(tag)) == nullptr) || tag == failedTag_;
-            if (missing[tag])
-                reasons << missingFileText(tag);
+            if (!missing[tag])
+                continue;
+            reasons << missingFileText(tag);
+            const QString name = edits_[tag]->text();
+            if (name.isEmpty())
+                unnamed << roleOf(tag) + QStringLiteral(" file");
+            else if (fileExists(pathBytes(resolvedPath(tag))))
+                unreadable << QFileInfo(resolvedPath(tag)).fileName();
+            else
+                notFound << QFileInfo(name).fileName();
         }
     }
+    QStringList brief;
+    if (!notFound.isEmpty())
+        brief << notFound.join(QStringLiteral(", ")) + QStringLiteral(" not found");
+    if (!unreadable.isEmpty())
+        brief << unreadable.join(QStringLiteral(", ")) + QStringLiteral(" could not be read");
+    if (!unnamed.isEmpty())
+        brief << unnamed.join(QStringLiteral(", ")) + QStringLiteral(" not named");
     const QString hint = reasons.join(QStringLiteral("; "));
     acceptHint_->setToolTip(hint);
-    acceptHint_->setText(acceptHint_->fontMetrics().elidedText(hint, Qt::ElideRight, acceptHint_->width()));
+    acceptHint_->setText(
+        acceptHint_->fontMetrics().elidedText(brief.join(QStringLiteral("; ")), Qt::ElideRight, acceptHint_->width()));
     accept_->setToolTip(hint);
     accept_->setAccessibleDescription(hint.isEmpty() ? QStringLiteral("Maps the chosen genomes.") : hint);
     acceptHintIcon_->setVisible(!hint.isEmpty());

@@ -122,17 +122,21 @@ private Q_SLOTS:
         QTest::addColumn<QString>("mode");
         QTest::addColumn<QStringList>("names");
         QTest::addColumn<QString>("hint"); // %1: the temporary folder, %2: the samples
+        QTest::addColumn<QString>("line"); // what the line beside "Basic Gene Data:" shows, whole
         QTest::newRow("parents beside the child missing")
             << S("Parents") << QStringList{S("%1tibb.gen")}
-            << S("Mother's file nela.gen not found in %1; Father's file orvo.gen not found in %1");
+            << S("Mother's file nela.gen not found in %1; Father's file orvo.gen not found in %1")
+            << S("nela.gen, orvo.gen not found");
         QTest::newRow("bare name in neither folder")
             << S("Single") << QStringList{sample("tibb.gen"), S("nix.gen")}
-            << S("Comparator's file nix.gen not found in the working folder or %2");
+            << S("Comparator's file nix.gen not found in the working folder or %2") << S("nix.gen not found");
         QTest::newRow("bare name found in the genetics folder")
-            << S("Dual") << QStringList{sample("tibb.gen"), S("quin.gen"), S("yeva.gen")} << QString();
+            << S("Dual") << QStringList{sample("tibb.gen"), S("quin.gen"), S("yeva.gen")} << QString() << QString();
         QTest::newRow("unreadable file") << S("Single") << QStringList{sample("tibb.gen"), S("%1bad.gen")}
-                                         << S("Comparator's file bad.gen could not be read");
+                                         << S("Comparator's file bad.gen could not be read")
+                                         << S("bad.gen could not be read");
         QTest::newRow("nothing named") << S("Breakdown") << QStringList{QString()}
+                                       << S("Examined genome's file not named")
                                        << S("Examined genome's file not named");
     }
 
@@ -141,6 +145,7 @@ private Q_SLOTS:
         QFETCH(QString, mode);
         QFETCH(QStringList, names);
         QFETCH(QString, hint);
+        QFETCH(QString, line);
         const QString folder = QDir::toNativeSeparators(QString::fromStdString(dir->path()) + u'/');
         QVERIFY(QFile::copy(sample("tibb.gen"), file("tibb.gen")));
         helixplot::testing::writeFile(dir->file("bad.gen"), "not a genome");
@@ -151,6 +156,7 @@ private Q_SLOTS:
         QCOMPARE(shown,
                  hint.replace(QLatin1String("%1"), folder)
                      .replace(QLatin1String("%2"), QDir::toNativeSeparators(QDir(SamplesDir).canonicalPath() + u'/')));
+        QCOMPARE(child<QLabel>(&window->loadGenome(), "AcceptHint")->text(), line);
         // Only a genome that does not load is an error; its box names the file.
         QCOMPARE(boxes.size(), hint.contains(QLatin1String("could not be read")) ? 1 : 0);
         if (!boxes.isEmpty())
