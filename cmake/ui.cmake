@@ -65,6 +65,12 @@ if(HELIXPLOT_TESTS)
     add_test(NAME ui.${name} COMMAND ui_${name})
     set_tests_properties(ui.${name} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 120)
   endforeach()
+  # The windows on a small screen (the test's own, 1024x768), a common
+  # laptop's and a large one.
+  foreach(screen 1280x900 2560x1440)
+    add_test(NAME ui.screenFitTest.${screen} COMMAND ui_screenFitTest)
+    set_tests_properties(ui.screenFitTest.${screen} PROPERTIES TIMEOUT 120 ENVIRONMENT "HELIXPLOT_TEST_SCREEN=${screen}")
+  endforeach()
 
   # How the progress dialog paces its painting depends on the window system,
   # and the change view opens on Ctrl+D, which needs an active window: both
@@ -103,8 +109,13 @@ if(HELIXPLOT_TESTS)
     if(DBUS_RUN_SESSION AND EXISTS /usr/libexec/at-spi-bus-launcher AND NOT HELIXPLOT_SANITIZE)
       add_test(NAME ui.errorsKeysAndZoomTest.atspi
         COMMAND ${CMAKE_SOURCE_DIR}/tests/display/with-atspi.sh $<TARGET_FILE:ui_errorsKeysAndZoomTest> -platform xcb
-          screenReadersHearExpansionAndChangedLines)
+          screenReadersHearExpansionAndChangedLines everyControlHasAnAccessibleName)
       set_tests_properties(ui.errorsKeysAndZoomTest.atspi PROPERTIES TIMEOUT 120
+        ENVIRONMENT "QT_QPA_PLATFORM=xcb")
+      add_test(NAME ui.populationWindowTest.atspi
+        COMMAND ${CMAKE_SOURCE_DIR}/tests/display/with-atspi.sh $<TARGET_FILE:ui_populationWindowTest> -platform xcb
+          everyControlHasAnAccessibleName pedigreeHighlightsTheFamily)
+      set_tests_properties(ui.populationWindowTest.atspi PROPERTIES TIMEOUT 120
         ENVIRONMENT "QT_QPA_PLATFORM=xcb")
     endif()
   endif()
@@ -114,6 +125,14 @@ if(HELIXPLOT_TESTS)
   # leaks would fail every run, and scripts/leakcheck-desktop.sh covers the
   # program under the sanitizers in a real X session.
   find_program(XCLIP xclip)
+  # Drops over the X drag-and-drop protocol, as a file manager sends them.
+  find_package(X11)
+  if(X11_FOUND AND NOT WIN32)
+    add_executable(xdnd-drop tests/display/xdndDrop.cpp)
+    target_link_libraries(xdnd-drop PRIVATE X11::X11)
+    set_target_properties(xdnd-drop PROPERTIES AUTOMOC OFF AUTOUIC OFF AUTORCC OFF)
+    set(HELIXPLOT_XDND_DROP "XDND_DROP=$<TARGET_FILE:xdnd-drop>;")
+  endif()
   if(XVFB AND XDOTOOL AND XCLIP AND NOT HELIXPLOT_SANITIZE)
     execute_process(COMMAND bash -c "grep -o '^[a-zA-Z]*() {' '${CMAKE_SOURCE_DIR}/tests/display/scenarios.sh' | cut -d'(' -f1"
       OUTPUT_VARIABLE HELIXPLOT_SCENARIOS OUTPUT_STRIP_TRAILING_WHITESPACE)
@@ -126,7 +145,7 @@ if(HELIXPLOT_TESTS)
     foreach(scenario ${HELIXPLOT_SCENARIOS})
       add_test(NAME display.${scenario} COMMAND bash ${CMAKE_SOURCE_DIR}/tests/display/scenarios.sh ${scenario})
       set_tests_properties(display.${scenario} PROPERTIES TIMEOUT 180
-        ENVIRONMENT "HELIXPLOT=$<TARGET_FILE:helixplot>;HELIXPLOT_CLI=$<TARGET_FILE:helixplot-cli>;${HELIXPLOT_MAKE_POPULATION}SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+        ENVIRONMENT "HELIXPLOT=$<TARGET_FILE:helixplot>;HELIXPLOT_CLI=$<TARGET_FILE:helixplot-cli>;${HELIXPLOT_MAKE_POPULATION}${HELIXPLOT_XDND_DROP}SOURCE_DIR=${CMAKE_SOURCE_DIR}")
     endforeach()
   elseif(NOT HELIXPLOT_SANITIZE)
     message(WARNING "Xvfb, xdotool or xclip missing: the real-display tests are left out (scripts/setup.sh installs them)")

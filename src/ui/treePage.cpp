@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "treePage.h"
 
+#include "accessibleNames.h"
+
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
@@ -105,6 +107,7 @@ TreePage::TreePage(const QString& pageName, const QString& treeName, DisplayTree
     connect(closeFind_, &QAction::triggered, this, &TreePage::closeFind);
     addAction(closeFind_);
     findText_->setAccessibleName(QStringLiteral("Find in the tree"));
+    nameClearButton(findText_);
     findText_->setAccessibleDescription(QStringLiteral("Enter or F3: next match; Shift+F3: previous; Escape: close."));
     findCount_->setAccessibleName(QStringLiteral("Matches"));
     close->setAccessibleName(QStringLiteral("Close the find bar"));
@@ -117,6 +120,10 @@ TreePage::TreePage(const QString& pageName, const QString& treeName, DisplayTree
     collapse_ = new QAction(QStringLiteral("Collapse all"), this);
     connect(collapse_, &QAction::triggered, this, &TreePage::collapseAll);
     export_ = new QAction(QStringLiteral("Export page..."), this);
+    // The window's Ctrl+S does it; the menu says so.
+    export_->setShortcut(QKeySequence::Save);
+    export_->setShortcutContext(Qt::WidgetShortcut);
+    export_->setShortcutVisibleInContextMenu(true);
     connect(export_, &QAction::triggered, this, &TreePage::exportRequested);
 
     view_->setContextMenuPolicy(Qt::CustomContextMenu);

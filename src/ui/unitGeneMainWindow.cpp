@@ -5,12 +5,14 @@
 #include "appSettings.h"
 #include "breakdownDump.h"
 #include "designFont.h"
+#include "focusReturn.h"
 #include "geneChangeView.h"
 #include "genetics/chemicalNames.h"
 #include "genetics/settings.h"
 #include "mapping/geneChange.h"
 #include "mapping/genomeDigest.h"
 #include "mapping/statistics.h"
+#include "screenFit.h"
 #include "treePage.h"
 
 #include <QAction>
@@ -29,8 +31,10 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
+#include <QPointer>
 #include <QPushButton>
 #include <QSettings>
+#include <QShowEvent>
 #include <QTabWidget>
 #include <QTimer>
 #include <QTreeView>
@@ -91,6 +95,7 @@ TGeneMainWindow::TGeneMainWindow(MainWindowHooks hooks, const QString& presetMod
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowMinMaxButtonsHint),
       hooks_(std::move(hooks))
 {
+    installFocusReturn();
     if (!hooks_.reportError)
         hooks_.reportError = errorBoxReporter([this]() -> QWidget* {
             if (loadGenome_ && loadGenome_->isVisible())
@@ -224,11 +229,11 @@ TGeneMainWindow::TGeneMainWindow(MainWindowHooks hooks, const QString& presetMod
     anchorToParent(population, -1, -1, px(521 - 260), px(425 - 417));
     population->setAccessibleDescription(QStringLiteral("Opens a folder of genomes in a population window."));
 
-    // Tab reaches the buttons as the eye does, left to right.
-    setTabOrder(pages_, load);
+    // Tab goes as the eye does: the tabs, the page, then the buttons left
+    // to right.
+    setTabOrder(pages_, population);
+    setTabOrder(population, load);
     setTabOrder(load, close);
-    // The population window's button after the design's two.
-    setTabOrder(close, population);
     close->setAccessibleDescription(QStringLiteral("Ends Helixplot."));
     load->setAccessibleDescription(QStringLiteral("Chooses genomes for a new mapping."));
     pages_->setAccessibleName(QStringLiteral("Mapping results"));
@@ -248,6 +253,9 @@ TGeneMainWindow::TGeneMainWindow(MainWindowHooks hooks, const QString& presetMod
     const QByteArray geometry = helixplotSettings().value(QStringLiteral("mainWindow/geometry")).toByteArray();
     if (!geometry.isEmpty())
         restoreGeometry(geometry);
+    // A large font on a small screen: the pages shrink, the buttons keep to
+    // the bottom right, the tabs scroll.
+    fitToScreen(this);
 
     // Before the change view's toggle, which stays the menu's last entry.
     showLineage_ = new QAction(QStringLiteral("Show lineage"), this);
@@ -444,8 +452,13 @@ void TGeneMainWindow::showStatisticsMenu(const QPoint& at)
     menu.addAction(QStringLiteral("Copy"), this,
                    [this] { QApplication::clipboard()->setText(statisticsSelectionText()); });
     menu.addSeparator();
-    menu.addAction(QStringLiteral("Export page..."), this,
-                   [this] { guarded(hooks_.reportError, [&] { exportPage(ResultPage::Statistics); }); });
+    QAction* exportAction = menu.addAction(QStringLiteral("Export page..."), this, [this] {
+        guarded(hooks_.reportError, [&] { exportPage(ResultPage::Statistics); });
+    });
+    // The window's Ctrl+S does it; the menu says so.
+    exportAction->setShortcut(QKeySequence::Save);
+    exportAction->setShortcutContext(Qt::WidgetShortcut);
+    exportAction->setShortcutVisibleInContextMenu(true);
     menu.exec(generalInfo_->viewport()->mapToGlobal(at));
 }
 
@@ -513,7 +526,8 @@ void TGeneMainWindow::dropEvent(QDropEvent* event)
     const QString folder = populationFolderOf(event->mimeData());
     if (!folder.isEmpty()) {
         event->acceptProposedAction();
-        Q_EMIT populationRequested(folder);
+        // Opened after the drop has returned, as the files are below.
+        QTimer::singleShot(0, this, [this, folder] { Q_EMIT populationRequested(folder); });
         return;
     }
     const QStringList files = genomeFilesOf(event->mimeData());
@@ -521,7 +535,7 @@ void TGeneMainWindow::dropEvent(QDropEvent* event)
         return;
     event->acceptProposedAction();
     // Not from inside the drop: the dialog's modal loop would hold the
-    // dragging application until it closes.
+    // dragging application until it closes, and this window hides.
     QTimer::singleShot(0, this, [this, files] { loadDroppedGenomes(files); });
 }
 
@@ -534,11 +548,14 @@ void TGeneMainWindow::loadDroppedGenomes(const QStringList& files)
 void TGeneMainWindow::OpenPopulationClick()
 {
     QSettings settings = helixplotSettings();
-    const QString last = settings.value(QStringLiteral("population/lastFolder")).toString();
+    // The last folder opened, else the game's genetics folder, where its
+    // creatures are.
+    QString last = settings.value(QStringLiteral("population/lastFolder")).toString();
+    if (last.isEmpty())
+        last = geneticsFolder_.isEmpty() ? QDir::homePath() : geneticsFolder_;
     const QString folder = hooks_.chooseFolder
-                               ? hooks_.chooseFolder(this)
-                               : QFileDialog::getExistingDirectory(this, QStringLiteral("Open Population"),
-                                                                   last.isEmpty() ? QDir::homePath() : last);
+                               ? hooks_.chooseFolder(this, last)
+                               : QFileDialog::getExistingDirectory(this, QStringLiteral("Open Population"), last);
     if (folder.isEmpty())
         return;
     settings.setValue(QStringLiteral("population/lastFolder"), folder);
@@ -599,7 +616,8 @@ void TGeneMainWindow::FormCreate(const QString& presetMode, const QStringList& p
         rethrowWithDetails(gameFolderHelp(settings));
     }
     configurationFiles_ << QFile::decodeName(QByteArray::fromStdString(settings.chemicalFilePath()));
-    loadGenome_->setInitialDirectory(QFile::decodeName(QByteArray::fromStdString(settings.geneticsDirectory)));
+    geneticsFolder_ = QFile::decodeName(QByteArray::fromStdString(settings.geneticsDirectory));
+    loadGenome_->setInitialDirectory(geneticsFolder_);
     try {
         loadChemicalNames(settings.chemicalFilePath());
     } catch (...) {
@@ -644,6 +662,15 @@ void TGeneMainWindow::Button1Click()
     endProgram();
 }
 
+void TGeneMainWindow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // Without a window manager nothing else gives the shown window the
+    // keyboard (after the selection dialog, a run or a cancelled choice).
+    if (!event->spontaneous())
+        activateWindow();
+}
+
 void TGeneMainWindow::closeEvent(QCloseEvent* event)
 {
     // The window has no close button, but the window system may close it
@@ -660,10 +687,12 @@ void TGeneMainWindow::closeEvent(QCloseEvent* event)
 void TGeneMainWindow::Button2Click()
 {
     if (!startupRun_) {
+        const QPointer<QWidget> focus = focusWidget();
         hide();
         pumpEvents();
         if (showSelectionDialog() != QDialog::Accepted) {
             show();
+            returnFocus(this, focus);
             const QString folder = loadGenome_->takeDroppedFolder();
             if (!folder.isEmpty())
                 Q_EMIT populationRequested(folder);
@@ -677,6 +706,10 @@ void TGeneMainWindow::Button2Click()
 
 void TGeneMainWindow::runMapping()
 {
+    // What the line said belongs to the pages that this run replaces.
+    statusLine_->clear();
+    statusLine_->setToolTip(QString());
+    statusLine_->setAccessibleDescription(QString());
     const MappingInput input = loadGenome_->mappingInput();
     mappingMode_ = input.mode;
     // Kept with the pages: the dialog's names may change before the next run.
@@ -828,9 +861,13 @@ void TGeneMainWindow::BreakdownDblClick()
         rethrowWithDetails(fileDetails(hooks_.dumpFilePath));
     }
     restore();
+    // The file's name where the line has room for it, the whole path in the
+    // tooltip and for a screen reader.
     statusLine_->setToolTip(QStringLiteral("Breakdown written to %1").arg(path));
+    statusLine_->setAccessibleDescription(statusLine_->toolTip());
     statusLine_->setText(
-        statusLine_->fontMetrics().elidedText(statusLine_->toolTip(), Qt::ElideMiddle, statusLine_->width()));
+        statusLine_->fontMetrics().elidedText(QStringLiteral("Breakdown written to %1").arg(QFileInfo(path).fileName()),
+                                              Qt::ElideRight, statusLine_->width()));
 }
 
 QString TGeneMainWindow::statusText() const

@@ -48,7 +48,7 @@ struct MainWindowHooks {
     QString dumpFilePath;                                 // defaultDumpFilePath()
     SaveFileChooser chooseSaveFile;                       // the export's save dialog
     ReplaceQuestion confirmReplace;                       // replaceQuestionBox()
-    std::function<QString(QWidget* parent)> chooseFolder; // "Open Population..."'s folder dialog
+    std::function<QString(QWidget* parent, const QString& start)> chooseFolder; // "Open Population..."'s folder dialog
 };
 
 class TreePage;
@@ -134,6 +134,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -167,6 +168,7 @@ private:
     std::array<QString, 2> comparatorNames_;
     QString examinedName_;
     QString examinedPath_; // the file examinedName_ was read from
+    QString geneticsFolder_; // the game's, from the settings
     // The settings file and the chemical-name file read at start-up.
     QStringList configurationFiles_;
     helixplot::MappingMode mappingMode_ = helixplot::MappingMode::Breakdown;

@@ -5,6 +5,7 @@
 #include "appSettings.h"
 #include "designFont.h"
 #include "mapping/genomeSummary.h"
+#include "screenFit.h"
 
 #include <QApplication>
 #include <QDir>
@@ -25,6 +26,7 @@
 #include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolButton>
 
 #include <algorithm>
@@ -217,6 +219,7 @@ TLoadGenome::TLoadGenome(ErrorReporter report, FileDialogRunner chooseFile, QWid
     acceptHintIcon_->setGeometry(px(124), px(4), px(16), px(17));
     acceptHintIcon_->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(14, 14));
     acceptHintIcon_->hide();
+    acceptHintIcon_->setAccessibleName(QStringLiteral("Warning"));
     acceptHint_ = new QLabel(panel);
     acceptHint_->setObjectName(QStringLiteral("AcceptHint"));
     acceptHint_->setGeometry(px(142), px(4), px(171), px(17));
@@ -327,20 +330,27 @@ void TLoadGenome::dragEnterEvent(QDragEnterEvent* event)
 
 void TLoadGenome::dropEvent(QDropEvent* event)
 {
-    // The population window could not be used while this modal dialog is
-    // up, so a folder closes it first.
+    // What the drop asks is done once the drop has returned to the window
+    // system: closing the dialog (and so ending its modal loop) or showing
+    // an error box from inside the drop leaves the window system's drag
+    // handling working on a dialog that is gone.
     const QString folder = populationFolderOf(event->mimeData());
     if (!folder.isEmpty()) {
+        // The population window could not be used while this modal dialog
+        // is up, so a folder closes it first.
         event->acceptProposedAction();
-        droppedFolder_ = folder;
-        reject();
+        QTimer::singleShot(0, this, [this, folder] {
+            droppedFolder_ = folder;
+            reject();
+        });
         return;
     }
     const QStringList files = genomeFilesOf(event->mimeData());
     if (files.isEmpty())
         return;
     event->acceptProposedAction();
-    guarded(report_, [&] { fillFromFiles(files, pages_->currentIndex()); });
+    const int page = pages_->currentIndex();
+    QTimer::singleShot(0, this, [this, files, page] { guarded(report_, [&] { fillFromFiles(files, page); }); });
 }
 
 void TLoadGenome::done(int result)
@@ -379,6 +389,7 @@ void TLoadGenome::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
     if (event->spontaneous())
         return;
+    fitToScreen(this);
     resetChoices();
     // The first showing of a session takes up the last session's mode; the
     // command line or dropped files may choose again.
@@ -396,8 +407,10 @@ void TLoadGenome::showEvent(QShowEvent* event)
         preset_ = false;
         fillPreset(presetMode_, presetFiles_);
     }
-    // The user's first move is naming the genome to examine.
+    // The user's first move is naming the genome to examine; the keyboard
+    // comes here with or without a window manager.
     edits_[0]->setFocus(Qt::OtherFocusReason);
+    activateWindow();
 }
 
 void TLoadGenome::resetChoices()
@@ -651,17 +664,36 @@ void TLoadGenome::showAcceptState()
     if (!acceptHint_)
         return;
     QStringList reasons;
+    // The line beside "Basic Gene Data:" has room for little: the files'
+    // names by what is wrong with them; the whole reasons in the tooltip.
+    QStringList unnamed, unreadable, notFound;
     std::array<bool, 3> missing{};
     if (!accept_->isEnabled()) {
         for (int tag = 0; tag < 3; ++tag) {
             missing[tag] = (modeNeeds(tag) && slots_.get(slotOf(tag)) == nullptr) || tag == failedTag_;
-            if (missing[tag])
-                reasons << missingFileText(tag);
+            if (!missing[tag])
+                continue;
+            reasons << missingFileText(tag);
+            const QString name = edits_[tag]->text();
+            if (name.isEmpty())
+                unnamed << roleOf(tag) + QStringLiteral(" file");
+            else if (fileExists(pathBytes(resolvedPath(tag))))
+                unreadable << QFileInfo(resolvedPath(tag)).fileName();
+            else
+                notFound << QFileInfo(name).fileName();
         }
     }
+    QStringList brief;
+    if (!notFound.isEmpty())
+        brief << notFound.join(QStringLiteral(", ")) + QStringLiteral(" not found");
+    if (!unreadable.isEmpty())
+        brief << unreadable.join(QStringLiteral(", ")) + QStringLiteral(" could not be read");
+    if (!unnamed.isEmpty())
+        brief << unnamed.join(QStringLiteral(", ")) + QStringLiteral(" not named");
     const QString hint = reasons.join(QStringLiteral("; "));
     acceptHint_->setToolTip(hint);
-    acceptHint_->setText(acceptHint_->fontMetrics().elidedText(hint, Qt::ElideRight, acceptHint_->width()));
+    acceptHint_->setText(
+        acceptHint_->fontMetrics().elidedText(brief.join(QStringLiteral("; ")), Qt::ElideRight, acceptHint_->width()));
     accept_->setToolTip(hint);
     accept_->setAccessibleDescription(hint.isEmpty() ? QStringLiteral("Maps the chosen genomes.") : hint);
     acceptHintIcon_->setVisible(!hint.isEmpty());

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "pedigreeSvg.h"
 
+#include "mapping/mutatedColours.h"
 #include "mapping/pedigreeLayout.h"
 
 #include <algorithm>
@@ -13,28 +14,24 @@ namespace {
 
 constexpr double Margin = 10;
 
-// Boxes coloured by their mutated genes: the lowest count of each shade.
-struct Shade {
-    std::size_t from;
-    const char* label;
-};
-constexpr Shade Shades[] = {{0, "0"}, {1, "1"}, {2, "2"}, {3, "3&#8211;4"}, {5, "5&#8211;8"}, {9, "9 or more"}};
-
+// Boxes coloured by their mutated genes, on the pedigree window's scale.
 std::string shadeClass(const std::optional<std::size_t>& mutated)
 {
-    if (!mutated)
-        return "mn";
-    std::size_t shade = 0;
-    while (shade + 1 < std::size(Shades) && *mutated >= Shades[shade + 1].from)
-        ++shade;
-    return "m" + std::to_string(shade);
+    const std::optional<std::size_t> shade = mutatedShade(mutated);
+    return shade ? "m" + std::to_string(*shade) : "mn";
 }
 
 std::string legend()
 {
     std::string out = "<p class=\"legend\">Mutated genes: ";
-    for (std::size_t i = 0; i < std::size(Shades); ++i)
-        out += "<span class=\"m" + std::to_string(i) + "\">" + Shades[i].label + "</span> ";
+    for (std::size_t i = 0; i < MutatedShades.size(); ++i) {
+        const std::size_t from = MutatedShades[i].from;
+        const std::optional<std::size_t> end = mutatedShadeEnd(i);
+        const std::string label = !end           ? std::to_string(from) + " or more"
+                                  : *end == from ? std::to_string(from)
+                                                 : std::to_string(from) + "&#8211;" + std::to_string(*end);
+        out += "<span class=\"m" + std::to_string(i) + "\">" + label + "</span> ";
+    }
     return out + "<span class=\"mn\">not counted</span></p>\n";
 }
 

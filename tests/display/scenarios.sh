@@ -386,13 +386,18 @@ no_title_buttons() {
   [[ $actions != *MAXIMIZE* ]] || fail "$2 can be maximised: $actions"
 }
 
-windowManagerButtons() {
+# Starts openbox as the window manager and waits until it manages.
+start_openbox() {
   command -v openbox >/dev/null || fail "openbox is not installed (scripts/setup.sh installs it)"
   openbox --sm-disable >/dev/null 2>&1 &
   for _ in $(seq 100); do
     xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
     sleep 0.05
   done
+}
+
+windowManagerButtons() {
+  start_openbox
   head -c 3000 "$samples/tibb.gen" >"$work/damaged.gen"
   local box dialog progress
   start_app "$work/damaged.gen"
@@ -407,8 +412,217 @@ windowManagerButtons() {
   no_title_buttons "$progress" "the progress dialog"
   main=$(wait_window "$MainTitle" 60)
   wait_gone "$ProgressTitle"
-  # From the statistics, Tab reaches "Load New Genome", then "Close Helixplot".
-  keys "$main" Tab Tab space
+  # From the statistics, Tab reaches "Open Population...", "Load New
+  # Genome", then "Close Helixplot".
+  keys "$main" Tab Tab Tab space
+  expect_exit 20 0
+}
+
+# "Close Helixplot" from the keyboard, the focus in the statistics (a click
+# misses under a window manager, whose frame xdotool does not count).
+close_by_keys() {
+  keys "$1" Tab Tab Tab space
+}
+
+# Drops paths $4... at ($2, $3) in window $1 over the X drag-and-drop
+# protocol (negative offsets count from the right and bottom edges); fails
+# unless the drop ends as $0 says: accepted, or refused with "refused".
+drop_at() {
+  local X Y WIDTH HEIGHT SCREEN WINDOW window=$1 x=$2 y=$3 want=0 status=0
+  shift 3
+  [ "$1" = refused ] && { want=1; shift; }
+  [ -n "${XDND_DROP:-}" ] || fail "no drag source (xdnd-drop needs libx11-dev: scripts/setup.sh)"
+  eval "$(xdotool getwindowgeometry --shell "$window")"
+  ((x < 0)) && x=$((WIDTH + x))
+  ((y < 0)) && y=$((HEIGHT + y))
+  "$XDND_DROP" "$window" "$x" "$y" "$@" || status=$?
+  # A window shown a moment ago may refuse the very first drag; a refused
+  # drop changes nothing, so once more (a window that refuses for good
+  # still fails).
+  if [ "$status" -eq 1 ] && [ "$want" -eq 0 ]; then
+    sleep 0.5
+    status=0
+    "$XDND_DROP" "$window" "$x" "$y" "$@" || status=$?
+  fi
+  [ "$status" -eq "$want" ] || fail "the drop of $* ended with $status, not $want"
+  expect_running
+}
+
+# The statistics copied from main window $1 (the whole table) equal the tool's for mode $2
+# with the genomes $3...
+expect_statistics() {
+  local window=$1
+  shift
+  echo -n | xclip -selection clipboard
+  keys "$window" ctrl+c # the focus is in the statistics after a run
+  [ "$(clipboard_text)" = "$(expected_statistics "$@")" ] || fail "the statistics are not those of $*"
+}
+
+# Files, several files and a folder dropped on the selection dialog, at
+# start-up and after "Load New Genome": one file fills the page, three map
+# as a dual comparison, a folder closes the dialog and opens its population.
+dropsOnTheSelectionDialog() {
+  local dialog population
+  mkdir -p "$work/kin" "$work/notes"
+  cp "$samples/tibb.gen" "$samples/nela.gen" "$samples/orvo.gen" "$work/kin/"
+  "$MAKE_POPULATION" "$work/pop" 6 2 5 >/dev/null
+  echo x >"$work/notes/notes.txt"
+  start_app
+  dialog=$(wait_window "$DialogTitle")
+  drop_at "$dialog" 150 200 refused "$work/notes/notes.txt"
+  drop_at "$dialog" 150 200 "$work/pop"
+  population=$(wait_window "Population - pop")
+  wait_gone "$DialogTitle"
+  sleep 0.5
+  expect_running
+  keys "$population" ctrl+w
+  expect_exit 20 0
+
+  start_app
+  dialog=$(wait_window "$DialogTitle")
+  drop_at "$dialog" 150 200 "$samples/tibb.gen"
+  sleep 0.3
+  keys "$dialog" Return
+  main=$(wait_window "$MainTitle" 60)
+  wait_gone "$ProgressTitle"
+  expect_statistics "$main" breakdown "$samples/tibb.gen"
+
+  keys "$main" Return
+  dialog=$(wait_window "$DialogTitle")
+  drop_at "$dialog" 150 200 "$work/kin/tibb.gen" "$work/kin/nela.gen" "$work/kin/orvo.gen"
+  sleep 0.3
+  keys "$dialog" Return
+  main=$(wait_window "$MainTitle" 60)
+  wait_gone "$ProgressTitle"
+  expect_statistics "$main" dual "$work/kin/tibb.gen" "$work/kin/nela.gen" "$work/kin/orvo.gen"
+
+  keys "$main" Return
+  dialog=$(wait_window "$DialogTitle")
+  drop_at "$dialog" 150 200 "$work/pop"
+  population=$(wait_window "Population - pop")
+  main=$(wait_window "$MainTitle")
+  wait_gone "$DialogTitle"
+  keys "$population" ctrl+w
+  wait_gone "Population - pop"
+  close_by_keys "$main"
+  expect_exit 20 0
+}
+
+# The same drops on the main window: files open the selection dialog with
+# them, a folder opens its population.
+dropsOnTheMainWindow() {
+  local dialog population
+  "$MAKE_POPULATION" "$work/pop" 6 2 5 >/dev/null
+  start_and_map
+  drop_at "$main" 200 150 "$samples/nela.gen"
+  dialog=$(wait_window "$DialogTitle")
+  keys "$dialog" Return
+  main=$(wait_window "$MainTitle" 60)
+  wait_gone "$ProgressTitle"
+  expect_statistics "$main" breakdown "$samples/nela.gen"
+  drop_at "$main" 200 150 "$samples/tibb.gen" "$samples/quin.gen"
+  dialog=$(wait_window "$DialogTitle")
+  keys "$dialog" Return
+  main=$(wait_window "$MainTitle" 60)
+  wait_gone "$ProgressTitle"
+  expect_statistics "$main" single "$samples/tibb.gen" "$samples/quin.gen"
+  drop_at "$main" 200 150 "$work/pop"
+  population=$(wait_window "Population - pop")
+  keys "$population" ctrl+w
+  wait_gone "Population - pop"
+  click_close "$main"
+  expect_exit 20 0
+}
+
+# On the population window a folder opens its population from the table and
+# the pedigree alike; the same folder again raises its window; files are
+# refused.
+dropsOnThePopulationWindow() {
+  local population
+  "$MAKE_POPULATION" "$work/pop" 6 2 5 >/dev/null
+  "$MAKE_POPULATION" "$work/other" 4 2 5 >/dev/null
+  start_app --population "$work/pop"
+  population=$(wait_window "Population - pop")
+  sleep 0.5
+  drop_at "$population" 150 200 refused "$samples/tibb.gen"
+  drop_at "$population" 150 200 refused "$samples/tibb.gen" "$samples/nela.gen"
+  drop_at "$population" -250 -120 "$work/other" # on the pedigree
+  wait_window "Population - other" >/dev/null
+  drop_at "$population" 150 200 "$work/other"
+  drop_at "$population" 150 200 "$work/pop"
+  sleep 1
+  [ "$(count_windows "Population - other")" -eq 1 ] || fail "a second window opened for the same folder"
+  [ "$(count_windows "Population - pop")" -eq 1 ] || fail "a second window opened for the window's own folder"
+  keys "$(wait_window "Population - other")" ctrl+w
+  wait_gone "Population - other"
+  keys "$population" ctrl+w
+  expect_exit 20 0
+}
+
+# The drops and the keyboard as above, under a window manager.
+dropsUnderAWindowManager() {
+  start_openbox
+  dropsOnTheSelectionDialog
+}
+
+keyboardUnderAWindowManager() {
+  start_openbox
+  keyboardAfterDialogs
+}
+
+# Keys to whichever window has the keyboard, as a user types them (keys
+# gives the window the focus first).
+typed_keys() {
+  xdotool key --delay 30 "$@"
+}
+
+# Main window $1 has the keyboard again after $2 closed, with the focus in
+# the statistics: Ctrl+C copies the whole table.
+expect_keyboard() {
+  for _ in $(seq 40); do
+    [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ] && break
+    sleep 0.05
+  done
+  [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ] || fail "the main window lost the keyboard after $2"
+  echo -n | xclip -selection clipboard
+  typed_keys ctrl+c
+  [ "$(clipboard_text)" = "$(expected_statistics breakdown "$samples/tibb.gen")" ] ||
+    fail "after $2 Ctrl+C copied: $(clipboard_text)"
+}
+
+# Without a window manager the main window gets the keyboard back, the
+# focus where it was, after the F1 list, an error box and a cancelled "Load
+# New Genome".
+keyboardAfterDialogs() {
+  local list save box dialog
+  start_and_map
+  keys "$main" F1
+  list=$(wait_window "Keyboard shortcuts")
+  keys "$list" Escape
+  wait_gone "Keyboard shortcuts"
+  expect_keyboard "$main" "the F1 list"
+
+  typed_keys ctrl+s
+  save=$(wait_window "Export page")
+  keys "$save" ctrl+a
+  type_into "$save" "$work/copy.gen"
+  keys "$save" Return
+  wait_gone "Export page"
+  wait_count "$MainTitle" 2 # the error box over the main window
+  box=$(xdotool search --onlyvisible --name "^$MainTitle\$" | grep -v "^$main\$" | head -1)
+  keys "$box" Return
+  for _ in $(seq 100); do
+    [ "$(count_windows "$MainTitle")" -eq 1 ] && break
+    sleep 0.05
+  done
+  expect_keyboard "$main" "the error box"
+
+  typed_keys Return # "Load New Genome"
+  dialog=$(wait_window "$DialogTitle")
+  keys "$dialog" Escape
+  main=$(wait_window "$MainTitle")
+  expect_keyboard "$main" "a cancelled Load New Genome"
+  close_by_keys "$main"
   expect_exit 20 0
 }
 

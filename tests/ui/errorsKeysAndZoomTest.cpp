@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -35,20 +36,6 @@ QString S(const char* latin1)
 QString sample(const char* name)
 {
     return SamplesDir + QString::fromLatin1(name);
-}
-
-// Every control a screen reader lands on, without a name.
-void collectUnnamed(QAccessibleInterface* node, QStringList& unnamed)
-{
-    static const QList<QAccessible::Role> controls{
-        QAccessible::PushButton, QAccessible::RadioButton, QAccessible::EditableText, QAccessible::PageTab,
-        QAccessible::Tree,       QAccessible::List,        QAccessible::Table};
-    if (!node || node->state().invisible)
-        return;
-    if (controls.contains(node->role()) && node->text(QAccessible::Name).isEmpty())
-        unnamed << node->object()->objectName() + QStringLiteral(" (") + QString::number(node->role()) + u')';
-    for (int i = 0; i < node->childCount(); ++i)
-        collectUnnamed(node->child(i), unnamed);
 }
 
 // What a screen reader hears: each event's kind and what it says.
@@ -135,17 +122,21 @@ private Q_SLOTS:
         QTest::addColumn<QString>("mode");
         QTest::addColumn<QStringList>("names");
         QTest::addColumn<QString>("hint"); // %1: the temporary folder, %2: the samples
+        QTest::addColumn<QString>("line"); // what the line beside "Basic Gene Data:" shows, whole
         QTest::newRow("parents beside the child missing")
             << S("Parents") << QStringList{S("%1tibb.gen")}
-            << S("Mother's file nela.gen not found in %1; Father's file orvo.gen not found in %1");
+            << S("Mother's file nela.gen not found in %1; Father's file orvo.gen not found in %1")
+            << S("nela.gen, orvo.gen not found");
         QTest::newRow("bare name in neither folder")
             << S("Single") << QStringList{sample("tibb.gen"), S("nix.gen")}
-            << S("Comparator's file nix.gen not found in the working folder or %2");
+            << S("Comparator's file nix.gen not found in the working folder or %2") << S("nix.gen not found");
         QTest::newRow("bare name found in the genetics folder")
-            << S("Dual") << QStringList{sample("tibb.gen"), S("quin.gen"), S("yeva.gen")} << QString();
+            << S("Dual") << QStringList{sample("tibb.gen"), S("quin.gen"), S("yeva.gen")} << QString() << QString();
         QTest::newRow("unreadable file") << S("Single") << QStringList{sample("tibb.gen"), S("%1bad.gen")}
-                                         << S("Comparator's file bad.gen could not be read");
+                                         << S("Comparator's file bad.gen could not be read")
+                                         << S("bad.gen could not be read");
         QTest::newRow("nothing named") << S("Breakdown") << QStringList{QString()}
+                                       << S("Examined genome's file not named")
                                        << S("Examined genome's file not named");
     }
 
@@ -154,6 +145,7 @@ private Q_SLOTS:
         QFETCH(QString, mode);
         QFETCH(QStringList, names);
         QFETCH(QString, hint);
+        QFETCH(QString, line);
         const QString folder = QDir::toNativeSeparators(QString::fromStdString(dir->path()) + u'/');
         QVERIFY(QFile::copy(sample("tibb.gen"), file("tibb.gen")));
         helixplot::testing::writeFile(dir->file("bad.gen"), "not a genome");
@@ -164,6 +156,7 @@ private Q_SLOTS:
         QCOMPARE(shown,
                  hint.replace(QLatin1String("%1"), folder)
                      .replace(QLatin1String("%2"), QDir::toNativeSeparators(QDir(SamplesDir).canonicalPath() + u'/')));
+        QCOMPARE(child<QLabel>(&window->loadGenome(), "AcceptHint")->text(), line);
         // Only a genome that does not load is an error; its box names the file.
         QCOMPARE(boxes.size(), hint.contains(QLatin1String("could not be read")) ? 1 : 0);
         if (!boxes.isEmpty())
@@ -277,6 +270,13 @@ private Q_SLOTS:
         QVERIFY(tree->isExpanded(first));
         QVERIFY(!tree->isExpanded(third));
         QCOMPARE(tree->currentIndex(), tree->model()->index(0, 0, first));
+        // The line shows the file's name whole or cut at its end, never in
+        // the middle of the path; a new mapping clears it.
+        const QString shown = child<QLabel>(window.get(), "StatusLine")->text();
+        QVERIFY2(shown.startsWith(S("Breakdown written to moop.txt").left(shown.size() - 1)), qPrintable(shown));
+        window->Button2Click();
+        QCOMPARE(window->statusText(), QString());
+        QCOMPARE(child<QLabel>(window.get(), "StatusLine")->text(), QString());
     }
 
     // A screen reader follows the trees' nodes opening and closing and the
@@ -323,7 +323,7 @@ private Q_SLOTS:
         QStringList unnamed;
         for (QWidget* top : QApplication::topLevelWidgets())
             if (top->isVisible())
-                collectUnnamed(QAccessible::queryAccessibleInterface(top), unnamed);
+                helixplot::testing::collectUnnamed(QAccessible::queryAccessibleInterface(top), unnamed);
         dialog.hide();
         QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(QStringLiteral(", "))));
     }

@@ -620,6 +620,24 @@ private Q_SLOTS:
         QCOMPARE(child<QTreeView>(window.get(), "Breakdown")->font().pixelSize(), 13);
     }
 
+    // From the statistics, Tab goes to the buttons left to right, then the
+    // tabs, and round.
+    void tabGoesAsTheEyeDoes()
+    {
+        start({choose(QStringLiteral("breakdown"))});
+        window->show();
+        QWidget* first = child<QWidget>(window.get(), "GeneralInfo");
+        QStringList order;
+        QWidget* widget = first;
+        do {
+            if (widget->isVisibleTo(window.get()) && widget->isEnabled() && !widget->focusProxy() &&
+                (widget->focusPolicy() & Qt::TabFocus))
+                order << widget->objectName();
+            widget = widget->nextInFocusChain();
+        } while (widget != first && order.size() < 20);
+        QCOMPARE(order, (QStringList{"GeneralInfo", "OpenPopulation", "Button2", "Button1", "qt_tabwidget_tabbar"}));
+    }
+
     void theDumpGoesToTheHomeFolder()
     {
 #ifdef _WIN32

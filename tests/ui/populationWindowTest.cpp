@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/population/populationWindow.h"
+#include "cli/pedigreeSvg.h"
 #include "genetics/chemicalNames.h"
 #include "genetics/geneKinds.h"
 #include "genetics/settings.h"
@@ -236,10 +237,51 @@ private Q_SLOTS:
         }
         ancestors.insert(child->name); // the youngest has no descendants
         QCOMPARE(highlighted, ancestors);
+        // A screen reader reads the creature with its parents and children.
+        const QString said = pedigree.accessibleDescription();
+        QVERIFY2(said.startsWith(QString::fromStdString(child->name) + QStringLiteral(", ")) &&
+                     said.endsWith(QString::fromStdString("; mother: " + child->mother + "; father: " + child->father +
+                                                          "; children: none.")),
+                 qPrintable(said));
+        pedigree.select(std::size_t(rowOf(*window, child->mother)));
+        QVERIFY2(pedigree.accessibleDescription().contains(QString::fromStdString(child->name)),
+                 qPrintable(pedigree.accessibleDescription()));
 
         // Child and mother: just the two.
         pedigree.select(std::size_t(rowOf(*window, child->name)), std::size_t(rowOf(*window, child->mother)));
         QCOMPARE(pedigree.highlighted().size(), std::size_t(2));
+    }
+
+    // The pedigree and the report's family tree colour a count alike (a
+    // creature with 9 mutated genes once was orange in one, red in the other).
+    void theWindowAndTheReportShareOneColourScale()
+    {
+        const struct {
+            std::optional<std::size_t> mutated;
+            const char* reportClass;
+            QRgb colour;
+        } counts[] = {{std::nullopt, ".mn{fill:#eceff2", 0xeceff2},
+                      {0, ".m0{fill:#ffffcc", 0xffffcc},
+                      {2, ".m2{fill:#fed976", 0xfed976},
+                      {4, ".m3{fill:#feb24c", 0xfeb24c},
+                      {8, ".m4{fill:#fd8d3c", 0xfd8d3c},
+                      {9, ".m5{fill:#f0603a", 0xf0603a},
+                      {40, ".m5{fill:#f0603a", 0xf0603a}};
+        const QString style = QString::fromLatin1(cli::PedigreeStyle);
+        for (const auto& count : counts) {
+            QCOMPARE(PedigreeView::countColour(count.mutated).rgb() & 0xffffff, count.colour);
+            QVERIFY2(style.contains(QLatin1String(count.reportClass)), count.reportClass);
+        }
+    }
+
+    void everyControlHasAnAccessibleName()
+    {
+        const auto window = openWindow();
+        window->show();
+        QStringList unnamed;
+        testing::collectUnnamed(QAccessible::queryAccessibleInterface(window.get()), unnamed);
+        QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(QStringLiteral(", "))));
+        QCOMPARE(window->pedigree()->accessibleName(), QStringLiteral("Pedigree"));
     }
 
     // A genome the game writes appears, linked to its parents and counted,
@@ -387,6 +429,9 @@ private Q_SLOTS:
             QCOMPARE(variant.event.has_value(), origins.count(variant.origin) == 1);
             QCOMPARE(std::size_t(variants.ofRow[variant.origin]), std::size_t(v));
         }
+        // Whole rows only, five at most.
+        window->show();
+        QTRY_COMPARE(list.viewport()->height(), std::min(list.topLevelItemCount(), 5) * list.sizeHintForRow(0));
         const auto first = std::size_t(variants.variants.front().origin);
         const QRect line = list.visualItemRect(list.topLevelItem(0));
         QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, line.center());

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QAccessible>
 #include <QLocale>
 #include <QObject>
 #include <QString>
@@ -74,6 +75,21 @@ private:
     std::string path_;
 };
 inline const IsolatedSettings isolatedSettings;
+
+// Every control a screen reader lands on, without a name.
+inline void collectUnnamed(QAccessibleInterface* node, QStringList& unnamed)
+{
+    static const QList<QAccessible::Role> controls{
+        QAccessible::PushButton, QAccessible::RadioButton, QAccessible::CheckBox,   QAccessible::EditableText,
+        QAccessible::PageTab,    QAccessible::Tree,        QAccessible::List,       QAccessible::Table,
+        QAccessible::ComboBox,   QAccessible::Graphic,     QAccessible::ProgressBar};
+    if (!node || node->state().invisible)
+        return;
+    if (controls.contains(node->role()) && node->text(QAccessible::Name).isEmpty())
+        unnamed << node->object()->objectName() + QStringLiteral(" (") + QString::number(node->role()) + u')';
+    for (int i = 0; i < node->childCount(); ++i)
+        collectUnnamed(node->child(i), unnamed);
+}
 
 inline void pinCLocale()
 {

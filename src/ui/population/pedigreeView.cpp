@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "pedigreeView.h"
 
+#include "mapping/mutatedColours.h"
+
+#include <QAccessible>
 #include <QFile>
 #include <QGraphicsItem>
 #include <QGraphicsScene>
@@ -19,21 +22,32 @@ namespace helixplot {
 
 namespace {
 
-// Counts of mutated genes by colour: none (no parents), 0, 1-2, 3-5, 6-10, 11 and more.
-constexpr std::array<std::size_t, 5> BucketFrom{0, 1, 3, 6, 11};
-constexpr int BucketCount = 6;
-const char* const BucketNames[BucketCount] = {"no parents", "0", "1-2", "3-5", "6-10", "11+"};
-constexpr QRgb BucketColours[BucketCount] = {0xd8d8d8, 0xdce9f5, 0xc9e4b4, 0xf3e19a, 0xf4b37e, 0xe27b72};
+// Counts of mutated genes by colour, on the report's scale: bucket 0 for a
+// count not known, then one per shade.
+constexpr int BucketCount = static_cast<int>(MutatedShades.size()) + 1;
+const std::array<QRgb, BucketCount> BucketColours = [] {
+    std::array<QRgb, BucketCount> colours{NotCountedColour};
+    for (std::size_t i = 0; i < MutatedShades.size(); ++i)
+        colours[i + 1] = MutatedShades[i].rgb;
+    return colours;
+}();
+
+QString bucketName(int bucket)
+{
+    if (bucket == 0)
+        return QStringLiteral("not counted");
+    const auto shade = static_cast<std::size_t>(bucket - 1);
+    const std::size_t from = MutatedShades[shade].from;
+    const std::optional<std::size_t> end = mutatedShadeEnd(shade);
+    if (!end)
+        return QStringLiteral("%1+").arg(from);
+    return *end == from ? QString::number(from) : QStringLiteral("%1\u2013%2").arg(from).arg(*end);
+}
 
 int bucketOf(std::optional<std::size_t> mutated)
 {
-    if (!mutated)
-        return 0;
-    int bucket = 1;
-    for (std::size_t i = 1; i < BucketFrom.size(); ++i)
-        if (*mutated >= BucketFrom[i])
-            bucket = static_cast<int>(i) + 1;
-    return bucket;
+    const std::optional<std::size_t> shade = mutatedShade(mutated);
+    return shade ? static_cast<int>(*shade) + 1 : 0;
 }
 
 // Distinct enough side by side, light enough for black text; the first
@@ -122,7 +136,7 @@ public:
         painter->drawLines(strong.data(), static_cast<int>(strong.size()));
 
         // Boxes by colour, so that each colour is one call.
-        const QRgb* colours = byGene ? GeneColours : BucketColours;
+        const QRgb* colours = byGene ? GeneColours : BucketColours.data();
         const int colourCount = byGene ? GeneColourCount : BucketCount;
         std::array<std::vector<QRectF>, GeneColourCount * 2> byColour;
         std::vector<std::size_t> shown;
@@ -262,10 +276,15 @@ private:
 PedigreeView::PedigreeView(QWidget* parent) : QGraphicsView(parent), item_(new PedigreeItem)
 {
     setObjectName(QStringLiteral("Pedigree"));
+    setAccessibleName(QStringLiteral("Pedigree"));
     auto* scene = new QGraphicsScene(this);
     scene->setItemIndexMethod(QGraphicsScene::NoIndex);
     scene->addItem(item_);
     setScene(scene);
+    // Drops are the window's (a folder opens its population): the scene
+    // would take them and refuse them.
+    setAcceptDrops(false);
+    viewport()->setAcceptDrops(false);
     setDragMode(QGraphicsView::ScrollHandDrag);
     setTransformationAnchor(QGraphicsView::AnchorViewCenter);
     setOptimizationFlags(QGraphicsView::DontSavePainterState | QGraphicsView::DontAdjustForAntialiasing);
@@ -321,6 +340,34 @@ void PedigreeView::setPedigree(const Census& census, const PedigreeLayout& layou
     item_->update();
     first_.reset();
     second_.reset();
+    describeSelection();
+}
+
+void PedigreeView::describeSelection()
+{
+    // What a screen reader says of the drawing: the current creature with
+    // its parents and children.
+    const auto& creatures = item_->creatures;
+    QString text = QStringLiteral("The family tree; no creature chosen.");
+    if (first_ && *first_ < creatures.size()) {
+        const auto nameOf = [&creatures](std::optional<std::size_t> row) {
+            return row && *row < creatures.size() ? creatures[*row].name : QStringLiteral("unknown");
+        };
+        const PedigreeItem::Creature& creature = creatures[*first_];
+        QStringList children;
+        for (std::size_t child : creature.children)
+            children << nameOf(child);
+        text = QStringLiteral("%1, %2; mother: %3; father: %4; children: %5.")
+                   .arg(creature.name,
+                        creature.count == u'-' ? QStringLiteral("mutated genes not counted") : creature.count,
+                        nameOf(creature.mother), nameOf(creature.father),
+                        children.isEmpty() ? QStringLiteral("none") : children.join(QStringLiteral(", ")));
+    }
+    if (text == accessibleDescription())
+        return;
+    setAccessibleDescription(text);
+    QAccessibleEvent changed(this, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&changed);
 }
 
 void PedigreeView::setGeneColouring(const std::vector<int>& variants, const std::vector<std::size_t>& origins)
@@ -380,6 +427,7 @@ void PedigreeView::select(std::optional<std::size_t> first, std::optional<std::s
     second_ = second;
     item_->setMarks(first, second);
     item_->update();
+    describeSelection();
     const auto last = second ? second : first;
     if (last && *last < item_->creatures.size() && !item_->creatures[*last].box.isEmpty())
         centerOn(item_->creatures[*last].box.center());
@@ -454,7 +502,8 @@ QColor PedigreeView::countColour(std::optional<std::size_t> mutated)
 
 PedigreeLegend::PedigreeLegend(QWidget* parent) : QWidget(parent)
 {
-    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    // Never narrower than its entries: Fit beside it once cut "11+" to "1".
+    setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Fixed);
 }
 
 void PedigreeLegend::setEntries(const QString& title, const std::vector<Entry>& entries)
@@ -471,7 +520,7 @@ std::vector<PedigreeLegend::Entry> PedigreeLegend::shown() const
         return entries_;
     std::vector<Entry> counts;
     for (int bucket = 0; bucket < BucketCount; ++bucket)
-        counts.push_back({QColor(BucketColours[bucket]), QString::fromLatin1(BucketNames[bucket])});
+        counts.push_back({QColor(BucketColours[bucket]), bucketName(bucket)});
     return counts;
 }
 

@@ -66,6 +66,7 @@ protected:
 
 private:
     void applyGeneColouring();
+    void describeSelection();
 
     PedigreeItem* item_;
     bool byGene_ = false;

@@ -4,8 +4,10 @@
 #include "writers/censusTables.h"
 #include "writers/censusReport.h"
 #include "pedigreeView.h"
+#include "ui/accessibleNames.h"
 #include "ui/appSettings.h"
 #include "ui/errorReport.h"
+#include "ui/screenFit.h"
 
 #include "genetics/geneKinds.h"
 
@@ -34,6 +36,7 @@
 #include <QShortcut>
 #include <QSplitter>
 #include <QTableView>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -180,6 +183,7 @@ PopulationWindow::PopulationWindow(const QString& folder, bool recursive, Mappin
     const QByteArray geometry = helixplotSettings().value(QStringLiteral("populationWindow/geometry")).toByteArray();
     if (!geometry.isEmpty())
         restoreGeometry(geometry);
+    fitToScreen(this);
     splitter_->restoreState(helixplotSettings().value(QStringLiteral("populationWindow/splitter")).toByteArray());
 
     connect(filterEdit_, &QLineEdit::textChanged, this, [this](const QString& text) {
@@ -227,6 +231,7 @@ PopulationWindow::PopulationWindow(const QString& folder, bool recursive, Mappin
     lineageTimer_.setInterval(LineageMs);
     connect(&lineageTimer_, &QTimer::timeout, this, &PopulationWindow::traceLineageAgain);
 
+    nameControls();
     table_->setFocus(Qt::OtherFocusReason);
     startCensus();
 }
@@ -234,6 +239,26 @@ PopulationWindow::PopulationWindow(const QString& folder, bool recursive, Mappin
 PopulationWindow::~PopulationWindow()
 {
     *stop_ = true;
+}
+
+void PopulationWindow::nameControls()
+{
+    // What a screen reader says of each control.
+    filterEdit_->setAccessibleName(QStringLiteral("Filter"));
+    filterEdit_->setAccessibleDescription(filterEdit_->placeholderText() + QStringLiteral("; Ctrl+F comes here."));
+    table_->setAccessibleName(QStringLiteral("Creatures"));
+    table_->setAccessibleDescription(
+        QStringLiteral("The census of the folder, a row per genome; Enter opens the creature's mapping."));
+    geneBox_->setAccessibleName(QStringLiteral("Gene"));
+    geneBox_->setAccessibleDescription(geneBox_->toolTip());
+    geneBox_->lineEdit()->setAccessibleName(QStringLiteral("Gene"));
+    variantList_->setAccessibleName(QStringLiteral("Variants"));
+    variantList_->setAccessibleDescription(QStringLiteral("The gene's versions; a click chooses the origin."));
+    legend_->setAccessibleName(QStringLiteral("Colour key"));
+    progress_->setAccessibleName(QStringLiteral("Census progress"));
+    status_->setAccessibleName(QStringLiteral("Status"));
+    nameClearButton(filterEdit_);
+    nameClearButton(geneBox_->lineEdit());
 }
 
 std::string PopulationWindow::pathOf(const std::string& file) const
@@ -751,6 +776,10 @@ void PopulationWindow::adoptVariants(GeneVariants variants)
     legend_->setEntries(QStringLiteral("Gene %1:").arg(geneCaption(variants.geneKey)), entries);
     variantList_->resizeColumnToContents(0);
     variantList_->resizeColumnToContents(1);
+    // Whole rows, at most five, never a row cut in half.
+    const int rows = std::min(variantList_->topLevelItemCount(), 5);
+    variantList_->setMaximumHeight(variantList_->header()->sizeHint().height() +
+                                   rows * variantList_->sizeHintForRow(0) + 2 * variantList_->frameWidth());
     variantList_->show();
     variants_ = std::move(variants);
     Q_EMIT geneShown();
@@ -810,7 +839,9 @@ void PopulationWindow::dropEvent(QDropEvent* event)
     if (folder.isEmpty())
         return;
     event->acceptProposedAction();
-    Q_EMIT populationRequested(folder);
+    // After the drop has returned: the window that opens (or is raised)
+    // must not come and go under the window system's drag handling.
+    QTimer::singleShot(0, this, [this, folder] { Q_EMIT populationRequested(folder); });
 }
 
 } // namespace helixplot

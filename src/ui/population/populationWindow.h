@@ -117,6 +117,7 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    void nameControls();
     void startCensus();
     void harvest();
     void finishCensus(CensusJob::Harvest& harvest);

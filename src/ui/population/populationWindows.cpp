@@ -22,6 +22,11 @@ PopulationWindows::~PopulationWindows()
 PopulationWindow* PopulationWindows::open(const QString& folder, bool recursive)
 {
     std::erase_if(windows_, [](const QPointer<PopulationWindow>& window) { return window.isNull(); });
+    // A folder asked for again (dropped twice) raises its window.
+    if (PopulationWindow* shown = windowOf(folder)) {
+        raiseWindow(shown);
+        return shown;
+    }
     auto* window = new PopulationWindow(folder, recursive, openMapping_);
     connect(window, &PopulationWindow::populationRequested, this, [this](const QString& other) { open(other); });
     windows_.emplace_back(window);
@@ -31,24 +36,29 @@ PopulationWindow* PopulationWindows::open(const QString& folder, bool recursive)
 
 PopulationWindow* PopulationWindows::showLineage(const QString& folder, std::uint16_t geneKey)
 {
+    PopulationWindow* window = open(folder);
+    window->showGene(geneKey);
+    return window;
+}
+
+PopulationWindow* PopulationWindows::windowOf(const QString& folder) const
+{
     // The same folder however it is named.
     const auto canonical = [](const QString& path) {
         const QString real = QFileInfo(path).canonicalFilePath();
         return real.isEmpty() ? QDir::cleanPath(QFileInfo(path).absoluteFilePath()) : real;
     };
-    PopulationWindow* window = nullptr;
     for (const QPointer<PopulationWindow>& open : windows_)
         if (open && canonical(open->folder()) == canonical(folder))
-            window = open.data();
-    if (window) {
-        window->showNormal();
-        window->raise();
-        window->activateWindow();
-    } else {
-        window = open(folder);
-    }
-    window->showGene(geneKey);
-    return window;
+            return open.data();
+    return nullptr;
+}
+
+void PopulationWindows::raiseWindow(PopulationWindow* window)
+{
+    window->showNormal();
+    window->raise();
+    window->activateWindow();
 }
 
 } // namespace helixplot

@@ -23,6 +23,9 @@ public:
     PopulationWindow* showLineage(const QString& folder, std::uint16_t geneKey);
 
 private:
+    PopulationWindow* windowOf(const QString& folder) const;
+    static void raiseWindow(PopulationWindow* window);
+
     MappingOpener openMapping_;
     std::vector<QPointer<PopulationWindow>> windows_;
 };
