@@ -3,7 +3,8 @@
 find_package(Qt6 REQUIRED COMPONENTS Widgets Test)
 qt_standard_project_setup()
 
-file(GLOB HELIXPLOT_UI_SOURCES CONFIGURE_DEPENDS src/ui/*.cpp src/ui/*.h src/ui/population/*.cpp src/ui/population/*.h)
+file(GLOB HELIXPLOT_UI_SOURCES CONFIGURE_DEPENDS src/ui/*.cpp src/ui/*.h src/ui/population/*.cpp src/ui/population/*.h
+  src/ui/editor/*.cpp src/ui/editor/*.h)
 add_library(helixplot_ui STATIC ${HELIXPLOT_UI_SOURCES})
 target_include_directories(helixplot_ui PUBLIC src)
 # The population window exports what helixplot-cli census and report write.

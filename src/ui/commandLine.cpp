@@ -39,6 +39,10 @@ CommandLine parseCommandLine(const QStringList& arguments)
                                        QStringLiteral("With --population: the subfolders' genomes too."));
     parser.addOption(population);
     parser.addOption(recursive);
+    const QCommandLineOption edit(QStringLiteral("edit"),
+                                  QStringLiteral("Opens the genome editor on a genome, without the selection dialog."),
+                                  QStringLiteral("genome"));
+    parser.addOption(edit);
     parser.addPositionalArgument(QStringLiteral("genome"), QStringLiteral("The genome file under examination."),
                                  QStringLiteral("[GENOME"));
     parser.addPositionalArgument(QStringLiteral("comparators"), QStringLiteral("Up to two comparators' files."),
@@ -79,6 +83,13 @@ CommandLine parseCommandLine(const QStringList& arguments)
         result.recursive = parser.isSet(recursive);
         if (!parser.positionalArguments().isEmpty() || parser.isSet(mode))
             return fail(QStringLiteral("--population opens a folder: no genome files or mode with it."));
+        return result;
+    }
+    if (parser.isSet(edit)) {
+        result.edit = parser.value(edit);
+        if (!parser.positionalArguments().isEmpty() || parser.isSet(mode) || parser.isSet(population) ||
+            parser.isSet(recursive))
+            return fail(QStringLiteral("--edit opens one genome in the editor: no other files, mode or folder with it."));
         return result;
     }
     if (parser.isSet(recursive))
