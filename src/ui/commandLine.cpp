@@ -89,7 +89,8 @@ CommandLine parseCommandLine(const QStringList& arguments)
         result.edit = parser.value(edit);
         if (!parser.positionalArguments().isEmpty() || parser.isSet(mode) || parser.isSet(population) ||
             parser.isSet(recursive))
-            return fail(QStringLiteral("--edit opens one genome in the editor: no other files, mode or folder with it."));
+            return fail(
+                QStringLiteral("--edit opens one genome in the editor: no other files, mode or folder with it."));
         return result;
     }
     if (parser.isSet(recursive))

@@ -128,7 +128,8 @@ GenomeEditor* GenomeEditor::open(const QString& path, EditorHooks hooks)
         try {
             BinaryFile file(QFile::encodeName(path).toStdString());
             const std::string bytes = file.readUpTo(MaxInputBytes);
-            auto* editor = new GenomeEditor(path, GenomeEdit::fromBytes(bytes), std::move(hooks));
+            GenomeEdit genome = GenomeEdit::fromBytes(bytes);
+            auto* editor = new GenomeEditor(path, std::move(genome), std::move(hooks));
             editor->setAttribute(Qt::WA_DeleteOnClose);
             editor->show();
             return editor;

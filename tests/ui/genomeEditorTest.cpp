@@ -1,0 +1,303 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/editor/genomeEditor.h"
+#include "genetics/chemicalNames.h"
+#include "genometext/geneLayout.h"
+#include "genometext/genomeText.h"
+#include "uiTestSupport.h"
+
+#include <QAbstractScrollArea>
+#include <QAction>
+#include <QComboBox>
+#include <QFile>
+#include <QProcess>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QUndoStack>
+#include <QtTest>
+
+#include <memory>
+
+using namespace helixplot;
+using helixplot::testing::child;
+using helixplot::testing::ErrorLog;
+
+namespace {
+
+const QString SamplesDir = QStringLiteral(HELIXPLOT_SOURCE_DIR "/samples/");
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The offsets at which two files differ (a length difference counts as one).
+QList<qsizetype> differingBytes(const QByteArray& a, const QByteArray& b)
+{
+    QList<qsizetype> at;
+    for (qsizetype i = 0; i < std::min(a.size(), b.size()); ++i)
+        if (a[i] != b[i])
+            at << i;
+    if (a.size() != b.size())
+        at << std::min(a.size(), b.size());
+    return at;
+}
+
+// Where a gene's byte lies in the genome file.
+qsizetype fileOffset(const GenomeEdit& genome, std::size_t gene, std::size_t offset)
+{
+    qsizetype at = 4;
+    for (std::size_t i = 0; i < gene; ++i)
+        at += 4 + HeaderBytes + bodyLength(genome.gene(i).header.type, genome.gene(i).header.subtype);
+    return at + 4 + static_cast<qsizetype>(offset);
+}
+
+int firstGeneOf(const GenomeEdit& genome, GeneKind kind)
+{
+    for (std::size_t i = 0; i < genome.size(); ++i)
+        if (genome.gene(i).is(kind) && (genome.gene(i).header.flags & GeneFlags::Mutable))
+            return static_cast<int>(i);
+    return -1;
+}
+
+// The genes of a genome text as blocks, the first line before them apart.
+QStringList geneBlocks(const QString& text)
+{
+    QStringList blocks = text.split(QStringLiteral("\ngene "));
+    for (qsizetype i = 1; i < blocks.size(); ++i)
+        blocks[i].prepend(QStringLiteral("gene "));
+    return blocks;
+}
+
+} // namespace
+
+class GenomeEditorTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+    ErrorLog errors_;
+    QStringList compared_;
+
+    std::unique_ptr<GenomeEditor> open(const QString& path)
+    {
+        EditorHooks hooks;
+        hooks.reportError = errors_.reporter();
+        hooks.compare = [this](const QString& genome, const QString& original) { compared_ = {genome, original}; };
+        hooks.confirm = [](const QString&) { return true; };
+        hooks.askSave = [](const QString&) { return int(GenomeEditor::Discard); };
+        return std::unique_ptr<GenomeEditor>(GenomeEditor::open(path, hooks));
+    }
+    QString newFile(const QString& name) const { return dir_.filePath(name); }
+
+private Q_SLOTS:
+    void initTestCase() { loadChemicalNames((SamplesDir + QStringLiteral("allchemicals.str")).toStdString()); }
+    void init()
+    {
+        errors_.texts.clear();
+        compared_.clear();
+    }
+
+    void savingUnchangedGivesTheOriginalBytes_data()
+    {
+        QTest::addColumn<QString>("sample");
+        for (const char* sample : {"tibb.gen", "nela.gen", "orvo.gen"})
+            QTest::newRow(sample) << QString::fromLatin1(sample);
+    }
+    void savingUnchangedGivesTheOriginalBytes()
+    {
+        QFETCH(QString, sample);
+        auto editor = open(SamplesDir + sample);
+        QVERIFY(editor);
+        QCOMPARE(editor->windowTitle(), sample + QStringLiteral("[*] - Genome Editor"));
+        const QString saved = newFile(QStringLiteral("same-") + sample);
+        child<QAction>(editor.get(), "CompareWithOriginal");
+        QVERIFY(editor->saveAs(saved));
+        QCOMPARE(readAll(saved), readAll(SamplesDir + sample));
+        child<QAction>(editor.get(), "CompareWithOriginal")->trigger();
+        QCOMPARE(compared_, QStringList({saved, SamplesDir + sample}));
+    }
+
+    // A field set through its control: the new genome differs in exactly
+    // that byte, the gene's changed line is marked, and the comparison
+    // lists exactly that gene.
+    void oneFieldChangesExactlyItsByte_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<std::size_t>("offset");
+        QTest::addColumn<int>("value");
+        QTest::addColumn<QStringList>("changedLines");
+        QTest::newRow("receptor threshold typed")
+            << int(GeneKind::Receptor) << QStringLiteral("threshold") << HeaderBytes + 4 << 200
+            << QStringList{QStringLiteral(" Threshold Value is: 200")};
+        QTest::newRow("stimulus significance typed")
+            << int(GeneKind::Stimulus) << QStringLiteral("significance") << HeaderBytes + 1 << 77
+            << QStringList{QStringLiteral(" Significance of 77")};
+        // The chemical shows in the gene's own line and its binding line.
+        QTest::newRow("emitter chemical chosen")
+            << int(GeneKind::Emitter) << QStringLiteral("chemical") << HeaderBytes + 3 << 7 << QStringList();
+    }
+    void oneFieldChangesExactlyItsByte()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, field);
+        QFETCH(std::size_t, offset);
+        QFETCH(int, value);
+        QFETCH(QStringList, changedLines);
+        const QString original = SamplesDir + QStringLiteral("tibb.gen");
+        auto editor = open(original);
+        const int gene = firstGeneOf(editor->genome(), GeneKind(kind));
+        QVERIFY(gene >= 0);
+        editor->selectGene(gene);
+        QVERIFY(editor->changedLines().empty());
+        const QByteArray name = field.toLatin1();
+        if (auto* spin = editor->findChild<QSpinBox*>(field)) {
+            spin->selectAll();
+            QTest::keyClicks(spin, QString::number(value));
+        } else
+            child<QComboBox>(editor.get(), name.constData())->setCurrentIndex(value);
+        QVERIFY(editor->isWindowModified());
+        QStringList changed;
+        for (int line : editor->changedLines())
+            changed << editor->shownLines()[line];
+        if (changedLines.isEmpty())
+            QCOMPARE(changed.size(), 2);
+        else
+            QCOMPARE(changed, changedLines);
+
+        const QString saved = newFile(QStringLiteral("one-%1.gen").arg(QTest::currentDataTag()).replace(u' ', u'-'));
+        QVERIFY(editor->saveAs(saved));
+        QVERIFY(!editor->isWindowModified());
+        const QByteArray after = readAll(saved);
+        const qsizetype at = fileOffset(editor->genome(), std::size_t(gene), offset);
+        QCOMPARE(differingBytes(after, readAll(original)), QList<qsizetype>{at});
+        QCOMPARE(int(static_cast<unsigned char>(after[at])), value);
+
+        QProcess cli;
+        cli.start(QStringLiteral(HELIXPLOT_CLI), {QStringLiteral("diff"), QStringLiteral("--chemicals"),
+                                                  SamplesDir + QStringLiteral("allchemicals.str"), saved, original});
+        QVERIFY(cli.waitForFinished(30000));
+        const QString diff = QString::fromUtf8(cli.readAllStandardOutput());
+        QCOMPARE(diff.count(QStringLiteral("@@ ")), 1);
+        // Undone to the start, the genome has its bytes again.
+        while (editor->undoStack().canUndo())
+            editor->undoStack().undo();
+        QCOMPARE(QByteArray::fromStdString(editor->genome().bytes()), readAll(original));
+        QVERIFY(errors_.texts.isEmpty());
+    }
+
+    // Each edit of the gene list gives the genome whose text is the
+    // original text with the same edit of its gene blocks.
+    void geneListEditsGiveTheGenomeTheTextDescribes_data()
+    {
+        QTest::addColumn<QString>("edit");
+        QTest::addColumn<int>("gene");
+        for (const char* edit : {"duplicate", "delete", "up", "down"})
+            for (int gene : {0, 5, 40})
+                QTest::newRow(QStringLiteral("%1 %2").arg(QLatin1String(edit)).arg(gene).toLatin1().constData())
+                    << QString::fromLatin1(edit) << gene;
+    }
+    void geneListEditsGiveTheGenomeTheTextDescribes()
+    {
+        QFETCH(QString, edit);
+        QFETCH(int, gene);
+        const QString original = SamplesDir + QStringLiteral("tibb.gen");
+        auto editor = open(original);
+        const std::string before = editor->genome().bytes();
+        QStringList blocks = geneBlocks(QString::fromStdString(decompileGenome(before, ChemicalNames)));
+        const int block = gene + 1;
+        editor->selectGene(gene);
+        if (edit == QStringLiteral("duplicate")) {
+            child<QAction>(editor.get(), "Duplicate")->trigger();
+            blocks.insert(block + 1, blocks[block]);
+        } else if (edit == QStringLiteral("delete")) {
+            child<QAction>(editor.get(), "Delete")->trigger();
+            blocks.removeAt(block);
+        } else {
+            const int step = edit == QStringLiteral("up") ? -1 : 1;
+            child<QAction>(editor.get(), edit == QStringLiteral("up") ? "MoveUp" : "MoveDown")->trigger();
+            if (block + step >= 1)
+                blocks.swapItemsAt(block, block + step);
+        }
+        // The text's comments say where a gene goes, which a move changes:
+        // compare what the texts compile to.
+        const CompiledGenome expected = compileGenomeText(blocks.join(u'\n').toStdString(), ChemicalNames);
+        QVERIFY(expected.errors.empty());
+        QCOMPARE(QByteArray::fromStdString(editor->genome().bytes()), QByteArray::fromStdString(expected.bytes));
+        editor->undoStack().undo();
+        QCOMPARE(editor->genome().bytes(), before);
+    }
+
+    void anAddedGeneTakesTheNextFreeIdOfItsKind_data()
+    {
+        QTest::addColumn<int>("kind");
+        for (GeneKind kind : {GeneKind::Receptor, GeneKind::Stimulus, GeneKind::Organ})
+            QTest::newRow(bodyLayout(kind).word.c_str()) << int(kind);
+    }
+    void anAddedGeneTakesTheNextFreeIdOfItsKind()
+    {
+        QFETCH(int, kind);
+        auto editor = open(SamplesDir + QStringLiteral("tibb.gen"));
+        std::array<bool, 256> taken{};
+        for (const auto& gene : editor->genome().genes())
+            if (gene.record.is(GeneKind(kind)))
+                taken[gene.record.header.id] = true;
+        const auto free = std::size_t(std::find(taken.begin(), taken.end(), false) - taken.begin());
+        const std::size_t count = editor->genome().size();
+        editor->selectGene(3);
+        editor->addGene(GeneKind(kind));
+        QCOMPARE(editor->genome().size(), count + 1);
+        QCOMPARE(editor->currentGene(), 4);
+        const GeneRecord& added = editor->genome().gene(4);
+        QVERIFY(added.is(GeneKind(kind)));
+        QCOMPARE(std::size_t(added.header.id), free);
+        // A new gene is all changed lines, and the genome still reads.
+        QCOMPARE(editor->changedLines().size(), std::size_t(editor->shownLines().size()));
+        QVERIFY(
+            compileGenomeText(decompileGenome(editor->genome().bytes(), ChemicalNames), ChemicalNames).errors.empty());
+    }
+
+    // Nothing is ever written over a file, the original least of all; a
+    // genome that does not load opens no editor.
+    void refusals_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("opens");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("save over the original") << SamplesDir + QStringLiteral("tibb.gen") << true
+                                                << QStringLiteral("a genome is only written as a new file");
+        QTest::newRow("open a file that is no genome")
+            << SamplesDir + QStringLiteral("allchemicals.str") << false << QStringLiteral("Bad Gene File");
+        QTest::newRow("open a missing file") << SamplesDir + QStringLiteral("none.gen") << false << QString();
+    }
+    void refusals()
+    {
+        QFETCH(QString, file);
+        QFETCH(bool, opens);
+        QFETCH(QString, error);
+        const QByteArray bytes = readAll(file);
+        auto editor = open(file);
+        QCOMPARE(bool(editor), opens);
+        if (editor)
+            QVERIFY(!editor->saveAs(file));
+        QCOMPARE(errors_.texts.size(), 1);
+        QVERIFY2(errors_.texts[0].contains(error), qPrintable(errors_.texts[0]));
+        QCOMPARE(readAll(file), bytes);
+    }
+
+    void everyControlHasAnAccessibleName()
+    {
+        auto editor = open(SamplesDir + QStringLiteral("tibb.gen"));
+        for (GeneKind kind : {GeneKind::Receptor, GeneKind::Stimulus, GeneKind::HalfLives, GeneKind::Genus}) {
+            editor->selectGene(firstGeneOf(editor->genome(), kind));
+            for (QWidget* control : editor->findChildren<QWidget*>())
+                if (control->focusPolicy() != Qt::NoFocus && control->isVisibleTo(editor.get()) &&
+                    !qobject_cast<QAbstractScrollArea*>(control->parentWidget()))
+                    QVERIFY2(!control->accessibleName().isEmpty() || !control->property("text").toString().isEmpty(),
+                             control->metaObject()->className());
+        }
+    }
+};
+
+QTEST_MAIN(GenomeEditorTest)
+#include "genomeEditorTest.moc"
