@@ -9,8 +9,11 @@
 #include <QAction>
 #include <QComboBox>
 #include <QFile>
+#include <QPlainTextEdit>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSpinBox>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QUndoStack>
 #include <QtTest>
@@ -283,6 +286,55 @@ private Q_SLOTS:
         QCOMPARE(errors_.texts.size(), 1);
         QVERIFY2(errors_.texts[0].contains(error), qPrintable(errors_.texts[0]));
         QCOMPARE(readAll(file), bytes);
+    }
+
+    // The text view: an edit that compiles is the genome's, one that does
+    // not is marked at its line and cannot be saved; a change in the form
+    // shows in the text.
+    void theTextViewKeepsInStepWithTheGenome_data()
+    {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<bool>("compiles");
+        QTest::newRow("threshold") << QStringLiteral("  threshold ") << QStringLiteral("  threshold 201") << true;
+        QTest::newRow("unknown chemical")
+            << QStringLiteral("  chemical ") << QStringLiteral("  chemical \"No such\"") << false;
+        QTest::newRow("value out of range") << QStringLiteral("  gain ") << QStringLiteral("  gain 256") << false;
+    }
+    void theTextViewKeepsInStepWithTheGenome()
+    {
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        QFETCH(bool, compiles);
+        auto editor = open(SamplesDir + QStringLiteral("tibb.gen"));
+        const std::string before = editor->genome().bytes();
+        child<QTabWidget>(editor.get(), "Views")->setCurrentIndex(1);
+        QStringList lines = editor->textView().toPlainText().split(u'\n');
+        const qsizetype line = lines.indexOf(
+            QRegularExpression(QLatin1Char('^') + QRegularExpression::escape(from) + QStringLiteral(".*")));
+        QVERIFY(line > 0);
+        lines[line] = to;
+        editor->textView().setPlainText(lines.join(u'\n'));
+        editor->applyText();
+        if (compiles) {
+            QVERIFY(editor->textErrors().isEmpty());
+            QCOMPARE(editor->genome().bytes(), compileGenomeText(lines.join(u'\n').toStdString(), ChemicalNames).bytes);
+            QVERIFY(editor->genome().bytes() != before);
+        } else {
+            QCOMPARE(editor->textErrors().size(), 1);
+            QVERIFY2(editor->textErrors()[0].startsWith(QStringLiteral("%1:").arg(line + 1)),
+                     qPrintable(editor->textErrors()[0]));
+            QVERIFY(!editor->saveAs(newFile(QStringLiteral("bad-text.gen"))));
+            QVERIFY(!QFile::exists(newFile(QStringLiteral("bad-text.gen"))));
+            QCOMPARE(editor->genome().bytes(), before);
+            return;
+        }
+        // A change in the form is in the text at once.
+        editor->setGeneByte(0, 2, 0x42);
+        QVERIFY(editor->textView().toPlainText().contains(QStringLiteral("\n  id 66\n")));
+        editor->undoStack().undo();
+        editor->undoStack().undo();
+        QCOMPARE(editor->genome().bytes(), before);
     }
 
     void everyControlHasAnAccessibleName()

@@ -6,6 +6,7 @@
 #include "genetics/safeOutput.h"
 #include "genetics/textEncoding.h"
 #include "genometext/geneLayout.h"
+#include "genometext/genomeText.h"
 #include "mapping/geneChange.h"
 #include "ui/geneChangeView.h"
 
@@ -16,6 +17,7 @@
 #include <QCompleter>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -26,9 +28,13 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QScrollArea>
 #include <QSpinBox>
 #include <QSplitter>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTextBlock>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QUndoCommand>
@@ -199,9 +205,48 @@ GenomeEditor::GenomeEditor(const QString& path, GenomeEdit genome, EditorHooks h
     auto* right = new QSplitter(Qt::Vertical);
     right->addWidget(formArea_);
     right->addWidget(lines_);
+    text_ = new QPlainTextEdit;
+    text_->setObjectName(QStringLiteral("Text"));
+    text_->setAccessibleName(QStringLiteral("Genome text"));
+    text_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    text_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    errors_ = new QListWidget;
+    errors_->setObjectName(QStringLiteral("TextErrors"));
+    errors_->setAccessibleName(QStringLiteral("Errors of the genome text"));
+    errors_->setMaximumHeight(120);
+    errors_->hide();
+    connect(errors_, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
+        const QTextBlock block = text_->document()->findBlockByNumber(item->data(Qt::UserRole).toInt() - 1);
+        if (block.isValid()) {
+            text_->setTextCursor(QTextCursor(block));
+            text_->setFocus();
+        }
+    });
+    auto* textPage = new QSplitter(Qt::Vertical);
+    textPage->addWidget(text_);
+    textPage->addWidget(errors_);
+    textPause_ = new QTimer(this);
+    textPause_->setSingleShot(true);
+    textPause_->setInterval(400);
+    connect(textPause_, &QTimer::timeout, this, &GenomeEditor::applyText);
+    connect(text_, &QPlainTextEdit::textChanged, this, [this] {
+        if (!refreshing_)
+            textPause_->start();
+    });
+    views_ = new QTabWidget;
+    views_->setObjectName(QStringLiteral("Views"));
+    views_->setAccessibleName(QStringLiteral("Gene form or genome text"));
+    views_->tabBar()->setAccessibleName(QStringLiteral("Views"));
+    views_->addTab(right, QStringLiteral("&Gene"));
+    views_->addTab(textPage, QStringLiteral("&Text"));
+    connect(views_, &QTabWidget::currentChanged, this, [this] {
+        if (textPause_->isActive())
+            applyText();
+        refreshText();
+    });
     auto* split = new QSplitter;
     split->addWidget(left);
-    split->addWidget(right);
+    split->addWidget(views_);
     split->setStretchFactor(1, 2);
     setCentralWidget(split);
     resize(1000, 700);
@@ -507,6 +552,8 @@ std::vector<int> GenomeEditor::changedLines() const
 
 void GenomeEditor::geneChanged(int gene)
 {
+    textStale_ = true;
+    refreshText();
     if (gene != current_)
         selectGene(gene);
     else {
@@ -518,6 +565,8 @@ void GenomeEditor::geneChanged(int gene)
 
 void GenomeEditor::genesChanged(int select)
 {
+    textStale_ = true;
+    refreshText();
     fillGeneList();
     current_ = -2; // the form is rebuilt: the gene at an index may be another
     selectGene(select);
@@ -608,6 +657,13 @@ void GenomeEditor::chooseAndSave()
 
 bool GenomeEditor::saveAs(const QString& path)
 {
+    if (textPause_->isActive())
+        applyText();
+    if (!textErrors_.isEmpty()) {
+        hooks_.reportError({QStringLiteral("The genome text does not compile: correct it or undo the change."),
+                            textErrors_.join(u'\n')});
+        return false;
+    }
     try {
         try {
             const std::string target = QFile::encodeName(path).toStdString();
@@ -627,6 +683,62 @@ bool GenomeEditor::saveAs(const QString& path)
     compare_->setEnabled(true);
     updateTitle();
     return true;
+}
+
+void GenomeEditor::refreshText()
+{
+    // Decompiling a large genome takes a moment: only while the text is seen.
+    if (!textStale_ || applyingText_ || views_->currentIndex() != 1)
+        return;
+    const bool wasRefreshing = std::exchange(refreshing_, true);
+    const int line = text_->textCursor().blockNumber();
+    text_->setPlainText(QString::fromStdString(decompileGenome(genome_.bytes(), ChemicalNames)));
+    const QTextBlock block = text_->document()->findBlockByNumber(line);
+    if (block.isValid())
+        text_->setTextCursor(QTextCursor(block));
+    refreshing_ = wasRefreshing;
+    textStale_ = false;
+    textErrors_.clear();
+    errors_->clear();
+    errors_->hide();
+    text_->setExtraSelections({});
+}
+
+void GenomeEditor::applyText()
+{
+    textPause_->stop();
+    const CompiledGenome compiled = compileGenomeText(text_->toPlainText().toStdString(), ChemicalNames);
+    textErrors_.clear();
+    errors_->clear();
+    QList<QTextEdit::ExtraSelection> marks;
+    for (const GenomeTextError& error : compiled.errors) {
+        const QString line = QStringLiteral("%1:%2: %3").arg(error.line).arg(error.column).arg(text(error.message));
+        textErrors_ << line;
+        auto* item = new QListWidgetItem(line, errors_);
+        item->setData(Qt::UserRole, static_cast<int>(error.line));
+        QTextEdit::ExtraSelection mark;
+        mark.cursor = QTextCursor(text_->document()->findBlockByNumber(static_cast<int>(error.line) - 1));
+        mark.format.setBackground(QColor(255, 200, 200));
+        mark.format.setProperty(QTextFormat::FullWidthSelection, true);
+        mark.format.setToolTip(line);
+        marks << mark;
+    }
+    text_->setExtraSelections(marks);
+    errors_->setVisible(!compiled.errors.empty());
+    if (!compiled.errors.empty() || compiled.bytes == genome_.bytes())
+        return;
+    GenomeEdit edited = GenomeEdit::fromBytes(compiled.bytes);
+    std::vector<GenomeEdit::Gene> genes = edited.geneList();
+    // A gene keeps what it was when opened while the text keeps the genes
+    // where they were.
+    if (genes.size() == genome_.size())
+        for (std::size_t i = 0; i < genes.size(); ++i)
+            genes[i].opened = genome_.genes()[i].opened;
+    // The text the user is typing stays as typed.
+    applyingText_ = true;
+    undo_->push(new EditGenesCommand(*this, QStringLiteral("Edit text"), std::move(genes), current_));
+    applyingText_ = false;
+    textStale_ = false;
 }
 
 void GenomeEditor::compareWithOriginal()

@@ -13,6 +13,9 @@ class QAction;
 class QComboBox;
 class QLineEdit;
 class QListWidget;
+class QPlainTextEdit;
+class QTabWidget;
+class QTimer;
 class QScrollArea;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -77,6 +80,15 @@ public:
     bool saveAs(const QString& path);
     void compareWithOriginal();
 
+    // The "Text" view: the whole genome as genome text. An edited text that
+    // compiles replaces the genome (one undo step); one that does not has
+    // its errors marked at their lines and keeps Save As from writing.
+    QPlainTextEdit& textView() const { return *text_; }
+    // Compiles the text view now rather than after the typing pause.
+    void applyText();
+    // The text's errors as "LINE:COLUMN: message" lines; empty when it compiles.
+    QStringList textErrors() const { return textErrors_; }
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -94,6 +106,7 @@ private:
     void geneChanged(int gene);
     void genesChanged(int select);
     void updateTitle();
+    void refreshText();
     void chooseAndSave();
     QString geneCaption(int gene) const;
 
@@ -110,6 +123,13 @@ private:
     QWidget* form_ = nullptr;
     QListWidget* lines_ = nullptr;
     QAction* compare_ = nullptr;
+    QTabWidget* views_ = nullptr;
+    QPlainTextEdit* text_ = nullptr;
+    QListWidget* errors_ = nullptr;
+    QTimer* textPause_ = nullptr;
+    QStringList textErrors_;
+    bool textStale_ = true;
+    bool applyingText_ = false;
     int current_ = -1;
     // Each control of the form, set again from the genome after a change.
     std::vector<std::function<void()>> refreshers_;
