@@ -192,6 +192,15 @@ GenomeEditor::GenomeEditor(const QString& path, GenomeEdit genome, EditorHooks h
         if (item && !refreshing_)
             selectGene(item->data(0, Qt::UserRole).toInt());
     });
+    // Enter on a gene goes to its first field.
+    connect(genes_, &QTreeWidget::itemActivated, this, [this] {
+        views_->setCurrentIndex(0);
+        for (QWidget* control : form_->findChildren<QWidget*>())
+            if (control->focusPolicy() & Qt::TabFocus) {
+                control->setFocus(Qt::TabFocusReason);
+                break;
+            }
+    });
     leftLayout->addWidget(filter_);
     leftLayout->addWidget(genes_);
 
@@ -257,6 +266,7 @@ GenomeEditor::GenomeEditor(const QString& path, GenomeEdit genome, EditorHooks h
     updateTitle();
     if (genome_.size() > 0)
         selectGene(0);
+    genes_->setFocus();
 }
 
 GenomeEditor::~GenomeEditor() = default;
@@ -271,7 +281,7 @@ void GenomeEditor::buildActions()
     compare_->setObjectName(QStringLiteral("CompareWithOriginal"));
     compare_->setEnabled(false);
     file->addSeparator();
-    file->addAction(QStringLiteral("&Close"), QKeySequence::Close, this, &QWidget::close);
+    file->addAction(QStringLiteral("Cl&ose"), QKeySequence::Close, this, &QWidget::close);
 
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
     QAction* undo = undo_->createUndoAction(this);
