@@ -86,11 +86,11 @@ CommandLine parseCommandLine(const QStringList& arguments)
         return result;
     }
     if (parser.isSet(edit)) {
-        result.edit = parser.value(edit);
         if (!parser.positionalArguments().isEmpty() || parser.isSet(mode) || parser.isSet(population) ||
             parser.isSet(recursive))
             return fail(
                 QStringLiteral("--edit opens one genome in the editor: no other files, mode or folder with it."));
+        result.edit = parser.value(edit);
         return result;
     }
     if (parser.isSet(recursive))

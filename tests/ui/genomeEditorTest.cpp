@@ -3,6 +3,7 @@
 #include "genetics/chemicalNames.h"
 #include "genometext/geneLayout.h"
 #include "genometext/genomeText.h"
+#include "ui/commandLine.h"
 #include "uiTestSupport.h"
 
 #include <QAbstractScrollArea>
@@ -335,6 +336,30 @@ private Q_SLOTS:
         editor->undoStack().undo();
         editor->undoStack().undo();
         QCOMPARE(editor->genome().bytes(), before);
+    }
+
+    void editOnTheCommandLine_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("edit");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("a genome") << QStringList{QStringLiteral("--edit"), QStringLiteral("a.gen")}
+                                  << QStringLiteral("a.gen") << QString();
+        QTest::newRow("with a comparator")
+            << QStringList{QStringLiteral("--edit"), QStringLiteral("a.gen"), QStringLiteral("b.gen")} << QString()
+            << QStringLiteral("--edit opens one genome in the editor: no other files, mode or folder with it.\n");
+        QTest::newRow("without a genome")
+            << QStringList{QStringLiteral("--edit")} << QString() << QStringLiteral("Missing value after '--edit'.\n");
+    }
+    void editOnTheCommandLine()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, edit);
+        QFETCH(QString, error);
+        const CommandLine line = parseCommandLine(QStringList{QStringLiteral("helixplot")} + arguments);
+        QCOMPARE(line.edit, edit);
+        QCOMPARE(int(line.action), error.isEmpty() ? int(CommandLine::Run) : int(CommandLine::Error));
+        QVERIFY2(line.output.startsWith(error), qPrintable(line.output));
     }
 
     void everyControlHasAnAccessibleName()
