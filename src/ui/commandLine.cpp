@@ -81,7 +81,7 @@ CommandLine parseCommandLine(const QStringList& arguments)
     if (parser.isSet(population)) {
         result.population = parser.value(population);
         result.recursive = parser.isSet(recursive);
-        if (!parser.positionalArguments().isEmpty() || parser.isSet(mode))
+        if (!parser.positionalArguments().isEmpty() || parser.isSet(mode) || parser.isSet(edit))
             return fail(QStringLiteral("--population opens a folder: no genome files or mode with it."));
         return result;
     }

@@ -441,6 +441,20 @@ editorSaveAsAndCompare() {
   expect_exit 20 0
 }
 
+# Ctrl+E in the main window opens the examined genome in the editor;
+# closing the editor leaves the main window.
+editGenomeFromTheMainWindow() {
+  local editor
+  start_and_map
+  keys "$main" ctrl+e
+  editor=$(wait_window "tibb.gen - Genome Editor")
+  keys "$editor" ctrl+w
+  wait_gone "tibb.gen - Genome Editor"
+  expect_running
+  click_close "$main"
+  expect_exit 20 0
+}
+
 [ $# -eq 1 ] && declare -F "$1" >/dev/null || {
   echo "usage: $0 SCENARIO" >&2
   exit 2
