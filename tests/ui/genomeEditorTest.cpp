@@ -10,12 +10,16 @@
 #include <QAction>
 #include <QComboBox>
 #include <QFile>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <QUndoStack>
 #include <QtTest>
 
@@ -360,6 +364,62 @@ private Q_SLOTS:
         QCOMPARE(line.edit, edit);
         QCOMPARE(int(line.action), error.isEmpty() ? int(CommandLine::Run) : int(CommandLine::Error));
         QVERIFY2(line.output.startsWith(error), qPrintable(line.output));
+    }
+
+    // Ending the program (the main window's "Close Helixplot") first asks
+    // an editor with unsaved changes; Cancel keeps it and the program.
+    void endingTheProgramAsksAboutUnsavedChanges()
+    {
+        EditorHooks hooks;
+        hooks.reportError = errors_.reporter();
+        QStringList asked;
+        hooks.askSave = [&asked](const QString& question) {
+            asked << question;
+            return int(GenomeEditor::Cancel);
+        };
+        std::unique_ptr<GenomeEditor> editor(GenomeEditor::open(SamplesDir + QStringLiteral("tibb.gen"), hooks));
+        editor->setGeneByte(0, 2, 0x42);
+        QTimer::singleShot(0, qApp, [] { QCoreApplication::quit(); });
+        QTimer::singleShot(200, qApp, [] { QCoreApplication::exit(7); });
+        QCOMPARE(QCoreApplication::exec(), 7);
+        QCOMPARE(asked,
+                 QStringList{QStringLiteral("tibb.gen has changes that are not saved. Save them as a new genome?")});
+        QVERIFY(editor->isVisible());
+    }
+
+    // The list groups genes as the breakdown does; the filter keeps a kind's
+    // genes and the organs they hang under.
+    void theGeneListGroupsAndFilters_data()
+    {
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<int>("kind");
+        QTest::newRow("receptors") << QStringLiteral("receptor") << int(GeneKind::Receptor);
+        QTest::newRow("lobes") << QStringLiteral("BRAIN-LOBE") << int(GeneKind::BrainLobe);
+        QTest::newRow("stimuli") << QStringLiteral("stimulus:") << int(GeneKind::Stimulus);
+    }
+    void theGeneListGroupsAndFilters()
+    {
+        QFETCH(QString, filter);
+        QFETCH(int, kind);
+        auto editor = open(SamplesDir + QStringLiteral("tibb.gen"));
+        auto* list = child<QTreeWidget>(editor.get(), "Genes");
+        child<QLineEdit>(editor.get(), "Filter")->setText(filter);
+        int shown = 0;
+        int kindCount = 0;
+        for (std::size_t i = 0; i < editor->genome().size(); ++i)
+            kindCount += editor->genome().gene(i).is(GeneKind(kind));
+        for (QTreeWidgetItemIterator it(list, QTreeWidgetItemIterator::NotHidden); *it; ++it) {
+            const GeneRecord& gene = editor->genome().gene(std::size_t((*it)->data(0, Qt::UserRole).toInt()));
+            const bool organ = gene.is(GeneKind::Organ) || gene.is(GeneKind::BrainOrgan);
+            QVERIFY(gene.is(GeneKind(kind)) || (organ && (*it)->childCount() > 0));
+            // An attached gene lies under its organ, a loose one at the top.
+            QCOMPARE(bool((*it)->parent()),
+                     editor->genome().slots()[std::size_t((*it)->data(0, Qt::UserRole).toInt())].place ==
+                         GenePlace::Attached);
+            shown += gene.is(GeneKind(kind));
+        }
+        QCOMPARE(shown, kindCount);
+        QVERIFY(kindCount > 0);
     }
 
     void everyControlHasAnAccessibleName()
