@@ -257,6 +257,7 @@ GenomeEditor::GenomeEditor(const QString& path, GenomeEdit genome, EditorHooks h
     split->addWidget(left);
     split->addWidget(views_);
     split->setStretchFactor(1, 2);
+    split->setSizes({380, 620});
     setCentralWidget(split);
     resize(1000, 700);
 
