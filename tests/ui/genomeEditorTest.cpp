@@ -8,9 +8,11 @@
 
 #include <QAbstractScrollArea>
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QRegularExpression>
@@ -420,6 +422,48 @@ private Q_SLOTS:
         }
         QCOMPARE(shown, kindCount);
         QVERIFY(kindCount > 0);
+    }
+
+    // A dropped genome opens in an editor of its own once the drop has
+    // returned; other files are not taken.
+    void aDroppedGenomeOpensItsOwnEditor_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("opened");
+        QTest::newRow("genome") << QStringLiteral("nela.gen") << 1;
+        QTest::newRow("chemical names") << QStringLiteral("allchemicals.str") << 0;
+    }
+    void aDroppedGenomeOpensItsOwnEditor()
+    {
+        QFETCH(QString, file);
+        QFETCH(int, opened);
+        auto editor = open(SamplesDir + QStringLiteral("tibb.gen"));
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(SamplesDir + file)});
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(editor.get(), &enter);
+        QCOMPARE(enter.isAccepted(), opened == 1);
+        if (opened == 1) {
+            QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(editor.get(), &drop);
+        }
+        auto editors = [] {
+            QList<GenomeEditor*> found;
+            for (QWidget* top : QApplication::topLevelWidgets())
+                if (auto* e = qobject_cast<GenomeEditor*>(top); e && e->isVisible())
+                    found << e;
+            return found;
+        };
+        QCOMPARE(editors().size(), 1); // nothing yet while the drop runs
+        QCoreApplication::processEvents();
+        const QList<GenomeEditor*> now = editors();
+        QCOMPARE(now.size(), 1 + opened);
+        for (GenomeEditor* other : now)
+            if (other != editor.get()) {
+                QCOMPARE(other->windowTitle(), file + QStringLiteral("[*] - Genome Editor"));
+                other->close();
+            }
+        QCoreApplication::processEvents();
     }
 
     void everyControlHasAnAccessibleName()
