@@ -97,6 +97,13 @@ if(HELIXPLOT_TESTS)
         aLargerDesktopFontScalesTheDesign)
     set_tests_properties(ui.desktopFeaturesTest.xvfb PROPERTIES TIMEOUT 120
       ENVIRONMENT "QT_QPA_PLATFORM=xcb;${HELIXPLOT_LSAN}")
+    # The genome editor's drops and the question before the program ends,
+    # on a real X server too.
+    add_test(NAME ui.genomeEditorTest.xvfb
+      COMMAND ${HELIXPLOT_ON_XVFB} $<TARGET_FILE:ui_genomeEditorTest> -platform xcb
+        aDroppedGenomeOpensItsOwnEditor endingTheProgramAsksAboutUnsavedChanges)
+    set_tests_properties(ui.genomeEditorTest.xvfb PROPERTIES TIMEOUT 120
+      ENVIRONMENT "QT_QPA_PLATFORM=xcb;${HELIXPLOT_LSAN}")
     # What a screen reader hears needs Qt's accessibility bridge, which only
     # comes up with an accessibility bus (whose libraries the sanitizers
     # would hold to account for their own leaks).
