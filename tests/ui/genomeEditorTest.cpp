@@ -466,6 +466,47 @@ private Q_SLOTS:
         QCoreApplication::processEvents();
     }
 
+    // Moving the gene right after an organ up takes it off that organ: the
+    // editor asks first, and No leaves the genome as it was.
+    void aMoveThatChangesTheOrganAsksFirst_data()
+    {
+        QTest::addColumn<bool>("answer");
+        QTest::newRow("no") << false;
+        QTest::newRow("yes") << true;
+    }
+    void aMoveThatChangesTheOrganAsksFirst()
+    {
+        QFETCH(bool, answer);
+        EditorHooks hooks;
+        hooks.reportError = errors_.reporter();
+        QStringList asked;
+        hooks.confirm = [&](const QString& question) {
+            asked << question;
+            return answer;
+        };
+        std::unique_ptr<GenomeEditor> editor(GenomeEditor::open(SamplesDir + QStringLiteral("tibb.gen"), hooks));
+        const GenomeEdit& genome = editor->genome();
+        std::size_t gene = 1;
+        while (gene < genome.size() && genome.organGeneOf(gene) != gene - 1)
+            ++gene;
+        QVERIFY(gene < genome.size());
+        const std::string before = genome.bytes();
+        editor->selectGene(int(gene));
+        child<QAction>(editor.get(), "MoveUp")->trigger();
+        QCOMPARE(asked.size(), 1);
+        QVERIFY2(asked[0].startsWith(QStringLiteral("After this move, gene %1 attaches to ").arg(gene)),
+                 qPrintable(asked[0]));
+        QCOMPARE(genome.bytes() == before, !answer);
+        // A move within an organ's genes asks nothing.
+        asked.clear();
+        editor->selectGene(int(gene) + (answer ? 1 : 2));
+        if (genome.organGeneOf(std::size_t(editor->currentGene())) ==
+            genome.organGeneOf(std::size_t(editor->currentGene()) - 1)) {
+            child<QAction>(editor.get(), "MoveUp")->trigger();
+            QVERIFY(asked.isEmpty());
+        }
+    }
+
     void everyControlHasAnAccessibleName()
     {
         auto editor = open(SamplesDir + QStringLiteral("tibb.gen"));
