@@ -3,7 +3,8 @@
 find_package(Qt6 REQUIRED COMPONENTS Widgets Test)
 qt_standard_project_setup()
 
-file(GLOB HELIXPLOT_UI_SOURCES CONFIGURE_DEPENDS src/ui/*.cpp src/ui/*.h src/ui/population/*.cpp src/ui/population/*.h)
+file(GLOB HELIXPLOT_UI_SOURCES CONFIGURE_DEPENDS src/ui/*.cpp src/ui/*.h src/ui/population/*.cpp src/ui/population/*.h
+  src/ui/editor/*.cpp src/ui/editor/*.h)
 add_library(helixplot_ui STATIC ${HELIXPLOT_UI_SOURCES})
 target_include_directories(helixplot_ui PUBLIC src)
 # The population window exports what helixplot-cli census and report write.
@@ -101,6 +102,13 @@ if(HELIXPLOT_TESTS)
         aFolderDroppedOnTheSelectionDialogOpensItsPopulation aDropOnTheMainWindowOpensLoadNewGenomeWithTheFiles
         aLargerDesktopFontScalesTheDesign)
     set_tests_properties(ui.desktopFeaturesTest.xvfb PROPERTIES TIMEOUT 120
+      ENVIRONMENT "QT_QPA_PLATFORM=xcb;${HELIXPLOT_LSAN}")
+    # The genome editor's drops and the question before the program ends,
+    # on a real X server too.
+    add_test(NAME ui.genomeEditorTest.xvfb
+      COMMAND ${HELIXPLOT_ON_XVFB} $<TARGET_FILE:ui_genomeEditorTest> -platform xcb
+        aDroppedGenomeOpensItsOwnEditor endingTheProgramAsksAboutUnsavedChanges)
+    set_tests_properties(ui.genomeEditorTest.xvfb PROPERTIES TIMEOUT 120
       ENVIRONMENT "QT_QPA_PLATFORM=xcb;${HELIXPLOT_LSAN}")
     # What a screen reader hears needs Qt's accessibility bridge, which only
     # comes up with an accessibility bus (whose libraries the sanitizers

@@ -4,12 +4,14 @@
 // middle of a run, each page of the main window after a parental mapping, and
 // a large main window with the find bar open (also zoomed in), the change
 // view of the mutated page, the population window on a bred population (also
-// coloured by a gene's versions), and
+// coloured by a gene's versions), the genome editor with a changed field,
+// and
 // the selection dialog and the main window at a large desktop font.
 //
 //   helixplot-screenshots [OUTPUT_FOLDER]   (default: docs/screenshots)
 
 #include "populationGenerator.h"
+#include "ui/editor/genomeEditor.h"
 #include "ui/population/pedigreeView.h"
 #include "ui/population/populationWindow.h"
 #include "ui/treePage.h"
@@ -27,8 +29,10 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeView>
+#include <QUndoStack>
 
 #include <cstdio>
+#include <memory>
 
 using namespace helixplot;
 
@@ -248,6 +252,23 @@ int main(int argc, char* argv[])
         variants.exec();
         QCoreApplication::processEvents();
         save(population, "population-lineage");
+    }
+
+    // The genome editor with one receptor's threshold changed.
+    {
+        std::unique_ptr<GenomeEditor> editor(GenomeEditor::open(samples + QStringLiteral("tibb.gen"), {}));
+        if (!editor)
+            return 1;
+        editor->setAttribute(Qt::WA_DeleteOnClose, false);
+        int gene = 0;
+        while (!editor->genome().gene(static_cast<std::size_t>(gene)).is(GeneKind::Receptor))
+            ++gene;
+        editor->selectGene(gene);
+        editor->setGeneByte(gene, HeaderBytes + 4, 200);
+        editor->resize(1100, 720);
+        QCoreApplication::processEvents();
+        save(*editor, "genome-editor");
+        editor->undoStack().undo(); // closes without the question
     }
 
     // A desktop font half as large again as the usual one scales the

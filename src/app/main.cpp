@@ -1,11 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "genetics/chemicalNames.h"
+#include "genetics/settings.h"
 #include "ui/commandLine.h"
+#include "ui/editor/genomeEditor.h"
 #include "ui/errorReport.h"
 #include "ui/population/populationWindows.h"
 #include "ui/unitGeneMainWindow.h"
 
 #include <QApplication>
 #include <QIcon>
+
+#include <memory>
 
 #include <cstdio>
 
@@ -61,6 +66,28 @@ int main(int argc, char* argv[])
     if (line.action != helixplot::CommandLine::Run)
         return finish(line);
 
+    // The editor alone: the program ends with its last window, and a
+    // comparison asked for from it opens the main window then.
+    if (!line.edit.isEmpty()) {
+        QApplication::setQuitOnLastWindowClosed(true);
+        // Without the game's chemical names the editor names chemicals by number.
+        try {
+            helixplot::loadChemicalNames(helixplot::readSettings().chemicalFilePath());
+        } catch (const std::exception&) {
+        }
+        std::unique_ptr<helixplot::TGeneMainWindow> main;
+        helixplot::EditorHooks hooks;
+        hooks.compare = [&main](const QString& genome, const QString& original) {
+            if (!main)
+                main = std::make_unique<helixplot::TGeneMainWindow>(helixplot::MainWindowHooks{}, QString{},
+                                                                    QStringList{}, false);
+            main->openMapping(QStringLiteral("single"), {genome, original});
+        };
+        if (!helixplot::GenomeEditor::open(line.edit, hooks))
+            return 1;
+        return app.exec();
+    }
+
     // Creating the window runs the start-up: the selection dialog (filled
     // from the command line) and, when the user accepts it, the first mapping.
     // With a population, the main window waits hidden for a creature's
@@ -78,6 +105,13 @@ int main(int argc, char* argv[])
     QObject::connect(
         &window, &helixplot::TGeneMainWindow::lineageRequested, &populations,
         [&populations](const QString& folder, quint16 geneKey) { populations.showLineage(folder, geneKey); });
+    QObject::connect(&window, &helixplot::TGeneMainWindow::editRequested, &window, [&window](const QString& genome) {
+        helixplot::EditorHooks hooks;
+        hooks.compare = [&window](const QString& edited, const QString& original) {
+            window.openMapping(QStringLiteral("single"), {edited, original});
+        };
+        helixplot::GenomeEditor::open(genome, hooks);
+    });
     if (!population.isEmpty())
         populations.open(population, line.recursive);
     else

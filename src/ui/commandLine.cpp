@@ -39,6 +39,10 @@ CommandLine parseCommandLine(const QStringList& arguments)
                                        QStringLiteral("With --population: the subfolders' genomes too."));
     parser.addOption(population);
     parser.addOption(recursive);
+    const QCommandLineOption edit(QStringLiteral("edit"),
+                                  QStringLiteral("Opens the genome editor on a genome, without the selection dialog."),
+                                  QStringLiteral("genome"));
+    parser.addOption(edit);
     parser.addPositionalArgument(QStringLiteral("genome"), QStringLiteral("The genome file under examination."),
                                  QStringLiteral("[GENOME"));
     parser.addPositionalArgument(QStringLiteral("comparators"), QStringLiteral("Up to two comparators' files."),
@@ -77,8 +81,16 @@ CommandLine parseCommandLine(const QStringList& arguments)
     if (parser.isSet(population)) {
         result.population = parser.value(population);
         result.recursive = parser.isSet(recursive);
-        if (!parser.positionalArguments().isEmpty() || parser.isSet(mode))
+        if (!parser.positionalArguments().isEmpty() || parser.isSet(mode) || parser.isSet(edit))
             return fail(QStringLiteral("--population opens a folder: no genome files or mode with it."));
+        return result;
+    }
+    if (parser.isSet(edit)) {
+        if (!parser.positionalArguments().isEmpty() || parser.isSet(mode) || parser.isSet(population) ||
+            parser.isSet(recursive))
+            return fail(
+                QStringLiteral("--edit opens one genome in the editor: no other files, mode or folder with it."));
+        result.edit = parser.value(edit);
         return result;
     }
     if (parser.isSet(recursive))

@@ -9,6 +9,7 @@ namespace helixplot {
 // What the desktop program's command line asks for:
 //   helixplot [--mode breakdown|single|parental|dual] [GENOME [COMPARATOR [COMPARATOR]]]
 //   helixplot --population DIR [--recursive]
+//   helixplot --edit GENOME
 struct CommandLine {
     enum Action { Run, Help, Version, Error };
     Action action = Run;
@@ -18,6 +19,8 @@ struct CommandLine {
     // alone, instead of the selection dialog.
     QString population;
     bool recursive = false;
+    // --edit GENOME: the genome editor on that file alone.
+    QString edit;
     // Help and Version: what to print on standard output; Error: the
     // message and the usage for standard error.
     QString output;

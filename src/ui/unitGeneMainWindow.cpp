@@ -330,6 +330,13 @@ void TGeneMainWindow::addShortcuts()
          "Export page...",
          {QKeySequence::Save},
          [this] { guarded(hooks_.reportError, [&] { exportPage(currentPage()); }); }},
+        {"EditGenome",
+         "Edit Genome...",
+         {QKeySequence(Qt::CTRL | Qt::Key_E)},
+         [this] {
+             if (!examinedPath_.isEmpty())
+                 Q_EMIT editRequested(examinedPath_);
+         }},
         {"ZoomIn",
          "Zoom in",
          {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)},

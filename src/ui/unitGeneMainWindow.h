@@ -106,6 +106,8 @@ Q_SIGNALS:
     // of the folder the examined genome lies in, coloured by the gene's key
     // (as GenePrint::geneKey()).
     void lineageRequested(const QString& folder, quint16 geneKey);
+    // "Edit Genome..." (Ctrl+E): the examined genome in the genome editor.
+    void editRequested(const QString& genome);
 
 public:
     // The tree page of a page that shows a tree (not the statistics).

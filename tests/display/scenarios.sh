@@ -626,6 +626,49 @@ keyboardAfterDialogs() {
   expect_exit 20 0
 }
 
+# The genome editor alone: a value typed into the form, Save As a new file,
+# Compare with Original opens the mapping; the program ends with its last
+# window.
+editorSaveAsAndCompare() {
+  local editor save
+  cp "$samples/tibb.gen" "$work/tibb.gen"
+  start_app --edit "$work/tibb.gen"
+  editor=$(wait_window "tibb.gen - Genome Editor")
+  # Enter on the current gene (the first) goes to its first field, the id.
+  keys "$editor" Return ctrl+a 6 6
+  wait_window "tibb.gen\\* - Genome Editor" >/dev/null
+  keys "$editor" ctrl+shift+s
+  save=$(wait_window "Save As")
+  keys "$save" ctrl+a
+  type_into "$save" "$work/tibb-edited.gen"
+  keys "$save" Return
+  editor=$(wait_window "tibb-edited.gen - Genome Editor")
+  [ "$(cmp -l "$work/tibb.gen" "$work/tibb-edited.gen" | wc -l)" -eq 1 ] || fail "not exactly one byte changed"
+  cmp -s "$work/tibb.gen" "$samples/tibb.gen" || fail "the original changed"
+  keys "$editor" alt+f c
+  main=$(wait_window "$MainTitle" 60)
+  wait_gone "$ProgressTitle"
+  keys "$editor" ctrl+w
+  wait_gone "tibb-edited.gen - Genome Editor"
+  expect_running
+  click_close "$main"
+  expect_exit 20 0
+}
+
+# Ctrl+E in the main window opens the examined genome in the editor;
+# closing the editor leaves the main window.
+editGenomeFromTheMainWindow() {
+  local editor
+  start_and_map
+  keys "$main" ctrl+e
+  editor=$(wait_window "tibb.gen - Genome Editor")
+  keys "$editor" ctrl+w
+  wait_gone "tibb.gen - Genome Editor"
+  expect_running
+  click_close "$main"
+  expect_exit 20 0
+}
+
 [ $# -eq 1 ] && declare -F "$1" >/dev/null || {
   echo "usage: $0 SCENARIO" >&2
   exit 2
