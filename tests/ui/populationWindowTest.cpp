@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/population/populationWindow.h"
-#include "cli/pedigreeSvg.h"
 #include "genetics/chemicalNames.h"
 #include "genetics/geneKinds.h"
 #include "genetics/settings.h"
@@ -8,6 +7,7 @@
 #include "populationGenerator.h"
 #include "ui/population/pedigreeView.h"
 #include "uiTestSupport.h"
+#include "writers/pedigreeSvg.h"
 
 #include <QComboBox>
 #include <QDir>

@@ -3,12 +3,12 @@
 
 #include "genetics/binaryFile.h"
 #include "genetics/chemicalNames.h"
-#include "genetics/safeOutput.h"
 #include "genetics/textEncoding.h"
 #include "genometext/geneLayout.h"
 #include "genometext/genomeText.h"
 #include "mapping/geneChange.h"
 #include "ui/geneChangeView.h"
+#include "writers/safeOutput.h"
 
 #include <QApplication>
 #include <QCheckBox>
