@@ -3,6 +3,7 @@
 
 #include "genomeDigest.h"
 #include "genomeSummary.h"
+#include "parallelFor.h"
 
 #include <algorithm>
 #include <array>
@@ -58,41 +59,59 @@ CensusRow readRow(const std::string& folder, const std::string& file, std::strin
 
 } // namespace
 
-std::optional<std::size_t> updateCensusFile(Census& census, const std::string& folder, const std::string& file)
+void updateCensusFiles(Census& census, const std::string& folder, std::vector<std::string> files,
+                       const std::atomic<bool>* cancel, unsigned threads)
 {
-    std::vector<CensusRow>& rows = census.rows;
-    // Row indices as they were, for knowing whose parents changed.
-    std::vector<std::array<std::optional<std::string>, 2>> parentFiles(rows.size());
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        if (rows[i].motherRow)
-            parentFiles[i][0] = rows[*rows[i].motherRow].file;
-        if (rows[i].fatherRow)
-            parentFiles[i][1] = rows[*rows[i].fatherRow].file;
-    }
+    std::sort(files.begin(), files.end());
+    files.erase(std::unique(files.begin(), files.end()), files.end());
+    const auto changed = [&files](const std::string& file) {
+        return std::binary_search(files.begin(), files.end(), file);
+    };
 
-    auto at = std::lower_bound(rows.begin(), rows.end(), file,
-                               [](const CensusRow& row, const std::string& name) { return row.file < name; });
-    std::size_t index = static_cast<std::size_t>(at - rows.begin());
-    const bool known = at != rows.end() && at->file == file;
-    if (known) {
-        rows.erase(at);
-        parentFiles.erase(parentFiles.begin() + static_cast<std::ptrdiff_t>(index));
-    }
+    // The changed files read anew, beside the census, before it is touched.
+    std::vector<std::optional<CensusRow>> read(files.size());
+    std::vector<GenomeDigester> digesters(parallelThreads(files.size(), threads));
+    if (!parallelFor(files.size(), threads, cancel, [&](unsigned worker, std::size_t i) {
+            if (std::optional<std::string> error = censusFileError(folder, files[i]))
+                read[i] = readRow(folder, files[i], std::move(*error), digesters[worker]);
+        }))
+        throw CensusCancelled();
 
-    GenomeDigester digester;
-    std::optional<std::string> error = censusFileError(folder, file);
-    const bool present = error.has_value();
-    if (present) {
-        rows.insert(rows.begin() + static_cast<std::ptrdiff_t>(index),
-                    readRow(folder, file, std::move(*error), digester));
-        // Not insert(pos, {}): that is the empty initializer list, which inserts nothing.
-        parentFiles.insert(parentFiles.begin() + static_cast<std::ptrdiff_t>(index),
-                           std::array<std::optional<std::string>, 2>{});
+    // Merged in file order; each row keeps its parents' files as they were.
+    const std::vector<CensusRow>& old = census.rows;
+    std::vector<CensusRow> rows;
+    std::vector<std::array<std::optional<std::string>, 2>> parentFiles;
+    std::vector<unsigned char> fresh;
+    rows.reserve(old.size() + files.size());
+    std::size_t next = 0;
+    const auto addRead = [&](const std::string* before) {
+        for (; next < read.size() && (!before || files[next] < *before); ++next) {
+            if (!read[next])
+                continue;
+            rows.push_back(std::move(*read[next]));
+            parentFiles.emplace_back();
+            fresh.push_back(1);
+        }
+    };
+    for (const CensusRow& row : old) {
+        addRead(&row.file);
+        if (changed(row.file))
+            continue;
+        std::array<std::optional<std::string>, 2> parents;
+        if (row.motherRow)
+            parents[0] = old[*row.motherRow].file;
+        if (row.fatherRow)
+            parents[1] = old[*row.fatherRow].file;
+        parentFiles.push_back(std::move(parents));
+        fresh.push_back(0);
+        rows.push_back(row);
     }
+    addRead(nullptr);
 
-    // Link every row again; count again where the parents changed.
+    // Linked again; counted again where the parents' rows are others, or
+    // where the child or a parent is a file that changed.
     const Parents parents(rows);
-    MutationCounter counter;
+    std::vector<std::size_t> recount;
     for (std::size_t i = 0; i < rows.size(); ++i) {
         CensusRow& row = rows[i];
         row.children = 0;
@@ -100,36 +119,48 @@ std::optional<std::size_t> updateCensusFile(Census& census, const std::string& f
             continue;
         row.motherRow = parents.of(i, row.mother);
         row.fatherRow = parents.of(i, row.father);
+        const auto fileOf = [&rows](const std::optional<std::size_t>& at) {
+            return at ? std::optional(rows[*at].file) : std::nullopt;
+        };
         const bool same =
-            (present && i == index)
-                ? false
-                : parentFiles[i][0] == (row.motherRow ? std::optional(rows[*row.motherRow].file) : std::nullopt) &&
-                      parentFiles[i][1] == (row.fatherRow ? std::optional(rows[*row.fatherRow].file) : std::nullopt);
-        // A changed parent file is read again too.
-        const bool parentChanged =
-            row.motherRow && row.fatherRow && (rows[*row.motherRow].file == file || rows[*row.fatherRow].file == file);
+            !fresh[i] && parentFiles[i][0] == fileOf(row.motherRow) && parentFiles[i][1] == fileOf(row.fatherRow);
+        const bool parentChanged = (row.motherRow && changed(rows[*row.motherRow].file)) ||
+                                   (row.fatherRow && changed(rows[*row.fatherRow].file));
         if (same && !parentChanged)
             continue;
         row.mutated.reset();
-        if (!row.motherRow || !row.fatherRow)
-            continue;
-        std::array<GeneFingerprints, 3> genomes;
-        const std::array<std::size_t, 3> which{i, *row.motherRow, *row.fatherRow};
-        bool read = true;
-        for (std::size_t k = 0; k < 3 && read; ++k) {
-            try {
-                genomes[k] = digester.digest(censusFilePath(folder, rows[which[k]].file)).fingerprints;
-            } catch (const HelixplotError&) {
-                read = false;
-            }
-        }
-        if (read)
-            row.mutated = counter.count(genomes[0], genomes[1], genomes[2]);
+        row.mutatedGenes.clear();
+        if (row.motherRow && row.fatherRow)
+            recount.push_back(i);
     }
+    std::vector<MutationCounter> counters(parallelThreads(recount.size(), threads));
+    digesters.resize(std::max(digesters.size(), counters.size()));
+    if (!parallelFor(recount.size(), threads, cancel, [&](unsigned worker, std::size_t k) {
+            CensusRow& row = rows[recount[k]];
+            std::array<GeneFingerprints, 3> genomes;
+            const std::array<std::size_t, 3> which{recount[k], *row.motherRow, *row.fatherRow};
+            for (std::size_t g = 0; g < 3; ++g) {
+                try {
+                    genomes[g] = digesters[worker].digest(censusFilePath(folder, rows[which[g]].file)).fingerprints;
+                } catch (const HelixplotError&) {
+                    return;
+                }
+            }
+            row.mutated = counters[worker].count(genomes[0], genomes[1], genomes[2]);
+        }))
+        throw CensusCancelled();
     linkCensusFamilies(rows);
-    if (!present)
+    census.rows = std::move(rows);
+}
+
+std::optional<std::size_t> updateCensusFile(Census& census, const std::string& folder, const std::string& file)
+{
+    updateCensusFiles(census, folder, {file}, nullptr, 1);
+    const auto at = std::lower_bound(census.rows.begin(), census.rows.end(), file,
+                                     [](const CensusRow& row, const std::string& name) { return row.file < name; });
+    if (at == census.rows.end() || at->file != file)
         return std::nullopt;
-    return index;
+    return static_cast<std::size_t>(at - census.rows.begin());
 }
 
 } // namespace helixplot
