@@ -6,11 +6,14 @@
 #include "mapping/geneMatching.h"
 #include "populationGenerator.h"
 #include "ui/population/pedigreeView.h"
+#include "ui/unitGeneMainWindow.h"
+#include "ui/unitLoadGenome.h"
 #include "uiTestSupport.h"
 
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QTableView>
@@ -42,14 +45,15 @@ class PopulationWindowTest : public QObject {
     std::vector<Opened> opened_;
     testing::ErrorLog errors_;
 
-    std::unique_ptr<PopulationWindow> openWindow()
+    std::unique_ptr<PopulationWindow> openWindow(MappingOpener opener = {})
     {
-        auto window = std::make_unique<PopulationWindow>(
-            folder_, false,
-            [this](const QString& mode, const QStringList& files) {
+        if (!opener)
+            opener = [this](const QString& mode, const QStringList& files) {
                 opened_.push_back({mode, files});
-            },
-            PopulationHooks{errors_.reporter(), {}, {}});
+                return true;
+            };
+        auto window = std::make_unique<PopulationWindow>(folder_, false, std::move(opener),
+                                                         PopulationHooks{errors_.reporter(), {}, {}});
         window->setAttribute(Qt::WA_DeleteOnClose, false);
         QSignalSpy finished(window.get(), &PopulationWindow::censusFinished);
         QSignalSpy pedigree(window.get(), &PopulationWindow::pedigreeShown);
@@ -208,6 +212,56 @@ private Q_SLOTS:
                                                       QString::fromStdString(member->name) + QStringLiteral(".gen"))});
     }
 
+    // Enter in a population window while "Load New Genome" maps (the run's
+    // waits let input through) is refused with a word in the status line:
+    // a second run over the same genome slots once ended the program.
+    void oneMappingAtATime()
+    {
+        // The main window loads the samples' chemical names: the later tests
+        // compare reports with the tool's, which has none.
+        qputenv("HELIXPLOT_SETTINGS", HELIXPLOT_SOURCE_DIR "/samples/settings.ini");
+        const auto restore = qScopeGuard([names = ChemicalNames] {
+            qunsetenv("HELIXPLOT_SETTINGS");
+            ChemicalNames = names;
+        });
+        errors_.texts.clear();
+        const QString examined =
+            folder_ + QStringLiteral("/") + QString::fromStdString(members_[0].name) + QStringLiteral(".gen");
+        std::unique_ptr<TGeneMainWindow> main;
+        const auto population = openWindow(
+            [&main](const QString& mode, const QStringList& files) { return main->openMapping(mode, files); });
+        population->show();
+        QVERIFY(QTest::qWaitForWindowExposed(population.get()));
+        int waits = 0, nested = 0;
+        bool pressing = false;
+        MainWindowHooks hooks;
+        hooks.reportError = errors_.reporter();
+        hooks.showSelectionDialog = [&](TLoadGenome& dialog) {
+            return dialog.applyChoices(QStringLiteral("breakdown"), {examined}) ? int(QDialog::Accepted)
+                                                                                : int(QDialog::Rejected);
+        };
+        hooks.wait = [&](int) {
+            nested += pressing;
+            if (waits++ > 0)
+                return;
+            pressing = true;
+            population->table()->setCurrentIndex(population->filter().index(1, 0));
+            QTest::keyClick(population->table(), Qt::Key_Return);
+            QCoreApplication::processEvents();
+            pressing = false;
+        };
+        main = std::make_unique<TGeneMainWindow>(hooks, QString(), QStringList(), false);
+        guarded(errors_.reporter(), [&] { main->Button2Click(); });
+        QCOMPARE(nested, 0);
+        QVERIFY(waits > 0);
+        QVERIFY(!main->mappingBusy());
+        QCOMPARE(QFileInfo(main->loadGenome().genomeFilePath(GenomeSlot::Examined)).fileName(),
+                 QFileInfo(examined).fileName());
+        QVERIFY(
+            testing::child<QLabel>(population.get(), "PopulationStatus")->text().contains(QStringLiteral("under way")));
+        QCOMPARE(errors_.texts, QStringList());
+    }
+
     // Ancestors and descendants of one creature; with a second, the line
     // between them and nothing else.
     void pedigreeHighlightsTheFamily()
@@ -304,6 +358,40 @@ private Q_SLOTS:
 #endif
     }
 
+    // A thousand genomes copied into the open folder at once, then removed:
+    // read and linked in batches beside the window, each copy linked as its
+    // original is, until the table is as it was.
+    void followsABurstOfAThousandGenomes()
+    {
+        const auto window = openWindow();
+        const int before = window->model().rowCount();
+        QStringList copies;
+        for (int i = 0; i < 1000; ++i) {
+            copies << folder_ + QStringLiteral("/burst%1.gen").arg(i, 4, 10, QLatin1Char('0'));
+            QVERIFY(QFile::copy(folder_ + QStringLiteral("/") +
+                                    QString::fromStdString(members_[std::size_t(i) % members_.size()].name) +
+                                    QStringLiteral(".gen"),
+                                copies.back()));
+        }
+        const auto removeCopies = qScopeGuard([&copies] {
+            for (const QString& copy : copies)
+                QFile::remove(copy);
+        });
+        QTRY_COMPARE_WITH_TIMEOUT(window->model().rowCount(), before + 1000, 60000);
+        for (int i : {0, 1, 999}) {
+            const auto& member = members_[std::size_t(i) % members_.size()];
+            const CensusRow& copy = window->model().row(
+                rowOf(*window, QStringLiteral("burst%1").arg(i, 4, 10, QLatin1Char('0')).toStdString()));
+            const CensusRow& original = window->model().row(rowOf(*window, member.name));
+            QCOMPARE(copy.mutatedTotal(), original.mutatedTotal());
+            QCOMPARE(copy.generation, original.generation);
+        }
+        for (const QString& copy : copies)
+            QVERIFY(QFile::remove(copy));
+        QTRY_COMPARE_WITH_TIMEOUT(window->model().rowCount(), before, 60000);
+        QCOMPARE(errors_.texts, QStringList());
+    }
+
 #ifdef HELIXPLOT_CLI
     // The window's report is the tool's, mutation hotspots and all.
     void exportsTheToolsReport()
@@ -398,6 +486,37 @@ private Q_SLOTS:
         for (std::size_t row = 0; row < rows; ++row)
             QCOMPARE(pedigree.boxColour(row), PedigreeView::countColour(window->model().row(int(row)).mutatedTotal()));
         QVERIFY(list.isHidden());
+    }
+
+    // Nor on a file the program reads, as helixplot-cli report -o refuses it.
+    void exportRefusesTheFilesTheProgramReads_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("settings") << QStringLiteral("settings.ini");
+        QTest::newRow("chemical names") << QStringLiteral("allchemicals.str");
+    }
+
+    void exportRefusesTheFilesTheProgramReads()
+    {
+        QFETCH(QString, name);
+        const QString game = dir_.path() + QStringLiteral("/game");
+        QDir().mkpath(game);
+        for (const char* file : {"settings.ini", "allchemicals.str"}) {
+            QFile::remove(game + QStringLiteral("/") + QLatin1String(file));
+            QVERIFY(QFile::copy(QStringLiteral(HELIXPLOT_SOURCE_DIR "/samples/") + QLatin1String(file),
+                                game + QStringLiteral("/") + QLatin1String(file)));
+        }
+        qputenv("HELIXPLOT_SETTINGS", QFile::encodeName(game + QStringLiteral("/settings.ini")));
+        const auto unset = qScopeGuard([] { qunsetenv("HELIXPLOT_SETTINGS"); });
+        const auto window = openWindow();
+        const QString target = game + QStringLiteral("/") + name;
+        QFile original(target);
+        QVERIFY(original.open(QIODevice::ReadOnly));
+        const QByteArray before = original.readAll();
+        original.close();
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, window->exportTo(target));
+        QVERIFY(original.open(QIODevice::ReadOnly));
+        QCOMPARE(original.readAll(), before);
     }
 
     // The export never lands on a genome, whatever its name.
