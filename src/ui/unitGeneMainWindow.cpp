@@ -569,6 +569,7 @@ bool TGeneMainWindow::openMapping(const QString& mode, const QStringList& files)
     show();
     raise();
     activateWindow();
+    return true;
 }
 
 void TGeneMainWindow::FormCreate(const QString& presetMode, const QStringList& presetGenomes, bool askAtStartup)

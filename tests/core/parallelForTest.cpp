@@ -116,8 +116,9 @@ TEST(CensusCancel, EveryStageStopsAndThrows)
         census.genePass = [&](unsigned, std::size_t, const GeneFingerprints&) { ++passed; };
         EXPECT_THROW(takeCensus(dir.path(), census), CensusCancelled);
         EXPECT_EQ(passed, 0u);
-        if (stage == Stage::Reading)
+        if (stage == Stage::Reading) {
             EXPECT_LE(read, 3u + census.threads - 1);
+        }
     }
 }
 

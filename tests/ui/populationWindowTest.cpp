@@ -260,6 +260,8 @@ private Q_SLOTS:
         QVERIFY(
             testing::child<QLabel>(population.get(), "PopulationStatus")->text().contains(QStringLiteral("under way")));
         QCOMPARE(errors_.texts, QStringList());
+        // Once the run is over, a mapping opens again.
+        QVERIFY(main->openMapping(QStringLiteral("breakdown"), {examined}));
     }
 
     // Ancestors and descendants of one creature; with a second, the line
