@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <new>
+#include <utility>
 
 namespace helixplot {
 
@@ -60,7 +61,12 @@ PopulationSession::PopulationSession(const QString& folder, bool recursive, QObj
     rescanTimer_.setSingleShot(true);
     rescanTimer_.setInterval(RescanMs);
     connect(&rescanTimer_, &QTimer::timeout, this, &PopulationSession::rescan);
-    connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, [this] { rescanTimer_.start(RescanMs); });
+    // Timed from the first change, not the last: a long burst (a copy of
+    // thousands of genomes) is taken in batches while it goes on.
+    connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, [this] {
+        if (!rescanTimer_.isActive())
+            rescanTimer_.start(RescanMs);
+    });
     lineageTimer_.setSingleShot(true);
     lineageTimer_.setInterval(LineageMs);
     connect(&lineageTimer_, &QTimer::timeout, this, &PopulationSession::traceLineageAgain);
@@ -266,13 +272,26 @@ void PopulationSession::poll()
     guardedTake(update_, [this](Update update) {
         if (updateOf_ != version_)
             return; // the census was taken again meanwhile
-        seen_ = update.listing.files;
+        // What is replaced is freed beside the window: the listing and the
+        // census of ten thousand genomes take milliseconds to free.
+        const bool changed = update.census != nullptr;
+        auto listing = std::exchange(seen_, update.listing.files);
+        std::shared_ptr<const Census> replaced;
+        if (changed) {
+            replaced = model_.shared();
+            model_.setCensus(std::move(update.census));
+        }
         for (const QString& folder : update.listing.folders)
             if (!watcher_.directories().contains(folder))
                 watcher_.addPath(folder);
-        if (!update.census)
+        startBackgroundThread(
+            [listing = std::move(listing), replaced = std::move(replaced), update = std::move(update)]() mutable {
+                replaced.reset();
+                listing.clear();
+                update = {};
+            });
+        if (!changed)
             return;
-        model_.setCensus(std::move(update.census));
         ++version_;
         layOut();
         lineageTimer_.start();
