@@ -264,6 +264,41 @@ private Q_SLOTS:
         QVERIFY(main->openMapping(QStringLiteral("breakdown"), {examined}));
     }
 
+    // Whatever a worker throws, running out of memory included, comes back
+    // to the window's thread as the error it was, never as an abort.
+    void workersHandBackTheirFailures_data()
+    {
+        QTest::addColumn<int>("failure");
+        QTest::newRow("none") << 0;
+        QTest::newRow("out of memory") << 1;
+        QTest::newRow("an error") << 2;
+    }
+
+    void workersHandBackTheirFailures()
+    {
+        QFETCH(int, failure);
+        BackgroundTask<int> task;
+        task.start([failure] {
+            if (failure == 1)
+                throw std::bad_alloc();
+            if (failure == 2)
+                throw std::runtime_error("disk gone");
+            return 7;
+        });
+        QTRY_VERIFY(task.ready());
+        try {
+            QCOMPARE(task.take(), 7);
+            QCOMPARE(failure, 0);
+        } catch (const std::bad_alloc&) {
+            QCOMPARE(failure, 1);
+        } catch (const std::runtime_error& error) {
+            QCOMPARE(failure, 2);
+            QCOMPARE(QByteArray(error.what()), QByteArray("disk gone"));
+        }
+        QVERIFY(!task.running());
+        QTRY_COMPARE(backgroundThreads(), std::size_t(0));
+    }
+
     // Ancestors and descendants of one creature; with a second, the line
     // between them and nothing else.
     void pedigreeHighlightsTheFamily()
