@@ -264,6 +264,32 @@ private Q_SLOTS:
         QVERIFY(main->openMapping(QStringLiteral("breakdown"), {examined}));
     }
 
+    // Names as the writers show them: UTF-8 when they are, else Latin-1.
+    void showsNamesAsTheWritersDo_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("ASCII") << QByteArray("Nela") << QStringLiteral("Nela");
+        QTest::newRow("UTF-8") << QByteArray("J\xc3\xb6rg") << QStringLiteral("J\u00f6rg");
+        QTest::newRow("Latin-1") << QByteArray("J\xf6rg") << QStringLiteral("J\u00f6rg");
+        QTest::newRow("not UTF-8 past its first bytes")
+            << QByteArray("\xc3\xb6\xff") << QStringLiteral("\u00c3\u00b6\u00ff");
+    }
+
+    void showsNamesAsTheWritersDo()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, shown);
+        auto census = std::make_shared<Census>();
+        census->rows.resize(1);
+        census->rows[0].file = "a.gen";
+        census->rows[0].genus = census->rows[0].mother = census->rows[0].father = bytes.toStdString();
+        PopulationModel model;
+        model.setCensus(census);
+        for (const int column : {PopulationModel::Genus, PopulationModel::Mother, PopulationModel::Father})
+            QCOMPARE(model.text(0, column), shown);
+    }
+
     // Whatever a worker throws, running out of memory included, comes back
     // to the window's thread as the error it was, never as an abort.
     void workersHandBackTheirFailures_data()
