@@ -242,7 +242,8 @@ void PopulationSession::layOut()
     }
     layOutAgain_ = false;
     layoutOf_ = version_;
-    layout_.start([census = model_.shared()] { return layoutPedigree(pedigreeNodes(*census)); });
+    layout_.start(
+        [census = model_.shared()] { return preparePedigree(*census, layoutPedigree(pedigreeNodes(*census))); });
     pollAgainSoon();
 }
 
@@ -299,10 +300,10 @@ void PopulationSession::poll()
         QTimer::singleShot(1000, this, &PopulationSession::rescan);
         Q_EMIT folderUpdated();
     });
-    guardedTake(layout_, [this](PedigreeLayout layout) {
+    guardedTake(layout_, [this](std::shared_ptr<PedigreeScene> scene) {
         // Laid out for the census as it is now, or laid out again.
         if (layoutOf_ == version_ && !layOutAgain_)
-            Q_EMIT pedigreeLaidOut(layout);
+            Q_EMIT pedigreeLaidOut(std::move(scene));
         else
             layOut();
     });

@@ -4,6 +4,7 @@
 #include "backgroundTask.h"
 #include "censusJob.h"
 #include "mapping/pedigreeLayout.h"
+#include "pedigreeView.h"
 #include "populationModel.h"
 
 #include <QFileSystemWatcher>
@@ -79,7 +80,8 @@ Q_SIGNALS:
     void censusFinished(const QString& message, bool cancelled);
     // The model took a batch of changes of the folder.
     void folderUpdated();
-    void pedigreeLaidOut(const PedigreeLayout& layout);
+    // The pedigree laid out and its scene made, for PedigreeView::setPedigree.
+    void pedigreeLaidOut(std::shared_ptr<PedigreeScene> scene);
     void lineageTraced();
     void variantsTraced();
     void exportFinished(const QString& path, const QString& error);
@@ -121,7 +123,7 @@ private:
     QFileSystemWatcher watcher_;
     QTimer rescanTimer_;
 
-    BackgroundTask<PedigreeLayout> layout_;
+    BackgroundTask<std::shared_ptr<PedigreeScene>> layout_;
     unsigned layoutOf_ = 0;
     bool layOutAgain_ = false;
     std::future<Lineage> censusLineage_;

@@ -313,10 +313,10 @@ void PopulationWindow::cancelCensus()
     session_.cancel();
 }
 
-void PopulationWindow::showPedigree(const PedigreeLayout& layout)
+void PopulationWindow::showPedigree(std::shared_ptr<PedigreeScene> scene)
 {
     // The gene colouring is kept, for the rows it knows, until read again.
-    pedigree_->setPedigree(model().census(), layout);
+    pedigree_->setPedigree(std::move(scene));
     if (fitPedigree_)
         pedigree_->fit();
     fitPedigree_ = false;

@@ -116,7 +116,7 @@ private:
     void censusStarted();
     void showProgress(std::size_t done, std::size_t total);
     void finishCensus(const QString& message, bool cancelled);
-    void showPedigree(const PedigreeLayout& layout);
+    void showPedigree(std::shared_ptr<PedigreeScene> scene);
     void folderChanged();
     void selectionChanged();
     void selectRow(std::size_t row, bool second);
