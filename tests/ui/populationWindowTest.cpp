@@ -23,6 +23,7 @@
 
 #include <algorithm>
 #include <map>
+#include <numeric>
 #include <set>
 
 using namespace helixplot;
@@ -609,6 +610,49 @@ private Q_SLOTS:
         QVERIFY_THROWS_EXCEPTION(std::runtime_error, window->exportTo(target));
         QFile after(target);
         QCOMPARE(after.open(QIODevice::ReadOnly) ? after.readAll() : QByteArray(), before);
+    }
+
+    // Esc during the export: the steps run up to the one cancelled at, the
+    // export ends as cancelled and nothing is written; uncancelled, the
+    // progress reaches its end before the file is there.
+    void exportStopsAtTheStepCancelled_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("cancelAt"); // -1: not cancelled
+        QTest::addColumn<int>("steps");
+        QTest::newRow("report, before building") << QStringLiteral("stop.html") << 0 << 4;
+        QTest::newRow("report, between its steps") << QStringLiteral("stop.html") << 2 << 4;
+        QTest::newRow("report, built, before writing") << QStringLiteral("stop.html") << 4 << 4;
+        QTest::newRow("table, built, before writing") << QStringLiteral("stop.csv") << 1 << 1;
+        QTest::newRow("report, not cancelled") << QStringLiteral("stop.html") << -1 << 4;
+    }
+
+    void exportStopsAtTheStepCancelled()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, cancelAt);
+        QFETCH(int, steps);
+        const auto window = openWindow();
+        PopulationSession& session = window->session();
+        const QString target = dir_.path() + QStringLiteral("/") + name;
+        QFile::remove(target);
+        std::vector<int> seen;
+        session.setExportStepHook([&](int done, int total) {
+            seen.push_back(total == steps ? done : -100);
+            if (done == cancelAt)
+                session.cancel();
+        });
+        QSignalSpy progress(&session, &PopulationSession::exportProgress);
+        QSignalSpy finished(&session, &PopulationSession::exportFinished);
+        session.startExport(target, {});
+        QVERIFY(finished.wait(30000));
+        std::vector<int> expected(static_cast<std::size_t>(cancelAt < 0 ? steps + 1 : cancelAt + 1));
+        std::iota(expected.begin(), expected.end(), 0);
+        QCOMPARE(seen, expected);
+        QCOMPARE(finished.front().at(1).toString(), cancelAt < 0 ? QString() : QString::fromLatin1(ExportCancelled));
+        QCOMPARE(QFile::exists(target), cancelAt < 0);
+        if (cancelAt < 0)
+            QCOMPARE(progress.back(), (QList<QVariant>{steps, steps}));
     }
 };
 

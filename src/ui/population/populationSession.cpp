@@ -326,6 +326,10 @@ void PopulationSession::poll()
             traceVariants();
         }
     });
+    if (export_.running() && exportDone_ && *exportDone_ != exportShown_) {
+        exportShown_ = *exportDone_;
+        Q_EMIT exportProgress(exportShown_, exportTotal_);
+    }
     if (export_.ready()) {
         const QString path = exportPath_;
         QString error;
@@ -417,13 +421,27 @@ void PopulationSession::startExport(const QString& path, const QStringList& read
         genes = genes_;
         events = events_;
     }
-    export_.start([path, readFiles, html, lineage, census = model_.shared(), folder = folderName(),
-                   genes = std::move(genes), events = std::move(events), cancel = exportCancel_] {
-        const std::string bytes = !html     ? cli::censusCsv(*census)
-                                  : lineage ? cli::censusReportHtml(*census, folder, genes, events)
-                                            : cli::censusReportHtml(*census, folder);
+    exportDone_ = std::make_shared<std::atomic<int>>(0);
+    exportTotal_ = html ? cli::ReportSteps : 1;
+    exportShown_ = -1;
+    // Esc is honoured between the report's steps, and last before writing.
+    const auto step = [cancel = exportCancel_, done = exportDone_, hook = exportStepHook_](int at, int total) {
+        if (hook)
+            hook(at, total);
         if (*cancel)
             throw std::runtime_error(ExportCancelled);
+        *done = at;
+    };
+    export_.start([path, readFiles, html, census = model_.shared(), folder = folderName(), genes = std::move(genes),
+                   events = std::move(events), step] {
+        std::string bytes;
+        if (html) {
+            bytes = cli::censusReportHtml(*census, folder, genes, events, step);
+        } else {
+            step(0, 1);
+            bytes = cli::censusCsv(*census);
+            step(1, 1);
+        }
         writeExportFile(path, bytes, readFiles);
         return true;
     });

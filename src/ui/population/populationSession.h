@@ -71,6 +71,10 @@ public:
     // work too: refusals are thrown here). exportFinished() follows.
     void startExport(const QString& path, const QStringList& readFiles);
     bool exporting() const { return export_.running(); }
+    // Called on the export's worker before each of its steps, before the
+    // cancel token is looked at: tests cancel from it at a step of their
+    // choosing.
+    void setExportStepHook(std::function<void(int done, int total)> hook) { exportStepHook_ = std::move(hook); }
 
 Q_SIGNALS:
     // The census's progress while it reads.
@@ -84,6 +88,8 @@ Q_SIGNALS:
     void pedigreeLaidOut(std::shared_ptr<PedigreeScene> scene);
     void lineageTraced();
     void variantsTraced();
+    // The export's steps done of total, while it builds.
+    void exportProgress(int done, int total);
     void exportFinished(const QString& path, const QString& error);
     // A worker failed (out of memory, the folder gone): the message to show.
     void failed(const QString& message);
@@ -142,6 +148,10 @@ private:
     BackgroundTask<bool> export_;
     QString exportPath_;
     std::shared_ptr<std::atomic<bool>> exportCancel_;
+    std::shared_ptr<std::atomic<int>> exportDone_;
+    int exportTotal_ = 0;
+    int exportShown_ = -1;
+    std::function<void(int, int)> exportStepHook_;
 
     QTimer pollTimer_;
 };

@@ -232,6 +232,10 @@ PopulationWindow::PopulationWindow(const QString& folder, bool recursive, Mappin
         Q_EMIT lineageUpdated();
     });
     connect(&session_, &PopulationSession::variantsTraced, this, &PopulationWindow::showVariants);
+    connect(&session_, &PopulationSession::exportProgress, this, [this](int done, int total) {
+        progress_->setRange(0, total);
+        progress_->setValue(done);
+    });
     connect(&session_, &PopulationSession::exportFinished, this, &PopulationWindow::finishExport);
     connect(&session_, &PopulationSession::failed, this, [this](const QString& message) {
         status_->setText(message);
