@@ -25,6 +25,7 @@
 #include <map>
 #include <numeric>
 #include <set>
+#include <thread>
 
 using namespace helixplot;
 
@@ -653,6 +654,67 @@ private Q_SLOTS:
         QCOMPARE(QFile::exists(target), cancelAt < 0);
         if (cancelAt < 0)
             QCOMPARE(progress.back(), (QList<QVariant>{steps, steps}));
+    }
+
+    // Closing the window (the session destroyed) or changing the folder at
+    // each stage of the work: nothing of the old work is handed back, and
+    // every worker ends. The export is held inside its building until then.
+    void sessionStopsAtEachStage_data()
+    {
+        QTest::addColumn<int>("stage");
+        QTest::addColumn<bool>("closed");
+        const char* stages[] = {"census", "lineage", "variants", "export"};
+        for (int stage = 0; stage < 4; ++stage) {
+            QTest::addRow("%s, closed", stages[stage]) << stage << true;
+            QTest::addRow("%s, folder changed", stages[stage]) << stage << false;
+        }
+    }
+
+    void sessionStopsAtEachStage()
+    {
+        QFETCH(int, stage);
+        QFETCH(bool, closed);
+        auto session = std::make_unique<PopulationSession>(folder_, false);
+        QSignalSpy finished(session.get(), &PopulationSession::censusFinished);
+        QSignalSpy traced(session.get(), &PopulationSession::lineageTraced);
+        QSignalSpy variants(session.get(), &PopulationSession::variantsTraced);
+        QSignalSpy exported(session.get(), &PopulationSession::exportFinished);
+        const QString target = dir_.path() + QStringLiteral("/held.csv");
+        QFile::remove(target);
+        std::atomic<bool> held{false};
+        std::atomic<bool> release{false};
+        if (stage >= 1)
+            QVERIFY(finished.wait(30000));
+        if (stage >= 2)
+            QVERIFY(traced.count() > 0 || traced.wait(30000));
+        if (stage == 2)
+            session->setGene(session->hotspots().front().geneKey);
+        if (stage == 3) {
+            session->setExportStepHook([&](int, int) {
+                held = true;
+                while (!release)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            });
+            session->startExport(target, {});
+            QTRY_VERIFY(held);
+        }
+        const qsizetype census = finished.count();
+        const qsizetype variantCount = variants.count();
+        if (closed)
+            session.reset();
+        else
+            session->setRecursive(true);
+        release = true;
+        if (!closed) {
+            QTRY_COMPARE_WITH_TIMEOUT(finished.count(), census + 1, 30000);
+            QCOMPARE(finished.back().at(0).toString(), QString());
+            QCOMPARE(session->model().rowCount(), int(members_.size()));
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(backgroundThreads(), std::size_t(0), 30000);
+        QCOMPARE(exported.count(), 0);
+        QVERIFY(!QFile::exists(target));
+        if (stage == 2)
+            QCOMPARE(variants.count(), variantCount);
     }
 };
 
