@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <unordered_map>
 
 namespace helixplot {
@@ -133,20 +134,33 @@ void updateCensusFiles(Census& census, const std::string& folder, std::vector<st
         if (row.motherRow && row.fatherRow)
             recount.push_back(i);
     }
+    // Each genome the recount needs is read once, however many children
+    // share it: a burst of thousands of children names the same parents.
+    std::vector<std::size_t> needed;
+    for (const std::size_t i : recount)
+        needed.insert(needed.end(), {i, *rows[i].motherRow, *rows[i].fatherRow});
+    std::sort(needed.begin(), needed.end());
+    needed.erase(std::unique(needed.begin(), needed.end()), needed.end());
+    std::vector<std::optional<GeneFingerprints>> prints(needed.size());
+    digesters.resize(std::max<std::size_t>(digesters.size(), parallelThreads(needed.size(), threads)));
+    if (!parallelFor(needed.size(), threads, cancel, [&](unsigned worker, std::size_t k) {
+            try {
+                prints[k] = digesters[worker].digest(censusFilePath(folder, rows[needed[k]].file)).fingerprints;
+            } catch (const HelixplotError&) {
+            }
+        }))
+        throw CensusCancelled();
+    const auto printsOf = [&](std::size_t row) -> const std::optional<GeneFingerprints>& {
+        return prints[static_cast<std::size_t>(std::lower_bound(needed.begin(), needed.end(), row) - needed.begin())];
+    };
     std::vector<MutationCounter> counters(parallelThreads(recount.size(), threads));
-    digesters.resize(std::max(digesters.size(), counters.size()));
     if (!parallelFor(recount.size(), threads, cancel, [&](unsigned worker, std::size_t k) {
             CensusRow& row = rows[recount[k]];
-            std::array<GeneFingerprints, 3> genomes;
-            const std::array<std::size_t, 3> which{recount[k], *row.motherRow, *row.fatherRow};
-            for (std::size_t g = 0; g < 3; ++g) {
-                try {
-                    genomes[g] = digesters[worker].digest(censusFilePath(folder, rows[which[g]].file)).fingerprints;
-                } catch (const HelixplotError&) {
-                    return;
-                }
-            }
-            row.mutated = counters[worker].count(genomes[0], genomes[1], genomes[2]);
+            const auto& child = printsOf(recount[k]);
+            const auto& mother = printsOf(*row.motherRow);
+            const auto& father = printsOf(*row.fatherRow);
+            if (child && mother && father)
+                row.mutated = counters[worker].count(*child, *mother, *father);
         }))
         throw CensusCancelled();
     linkCensusFamilies(rows);
