@@ -60,8 +60,8 @@ CensusRow readRow(const std::string& folder, const std::string& file, std::strin
 
 } // namespace
 
-void updateCensusFiles(Census& census, const std::string& folder, std::vector<std::string> files,
-                       const std::atomic<bool>* cancel, unsigned threads)
+Census updatedCensus(const Census& census, const std::string& folder, std::vector<std::string> files,
+                     const std::atomic<bool>* cancel, unsigned threads)
 {
     std::sort(files.begin(), files.end());
     files.erase(std::unique(files.begin(), files.end()), files.end());
@@ -164,7 +164,15 @@ void updateCensusFiles(Census& census, const std::string& folder, std::vector<st
         }))
         throw CensusCancelled();
     linkCensusFamilies(rows);
-    census.rows = std::move(rows);
+    Census updated;
+    updated.rows = std::move(rows);
+    return updated;
+}
+
+void updateCensusFiles(Census& census, const std::string& folder, std::vector<std::string> files,
+                       const std::atomic<bool>* cancel, unsigned threads)
+{
+    census = updatedCensus(census, folder, std::move(files), cancel, threads);
 }
 
 std::optional<std::size_t> updateCensusFile(Census& census, const std::string& folder, const std::string& file)

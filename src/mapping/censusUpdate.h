@@ -24,5 +24,8 @@ std::optional<std::size_t> updateCensusFile(Census& census, const std::string& f
 // CensusCancelled is thrown and the census is left as it was.
 void updateCensusFiles(Census& census, const std::string& folder, std::vector<std::string> files,
                        const std::atomic<bool>* cancel = nullptr, unsigned threads = 2);
+// The same into a new census, census left as it is (not copied first).
+Census updatedCensus(const Census& census, const std::string& folder, std::vector<std::string> files,
+                     const std::atomic<bool>* cancel = nullptr, unsigned threads = 2);
 
 } // namespace helixplot

@@ -90,6 +90,7 @@ void PopulationSession::stop()
     pollTimer_.stop();
     lineageTimer_.stop();
     rescanTimer_.stop();
+    rescanAfterUpdate_ = false;
     if (cancel_)
         *cancel_ = true;
     if (exportCancel_)
@@ -204,9 +205,10 @@ void PopulationSession::rescan()
     if (job_ || !model_.linked() || !cancel_ || *cancel_)
         return;
     if (update_.running()) {
-        rescanTimer_.start(); // once this batch is in
+        rescanAfterUpdate_ = true; // as soon as this batch is in
         return;
     }
+    rescanAfterUpdate_ = false;
     // Listing ten thousand files, reading the changed ones and linking them
     // all take a while: on a worker, over a copy of the census, the window
     // taking the result at once.
@@ -226,9 +228,8 @@ void PopulationSession::rescan()
                 changed.push_back(QFile::encodeName(at.key()).toStdString());
         if (changed.empty())
             return update;
-        auto updated = std::make_shared<Census>(*census);
-        updateCensusFiles(*updated, QFile::encodeName(folder).toStdString(), std::move(changed), cancel.get());
-        update.census = std::move(updated);
+        update.census = std::make_shared<Census>(
+            updatedCensus(*census, QFile::encodeName(folder).toStdString(), std::move(changed), cancel.get()));
         return update;
     });
     pollAgainSoon();
@@ -291,6 +292,9 @@ void PopulationSession::poll()
                 listing.clear();
                 update = {};
             });
+        // Changes seen while this batch was read: the next batch at once.
+        if (rescanAfterUpdate_)
+            QTimer::singleShot(0, this, &PopulationSession::rescan);
         if (!changed)
             return;
         ++version_;

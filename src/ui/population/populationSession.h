@@ -128,6 +128,7 @@ private:
     QHash<QString, QPair<qint64, qint64>> seen_;
     QFileSystemWatcher watcher_;
     QTimer rescanTimer_;
+    bool rescanAfterUpdate_ = false;
 
     BackgroundTask<std::shared_ptr<PedigreeScene>> layout_;
     unsigned layoutOf_ = 0;
