@@ -281,13 +281,20 @@ PedigreeView::PedigreeView(QWidget* parent) : QGraphicsView(parent), item_(new P
     }
 }
 
-PedigreeView::~PedigreeView() = default;
-
 struct PedigreeScene {
     std::vector<PedigreeItem::Creature> creatures;
     std::vector<PedigreeItem::Segment> segments;
     QRectF bounds;
 };
+
+PedigreeView::~PedigreeView()
+{
+    // Ten thousand creatures take milliseconds to free: beside the window.
+    auto old = std::make_shared<PedigreeScene>();
+    std::swap(old->creatures, item_->creatures);
+    std::swap(old->segments, item_->segments);
+    startBackgroundThread([old = std::move(old)]() mutable { old.reset(); });
+}
 
 std::shared_ptr<PedigreeScene> preparePedigree(const Census& census, const PedigreeLayout& layout)
 {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "populationModel.h"
 
+#include "backgroundTask.h"
 #include "genetics/textEncoding.h"
 
 #include <QFile>
@@ -25,6 +26,14 @@ QString nameText(const std::optional<std::string>& text)
 PopulationModel::PopulationModel(QObject* parent) : QAbstractTableModel(parent)
 {
     census_ = growing_ = std::make_shared<Census>();
+}
+
+PopulationModel::~PopulationModel()
+{
+    startBackgroundThread([census = std::move(census_), growing = std::move(growing_)]() mutable {
+        census.reset();
+        growing.reset();
+    });
 }
 
 void PopulationModel::clear()
