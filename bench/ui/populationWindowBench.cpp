@@ -23,6 +23,7 @@
 #include <algorithm>
 #include <ctime>
 #include <memory>
+#include <thread>
 
 namespace helixplot {
 namespace {
@@ -99,7 +100,7 @@ void BM_CensusInWindow(benchmark::State& state)
     for (auto _ : state) {
         // The census starts as the window is made; the probe from the moment
         // the window can take input.
-        PopulationWindow window(folder, false, {});
+        PopulationWindow window(folder, false, MappingOpener{});
         window.setAttribute(Qt::WA_DeleteOnClose, false);
         window.show();
         QSignalSpy finished(&window, &PopulationWindow::censusFinished);
@@ -136,7 +137,7 @@ BENCHMARK(BM_CensusInWindow)->Unit(benchmark::kMillisecond)->UseRealTime()->Iter
 void BM_LiveAddition(benchmark::State& state)
 {
     const QString folder = populationFolder();
-    PopulationWindow window(folder, false, {});
+    PopulationWindow window(folder, false, MappingOpener{});
     window.setAttribute(Qt::WA_DeleteOnClose, false);
     window.show();
     QSignalSpy finished(&window, &PopulationWindow::censusFinished);
@@ -161,6 +162,138 @@ void BM_LiveAddition(benchmark::State& state)
     state.counters["genomes"] = before;
 }
 BENCHMARK(BM_LiveAddition)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+// The window open on the population, its census, pedigree and lineage in.
+std::unique_ptr<PopulationWindow> openPopulation(const QString& folder)
+{
+    auto window = std::make_unique<PopulationWindow>(folder, false, MappingOpener{});
+    window->setAttribute(Qt::WA_DeleteOnClose, false);
+    window->show();
+    QSignalSpy finished(window.get(), &PopulationWindow::censusFinished);
+    QSignalSpy lineage(window.get(), &PopulationWindow::lineageUpdated);
+    finished.wait(600'000);
+    if (lineage.isEmpty())
+        lineage.wait(600'000);
+    return window;
+}
+
+// range(0) genomes copied into the open folder at once (as a file manager
+// copies them), then removed: the longest the window's thread is held
+// (processor time between two ticks of a 5 ms timer) and how late the
+// timer fires at worst, while the table takes them in and lets them go.
+void BM_LiveBurst(benchmark::State& state)
+{
+    const QString folder = populationFolder();
+    const auto count = static_cast<int>(state.range(0));
+    const QDir dir(folder);
+    const QStringList sources = dir.entryList({QStringLiteral("*.gen")}, QDir::Files);
+    const auto window = openPopulation(folder);
+    const int before = window->model().rowCount();
+    double addMs = 0, afterCopyMs = 0, removeMs = 0, addHold = 0, removeHold = 0, addStall = 0, removeStall = 0;
+    for (auto _ : state) {
+        QElapsedTimer clock;
+        // The files are copied and removed by another thread, as by another
+        // program: the window's thread only answers.
+        const auto name = [&dir](int i) {
+            return dir.filePath(QStringLiteral("burst-%1.gen").arg(i, 5, 10, QLatin1Char('0')));
+        };
+        {
+            StallProbe probe;
+            clock.start();
+            std::atomic<qint64> copied{0};
+            std::thread copier([&] {
+                for (int i = 0; i < count; ++i)
+                    QFile::copy(dir.filePath(sources[i % sources.size()]), name(i));
+                copied = clock.elapsed();
+            });
+            while (window->model().rowCount() != before + count)
+                QTest::qWait(5);
+            copier.join();
+            addMs = std::max(addMs, static_cast<double>(clock.elapsed()));
+            afterCopyMs = std::max(afterCopyMs, static_cast<double>(clock.elapsed() - copied));
+            addHold = std::max(addHold, probe.busiestMs());
+            addStall = std::max(addStall, probe.worstMs());
+        }
+        {
+            StallProbe probe;
+            clock.restart();
+            std::thread remover([&] {
+                for (int i = 0; i < count; ++i)
+                    QFile::remove(name(i));
+            });
+            while (window->model().rowCount() != before)
+                QTest::qWait(5);
+            remover.join();
+            removeMs = std::max(removeMs, static_cast<double>(clock.elapsed()));
+            removeHold = std::max(removeHold, probe.busiestMs());
+            removeStall = std::max(removeStall, probe.worstMs());
+        }
+    }
+    state.counters["genomes"] = before;
+    state.counters["add_complete_ms"] = addMs;
+    state.counters["add_complete_after_copy_ms"] = afterCopyMs;
+    state.counters["add_longest_hold_cpu_ms"] = addHold;
+    state.counters["add_worst_stall_ms"] = addStall;
+    state.counters["remove_complete_ms"] = removeMs;
+    state.counters["remove_longest_hold_cpu_ms"] = removeHold;
+    state.counters["remove_worst_stall_ms"] = removeStall;
+}
+BENCHMARK(BM_LiveBurst)->Arg(100)->Arg(10'000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+
+// Closing the window while its session works, at each stage: the census
+// reading (0), the lineage's pass after the table is whole (1), a gene's
+// variants (2), an export of the report (3). The time close() and the
+// window's destruction take on the window's thread.
+void BM_CancelOnClose(benchmark::State& state)
+{
+    const QString folder = populationFolder();
+    const int stage = static_cast<int>(state.range(0));
+    double worst = 0;
+    QTemporaryDir out;
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::unique_ptr<PopulationWindow> window;
+        if (stage == 0) {
+            window = std::make_unique<PopulationWindow>(folder, false, MappingOpener{});
+            QSignalSpy rows(&window->model(), &QAbstractItemModel::rowsInserted);
+            rows.wait(60'000);
+        } else if (stage == 1) {
+            window = std::make_unique<PopulationWindow>(folder, false, MappingOpener{});
+            QSignalSpy finished(window.get(), &PopulationWindow::censusFinished);
+            finished.wait(600'000);
+        } else {
+            window = openPopulation(folder);
+            if (stage == 2)
+                window->showGene(window->hotspots().front().geneKey);
+            else
+                window->session().startExport(out.filePath(QStringLiteral("report.html")), {});
+        }
+        window->setAttribute(Qt::WA_DeleteOnClose, false);
+        QElapsedTimer clock;
+        clock.start();
+        state.ResumeTiming();
+        window->close();
+        window.reset();
+        worst = std::max(worst, static_cast<double>(clock.nsecsElapsed()) / 1e6);
+    }
+    state.counters["close_ms"] = worst;
+    state.counters["threads_left"] = static_cast<double>(backgroundThreads());
+    waitForBackgroundWork();
+}
+BENCHMARK(BM_CancelOnClose)->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+// The report of the whole population (helixplot-cli report's), built and
+// written on a worker: from Ctrl+S's choice to the file written.
+void BM_ExportReport(benchmark::State& state)
+{
+    const auto window = openPopulation(populationFolder());
+    QTemporaryDir out;
+    const QString path = out.filePath(QStringLiteral("report.html"));
+    for (auto _ : state)
+        window->exportTo(path);
+    state.counters["bytes"] = static_cast<double>(QFileInfo(path).size());
+}
+BENCHMARK(BM_ExportReport)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 // helixplot-cli census --format csv, the whole program.
 void BM_CensusCommandLine(benchmark::State& state)

@@ -98,8 +98,13 @@ int main(int argc, char* argv[])
         return 0;
     if (population.isEmpty())
         population = window.startupPopulation();
+    // Destroyed after the population windows: their workers, cancelled with
+    // them, end in a moment and are waited for before the program's data goes.
+    struct WaitForWorkers {
+        ~WaitForWorkers() { helixplot::waitForBackgroundWork(); }
+    } waitForWorkers;
     helixplot::PopulationWindows populations(
-        [&window](const QString& mode, const QStringList& files) { window.openMapping(mode, files); });
+        [&window](const QString& mode, const QStringList& files) { return window.openMapping(mode, files); });
     QObject::connect(&window, &helixplot::TGeneMainWindow::populationRequested, &populations,
                      [&populations](const QString& folder) { populations.open(folder); });
     QObject::connect(

@@ -5,12 +5,12 @@
 #include "geneMatching.h"
 #include "genomeDigest.h"
 #include "genomeSummary.h"
+#include "parallelFor.h"
 
 #include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <mutex>
-#include <thread>
 #include <unordered_map>
 #include <utility>
 
@@ -166,64 +166,34 @@ public:
         parentFiles_.resize(rows_.size());
         fingerprints_.resize(rows_.size());
         kept_.assign(rows_.size(), 0);
-        inParallel([this](unsigned) {
-            GenomeDigester digester;
-            for (std::size_t i = next_++; i < rows_.size() && !cancelled(); i = next_++) {
-                readOne(i, digester);
-                if (options_.progress || options_.rowRead) {
-                    std::lock_guard lock(progressMutex_);
-                    if (options_.rowRead)
-                        options_.rowRead(i, rows_[i]);
-                    if (options_.progress)
-                        options_.progress(++done_, rows_.size());
-                }
+        std::vector<GenomeDigester> digesters(parallelThreads(rows_.size(), options_.threads));
+        inParallel([&](unsigned worker, std::size_t i) {
+            readOne(i, digesters[worker]);
+            if (options_.progress || options_.rowRead) {
+                std::lock_guard lock(progressMutex_);
+                if (options_.rowRead)
+                    options_.rowRead(i, rows_[i]);
+                if (options_.progress)
+                    options_.progress(++done_, rows_.size());
             }
         });
-        if (cancelled())
-            throw CensusCancelled();
-        next_ = 0;
-        inParallel([this](unsigned) {
-            GenomeDigester digester;
-            MutationCounter counter;
-            for (std::size_t i = next_++; i < rows_.size() && !cancelled(); i = next_++)
-                compareOne(i, digester, counter);
-        });
-        if (cancelled())
-            throw CensusCancelled();
+        std::vector<MutationCounter> counters(digesters.size());
+        inParallel([&](unsigned worker, std::size_t i) { compareOne(i, digesters[worker], counters[worker]); });
         if (options_.genePass)
-            passGenes();
+            passGenes(digesters);
         fingerprints_ = {};
         linkCensusFamilies(rows_);
         return std::move(rows_);
     }
 
 private:
-    bool cancelled() const { return options_.cancel && options_.cancel->load(std::memory_order_relaxed); }
-
-    // Runs work on the census's threads; the first failure that is not a
-    // file's own (a file that does not load is a row) stops them all.
-    template <typename Work> void inParallel(Work work)
+    // One pass over the rows on the census's threads, checking the cancel
+    // flag between rows; the first failure that is not a file's own (a file
+    // that does not load is a row) stops them all.
+    void inParallel(const std::function<void(unsigned worker, std::size_t row)>& work)
     {
-        const unsigned threads =
-            std::max(1u, std::min<unsigned>(options_.threads, static_cast<unsigned>(rows_.size())));
-        auto guarded = [&](unsigned worker) {
-            try {
-                work(worker);
-            } catch (...) {
-                std::lock_guard lock(progressMutex_);
-                if (!firstFailure_)
-                    firstFailure_ = std::current_exception();
-                next_ = rows_.size();
-            }
-        };
-        std::vector<std::thread> workers;
-        for (unsigned t = 1; t < threads; ++t)
-            workers.emplace_back(guarded, t);
-        guarded(0);
-        for (std::thread& worker : workers)
-            worker.join();
-        if (firstFailure_)
-            std::rethrow_exception(firstFailure_);
+        if (!parallelFor(rows_.size(), options_.threads, options_.cancel, work))
+            throw CensusCancelled();
     }
 
     void readOne(std::size_t i, GenomeDigester& digester)
@@ -306,18 +276,15 @@ private:
         }
     }
 
-    void passGenes()
+    void passGenes(std::vector<GenomeDigester>& digesters)
     {
         if (options_.beforeGenePass)
             options_.beforeGenePass(rows_);
-        next_ = 0;
-        inParallel([this](unsigned worker) {
-            GenomeDigester digester;
-            GeneFingerprints reread;
-            for (std::size_t i = next_++; i < rows_.size(); i = next_++)
-                if (rows_[i].loaded())
-                    if (const GeneFingerprints* genes = fingerprintsOf(i, digester, reread))
-                        options_.genePass(worker, i, *genes);
+        std::vector<GeneFingerprints> rereads(digesters.size());
+        inParallel([&](unsigned worker, std::size_t i) {
+            if (rows_[i].loaded())
+                if (const GeneFingerprints* genes = fingerprintsOf(i, digesters[worker], rereads[worker]))
+                    options_.genePass(worker, i, *genes);
         });
     }
 
@@ -333,10 +300,8 @@ private:
     std::vector<GeneFingerprints> fingerprints_;
     std::vector<unsigned char> kept_;
     std::atomic<std::size_t> fingerprintBytes_{0};
-    std::atomic<std::size_t> next_{0};
     std::mutex progressMutex_;
     std::size_t done_ = 0;
-    std::exception_ptr firstFailure_;
 };
 
 } // namespace

@@ -3,9 +3,12 @@
 
 #include "genomeDigest.h"
 #include "genomeSummary.h"
+#include "parallelFor.h"
 
 #include <algorithm>
 #include <array>
+#include <deque>
+#include <optional>
 #include <unordered_map>
 
 namespace helixplot {
@@ -74,40 +77,65 @@ CensusRow readRow(const std::string& file, std::string error, FolderReader& read
 
 } // namespace
 
-std::optional<std::size_t> updateCensusFile(Census& census, const std::string& folder, const std::string& file)
+Census updatedCensus(const Census& census, const std::string& folder, std::vector<std::string> files,
+                     const std::atomic<bool>* cancel, unsigned threads)
 {
-    std::vector<CensusRow>& rows = census.rows;
-    // Row indices as they were, for knowing whose parents changed.
-    std::vector<std::array<std::optional<std::string>, 2>> parentFiles(rows.size());
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        if (rows[i].motherRow)
-            parentFiles[i][0] = rows[*rows[i].motherRow].file;
-        if (rows[i].fatherRow)
-            parentFiles[i][1] = rows[*rows[i].fatherRow].file;
-    }
+    std::sort(files.begin(), files.end());
+    files.erase(std::unique(files.begin(), files.end()), files.end());
+    const auto changed = [&files](const std::string& file) {
+        return std::binary_search(files.begin(), files.end(), file);
+    };
 
-    auto at = std::lower_bound(rows.begin(), rows.end(), file,
-                               [](const CensusRow& row, const std::string& name) { return row.file < name; });
-    std::size_t index = static_cast<std::size_t>(at - rows.begin());
-    const bool known = at != rows.end() && at->file == file;
-    if (known) {
-        rows.erase(at);
-        parentFiles.erase(parentFiles.begin() + static_cast<std::ptrdiff_t>(index));
-    }
+    // The changed files read anew, beside the census, before it is touched.
+    std::vector<std::optional<CensusRow>> read(files.size());
+    // One reader a thread: each opens the folder once and reads below it.
+    std::deque<FolderReader> readers; // never moved: each holds its folder open
+    const auto enoughReaders = [&](std::size_t items) {
+        while (readers.size() < parallelThreads(items, threads))
+            readers.emplace_back(folder);
+    };
+    enoughReaders(files.size());
+    if (!parallelFor(files.size(), threads, cancel, [&](unsigned worker, std::size_t i) {
+            if (std::optional<std::string> error = censusFileError(folder, files[i]))
+                read[i] = readRow(files[i], std::move(*error), readers[worker]);
+        }))
+        throw CensusCancelled();
 
-    FolderReader reader(folder);
-    std::optional<std::string> error = censusFileError(folder, file);
-    const bool present = error.has_value();
-    if (present) {
-        rows.insert(rows.begin() + static_cast<std::ptrdiff_t>(index), readRow(file, std::move(*error), reader));
-        // Not insert(pos, {}): that is the empty initializer list, which inserts nothing.
-        parentFiles.insert(parentFiles.begin() + static_cast<std::ptrdiff_t>(index),
-                           std::array<std::optional<std::string>, 2>{});
+    // Merged in file order; each row keeps its parents' files as they were.
+    const std::vector<CensusRow>& old = census.rows;
+    std::vector<CensusRow> rows;
+    std::vector<std::array<std::optional<std::string>, 2>> parentFiles;
+    std::vector<unsigned char> fresh;
+    rows.reserve(old.size() + files.size());
+    std::size_t next = 0;
+    const auto addRead = [&](const std::string* before) {
+        for (; next < read.size() && (!before || files[next] < *before); ++next) {
+            if (!read[next])
+                continue;
+            rows.push_back(std::move(*read[next]));
+            parentFiles.emplace_back();
+            fresh.push_back(1);
+        }
+    };
+    for (const CensusRow& row : old) {
+        addRead(&row.file);
+        if (changed(row.file))
+            continue;
+        std::array<std::optional<std::string>, 2> parents;
+        if (row.motherRow)
+            parents[0] = old[*row.motherRow].file;
+        if (row.fatherRow)
+            parents[1] = old[*row.fatherRow].file;
+        parentFiles.push_back(std::move(parents));
+        fresh.push_back(0);
+        rows.push_back(row);
     }
+    addRead(nullptr);
 
-    // Link every row again; count again where the parents changed.
+    // Linked again; counted again where the parents' rows are others, or
+    // where the child or a parent is a file that changed.
     const Parents parents(rows);
-    MutationCounter counter;
+    std::vector<std::size_t> recount;
     for (std::size_t i = 0; i < rows.size(); ++i) {
         CensusRow& row = rows[i];
         row.children = 0;
@@ -115,40 +143,74 @@ std::optional<std::size_t> updateCensusFile(Census& census, const std::string& f
             continue;
         row.motherRow = parents.of(i, row.mother);
         row.fatherRow = parents.of(i, row.father);
+        const auto fileOf = [&rows](const std::optional<std::size_t>& at) {
+            return at ? std::optional(rows[*at].file) : std::nullopt;
+        };
         const bool same =
-            (present && i == index)
-                ? false
-                : parentFiles[i][0] == (row.motherRow ? std::optional(rows[*row.motherRow].file) : std::nullopt) &&
-                      parentFiles[i][1] == (row.fatherRow ? std::optional(rows[*row.fatherRow].file) : std::nullopt);
-        // A changed parent file is read again too.
-        const bool parentChanged =
-            row.motherRow && row.fatherRow && (rows[*row.motherRow].file == file || rows[*row.fatherRow].file == file);
+            !fresh[i] && parentFiles[i][0] == fileOf(row.motherRow) && parentFiles[i][1] == fileOf(row.fatherRow);
+        const bool parentChanged = (row.motherRow && changed(rows[*row.motherRow].file)) ||
+                                   (row.fatherRow && changed(rows[*row.fatherRow].file));
         if (same && !parentChanged)
             continue;
         row.mutated.reset();
+        row.mutatedGenes.clear();
         if (!row.motherRow || !row.fatherRow)
             continue;
-        if (row.motherRow == i || row.fatherRow == i) {
+        // A genome named as its own parent mutates against nothing.
+        if (row.motherRow == i || row.fatherRow == i)
             row.mutated = StatisticsTotals{};
-            continue;
-        }
-        std::array<GeneFingerprints, 3> genomes;
-        const std::array<std::size_t, 3> which{i, *row.motherRow, *row.fatherRow};
-        bool read = true;
-        for (std::size_t k = 0; k < 3 && read; ++k) {
-            try {
-                genomes[k] = reader.digest(rows[which[k]].file).fingerprints;
-            } catch (const HelixplotError&) {
-                read = false;
-            }
-        }
-        if (read)
-            row.mutated = counter.count(genomes[0], genomes[1], genomes[2]);
+        else
+            recount.push_back(i);
     }
+    // Each genome the recount needs is read once, however many children
+    // share it: a burst of thousands of children names the same parents.
+    std::vector<std::size_t> needed;
+    for (const std::size_t i : recount)
+        needed.insert(needed.end(), {i, *rows[i].motherRow, *rows[i].fatherRow});
+    std::sort(needed.begin(), needed.end());
+    needed.erase(std::unique(needed.begin(), needed.end()), needed.end());
+    std::vector<std::optional<GeneFingerprints>> prints(needed.size());
+    enoughReaders(needed.size());
+    if (!parallelFor(needed.size(), threads, cancel, [&](unsigned worker, std::size_t k) {
+            try {
+                prints[k] = readers[worker].digest(rows[needed[k]].file).fingerprints;
+            } catch (const HelixplotError&) {
+            }
+        }))
+        throw CensusCancelled();
+    const auto printsOf = [&](std::size_t row) -> const std::optional<GeneFingerprints>& {
+        return prints[static_cast<std::size_t>(std::lower_bound(needed.begin(), needed.end(), row) - needed.begin())];
+    };
+    std::vector<MutationCounter> counters(parallelThreads(recount.size(), threads));
+    if (!parallelFor(recount.size(), threads, cancel, [&](unsigned worker, std::size_t k) {
+            CensusRow& row = rows[recount[k]];
+            const auto& child = printsOf(recount[k]);
+            const auto& mother = printsOf(*row.motherRow);
+            const auto& father = printsOf(*row.fatherRow);
+            if (child && mother && father)
+                row.mutated = counters[worker].count(*child, *mother, *father);
+        }))
+        throw CensusCancelled();
     linkCensusFamilies(rows);
-    if (!present)
+    Census updated;
+    updated.rows = std::move(rows);
+    return updated;
+}
+
+void updateCensusFiles(Census& census, const std::string& folder, std::vector<std::string> files,
+                       const std::atomic<bool>* cancel, unsigned threads)
+{
+    census = updatedCensus(census, folder, std::move(files), cancel, threads);
+}
+
+std::optional<std::size_t> updateCensusFile(Census& census, const std::string& folder, const std::string& file)
+{
+    updateCensusFiles(census, folder, {file}, nullptr, 1);
+    const auto at = std::lower_bound(census.rows.begin(), census.rows.end(), file,
+                                     [](const CensusRow& row, const std::string& name) { return row.file < name; });
+    if (at == census.rows.end() || at->file != file)
         return std::nullopt;
-    return index;
+    return static_cast<std::size_t>(at - census.rows.begin());
 }
 
 } // namespace helixplot

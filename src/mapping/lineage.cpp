@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "lineage.h"
 
+#include "parallelFor.h"
+
 #include <algorithm>
 #include <functional>
-#include <thread>
 #include <unordered_map>
 
 namespace helixplot {
@@ -275,35 +276,24 @@ GeneVariants traceGeneVariants(const std::string& folder, const Census& census,
     const std::size_t rowCount = census.rows.size();
     // Each genome's body under the key, read on a few threads.
     std::vector<std::optional<std::uint64_t>> bodies(rowCount);
-    std::atomic<std::size_t> next{0};
-    auto work = [&] {
-        GenomeDigester digester;
-        for (std::size_t row = next++; row < rowCount; row = next++) {
-            if (cancel && *cancel)
-                return;
-            const CensusRow& genome = census.rows[row];
-            if (!genome.loaded())
-                continue;
-            try {
-                const GeneFingerprints genes = digester.digest(censusFilePath(folder, genome.file)).fingerprints;
-                for (std::size_t i = 0; i < genes.size(); ++i) {
-                    if (genes[i].geneKey() == geneKey) {
-                        bodies[row] = genes.bodies[i];
-                        break;
-                    }
+    std::vector<GenomeDigester> digesters(parallelThreads(rowCount, threads));
+    const bool done = parallelFor(rowCount, threads, cancel, [&](unsigned worker, std::size_t row) {
+        const CensusRow& genome = census.rows[row];
+        if (!genome.loaded())
+            return;
+        try {
+            const GeneFingerprints genes = digesters[worker].digest(censusFilePath(folder, genome.file)).fingerprints;
+            for (std::size_t i = 0; i < genes.size(); ++i) {
+                if (genes[i].geneKey() == geneKey) {
+                    bodies[row] = genes.bodies[i];
+                    break;
                 }
-            } catch (const HelixplotError&) {
-                // Changed since the census: it holds nothing until counted again.
             }
+        } catch (const HelixplotError&) {
+            // Changed since the census: it holds nothing until counted again.
         }
-    };
-    std::vector<std::thread> pool;
-    for (unsigned t = 1; t < std::max(1u, threads); ++t)
-        pool.emplace_back(work);
-    work();
-    for (std::thread& thread : pool)
-        thread.join();
-    if (cancel && *cancel)
+    });
+    if (!done)
         throw CensusCancelled();
 
     GeneVariants result;

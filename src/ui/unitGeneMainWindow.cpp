@@ -5,6 +5,7 @@
 #include "appSettings.h"
 #include "breakdownDump.h"
 #include "designFont.h"
+#include "filesRead.h"
 #include "focusReturn.h"
 #include "geneChangeView.h"
 #include "genetics/chemicalNames.h"
@@ -514,12 +515,8 @@ void TGeneMainWindow::exportPage(ResultPage page)
 
 QStringList TGeneMainWindow::filesRead() const
 {
-    QStringList files = configurationFiles_;
-    if (loadGenome_)
-        for (const GenomeSlot slot : {GenomeSlot::Examined, GenomeSlot::Mother, GenomeSlot::Father})
-            files << loadGenome_->genomeFilePath(slot);
-    files << helixplotSettings().fileName();
-    return files;
+    // The dialog's genomes are in it, added at start-up.
+    return configurationFiles_ + programFilesRead();
 }
 
 void TGeneMainWindow::dragEnterEvent(QDragEnterEvent* event)
@@ -581,30 +578,34 @@ std::optional<quint16> TGeneMainWindow::currentMutatedGene() const
     return print->geneKey();
 }
 
-void TGeneMainWindow::openMapping(const QString& mode, const QStringList& files)
+bool TGeneMainWindow::openMapping(const QString& mode, const QStringList& files)
 {
-    // One run at a time: the population window stays usable during a run.
+    // One mapping at a time: the population window stays usable while
+    // genomes are chosen or mapped, and the slots must not change under a run.
     if (mapping_ || !loadGenome_ || !pleaseWait_)
-        return;
-    mapping_ = true;
-    struct Done {
-        bool& flag;
-        ~Done() { flag = false; }
-    } done{mapping_};
+        return false;
+    const MappingTurn turn(mapping_);
     if (!loadGenome_->applyChoices(mode, files))
-        return; // the dialog has reported why the genomes did not load
+        return true; // the dialog has reported why the genomes did not load
     // As "Load New Genome" does, the pages are not seen while they fill.
     hide();
     runMapping();
     show();
     raise();
     activateWindow();
+    return true;
 }
 
 void TGeneMainWindow::FormCreate(const QString& presetMode, const QStringList& presetGenomes, bool askAtStartup)
 {
     pleaseWait_ = std::make_unique<TPleaseWait>(hooks_.wait, hooks_.paintClock);
     loadGenome_ = std::make_unique<TLoadGenome>(hooks_.reportError, hooks_.chooseFile);
+    genomesRead_ = addFilesRead([this] {
+        QStringList files;
+        for (const GenomeSlot slot : {GenomeSlot::Examined, GenomeSlot::Mother, GenomeSlot::Father})
+            files << loadGenome_->genomeFilePath(slot);
+        return files;
+    });
     if (!presetMode.isEmpty() || !presetGenomes.isEmpty())
         loadGenome_->presetChoices(presetMode, presetGenomes);
     // The dialogs come and go while this window is hidden; that must not
@@ -693,6 +694,9 @@ void TGeneMainWindow::closeEvent(QCloseEvent* event)
 
 void TGeneMainWindow::Button2Click()
 {
+    if (mapping_)
+        return;
+    const MappingTurn turn(mapping_);
     if (!startupRun_) {
         const QPointer<QWidget> focus = focusWidget();
         hide();

@@ -93,8 +93,10 @@ public:
     // with them filled in.
     void loadDroppedGenomes(const QStringList& files);
     // A mapping of the given choices (as presetChoices() takes them) run
-    // at once, without the selection dialog; then the window shows.
-    void openMapping(const QString& mode, const QStringList& files);
+    // at once, without the selection dialog; then the window shows. False,
+    // doing nothing, while another mapping is chosen or runs.
+    bool openMapping(const QString& mode, const QStringList& files);
+    bool mappingBusy() const { return mapping_; }
     // "Open Population...": asks for a folder.
     void OpenPopulationClick();
 
@@ -173,6 +175,7 @@ private:
     QString geneticsFolder_; // the game's, from the settings
     // The settings file and the chemical-name file read at start-up.
     QStringList configurationFiles_;
+    std::shared_ptr<void> genomesRead_; // the dialog's genomes in programFilesRead()
     helixplot::MappingMode mappingMode_ = helixplot::MappingMode::Breakdown;
     bool startupRun_ = false;
     bool programEnded_ = false;
@@ -196,7 +199,13 @@ private:
     QDialog* shortcutOverview_ = nullptr;
     std::array<int, 4> statisticsWidths_{};
     int zoom_ = 0;
+    // Set while "Load New Genome" or openMapping() chooses or runs a mapping.
     bool mapping_ = false;
+    struct MappingTurn {
+        bool& flag;
+        explicit MappingTurn(bool& busy) : flag(busy) { flag = true; }
+        ~MappingTurn() { flag = false; }
+    };
 };
 
 } // namespace helixplot

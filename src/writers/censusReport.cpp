@@ -614,10 +614,10 @@ std::string htmlEscaped(const std::string& utf8)
 }
 
 std::string censusReportHtml(const Census& census, const std::string& folder, const std::vector<GeneHotspot>& hotspots,
-                             const std::vector<MutationEvent>& events)
+                             const std::vector<MutationEvent>& events, const std::function<void(int, int)>& step)
 {
     std::string out;
-    writeCensusReport([&out](std::string_view piece) { out += piece; }, census, folder, hotspots, events);
+    writeCensusReport([&out](std::string_view piece) { out += piece; }, census, folder, hotspots, events, step);
     return out;
 }
 
@@ -632,8 +632,14 @@ void writeCensusReport(const PageSink& write, const Lineage& lineage, const std:
 }
 
 void writeCensusReport(const PageSink& write, const Census& census, const std::string& folder,
-                       const std::vector<GeneHotspot>& hotspots, const std::vector<MutationEvent>& events)
+                       const std::vector<GeneHotspot>& hotspots, const std::vector<MutationEvent>& events,
+                       const std::function<void(int, int)>& step)
 {
+    const auto stepDone = [&step](int done) {
+        if (step)
+            step(done, ReportSteps);
+    };
+    stepDone(0);
     std::size_t loaded = 0;
     int lastGeneration = 0;
     for (const CensusRow& row : census.rows) {
@@ -655,14 +661,17 @@ void writeCensusReport(const PageSink& write, const Census& census, const std::s
            "are in the folder.</p>\n";
     out += "<h2>Family tree</h2>\n";
     familyTree(out, census);
+    stepDone(1);
     out += "<h2>Charts</h2>\n<div class=\"charts\"><div><h3>Genomes per generation</h3>\n" +
            genomesPerGeneration(census) + "</div><div><h3>Mutations per creature by generation</h3>\n" +
            mutationsByGeneration(census) + "</div><div><h3>Gene counts per family</h3>\n" +
            geneCountsPerFamily(census) + "</div><div><h3>Mutation hotspots</h3>\n" + mutationHotspots(hotspots) +
            "</div></div>\n";
+    stepDone(2);
     out += "<h2>Census</h2>\n<p>Click a column's title to sort by it; a mutated count leads to the creature's "
            "changes.</p>\n";
     table(out, census);
+    stepDone(3);
     out += "<h2 id=\"changes\">Changes of the mutated genes</h2>\n<p>For each creature with both parents in the "
            "folder, the genes the parental mapping lists as mutated, as <code>helixplot-cli diff --mode "
            "parental</code> shows them but with the changed lines only: the genus gene, which names the parents, is "
@@ -677,6 +686,7 @@ void writeCensusReport(const PageSink& write, const Census& census, const std::s
     changesSection(out, census, folder, events);
     out += "<script>\n" + std::string(Script) + ChangesScript + PedigreeScript + "</script>\n</body></html>\n";
     out.flush();
+    stepDone(ReportSteps);
 }
 
 } // namespace helixplot::cli

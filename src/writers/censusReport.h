@@ -15,10 +15,14 @@ namespace helixplot::cli {
 // as inline SVG, the mutation hotspots among them when hotspots are given,
 // and each creature's changes, with the carriers of each change that is one
 // of events (rows of census, in census order as traceLineage gives them).
-// Every text from a genome file or a file name is escaped.
+// Every text from a genome file or a file name is escaped. step, when
+// given, is told before each of the report's steps and once at the end
+// (done of ReportSteps); what it throws stops the report.
+inline constexpr int ReportSteps = 4;
 std::string censusReportHtml(const Census& census, const std::string& folder,
                              const std::vector<GeneHotspot>& hotspots = {},
-                             const std::vector<MutationEvent>& events = {});
+                             const std::vector<MutationEvent>& events = {},
+                             const std::function<void(int done, int total)>& step = {});
 
 // The same with the lineage's census, hotspots and events.
 std::string censusReportHtml(const Lineage& lineage, const std::string& folder);
@@ -30,7 +34,8 @@ using PageSink = std::function<void(std::string_view)>;
 // held whole: its memory stays that of the census and one creature's
 // changes.
 void writeCensusReport(const PageSink& write, const Census& census, const std::string& folder,
-                       const std::vector<GeneHotspot>& hotspots = {}, const std::vector<MutationEvent>& events = {});
+                       const std::vector<GeneHotspot>& hotspots = {}, const std::vector<MutationEvent>& events = {},
+                       const std::function<void(int done, int total)>& step = {});
 void writeCensusReport(const PageSink& write, const Lineage& lineage, const std::string& folder);
 
 // UTF-8 text for HTML content and attribute values; control characters

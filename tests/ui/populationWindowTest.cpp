@@ -6,12 +6,15 @@
 #include "mapping/geneMatching.h"
 #include "populationGenerator.h"
 #include "ui/population/pedigreeView.h"
+#include "ui/unitGeneMainWindow.h"
+#include "ui/unitLoadGenome.h"
 #include "uiTestSupport.h"
 #include "writers/pedigreeSvg.h"
 
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QTableView>
@@ -21,7 +24,9 @@
 
 #include <algorithm>
 #include <map>
+#include <numeric>
 #include <set>
+#include <thread>
 
 using namespace helixplot;
 
@@ -43,14 +48,15 @@ class PopulationWindowTest : public QObject {
     std::vector<Opened> opened_;
     testing::ErrorLog errors_;
 
-    std::unique_ptr<PopulationWindow> openWindow()
+    std::unique_ptr<PopulationWindow> openWindow(MappingOpener opener = {})
     {
-        auto window = std::make_unique<PopulationWindow>(
-            folder_, false,
-            [this](const QString& mode, const QStringList& files) {
+        if (!opener)
+            opener = [this](const QString& mode, const QStringList& files) {
                 opened_.push_back({mode, files});
-            },
-            PopulationHooks{errors_.reporter(), {}, {}});
+                return true;
+            };
+        auto window = std::make_unique<PopulationWindow>(folder_, false, std::move(opener),
+                                                         PopulationHooks{errors_.reporter(), {}, {}});
         window->setAttribute(Qt::WA_DeleteOnClose, false);
         QSignalSpy finished(window.get(), &PopulationWindow::censusFinished);
         QSignalSpy pedigree(window.get(), &PopulationWindow::pedigreeShown);
@@ -209,6 +215,119 @@ private Q_SLOTS:
                                                       QString::fromStdString(member->name) + QStringLiteral(".gen"))});
     }
 
+    // Enter in a population window while "Load New Genome" maps (the run's
+    // waits let input through) is refused with a word in the status line:
+    // a second run over the same genome slots once ended the program.
+    void oneMappingAtATime()
+    {
+        // The main window loads the samples' chemical names: the later tests
+        // compare reports with the tool's, which has none.
+        qputenv("HELIXPLOT_SETTINGS", HELIXPLOT_SOURCE_DIR "/samples/settings.ini");
+        const auto restore = qScopeGuard([names = ChemicalNames] {
+            qunsetenv("HELIXPLOT_SETTINGS");
+            ChemicalNames = names;
+        });
+        errors_.texts.clear();
+        const QString examined =
+            folder_ + QStringLiteral("/") + QString::fromStdString(members_[0].name) + QStringLiteral(".gen");
+        std::unique_ptr<TGeneMainWindow> main;
+        const auto population = openWindow(
+            [&main](const QString& mode, const QStringList& files) { return main->openMapping(mode, files); });
+        population->show();
+        QVERIFY(QTest::qWaitForWindowExposed(population.get()));
+        int waits = 0, nested = 0;
+        bool pressing = false;
+        MainWindowHooks hooks;
+        hooks.reportError = errors_.reporter();
+        hooks.showSelectionDialog = [&](TLoadGenome& dialog) {
+            return dialog.applyChoices(QStringLiteral("breakdown"), {examined}) ? int(QDialog::Accepted)
+                                                                                : int(QDialog::Rejected);
+        };
+        hooks.wait = [&](int) {
+            nested += pressing;
+            if (waits++ > 0)
+                return;
+            pressing = true;
+            population->table()->setCurrentIndex(population->filter().index(1, 0));
+            QTest::keyClick(population->table(), Qt::Key_Return);
+            QCoreApplication::processEvents();
+            pressing = false;
+        };
+        main = std::make_unique<TGeneMainWindow>(hooks, QString(), QStringList(), false);
+        guarded(errors_.reporter(), [&] { main->Button2Click(); });
+        QCOMPARE(nested, 0);
+        QVERIFY(waits > 0);
+        QVERIFY(!main->mappingBusy());
+        QCOMPARE(QFileInfo(main->loadGenome().genomeFilePath(GenomeSlot::Examined)).fileName(),
+                 QFileInfo(examined).fileName());
+        QVERIFY(
+            testing::child<QLabel>(population.get(), "PopulationStatus")->text().contains(QStringLiteral("under way")));
+        QCOMPARE(errors_.texts, QStringList());
+        // Once the run is over, a mapping opens again.
+        QVERIFY(main->openMapping(QStringLiteral("breakdown"), {examined}));
+    }
+
+    // Names as the writers show them: UTF-8 when they are, else Latin-1.
+    void showsNamesAsTheWritersDo_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("ASCII") << QByteArray("Nela") << QStringLiteral("Nela");
+        QTest::newRow("UTF-8") << QByteArray("J\xc3\xb6rg") << QStringLiteral("J\u00f6rg");
+        QTest::newRow("Latin-1") << QByteArray("J\xf6rg") << QStringLiteral("J\u00f6rg");
+        QTest::newRow("not UTF-8 past its first bytes")
+            << QByteArray("\xc3\xb6\xff") << QStringLiteral("\u00c3\u00b6\u00ff");
+    }
+
+    void showsNamesAsTheWritersDo()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, shown);
+        auto census = std::make_shared<Census>();
+        census->rows.resize(1);
+        census->rows[0].file = "a.gen";
+        census->rows[0].genus = census->rows[0].mother = census->rows[0].father = bytes.toStdString();
+        PopulationModel model;
+        model.setCensus(census);
+        for (const int column : {PopulationModel::Genus, PopulationModel::Mother, PopulationModel::Father})
+            QCOMPARE(model.text(0, column), shown);
+    }
+
+    // Whatever a worker throws, running out of memory included, comes back
+    // to the window's thread as the error it was, never as an abort.
+    void workersHandBackTheirFailures_data()
+    {
+        QTest::addColumn<int>("failure");
+        QTest::newRow("none") << 0;
+        QTest::newRow("out of memory") << 1;
+        QTest::newRow("an error") << 2;
+    }
+
+    void workersHandBackTheirFailures()
+    {
+        QFETCH(int, failure);
+        BackgroundTask<int> task;
+        task.start([failure] {
+            if (failure == 1)
+                throw std::bad_alloc();
+            if (failure == 2)
+                throw std::runtime_error("disk gone");
+            return 7;
+        });
+        QTRY_VERIFY(task.ready());
+        try {
+            QCOMPARE(task.take(), 7);
+            QCOMPARE(failure, 0);
+        } catch (const std::bad_alloc&) {
+            QCOMPARE(failure, 1);
+        } catch (const std::runtime_error& error) {
+            QCOMPARE(failure, 2);
+            QCOMPARE(QByteArray(error.what()), QByteArray("disk gone"));
+        }
+        QVERIFY(!task.running());
+        QTRY_COMPARE(backgroundThreads(), std::size_t(0));
+    }
+
     // Ancestors and descendants of one creature; with a second, the line
     // between them and nothing else.
     void pedigreeHighlightsTheFamily()
@@ -346,6 +465,40 @@ private Q_SLOTS:
 #endif
     }
 
+    // A thousand genomes copied into the open folder at once, then removed:
+    // read and linked in batches beside the window, each copy linked as its
+    // original is, until the table is as it was.
+    void followsABurstOfAThousandGenomes()
+    {
+        const auto window = openWindow();
+        const int before = window->model().rowCount();
+        QStringList copies;
+        for (int i = 0; i < 1000; ++i) {
+            copies << folder_ + QStringLiteral("/burst%1.gen").arg(i, 4, 10, QLatin1Char('0'));
+            QVERIFY(QFile::copy(folder_ + QStringLiteral("/") +
+                                    QString::fromStdString(members_[std::size_t(i) % members_.size()].name) +
+                                    QStringLiteral(".gen"),
+                                copies.back()));
+        }
+        const auto removeCopies = qScopeGuard([&copies] {
+            for (const QString& copy : copies)
+                QFile::remove(copy);
+        });
+        QTRY_COMPARE_WITH_TIMEOUT(window->model().rowCount(), before + 1000, 60000);
+        for (int i : {0, 1, 999}) {
+            const auto& member = members_[std::size_t(i) % members_.size()];
+            const CensusRow& copy = window->model().row(
+                rowOf(*window, QStringLiteral("burst%1").arg(i, 4, 10, QLatin1Char('0')).toStdString()));
+            const CensusRow& original = window->model().row(rowOf(*window, member.name));
+            QCOMPARE(copy.mutatedTotal(), original.mutatedTotal());
+            QCOMPARE(copy.generation, original.generation);
+        }
+        for (const QString& copy : copies)
+            QVERIFY(QFile::remove(copy));
+        QTRY_COMPARE_WITH_TIMEOUT(window->model().rowCount(), before, 60000);
+        QCOMPARE(errors_.texts, QStringList());
+    }
+
 #ifdef HELIXPLOT_CLI
     // The window's report is the tool's, mutation hotspots and all.
     void exportsTheToolsReport()
@@ -445,6 +598,37 @@ private Q_SLOTS:
         QVERIFY(list.isHidden());
     }
 
+    // Nor on a file the program reads, as helixplot-cli report -o refuses it.
+    void exportRefusesTheFilesTheProgramReads_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("settings") << QStringLiteral("settings.ini");
+        QTest::newRow("chemical names") << QStringLiteral("allchemicals.str");
+    }
+
+    void exportRefusesTheFilesTheProgramReads()
+    {
+        QFETCH(QString, name);
+        const QString game = dir_.path() + QStringLiteral("/game");
+        QDir().mkpath(game);
+        for (const char* file : {"settings.ini", "allchemicals.str"}) {
+            QFile::remove(game + QStringLiteral("/") + QLatin1String(file));
+            QVERIFY(QFile::copy(QStringLiteral(HELIXPLOT_SOURCE_DIR "/samples/") + QLatin1String(file),
+                                game + QStringLiteral("/") + QLatin1String(file)));
+        }
+        qputenv("HELIXPLOT_SETTINGS", QFile::encodeName(game + QStringLiteral("/settings.ini")));
+        const auto unset = qScopeGuard([] { qunsetenv("HELIXPLOT_SETTINGS"); });
+        const auto window = openWindow();
+        const QString target = game + QStringLiteral("/") + name;
+        QFile original(target);
+        QVERIFY(original.open(QIODevice::ReadOnly));
+        const QByteArray before = original.readAll();
+        original.close();
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, window->exportTo(target));
+        QVERIFY(original.open(QIODevice::ReadOnly));
+        QCOMPARE(original.readAll(), before);
+    }
+
     // The export never lands on a genome, whatever its name.
     void exportRefusesGenomes_data()
     {
@@ -472,6 +656,110 @@ private Q_SLOTS:
         QVERIFY_THROWS_EXCEPTION(std::runtime_error, window->exportTo(target));
         QFile after(target);
         QCOMPARE(after.open(QIODevice::ReadOnly) ? after.readAll() : QByteArray(), before);
+    }
+
+    // Esc during the export: the steps run up to the one cancelled at, the
+    // export ends as cancelled and nothing is written; uncancelled, the
+    // progress reaches its end before the file is there.
+    void exportStopsAtTheStepCancelled_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("cancelAt"); // -1: not cancelled
+        QTest::addColumn<int>("steps");
+        QTest::newRow("report, before building") << QStringLiteral("stop.html") << 0 << 4;
+        QTest::newRow("report, between its steps") << QStringLiteral("stop.html") << 2 << 4;
+        QTest::newRow("report, built, before writing") << QStringLiteral("stop.html") << 4 << 4;
+        QTest::newRow("table, built, before writing") << QStringLiteral("stop.csv") << 1 << 1;
+        QTest::newRow("report, not cancelled") << QStringLiteral("stop.html") << -1 << 4;
+    }
+
+    void exportStopsAtTheStepCancelled()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, cancelAt);
+        QFETCH(int, steps);
+        const auto window = openWindow();
+        PopulationSession& session = window->session();
+        const QString target = dir_.path() + QStringLiteral("/") + name;
+        QFile::remove(target);
+        std::vector<int> seen;
+        session.setExportStepHook([&](int done, int total) {
+            seen.push_back(total == steps ? done : -100);
+            if (done == cancelAt)
+                session.cancel();
+        });
+        QSignalSpy progress(&session, &PopulationSession::exportProgress);
+        QSignalSpy finished(&session, &PopulationSession::exportFinished);
+        session.startExport(target, {});
+        QVERIFY(finished.wait(30000));
+        std::vector<int> expected(static_cast<std::size_t>(cancelAt < 0 ? steps + 1 : cancelAt + 1));
+        std::iota(expected.begin(), expected.end(), 0);
+        QCOMPARE(seen, expected);
+        QCOMPARE(finished.front().at(1).toString(), cancelAt < 0 ? QString() : QString::fromLatin1(ExportCancelled));
+        QCOMPARE(QFile::exists(target), cancelAt < 0);
+        if (cancelAt < 0)
+            QCOMPARE(progress.back(), (QList<QVariant>{steps, steps}));
+    }
+
+    // Closing the window (the session destroyed) or changing the folder at
+    // each stage of the work: nothing of the old work is handed back, and
+    // every worker ends. The export is held inside its building until then.
+    void sessionStopsAtEachStage_data()
+    {
+        QTest::addColumn<int>("stage");
+        QTest::addColumn<bool>("closed");
+        const char* stages[] = {"census", "lineage", "variants", "export"};
+        for (int stage = 0; stage < 4; ++stage) {
+            QTest::addRow("%s, closed", stages[stage]) << stage << true;
+            QTest::addRow("%s, folder changed", stages[stage]) << stage << false;
+        }
+    }
+
+    void sessionStopsAtEachStage()
+    {
+        QFETCH(int, stage);
+        QFETCH(bool, closed);
+        auto session = std::make_unique<PopulationSession>(folder_, false);
+        QSignalSpy finished(session.get(), &PopulationSession::censusFinished);
+        QSignalSpy traced(session.get(), &PopulationSession::lineageTraced);
+        QSignalSpy variants(session.get(), &PopulationSession::variantsTraced);
+        QSignalSpy exported(session.get(), &PopulationSession::exportFinished);
+        const QString target = dir_.path() + QStringLiteral("/held.csv");
+        QFile::remove(target);
+        std::atomic<bool> held{false};
+        std::atomic<bool> release{false};
+        if (stage >= 1)
+            QVERIFY(finished.wait(30000));
+        if (stage >= 2)
+            QVERIFY(traced.count() > 0 || traced.wait(30000));
+        if (stage == 2)
+            session->setGene(session->hotspots().front().geneKey);
+        if (stage == 3) {
+            session->setExportStepHook([&](int, int) {
+                held = true;
+                while (!release)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            });
+            session->startExport(target, {});
+            QTRY_VERIFY(held);
+        }
+        const qsizetype census = finished.count();
+        const qsizetype variantCount = variants.count();
+        if (closed)
+            session.reset();
+        else
+            session->setRecursive(true);
+        release = true;
+        if (!closed) {
+            QTRY_COMPARE_WITH_TIMEOUT(finished.count(), census + 1, 30000);
+            QCOMPARE(finished.back().at(0).toString(), QString());
+            QCOMPARE(session->model().rowCount(), int(members_.size()));
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(backgroundThreads(), std::size_t(0), 30000);
+        QCOMPARE(exported.count(), 0);
+        QVERIFY(!QFile::exists(target));
+        if (stage == 2)
+            QCOMPARE(variants.count(), variantCount);
     }
 };
 

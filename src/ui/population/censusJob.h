@@ -5,11 +5,10 @@
 
 #include <atomic>
 #include <exception>
-#include <functional>
 #include <future>
+#include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace helixplot {
@@ -22,13 +21,14 @@ namespace helixplot {
 // genes, follows through lineage().
 class CensusJob {
 public:
-    CensusJob(std::string folder, bool recursive);
-    // Cancels and waits for the threads.
+    // cancel stops the job (and everything else that shares it): its
+    // threads end on their own, soon, without being waited for.
+    CensusJob(std::string folder, bool recursive, std::shared_ptr<std::atomic<bool>> cancel);
     ~CensusJob();
     CensusJob(const CensusJob&) = delete;
     CensusJob& operator=(const CensusJob&) = delete;
 
-    void cancel() { cancel_ = true; }
+    void cancel() { *cancel_ = true; }
 
     struct Harvest {
         std::vector<CensusRow> rows; // read since the last harvest
@@ -40,20 +40,23 @@ public:
     };
     Harvest take();
     // The lineage, with the census it was traced on; once only.
-    std::future<Lineage> lineage() { return lineage_.get_future(); }
+    std::future<Lineage> lineage() { return state_->lineage.get_future(); }
 
 private:
-    std::atomic<bool> cancel_{false};
-    std::mutex mutex_;
-    std::vector<CensusRow> read_;
-    std::size_t done_ = 0;
-    std::size_t total_ = 0;
-    bool finished_ = false;
-    bool handedOver_ = false;
-    Census census_;
-    std::exception_ptr error_;
-    std::promise<Lineage> lineage_;
-    std::thread thread_;
+    // Shared with the job's thread, which may outlive the job.
+    struct State {
+        std::mutex mutex;
+        std::vector<CensusRow> read;
+        std::size_t done = 0;
+        std::size_t total = 0;
+        bool finished = false;
+        bool handedOver = false;
+        Census census;
+        std::exception_ptr error;
+        std::promise<Lineage> lineage;
+    };
+    std::shared_ptr<std::atomic<bool>> cancel_;
+    std::shared_ptr<State> state_ = std::make_shared<State>();
 };
 
 } // namespace helixplot

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "pedigreeView.h"
 
+#include "backgroundTask.h"
 #include "mapping/mutatedColours.h"
 
 #include <QAccessible>
@@ -298,10 +299,24 @@ PedigreeView::PedigreeView(QWidget* parent) : QGraphicsView(parent), item_(new P
     }
 }
 
-PedigreeView::~PedigreeView() = default;
+struct PedigreeScene {
+    std::vector<PedigreeItem::Creature> creatures;
+    std::vector<PedigreeItem::Segment> segments;
+    QRectF bounds;
+};
 
-void PedigreeView::setPedigree(const Census& census, const PedigreeLayout& layout)
+PedigreeView::~PedigreeView()
 {
+    // Ten thousand creatures take milliseconds to free: beside the window.
+    auto old = std::make_shared<PedigreeScene>();
+    std::swap(old->creatures, item_->creatures);
+    std::swap(old->segments, item_->segments);
+    startBackgroundThread([old = std::move(old)]() mutable { old.reset(); });
+}
+
+std::shared_ptr<PedigreeScene> preparePedigree(const Census& census, const PedigreeLayout& layout)
+{
+    auto scene = std::make_shared<PedigreeScene>();
     const PedigreeOptions sizes;
     std::vector<PedigreeItem::Creature> creatures(census.rows.size());
     for (std::size_t i = 0; i < census.rows.size() && i < layout.boxes.size(); ++i) {
@@ -326,20 +341,34 @@ void PedigreeView::setPedigree(const Census& census, const PedigreeLayout& layou
         if (creatures[i].father && creatures[i].father != creatures[i].mother)
             creatures[*creatures[i].father].children.push_back(i);
     }
-    item_->segments.clear();
     for (const PedigreeEdge& edge : layout.edges)
         for (std::size_t p = 1; p < edge.points.size(); ++p)
-            item_->segments.push_back(
+            scene->segments.push_back(
                 {QLineF(edge.points[p - 1].x, edge.points[p - 1].y, edge.points[p].x, edge.points[p].y), edge.parent,
                  edge.child});
-    item_->creatures = std::move(creatures);
-    item_->setBounds(QRectF(-20, -20, layout.width + 40, layout.height + 40));
+    scene->creatures = std::move(creatures);
+    scene->bounds = QRectF(-20, -20, layout.width + 40, layout.height + 40);
+    return scene;
+}
+
+void PedigreeView::setPedigree(const Census& census, const PedigreeLayout& layout)
+{
+    setPedigree(preparePedigree(census, layout));
+}
+
+void PedigreeView::setPedigree(std::shared_ptr<PedigreeScene> prepared)
+{
+    std::swap(item_->creatures, prepared->creatures);
+    std::swap(item_->segments, prepared->segments);
+    item_->setBounds(prepared->bounds);
     item_->marks.clear();
     applyGeneColouring();
     scene()->setSceneRect(item_->bounds);
     item_->update();
     first_.reset();
     second_.reset();
+    // Moved out: whoever else holds the prepared scene may let go of it here.
+    startBackgroundThread([old = std::make_shared<PedigreeScene>(std::move(*prepared))]() mutable { old.reset(); });
     describeSelection();
 }
 

@@ -7,12 +7,18 @@
 #include <QGraphicsView>
 #include <QWidget>
 
+#include <memory>
 #include <optional>
 #include <vector>
 
 namespace helixplot {
 
 class PedigreeItem;
+
+// The boxes, names and lines of a census's pedigree, made on any thread
+// (ten thousand names take milliseconds) and then handed to setPedigree.
+struct PedigreeScene;
+std::shared_ptr<PedigreeScene> preparePedigree(const Census& census, const PedigreeLayout& layout);
 
 // The census's family tree from the core's layout: a box per creature with
 // its name and mutated genes, coloured by their count. Ctrl+wheel and
@@ -26,6 +32,8 @@ public:
     ~PedigreeView() override;
 
     void setPedigree(const Census& census, const PedigreeLayout& layout);
+    // Takes a prepared scene over; what it replaces is freed beside the window.
+    void setPedigree(std::shared_ptr<PedigreeScene> scene);
     // The first creature's ancestors and descendants stand out, the rest
     // dims; with a second creature, the line of descent between the two.
     // The view centres on the creature chosen last.

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "populationModel.h"
 
-#include "mapping/censusUpdate.h"
+#include "backgroundTask.h"
+#include "genetics/textEncoding.h"
 
 #include <QFile>
 
@@ -14,82 +15,71 @@ namespace {
 const char* const Titles[PopulationModel::ColumnCount] = {"File",   "Genus",      "Mother",   "Father", "Genes",
                                                           "Organs", "Generation", "Children", "Mutated"};
 
-QString latin1(const std::optional<std::string>& text)
+// As the writers show names: UTF-8 when it is, else Latin-1.
+QString nameText(const std::optional<std::string>& text)
 {
-    return text ? QString::fromLatin1(text->data(), static_cast<qsizetype>(text->size())) : QString();
+    return text ? QString::fromStdString(utf8Text(*text)) : QString();
 }
 
 } // namespace
 
-PopulationModel::PopulationModel(QObject* parent) : QAbstractTableModel(parent) {}
+PopulationModel::PopulationModel(QObject* parent) : QAbstractTableModel(parent)
+{
+    census_ = growing_ = std::make_shared<Census>();
+}
+
+PopulationModel::~PopulationModel()
+{
+    startBackgroundThread([census = std::move(census_), growing = std::move(growing_)]() mutable {
+        census.reset();
+        growing.reset();
+    });
+}
 
 void PopulationModel::clear()
 {
     beginResetModel();
-    census_ = {};
+    census_ = growing_ = std::make_shared<Census>();
     linked_ = false;
     endResetModel();
 }
 
 void PopulationModel::appendReadRows(std::vector<CensusRow> rows)
 {
-    if (rows.empty() || linked_)
+    if (rows.empty() || !growing_)
         return;
     const int first = rowCount();
     beginInsertRows({}, first, first + static_cast<int>(rows.size()) - 1);
     for (CensusRow& row : rows)
-        census_.rows.push_back(std::move(row));
+        growing_->rows.push_back(std::move(row));
     endInsertRows();
 }
 
-void PopulationModel::setCensus(Census census)
+void PopulationModel::setCensus(std::shared_ptr<const Census> census)
 {
     beginResetModel();
     census_ = std::move(census);
+    growing_.reset();
     linked_ = true;
     endResetModel();
-}
-
-void PopulationModel::updateFile(const std::string& folder, const std::string& file)
-{
-    // Worked out on a copy, so that the views hear of the removal and the
-    // insertion one at a time, each before the rows it names change.
-    Census updated = census_;
-    const std::optional<std::size_t> inserted = updateCensusFile(updated, folder, file);
-    const int before = rowOfFile(file);
-    if (before >= 0) {
-        beginRemoveRows({}, before, before);
-        census_.rows.erase(census_.rows.begin() + before);
-        endRemoveRows();
-    }
-    if (inserted) {
-        const int at = static_cast<int>(*inserted);
-        beginInsertRows({}, at, at);
-        census_.rows.insert(census_.rows.begin() + at, updated.rows[*inserted]);
-        endInsertRows();
-    }
-    census_ = std::move(updated);
-    // Every other row's links may have changed.
-    if (rowCount() > 0)
-        Q_EMIT dataChanged(index(0, 0), index(rowCount() - 1, ColumnCount - 1));
 }
 
 int PopulationModel::rowOfFile(const std::string& file) const
 {
     if (linked_) {
-        const auto at = std::lower_bound(census_.rows.begin(), census_.rows.end(), file,
+        const auto at = std::lower_bound(census_->rows.begin(), census_->rows.end(), file,
                                          [](const CensusRow& row, const std::string& name) { return row.file < name; });
-        return at != census_.rows.end() && at->file == file ? static_cast<int>(at - census_.rows.begin()) : -1;
+        return at != census_->rows.end() && at->file == file ? static_cast<int>(at - census_->rows.begin()) : -1;
     }
-    for (std::size_t i = 0; i < census_.rows.size(); ++i)
-        if (census_.rows[i].file == file)
+    for (std::size_t i = 0; i < census_->rows.size(); ++i)
+        if (census_->rows[i].file == file)
             return static_cast<int>(i);
     return -1;
 }
 
 int PopulationModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : static_cast<int>(census_.rows.size());
+    return parent.isValid() ? 0 : static_cast<int>(census_->rows.size());
 }
 
 int PopulationModel::columnCount(const QModelIndex& parent) const
@@ -106,11 +96,11 @@ QString PopulationModel::text(int r, int column) const
         return column == Genus ? QStringLiteral("error: ") + QString::fromLocal8Bit(cells.error) : QString();
     switch (column) {
     case Genus:
-        return latin1(cells.genus);
+        return nameText(cells.genus);
     case Mother:
-        return latin1(cells.mother);
+        return nameText(cells.mother);
     case Father:
-        return latin1(cells.father);
+        return nameText(cells.father);
     case Genes:
         return QString::number(cells.genes);
     case Organs:

@@ -6,6 +6,7 @@
 #include <QAbstractTableModel>
 #include <QSortFilterProxyModel>
 
+#include <memory>
 #include <vector>
 
 namespace helixplot {
@@ -20,22 +21,23 @@ public:
     enum Column { File, Genus, Mother, Father, Genes, Organs, Generation, Children, Mutated, ColumnCount };
 
     explicit PopulationModel(QObject* parent = nullptr);
+    // Ten thousand rows take milliseconds to free: beside the window.
+    ~PopulationModel() override;
 
     // No rows, ready for a census's rows.
     void clear();
     // Rows read so far by a census under way, not yet linked to parents.
     void appendReadRows(std::vector<CensusRow> rows);
-    // The finished census, in its own order.
-    void setCensus(Census census);
-    // A file of the finished census's folder appeared, changed or went
-    // away: its row is read again (see updateCensusFile()).
-    void updateFile(const std::string& folder, const std::string& file);
+    // The finished census, in its own order, or the census after a change
+    // of the folder: never changed afterwards, so that workers may read it.
+    void setCensus(std::shared_ptr<const Census> census);
 
-    const Census& census() const { return census_; }
-    Census& census() { return census_; }
+    const Census& census() const { return *census_; }
+    // The finished census, for workers; none while the census reads.
+    std::shared_ptr<const Census> shared() const { return linked_ ? census_ : nullptr; }
     // True once the census is finished: rows are in census order and linked.
     bool linked() const { return linked_; }
-    const CensusRow& row(int row) const { return census_.rows[static_cast<std::size_t>(row)]; }
+    const CensusRow& row(int row) const { return census_->rows[static_cast<std::size_t>(row)]; }
     // The row of a file ('/'-separated below the folder), -1 when none.
     int rowOfFile(const std::string& file) const;
 
@@ -56,7 +58,9 @@ private:
     std::optional<std::size_t> number(int row, int column) const;
     const std::optional<std::string>& name(int row, int column) const;
 
-    Census census_;
+    std::shared_ptr<const Census> census_;
+    // The same census while the census reads, rows added as they come.
+    std::shared_ptr<Census> growing_;
     bool linked_ = false;
 };
 

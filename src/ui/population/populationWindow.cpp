@@ -1,12 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "populationWindow.h"
 
-#include "writers/censusTables.h"
-#include "writers/censusReport.h"
 #include "pedigreeView.h"
 #include "ui/accessibleNames.h"
 #include "ui/appSettings.h"
 #include "ui/errorReport.h"
+#include "ui/filesRead.h"
 #include "ui/screenFit.h"
 
 #include "genetics/geneKinds.h"
@@ -16,9 +15,9 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
-#include <QDirIterator>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -46,13 +45,6 @@ namespace helixplot {
 
 namespace {
 
-// Often enough for the table to fill smoothly, seldom enough to cost nothing.
-constexpr int HarvestMs = 40;
-// The game writes a genome in a moment; a burst of changes is read once.
-constexpr int RescanMs = 300;
-// The lineage is traced again once the folder has been still for a moment.
-constexpr int LineageMs = 1500;
-
 QString localNumber(std::size_t n)
 {
     return QLocale().toString(static_cast<qulonglong>(n));
@@ -62,8 +54,8 @@ QString localNumber(std::size_t n)
 
 PopulationWindow::PopulationWindow(const QString& folder, bool recursive, MappingOpener openMapping,
                                    PopulationHooks hooks)
-    : QWidget(nullptr, Qt::Window), folder_(folder), recursive_(recursive), openMapping_(std::move(openMapping)),
-      hooks_(std::move(hooks)), filter_(&model_)
+    : QWidget(nullptr, Qt::Window), openMapping_(std::move(openMapping)), hooks_(std::move(hooks)),
+      session_(folder, recursive), filter_(&session_.model())
 {
     if (!hooks_.reportError)
         hooks_.reportError = errorBoxReporter([this] { return this; });
@@ -86,7 +78,7 @@ PopulationWindow::PopulationWindow(const QString& folder, bool recursive, Mappin
     filterEdit_->setPlaceholderText(QStringLiteral("Filter by file, genus or parent"));
     filterEdit_->setClearButtonEnabled(true);
     subfolders_ = new QCheckBox(QStringLiteral("Include subfolders"));
-    subfolders_->setChecked(recursive_);
+    subfolders_->setChecked(recursive);
     auto* top = new QHBoxLayout;
     top->addWidget(filterEdit_, 1);
     top->addWidget(subfolders_);
@@ -107,7 +99,7 @@ PopulationWindow::PopulationWindow(const QString& folder, bool recursive, Mappin
     const QFontMetrics metrics(table_->font());
     const int widths[PopulationModel::ColumnCount] = {14, 10, 8, 8, 5, 5, 6, 5, 5};
     for (int column = 0; column < PopulationModel::ColumnCount; ++column) {
-        const int title = metrics.horizontalAdvance(model_.headerData(column, Qt::Horizontal).toString()) + 28;
+        const int title = metrics.horizontalAdvance(model().headerData(column, Qt::Horizontal).toString()) + 28;
         table_->setColumnWidth(column, std::max(title, metrics.horizontalAdvance(u'0') * widths[column] + 12));
     }
 
@@ -152,12 +144,12 @@ PopulationWindow::PopulationWindow(const QString& folder, bool recursive, Mappin
     connect(geneBox_, &QComboBox::activated, this, [this] { geneBoxEntered(); });
     connect(geneBox_->lineEdit(), &QLineEdit::returnPressed, this, [this] { geneBoxEntered(); });
     connect(geneBox_->lineEdit(), &QLineEdit::textChanged, this, [this](const QString& text) {
-        if (text.isEmpty() && gene_)
+        if (text.isEmpty() && session_.gene())
             showGene(std::nullopt);
     });
     connect(variantList_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) {
         const QVariant origin = item->data(1, Qt::UserRole);
-        if (origin.isValid() && origin.toULongLong() < static_cast<qulonglong>(model_.rowCount()))
+        if (origin.isValid() && origin.toULongLong() < static_cast<qulonglong>(model().rowCount()))
             selectRow(static_cast<std::size_t>(origin.toULongLong()), false);
     });
 
@@ -171,6 +163,7 @@ PopulationWindow::PopulationWindow(const QString& folder, bool recursive, Mappin
     progress_ = new QProgressBar;
     progress_->setTextVisible(true);
     status_ = new QLabel;
+    status_->setObjectName(QStringLiteral("PopulationStatus"));
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(status_, 1);
     bottom->addWidget(progress_);
@@ -200,8 +193,8 @@ PopulationWindow::PopulationWindow(const QString& folder, bool recursive, Mappin
     connect(table_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &PopulationWindow::selectionChanged);
     connect(subfolders_, &QCheckBox::toggled, this, [this](bool on) {
-        recursive_ = on;
-        startCensus();
+        session_.setRecursive(on);
+        censusStarted();
     });
 
     const struct {
@@ -219,27 +212,53 @@ PopulationWindow::PopulationWindow(const QString& folder, bool recursive, Mappin
                 [this, run = shortcut.run] { guarded(hooks_.reportError, [&] { run(); }); });
     }
 
-    harvestTimer_.setInterval(HarvestMs);
-    connect(&harvestTimer_, &QTimer::timeout, this, &PopulationWindow::harvest);
-    rescanTimer_.setSingleShot(true);
-    rescanTimer_.setInterval(RescanMs);
-    connect(&rescanTimer_, &QTimer::timeout, this, &PopulationWindow::rescanFolder);
-    backgroundTimer_.setInterval(HarvestMs);
-    connect(&backgroundTimer_, &QTimer::timeout, this, &PopulationWindow::pickUpBackgroundWork);
-    connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, [this] { rescanTimer_.start(RescanMs); });
-    lineageTimer_.setSingleShot(true);
-    lineageTimer_.setInterval(LineageMs);
-    connect(&lineageTimer_, &QTimer::timeout, this, &PopulationWindow::traceLineageAgain);
+    // The current creature stays current when the census is replaced (the
+    // finished census, a batch of changes), unless the user has not moved
+    // from the first row, which stays current.
+    auto current = std::make_shared<std::pair<std::string, bool>>();
+    connect(&model(), &QAbstractItemModel::modelAboutToBeReset, this, [this, current] {
+        const QModelIndex index = table_->currentIndex();
+        current->second = !index.isValid() || index.row() == 0;
+        current->first = index.isValid() ? model().row(filter_.mapToSource(index).row()).file : std::string();
+    });
+    connect(&model(), &QAbstractItemModel::modelReset, this, [this, current] {
+        if (filter_.rowCount() == 0)
+            return;
+        const int row = current->second ? -1 : model().rowOfFile(current->first);
+        table_->setCurrentIndex(row < 0 ? filter_.index(0, 0) : filter_.mapFromSource(model().index(row, 0)));
+    });
+    connect(&session_, &PopulationSession::progress, this, &PopulationWindow::showProgress);
+    connect(&session_, &PopulationSession::censusFinished, this, &PopulationWindow::finishCensus);
+    connect(&session_, &PopulationSession::pedigreeLaidOut, this, &PopulationWindow::showPedigree);
+    connect(&session_, &PopulationSession::folderUpdated, this, &PopulationWindow::folderChanged);
+    connect(&session_, &PopulationSession::lineageTraced, this, [this] {
+        fillGeneBox();
+        Q_EMIT lineageUpdated();
+    });
+    connect(&session_, &PopulationSession::variantsTraced, this, &PopulationWindow::showVariants);
+    connect(&session_, &PopulationSession::exportProgress, this, [this](int done, int total) {
+        progress_->setRange(0, total);
+        progress_->setValue(done);
+    });
+    connect(&session_, &PopulationSession::exportFinished, this, &PopulationWindow::finishExport);
+    connect(&session_, &PopulationSession::failed, this, [this](const QString& message) {
+        status_->setText(message);
+        reportError(hooks_.reportError, std::runtime_error(message.toLocal8Bit().toStdString()));
+    });
 
+    // The population's genomes are files the program reads.
+    filesRead_ = addFilesRead([this] {
+        QStringList files;
+        for (const CensusRow& row : model().census().rows)
+            files << QFile::decodeName(QByteArray::fromStdString(pathOf(row.file)));
+        return files;
+    });
     nameControls();
     table_->setFocus(Qt::OtherFocusReason);
-    startCensus();
+    censusStarted();
 }
 
-PopulationWindow::~PopulationWindow()
-{
-    *stop_ = true;
-}
+PopulationWindow::~PopulationWindow() = default;
 
 void PopulationWindow::nameControls()
 {
@@ -263,280 +282,91 @@ void PopulationWindow::nameControls()
 
 std::string PopulationWindow::pathOf(const std::string& file) const
 {
-    return QFile::encodeName(QDir(folder_).filePath(QFile::decodeName(QByteArray::fromStdString(file)))).toStdString();
+    return QFile::encodeName(QDir(folder()).filePath(QFile::decodeName(QByteArray::fromStdString(file)))).toStdString();
 }
 
-void PopulationWindow::startCensus()
+void PopulationWindow::censusStarted()
 {
-    job_.reset();
-    tracingJob_.reset();
-    censusLineage_ = {};
-    ++censusVersion_;
-    if (!watcher_.directories().isEmpty())
-        watcher_.removePaths(watcher_.directories());
-    seen_.clear();
     filterEdit_->clear();
-    model_.clear();
-    events_.clear();
-    genes_.clear();
-    variants_.reset();
-    lineageTimer_.stop();
     pedigree_->setPedigree({}, {});
+    variantList_->clear();
+    variantList_->hide();
     progress_->setRange(0, 0);
     progress_->show();
     status_->setText(QStringLiteral("Reading the genomes... (Esc cancels)"));
-    job_ = std::make_unique<CensusJob>(QFile::encodeName(folder_).toStdString(), recursive_);
-    harvestTimer_.start();
 }
 
-void PopulationWindow::harvest()
+void PopulationWindow::showProgress(std::size_t done, std::size_t total)
 {
-    if (!job_)
-        return;
-    CensusJob::Harvest harvest = job_->take();
-    if (!harvest.rows.empty()) {
-        // The first row is current as soon as there is one, and stays so
-        // while rows that sort before it arrive, until the user moves on.
-        const QModelIndex current = table_->currentIndex();
-        const bool atTop = !current.isValid() || current.row() == 0;
-        model_.appendReadRows(std::move(harvest.rows));
-        if (atTop && filter_.rowCount() > 0)
-            table_->setCurrentIndex(filter_.index(0, 0));
-    }
-    if (harvest.total > 0) {
-        progress_->setRange(0, static_cast<int>(harvest.total));
-        progress_->setValue(static_cast<int>(harvest.done));
-        status_->setText(QStringLiteral("Reading the genomes: %1 of %2 (Esc cancels)")
-                             .arg(localNumber(harvest.done), localNumber(harvest.total)));
-    }
-    if (harvest.finished)
-        finishCensus(harvest);
+    // The first row is current as soon as there is one, and stays so
+    // while rows that sort before it arrive, until the user moves on.
+    const QModelIndex current = table_->currentIndex();
+    if ((!current.isValid() || current.row() == 0) && filter_.rowCount() > 0)
+        table_->setCurrentIndex(filter_.index(0, 0));
+    progress_->setRange(0, static_cast<int>(total));
+    progress_->setValue(static_cast<int>(done));
+    status_->setText(
+        QStringLiteral("Reading the genomes: %1 of %2 (Esc cancels)").arg(localNumber(done), localNumber(total)));
 }
 
-void PopulationWindow::finishCensus(CensusJob::Harvest& harvest)
+void PopulationWindow::finishCensus(const QString& message, bool cancelled)
 {
-    harvestTimer_.stop();
-    // Its threads go on tracing the lineage, which follows when done.
-    if (!harvest.error) {
-        censusLineage_ = job_->lineage();
-        tracingJob_ = std::move(job_);
-        backgroundTimer_.start();
-    }
-    job_.reset();
     progress_->hide();
-    if (harvest.error) {
-        try {
-            std::rethrow_exception(harvest.error);
-        } catch (const CensusCancelled&) {
-            status_->setText(QStringLiteral("Census cancelled: %1 of %2 genomes read")
-                                 .arg(localNumber(harvest.done), localNumber(harvest.total)));
-        } catch (const std::exception& error) {
-            status_->setText(QDir::toNativeSeparators(folder_) + QStringLiteral(": ") +
-                             QString::fromLocal8Bit(error.what()));
-            reportError(hooks_.reportError,
-                        std::runtime_error(QDir::toNativeSeparators(folder_).toLocal8Bit().toStdString() + ": " +
-                                           error.what()));
-        }
+    if (cancelled) {
+        status_->setText(QStringLiteral("Census cancelled: %1 of %2 genomes read")
+                             .arg(localNumber(static_cast<std::size_t>(model().rowCount())),
+                                  localNumber(static_cast<std::size_t>(std::max(progress_->maximum(), 0)))));
         Q_EMIT censusFinished();
         return;
     }
-    // The current creature stays current in the finished census, unless the
-    // user has not moved from the first row, which stays current: rows came
-    // in as they were read, not in the census's order.
-    const QModelIndex current = table_->currentIndex();
-    const bool atTop = !current.isValid() || current.row() == 0;
-    const std::string currentFile =
-        current.isValid() ? model_.row(filter_.mapToSource(current).row()).file : std::string();
-    model_.setCensus(std::move(harvest.census));
-    ++censusVersion_;
-    // The gene box fills when the lineage is in.
-    // The table is whole now; the pedigree follows once laid out.
-    fitPedigree_ = true;
-    layOutPedigree();
-    if (atTop && filter_.rowCount() > 0) {
-        table_->setCurrentIndex(filter_.index(0, 0));
-    } else if (model_.rowCount() > 0) {
-        const int row = currentFile.empty() ? 0 : std::max(0, model_.rowOfFile(currentFile));
-        table_->setCurrentIndex(filter_.mapFromSource(model_.index(row, 0)));
+    if (!message.isEmpty()) {
+        const QString text = QDir::toNativeSeparators(folder()) + QStringLiteral(": ") + message;
+        status_->setText(text);
+        reportError(hooks_.reportError, std::runtime_error(text.toLocal8Bit().toStdString()));
+        Q_EMIT censusFinished();
+        return;
     }
+    fitPedigree_ = true;
     showCount();
-    watchFolder();
     Q_EMIT censusFinished();
 }
 
 void PopulationWindow::showCount()
 {
-    const std::size_t count = model_.census().rows.size();
+    const std::size_t count = model().census().rows.size();
     status_->setText(count == 1 ? QStringLiteral("1 genome") : localNumber(count) + QStringLiteral(" genomes"));
 }
 
 void PopulationWindow::cancelCensus()
 {
-    if (job_)
-        job_->cancel();
+    session_.cancel();
 }
 
-void PopulationWindow::watchFolder()
+void PopulationWindow::showPedigree(std::shared_ptr<PedigreeScene> scene)
 {
-    watcher_.addPath(folder_);
-    // Files the census never saw (written while it ran) or saw and are gone.
-    for (const CensusRow& row : model_.census().rows)
-        if (row.file.ends_with(".gen")) // not the rows of unread subfolders
-            seen_.insert(QFile::decodeName(QByteArray::fromStdString(row.file)), {-1, -1});
-    rescanFolder();
+    // The gene colouring is kept, for the rows it knows, until read again.
+    pedigree_->setPedigree(std::move(scene));
+    if (fitPedigree_)
+        pedigree_->fit();
+    fitPedigree_ = false;
+    selectionChanged();
+    Q_EMIT pedigreeShown();
 }
 
-namespace {
-
-// Every "*.gen" file below folder (relative, '/'-separated) with its size
-// and change time; the subfolders when recursive.
-PopulationWindow::Listing listGenomes(const QString& folder, bool recursive)
+void PopulationWindow::folderChanged()
 {
-    PopulationWindow::Listing listing;
-    const QDir root(folder);
-    // No name filter: it would compile a regular expression on this thread,
-    // whose JIT stack MinGW's Qt then fails to free as the thread ends.
-    QDirIterator it(folder, QDir::Files | QDir::System | QDir::Hidden,
-                    recursive ? QDirIterator::Subdirectories : QDirIterator::NoIteratorFlags);
-    while (it.hasNext()) {
-        it.next();
-        const QFileInfo info = it.fileInfo();
-        // The census takes "*.gen" exactly: no other case.
-        if (info.fileName().endsWith(QStringLiteral(".gen")))
-            listing.files.insert(root.relativeFilePath(info.filePath()),
-                                 {info.size(), info.lastModified().toMSecsSinceEpoch()});
-    }
-    if (recursive) {
-        QDirIterator dirs(folder, QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
-        while (dirs.hasNext())
-            listing.folders << dirs.next();
-    }
-    return listing;
-}
-
-template <typename T> bool ready(const std::future<T>& future)
-{
-    return future.valid() && future.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
-}
-
-} // namespace
-
-void PopulationWindow::rescanFolder()
-{
-    if (job_ || !model_.linked() || listing_.valid())
-        return;
-    // Ten thousand files take a while to list: on a thread of its own.
-    listing_ = std::async(std::launch::async, listGenomes, folder_, recursive_);
-    backgroundTimer_.start();
-}
-
-void PopulationWindow::pickUpBackgroundWork()
-{
-    if (ready(listing_))
-        applyListing(listing_.get());
-    if (ready(layout_)) {
-        PedigreeLayout layout = layout_.get();
-        // Laid out for the census as it is now, or laid out again.
-        if (layoutOf_ == censusVersion_) {
-            // The gene colouring is kept, for the rows it knows, until read again.
-            pedigree_->setPedigree(model_.census(), layout);
-            if (fitPedigree_)
-                pedigree_->fit();
-            fitPedigree_ = false;
-            selectionChanged();
-            Q_EMIT pedigreeShown();
-        } else {
-            layOutPedigree();
-        }
-    }
-    // The census job's lineage, or one traced again after a change.
-    for (std::future<Lineage>* traced : {&censusLineage_, &lineage_}) {
-        if (!ready(*traced))
-            continue;
-        Lineage lineage;
-        try {
-            lineage = traced->get();
-        } catch (const std::exception&) {
-            // Cancelled, or the folder went: the census says so when read.
-        }
-        // Traced while the folder changed again: the next trace follows.
-        const auto& rows = model_.census().rows;
-        const bool same = std::equal(rows.begin(), rows.end(), lineage.census.rows.begin(), lineage.census.rows.end(),
-                                     [](const CensusRow& a, const CensusRow& b) { return a.file == b.file; });
-        if (same && !lineageTimer_.isActive()) {
-            events_ = std::move(lineage.events);
-            genes_ = std::move(lineage.genes);
-            lineageOf_ = censusVersion_;
-            fillGeneBox();
-            traceVariants();
-            Q_EMIT lineageUpdated();
-        }
-        if (traced == &censusLineage_)
-            tracingJob_.reset();
-    }
-    if (ready(variantsJob_)) {
-        try {
-            GeneVariants variants = variantsJob_.get();
-            if (variantsOf_ == censusVersion_ && gene_ == variants.geneKey)
-                adoptVariants(std::move(variants));
-            else
-                traceVariants();
-        } catch (const std::exception&) {
-            // Cancelled: the window is going.
-        }
-    }
-    if (!listing_.valid() && !layout_.valid() && !lineage_.valid() && !censusLineage_.valid() && !variantsJob_.valid())
-        backgroundTimer_.stop();
-}
-
-void PopulationWindow::layOutPedigree()
-{
-    if (layout_.valid())
-        return; // picked up, then laid out again
-    layoutOf_ = censusVersion_;
-    layout_ =
-        std::async(std::launch::async, [nodes = pedigreeNodes(model_.census())] { return layoutPedigree(nodes); });
-    backgroundTimer_.start();
-}
-
-void PopulationWindow::applyListing(const Listing& listing)
-{
-    QStringList changed;
-    for (auto at = listing.files.cbegin(); at != listing.files.cend(); ++at) {
-        const auto was = seen_.constFind(at.key());
-        // A file the census read is taken as it is now the first time.
-        if (was == seen_.cend() || (was->first >= 0 && *was != at.value()))
-            changed << at.key();
-    }
-    for (auto at = seen_.cbegin(); at != seen_.cend(); ++at)
-        if (!listing.files.contains(at.key()))
-            changed << at.key();
-    seen_ = listing.files;
-    for (const QString& folder : listing.folders)
-        if (!watcher_.directories().contains(folder))
-            watcher_.addPath(folder);
-    if (changed.isEmpty())
-        return;
-    changed.sort();
-    for (const QString& file : changed)
-        model_.updateFile(QFile::encodeName(folder_).toStdString(), QFile::encodeName(file).toStdString());
-    ++censusVersion_;
-    layOutPedigree();
-    lineageTimer_.start();
     showCount();
-    // A file still being written is read again once it settles.
-    QTimer::singleShot(1000, this, &PopulationWindow::rescanFolder);
     Q_EMIT folderUpdated();
 }
 
 std::pair<QString, QStringList> PopulationWindow::mappingOf(int row) const
 {
-    const CensusRow& creature = model_.row(row);
+    const CensusRow& creature = model().row(row);
     const QString examined = QDir::toNativeSeparators(QString::fromStdString(pathOf(creature.file)));
     if (!creature.motherRow || !creature.fatherRow)
         return {QStringLiteral("breakdown"), {examined}};
-    const std::string& motherFile = model_.row(static_cast<int>(*creature.motherRow)).file;
-    const std::string& fatherFile = model_.row(static_cast<int>(*creature.fatherRow)).file;
+    const std::string& motherFile = model().row(static_cast<int>(*creature.motherRow)).file;
+    const std::string& fatherFile = model().row(static_cast<int>(*creature.fatherRow)).file;
     // The selection dialog finds parents beside the child; elsewhere in the
     // folder they are named as comparators.
     const std::string beside = creature.file.substr(0, creature.file.rfind('/') + 1);
@@ -554,7 +384,7 @@ void PopulationWindow::openCurrentMapping()
     if (!current.isValid() || opening_ || !openMapping_)
         return;
     const int row = filter_.mapToSource(current).row();
-    if (!model_.row(row).loaded())
+    if (!model().row(row).loaded())
         return;
     const auto [mode, files] = mappingOf(row);
     opening_ = true;
@@ -562,12 +392,16 @@ void PopulationWindow::openCurrentMapping()
         bool& flag;
         ~Done() { flag = false; }
     } done{opening_};
-    guarded(hooks_.reportError, [&] { openMapping_(mode, files); });
+    guarded(hooks_.reportError, [&] {
+        if (!openMapping_(mode, files))
+            status_->setText(
+                QStringLiteral("A mapping is under way in the main window: open this one when it is done"));
+    });
 }
 
 void PopulationWindow::exportTable()
 {
-    if (!model_.linked() || job_)
+    if (!model().linked() || censusRunning())
         throw std::runtime_error("The census is not finished: there is nothing to export yet");
     const QString csvFilter = QStringLiteral("CSV files (*.csv)");
     const QString htmlFilter = QStringLiteral("HTML report (*.html)");
@@ -580,33 +414,50 @@ void PopulationWindow::exportTable()
         return;
     if (QFileInfo(path).suffix().isEmpty())
         path += filter == htmlFilter ? QStringLiteral(".html") : QStringLiteral(".csv");
-    refuseExportTarget(path, {});
+    const QStringList readFiles = programFilesRead();
+    refuseExportTarget(path, readFiles);
     if (QFileInfo::exists(path) && !hooks_.confirmReplace(this, path))
         return;
-    exportTo(path);
+    session_.startExport(path, readFiles);
+    reportExportErrors_ = true;
     settings.setValue(QStringLiteral("export/folder"), QFileInfo(path).absolutePath());
+    progress_->setRange(0, 0);
+    progress_->show();
+    status_->setText(QStringLiteral("Exporting to %1... (Esc cancels)").arg(QDir::toNativeSeparators(path)));
+}
+
+void PopulationWindow::finishExport(const QString& path, const QString& error)
+{
+    progress_->hide();
+    if (error.isEmpty()) {
+        status_->setText(QStringLiteral("Exported to %1").arg(QDir::toNativeSeparators(path)));
+    } else {
+        status_->setText(error);
+        // Only exportTable() leaves the window to report it: exportTo() throws.
+        if (reportExportErrors_ && error != QLatin1String(ExportCancelled))
+            reportError(hooks_.reportError, std::runtime_error(error.toLocal8Bit().toStdString()));
+    }
+    Q_EMIT exported(path, error);
 }
 
 void PopulationWindow::exportTo(const QString& path)
 {
-    // Refused before the work: a genome (by name or by its first bytes),
-    // anything but a regular file.
-    refuseExportTarget(path, {});
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    const std::string bytes =
-        suffix == QStringLiteral("html") || suffix == QStringLiteral("htm")
-            // A lineage of the census before the folder changed names rows
-            // that may have moved: left out until traced again.
-            ? (lineageOf_ == censusVersion_
-                   ? cli::censusReportHtml(model_.census(), QFile::encodeName(folder_).toStdString(), genes_, events_)
-                   : cli::censusReportHtml(model_.census(), QFile::encodeName(folder_).toStdString()))
-            : cli::censusCsv(model_.census());
-    writeExportFile(path, bytes, {});
+    session_.startExport(path, programFilesRead());
+    reportExportErrors_ = false;
+    QEventLoop loop;
+    QString error;
+    connect(this, &PopulationWindow::exported, &loop, [&](const QString&, const QString& failure) {
+        error = failure;
+        loop.quit();
+    });
+    loop.exec();
+    if (!error.isEmpty())
+        throw std::runtime_error(error.toStdString());
 }
 
 void PopulationWindow::selectionChanged()
 {
-    if (!model_.linked())
+    if (!model().linked())
         return;
     const QModelIndex current = table_->currentIndex();
     if (!current.isValid()) {
@@ -629,11 +480,11 @@ void PopulationWindow::selectionChanged()
 
 void PopulationWindow::selectRow(std::size_t row, bool second)
 {
-    QModelIndex index = filter_.mapFromSource(model_.index(static_cast<int>(row), 0));
+    QModelIndex index = filter_.mapFromSource(model().index(static_cast<int>(row), 0));
     if (!index.isValid()) {
         // Filtered out: the whole table again.
         filterEdit_->clear();
-        index = filter_.mapFromSource(model_.index(static_cast<int>(row), 0));
+        index = filter_.mapFromSource(model().index(static_cast<int>(row), 0));
     }
     QItemSelectionModel* selection = table_->selectionModel();
     if (second && selection->selectedRows().size() == 1)
@@ -654,17 +505,18 @@ void PopulationWindow::fillGeneBox()
     const QString text = geneBox_->currentText();
     const QSignalBlocker block(geneBox_), blockEdit(geneBox_->lineEdit());
     geneBox_->clear();
-    for (const GeneHotspot& gene : genes_)
+    const std::optional<std::uint16_t> gene = session_.gene();
+    for (const GeneHotspot& gene : hotspots())
         geneBox_->addItem(geneCaption(gene.geneKey) + (gene.events == 1
                                                            ? QStringLiteral(" (1 event)")
                                                            : QStringLiteral(" (%1 events)").arg(gene.events)),
                           static_cast<uint>(gene.geneKey));
     // The gene chosen stays chosen, whatever its events now.
     int at = -1;
-    if (gene_)
-        at = geneBox_->findData(static_cast<uint>(*gene_));
+    if (gene)
+        at = geneBox_->findData(static_cast<uint>(*gene));
     geneBox_->setCurrentIndex(at);
-    geneBox_->setEditText(at >= 0 ? geneBox_->itemText(at) : gene_ ? text : QString());
+    geneBox_->setEditText(at >= 0 ? geneBox_->itemText(at) : gene ? text : QString());
 }
 
 void PopulationWindow::geneBoxEntered()
@@ -699,9 +551,8 @@ void PopulationWindow::geneBoxEntered()
 
 void PopulationWindow::showGene(std::optional<std::uint16_t> geneKey)
 {
-    gene_ = geneKey;
-    variants_.reset();
-    if (!gene_) {
+    session_.setGene(geneKey);
+    if (!geneKey) {
         const QSignalBlocker block(geneBox_), blockEdit(geneBox_->lineEdit());
         geneBox_->setCurrentIndex(-1);
         geneBox_->setEditText(QString());
@@ -711,44 +562,23 @@ void PopulationWindow::showGene(std::optional<std::uint16_t> geneKey)
         variantList_->hide();
         return;
     }
-    {
-        const QSignalBlocker block(geneBox_), blockEdit(geneBox_->lineEdit());
-        const int at = geneBox_->findData(static_cast<uint>(*gene_));
-        geneBox_->setCurrentIndex(at);
-        geneBox_->setEditText(at >= 0 ? geneBox_->itemText(at) : geneCaption(*gene_));
-    }
-    traceVariants();
+    const QSignalBlocker block(geneBox_), blockEdit(geneBox_->lineEdit());
+    const int at = geneBox_->findData(static_cast<uint>(*geneKey));
+    geneBox_->setCurrentIndex(at);
+    geneBox_->setEditText(at >= 0 ? geneBox_->itemText(at) : geneCaption(*geneKey));
 }
 
-void PopulationWindow::traceVariants()
+void PopulationWindow::showVariants()
 {
-    if (!gene_ || job_ || !model_.linked())
-        return;
-    if (variantsJob_.valid())
-        return; // picked up, then read again
-    variantsOf_ = censusVersion_;
-    std::vector<MutationEvent> events;
-    for (const MutationEvent& event : events_)
-        if (event.gene.geneKey() == *gene_)
-            events.push_back(event);
-    variantsJob_ =
-        std::async(std::launch::async, [folder = QFile::encodeName(folder_).toStdString(), census = model_.census(),
-                                        events = std::move(events), key = *gene_, stop = stop_] {
-            return traceGeneVariants(folder, census, events, key, stop.get());
-        });
-    backgroundTimer_.start();
-}
-
-void PopulationWindow::adoptVariants(GeneVariants variants)
-{
+    const GeneVariants& variants = *session_.variants();
     std::vector<std::size_t> origins;
-    for (const MutationEvent& event : events_)
+    for (const MutationEvent& event : events())
         if (event.gene.geneKey() == variants.geneKey)
             origins.push_back(event.row);
     pedigree_->setGeneColouring(variants.ofRow, origins);
 
     const auto nameOf = [this](std::size_t row) {
-        QString name = QFile::decodeName(QByteArray::fromStdString(model_.row(static_cast<int>(row)).file));
+        QString name = QFile::decodeName(QByteArray::fromStdString(model().row(static_cast<int>(row)).file));
         if (name.endsWith(QStringLiteral(".gen")))
             name.chop(4);
         return name;
@@ -781,26 +611,7 @@ void PopulationWindow::adoptVariants(GeneVariants variants)
     variantList_->setMaximumHeight(variantList_->header()->sizeHint().height() +
                                    rows * variantList_->sizeHintForRow(0) + 2 * variantList_->frameWidth());
     variantList_->show();
-    variants_ = std::move(variants);
     Q_EMIT geneShown();
-}
-
-void PopulationWindow::traceLineageAgain()
-{
-    if (job_ || !model_.linked())
-        return;
-    if (lineage_.valid()) {
-        lineageTimer_.start(); // once this trace is in
-        return;
-    }
-    lineage_ = std::async(std::launch::async,
-                          [folder = QFile::encodeName(folder_).toStdString(), recursive = recursive_, stop = stop_] {
-                              LineageOptions options;
-                              options.census.recursive = recursive;
-                              options.census.cancel = stop.get();
-                              return traceLineage(folder, options);
-                          });
-    backgroundTimer_.start();
 }
 
 void PopulationWindow::keyPressEvent(QKeyEvent* event)
@@ -819,9 +630,8 @@ void PopulationWindow::closeEvent(QCloseEvent* event)
 {
     helixplotSettings().setValue(QStringLiteral("populationWindow/geometry"), saveGeometry());
     helixplotSettings().setValue(QStringLiteral("populationWindow/splitter"), splitter_->saveState());
-    *stop_ = true;
-    job_.reset();
-    tracingJob_.reset();
+    // Whatever runs stops; the window does not wait for it.
+    session_.stop();
     event->accept();
     if (lastProgramWindow(this))
         QCoreApplication::quit();
