@@ -7,49 +7,28 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
+#include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace helixplot::cli {
 
-const char* const UsageText =
+namespace {
+
+// The help's synopsis; the sections below it come from the declarations.
+constexpr const char* Synopsis =
     "Usage: helixplot-cli COMMAND [--chemicals FILE] [--mode MODE] [--format FORMAT] [--trace-progress] FILE...\n"
     "       helixplot-cli census [--chemicals FILE] [--recursive] [--format text|csv|json] DIR\n"
     "       helixplot-cli report [--chemicals FILE] [--recursive] -o FILE.html DIR\n"
     "       helixplot-cli lineage [--gene T:S:ID] [--recursive] [--chemicals FILE] [--format text|csv|json] DIR\n"
     "       helixplot-cli decompile [--chemicals FILE] GENOME [-o FILE]\n"
-    "       helixplot-cli compile [--chemicals FILE] TEXT -o NEW.gen\n"
-    "\n"
-    "Commands:\n"
-    "  breakdown GENOME                        print the genome breakdown tree\n"
-    "  summary GENOME                          print the four summary lines of GENOME\n"
-    "  map GENOME [COMPARATOR1 [COMPARATOR2]]  run a whole mapping and print every page it leaves visible\n"
-    "  diff GENOME [COMPARATOR1 [COMPARATOR2]] print each mutated gene beside its comparators' genes\n"
-    "  census DIR                              one row per genome file of DIR: parents, counts, generation\n"
-    "  report -o FILE.html DIR                 the census as one HTML page with family tree and charts\n"
-    "  lineage DIR                             every mutation in DIR's families, where it arose and who carries it\n"
-    "  decompile GENOME [-o FILE]              write GENOME as genome text, every byte by name\n"
-    "  compile TEXT -o NEW.gen                 make a new genome file from a genome text\n"
-    "\n"
-    "Options:\n"
-    "  --chemicals FILE   read the chemical names from FILE instead of the game's file named by the settings\n"
-    "  --mode MODE        (map, diff) breakdown (map only), single, parental or dual; by default the number\n"
-    "                     of files decides: 1 breakdown, 2 single, 3 dual. Parental mode takes GENOME only\n"
-    "                     and finds the parents' files next to it, named after the parents its genus gene\n"
-    "                     names.\n"
-    "  --trace-progress   (map) write every progress call of the run to stderr\n"
-    "  --recursive        (census, report, lineage) take the genome files of DIR's subfolders too\n"
-    "  --gene T:S:ID      (lineage) only the gene of type T, subtype S and id ID (0x1D: hexadecimal)\n"
-    "  --format FORMAT    text (the default) or json; census and lineage also csv\n"
-    "  -o FILE            (report, decompile, compile) the file to write; - for standard output.\n"
-    "                     compile writes only a new file, never over an existing one\n"
-    "  --help             print this text\n"
-    "  --version          print the program's name and version\n"
-    "\n"
-    "Exit status: 0 done, 1 a file did not load, 2 usage error.\n";
+    "       helixplot-cli compile [--chemicals FILE] TEXT -o NEW.gen\n";
 
-namespace {
+// The order of the help's options, whichever commands declare them.
+constexpr std::string_view OptionOrder[] = {"--chemicals", "--mode", "--trace-progress", "--recursive", "--gene",
+                                            "--format",    "-o",     "--help",           "--version"};
 
 struct ModeName {
     std::string_view name;
@@ -64,28 +43,12 @@ constexpr ModeName ModeNames[] = {
     {"dual", MappingChoice::Dual, 3},
 };
 
-const ModeName& modeNamed(std::string_view name)
-{
-    for (const ModeName& m : ModeNames)
-        if (m.name == name)
-            return m;
-    throw UsageError("unknown mode '" + std::string(name) + "' (breakdown, single, parental or dual)");
-}
+const std::map<std::string, CensusFormat> FormatNames = {
+    {"text", CensusFormat::Text}, {"csv", CensusFormat::Csv}, {"json", CensusFormat::Json}};
 
 std::string filesText(std::size_t n)
 {
     return std::to_string(n) + (n == 1 ? " file" : " files");
-}
-
-CensusFormat formatNamed(std::string_view name)
-{
-    if (name == "text")
-        return CensusFormat::Text;
-    if (name == "csv")
-        return CensusFormat::Csv;
-    if (name == "json")
-        return CensusFormat::Json;
-    throw UsageError("unknown format '" + std::string(name) + "' (text, csv or json)");
 }
 
 // "T:S:ID", three numbers from 0 to 255, decimal or hexadecimal (0x1D).
@@ -101,55 +64,34 @@ std::array<std::uint8_t, 3> geneNamed(const std::string& text)
     return numbers;
 }
 
-// The options a command takes besides --chemicals, --help and --version,
-// which every command takes.
-enum OptionSet : unsigned {
-    ModeOption = 1u << 0,
-    TraceOption = 1u << 1,
-    RecursiveOption = 1u << 2,
-    FormatOption = 1u << 3,
-    CsvFormat = 1u << 4, // --format csv as well as text and json
-    OutputOption = 1u << 5,
-    GeneOption = 1u << 6,
-};
+// What a command does with its files; modeGiven: --mode was on the line.
+using FileCheck = void (*)(std::string_view command, bool modeGiven, CliOptions& options);
 
-// The values as given, checked against the command once it is known.
-struct GivenValues {
-    std::optional<std::string> mode;
-    std::optional<std::string> format;
-    std::optional<std::string> output;
-    std::optional<std::string> gene;
-};
-
-// What a command does with its files and the values it was given.
-using FileCheck = void (*)(std::string_view command, const GivenValues& given, CliOptions& options);
-
-void oneGenome(std::string_view command, const GivenValues&, CliOptions& options)
+void oneGenome(std::string_view command, bool, CliOptions& options)
 {
     if (options.files.size() != 1)
         throw UsageError(std::string(command) + " takes one genome file, not " + std::to_string(options.files.size()));
 }
 
 // --mode, checked against the number of files; false when not given.
-bool givenMode(const GivenValues& given, CliOptions& options)
+bool givenMode(bool modeGiven, CliOptions& options)
 {
-    if (!given.mode)
+    if (!modeGiven)
         return false;
-    const ModeName& m = modeNamed(*given.mode);
-    if (options.command == Command::Diff && m.choice == MappingChoice::Breakdown)
+    if (options.command == Command::Diff && options.mode == MappingChoice::Breakdown)
         throw UsageError("diff has no mode breakdown (single, parental or dual)");
-    if (options.files.size() != m.files)
-        throw UsageError("mode " + std::string(m.name) + " takes " + filesText(m.files) + ", not " +
-                         std::to_string(options.files.size()));
-    options.mode = m.choice;
+    for (const ModeName& m : ModeNames)
+        if (m.choice == options.mode && options.files.size() != m.files)
+            throw UsageError("mode " + std::string(m.name) + " takes " + filesText(m.files) + ", not " +
+                             std::to_string(options.files.size()));
     return true;
 }
 
 // Without --mode the number of files decides.
-void mapGenomes(std::string_view, const GivenValues& given, CliOptions& options)
+void mapGenomes(std::string_view, bool modeGiven, CliOptions& options)
 {
     const std::size_t count = options.files.size();
-    if (givenMode(given, options))
+    if (givenMode(modeGiven, options))
         return;
     if (count < 1 || count > 3)
         throw UsageError("map takes 1 to 3 genome files, not " + std::to_string(count));
@@ -157,17 +99,17 @@ void mapGenomes(std::string_view, const GivenValues& given, CliOptions& options)
 }
 
 // diff needs a comparator: every mode but breakdown.
-void diffGenomes(std::string_view, const GivenValues& given, CliOptions& options)
+void diffGenomes(std::string_view, bool modeGiven, CliOptions& options)
 {
     const std::size_t count = options.files.size();
-    if (givenMode(given, options))
+    if (givenMode(modeGiven, options))
         return;
     if (count < 2 || count > 3)
         throw UsageError("diff takes 2 or 3 genome files, or 1 with --mode parental, not " + std::to_string(count));
     options.mode = count == 2 ? MappingChoice::Single : MappingChoice::Dual;
 }
 
-void oneFolder(std::string_view command, const GivenValues&, CliOptions& options)
+void oneFolder(std::string_view command, bool, CliOptions& options)
 {
     if (options.files.size() != 1)
         throw UsageError(std::string(command) + " takes one folder, not " + std::to_string(options.files.size()));
@@ -175,60 +117,12 @@ void oneFolder(std::string_view command, const GivenValues&, CliOptions& options
         throw UsageError("report needs -o FILE.html");
 }
 
-void oneText(std::string_view command, const GivenValues&, CliOptions& options)
+void oneText(std::string_view command, bool, CliOptions& options)
 {
     if (options.files.size() != 1)
         throw UsageError(std::string(command) + " takes one text file, not " + std::to_string(options.files.size()));
     if (options.outputPath.empty())
         throw UsageError("compile needs -o NEW.gen");
-}
-
-struct CommandSpec {
-    std::string_view name;
-    Command command;
-    unsigned options;
-    FileCheck check;
-};
-
-// One row per command. A new command is a row here and its lines in
-// UsageText; a new option is a bit of OptionSet and a line in
-// declareCommand. The messages for options given to the wrong command follow
-// from the rows.
-constexpr CommandSpec Commands[] = {
-    {"breakdown", Command::Breakdown, FormatOption, oneGenome},
-    {"summary", Command::Summary, FormatOption, oneGenome},
-    {"map", Command::Map, ModeOption | TraceOption | FormatOption, mapGenomes},
-    {"diff", Command::Diff, ModeOption | FormatOption, diffGenomes},
-    {"census", Command::Census, RecursiveOption | FormatOption | CsvFormat, oneFolder},
-    {"report", Command::Report, RecursiveOption | OutputOption, oneFolder},
-    {"lineage", Command::Lineage, GeneOption | RecursiveOption | FormatOption | CsvFormat, oneFolder},
-    {"decompile", Command::Decompile, OutputOption, oneGenome},
-    {"compile", Command::Compile, OutputOption, oneText},
-};
-
-void declareCommand(CLI::App& app, const CommandSpec& c, GivenValues& given, CliOptions& options)
-{
-    CLI::App& sub = *app.add_subcommand(std::string(c.name));
-    if (c.options & ModeOption)
-        sub.add_option("--mode", given.mode);
-    if (c.options & TraceOption)
-        sub.add_flag("--trace-progress", options.traceProgress);
-    if (c.options & RecursiveOption)
-        sub.add_flag("--recursive", options.recursive);
-    if (c.options & FormatOption)
-        sub.add_option("--format", given.format);
-    if (c.options & OutputOption)
-        sub.add_option("-o", given.output);
-    if (c.options & GeneOption)
-        sub.add_option("--gene", given.gene);
-    sub.add_option("files", options.files);
-}
-
-// The command on the line, if any.
-const CLI::App* commandOf(const CLI::App& app)
-{
-    const std::vector<const CLI::App*> parsed = app.get_subcommands([](const CLI::App* sub) { return sub->parsed(); });
-    return parsed.empty() ? nullptr : parsed.front();
 }
 
 // "map", "map and diff", "census, report and lineage"; each name followed by
@@ -242,6 +136,176 @@ std::string namesText(const std::vector<std::string>& names, std::string_view su
         text += names[i] + std::string(suffix);
     }
     return text;
+}
+
+// The options a command takes besides --chemicals, --help and --version,
+// which every command takes.
+enum OptionSet : unsigned {
+    ModeOption = 1u << 0,
+    TraceOption = 1u << 1,
+    RecursiveOption = 1u << 2,
+    FormatOption = 1u << 3,
+    CsvFormat = 1u << 4, // --format csv as well as text and json
+    OutputOption = 1u << 5,
+    GeneOption = 1u << 6,
+};
+
+struct CommandSpec {
+    std::string_view name;
+    Command command;
+    const char* files; // the files it takes, as the help shows them
+    const char* description;
+    unsigned options;
+    FileCheck check;
+};
+
+// One row per command; the help's lines and the messages for options given
+// to the wrong command follow from the rows.
+constexpr CommandSpec Commands[] = {
+    {"breakdown", Command::Breakdown, "GENOME", "print the genome breakdown tree", FormatOption, oneGenome},
+    {"summary", Command::Summary, "GENOME", "print the four summary lines of GENOME", FormatOption, oneGenome},
+    {"map", Command::Map, "GENOME [COMPARATOR1 [COMPARATOR2]]",
+     "run a whole mapping and print every page it leaves visible", ModeOption | TraceOption | FormatOption, mapGenomes},
+    {"diff", Command::Diff, "GENOME [COMPARATOR1 [COMPARATOR2]]",
+     "print each mutated gene beside its comparators' genes", ModeOption | FormatOption, diffGenomes},
+    {"census", Command::Census, "DIR", "one row per genome file of DIR: parents, counts, generation",
+     RecursiveOption | FormatOption | CsvFormat, oneFolder},
+    {"report", Command::Report, "-o FILE.html DIR", "the census as one HTML page with family tree and charts",
+     RecursiveOption | OutputOption, oneFolder},
+    {"lineage", Command::Lineage, "DIR", "every mutation in DIR's families, where it arose and who carries it",
+     GeneOption | RecursiveOption | FormatOption | CsvFormat, oneFolder},
+    {"decompile", Command::Decompile, "GENOME [-o FILE]", "write GENOME as genome text, every byte by name",
+     OutputOption, oneGenome},
+    {"compile", Command::Compile, "TEXT -o NEW.gen", "make a new genome file from a genome text", OutputOption,
+     oneText},
+};
+
+// A value from names, converted to what it stands for; any other word is a
+// usage error in words of its own. One validator, since CLI11 runs a
+// transform before the checks.
+template <typename T>
+CLI::Validator choice(const std::map<std::string, T>& names, std::function<std::string(const std::string&)> message)
+{
+    return CLI::Validator(
+        [known = CLI::IsMember(names), convert = CLI::CheckedTransformer(names), message](std::string& value) {
+            std::string word = value;
+            if (!known(word).empty())
+                throw UsageError(message(value));
+            return convert(value);
+        },
+        "");
+}
+
+// Any --help prints the whole usage: the synopsis, then the commands and the
+// options as declared, each description in a column of its own.
+class UsageFormatter : public CLI::Formatter {
+public:
+    std::string make_help(const CLI::App* app, std::string, CLI::AppFormatMode) const override
+    {
+        while (app->get_parent() != nullptr)
+            app = app->get_parent();
+        std::vector<const CLI::Option*> options = app->get_options();
+        std::string text = std::string(Synopsis) + "\nCommands:\n";
+        for (const CLI::App* sub : app->get_subcommands([](const CLI::App*) { return true; })) {
+            text += make_subcommand(sub);
+            for (const CLI::Option* o : sub->get_options())
+                if (!o->get_positional() && std::ranges::none_of(options, [o](const CLI::Option* seen) {
+                        return seen->get_name() == o->get_name();
+                    }))
+                    options.push_back(o);
+        }
+        std::ranges::stable_sort(options, {}, [](const CLI::Option* o) {
+            return std::ranges::find(OptionOrder, o->get_name()) - std::begin(OptionOrder);
+        });
+        text += "\nOptions:\n";
+        for (const CLI::Option* o : options) {
+            const std::string type = o->get_type_name();
+            text += row(o->get_name() + (type.empty() ? "" : " " + type), 19, o->get_description());
+        }
+        return text + '\n' + app->get_footer() + '\n';
+    }
+
+    std::string make_subcommand(const CLI::App* sub) const override
+    {
+        return row(sub->get_name() + ' ' + sub->get_option("files")->get_type_name(), 40, sub->get_description());
+    }
+
+private:
+    static std::string row(const std::string& name, std::size_t width, std::string description)
+    {
+        for (std::size_t at = description.find('\n'); at != std::string::npos; at = description.find('\n', at + 1))
+            description.insert(at + 1, width + 2, ' ');
+        std::string text = "  " + name;
+        text.resize(std::max(text.size() + 1, width + 2), ' ');
+        return text + description + '\n';
+    }
+};
+
+// A value option: given at most once, which parseCommandLine checks.
+template <typename T>
+CLI::Option* valueOption(CLI::App& app, const char* name, T& target, const char* type, const char* description)
+{
+    return app.add_option(name, target, description)
+        ->type_name(type)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+}
+
+void declareCommand(CLI::App& app, const CommandSpec& c, std::optional<std::string>& gene, CliOptions& options)
+{
+    static const std::map<std::string, MappingChoice> modes = [] {
+        std::map<std::string, MappingChoice> names;
+        for (const ModeName& m : ModeNames)
+            names.emplace(m.name, m.choice);
+        return names;
+    }();
+    CLI::App& sub = *app.add_subcommand(std::string(c.name), c.description);
+    sub.set_help_flag(); // the whole usage, from the line's own --help
+    if (c.options & ModeOption)
+        valueOption(sub, "--mode", options.mode, "MODE",
+                    "(map, diff) breakdown (map only), single, parental or dual; by default the number\n"
+                    "of files decides: 1 breakdown, 2 single, 3 dual. Parental mode takes GENOME only\n"
+                    "and finds the parents' files next to it, named after the parents its genus gene\n"
+                    "names.")
+            ->transform(choice(modes, [](const std::string& v) {
+                return "unknown mode '" + v + "' (breakdown, single, parental or dual)";
+            }));
+    if (c.options & TraceOption)
+        sub.add_flag("--trace-progress", options.traceProgress, "(map) write every progress call of the run to stderr");
+    if (c.options & RecursiveOption)
+        sub.add_flag("--recursive", options.recursive,
+                     "(census, report, lineage) take the genome files of DIR's subfolders too");
+    if (c.options & GeneOption)
+        valueOption(sub, "--gene", gene, "T:S:ID",
+                    "(lineage) only the gene of type T, subtype S and id ID (0x1D: hexadecimal)")
+            ->check(CLI::Validator([](std::string& v) { return geneNamed(v), std::string(); }, ""));
+    if (c.options & FormatOption) {
+        std::map<std::string, CensusFormat> formats = FormatNames;
+        if (!(c.options & CsvFormat))
+            formats.erase("csv");
+        valueOption(sub, "--format", options.format, "FORMAT",
+                    "text (the default) or json; census and lineage also csv")
+            ->transform(choice(formats, [](const std::string& v) {
+                if (!FormatNames.contains(v))
+                    return "unknown format '" + v + "' (text, csv or json)";
+                std::vector<std::string> owners;
+                for (const CommandSpec& other : Commands)
+                    if (other.options & CsvFormat)
+                        owners.emplace_back(other.name);
+                return "format csv is " + namesText(owners, "'s") + " only (text or json)";
+            }));
+    }
+    if (c.options & OutputOption)
+        valueOption(sub, "-o", options.outputPath, "FILE",
+                    "(report, decompile, compile) the file to write; - for standard output.\n"
+                    "compile writes only a new file, never over an existing one");
+    sub.add_option("files", options.files)->type_name(c.files);
+}
+
+// The command on the line, if any.
+const CLI::App* commandOf(const CLI::App& app)
+{
+    const std::vector<const CLI::App*> parsed = app.get_subcommands([](const CLI::App* sub) { return sub->parsed(); });
+    return parsed.empty() ? nullptr : parsed.front();
 }
 
 // "--mode=single" is an option "--mode", "-ofile" an option "-o".
@@ -282,54 +346,19 @@ std::string extrasMessage(const CLI::App& app, const CLI::App* command)
     return "unexpected argument '" + (extras.empty() ? std::string() : extras.front()) + "'";
 }
 
-// CLI11 says "--mode: 1 required TEXT missing"; the option's name is what
-// stands before the colon.
-std::string optionOf(const CLI::ParseError& e)
-{
-    const std::string_view what = e.what();
-    return std::string(what.substr(0, what.find(':')));
-}
-
-// A value option that does not take its value: missing, or given twice.
-std::string mismatchMessage(const CLI::App& app, const CLI::App* command, const CLI::ArgumentMismatch& e)
-{
-    const std::string name = optionOf(e);
-    const CLI::Option* option = command ? command->get_option_no_throw(name) : nullptr;
-    if (option == nullptr)
-        option = app.get_option_no_throw(name);
-    if (option != nullptr && option->count() > 1)
-        return "option '" + name + "' is given more than once";
-    return "option '" + name + "' needs a value";
-}
-
-void applyValues(const CommandSpec& c, const GivenValues& given, CliOptions& options)
-{
-    if (given.format) {
-        options.format = formatNamed(*given.format);
-        if (options.format == CensusFormat::Csv && !(c.options & CsvFormat)) {
-            std::vector<std::string> owners;
-            for (const CommandSpec& other : Commands)
-                if (other.options & CsvFormat)
-                    owners.emplace_back(other.name);
-            throw UsageError("format csv is " + namesText(owners, "'s") + " only (text or json)");
-        }
-    }
-    if (given.output)
-        options.outputPath = *given.output;
-    if (given.gene)
-        options.gene = geneNamed(*given.gene);
-}
-
 } // namespace
 
 CliOptions parseCommandLine(int argc, const char* const* argv)
 {
     CliOptions options;
-    GivenValues given;
+    std::optional<std::string> gene;
     CLI::App app{"", ProgramName};
-    app.set_help_flag("--help");
-    const CLI::Option* version = app.add_flag("--version");
-    app.add_option("--chemicals", options.chemicalsPath);
+    app.formatter(std::make_shared<UsageFormatter>());
+    app.footer("Exit status: 0 done, 1 a file did not load, 2 usage error.");
+    const CLI::Option* help = app.set_help_flag("--help", "print this text");
+    const CLI::Option* version = app.add_flag("--version")->description("print the program's name and version");
+    valueOption(app, "--chemicals", options.chemicalsPath, "FILE",
+                "read the chemical names from FILE instead of the game's file named by the settings");
     // The options are spelt with dashes everywhere; on Windows, CLI11 would
     // otherwise take a rooted path such as /data/tibb.gen for an option.
     app.allow_windows_style_options(false);
@@ -337,7 +366,7 @@ CliOptions parseCommandLine(int argc, const char* const* argv)
     // --help, --version and --chemicals may stand after the command too.
     app.fallthrough();
     for (const CommandSpec& c : Commands)
-        declareCommand(app, c, given, options);
+        declareCommand(app, c, gene, options);
 
     // Everything after "--" is a file name, whatever it looks like. CLI11
     // forgets this once a command has its first file, so the words after it
@@ -353,17 +382,24 @@ CliOptions parseCommandLine(int argc, const char* const* argv)
     std::optional<std::string> error;
     try {
         app.parse(end, argv);
+    } catch (const UsageError& e) {
+        error = e.what();
     } catch (const CLI::CallForHelp&) {
-        options.help = true;
-        return options;
-    } catch (const CLI::ArgumentMismatch& e) {
-        error = mismatchMessage(app, commandOf(app), e);
+    } catch (const CLI::ArgumentMismatch&) {
+        // A value option takes the next word whatever it is: only the last
+        // word can lack its value.
+        error = "option '" + optionName(argv[end - 1]) + "' needs a value";
     } catch (const CLI::ExtrasError&) {
         error = extrasMessage(app, commandOf(app));
     } catch (const CLI::ParseError& e) {
         error = e.what();
     }
-    // --version wins over any mistake on the line; --help above over both.
+    // --help wins over anything else on the line, --version over any mistake.
+    if (help->count() > 0) {
+        options.help = true;
+        options.helpText = app.help();
+        return options;
+    }
     if (version->count() > 0) {
         options.version = true;
         return options;
@@ -376,12 +412,18 @@ CliOptions parseCommandLine(int argc, const char* const* argv)
     const CLI::App* command = commandOf(app);
     if (command == nullptr)
         throw UsageError("no command given");
+    for (const CLI::App* scope : {static_cast<const CLI::App*>(&app), command})
+        for (const CLI::Option* o : scope->get_options())
+            if (!o->get_positional() && o->get_expected_min() > 0 && o->count() > 1)
+                throw UsageError("option '" + o->get_name() + "' is given more than once");
     options.files.insert(options.files.end(), argv + std::min(end + 1, argc), argv + argc);
     for (const CommandSpec& c : Commands) {
         if (c.name == command->get_name()) {
             options.command = c.command;
-            applyValues(c, given, options);
-            c.check(c.name, given, options);
+            if (gene)
+                options.gene = geneNamed(*gene);
+            const CLI::Option* mode = command->get_option_no_throw("--mode");
+            c.check(c.name, mode != nullptr && mode->count() > 0, options);
         }
     }
     return options;
