@@ -30,26 +30,13 @@ constexpr const char* Synopsis =
 constexpr std::string_view OptionOrder[] = {"--chemicals", "--mode", "--trace-progress", "--recursive", "--gene",
                                             "--format",    "-o",     "--help",           "--version"};
 
-struct ModeName {
-    std::string_view name;
-    MappingChoice choice;
-    std::size_t files;
-};
-
-constexpr ModeName ModeNames[] = {
-    {"breakdown", MappingChoice::Breakdown, 1},
-    {"single", MappingChoice::Single, 2},
-    {"parental", MappingChoice::Parental, 1},
-    {"dual", MappingChoice::Dual, 3},
-};
+const std::map<std::string, MappingChoice> ModeNames = {{"breakdown", MappingChoice::Breakdown},
+                                                        {"single", MappingChoice::Single},
+                                                        {"parental", MappingChoice::Parental},
+                                                        {"dual", MappingChoice::Dual}};
 
 const std::map<std::string, CensusFormat> FormatNames = {
     {"text", CensusFormat::Text}, {"csv", CensusFormat::Csv}, {"json", CensusFormat::Json}};
-
-std::string filesText(std::size_t n)
-{
-    return std::to_string(n) + (n == 1 ? " file" : " files");
-}
 
 // "T:S:ID", three numbers from 0 to 255, decimal or hexadecimal (0x1D).
 std::array<std::uint8_t, 3> geneNamed(const std::string& text)
@@ -62,67 +49,6 @@ std::array<std::uint8_t, 3> geneNamed(const std::string& text)
         throw UsageError("gene '" + text + "': type " + std::to_string(numbers[0]) + " subtype " +
                          std::to_string(numbers[1]) + " is no gene kind");
     return numbers;
-}
-
-// What a command does with its files; modeGiven: --mode was on the line.
-using FileCheck = void (*)(std::string_view command, bool modeGiven, CliOptions& options);
-
-void oneGenome(std::string_view command, bool, CliOptions& options)
-{
-    if (options.files.size() != 1)
-        throw UsageError(std::string(command) + " takes one genome file, not " + std::to_string(options.files.size()));
-}
-
-// --mode, checked against the number of files; false when not given.
-bool givenMode(bool modeGiven, CliOptions& options)
-{
-    if (!modeGiven)
-        return false;
-    if (options.command == Command::Diff && options.mode == MappingChoice::Breakdown)
-        throw UsageError("diff has no mode breakdown (single, parental or dual)");
-    for (const ModeName& m : ModeNames)
-        if (m.choice == options.mode && options.files.size() != m.files)
-            throw UsageError("mode " + std::string(m.name) + " takes " + filesText(m.files) + ", not " +
-                             std::to_string(options.files.size()));
-    return true;
-}
-
-// Without --mode the number of files decides.
-void mapGenomes(std::string_view, bool modeGiven, CliOptions& options)
-{
-    const std::size_t count = options.files.size();
-    if (givenMode(modeGiven, options))
-        return;
-    if (count < 1 || count > 3)
-        throw UsageError("map takes 1 to 3 genome files, not " + std::to_string(count));
-    options.mode = count == 1 ? MappingChoice::Breakdown : count == 2 ? MappingChoice::Single : MappingChoice::Dual;
-}
-
-// diff needs a comparator: every mode but breakdown.
-void diffGenomes(std::string_view, bool modeGiven, CliOptions& options)
-{
-    const std::size_t count = options.files.size();
-    if (givenMode(modeGiven, options))
-        return;
-    if (count < 2 || count > 3)
-        throw UsageError("diff takes 2 or 3 genome files, or 1 with --mode parental, not " + std::to_string(count));
-    options.mode = count == 2 ? MappingChoice::Single : MappingChoice::Dual;
-}
-
-void oneFolder(std::string_view command, bool, CliOptions& options)
-{
-    if (options.files.size() != 1)
-        throw UsageError(std::string(command) + " takes one folder, not " + std::to_string(options.files.size()));
-    if (options.command == Command::Report && options.outputPath.empty())
-        throw UsageError("report needs -o FILE.html");
-}
-
-void oneText(std::string_view command, bool, CliOptions& options)
-{
-    if (options.files.size() != 1)
-        throw UsageError(std::string(command) + " takes one text file, not " + std::to_string(options.files.size()));
-    if (options.outputPath.empty())
-        throw UsageError("compile needs -o NEW.gen");
 }
 
 // "map", "map and diff", "census, report and lineage"; each name followed by
@@ -156,29 +82,63 @@ struct CommandSpec {
     const char* files; // the files it takes, as the help shows them
     const char* description;
     unsigned options;
-    FileCheck check;
+    const char* takes;  // "one folder", or by mode (map and diff)
+    const char* output; // the -o the command needs, if it needs one
 };
 
 // One row per command; the help's lines and the messages for options given
 // to the wrong command follow from the rows.
 constexpr CommandSpec Commands[] = {
-    {"breakdown", Command::Breakdown, "GENOME", "print the genome breakdown tree", FormatOption, oneGenome},
-    {"summary", Command::Summary, "GENOME", "print the four summary lines of GENOME", FormatOption, oneGenome},
+    {"breakdown", Command::Breakdown, "GENOME", "print the genome breakdown tree", FormatOption, "one genome file",
+     nullptr},
+    {"summary", Command::Summary, "GENOME", "print the four summary lines of GENOME", FormatOption, "one genome file",
+     nullptr},
     {"map", Command::Map, "GENOME [COMPARATOR1 [COMPARATOR2]]",
-     "run a whole mapping and print every page it leaves visible", ModeOption | TraceOption | FormatOption, mapGenomes},
+     "run a whole mapping and print every page it leaves visible", ModeOption | TraceOption | FormatOption, nullptr,
+     nullptr},
     {"diff", Command::Diff, "GENOME [COMPARATOR1 [COMPARATOR2]]",
-     "print each mutated gene beside its comparators' genes", ModeOption | FormatOption, diffGenomes},
+     "print each mutated gene beside its comparators' genes", ModeOption | FormatOption, nullptr, nullptr},
     {"census", Command::Census, "DIR", "one row per genome file of DIR: parents, counts, generation",
-     RecursiveOption | FormatOption | CsvFormat, oneFolder},
+     RecursiveOption | FormatOption | CsvFormat, "one folder", nullptr},
     {"report", Command::Report, "-o FILE.html DIR", "the census as one HTML page with family tree and charts",
-     RecursiveOption | OutputOption, oneFolder},
+     RecursiveOption | OutputOption, "one folder", "-o FILE.html"},
     {"lineage", Command::Lineage, "DIR", "every mutation in DIR's families, where it arose and who carries it",
-     GeneOption | RecursiveOption | FormatOption | CsvFormat, oneFolder},
+     GeneOption | RecursiveOption | FormatOption | CsvFormat, "one folder", nullptr},
     {"decompile", Command::Decompile, "GENOME [-o FILE]", "write GENOME as genome text, every byte by name",
-     OutputOption, oneGenome},
+     OutputOption, "one genome file", nullptr},
     {"compile", Command::Compile, "TEXT -o NEW.gen", "make a new genome file from a genome text", OutputOption,
-     oneText},
+     "one text file", "-o NEW.gen"},
 };
+
+// What the command does with its files. Without --mode, the number of
+// files decides map's and diff's.
+void checkFiles(const CommandSpec& c, bool modeGiven, CliOptions& options)
+{
+    const std::size_t count = options.files.size();
+    const std::string counted = ", not " + std::to_string(count);
+    if (c.takes != nullptr && count != 1)
+        throw UsageError(std::string(c.name) + " takes " + c.takes + counted);
+    if (c.output != nullptr && options.outputPath.empty())
+        throw UsageError(std::string(c.name) + " needs " + c.output);
+    if (c.command != Command::Map && c.command != Command::Diff)
+        return;
+    if (modeGiven) {
+        if (c.command == Command::Diff && options.mode == MappingChoice::Breakdown)
+            throw UsageError("diff has no mode breakdown (single, parental or dual)");
+        const std::size_t files = options.mode == MappingChoice::Single ? 2
+                                  : options.mode == MappingChoice::Dual ? 3
+                                                                        : 1;
+        if (count != files)
+            throw UsageError("mode " + std::string(choiceName(options.mode)) + " takes " + std::to_string(files) +
+                             (files == 1 ? " file" : " files") + counted);
+        return;
+    }
+    if (c.command == Command::Map && (count < 1 || count > 3))
+        throw UsageError("map takes 1 to 3 genome files" + counted);
+    if (c.command == Command::Diff && (count < 2 || count > 3))
+        throw UsageError("diff takes 2 or 3 genome files, or 1 with --mode parental" + counted);
+    options.mode = count == 1 ? MappingChoice::Breakdown : count == 2 ? MappingChoice::Single : MappingChoice::Dual;
+}
 
 // A value from names, converted to what it stands for; any other word is a
 // usage error in words of its own. One validator, since CLI11 runs a
@@ -252,12 +212,6 @@ CLI::Option* valueOption(CLI::App& app, const char* name, T& target, const char*
 
 void declareCommand(CLI::App& app, const CommandSpec& c, std::optional<std::string>& gene, CliOptions& options)
 {
-    static const std::map<std::string, MappingChoice> modes = [] {
-        std::map<std::string, MappingChoice> names;
-        for (const ModeName& m : ModeNames)
-            names.emplace(m.name, m.choice);
-        return names;
-    }();
     CLI::App& sub = *app.add_subcommand(std::string(c.name), c.description);
     sub.set_help_flag(); // the whole usage, from the line's own --help
     if (c.options & ModeOption)
@@ -266,7 +220,7 @@ void declareCommand(CLI::App& app, const CommandSpec& c, std::optional<std::stri
                     "of files decides: 1 breakdown, 2 single, 3 dual. Parental mode takes GENOME only\n"
                     "and finds the parents' files next to it, named after the parents its genus gene\n"
                     "names.")
-            ->transform(choice(modes, [](const std::string& v) {
+            ->transform(choice(ModeNames, [](const std::string& v) {
                 return "unknown mode '" + v + "' (breakdown, single, parental or dual)";
             }));
     if (c.options & TraceOption)
@@ -423,7 +377,7 @@ CliOptions parseCommandLine(int argc, const char* const* argv)
             if (gene)
                 options.gene = geneNamed(*gene);
             const CLI::Option* mode = command->get_option_no_throw("--mode");
-            c.check(c.name, mode != nullptr && mode->count() > 0, options);
+            checkFiles(c, mode != nullptr && mode->count() > 0, options);
         }
     }
     return options;
@@ -440,9 +394,9 @@ std::string_view commandNamed(int argc, const char* const* argv)
 
 std::string_view choiceName(MappingChoice choice)
 {
-    for (const ModeName& m : ModeNames)
-        if (m.choice == choice)
-            return m.name;
+    for (const auto& [name, value] : ModeNames)
+        if (value == choice)
+            return name;
     return {};
 }
 
