@@ -26,9 +26,35 @@ constexpr const char* Synopsis =
     "       helixplot-cli decompile [--chemicals FILE] GENOME [-o FILE]\n"
     "       helixplot-cli compile [--chemicals FILE] TEXT -o NEW.gen\n";
 
-// The order of the help's options, whichever commands declare them.
-constexpr std::string_view OptionOrder[] = {"--chemicals", "--mode", "--trace-progress", "--recursive", "--gene",
-                                            "--format",    "-o",     "--help",           "--version"};
+struct OptionText {
+    std::string_view name;
+    const char* type; // empty for a flag
+    const char* description;
+};
+
+// The options' help, in the order the help lists them.
+constexpr OptionText OptionTexts[] = {
+    {"--chemicals", "FILE", "read the chemical names from FILE instead of the game's file named by the settings"},
+    {"--mode", "MODE",
+     "(map, diff) breakdown (map only), single, parental or dual; by default the number\n"
+     "of files decides: 1 breakdown, 2 single, 3 dual. Parental mode takes GENOME only\n"
+     "and finds the parents' files next to it, named after the parents its genus gene\n"
+     "names."},
+    {"--trace-progress", "", "(map) write every progress call of the run to stderr"},
+    {"--recursive", "", "(census, report, lineage) take the genome files of DIR's subfolders too"},
+    {"--gene", "T:S:ID", "(lineage) only the gene of type T, subtype S and id ID (0x1D: hexadecimal)"},
+    {"--format", "FORMAT", "text (the default) or json; census and lineage also csv"},
+    {"-o", "FILE",
+     "(report, decompile, compile) the file to write; - for standard output.\n"
+     "compile writes only a new file, never over an existing one"},
+    {"--help", "", "print this text"},
+    {"--version", "", "print the program's name and version"},
+};
+
+const OptionText* textOf(std::string_view name)
+{
+    return std::ranges::find(OptionTexts, name, &OptionText::name);
+}
 
 const std::map<std::string, MappingChoice> ModeNames = {{"breakdown", MappingChoice::Breakdown},
                                                         {"single", MappingChoice::Single},
@@ -167,27 +193,20 @@ public:
         std::vector<const CLI::Option*> options = app->get_options();
         std::string text = std::string(Synopsis) + "\nCommands:\n";
         for (const CLI::App* sub : app->get_subcommands([](const CLI::App*) { return true; })) {
-            text += make_subcommand(sub);
+            text += row(sub->get_name() + ' ' + sub->get_option("files")->get_type_name(), 40, sub->get_description());
             for (const CLI::Option* o : sub->get_options())
                 if (!o->get_positional() && std::ranges::none_of(options, [o](const CLI::Option* seen) {
                         return seen->get_name() == o->get_name();
                     }))
                     options.push_back(o);
         }
-        std::ranges::stable_sort(options, {}, [](const CLI::Option* o) {
-            return std::ranges::find(OptionOrder, o->get_name()) - std::begin(OptionOrder);
-        });
+        std::ranges::stable_sort(options, {}, [](const CLI::Option* o) { return textOf(o->get_name()); });
         text += "\nOptions:\n";
         for (const CLI::Option* o : options) {
             const std::string type = o->get_type_name();
             text += row(o->get_name() + (type.empty() ? "" : " " + type), 19, o->get_description());
         }
         return text + '\n' + app->get_footer() + '\n';
-    }
-
-    std::string make_subcommand(const CLI::App* sub) const override
-    {
-        return row(sub->get_name() + ' ' + sub->get_option("files")->get_type_name(), 40, sub->get_description());
     }
 
 private:
@@ -201,13 +220,17 @@ private:
     }
 };
 
-// A value option: given at most once, which parseCommandLine checks.
-template <typename T>
-CLI::Option* valueOption(CLI::App& app, const char* name, T& target, const char* type, const char* description)
+// An option with its help; a value option is taken once, which
+// parseCommandLine checks.
+template <typename T> CLI::Option* declared(CLI::App& app, std::string_view name, T& target)
 {
-    return app.add_option(name, target, description)
-        ->type_name(type)
-        ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    const OptionText& text = *textOf(name);
+    if constexpr (std::is_same_v<T, bool>)
+        return app.add_flag(std::string(name), target, text.description);
+    else
+        return app.add_option(std::string(name), target, text.description)
+            ->type_name(text.type)
+            ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
 }
 
 void declareCommand(CLI::App& app, const CommandSpec& c, std::optional<std::string>& gene, CliOptions& options)
@@ -215,43 +238,32 @@ void declareCommand(CLI::App& app, const CommandSpec& c, std::optional<std::stri
     CLI::App& sub = *app.add_subcommand(std::string(c.name), c.description);
     sub.set_help_flag(); // the whole usage, from the line's own --help
     if (c.options & ModeOption)
-        valueOption(sub, "--mode", options.mode, "MODE",
-                    "(map, diff) breakdown (map only), single, parental or dual; by default the number\n"
-                    "of files decides: 1 breakdown, 2 single, 3 dual. Parental mode takes GENOME only\n"
-                    "and finds the parents' files next to it, named after the parents its genus gene\n"
-                    "names.")
-            ->transform(choice(ModeNames, [](const std::string& v) {
-                return "unknown mode '" + v + "' (breakdown, single, parental or dual)";
-            }));
+        declared(sub, "--mode", options.mode)->transform(choice(ModeNames, [](const std::string& v) {
+            return "unknown mode '" + v + "' (breakdown, single, parental or dual)";
+        }));
     if (c.options & TraceOption)
-        sub.add_flag("--trace-progress", options.traceProgress, "(map) write every progress call of the run to stderr");
+        declared(sub, "--trace-progress", options.traceProgress);
     if (c.options & RecursiveOption)
-        sub.add_flag("--recursive", options.recursive,
-                     "(census, report, lineage) take the genome files of DIR's subfolders too");
+        declared(sub, "--recursive", options.recursive);
     if (c.options & GeneOption)
-        valueOption(sub, "--gene", gene, "T:S:ID",
-                    "(lineage) only the gene of type T, subtype S and id ID (0x1D: hexadecimal)")
+        declared(sub, "--gene", gene)
             ->check(CLI::Validator([](std::string& v) { return geneNamed(v), std::string(); }, ""));
     if (c.options & FormatOption) {
         std::map<std::string, CensusFormat> formats = FormatNames;
         if (!(c.options & CsvFormat))
             formats.erase("csv");
-        valueOption(sub, "--format", options.format, "FORMAT",
-                    "text (the default) or json; census and lineage also csv")
-            ->transform(choice(formats, [](const std::string& v) {
-                if (!FormatNames.contains(v))
-                    return "unknown format '" + v + "' (text, csv or json)";
-                std::vector<std::string> owners;
-                for (const CommandSpec& other : Commands)
-                    if (other.options & CsvFormat)
-                        owners.emplace_back(other.name);
-                return "format csv is " + namesText(owners, "'s") + " only (text or json)";
-            }));
+        declared(sub, "--format", options.format)->transform(choice(formats, [](const std::string& v) {
+            if (!FormatNames.contains(v))
+                return "unknown format '" + v + "' (text, csv or json)";
+            std::vector<std::string> owners;
+            for (const CommandSpec& other : Commands)
+                if (other.options & CsvFormat)
+                    owners.emplace_back(other.name);
+            return "format csv is " + namesText(owners, "'s") + " only (text or json)";
+        }));
     }
     if (c.options & OutputOption)
-        valueOption(sub, "-o", options.outputPath, "FILE",
-                    "(report, decompile, compile) the file to write; - for standard output.\n"
-                    "compile writes only a new file, never over an existing one");
+        declared(sub, "-o", options.outputPath);
     sub.add_option("files", options.files)->type_name(c.files);
 }
 
@@ -309,10 +321,9 @@ CliOptions parseCommandLine(int argc, const char* const* argv)
     CLI::App app{"", ProgramName};
     app.formatter(std::make_shared<UsageFormatter>());
     app.footer("Exit status: 0 done, 1 a file did not load, 2 usage error.");
-    const CLI::Option* help = app.set_help_flag("--help", "print this text");
-    const CLI::Option* version = app.add_flag("--version")->description("print the program's name and version");
-    valueOption(app, "--chemicals", options.chemicalsPath, "FILE",
-                "read the chemical names from FILE instead of the game's file named by the settings");
+    const CLI::Option* help = app.set_help_flag("--help", textOf("--help")->description);
+    declared(app, "--version", options.version);
+    declared(app, "--chemicals", options.chemicalsPath);
     // The options are spelt with dashes everywhere; on Windows, CLI11 would
     // otherwise take a rooted path such as /data/tibb.gen for an option.
     app.allow_windows_style_options(false);
@@ -354,10 +365,8 @@ CliOptions parseCommandLine(int argc, const char* const* argv)
         options.helpText = app.help();
         return options;
     }
-    if (version->count() > 0) {
-        options.version = true;
+    if (options.version)
         return options;
-    }
     if (!emptyValue.empty())
         throw UsageError("option '" + emptyValue + "' has an empty value");
     if (error)
