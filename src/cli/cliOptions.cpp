@@ -291,17 +291,14 @@ std::string extrasMessage(const CLI::App& app, const CLI::App* command)
         if (extra.size() < 2 || extra[0] != '-')
             continue;
         const std::string name = optionName(extra);
+        const std::vector<const CLI::App*> takers =
+            app.get_subcommands([&name](const CLI::App* sub) { return sub->get_option_no_throw(name) != nullptr; });
         std::vector<std::string> owners;
-        bool ownedByCommand = false;
-        for (const CLI::App* sub : app.get_subcommands([](const CLI::App*) { return true; })) {
-            if (sub->get_option_no_throw(name) == nullptr)
-                continue;
+        for (const CLI::App* sub : takers)
             owners.push_back(sub->get_name());
-            ownedByCommand = ownedByCommand || sub == command;
-        }
         if (owners.empty())
             return "unknown option '" + extra + "'";
-        if (ownedByCommand)
+        if (std::ranges::find(takers, command) != takers.end())
             return name + " must come after the command";
         if (command != nullptr && owners.size() + 1 == std::size(Commands))
             return name + " is no option of " + command->get_name();
