@@ -300,8 +300,6 @@ std::string extrasMessage(const CLI::App& app, const CLI::App* command)
             return "unknown option '" + extra + "'";
         if (std::ranges::find(takers, command) != takers.end())
             return name + " must come after the command";
-        if (command != nullptr && owners.size() + 1 == std::size(Commands))
-            return name + " is no option of " + command->get_name();
         return name + " is an option of " + namesText(owners, "") + " only";
     }
     if (command == nullptr && !extras.empty())
