@@ -168,20 +168,43 @@ void checkFiles(const CommandSpec& c, bool modeGiven, CliOptions& options)
     options.mode = count == 1 ? MappingChoice::Breakdown : count == 2 ? MappingChoice::Single : MappingChoice::Dual;
 }
 
+// "--mode=single" is an option "--mode", "-ofile" an option "-o".
+std::string optionName(const std::string& word)
+{
+    if (word.rfind("--", 0) == 0)
+        return word.substr(0, word.find('='));
+    return word.substr(0, 2);
+}
+
+// Everything after "--" is a file name, whatever it looks like. CLI11
+// forgets this once a command has its first file, so the words after it
+// must never reach the parser: the index of "--" (or argc) is where they
+// start. An option written "--mode=" has an empty value that CLI11 drops,
+// taking the next word instead; emptyValue names the first such option.
+int endOfOptions(int argc, const char* const* argv, std::string& emptyValue)
+{
+    int end = 1;
+    for (; end < argc && std::string_view(argv[end]) != "--"; ++end) {
+        const std::string_view word = argv[end];
+        if (emptyValue.empty() && word.size() > 3 && word.starts_with("--") && word.ends_with('='))
+            emptyValue = word.substr(0, word.size() - 1);
+    }
+    return end;
+}
+
 // A value from names, converted to what it stands for; any other word is a
 // usage error in words of its own. One validator, since CLI11 runs a
 // transform before the checks.
 template <typename T>
 CLI::Validator choice(const std::map<std::string, T>& names, std::function<std::string(const std::string&)> message)
 {
-    return CLI::Validator(
-        [known = CLI::IsMember(names), convert = CLI::CheckedTransformer(names), message](std::string& value) {
-            std::string word = value;
-            if (!known(word).empty())
-                throw UsageError(message(value));
-            return convert(value);
-        },
-        "");
+    const auto check = [known = CLI::IsMember(names), convert = CLI::CheckedTransformer(names),
+                        message](std::string& value) {
+        if (std::string word = value; !known(word).empty())
+            throw UsageError(message(value));
+        return convert(value);
+    };
+    return CLI::Validator(check, "");
 }
 
 // Any --help prints the whole usage: the synopsis, then the commands and the
@@ -248,8 +271,7 @@ void declareCommand(CLI::App& app, const CommandSpec& c, std::optional<std::stri
     if (c.options & RecursiveOption)
         declared(sub, "--recursive", options.recursive);
     if (c.options & GeneOption)
-        declared(sub, "--gene", gene)
-            ->check(CLI::Validator([](std::string& v) { return geneNamed(v), std::string(); }, ""));
+        declared(sub, "--gene", gene)->each([&options](const std::string& v) { options.gene = geneNamed(v); });
     if (c.options & FormatOption) {
         std::map<std::string, CensusFormat> formats = FormatNames;
         if (!(c.options & CsvFormat))
@@ -274,14 +296,6 @@ const CLI::App* commandOf(const CLI::App& app)
 {
     const std::vector<const CLI::App*> parsed = app.get_subcommands([](const CLI::App* sub) { return sub->parsed(); });
     return parsed.empty() ? nullptr : parsed.front();
-}
-
-// "--mode=single" is an option "--mode", "-ofile" an option "-o".
-std::string optionName(const std::string& word)
-{
-    if (word.rfind("--", 0) == 0)
-        return word.substr(0, word.find('='));
-    return word.substr(0, 2);
 }
 
 // The line's first word that is no option nor command, or the first option
@@ -330,17 +344,8 @@ CliOptions parseCommandLine(int argc, const char* const* argv)
     for (const CommandSpec& c : Commands)
         declareCommand(app, c, gene, options);
 
-    // Everything after "--" is a file name, whatever it looks like. CLI11
-    // forgets this once a command has its first file, so the words after it
-    // never reach the parser. An option written "--mode=" has an empty value
-    // that CLI11 drops, taking the next word instead.
-    int end = 1;
     std::string emptyValue;
-    for (; end < argc && std::string_view(argv[end]) != "--"; ++end) {
-        const std::string_view word = argv[end];
-        if (emptyValue.empty() && word.size() > 3 && word.starts_with("--") && word.ends_with('='))
-            emptyValue = word.substr(0, word.size() - 1);
-    }
+    const int end = endOfOptions(argc, argv, emptyValue);
     std::optional<std::string> error;
     try {
         app.parse(end, argv);
@@ -380,8 +385,6 @@ CliOptions parseCommandLine(int argc, const char* const* argv)
     for (const CommandSpec& c : Commands) {
         if (c.name == command->get_name()) {
             options.command = c.command;
-            if (gene)
-                options.gene = geneNamed(*gene);
             const CLI::Option* mode = command->get_option_no_throw("--mode");
             checkFiles(c, mode != nullptr && mode->count() > 0, options);
         }
