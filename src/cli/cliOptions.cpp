@@ -7,86 +7,64 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
+#include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
+#include <vector>
 
 namespace helixplot::cli {
 
-const char* const UsageText =
+namespace {
+
+// The help's synopsis; the sections below it come from the declarations.
+constexpr const char* Synopsis =
     "Usage: helixplot-cli COMMAND [--chemicals FILE] [--mode MODE] [--format FORMAT] [--trace-progress] FILE...\n"
     "       helixplot-cli census [--chemicals FILE] [--recursive] [--format text|csv|json] DIR\n"
     "       helixplot-cli report [--chemicals FILE] [--recursive] -o FILE.html DIR\n"
     "       helixplot-cli lineage [--gene T:S:ID] [--recursive] [--chemicals FILE] [--format text|csv|json] DIR\n"
     "       helixplot-cli decompile [--chemicals FILE] GENOME [-o FILE]\n"
-    "       helixplot-cli compile [--chemicals FILE] TEXT -o NEW.gen\n"
-    "\n"
-    "Commands:\n"
-    "  breakdown GENOME                        print the genome breakdown tree\n"
-    "  summary GENOME                          print the four summary lines of GENOME\n"
-    "  map GENOME [COMPARATOR1 [COMPARATOR2]]  run a whole mapping and print every page it leaves visible\n"
-    "  diff GENOME [COMPARATOR1 [COMPARATOR2]] print each mutated gene beside its comparators' genes\n"
-    "  census DIR                              one row per genome file of DIR: parents, counts, generation\n"
-    "  report -o FILE.html DIR                 the census as one HTML page with family tree and charts\n"
-    "  lineage DIR                             every mutation in DIR's families, where it arose and who carries it\n"
-    "  decompile GENOME [-o FILE]              write GENOME as genome text, every byte by name\n"
-    "  compile TEXT -o NEW.gen                 make a new genome file from a genome text\n"
-    "\n"
-    "Options:\n"
-    "  --chemicals FILE   read the chemical names from FILE instead of the game's file named by the settings\n"
-    "  --mode MODE        (map, diff) breakdown (map only), single, parental or dual; by default the number\n"
-    "                     of files decides: 1 breakdown, 2 single, 3 dual. Parental mode takes GENOME only\n"
-    "                     and finds the parents' files next to it, named after the parents its genus gene\n"
-    "                     names.\n"
-    "  --trace-progress   (map) write every progress call of the run to stderr\n"
-    "  --recursive        (census, report, lineage) take the genome files of DIR's subfolders too\n"
-    "  --gene T:S:ID      (lineage) only the gene of type T, subtype S and id ID (0x1D: hexadecimal)\n"
-    "  --format FORMAT    text (the default) or json; census and lineage also csv\n"
-    "  -o FILE            (report, decompile, compile) the file to write; - for standard output.\n"
-    "                     compile writes only a new file, never over an existing one\n"
-    "  --help             print this text\n"
-    "  --version          print the program's name and version\n"
-    "\n"
-    "Exit status: 0 done, 1 a file did not load, 2 usage error.\n";
+    "       helixplot-cli compile [--chemicals FILE] TEXT -o NEW.gen\n";
 
-namespace {
-
-struct ModeName {
+struct OptionText {
     std::string_view name;
-    MappingChoice choice;
-    std::size_t files;
+    const char* type; // empty for a flag
+    const char* description;
 };
 
-constexpr ModeName ModeNames[] = {
-    {"breakdown", MappingChoice::Breakdown, 1},
-    {"single", MappingChoice::Single, 2},
-    {"parental", MappingChoice::Parental, 1},
-    {"dual", MappingChoice::Dual, 3},
+// The options' help, in the order the help lists them.
+constexpr OptionText OptionTexts[] = {
+    {"--chemicals", "FILE", "read the chemical names from FILE instead of the game's file named by the settings"},
+    {"--mode", "MODE",
+     "(map, diff) breakdown (map only), single, parental or dual; by default the number\n"
+     "of files decides: 1 breakdown, 2 single, 3 dual. Parental mode takes GENOME only\n"
+     "and finds the parents' files next to it, named after the parents its genus gene\n"
+     "names."},
+    {"--trace-progress", "", "(map) write every progress call of the run to stderr"},
+    {"--recursive", "", "(census, report, lineage) take the genome files of DIR's subfolders too"},
+    {"--gene", "T:S:ID", "(lineage) only the gene of type T, subtype S and id ID (0x1D: hexadecimal)"},
+    {"--format", "FORMAT", "text (the default) or json; census and lineage also csv"},
+    {"-o", "FILE",
+     "(report, decompile, compile) the file to write; - for standard output.\n"
+     "compile writes only a new file, never over an existing one"},
+    {"--help", "", "print this text"},
+    {"--version", "", "print the program's name and version"},
 };
 
-const ModeName& modeNamed(std::string_view name)
+const OptionText* textOf(std::string_view name)
 {
-    for (const ModeName& m : ModeNames)
-        if (m.name == name)
-            return m;
-    throw UsageError("unknown mode '" + std::string(name) + "' (breakdown, single, parental or dual)");
+    return std::ranges::find(OptionTexts, name, &OptionText::name);
 }
 
-std::string filesText(std::size_t n)
-{
-    return std::to_string(n) + (n == 1 ? " file" : " files");
-}
+const std::map<std::string, MappingChoice> ModeNames = {{"breakdown", MappingChoice::Breakdown},
+                                                        {"single", MappingChoice::Single},
+                                                        {"parental", MappingChoice::Parental},
+                                                        {"dual", MappingChoice::Dual}};
 
-CensusFormat formatNamed(std::string_view name)
-{
-    if (name == "text")
-        return CensusFormat::Text;
-    if (name == "csv")
-        return CensusFormat::Csv;
-    if (name == "json")
-        return CensusFormat::Json;
-    throw UsageError("unknown format '" + std::string(name) + "' (text, csv or json)");
-}
+const std::map<std::string, CensusFormat> FormatNames = {
+    {"text", CensusFormat::Text}, {"csv", CensusFormat::Csv}, {"json", CensusFormat::Json}};
 
 // "T:S:ID", three numbers from 0 to 255, decimal or hexadecimal (0x1D).
 std::array<std::uint8_t, 3> geneNamed(const std::string& text)
@@ -99,136 +77,6 @@ std::array<std::uint8_t, 3> geneNamed(const std::string& text)
         throw UsageError("gene '" + text + "': type " + std::to_string(numbers[0]) + " subtype " +
                          std::to_string(numbers[1]) + " is no gene kind");
     return numbers;
-}
-
-// The options a command takes besides --chemicals, --help and --version,
-// which every command takes.
-enum OptionSet : unsigned {
-    ModeOption = 1u << 0,
-    TraceOption = 1u << 1,
-    RecursiveOption = 1u << 2,
-    FormatOption = 1u << 3,
-    CsvFormat = 1u << 4, // --format csv as well as text and json
-    OutputOption = 1u << 5,
-    GeneOption = 1u << 6,
-};
-
-// The values as given, checked against the command once it is known.
-struct GivenValues {
-    std::optional<std::string> mode;
-    std::optional<std::string> format;
-    std::optional<std::string> output;
-    std::optional<std::string> gene;
-};
-
-// What a command does with its files and the values it was given.
-using FileCheck = void (*)(std::string_view command, const GivenValues& given, CliOptions& options);
-
-void oneGenome(std::string_view command, const GivenValues&, CliOptions& options)
-{
-    if (options.files.size() != 1)
-        throw UsageError(std::string(command) + " takes one genome file, not " + std::to_string(options.files.size()));
-}
-
-// --mode, checked against the number of files; false when not given.
-bool givenMode(const GivenValues& given, CliOptions& options)
-{
-    if (!given.mode)
-        return false;
-    const ModeName& m = modeNamed(*given.mode);
-    if (options.command == Command::Diff && m.choice == MappingChoice::Breakdown)
-        throw UsageError("diff has no mode breakdown (single, parental or dual)");
-    if (options.files.size() != m.files)
-        throw UsageError("mode " + std::string(m.name) + " takes " + filesText(m.files) + ", not " +
-                         std::to_string(options.files.size()));
-    options.mode = m.choice;
-    return true;
-}
-
-// Without --mode the number of files decides.
-void mapGenomes(std::string_view, const GivenValues& given, CliOptions& options)
-{
-    const std::size_t count = options.files.size();
-    if (givenMode(given, options))
-        return;
-    if (count < 1 || count > 3)
-        throw UsageError("map takes 1 to 3 genome files, not " + std::to_string(count));
-    options.mode = count == 1 ? MappingChoice::Breakdown : count == 2 ? MappingChoice::Single : MappingChoice::Dual;
-}
-
-// diff needs a comparator: every mode but breakdown.
-void diffGenomes(std::string_view, const GivenValues& given, CliOptions& options)
-{
-    const std::size_t count = options.files.size();
-    if (givenMode(given, options))
-        return;
-    if (count < 2 || count > 3)
-        throw UsageError("diff takes 2 or 3 genome files, or 1 with --mode parental, not " + std::to_string(count));
-    options.mode = count == 2 ? MappingChoice::Single : MappingChoice::Dual;
-}
-
-void oneFolder(std::string_view command, const GivenValues&, CliOptions& options)
-{
-    if (options.files.size() != 1)
-        throw UsageError(std::string(command) + " takes one folder, not " + std::to_string(options.files.size()));
-    if (options.command == Command::Report && options.outputPath.empty())
-        throw UsageError("report needs -o FILE.html");
-}
-
-void oneText(std::string_view command, const GivenValues&, CliOptions& options)
-{
-    if (options.files.size() != 1)
-        throw UsageError(std::string(command) + " takes one text file, not " + std::to_string(options.files.size()));
-    if (options.outputPath.empty())
-        throw UsageError("compile needs -o NEW.gen");
-}
-
-struct CommandSpec {
-    std::string_view name;
-    Command command;
-    unsigned options;
-    FileCheck check;
-};
-
-// One row per command. A new command is a row here and its lines in
-// UsageText; a new option is a bit of OptionSet and a line in
-// declareCommand. The messages for options given to the wrong command follow
-// from the rows.
-constexpr CommandSpec Commands[] = {
-    {"breakdown", Command::Breakdown, FormatOption, oneGenome},
-    {"summary", Command::Summary, FormatOption, oneGenome},
-    {"map", Command::Map, ModeOption | TraceOption | FormatOption, mapGenomes},
-    {"diff", Command::Diff, ModeOption | FormatOption, diffGenomes},
-    {"census", Command::Census, RecursiveOption | FormatOption | CsvFormat, oneFolder},
-    {"report", Command::Report, RecursiveOption | OutputOption, oneFolder},
-    {"lineage", Command::Lineage, GeneOption | RecursiveOption | FormatOption | CsvFormat, oneFolder},
-    {"decompile", Command::Decompile, OutputOption, oneGenome},
-    {"compile", Command::Compile, OutputOption, oneText},
-};
-
-void declareCommand(CLI::App& app, const CommandSpec& c, GivenValues& given, CliOptions& options)
-{
-    CLI::App& sub = *app.add_subcommand(std::string(c.name));
-    if (c.options & ModeOption)
-        sub.add_option("--mode", given.mode);
-    if (c.options & TraceOption)
-        sub.add_flag("--trace-progress", options.traceProgress);
-    if (c.options & RecursiveOption)
-        sub.add_flag("--recursive", options.recursive);
-    if (c.options & FormatOption)
-        sub.add_option("--format", given.format);
-    if (c.options & OutputOption)
-        sub.add_option("-o", given.output);
-    if (c.options & GeneOption)
-        sub.add_option("--gene", given.gene);
-    sub.add_option("files", options.files);
-}
-
-// The command on the line, if any.
-const CLI::App* commandOf(const CLI::App& app)
-{
-    const std::vector<const CLI::App*> parsed = app.get_subcommands([](const CLI::App* sub) { return sub->parsed(); });
-    return parsed.empty() ? nullptr : parsed.front();
 }
 
 // "map", "map and diff", "census, report and lineage"; each name followed by
@@ -244,12 +92,210 @@ std::string namesText(const std::vector<std::string>& names, std::string_view su
     return text;
 }
 
+// The options a command takes besides --chemicals, --help and --version,
+// which every command takes.
+enum OptionSet : unsigned {
+    ModeOption = 1u << 0,
+    TraceOption = 1u << 1,
+    RecursiveOption = 1u << 2,
+    FormatOption = 1u << 3,
+    CsvFormat = 1u << 4, // --format csv as well as text and json
+    OutputOption = 1u << 5,
+    GeneOption = 1u << 6,
+};
+
+struct CommandSpec {
+    std::string_view name;
+    Command command;
+    const char* files; // the files it takes, as the help shows them
+    const char* description;
+    unsigned options;
+    const char* takes;  // "one folder", or by mode (map and diff)
+    const char* output; // the -o the command needs, if it needs one
+};
+
+// One row per command; the help's lines and the messages for options given
+// to the wrong command follow from the rows.
+constexpr CommandSpec Commands[] = {
+    {"breakdown", Command::Breakdown, "GENOME", "print the genome breakdown tree", FormatOption, "one genome file",
+     nullptr},
+    {"summary", Command::Summary, "GENOME", "print the four summary lines of GENOME", FormatOption, "one genome file",
+     nullptr},
+    {"map", Command::Map, "GENOME [COMPARATOR1 [COMPARATOR2]]",
+     "run a whole mapping and print every page it leaves visible", ModeOption | TraceOption | FormatOption, nullptr,
+     nullptr},
+    {"diff", Command::Diff, "GENOME [COMPARATOR1 [COMPARATOR2]]",
+     "print each mutated gene beside its comparators' genes", ModeOption | FormatOption, nullptr, nullptr},
+    {"census", Command::Census, "DIR", "one row per genome file of DIR: parents, counts, generation",
+     RecursiveOption | FormatOption | CsvFormat, "one folder", nullptr},
+    {"report", Command::Report, "-o FILE.html DIR", "the census as one HTML page with family tree and charts",
+     RecursiveOption | OutputOption, "one folder", "-o FILE.html"},
+    {"lineage", Command::Lineage, "DIR", "every mutation in DIR's families, where it arose and who carries it",
+     GeneOption | RecursiveOption | FormatOption | CsvFormat, "one folder", nullptr},
+    {"decompile", Command::Decompile, "GENOME [-o FILE]", "write GENOME as genome text, every byte by name",
+     OutputOption, "one genome file", nullptr},
+    {"compile", Command::Compile, "TEXT -o NEW.gen", "make a new genome file from a genome text", OutputOption,
+     "one text file", "-o NEW.gen"},
+};
+
+// What the command does with its files. Without --mode, the number of
+// files decides map's and diff's.
+void checkFiles(const CommandSpec& c, bool modeGiven, CliOptions& options)
+{
+    const std::size_t count = options.files.size();
+    const std::string counted = ", not " + std::to_string(count);
+    if (c.takes != nullptr && count != 1)
+        throw UsageError(std::string(c.name) + " takes " + c.takes + counted);
+    if (c.output != nullptr && options.outputPath.empty())
+        throw UsageError(std::string(c.name) + " needs " + c.output);
+    if (c.command != Command::Map && c.command != Command::Diff)
+        return;
+    if (modeGiven) {
+        if (c.command == Command::Diff && options.mode == MappingChoice::Breakdown)
+            throw UsageError("diff has no mode breakdown (single, parental or dual)");
+        const std::size_t files = options.mode == MappingChoice::Single ? 2
+                                  : options.mode == MappingChoice::Dual ? 3
+                                                                        : 1;
+        if (count != files)
+            throw UsageError("mode " + std::string(choiceName(options.mode)) + " takes " + std::to_string(files) +
+                             (files == 1 ? " file" : " files") + counted);
+        return;
+    }
+    if (c.command == Command::Map && (count < 1 || count > 3))
+        throw UsageError("map takes 1 to 3 genome files" + counted);
+    if (c.command == Command::Diff && (count < 2 || count > 3))
+        throw UsageError("diff takes 2 or 3 genome files, or 1 with --mode parental" + counted);
+    options.mode = count == 1 ? MappingChoice::Breakdown : count == 2 ? MappingChoice::Single : MappingChoice::Dual;
+}
+
 // "--mode=single" is an option "--mode", "-ofile" an option "-o".
 std::string optionName(const std::string& word)
 {
     if (word.rfind("--", 0) == 0)
         return word.substr(0, word.find('='));
     return word.substr(0, 2);
+}
+
+// Everything after "--" is a file name, whatever it looks like. CLI11
+// forgets this once a command has its first file, so the words after it
+// must never reach the parser: the index of "--" (or argc) is where they
+// start. An option written "--mode=" has an empty value that CLI11 drops,
+// taking the next word instead; emptyValue names the first such option.
+int endOfOptions(int argc, const char* const* argv, std::string& emptyValue)
+{
+    int end = 1;
+    for (; end < argc && std::string_view(argv[end]) != "--"; ++end) {
+        const std::string_view word = argv[end];
+        if (emptyValue.empty() && word.size() > 3 && word.starts_with("--") && word.ends_with('='))
+            emptyValue = word.substr(0, word.size() - 1);
+    }
+    return end;
+}
+
+// A value from names, converted to what it stands for; any other word is a
+// usage error in words of its own. One validator, since CLI11 runs a
+// transform before the checks.
+template <typename T>
+CLI::Validator choice(const std::map<std::string, T>& names, std::function<std::string(const std::string&)> message)
+{
+    const auto check = [known = CLI::IsMember(names), convert = CLI::CheckedTransformer(names),
+                        message](std::string& value) {
+        if (std::string word = value; !known(word).empty())
+            throw UsageError(message(value));
+        return convert(value);
+    };
+    return CLI::Validator(check, "");
+}
+
+// Any --help prints the whole usage: the synopsis, then the commands and the
+// options as declared, each description in a column of its own.
+class UsageFormatter : public CLI::Formatter {
+public:
+    std::string make_help(const CLI::App* app, std::string, CLI::AppFormatMode) const override
+    {
+        while (app->get_parent() != nullptr)
+            app = app->get_parent();
+        std::vector<const CLI::Option*> options = app->get_options();
+        std::string text = std::string(Synopsis) + "\nCommands:\n";
+        for (const CLI::App* sub : app->get_subcommands([](const CLI::App*) { return true; })) {
+            text += row(sub->get_name() + ' ' + sub->get_option("files")->get_type_name(), 40, sub->get_description());
+            for (const CLI::Option* o : sub->get_options())
+                if (!o->get_positional() && std::ranges::none_of(options, [o](const CLI::Option* seen) {
+                        return seen->get_name() == o->get_name();
+                    }))
+                    options.push_back(o);
+        }
+        std::ranges::stable_sort(options, {}, [](const CLI::Option* o) { return textOf(o->get_name()); });
+        text += "\nOptions:\n";
+        for (const CLI::Option* o : options) {
+            const std::string type = o->get_type_name();
+            text += row(o->get_name() + (type.empty() ? "" : " " + type), 19, o->get_description());
+        }
+        return text + '\n' + app->get_footer() + '\n';
+    }
+
+private:
+    static std::string row(const std::string& name, std::size_t width, std::string description)
+    {
+        for (std::size_t at = description.find('\n'); at != std::string::npos; at = description.find('\n', at + 1))
+            description.insert(at + 1, width + 2, ' ');
+        std::string text = "  " + name;
+        text.resize(std::max(text.size() + 1, width + 2), ' ');
+        return text + description + '\n';
+    }
+};
+
+// An option with its help; a value option is taken once, which
+// parseCommandLine checks.
+template <typename T> CLI::Option* declared(CLI::App& app, std::string_view name, T& target)
+{
+    const OptionText& text = *textOf(name);
+    if constexpr (std::is_same_v<T, bool>)
+        return app.add_flag(std::string(name), target, text.description);
+    else
+        return app.add_option(std::string(name), target, text.description)
+            ->type_name(text.type)
+            ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+}
+
+void declareCommand(CLI::App& app, const CommandSpec& c, std::optional<std::string>& gene, CliOptions& options)
+{
+    CLI::App& sub = *app.add_subcommand(std::string(c.name), c.description);
+    sub.set_help_flag(); // the whole usage, from the line's own --help
+    if (c.options & ModeOption)
+        declared(sub, "--mode", options.mode)->transform(choice(ModeNames, [](const std::string& v) {
+            return "unknown mode '" + v + "' (breakdown, single, parental or dual)";
+        }));
+    if (c.options & TraceOption)
+        declared(sub, "--trace-progress", options.traceProgress);
+    if (c.options & RecursiveOption)
+        declared(sub, "--recursive", options.recursive);
+    if (c.options & GeneOption)
+        declared(sub, "--gene", gene)->each([&options](const std::string& v) { options.gene = geneNamed(v); });
+    if (c.options & FormatOption) {
+        std::map<std::string, CensusFormat> formats = FormatNames;
+        if (!(c.options & CsvFormat))
+            formats.erase("csv");
+        declared(sub, "--format", options.format)->transform(choice(formats, [](const std::string& v) {
+            if (!FormatNames.contains(v))
+                return "unknown format '" + v + "' (text, csv or json)";
+            std::vector<std::string> owners;
+            for (const CommandSpec& other : Commands)
+                if (other.options & CsvFormat)
+                    owners.emplace_back(other.name);
+            return "format csv is " + namesText(owners, "'s") + " only (text or json)";
+        }));
+    }
+    if (c.options & OutputOption)
+        declared(sub, "-o", options.outputPath);
+    sub.add_option("files", options.files)->type_name(c.files);
+}
+
+// The command on the line, if any.
+const CLI::App* commandOf(const CLI::App& app)
+{
+    const std::vector<const CLI::App*> parsed = app.get_subcommands([](const CLI::App* sub) { return sub->parsed(); });
+    return parsed.empty() ? nullptr : parsed.front();
 }
 
 // The line's first word that is no option nor command, or the first option
@@ -261,20 +307,15 @@ std::string extrasMessage(const CLI::App& app, const CLI::App* command)
         if (extra.size() < 2 || extra[0] != '-')
             continue;
         const std::string name = optionName(extra);
+        const std::vector<const CLI::App*> takers =
+            app.get_subcommands([&name](const CLI::App* sub) { return sub->get_option_no_throw(name) != nullptr; });
         std::vector<std::string> owners;
-        bool ownedByCommand = false;
-        for (const CLI::App* sub : app.get_subcommands([](const CLI::App*) { return true; })) {
-            if (sub->get_option_no_throw(name) == nullptr)
-                continue;
+        for (const CLI::App* sub : takers)
             owners.push_back(sub->get_name());
-            ownedByCommand = ownedByCommand || sub == command;
-        }
         if (owners.empty())
             return "unknown option '" + extra + "'";
-        if (ownedByCommand)
+        if (std::ranges::find(takers, command) != takers.end())
             return name + " must come after the command";
-        if (command != nullptr && owners.size() + 1 == std::size(Commands))
-            return name + " is no option of " + command->get_name();
         return name + " is an option of " + namesText(owners, "") + " only";
     }
     if (command == nullptr && !extras.empty())
@@ -282,54 +323,18 @@ std::string extrasMessage(const CLI::App& app, const CLI::App* command)
     return "unexpected argument '" + (extras.empty() ? std::string() : extras.front()) + "'";
 }
 
-// CLI11 says "--mode: 1 required TEXT missing"; the option's name is what
-// stands before the colon.
-std::string optionOf(const CLI::ParseError& e)
-{
-    const std::string_view what = e.what();
-    return std::string(what.substr(0, what.find(':')));
-}
-
-// A value option that does not take its value: missing, or given twice.
-std::string mismatchMessage(const CLI::App& app, const CLI::App* command, const CLI::ArgumentMismatch& e)
-{
-    const std::string name = optionOf(e);
-    const CLI::Option* option = command ? command->get_option_no_throw(name) : nullptr;
-    if (option == nullptr)
-        option = app.get_option_no_throw(name);
-    if (option != nullptr && option->count() > 1)
-        return "option '" + name + "' is given more than once";
-    return "option '" + name + "' needs a value";
-}
-
-void applyValues(const CommandSpec& c, const GivenValues& given, CliOptions& options)
-{
-    if (given.format) {
-        options.format = formatNamed(*given.format);
-        if (options.format == CensusFormat::Csv && !(c.options & CsvFormat)) {
-            std::vector<std::string> owners;
-            for (const CommandSpec& other : Commands)
-                if (other.options & CsvFormat)
-                    owners.emplace_back(other.name);
-            throw UsageError("format csv is " + namesText(owners, "'s") + " only (text or json)");
-        }
-    }
-    if (given.output)
-        options.outputPath = *given.output;
-    if (given.gene)
-        options.gene = geneNamed(*given.gene);
-}
-
 } // namespace
 
 CliOptions parseCommandLine(int argc, const char* const* argv)
 {
     CliOptions options;
-    GivenValues given;
+    std::optional<std::string> gene;
     CLI::App app{"", ProgramName};
-    app.set_help_flag("--help");
-    const CLI::Option* version = app.add_flag("--version");
-    app.add_option("--chemicals", options.chemicalsPath);
+    app.formatter(std::make_shared<UsageFormatter>());
+    app.footer("Exit status: 0 done, 1 a file did not load, 2 usage error.");
+    const CLI::Option* help = app.set_help_flag("--help", textOf("--help")->description);
+    declared(app, "--version", options.version);
+    declared(app, "--chemicals", options.chemicalsPath);
     // The options are spelt with dashes everywhere; on Windows, CLI11 would
     // otherwise take a rooted path such as /data/tibb.gen for an option.
     app.allow_windows_style_options(false);
@@ -337,37 +342,33 @@ CliOptions parseCommandLine(int argc, const char* const* argv)
     // --help, --version and --chemicals may stand after the command too.
     app.fallthrough();
     for (const CommandSpec& c : Commands)
-        declareCommand(app, c, given, options);
+        declareCommand(app, c, gene, options);
 
-    // Everything after "--" is a file name, whatever it looks like. CLI11
-    // forgets this once a command has its first file, so the words after it
-    // never reach the parser. An option written "--mode=" has an empty value
-    // that CLI11 drops, taking the next word instead.
-    int end = 1;
     std::string emptyValue;
-    for (; end < argc && std::string_view(argv[end]) != "--"; ++end) {
-        const std::string_view word = argv[end];
-        if (emptyValue.empty() && word.size() > 3 && word.starts_with("--") && word.ends_with('='))
-            emptyValue = word.substr(0, word.size() - 1);
-    }
+    const int end = endOfOptions(argc, argv, emptyValue);
     std::optional<std::string> error;
     try {
         app.parse(end, argv);
+    } catch (const UsageError& e) {
+        error = e.what();
     } catch (const CLI::CallForHelp&) {
-        options.help = true;
-        return options;
-    } catch (const CLI::ArgumentMismatch& e) {
-        error = mismatchMessage(app, commandOf(app), e);
+    } catch (const CLI::ArgumentMismatch&) {
+        // A value option takes the next word whatever it is: only the last
+        // word can lack its value.
+        error = "option '" + optionName(argv[end - 1]) + "' needs a value";
     } catch (const CLI::ExtrasError&) {
         error = extrasMessage(app, commandOf(app));
     } catch (const CLI::ParseError& e) {
         error = e.what();
     }
-    // --version wins over any mistake on the line; --help above over both.
-    if (version->count() > 0) {
-        options.version = true;
+    // --help wins over anything else on the line, --version over any mistake.
+    if (help->count() > 0) {
+        options.help = true;
+        options.helpText = app.help();
         return options;
     }
+    if (options.version)
+        return options;
     if (!emptyValue.empty())
         throw UsageError("option '" + emptyValue + "' has an empty value");
     if (error)
@@ -376,12 +377,16 @@ CliOptions parseCommandLine(int argc, const char* const* argv)
     const CLI::App* command = commandOf(app);
     if (command == nullptr)
         throw UsageError("no command given");
+    for (const CLI::App* scope : {static_cast<const CLI::App*>(&app), command})
+        for (const CLI::Option* o : scope->get_options())
+            if (!o->get_positional() && o->get_expected_min() > 0 && o->count() > 1)
+                throw UsageError("option '" + o->get_name() + "' is given more than once");
     options.files.insert(options.files.end(), argv + std::min(end + 1, argc), argv + argc);
     for (const CommandSpec& c : Commands) {
         if (c.name == command->get_name()) {
             options.command = c.command;
-            applyValues(c, given, options);
-            c.check(c.name, given, options);
+            const CLI::Option* mode = command->get_option_no_throw("--mode");
+            checkFiles(c, mode != nullptr && mode->count() > 0, options);
         }
     }
     return options;
@@ -398,9 +403,9 @@ std::string_view commandNamed(int argc, const char* const* argv)
 
 std::string_view choiceName(MappingChoice choice)
 {
-    for (const ModeName& m : ModeNames)
-        if (m.choice == choice)
-            return m.name;
+    for (const auto& [name, value] : ModeNames)
+        if (value == choice)
+            return name;
     return {};
 }
 

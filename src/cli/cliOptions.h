@@ -15,8 +15,6 @@ namespace helixplot::cli {
 
 inline constexpr const char* ProgramName = "helixplot-cli";
 
-extern const char* const UsageText;
-
 // A command line that does not fit the usage; what() says why.
 class UsageError : public std::runtime_error {
 public:
@@ -43,6 +41,7 @@ struct CliOptions {
     CensusFormat format = CensusFormat::Text;
     std::string outputPath; // report, decompile, compile
     std::vector<std::string> files;
+    std::string helpText; // with help: the whole usage
 };
 
 // Parses argv[1..argc-1]; throws UsageError. With --help (or else --version)

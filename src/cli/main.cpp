@@ -342,7 +342,7 @@ int run(int argc, const char* const* argv)
         return ExitUsage;
     }
     if (options.help)
-        return writeAll(stdout, UsageText) ? ExitDone : ExitFailed;
+        return writeAll(stdout, options.helpText) ? ExitDone : ExitFailed;
     if (options.version)
         return writeAll(stdout, std::string(ProgramName) + ' ' + HelixplotVersion + '\n') ? ExitDone : ExitFailed;
 
