@@ -2,7 +2,9 @@
 #include "pedigreeView.h"
 
 #include "backgroundTask.h"
+#include "genetics/textEncoding.h"
 #include "mapping/mutatedColours.h"
+#include "writers/captions.h"
 
 #include <QAccessible>
 #include <QFile>
@@ -325,10 +327,7 @@ std::shared_ptr<PedigreeScene> preparePedigree(const Census& census, const Pedig
         const PedigreeBox& box = layout.boxes[i];
         if (box.layer >= 0)
             creature.box = QRectF(box.x, box.y, sizes.boxWidth, sizes.boxHeight);
-        QString name = QFile::decodeName(QByteArray::fromStdString(row.file.substr(row.file.rfind('/') + 1)));
-        if (name.endsWith(QStringLiteral(".gen")))
-            name.chop(4);
-        creature.name = name;
+        creature.name = QString::fromStdString(utf8Text(creatureName(row.file)));
         const auto mutated = row.mutatedTotal();
         creature.count = mutated ? QStringLiteral("%1 mutated").arg(*mutated) : QStringLiteral("-");
         creature.bucket = bucketOf(mutated);

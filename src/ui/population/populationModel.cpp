@@ -91,9 +91,9 @@ QString PopulationModel::text(int r, int column) const
 {
     const CensusRow& cells = row(r);
     if (column == File)
-        return QFile::decodeName(QByteArray::fromStdString(cells.file));
+        return QString::fromStdString(utf8Path(cells.file));
     if (!cells.loaded())
-        return column == Genus ? QStringLiteral("error: ") + QString::fromLocal8Bit(cells.error) : QString();
+        return column == Genus ? QStringLiteral("error: ") + QString::fromStdString(utf8Text(cells.error)) : QString();
     switch (column) {
     case Genus:
         return nameText(cells.genus);

@@ -9,6 +9,9 @@
 #include "ui/screenFit.h"
 
 #include "genetics/geneKinds.h"
+#include "genetics/textEncoding.h"
+#include "mapping/genomeSummary.h"
+#include "writers/captions.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -30,7 +33,6 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QSettings>
 #include <QShortcut>
 #include <QSplitter>
@@ -369,9 +371,8 @@ std::pair<QString, QStringList> PopulationWindow::mappingOf(int row) const
     const std::string& fatherFile = model().row(static_cast<int>(*creature.fatherRow)).file;
     // The selection dialog finds parents beside the child; elsewhere in the
     // folder they are named as comparators.
-    const std::string beside = creature.file.substr(0, creature.file.rfind('/') + 1);
-    if (creature.mother && creature.father && motherFile == beside + *creature.mother + ".gen" &&
-        fatherFile == beside + *creature.father + ".gen")
+    if (creature.mother && creature.father && motherFile == parentFileNamed(creature.file, *creature.mother) &&
+        fatherFile == parentFileNamed(creature.file, *creature.father))
         return {QStringLiteral("parental"), {examined}};
     return {QStringLiteral("dual"),
             {examined, QDir::toNativeSeparators(QString::fromStdString(pathOf(motherFile))),
@@ -496,8 +497,7 @@ void PopulationWindow::selectRow(std::size_t row, bool second)
 
 QString PopulationWindow::geneCaption(std::uint16_t geneKey)
 {
-    return QString::fromLatin1(GeneKinds[geneKey >> 8 & 0x0F].statisticsCaption) + QStringLiteral(" ") +
-           QStringLiteral("%1").arg(geneKey & 0xFF, 2, 16, QLatin1Char('0')).toUpper();
+    return QString::fromStdString(geneKeyCaption(geneKey));
 }
 
 void PopulationWindow::fillGeneBox()
@@ -532,14 +532,10 @@ void PopulationWindow::geneBoxEntered()
         return;
     }
     // As helixplot-cli lineage --gene takes it.
-    static const QRegularExpression typed(QStringLiteral("^(\\d{1,3}):(\\d{1,3}):(\\d{1,3})$"));
-    const QRegularExpressionMatch match = typed.match(text);
+    // As --gene takes it: decimal, or hexadecimal as the captions show ids.
     std::optional<std::uint16_t> key;
-    if (match.hasMatch() && match.captured(1).toInt() < 256 && match.captured(2).toInt() < 256 &&
-        match.captured(3).toInt() < 256)
-        key = packedGeneKey(static_cast<std::uint8_t>(match.captured(1).toInt()),
-                            static_cast<std::uint8_t>(match.captured(2).toInt()),
-                            static_cast<std::uint8_t>(match.captured(3).toInt()));
+    if (const auto numbers = geneNumbersFromText(text.toStdString()))
+        key = packedGeneKey((*numbers)[0], (*numbers)[1], (*numbers)[2]);
     if (!key) {
         status_->setText(
             QStringLiteral("Gene '%1' is not TYPE:SUBTYPE:ID, three numbers from 0 to 255 naming a gene kind")
@@ -578,10 +574,7 @@ void PopulationWindow::showVariants()
     pedigree_->setGeneColouring(variants.ofRow, origins);
 
     const auto nameOf = [this](std::size_t row) {
-        QString name = QFile::decodeName(QByteArray::fromStdString(model().row(static_cast<int>(row)).file));
-        if (name.endsWith(QStringLiteral(".gen")))
-            name.chop(4);
-        return name;
+        return QString::fromStdString(utf8Text(creatureName(model().row(static_cast<int>(row)).file)));
     };
     variantList_->clear();
     std::vector<PedigreeLegend::Entry> entries{{PedigreeView::variantColour(-1), QStringLiteral("absent")}};
