@@ -7,6 +7,7 @@
 #include "genometext/geneLayout.h"
 #include "genometext/genomeText.h"
 #include "mapping/geneChange.h"
+#include "ui/accessibleNames.h"
 #include "ui/geneChangeView.h"
 #include "writers/safeOutput.h"
 
@@ -182,6 +183,7 @@ GenomeEditor::GenomeEditor(const QString& path, GenomeEdit genome, EditorHooks h
     filter_->setPlaceholderText(QStringLiteral("Filter by kind, id or chemical"));
     filter_->setAccessibleName(QStringLiteral("Filter genes"));
     filter_->setClearButtonEnabled(true);
+    nameClearButton(filter_);
     connect(filter_, &QLineEdit::textChanged, this, &GenomeEditor::applyFilter);
     genes_ = new QTreeWidget;
     genes_->setObjectName(QStringLiteral("Genes"));
