@@ -435,6 +435,9 @@ void GenomeEditor::buildForm()
                                      : QString::number(v));
             QComboBox* box = valueBox(captions);
             box->setAccessibleName(name);
+            // An editable box reads its text as its own name; the edit in it
+            // carries the field's.
+            box->lineEdit()->setAccessibleName(name);
             box->setObjectName(name);
             connect(box, &QComboBox::currentIndexChanged, this, [set, at](int v) { set(at, v); });
             refreshers_.push_back([box, byte, at] { box->setCurrentIndex(byte(at)); });
