@@ -32,7 +32,7 @@ CONTROLS = {
 # tree, and none a control of its own.
 LEAVES = {
     pyatspi.ROLE_TABLE, pyatspi.ROLE_TREE_TABLE, pyatspi.ROLE_TREE, pyatspi.ROLE_LIST,
-    pyatspi.ROLE_LIST_BOX, pyatspi.ROLE_SCROLL_BAR, pyatspi.ROLE_COMBO_BOX,
+    pyatspi.ROLE_LIST_BOX, pyatspi.ROLE_SCROLL_BAR,
 }
 
 
@@ -78,7 +78,9 @@ def walk(node, path, unnamed, counts):
         here += f"[{name}]"
     # Hidden controls too: a find bar or a page not shown yet is read once
     # it shows.
-    if role in CONTROLS:
+    # A focusable node is a control whatever its role (a pedigree view
+    # comes as a filler).
+    if role in CONTROLS or node.getState().contains(pyatspi.STATE_FOCUSABLE):
         counts[node.getRoleName()] = counts.get(node.getRoleName(), 0) + 1
         if not name.strip():
             unnamed.append(f"{node.getRoleName()}: {here}")
@@ -86,6 +88,9 @@ def walk(node, path, unnamed, counts):
         return
     for index in range(node.childCount):
         child = node.getChildAtIndex(index)
+        # A combo box's popup list is named by the combo box itself.
+        if role == pyatspi.ROLE_COMBO_BOX and child is not None and child.getRole() == pyatspi.ROLE_LIST:
+            continue
         if child is not None:
             walk(child, here, unnamed, counts)
 
