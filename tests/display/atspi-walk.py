@@ -76,10 +76,9 @@ def walk(node, path, unnamed, counts):
     name = node.name or ""
     if name:
         here += f"[{name}]"
-    # Hidden controls too: a find bar or a page not shown yet is read once
-    # it shows.
-    # A focusable node is a control whatever its role (a pedigree view
-    # comes as a filler).
+    # Hidden controls too (a find bar, a page not shown yet are read once
+    # they show), and any focusable node whatever its role (a graphics
+    # view's viewport comes as a filler).
     if role in CONTROLS or node.getState().contains(pyatspi.STATE_FOCUSABLE):
         counts[node.getRoleName()] = counts.get(node.getRoleName(), 0) + 1
         if not name.strip():
