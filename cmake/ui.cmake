@@ -155,6 +155,17 @@ if(HELIXPLOT_TESTS)
       set_tests_properties(display.${scenario} PROPERTIES TIMEOUT 180
         ENVIRONMENT "HELIXPLOT=$<TARGET_FILE:helixplot>;HELIXPLOT_CLI=$<TARGET_FILE:helixplot-cli>;${HELIXPLOT_MAKE_POPULATION}${HELIXPLOT_XDND_DROP}SOURCE_DIR=${CMAKE_SOURCE_DIR}")
     endforeach()
+    # Each window as a screen reader reads it over the accessibility bus;
+    # fails on any control without a name (pyatspi comes from setup.sh).
+    find_program(DBUS_RUN_SESSION dbus-run-session)
+    if(DBUS_RUN_SESSION AND EXISTS /usr/libexec/at-spi-bus-launcher)
+      foreach(window selectionDialog mainWindow populationWindow genomeEditor)
+        add_test(NAME display.atspi.${window}
+          COMMAND ${CMAKE_SOURCE_DIR}/tests/display/with-atspi.sh bash ${CMAKE_SOURCE_DIR}/tests/display/accessibility.sh ${window})
+        set_tests_properties(display.atspi.${window} PROPERTIES TIMEOUT 120
+          ENVIRONMENT "HELIXPLOT=$<TARGET_FILE:helixplot>;HELIXPLOT_CLI=$<TARGET_FILE:helixplot-cli>;${HELIXPLOT_MAKE_POPULATION}SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+      endforeach()
+    endif()
   elseif(NOT HELIXPLOT_SANITIZE)
     message(WARNING "Xvfb, xdotool or xclip missing: the real-display tests are left out (scripts/setup.sh installs them)")
   endif()

@@ -7,6 +7,7 @@
 #include "genometext/geneLayout.h"
 #include "genometext/genomeText.h"
 #include "mapping/geneChange.h"
+#include "ui/accessibleNames.h"
 #include "ui/geneChangeView.h"
 #include "writers/safeOutput.h"
 
@@ -182,6 +183,7 @@ GenomeEditor::GenomeEditor(const QString& path, GenomeEdit genome, EditorHooks h
     filter_->setPlaceholderText(QStringLiteral("Filter by kind, id or chemical"));
     filter_->setAccessibleName(QStringLiteral("Filter genes"));
     filter_->setClearButtonEnabled(true);
+    nameClearButton(filter_);
     connect(filter_, &QLineEdit::textChanged, this, &GenomeEditor::applyFilter);
     genes_ = new QTreeWidget;
     genes_->setObjectName(QStringLiteral("Genes"));
@@ -433,6 +435,9 @@ void GenomeEditor::buildForm()
                                      : QString::number(v));
             QComboBox* box = valueBox(captions);
             box->setAccessibleName(name);
+            // An editable box reads its text as its own name; the edit in it
+            // carries the field's.
+            box->lineEdit()->setAccessibleName(name);
             box->setObjectName(name);
             connect(box, &QComboBox::currentIndexChanged, this, [set, at](int v) { set(at, v); });
             refreshers_.push_back([box, byte, at] { box->setCurrentIndex(byte(at)); });

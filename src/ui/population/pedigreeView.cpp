@@ -280,6 +280,8 @@ PedigreeView::PedigreeView(QWidget* parent) : QGraphicsView(parent), item_(new P
 {
     setObjectName(QStringLiteral("Pedigree"));
     setAccessibleName(QStringLiteral("Pedigree"));
+    // The viewport takes the focus and the clicks: a screen reader names it.
+    viewport()->setAccessibleName(QStringLiteral("Pedigree"));
     auto* scene = new QGraphicsScene(this);
     scene->setItemIndexMethod(QGraphicsScene::NoIndex);
     scene->addItem(item_);
