@@ -56,8 +56,12 @@ public:
     // The context menu's actions, in its order: Copy, Expand all below,
     // Collapse all, Export page..., then those a page adds.
     QList<QAction*> menuActions() const;
-    // Adds action at the end of the tree's context menu.
-    void addMenuAction(QAction* action) { extraActions_ << action; }
+    // Adds action at the end of the tree's context menu, or first among
+    // the page's own.
+    void addMenuAction(QAction* action, bool first = false)
+    {
+        first ? extraActions_.prepend(action) : extraActions_.append(action);
+    }
 
 Q_SIGNALS:
     void exportRequested();

@@ -354,6 +354,12 @@ void TGeneMainWindow::addShortcuts()
         connect(action, &QAction::triggered, this, shortcut.run);
         addAction(action);
     }
+    // The editor is offered in every page's menu too, first of the page's
+    // own entries, so that the change view's toggle stays the last.
+    editGenome_ = findChild<QAction*>(QStringLiteral("EditGenome"), Qt::FindDirectChildrenOnly);
+    editGenome_->setShortcutVisibleInContextMenu(true);
+    for (TreePage* page : treePages_)
+        page->addMenuAction(editGenome_, true);
 }
 
 QList<QAction*> TGeneMainWindow::keyboardActions() const
@@ -467,6 +473,8 @@ void TGeneMainWindow::showStatisticsMenu(const QPoint& at)
     exportAction->setShortcut(QKeySequence::Save);
     exportAction->setShortcutContext(Qt::WidgetShortcut);
     exportAction->setShortcutVisibleInContextMenu(true);
+    menu.addSeparator();
+    menu.addAction(editGenome_);
     menu.exec(generalInfo_->viewport()->mapToGlobal(at));
 }
 

@@ -40,14 +40,14 @@ QString gameFolderHelp(const Settings& settings);
 // What the windows do that tests must watch or replace. Every empty member
 // means the program's own behaviour.
 struct MainWindowHooks {
-    ErrorReporter reportError;                            // the error box
-    std::function<int(TLoadGenome&)> showSelectionDialog; // exec()
-    FileDialogRunner chooseFile;                          // the genome file dialog's exec()
-    Waiter wait;                                          // the progress dialog's fixed waits
-    PaintClock paintClock;                                // the progress dialog's paint pacing
-    QString dumpFilePath;                                 // defaultDumpFilePath()
-    SaveFileChooser chooseSaveFile;                       // the export's save dialog
-    ReplaceQuestion confirmReplace;                       // replaceQuestionBox()
+    ErrorReporter reportError;                                                  // the error box
+    std::function<int(TLoadGenome&)> showSelectionDialog;                       // exec()
+    FileDialogRunner chooseFile;                                                // the genome file dialog's exec()
+    Waiter wait;                                                                // the progress dialog's fixed waits
+    PaintClock paintClock;                                                      // the progress dialog's paint pacing
+    QString dumpFilePath;                                                       // defaultDumpFilePath()
+    SaveFileChooser chooseSaveFile;                                             // the export's save dialog
+    ReplaceQuestion confirmReplace;                                             // replaceQuestionBox()
     std::function<QString(QWidget* parent, const QString& start)> chooseFolder; // "Open Population..."'s folder dialog
 };
 
@@ -171,7 +171,7 @@ private:
     // The comparators' file names of the last comparative run.
     std::array<QString, 2> comparatorNames_;
     QString examinedName_;
-    QString examinedPath_; // the file examinedName_ was read from
+    QString examinedPath_;   // the file examinedName_ was read from
     QString geneticsFolder_; // the game's, from the settings
     // The settings file and the chemical-name file read at start-up.
     QStringList configurationFiles_;
@@ -193,6 +193,7 @@ private:
     std::array<TreePage*, 4> treePages_{};
     QAction* showChanges_ = nullptr;
     QAction* showLineage_ = nullptr;
+    QAction* editGenome_ = nullptr;
     GeneChangeView* changeView_ = nullptr;
     QPushButton* loadButton_ = nullptr;
     QLabel* statusLine_ = nullptr;

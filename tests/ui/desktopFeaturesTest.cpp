@@ -447,7 +447,13 @@ private Q_SLOTS:
         for (QAction* action : breakdownPage()->menuActions())
             texts << action->text();
         QCOMPARE(texts, (QStringList{QStringLiteral("Copy"), QStringLiteral("Expand all below"),
-                                     QStringLiteral("Collapse all"), QStringLiteral("Export page...")}));
+                                     QStringLiteral("Collapse all"), QStringLiteral("Export page..."),
+                                     QStringLiteral("Edit Genome...")}));
+        // The menu's entry asks for the editor of the examined genome.
+        QSignalSpy edit(window.get(), &TGeneMainWindow::editRequested);
+        breakdownPage()->menuActions().last()->trigger();
+        QCOMPARE(edit.count(), 1);
+        QVERIFY(edit.first().first().toString().endsWith(QStringLiteral(".gen")));
         TreePage* page = breakdownPage();
         const QModelIndex top = page->model()->index(2, 0);
         page->view()->setCurrentIndex(top);
