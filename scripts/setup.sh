@@ -12,7 +12,7 @@ set -euo pipefail
 
 run=(cmake make g++ pkg-config libcli11-dev nlohmann-json3-dev qt6-base-dev qt6-base-dev-tools libgl-dev)
 tests=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
-       xvfb xauth xdotool xclip x11-utils libx11-dev openbox valgrind dbus-daemon at-spi2-core
+       xvfb xauth xdotool xclip x11-utils libx11-dev openbox valgrind dbus-daemon dbus-bin at-spi2-core
        dpkg-dev file desktop-file-utils appstream shared-mime-info libglib2.0-bin
        man-db bash-completion python3-debian python3-html5lib python3-pyatspi gir1.2-atspi-2.0
        g++-mingw-w64-x86-64-posix wine wine64)

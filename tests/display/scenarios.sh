@@ -436,14 +436,16 @@ drop_at() {
   ((x < 0)) && x=$((WIDTH + x))
   ((y < 0)) && y=$((HEIGHT + y))
   "$XDND_DROP" "$window" "$x" "$y" "$@" || status=$?
-  # A window shown a moment ago may refuse the very first drag; a refused
-  # drop changes nothing, so once more (a window that refuses for good
-  # still fails).
-  if [ "$status" -eq 1 ] && [ "$want" -eq 0 ]; then
-    sleep 0.5
+  # A window shown a moment ago, or busy on a loaded machine, may refuse a
+  # drag; a refused drop changes nothing, so a few more drags (a window
+  # that refuses for good still fails).
+  local tries=1
+  while [ "$status" -eq 1 ] && [ "$want" -eq 0 ] && ((tries < 4)); do
+    sleep 1
+    tries=$((tries + 1))
     status=0
     "$XDND_DROP" "$window" "$x" "$y" "$@" || status=$?
-  fi
+  done
   [ "$status" -eq "$want" ] || fail "the drop of $* ended with $status, not $want"
   expect_running
 }

@@ -222,13 +222,21 @@ int main(int argc, char** argv)
     const long src = static_cast<long>(source);
     sendMessage(display, target, atoms.enter,
                 {src, version << 24, static_cast<long>(atoms.uriList), static_cast<long>(atoms.textPlain), 0});
-    sendMessage(display, target, atoms.position,
-                {src, 0, (static_cast<long>(rootX) << 16) | rootY, static_cast<long>(time),
-                 static_cast<long>(atoms.actionCopy)});
+    // As a hand keeps moving over a target: a busy window may refuse the
+    // first positions before it has looked at what is offered.
     XClientMessageEvent status{};
-    if (!drag.waitFor(atoms.status, status, 10)) {
-        std::fprintf(stderr, "xdnd-drop: no status from the target\n");
-        return 2;
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        if (attempt > 0)
+            usleep(100 * 1000);
+        sendMessage(display, target, atoms.position,
+                    {src, 0, (static_cast<long>(rootX) << 16) | rootY, static_cast<long>(time),
+                     static_cast<long>(atoms.actionCopy)});
+        if (!drag.waitFor(atoms.status, status, 10)) {
+            std::fprintf(stderr, "xdnd-drop: no status from the target\n");
+            return 2;
+        }
+        if (status.data.l[1] & 1)
+            break;
     }
     if (!(status.data.l[1] & 1)) {
         sendMessage(display, target, atoms.leave, {src, 0, 0, 0, 0});
