@@ -272,7 +272,13 @@ GenomeEditor::GenomeEditor(const QString& path, GenomeEdit genome, EditorHooks h
     genes_->setFocus();
 }
 
-GenomeEditor::~GenomeEditor() = default;
+GenomeEditor::~GenomeEditor()
+{
+    // The stack reports its cleanness while it is destroyed: first, while
+    // this window is whole, and to nobody.
+    undo_->disconnect(this);
+    delete undo_;
+}
 
 void GenomeEditor::buildActions()
 {
