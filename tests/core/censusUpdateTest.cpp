@@ -62,8 +62,9 @@ const FolderChange Changes[] = {
     {"a parent's content rewritten",
      [](const std::string& folder, const auto& members) {
          const std::string file = aChild(members).mother + ".gen";
-         fs::copy_file(folder + "/" + members.back().name + ".gen", folder + "/" + file,
-                       fs::copy_options::overwrite_existing);
+         // Removed first: MinGW's copy_file does not overwrite under Wine.
+         fs::remove(folder + "/" + file);
+         fs::copy_file(folder + "/" + members.back().name + ".gen", folder + "/" + file);
          return std::vector<std::string>{file};
      }},
     {"a burst of copies in and genomes out",
