@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "wineRegistry.h"
 
+#include "hexDigit.h"
 #include "unitGenetics.h"
 
 #include <algorithm>
@@ -38,17 +39,6 @@ void appendUtf8(std::string& out, unsigned code)
         out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (code & 0x3F));
     }
-}
-
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 // The escaped text from text[0] up to the first unescaped close; npos when

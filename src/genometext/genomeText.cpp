@@ -6,6 +6,7 @@
 #include "geneLayout.h"
 #include "genetics/binaryFile.h"
 #include "genetics/genomeScan.h"
+#include "genetics/hexDigit.h"
 
 #include <algorithm>
 #include <array>
@@ -669,17 +670,6 @@ private:
         std::string text;
         appendHex2(text, c);
         return text;
-    }
-
-    static int hexDigit(char c)
-    {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
-        return -1;
     }
 
     // A word without escapes stays a view of the line; one with escapes
