@@ -184,6 +184,17 @@ private:
     std::string uris_;
 };
 
+// Ends the connection once the server has taken every request: a server
+// that sees a connection hang up drops the requests it has not read yet. A
+// lost XdndLeave leaves the target in the refused drag, and it refuses
+// every drag after it.
+int closeWith(Display* display, int status)
+{
+    XSync(display, False);
+    XCloseDisplay(display);
+    return status;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -204,12 +215,12 @@ int main(int argc, char** argv)
     Window child = None;
     if (!XTranslateCoordinates(display, given, root, std::atoi(argv[2]), std::atoi(argv[3]), &rootX, &rootY, &child)) {
         std::fprintf(stderr, "xdnd-drop: no window %s\n", argv[1]);
-        return 3;
+        return closeWith(display, 3);
     }
     const Window target = dropTargetAt(display, given, rootX, rootY, atoms.aware);
     if (target == None) {
         std::fprintf(stderr, "xdnd-drop: window %s takes no drops\n", argv[1]);
-        return 1;
+        return closeWith(display, 1);
     }
 
     const Window source = XCreateSimpleWindow(display, root, -10, -10, 1, 1, 0, 0, 0);
@@ -233,7 +244,7 @@ int main(int argc, char** argv)
                      static_cast<long>(atoms.actionCopy)});
         if (!drag.waitFor(atoms.status, status, 10)) {
             std::fprintf(stderr, "xdnd-drop: no status from the target\n");
-            return 2;
+            return closeWith(display, 2);
         }
         if (status.data.l[1] & 1)
             break;
@@ -241,14 +252,13 @@ int main(int argc, char** argv)
     if (!(status.data.l[1] & 1)) {
         sendMessage(display, target, atoms.leave, {src, 0, 0, 0, 0});
         std::fprintf(stderr, "xdnd-drop: the target refuses the drop\n");
-        return 1;
+        return closeWith(display, 1);
     }
     sendMessage(display, target, atoms.drop, {src, 0, static_cast<long>(time), 0, 0});
     XClientMessageEvent finished{};
     if (!drag.waitFor(atoms.finished, finished, 10)) {
         std::fprintf(stderr, "xdnd-drop: the drop did not finish\n");
-        return 2;
+        return closeWith(display, 2);
     }
-    XCloseDisplay(display);
-    return (finished.data.l[1] & 1) ? 0 : 1;
+    return closeWith(display, (finished.data.l[1] & 1) ? 0 : 1);
 }
