@@ -270,6 +270,7 @@ private:
             return;
         if (options_.keepMutatedGenes) {
             row.mutatedGenes = counter.mutatedGenes(*examined, *mother, *father);
+            row.unheldKeys = counter.unheldKeys(*examined);
             row.mutated = MutationCounter::totalsOf(row.mutatedGenes);
         } else {
             row.mutated = counter.count(*examined, *mother, *father);
@@ -395,6 +396,16 @@ TGeneticsFile CensusFolder::genome(const std::string& file) const
     return read(file, [&](const std::string& relative) {
         BinaryFile bytes(folder_, relative);
         return TGeneticsFile::fromBytes(bytes.readUpTo(MaxInputBytes));
+    });
+}
+
+void CensusFolder::scanGenes(const std::string& file,
+                             const std::function<void(const GeneRecord&, GeneSlot)>& visit) const
+{
+    read(file, [&](const std::string& relative) {
+        BinaryFile bytes(folder_, relative);
+        scanGenome(bytes, visit);
+        return true;
     });
 }
 

@@ -5,6 +5,7 @@
 #include "censusTables.h"
 #include "decoder/unitGeneDecoder.h"
 #include "genetics/textEncoding.h"
+#include "mapping/censusChanges.h"
 #include "mapping/geneChange.h"
 #include "mapping/statistics.h"
 #include "pedigreeSvg.h"
@@ -457,8 +458,9 @@ const MutationEvent* eventOf(const GeneChange& change, std::span<const MutationE
 // One creature's changes section, <div class="change"> and all: its mutated
 // genes' changes against its parents, read again from the folder, each
 // event's with its carriers.
-std::string changeSection(const Census& census, const std::string& folder, const CensusFolder* open, std::size_t i,
-                          std::span<const MutationEvent> creatureEvents, const std::vector<std::string>& names)
+std::string changeSection(const Census& census, const std::string& folder, const CensusFolder* open,
+                          const CensusChanges* taken, std::size_t i, std::span<const MutationEvent> creatureEvents,
+                          const std::vector<std::string>& names)
 {
     const CensusRow& row = census.rows[i];
     const std::array<std::string, 2> parentFiles = {census.rows[*row.motherRow].file, census.rows[*row.fatherRow].file};
@@ -470,7 +472,9 @@ std::string changeSection(const Census& census, const std::string& folder, const
                       std::to_string(i) + "\">Its row</a></p>\n";
     std::vector<GeneChange> changes;
     try {
-        changes = open ? mutatedChangesOf(*open, census, i) : mutatedChangesOf(folder, census, i);
+        changes = taken && taken->covers(i) ? taken->of(i)
+                  : open                    ? mutatedChangesOf(*open, census, i)
+                                            : mutatedChangesOf(folder, census, i);
     } catch (const HelixplotError& e) {
         return out + "<p>Its genomes could not be read again: " + messageText(e.what()) + "</p></div>\n";
     }
@@ -492,7 +496,7 @@ std::string changeSection(const Census& census, const std::string& folder, const
 // visited or scrolled to: 10,000 creatures' changes as page elements keep a
 // browser busy for many seconds. Each section is made and written in turn.
 void changesSection(Page& out, const Census& census, const std::string& folder,
-                    const std::vector<MutationEvent>& events)
+                    const std::vector<MutationEvent>& events, const std::atomic<bool>* cancel)
 {
     const auto withChanges = [&](const CensusRow& row) { return row.mutated.has_value(); };
     if (std::none_of(census.rows.begin(), census.rows.end(), withChanges)) {
@@ -520,6 +524,15 @@ void changesSection(Page& out, const Census& census, const std::string& folder,
         open.emplace(folder);
     } catch (const HelixplotError&) {
     }
+    // The genes the sections need, each genome read once for all of them.
+    std::optional<CensusChanges> taken;
+    if (open) {
+        try {
+            taken.emplace(*open, census, cancel);
+        } catch (const CensusCancelled&) {
+            throw ReportCancelled();
+        }
+    }
     out += "<script type=\"text/plain\" id=\"changes-data\">";
     std::size_t firstEvent = 0; // of the row, events coming row by row
     for (std::size_t i = 0; i < census.rows.size(); ++i) {
@@ -530,8 +543,10 @@ void changesSection(Page& out, const Census& census, const std::string& folder,
             ++lastEvent;
         if (!withChanges(census.rows[i]))
             continue;
+        if (cancel && *cancel)
+            throw ReportCancelled();
         const std::string section =
-            changeSection(census, folder, open ? &*open : nullptr, i,
+            changeSection(census, folder, open ? &*open : nullptr, taken ? &*taken : nullptr, i,
                           std::span<const MutationEvent>(events.data() + firstEvent, lastEvent - firstEvent), names);
         // Its text with the id as data-id, the id being the heading's; a form
         // feed, which escaped text never holds, ends it.
@@ -614,10 +629,11 @@ std::string htmlEscaped(const std::string& utf8)
 }
 
 std::string censusReportHtml(const Census& census, const std::string& folder, const std::vector<GeneHotspot>& hotspots,
-                             const std::vector<MutationEvent>& events, const std::function<void(int, int)>& step)
+                             const std::vector<MutationEvent>& events, const std::function<void(int, int)>& step,
+                             const std::atomic<bool>* cancel)
 {
     std::string out;
-    writeCensusReport([&out](std::string_view piece) { out += piece; }, census, folder, hotspots, events, step);
+    writeCensusReport([&out](std::string_view piece) { out += piece; }, census, folder, hotspots, events, step, cancel);
     return out;
 }
 
@@ -633,7 +649,7 @@ void writeCensusReport(const PageSink& write, const Lineage& lineage, const std:
 
 void writeCensusReport(const PageSink& write, const Census& census, const std::string& folder,
                        const std::vector<GeneHotspot>& hotspots, const std::vector<MutationEvent>& events,
-                       const std::function<void(int, int)>& step)
+                       const std::function<void(int, int)>& step, const std::atomic<bool>* cancel)
 {
     const auto stepDone = [&step](int done) {
         if (step)
@@ -683,7 +699,7 @@ void writeCensusReport(const PageSink& write, const Census& census, const std::s
                              "that version, the creature included (at most " +
                                  std::to_string(CarriersNamed) + " named).") +
            "</p>\n";
-    changesSection(out, census, folder, events);
+    changesSection(out, census, folder, events, cancel);
     out += "<script>\n" + std::string(Script) + ChangesScript + PedigreeScript + "</script>\n</body></html>\n";
     out.flush();
     stepDone(ReportSteps);

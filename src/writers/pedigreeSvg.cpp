@@ -5,6 +5,7 @@
 #include "mapping/pedigreeLayout.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <iterator>
 
@@ -111,9 +112,10 @@ std::vector<Band> bands(const PedigreeLayout& layout, std::size_t rows, const Pe
 
 std::string svgNumber(double value)
 {
+    // As "%.1f" writes it, without printf's cost: a large tree has millions.
     char text[32];
-    std::snprintf(text, sizeof text, "%.1f", value);
-    std::string s = text;
+    const auto [end, error] = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 1);
+    std::string s(text, error == std::errc() ? end : text);
     if (s.size() > 2 && s.compare(s.size() - 2, 2, ".0") == 0)
         s.resize(s.size() - 2);
     return s;
