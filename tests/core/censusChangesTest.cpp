@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "mapping/censusChanges.h"
+#include "writers/censusReport.h"
 
 #include "genomeBuilder.h"
 #include "populationGenerator.h"
@@ -179,6 +180,108 @@ TEST(CensusChanges, ACancelledReadingThrows)
     const Census census = takeCensus(dir.path(), options);
     const std::atomic<bool> cancel{true};
     EXPECT_THROW(CensusChanges(CensusFolder(dir.path()), census, &cancel), CensusCancelled);
+}
+
+// Cancelled as the changes section begins, or once its first piece is
+// written: the report stops there, before the next creature, and never
+// finishes the page.
+TEST(CensusReport, ACancelInsideTheChangesStopsBeforeTheNextCreature)
+{
+    testing::TempDir dir;
+    samples::PopulationOptions options;
+    options.rounds = 3;
+    options.perRound = 60;
+    samples::writePopulation(dir.path(), options);
+    const Lineage lineage = traceLineage(dir.path());
+    std::size_t creatures = 0;
+    for (const CensusRow& row : lineage.census.rows)
+        creatures += row.mutated.has_value();
+    struct Case {
+        const char* name;
+        bool atSectionStart; // else at the first piece of its data
+    };
+    for (const Case c : {Case{"as the section begins", true}, Case{"within its data", false}}) {
+        SCOPED_TRACE(c.name);
+        std::atomic<bool> cancel{false};
+        std::string page;
+        int lastStep = -1;
+        const auto write = [&](std::string_view piece) {
+            page += piece;
+            if (!c.atSectionStart && page.find("id=\"changes-data\"") != std::string::npos)
+                cancel = true;
+        };
+        const auto step = [&](int done, int) {
+            lastStep = done;
+            if (c.atSectionStart && done == 3)
+                cancel = true;
+        };
+        EXPECT_THROW(
+            cli::writeCensusReport(write, lineage.census, dir.path(), lineage.genes, lineage.events, step, &cancel),
+            cli::ReportCancelled);
+        EXPECT_EQ(lastStep, 3);
+        EXPECT_EQ(page.find("</html>"), std::string::npos);
+        std::size_t written = 0;
+        for (std::size_t at = page.find("data-id=\""); at != std::string::npos; at = page.find("data-id=\"", at + 1))
+            ++written;
+        EXPECT_LT(written, creatures);
+        if (!c.atSectionStart) {
+            EXPECT_GT(written, 0u);
+        }
+    }
+}
+
+// A large page's tree, table rows and change headings wait in lazy blocks
+// (rows and headings a hundred at most), each item once; the rest of the page is as it was.
+TEST(CensusReport, ALargePageKeepsItsBigPartsAsTextForItsScript)
+{
+    Census census;
+    constexpr std::size_t Rows = 1200;
+    for (std::size_t i = 0; i < Rows; ++i) {
+        CensusRow row;
+        row.file = "g" + std::to_string(10000 + i) + ".gen";
+        row.genes = 3;
+        if (i >= 2) {
+            row.motherRow = 0;
+            row.fatherRow = 1;
+            row.generation = 1;
+            row.mutated = StatisticsTotals{};
+            (*row.mutated)[0] = 1;
+        }
+        census.rows.push_back(row);
+    }
+    std::string page;
+    cli::writeCensusReport([&page](std::string_view piece) { page += piece; }, census, "/no/such/folder");
+    const std::string opening = "<script type=\"text/plain\" class=\"lazy\">";
+    struct Item {
+        const char* start;
+        std::size_t count, perBlock; // the tree's bands go by height
+    };
+    for (const Item item : {Item{"<tr id=\"row-", Rows, 100}, Item{"<g class=\"box", Rows, Rows},
+                            Item{"<div class=\"change\" id=\"changes-", Rows - 2, 100}}) {
+        SCOPED_TRACE(item.start);
+        std::size_t inside = 0, blocks = 0, most = 0;
+        for (std::size_t at = page.find(opening); at != std::string::npos; at = page.find(opening, at + 1)) {
+            const std::string block = page.substr(at, page.find("</script>", at) - at);
+            std::size_t n = 0;
+            for (std::size_t p = block.find(item.start); p != std::string::npos; p = block.find(item.start, p + 1))
+                ++n;
+            inside += n;
+            blocks += n > 0;
+            most = std::max(most, n);
+        }
+        std::size_t all = 0;
+        for (std::size_t p = page.find(item.start); p != std::string::npos; p = page.find(item.start, p + 1))
+            ++all;
+        EXPECT_EQ(all, item.count);
+        EXPECT_EQ(inside, item.count);
+        EXPECT_LE(most, item.perBlock);
+        EXPECT_GE(blocks, item.count / item.perBlock);
+    }
+    EXPECT_NE(page.find("<noscript><p>The family tree, the census table and the changes of this page's 1200 genomes "
+                        "are drawn by its script, which is off: <code>helixplot-cli census</code> lists the "
+                        "table.</p></noscript>"),
+              std::string::npos);
+    EXPECT_NE(page.find("window.expandLazy = function"), std::string::npos);
 }
 
 } // namespace
