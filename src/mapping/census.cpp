@@ -399,14 +399,9 @@ TGeneticsFile CensusFolder::genome(const std::string& file) const
     });
 }
 
-void CensusFolder::scanGenes(const std::string& file,
-                             const std::function<void(const GeneRecord&, GeneSlot)>& visit) const
+BinaryFile CensusFolder::bytes(const std::string& file) const
 {
-    read(file, [&](const std::string& relative) {
-        BinaryFile bytes(folder_, relative);
-        scanGenome(bytes, visit);
-        return true;
-    });
+    return read(file, [&](const std::string& relative) { return BinaryFile(folder_, relative); });
 }
 
 void CensusFileIndex::add(const std::string& file, std::size_t row)

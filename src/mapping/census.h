@@ -2,7 +2,6 @@
 #pragma once
 
 #include "geneChange.h"
-#include "genetics/genomeScan.h"
 #include "genomeDigest.h"
 #include "mappingRun.h"
 #include "statistics.h"
@@ -125,9 +124,8 @@ public:
     GenomeDigest digest(GenomeDigester& digester, const std::string& file) const;
     // The whole genome of file, opened the same way.
     TGeneticsFile genome(const std::string& file) const;
-    // Each gene of file in file order, opened the same way, as the reader
-    // meets it (scanGenome), without keeping the genome.
-    void scanGenes(const std::string& file, const std::function<void(const GeneRecord&, GeneSlot)>& visit) const;
+    // The bytes of file, opened the same way.
+    BinaryFile bytes(const std::string& file) const;
 
 private:
     template <typename Read> auto read(const std::string& file, Read readOpened) const;

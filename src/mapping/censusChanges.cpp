@@ -2,6 +2,7 @@
 #include "censusChanges.h"
 
 #include "geneMatching.h"
+#include "genetics/genomeScan.h"
 #include "mutationRule.h"
 #include "parallelFor.h"
 
@@ -113,7 +114,8 @@ void CensusChanges::keep(const CensusFolder& folder, const std::string& file, co
     std::vector<Found> ownFound, parentFound;
     std::uint32_t seen = 0;
     try {
-        folder.scanGenes(file, [&](const GeneRecord& gene, GeneSlot slot) {
+        BinaryFile bytes = folder.bytes(file);
+        scanGenome(bytes, [&](const GeneRecord& gene, GeneSlot slot) {
             const std::optional<std::uint16_t> key = keyOf(gene);
             const std::uint64_t order = lookupOrder(slot, seen++);
             if (!key || !wanted[*key])
