@@ -137,13 +137,18 @@ constexpr const char* LazyScript = R"js((function () {
 constexpr const char* ChangesScript = R"js((function () {
   var data = document.getElementById('changes-data');
   if (!data) return;
-  var texts = null;
+  // A large page's text comes in blocks, each from its first row (data-from)
+  // on; a block is read when one of its sections is first wanted.
+  var blocks = [data].concat(Array.prototype.slice.call(document.querySelectorAll('script[data-from]')));
+  var texts = {}, read = [];
   function fill(id) {
     var target = document.getElementById(id);
     if (!target || target.dataset.filled) return target;
-    if (!texts) {
-      texts = {};
-      data.textContent.split('\f').forEach(function (html) {
+    var row = parseInt(id.slice('changes-'.length), 10), b = 0;
+    while (b + 1 < blocks.length && Number(blocks[b + 1].dataset.from) <= row) ++b;
+    if (!read[b]) {
+      read[b] = true;
+      blocks[b].textContent.split('\f').forEach(function (html) {
         var m = /^<div class="change" data-id="([^"]*)"/.exec(html);
         if (m) texts[m[1]] = html;
       });
@@ -618,6 +623,8 @@ void changesSection(Page& out, const Census& census, const std::string& folder,
         }
     }
     out += "<script type=\"text/plain\" id=\"changes-data\">";
+    constexpr std::size_t SectionsPerBlock = 1000;
+    std::size_t written = 0;
     std::size_t firstEvent = 0; // of the row, events coming row by row
     for (std::size_t i = 0; i < census.rows.size(); ++i) {
         while (firstEvent < events.size() && events[firstEvent].row < i)
@@ -629,6 +636,12 @@ void changesSection(Page& out, const Census& census, const std::string& folder,
             continue;
         if (cancel && *cancel)
             throw ReportCancelled();
+        // A large page's text in blocks of SectionsPerBlock, so that no one
+        // text grows with the population.
+        if (lazy && written > 0 && written % SectionsPerBlock == 0)
+            out += "</script>\n<script type=\"text/plain\" id=\"changes-data-" + std::to_string(i) + "\" data-from=\"" +
+                   std::to_string(i) + "\">";
+        ++written;
         const std::string section =
             changeSection(census, folder, open ? &*open : nullptr, taken ? &*taken : nullptr, i,
                           std::span<const MutationEvent>(events.data() + firstEvent, lastEvent - firstEvent), names);
