@@ -171,17 +171,6 @@ TEST(CensusChanges, AGenomeThatNoLongerLoadsFailsItsCreaturesWithItsMessage)
                           [&] { testing::writeFile(dir.file("papa.gen"), "dna3gene"); });
 }
 
-TEST(CensusChanges, ACancelledReadingThrows)
-{
-    testing::TempDir dir;
-    samples::writePopulation(dir.path());
-    CensusOptions options;
-    options.keepMutatedGenes = true;
-    const Census census = takeCensus(dir.path(), options);
-    const std::atomic<bool> cancel{true};
-    EXPECT_THROW(CensusChanges(CensusFolder(dir.path()), census, &cancel), CensusCancelled);
-}
-
 // Cancelled as the changes section begins, or once its first piece is
 // written: the report stops there, before the next creature, and never
 // finishes the page.
@@ -259,14 +248,13 @@ TEST(CensusReport, ALargePageKeepsItsBigPartsAsTextForItsScript)
     for (const Item item : {Item{"<tr id=\"row-", Rows, 100}, Item{"<g class=\"box", Rows, Rows},
                             Item{"<div class=\"change\" id=\"changes-", Rows - 2, 100}}) {
         SCOPED_TRACE(item.start);
-        std::size_t inside = 0, blocks = 0, most = 0;
+        std::size_t inside = 0, most = 0;
         for (std::size_t at = page.find(opening); at != std::string::npos; at = page.find(opening, at + 1)) {
             const std::string block = page.substr(at, page.find("</script>", at) - at);
             std::size_t n = 0;
             for (std::size_t p = block.find(item.start); p != std::string::npos; p = block.find(item.start, p + 1))
                 ++n;
             inside += n;
-            blocks += n > 0;
             most = std::max(most, n);
         }
         std::size_t all = 0;
@@ -275,7 +263,6 @@ TEST(CensusReport, ALargePageKeepsItsBigPartsAsTextForItsScript)
         EXPECT_EQ(all, item.count);
         EXPECT_EQ(inside, item.count);
         EXPECT_LE(most, item.perBlock);
-        EXPECT_GE(blocks, item.count / item.perBlock);
     }
     EXPECT_NE(page.find("<noscript><p>The family tree, the census table and the changes of this page's 1200 genomes "
                         "are drawn by its script, which is off: <code>helixplot-cli census</code> lists the "
