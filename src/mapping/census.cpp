@@ -270,6 +270,7 @@ private:
             return;
         if (options_.keepMutatedGenes) {
             row.mutatedGenes = counter.mutatedGenes(*examined, *mother, *father);
+            row.unheldKeys = counter.unheldKeys(*examined);
             row.mutated = MutationCounter::totalsOf(row.mutatedGenes);
         } else {
             row.mutated = counter.count(*examined, *mother, *father);
@@ -396,6 +397,11 @@ TGeneticsFile CensusFolder::genome(const std::string& file) const
         BinaryFile bytes(folder_, relative);
         return TGeneticsFile::fromBytes(bytes.readUpTo(MaxInputBytes));
     });
+}
+
+BinaryFile CensusFolder::bytes(const std::string& file) const
+{
+    return read(file, [&](const std::string& relative) { return BinaryFile(folder_, relative); });
 }
 
 void CensusFileIndex::add(const std::string& file, std::size_t row)

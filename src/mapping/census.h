@@ -44,6 +44,10 @@ struct CensusRow {
     // The genes behind mutated, in lookup order, when the census keeps them
     // (CensusOptions::keepMutatedGenes).
     std::vector<GenePrint> mutatedGenes;
+    // Kept with mutatedGenes: the keys of the genes listed as mutated although
+    // neither parent holds the key (new genes, listed but not counted). None
+    // when the row's genes were not kept.
+    std::optional<std::vector<std::uint16_t>> unheldKeys;
 
     // Rows of the parents that are in the census and loaded: the files that
     // parental mode reads as the parents (see parentFilePath).
@@ -120,6 +124,8 @@ public:
     GenomeDigest digest(GenomeDigester& digester, const std::string& file) const;
     // The whole genome of file, opened the same way.
     TGeneticsFile genome(const std::string& file) const;
+    // The bytes of file, opened the same way.
+    BinaryFile bytes(const std::string& file) const;
 
 private:
     template <typename Read> auto read(const std::string& file, Read readOpened) const;

@@ -154,6 +154,7 @@ Census updatedCensus(const Census& census, const std::string& folder, std::vecto
             continue;
         row.mutated.reset();
         row.mutatedGenes.clear();
+        row.unheldKeys.reset();
         if (!row.motherRow || !row.fatherRow)
             continue;
         // A genome named as its own parent mutates against nothing.

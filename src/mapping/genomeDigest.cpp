@@ -217,6 +217,17 @@ StatisticsTotals MutationCounter::count(const GeneFingerprints& examined, const 
     return mutated;
 }
 
+std::vector<std::uint16_t> MutationCounter::unheldKeys(const GeneFingerprints& examined) const
+{
+    std::vector<std::uint16_t> keys;
+    examined.forEachGene([&](const GenePrint& gene) {
+        if (mother_.counterpart(gene) == Counterpart::Missing && father_.counterpart(gene) == Counterpart::Missing &&
+            std::find(keys.begin(), keys.end(), gene.geneKey()) == keys.end())
+            keys.push_back(gene.geneKey());
+    });
+    return keys;
+}
+
 StatisticsTotals MutationCounter::totalsOf(const std::vector<GenePrint>& mutated)
 {
     StatisticsTotals totals{};

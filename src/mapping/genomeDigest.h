@@ -145,6 +145,9 @@ public:
     // The genes themselves, in the order of the examined fingerprints.
     std::vector<GenePrint> mutatedGenes(const GeneFingerprints& examined, const GeneFingerprints& mother,
                                         const GeneFingerprints& father);
+    // After count or mutatedGenes: the keys of examined's genes that neither
+    // parent holds, each once, in examined's order.
+    std::vector<std::uint16_t> unheldKeys(const GeneFingerprints& examined) const;
     // The counts of genes that count as mutated.
     static StatisticsTotals totalsOf(const std::vector<GenePrint>& mutated);
 

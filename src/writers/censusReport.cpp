@@ -5,6 +5,7 @@
 #include "censusTables.h"
 #include "decoder/unitGeneDecoder.h"
 #include "genetics/textEncoding.h"
+#include "mapping/censusChanges.h"
 #include "mapping/geneChange.h"
 #include "mapping/statistics.h"
 #include "pedigreeSvg.h"
@@ -68,6 +69,7 @@ td.n{text-align:right}tr.bad td{color:#a00}
 // Sorts the table by a clicked header, numbers as numbers; again reverses.
 constexpr const char* Script = R"(document.querySelectorAll('#census th').forEach(function (th, col) {
   th.addEventListener('click', function () {
+    if (window.expandLazy) window.expandLazy(th.closest('table'));
     var bodies = th.closest('table').tBodies, rows = [];
     for (var b = 0; b < bodies.length; ++b) rows = rows.concat(Array.prototype.slice.call(bodies[b].rows));
     var dir = th.dataset.dir === 'asc' ? -1 : 1;
@@ -88,18 +90,65 @@ constexpr const char* Script = R"(document.querySelectorAll('#census th').forEac
 });
 )";
 
+// A large page's big parts (the tree's bands, the table's bodies, the
+// changes' headings) wait as the text of a <script type="text/plain"
+// class="lazy"> in their place: each is drawn when it comes near the view,
+// and all of a part before it is searched, sorted or a link into it is
+// followed. A holder's estimated height (data-estimate) goes once it is drawn.
+constexpr const char* LazyScript = R"js((function () {
+  var waiting = document.querySelectorAll('script.lazy');
+  if (!waiting.length) return;
+  var near = null;
+  function expand(s) {
+    var holder = s.parentNode;
+    if (!holder) return;
+    var text = s.textContent;
+    holder.removeChild(s);
+    holder.insertAdjacentHTML('beforeend', text);
+    if (holder.dataset.estimate) holder.style.height = '';
+    if (near) near.unobserve(holder);
+    holder.dispatchEvent(new CustomEvent('lazy-drawn', {bubbles: true}));
+  }
+  window.expandLazy = function (within) {
+    Array.prototype.slice.call((within || document).querySelectorAll('script.lazy')).forEach(expand);
+  };
+  near = new IntersectionObserver(function (entries) {
+    entries.forEach(function (e) {
+      if (!e.isIntersecting) return;
+      var s = e.target.querySelector(':scope > script.lazy');
+      if (s) expand(s);
+    });
+  }, {rootMargin: '800px'});
+  waiting.forEach(function (s) { near.observe(s.parentNode); });
+  function reveal() {
+    var id = decodeURIComponent(location.hash.slice(1));
+    if (!id || document.getElementById(id)) return;
+    window.expandLazy(document.getElementById(id.indexOf('row-') === 0 ? 'census' : id.indexOf('changes-') === 0 ? 'changes-list' : 'pedigree') || document);
+    var target = document.getElementById(id);
+    if (target) target.scrollIntoView();
+  }
+  window.addEventListener('hashchange', reveal);
+  reveal();
+})();
+)js";
+
 // Puts a changes section's text in place when it is visited or comes near
 // the view.
 constexpr const char* ChangesScript = R"js((function () {
   var data = document.getElementById('changes-data');
   if (!data) return;
-  var texts = null;
+  // A large page's text comes in blocks, each from its first row (data-from)
+  // on; a block is read when one of its sections is first wanted.
+  var blocks = [data].concat(Array.prototype.slice.call(document.querySelectorAll('script[data-from]')));
+  var texts = {}, read = [];
   function fill(id) {
     var target = document.getElementById(id);
     if (!target || target.dataset.filled) return target;
-    if (!texts) {
-      texts = {};
-      data.textContent.split('\f').forEach(function (html) {
+    var row = parseInt(id.slice('changes-'.length), 10), b = 0;
+    while (b + 1 < blocks.length && Number(blocks[b + 1].dataset.from) <= row) ++b;
+    if (!read[b]) {
+      read[b] = true;
+      blocks[b].textContent.split('\f').forEach(function (html) {
         var m = /^<div class="change" data-id="([^"]*)"/.exec(html);
         if (m) texts[m[1]] = html;
       });
@@ -126,6 +175,9 @@ constexpr const char* ChangesScript = R"js((function () {
     });
   }, {rootMargin: '600px'});
   document.querySelectorAll('div.change').forEach(function (d) { near.observe(d); });
+  document.addEventListener('lazy-drawn', function (e) {
+    e.target.querySelectorAll('div.change').forEach(function (d) { near.observe(d); });
+  });
 })();
 )js";
 
@@ -162,7 +214,19 @@ std::string changesLink(std::size_t row, const std::string& content)
 // lays out only when it comes into view.
 constexpr std::size_t RowsPerBody = 100;
 
-void table(Page& out, const Census& census)
+// Where a page's big parts wait for its script: from this many genomes up,
+// drawing them all at once keeps a browser busy for seconds.
+constexpr std::size_t LazyFrom = 1000;
+
+// What a lazy part's holder says of its height until it is drawn.
+std::string estimate(double em)
+{
+    return " data-estimate=\"1\" style=\"height:" + svgNumber(em) + "em\"";
+}
+
+constexpr const char* LazyOpening = "<script type=\"text/plain\" class=\"lazy\">";
+
+void table(Page& out, const Census& census, bool lazy)
 {
     struct Column {
         const char* title;
@@ -175,11 +239,23 @@ void table(Page& out, const Census& census)
     out += "<div class=\"scroll\"><table id=\"census\"><thead><tr>";
     for (const Column& c : Columns)
         out += std::string("<th") + (c.number ? " data-type=\"number\"" : "") + ">" + c.title + "</th>";
-    out += "</tr></thead><tbody>\n";
+    out += "</tr></thead>";
+    const auto openBody = [&](std::size_t first) {
+        if (!lazy) {
+            out += "<tbody>\n";
+            return;
+        }
+        const std::size_t rows = std::min(RowsPerBody, census.rows.size() - first);
+        out += "<tbody" + estimate(1.5 * double(rows)) + ">" + LazyOpening + "\n";
+    };
+    const char* closeBody = lazy ? "</script></tbody>" : "</tbody>";
+    openBody(0);
     for (std::size_t i = 0; i < census.rows.size(); ++i) {
         const CensusRow& row = census.rows[i];
-        if (i > 0 && i % RowsPerBody == 0)
-            out += "</tbody><tbody>\n";
+        if (i > 0 && i % RowsPerBody == 0) {
+            out += closeBody;
+            openBody(i);
+        }
         out += "<tr id=\"row-" + std::to_string(i) + "\"" + (row.loaded() ? "" : " class=\"bad\"") + "><td>" +
                fileText(row.file) + "</td>";
         if (!row.loaded()) {
@@ -195,18 +271,19 @@ void table(Page& out, const Census& census)
                "</td><td class=\"n\">" + std::to_string(row.children) + "</td><td class=\"n\">" +
                (mutated ? changesLink(i, std::to_string(*mutated)) : std::string("&#8211;")) + "</td><td></td></tr>\n";
     }
-    out += "</tbody></table></div>\n";
+    out += closeBody;
+    out += "</table></div>\n";
 }
 
 // The tree's labels: each row's creature name and file name.
-void familyTree(Page& out, const Census& census)
+void familyTree(Page& out, const Census& census, bool lazy)
 {
     std::vector<std::string> names, files;
     for (const CensusRow& row : census.rows) {
         names.push_back(fileText(creatureName(row.file)));
         files.push_back(fileText(row.file));
     }
-    writePedigreeSection(out.sink(), census, names, files);
+    writePedigreeSection(out.sink(), census, names, files, lazy);
 }
 
 std::string svgOpen(int width, int height)
@@ -457,8 +534,9 @@ const MutationEvent* eventOf(const GeneChange& change, std::span<const MutationE
 // One creature's changes section, <div class="change"> and all: its mutated
 // genes' changes against its parents, read again from the folder, each
 // event's with its carriers.
-std::string changeSection(const Census& census, const std::string& folder, const CensusFolder* open, std::size_t i,
-                          std::span<const MutationEvent> creatureEvents, const std::vector<std::string>& names)
+std::string changeSection(const Census& census, const std::string& folder, const CensusFolder* open,
+                          const CensusChanges* taken, std::size_t i, std::span<const MutationEvent> creatureEvents,
+                          const std::vector<std::string>& names)
 {
     const CensusRow& row = census.rows[i];
     const std::array<std::string, 2> parentFiles = {census.rows[*row.motherRow].file, census.rows[*row.fatherRow].file};
@@ -470,7 +548,9 @@ std::string changeSection(const Census& census, const std::string& folder, const
                       std::to_string(i) + "\">Its row</a></p>\n";
     std::vector<GeneChange> changes;
     try {
-        changes = open ? mutatedChangesOf(*open, census, i) : mutatedChangesOf(folder, census, i);
+        changes = taken && taken->covers(i) ? taken->of(i)
+                  : open                    ? mutatedChangesOf(*open, census, i)
+                                            : mutatedChangesOf(folder, census, i);
     } catch (const HelixplotError& e) {
         return out + "<p>Its genomes could not be read again: " + messageText(e.what()) + "</p></div>\n";
     }
@@ -492,7 +572,7 @@ std::string changeSection(const Census& census, const std::string& folder, const
 // visited or scrolled to: 10,000 creatures' changes as page elements keep a
 // browser busy for many seconds. Each section is made and written in turn.
 void changesSection(Page& out, const Census& census, const std::string& folder,
-                    const std::vector<MutationEvent>& events)
+                    const std::vector<MutationEvent>& events, const std::atomic<bool>* cancel, bool lazy)
 {
     const auto withChanges = [&](const CensusRow& row) { return row.mutated.has_value(); };
     if (std::none_of(census.rows.begin(), census.rows.end(), withChanges)) {
@@ -502,10 +582,23 @@ void changesSection(Page& out, const Census& census, const std::string& folder,
     const std::string opening = "<div class=\"change\" id=\"";
     out += "<noscript><p>The changes are shown by the page's script, which is off: <code>helixplot-cli "
            "diff --mode parental</code> lists them for one creature.</p></noscript>\n";
-    for (std::size_t i = 0; i < census.rows.size(); ++i)
-        if (withChanges(census.rows[i]))
-            out +=
-                opening + "changes-" + std::to_string(i) + "\"><h3>" + fileText(census.rows[i].file) + "</h3></div>\n";
+    // A large page's headings come in holders of RowsPerBody.
+    const std::size_t sections =
+        static_cast<std::size_t>(std::count_if(census.rows.begin(), census.rows.end(), withChanges));
+    std::size_t listed = 0;
+    if (lazy)
+        out += "<div id=\"changes-list\">";
+    for (std::size_t i = 0; i < census.rows.size(); ++i) {
+        if (!withChanges(census.rows[i]))
+            continue;
+        if (lazy && listed % RowsPerBody == 0)
+            out += std::string(listed ? "</script></div>" : "") + "<div" +
+                   estimate(2.7 * double(std::min(RowsPerBody, sections - listed))) + ">" + LazyOpening + "\n";
+        ++listed;
+        out += opening + "changes-" + std::to_string(i) + "\"><h3>" + fileText(census.rows[i].file) + "</h3></div>\n";
+    }
+    if (lazy)
+        out += "</script></div></div>\n";
 
     std::vector<std::string> names;
     if (!events.empty()) {
@@ -520,7 +613,18 @@ void changesSection(Page& out, const Census& census, const std::string& folder,
         open.emplace(folder);
     } catch (const HelixplotError&) {
     }
+    // The genes the sections need, each genome read once for all of them.
+    std::optional<CensusChanges> taken;
+    if (open) {
+        try {
+            taken.emplace(*open, census, cancel);
+        } catch (const CensusCancelled&) {
+            throw ReportCancelled();
+        }
+    }
     out += "<script type=\"text/plain\" id=\"changes-data\">";
+    constexpr std::size_t SectionsPerBlock = 1000;
+    std::size_t written = 0;
     std::size_t firstEvent = 0; // of the row, events coming row by row
     for (std::size_t i = 0; i < census.rows.size(); ++i) {
         while (firstEvent < events.size() && events[firstEvent].row < i)
@@ -530,8 +634,16 @@ void changesSection(Page& out, const Census& census, const std::string& folder,
             ++lastEvent;
         if (!withChanges(census.rows[i]))
             continue;
+        if (cancel && *cancel)
+            throw ReportCancelled();
+        // A large page's text in blocks of SectionsPerBlock, so that no one
+        // text grows with the population.
+        if (lazy && written > 0 && written % SectionsPerBlock == 0)
+            out += "</script>\n<script type=\"text/plain\" id=\"changes-data-" + std::to_string(i) + "\" data-from=\"" +
+                   std::to_string(i) + "\">";
+        ++written;
         const std::string section =
-            changeSection(census, folder, open ? &*open : nullptr, i,
+            changeSection(census, folder, open ? &*open : nullptr, taken ? &*taken : nullptr, i,
                           std::span<const MutationEvent>(events.data() + firstEvent, lastEvent - firstEvent), names);
         // Its text with the id as data-id, the id being the heading's; a form
         // feed, which escaped text never holds, ends it.
@@ -614,10 +726,11 @@ std::string htmlEscaped(const std::string& utf8)
 }
 
 std::string censusReportHtml(const Census& census, const std::string& folder, const std::vector<GeneHotspot>& hotspots,
-                             const std::vector<MutationEvent>& events, const std::function<void(int, int)>& step)
+                             const std::vector<MutationEvent>& events, const std::function<void(int, int)>& step,
+                             const std::atomic<bool>* cancel)
 {
     std::string out;
-    writeCensusReport([&out](std::string_view piece) { out += piece; }, census, folder, hotspots, events, step);
+    writeCensusReport([&out](std::string_view piece) { out += piece; }, census, folder, hotspots, events, step, cancel);
     return out;
 }
 
@@ -633,7 +746,7 @@ void writeCensusReport(const PageSink& write, const Lineage& lineage, const std:
 
 void writeCensusReport(const PageSink& write, const Census& census, const std::string& folder,
                        const std::vector<GeneHotspot>& hotspots, const std::vector<MutationEvent>& events,
-                       const std::function<void(int, int)>& step)
+                       const std::function<void(int, int)>& step, const std::atomic<bool>* cancel)
 {
     const auto stepDone = [&step](int done) {
         if (step)
@@ -659,8 +772,14 @@ void writeCensusReport(const PageSink& write, const Census& census, const std::s
            " did not load; generations 0 to " + std::to_string(lastGeneration) +
            ". Mutated: genes that differ from both parents' (parental mapping), counted when both parents' files "
            "are in the folder.</p>\n";
+    const bool lazy = census.rows.size() >= LazyFrom;
+    if (lazy)
+        out += "<noscript><p>The family tree, the census table and the changes of this page's " +
+               std::to_string(census.rows.size()) +
+               " genomes are drawn by its script, which is off: <code>helixplot-cli census</code> lists the "
+               "table.</p></noscript>\n";
     out += "<h2>Family tree</h2>\n";
-    familyTree(out, census);
+    familyTree(out, census, lazy);
     stepDone(1);
     out += "<h2>Charts</h2>\n<div class=\"charts\"><div><h3>Genomes per generation</h3>\n" +
            genomesPerGeneration(census) + "</div><div><h3>Mutations per creature by generation</h3>\n" +
@@ -670,7 +789,7 @@ void writeCensusReport(const PageSink& write, const Census& census, const std::s
     stepDone(2);
     out += "<h2>Census</h2>\n<p>Click a column's title to sort by it; a mutated count leads to the creature's "
            "changes.</p>\n";
-    table(out, census);
+    table(out, census, lazy);
     stepDone(3);
     out += "<h2 id=\"changes\">Changes of the mutated genes</h2>\n<p>For each creature with both parents in the "
            "folder, the genes the parental mapping lists as mutated, as <code>helixplot-cli diff --mode "
@@ -683,8 +802,9 @@ void writeCensusReport(const PageSink& write, const Census& census, const std::s
                              "that version, the creature included (at most " +
                                  std::to_string(CarriersNamed) + " named).") +
            "</p>\n";
-    changesSection(out, census, folder, events);
-    out += "<script>\n" + std::string(Script) + ChangesScript + PedigreeScript + "</script>\n</body></html>\n";
+    changesSection(out, census, folder, events, cancel, lazy);
+    out += "<script>\n" + std::string(lazy ? LazyScript : "") + Script + ChangesScript + PedigreeScript +
+           "</script>\n</body></html>\n";
     out.flush();
     stepDone(ReportSteps);
 }

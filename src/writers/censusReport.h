@@ -4,6 +4,7 @@
 #include "mapping/census.h"
 #include "mapping/lineage.h"
 
+#include <atomic>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -17,12 +18,18 @@ namespace helixplot::cli {
 // of events (rows of census, in census order as traceLineage gives them).
 // Every text from a genome file or a file name is escaped. step, when
 // given, is told before each of the report's steps and once at the end
-// (done of ReportSteps); what it throws stops the report.
+// (done of ReportSteps); what it throws stops the report. Once cancel is
+// set, the report stops within a few creatures' changes by throwing
+// ReportCancelled.
 inline constexpr int ReportSteps = 4;
+struct ReportCancelled : HelixplotError {
+    ReportCancelled() : HelixplotError("Report cancelled") {}
+};
 std::string censusReportHtml(const Census& census, const std::string& folder,
                              const std::vector<GeneHotspot>& hotspots = {},
                              const std::vector<MutationEvent>& events = {},
-                             const std::function<void(int done, int total)>& step = {});
+                             const std::function<void(int done, int total)>& step = {},
+                             const std::atomic<bool>* cancel = nullptr);
 
 // The same with the lineage's census, hotspots and events.
 std::string censusReportHtml(const Lineage& lineage, const std::string& folder);
@@ -35,7 +42,8 @@ using PageSink = std::function<void(std::string_view)>;
 // changes.
 void writeCensusReport(const PageSink& write, const Census& census, const std::string& folder,
                        const std::vector<GeneHotspot>& hotspots = {}, const std::vector<MutationEvent>& events = {},
-                       const std::function<void(int done, int total)>& step = {});
+                       const std::function<void(int done, int total)>& step = {},
+                       const std::atomic<bool>* cancel = nullptr);
 void writeCensusReport(const PageSink& write, const Lineage& lineage, const std::string& folder);
 
 // UTF-8 text for HTML content and attribute values; control characters

@@ -5,6 +5,7 @@
 #include "mapping/pedigreeLayout.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <iterator>
 
@@ -111,9 +112,10 @@ std::vector<Band> bands(const PedigreeLayout& layout, std::size_t rows, const Pe
 
 std::string svgNumber(double value)
 {
+    // As "%.1f" writes it, without printf's cost: a large tree has millions.
     char text[32];
-    std::snprintf(text, sizeof text, "%.1f", value);
-    std::string s = text;
+    const auto [end, error] = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 1);
+    std::string s(text, error == std::errc() ? end : text);
     if (s.size() > 2 && s.compare(s.size() - 2, 2, ".0") == 0)
         s.resize(s.size() - 2);
     return s;
@@ -134,8 +136,14 @@ const char* const PedigreeScript = R"((function () {
   var find = document.getElementById('find-creature');
   if (!find) return;
   find.parentNode.parentNode.hidden = false;
-  var boxes = Array.prototype.slice.call(document.querySelectorAll('.tree g.box'));
-  var files = boxes.map(function (g) { return g.querySelector('title').textContent.toLowerCase(); });
+  var boxes = [], files = [];
+  // Bands not drawn yet are drawn before the first search.
+  function load() {
+    if (files.length) return;
+    if (window.expandLazy) window.expandLazy(document.getElementById('pedigree'));
+    boxes = Array.prototype.slice.call(document.querySelectorAll('.tree g.box'));
+    files = boxes.map(function (g) { return g.querySelector('title').textContent.toLowerCase(); });
+  }
   var count = document.getElementById('find-count');
   var matches = [], at = 0, shown = null;
   function show() {
@@ -147,6 +155,7 @@ const char* const PedigreeScript = R"((function () {
     shown.scrollIntoView({block: 'center', inline: 'center'});
   }
   find.addEventListener('input', function () {
+    load();
     var q = find.value.trim().toLowerCase();
     var rank = function (i) {
       var name = files[i].slice(files[i].lastIndexOf('/') + 1).replace(/\.gen$/, '');
@@ -176,7 +185,7 @@ std::string pedigreeSection(const Census& census, const std::vector<std::string>
 }
 
 void writePedigreeSection(const std::function<void(std::string_view)>& write, const Census& census,
-                          const std::vector<std::string>& names, const std::vector<std::string>& files)
+                          const std::vector<std::string>& names, const std::vector<std::string>& files, bool lazy)
 {
     const PedigreeOptions options;
     const PedigreeLayout layout = layoutPedigree(pedigreeNodes(census), options);
@@ -194,7 +203,8 @@ void writePedigreeSection(const std::function<void(std::string_view)>& write, co
     for (const Band& band : bands(layout, census.rows.size(), options)) {
         const double top = band.top, height = band.bottom - band.top;
         out += "<div class=\"band\" style=\"width:" + svgNumber(width) + "px;height:" + svgNumber(height) +
-               "px\"><svg class=\"tree\" xmlns=\"http://www.w3.org/2000/svg\" width=\"" + svgNumber(width) +
+               "px\">" + (lazy ? "<script type=\"text/plain\" class=\"lazy\">" : "") +
+               "<svg class=\"tree\" xmlns=\"http://www.w3.org/2000/svg\" width=\"" + svgNumber(width) +
                "\" height=\"" + svgNumber(height) + "\" viewBox=\"0 " + svgNumber(top) + ' ' + svgNumber(width) + ' ' +
                svgNumber(height) + "\">\n<path class=\"lines\" d=\"";
         for (std::size_t e : band.edges) {
@@ -218,7 +228,7 @@ void writePedigreeSection(const std::function<void(std::string_view)>& write, co
         out += "\"/>\n";
         for (std::size_t i : band.boxes)
             out += boxSvg(census.rows[i], i, layout.boxes[i], names[i], files[i], options);
-        out += "</svg></div>\n";
+        out += lazy ? "</svg></script></div>\n" : "</svg></div>\n";
         write(out);
         out.clear();
     }

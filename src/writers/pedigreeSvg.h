@@ -17,9 +17,12 @@ namespace helixplot::cli {
 // "#changes-N".
 std::string pedigreeSection(const Census& census, const std::vector<std::string>& names,
                             const std::vector<std::string>& files);
-// The same handed to write a band at a time.
+// The same handed to write a band at a time. lazy keeps each band's drawing
+// as the text of a <script type="text/plain" class="lazy"> in its place,
+// for the page's script to draw when the band comes near the view.
 void writePedigreeSection(const std::function<void(std::string_view)>& write, const Census& census,
-                          const std::vector<std::string>& names, const std::vector<std::string>& files);
+                          const std::vector<std::string>& names, const std::vector<std::string>& files,
+                          bool lazy = false);
 
 // A coordinate or length in SVG: one decimal, none when it is ".0".
 std::string svgNumber(double value);

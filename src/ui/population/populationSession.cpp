@@ -437,10 +437,16 @@ void PopulationSession::startExport(const QString& path, const QStringList& read
         *done = at;
     };
     export_.start([path, readFiles, html, census = model_.shared(), folder = folderName(), genes = std::move(genes),
-                   events = std::move(events), step] {
+                   events = std::move(events), step, cancel = exportCancel_] {
         std::string bytes;
         if (html) {
-            bytes = cli::censusReportHtml(*census, folder, genes, events, step);
+            // Within the creatures' changes, Esc is honoured creature by
+            // creature: they are most of a large report's time.
+            try {
+                bytes = cli::censusReportHtml(*census, folder, genes, events, step, cancel.get());
+            } catch (const cli::ReportCancelled&) {
+                throw std::runtime_error(ExportCancelled);
+            }
         } else {
             step(0, 1);
             bytes = cli::censusCsv(*census);
