@@ -109,7 +109,9 @@ int main(int argc, char* argv[])
                      [&populations](const QString& folder) { populations.open(folder); });
     QObject::connect(
         &window, &helixplot::TGeneMainWindow::lineageRequested, &populations,
-        [&populations](const QString& folder, quint16 geneKey) { populations.showLineage(folder, geneKey); });
+        [&populations](const QString& folder, quint16 geneKey, const QString& examined) {
+            populations.showLineage(folder, geneKey, examined);
+        });
     QObject::connect(&window, &helixplot::TGeneMainWindow::editRequested, &window, [&window](const QString& genome) {
         helixplot::EditorHooks hooks;
         hooks.compare = [&window](const QString& edited, const QString& original) {

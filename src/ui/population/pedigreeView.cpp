@@ -13,7 +13,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
-#include <QShortcut>
 #include <QStyleOptionGraphicsItem>
 #include <QWheelEvent>
 
@@ -295,12 +294,7 @@ PedigreeView::PedigreeView(QWidget* parent) : QGraphicsView(parent), item_(new P
     setOptimizationFlags(QGraphicsView::DontSavePainterState | QGraphicsView::DontAdjustForAntialiasing);
     setViewportUpdateMode(QGraphicsView::MinimalViewportUpdate);
     setBackgroundBrush(palette().base());
-    for (const auto& [keys, factor] :
-         {std::pair{QKeySequence(QKeySequence::ZoomIn), 1.25}, std::pair{QKeySequence(Qt::CTRL | Qt::Key_Equal), 1.25},
-          std::pair{QKeySequence(QKeySequence::ZoomOut), 0.8}}) {
-        auto* shortcut = new QShortcut(keys, this, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
-        connect(shortcut, &QShortcut::activated, this, [this, factor = factor] { zoomBy(factor); });
-    }
+    // The zoom keys are the window's, which has two pedigrees.
 }
 
 struct PedigreeScene {
@@ -458,7 +452,12 @@ void PedigreeView::select(std::optional<std::size_t> first, std::optional<std::s
     item_->setMarks(first, second);
     item_->update();
     describeSelection();
-    const auto last = second ? second : first;
+    centreOnSelected();
+}
+
+void PedigreeView::centreOnSelected()
+{
+    const auto last = second_ ? second_ : first_;
     if (last && *last < item_->creatures.size() && !item_->creatures[*last].box.isEmpty())
         centerOn(item_->creatures[*last].box.center());
 }

@@ -21,8 +21,8 @@ struct PedigreeScene;
 std::shared_ptr<PedigreeScene> preparePedigree(const Census& census, const PedigreeLayout& layout);
 
 // The census's family tree from the core's layout: a box per creature with
-// its name and mutated genes, coloured by their count. Ctrl+wheel and
-// Ctrl+plus/minus zoom, dragging pans, a click selects (with Ctrl a second
+// its name and mutated genes, coloured by their count. Ctrl+wheel zooms
+// (the window's Ctrl+plus and minus too), dragging pans, a click selects (with Ctrl a second
 // creature). Far out the boxes are drawn as plain rectangles, so that ten
 // thousand creatures repaint within a frame.
 class PedigreeView : public QGraphicsView {
@@ -43,6 +43,8 @@ public:
     std::vector<std::size_t> highlighted() const;
     void fit();
     void zoomBy(double factor);
+    // The creature chosen last back in the middle.
+    void centreOnSelected();
     // The creature whose box is under a point of the viewport.
     std::optional<std::size_t> creatureAt(const QPoint& point) const;
     PedigreeItem* item() const { return item_; }
