@@ -5,6 +5,7 @@
 // HELIXPLOT_POPULATION names a folder to use instead of a generated one.
 
 #include "populationGenerator.h"
+#include "ui/population/focusedPedigreeView.h"
 #include "ui/population/pedigreeView.h"
 #include "ui/population/populationWindow.h"
 
@@ -13,6 +14,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QProcess>
+#include <QSplitter>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -377,6 +379,58 @@ BENCHMARK(BM_PedigreeRepaint)
     ->Args({0, 1})
     ->Args({25, 1})
     ->Unit(benchmark::kMillisecond);
+
+// Making a creature current (as a click, the search or the table does) and
+// drawing its family at life size, for creatures across the population: the
+// window's thread from the choice to the family's pixels. Then a full
+// repaint of the focused pedigree alone. HELIXPLOT_SCREENSHOT names a PNG
+// that gets the window as it stands after the last choice.
+void BM_FocusCreature(benchmark::State& state)
+{
+    const auto window = openPopulation(populationFolder());
+    window->resize(1100, 700);
+    FocusedPedigreeView& focused = *window->focusedPedigree();
+    QImage image(focused.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
+    const int rows = window->model().rowCount();
+    int next = 0;
+    double cpu = 0, boxes = 0;
+    for (auto _ : state) {
+        // A creature of the middle generations, with a family both ways.
+        const int row = rows / 4 + (next++ * 997) % (rows / 2);
+        const qint64 before = threadNanoseconds();
+        window->setCurrentCreature(row);
+        QPainter painter(&image);
+        focused.render(&painter, QRectF(), focused.viewport()->rect());
+        painter.end();
+        cpu = std::max(cpu, static_cast<double>(threadNanoseconds() - before) / 1e6);
+        boxes = std::max(boxes, static_cast<double>(focused.layout().boxes.size()));
+    }
+    state.counters["longest_cpu_ms"] = cpu;
+    state.counters["most_boxes"] = boxes;
+    state.counters["genomes"] = rows;
+    if (qEnvironmentVariableIsSet("HELIXPLOT_SCREENSHOT")) {
+        window->findChild<QSplitter*>()->setSizes({430, 670});
+        focused.zoomToCurrent();
+        QTest::qWait(50);
+        window->grab().save(qEnvironmentVariable("HELIXPLOT_SCREENSHOT"));
+    }
+}
+BENCHMARK(BM_FocusCreature)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(50);
+
+void BM_FocusedRepaint(benchmark::State& state)
+{
+    const auto window = openPopulation(populationFolder());
+    FocusedPedigreeView& focused = *window->focusedPedigree();
+    focused.resize(1000, 700);
+    window->setCurrentCreature(window->model().rowCount() / 2);
+    QImage image(focused.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        QPainter painter(&image);
+        focused.render(&painter, QRectF(), focused.viewport()->rect());
+    }
+    state.counters["boxes"] = static_cast<double>(focused.layout().boxes.size());
+}
+BENCHMARK(BM_FocusedRepaint)->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace helixplot

@@ -309,7 +309,10 @@ PedigreeView::~PedigreeView()
     auto old = std::make_shared<PedigreeScene>();
     std::swap(old->creatures, item_->creatures);
     std::swap(old->segments, item_->segments);
-    startBackgroundThread([old = std::move(old)]() mutable { old.reset(); });
+    startBackgroundThread([old = std::move(old), drawn = std::move(drawn_)]() mutable {
+        old.reset();
+        drawn.reset();
+    });
 }
 
 std::shared_ptr<PedigreeScene> preparePedigree(const Census& census, const PedigreeLayout& layout)
@@ -358,6 +361,7 @@ void PedigreeView::setPedigree(std::shared_ptr<PedigreeScene> prepared)
     item_->setBounds(prepared->bounds);
     item_->marks.clear();
     applyGeneColouring();
+    changed(true);
     scene()->setSceneRect(item_->bounds);
     item_->update();
     first_.reset();
@@ -400,6 +404,7 @@ void PedigreeView::setGeneColouring(const std::vector<int>& variants, const std:
     geneOrigins_ = origins;
     byGene_ = true;
     applyGeneColouring();
+    changed(true);
     item_->update();
 }
 
@@ -409,6 +414,7 @@ void PedigreeView::clearGeneColouring()
     geneVariants_.clear();
     geneOrigins_.clear();
     applyGeneColouring();
+    changed(true);
     item_->update();
 }
 
@@ -450,6 +456,7 @@ void PedigreeView::select(std::optional<std::size_t> first, std::optional<std::s
     first_ = first;
     second_ = second;
     item_->setMarks(first, second);
+    changed(false);
     item_->update();
     describeSelection();
     centreOnSelected();
@@ -522,6 +529,99 @@ void PedigreeView::mouseReleaseEvent(QMouseEvent* event)
         return;
     if (const auto row = creatureAt(event->position().toPoint()))
         Q_EMIT creatureClicked(*row, event->modifiers() & Qt::ControlModifier);
+}
+
+void PedigreeView::setDrawnAside(bool on)
+{
+    aside_ = on;
+    item_->setVisible(!on);
+    framePoll_.setInterval(5);
+    connect(&framePoll_, &QTimer::timeout, this, &PedigreeView::takeFrame, Qt::UniqueConnection);
+    viewport()->update();
+}
+
+void PedigreeView::changed(bool boxes)
+{
+    ++version_;
+    if (boxes)
+        drawn_.reset();
+    if (aside_)
+        viewport()->update();
+}
+
+bool PedigreeView::frameCurrent() const
+{
+    return !aside_ || (frame_.version == version_ && frame_.transform == viewportTransform() &&
+                       frame_.image.size() == viewport()->size() * viewport()->devicePixelRatio());
+}
+
+void PedigreeView::drawForeground(QPainter* painter, const QRectF&)
+{
+    if (!aside_)
+        return;
+    // The last frame where its scene now stands (moved or scaled until the
+    // next one is in).
+    if (!frame_.image.isNull()) {
+        painter->save();
+        painter->setTransform(frame_.transform.inverted() * viewportTransform());
+        painter->drawImage(QPointF(0, 0), frame_.image);
+        painter->restore();
+    }
+    if (!frameCurrent())
+        requestFrame();
+}
+
+void PedigreeView::requestFrame()
+{
+    if (frameTask_.running())
+        return; // taken, then asked again if still not current
+    if (!drawn_) {
+        // Copied once per census or colouring, not per frame.
+        auto drawn = std::make_shared<PedigreeScene>();
+        drawn->creatures = item_->creatures;
+        drawn->segments = item_->segments;
+        drawn->bounds = item_->bounds;
+        drawn_ = std::move(drawn);
+    }
+    const qreal ratio = viewport()->devicePixelRatio();
+    frameTask_.start([drawn = drawn_, marks = item_->marks, byGene = item_->byGene, version = version_,
+                      transform = viewportTransform(), size = viewport()->size(), ratio,
+                      base = backgroundBrush().color()]() mutable {
+        PedigreeItem item;
+        item.creatures = drawn->creatures;
+        item.segments = drawn->segments;
+        item.bounds = drawn->bounds;
+        item.marks = std::move(marks);
+        item.byGene = byGene;
+        Frame frame;
+        frame.image = QImage(size * ratio, QImage::Format_ARGB32_Premultiplied);
+        frame.image.setDevicePixelRatio(ratio);
+        frame.image.fill(base);
+        frame.transform = transform;
+        frame.version = version;
+        QPainter painter(&frame.image);
+        painter.setTransform(transform);
+        QStyleOptionGraphicsItem option;
+        option.exposedRect = transform.inverted().mapRect(QRectF(QPointF(0, 0), QSizeF(size)));
+        item.paint(&painter, &option, nullptr);
+        painter.end();
+        // The copies go here, not on the window's thread.
+        item.creatures.clear();
+        item.segments.clear();
+        drawn.reset();
+        return frame;
+    });
+    framePoll_.start();
+}
+
+void PedigreeView::takeFrame()
+{
+    if (!frameTask_.ready())
+        return;
+    framePoll_.stop();
+    frame_ = frameTask_.take();
+    viewport()->update();
+    Q_EMIT frameShown();
 }
 
 QColor PedigreeView::countColour(std::optional<std::size_t> mutated)

@@ -110,6 +110,7 @@ PopulationWindow::PopulationWindow(const QString& folder, bool recursive, Mappin
     }
 
     pedigree_ = new PedigreeView;
+    pedigree_->setDrawnAside(true);
     focused_ = new FocusedPedigreeView;
     auto* fit = new QPushButton(QStringLiteral("Fit"));
     fit->setToolTip(QStringLiteral("The whole population in the overview (Ctrl+wheel, Ctrl+plus and Ctrl+minus zoom)"));
