@@ -124,7 +124,7 @@ PopulationWindow::PopulationWindow(const QString& folder, bool recursive, Mappin
     completer->setFilterMode(Qt::MatchContains);
     completer->setModelSorting(QCompleter::CaseSensitivelySortedModel);
     searchEdit_->setCompleter(completer);
-    auto* searchLabel = new QLabel(QStringLiteral("Find:"));
+    auto* searchLabel = new QLabel(QStringLiteral("&Find:"));
     searchLabel->setBuddy(searchEdit_);
     QSettings generations = helixplotSettings();
     aboveBox_ = new QSpinBox;
@@ -630,16 +630,20 @@ void PopulationWindow::findCreature(const QString& text)
     for (int row = 0; row < model().rowCount(); ++row) {
         const QString name = QString::fromStdString(utf8Text(creatureName(model().row(row).file)));
         if (name.compare(wanted, Qt::CaseInsensitive) == 0) {
-            setCurrentCreature(row);
-            return;
+            partly = row;
+            break;
         }
         if (partly < 0 && name.contains(wanted, Qt::CaseInsensitive))
             partly = row;
     }
-    if (partly >= 0)
-        setCurrentCreature(partly);
-    else
+    if (partly < 0) {
         status_->setText(QStringLiteral("No creature is named like '%1'").arg(wanted));
+        return;
+    }
+    setCurrentCreature(partly);
+    // The keyboard goes on in the family (Enter opens the mapping, Alt+F
+    // finds the next), once the Enter that found has gone by.
+    QTimer::singleShot(0, focused_, [this] { focused_->setFocus(Qt::OtherFocusReason); });
 }
 
 bool PopulationWindow::showCreature(const QString& path)
