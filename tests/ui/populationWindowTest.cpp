@@ -478,6 +478,21 @@ private Q_SLOTS:
             QCOMPARE(family.transform().m11(), zoom.zoom);
         }
 
+        // Ctrl+wheel zooms at the pointer, in the family and the overview alike.
+        for (QGraphicsView* view :
+             {static_cast<QGraphicsView*>(&family), static_cast<QGraphicsView*>(window->pedigree())}) {
+            view->resetTransform();
+            view->centerOn(view->sceneRect().center());
+            const QPoint pointer(view->viewport()->width() / 4, view->viewport()->height() / 3);
+            const QPointF under = view->mapToScene(pointer);
+            QWheelEvent wheel(pointer, view->viewport()->mapToGlobal(pointer), {}, {0, 240}, Qt::NoButton,
+                              Qt::ControlModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(view->viewport(), &wheel);
+            QVERIFY(view->transform().m11() > 1.3);
+            QVERIFY2(QLineF(view->mapToScene(pointer), under).length() < 2 / view->transform().m11(),
+                     qPrintable(view->objectName()));
+        }
+
         window->ancestorsBox()->setValue(1);
         window->descendantsBox()->setValue(0);
         int lowest = 0, highest = 0;

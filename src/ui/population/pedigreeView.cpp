@@ -508,10 +508,12 @@ void PedigreeView::wheelEvent(QWheelEvent* event)
         QGraphicsView::wheelEvent(event);
         return;
     }
-    const ViewportAnchor anchor = transformationAnchor();
-    setTransformationAnchor(QGraphicsView::AnchorUnderMouse);
+    // At the pointer: the point under it stays there (the view's own anchor
+    // knows the pointer only when it tracks the mouse).
+    const QPoint pointer = event->position().toPoint();
+    const QPointF before = mapToScene(pointer);
     zoomBy(std::pow(1.0015, event->angleDelta().y()));
-    setTransformationAnchor(anchor);
+    centerOn(mapToScene(viewport()->rect().center()) + before - mapToScene(pointer));
     event->accept();
 }
 
