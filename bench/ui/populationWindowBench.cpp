@@ -14,8 +14,8 @@
 #include <QImage>
 #include <QPainter>
 #include <QProcess>
-#include <QSplitter>
 #include <QSignalSpy>
+#include <QSplitter>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -409,7 +409,9 @@ void BM_FocusCreature(benchmark::State& state)
     state.counters["most_boxes"] = boxes;
     state.counters["genomes"] = rows;
     if (qEnvironmentVariableIsSet("HELIXPLOT_SCREENSHOT")) {
-        window->findChild<QSplitter*>()->setSizes({430, 670});
+        window->resize(1400, 900);
+        for (QSplitter* splitter : window->findChildren<QSplitter*>())
+            splitter->setSizes(splitter->orientation() == Qt::Vertical ? QList<int>{600, 160} : QList<int>{470, 930});
         focused.zoomToCurrent();
         QTest::qWait(50);
         window->grab().save(qEnvironmentVariable("HELIXPLOT_SCREENSHOT"));
@@ -431,6 +433,45 @@ void BM_FocusedRepaint(benchmark::State& state)
     state.counters["boxes"] = static_cast<double>(focused.layout().boxes.size());
 }
 BENCHMARK(BM_FocusedRepaint)->Unit(benchmark::kMillisecond);
+
+// The overview (the whole population, fitted into its pane) as the current
+// creature changes: the window's thread paints it with the frame it has
+// (the longest such paint's processor time, the overview alone, rendered
+// into an image) while the new frame is drawn beside it; then the time
+// until the new frame is shown.
+void BM_OverviewFrame(benchmark::State& state)
+{
+    const auto window = openPopulation(populationFolder());
+    window->resize(1100, 700);
+    PedigreeView& overview = *window->pedigree();
+    overview.fit();
+    QSignalSpy shown(&overview, &PedigreeView::frameShown);
+    QImage image(overview.size(), QImage::Format_ARGB32_Premultiplied);
+    const auto paint = [&] {
+        const qint64 before = threadNanoseconds();
+        QPainter painter(&image);
+        overview.render(&painter);
+        return static_cast<double>(threadNanoseconds() - before) / 1e6;
+    };
+    const int rows = window->model().rowCount();
+    int next = 0;
+    double hold = 0, ready = 0;
+    for (auto _ : state) {
+        const int row = (next++ * 1009) % rows;
+        window->setCurrentCreature(row);
+        QElapsedTimer clock;
+        clock.start();
+        hold = std::max(hold, paint());
+        while (!overview.frameCurrent())
+            shown.wait(1000);
+        ready = std::max(ready, static_cast<double>(clock.nsecsElapsed()) / 1e6);
+        hold = std::max(hold, paint());
+    }
+    state.counters["longest_hold_cpu_ms"] = hold;
+    state.counters["frame_ready_ms"] = ready;
+    state.counters["genomes"] = rows;
+}
+BENCHMARK(BM_OverviewFrame)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(20);
 
 } // namespace
 } // namespace helixplot
