@@ -294,7 +294,9 @@ PopulationWindow::PopulationWindow(const QString& folder, bool recursive, Mappin
     // Before the current row is restored: the family keeps its focus by file.
     connect(&model(), &QAbstractItemModel::modelReset, this, [this] {
         focused_->setCensus(model().shared());
-        fillNames();
+        // The names for completion a moment later: not in the same hold as
+        // the census's hand-over.
+        QTimer::singleShot(0, this, &PopulationWindow::fillNames);
     });
     // Choosing the current row again brings it back into view.
     connect(table_, &QTableView::clicked, this, [this] { recentre(); });
