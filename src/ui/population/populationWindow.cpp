@@ -364,7 +364,6 @@ void PopulationWindow::nameControls()
     searchEdit_->setAccessibleDescription(QStringLiteral("A name makes that creature current; names are completed."));
     aboveBox_->setAccessibleName(QStringLiteral("Ancestor generations"));
     belowBox_->setAccessibleName(QStringLiteral("Descendant generations"));
-    focused_->setAccessibleDescription(focused_->accessibleDescription());
     nameClearButton(filterEdit_);
     nameClearButton(geneBox_->lineEdit());
     nameClearButton(searchEdit_);
