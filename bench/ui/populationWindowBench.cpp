@@ -5,6 +5,7 @@
 // HELIXPLOT_POPULATION names a folder to use instead of a generated one.
 
 #include "populationGenerator.h"
+#include "ui/population/focusedPedigreeView.h"
 #include "ui/population/pedigreeView.h"
 #include "ui/population/populationWindow.h"
 
@@ -14,6 +15,7 @@
 #include <QPainter>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QSplitter>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -377,6 +379,99 @@ BENCHMARK(BM_PedigreeRepaint)
     ->Args({0, 1})
     ->Args({25, 1})
     ->Unit(benchmark::kMillisecond);
+
+// Making a creature current (as a click, the search or the table does) and
+// drawing its family at life size, for creatures across the population: the
+// window's thread from the choice to the family's pixels. Then a full
+// repaint of the focused pedigree alone. HELIXPLOT_SCREENSHOT names a PNG
+// that gets the window as it stands after the last choice.
+void BM_FocusCreature(benchmark::State& state)
+{
+    const auto window = openPopulation(populationFolder());
+    window->resize(1100, 700);
+    FocusedPedigreeView& focused = *window->focusedPedigree();
+    QImage image(focused.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
+    const int rows = window->model().rowCount();
+    int next = 0;
+    double cpu = 0, boxes = 0;
+    for (auto _ : state) {
+        // A creature of the middle generations, with a family both ways.
+        const int row = rows / 4 + (next++ * 997) % (rows / 2);
+        const qint64 before = threadNanoseconds();
+        window->setCurrentCreature(row);
+        QPainter painter(&image);
+        focused.render(&painter, QRectF(), focused.viewport()->rect());
+        painter.end();
+        cpu = std::max(cpu, static_cast<double>(threadNanoseconds() - before) / 1e6);
+        boxes = std::max(boxes, static_cast<double>(focused.layout().boxes.size()));
+    }
+    state.counters["longest_cpu_ms"] = cpu;
+    state.counters["most_boxes"] = boxes;
+    state.counters["genomes"] = rows;
+    if (qEnvironmentVariableIsSet("HELIXPLOT_SCREENSHOT")) {
+        window->resize(1400, 900);
+        for (QSplitter* splitter : window->findChildren<QSplitter*>())
+            splitter->setSizes(splitter->orientation() == Qt::Vertical ? QList<int>{600, 160} : QList<int>{470, 930});
+        focused.zoomToCurrent();
+        QTest::qWait(50);
+        window->grab().save(qEnvironmentVariable("HELIXPLOT_SCREENSHOT"));
+    }
+}
+BENCHMARK(BM_FocusCreature)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(50);
+
+void BM_FocusedRepaint(benchmark::State& state)
+{
+    const auto window = openPopulation(populationFolder());
+    FocusedPedigreeView& focused = *window->focusedPedigree();
+    focused.resize(1000, 700);
+    window->setCurrentCreature(window->model().rowCount() / 2);
+    QImage image(focused.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        QPainter painter(&image);
+        focused.render(&painter, QRectF(), focused.viewport()->rect());
+    }
+    state.counters["boxes"] = static_cast<double>(focused.layout().boxes.size());
+}
+BENCHMARK(BM_FocusedRepaint)->Unit(benchmark::kMillisecond);
+
+// The overview (the whole population, fitted into its pane) as the current
+// creature changes: the window's thread paints it with the frame it has
+// (the longest such paint's processor time, the overview alone, rendered
+// into an image) while the new frame is drawn beside it; then the time
+// until the new frame is shown.
+void BM_OverviewFrame(benchmark::State& state)
+{
+    const auto window = openPopulation(populationFolder());
+    window->resize(1100, 700);
+    PedigreeView& overview = *window->pedigree();
+    overview.fit();
+    QSignalSpy shown(&overview, &PedigreeView::frameShown);
+    QImage image(overview.size(), QImage::Format_ARGB32_Premultiplied);
+    const auto paint = [&] {
+        const qint64 before = threadNanoseconds();
+        QPainter painter(&image);
+        overview.render(&painter);
+        return static_cast<double>(threadNanoseconds() - before) / 1e6;
+    };
+    const int rows = window->model().rowCount();
+    int next = 0;
+    double hold = 0, ready = 0;
+    for (auto _ : state) {
+        const int row = (next++ * 1009) % rows;
+        window->setCurrentCreature(row);
+        QElapsedTimer clock;
+        clock.start();
+        hold = std::max(hold, paint());
+        while (!overview.frameCurrent())
+            shown.wait(1000);
+        ready = std::max(ready, static_cast<double>(clock.nsecsElapsed()) / 1e6);
+        hold = std::max(hold, paint());
+    }
+    state.counters["longest_hold_cpu_ms"] = hold;
+    state.counters["frame_ready_ms"] = ready;
+    state.counters["genomes"] = rows;
+}
+BENCHMARK(BM_OverviewFrame)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(20);
 
 } // namespace
 } // namespace helixplot

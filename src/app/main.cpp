@@ -107,9 +107,10 @@ int main(int argc, char* argv[])
         [&window](const QString& mode, const QStringList& files) { return window.openMapping(mode, files); });
     QObject::connect(&window, &helixplot::TGeneMainWindow::populationRequested, &populations,
                      [&populations](const QString& folder) { populations.open(folder); });
-    QObject::connect(
-        &window, &helixplot::TGeneMainWindow::lineageRequested, &populations,
-        [&populations](const QString& folder, quint16 geneKey) { populations.showLineage(folder, geneKey); });
+    QObject::connect(&window, &helixplot::TGeneMainWindow::lineageRequested, &populations,
+                     [&populations](const QString& folder, quint16 geneKey, const QString& examined) {
+                         populations.showLineage(folder, geneKey, examined);
+                     });
     QObject::connect(&window, &helixplot::TGeneMainWindow::editRequested, &window, [&window](const QString& genome) {
         helixplot::EditorHooks hooks;
         hooks.compare = [&window](const QString& edited, const QString& original) {

@@ -268,7 +268,8 @@ TGeneMainWindow::TGeneMainWindow(MainWindowHooks hooks, const QString& presetMod
             [this] { showLineage_->setEnabled(currentMutatedGene().has_value()); });
     connect(showLineage_, &QAction::triggered, this, [this] {
         if (const std::optional<quint16> key = currentMutatedGene())
-            Q_EMIT lineageRequested(QDir::toNativeSeparators(QFileInfo(examinedPath_).absolutePath()), *key);
+            Q_EMIT lineageRequested(QDir::toNativeSeparators(QFileInfo(examinedPath_).absolutePath()), *key,
+                                    QDir::toNativeSeparators(QFileInfo(examinedPath_).absoluteFilePath()));
     });
     showChanges_ = attachGeneChangeView(*treePages_[0], result_, comparatorNames_, examinedName_);
     changeView_ = treePages_[0]->findChild<GeneChangeView*>();

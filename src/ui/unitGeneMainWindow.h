@@ -107,7 +107,7 @@ Q_SIGNALS:
     // "Show lineage" on a gene of the "Mutated genes" page: the population
     // of the folder the examined genome lies in, coloured by the gene's key
     // (as GenePrint::geneKey()).
-    void lineageRequested(const QString& folder, quint16 geneKey);
+    void lineageRequested(const QString& folder, quint16 geneKey, const QString& examined);
     // "Edit Genome..." (Ctrl+E): the examined genome in the genome editor.
     void editRequested(const QString& genome);
 

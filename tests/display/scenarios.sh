@@ -671,6 +671,34 @@ editGenomeFromTheMainWindow() {
   expect_exit 20 0
 }
 
+# The search over the pedigree finds a creature by name (Alt+F), then its
+# father by his; Enter in the family opens the father's mapping, whose
+# statistics equal the tool's.
+searchAndFollowTheFather() {
+  local population child father
+  "$MAKE_POPULATION" "$work/pop" 6 3 5 >/dev/null
+  # A child whose father has both his parents in the folder: a parental mapping.
+  read -r child father < <("$HELIXPLOT_CLI" census --format csv "$work/pop" |
+    awk -F, 'NR > 1 { file[NR] = $1; dad[NR] = $5; counted[$1] = $10 != "" }
+      END { for (i in file) if (counted[dad[i] ".gen"]) { print substr(file[i], 1, 4), dad[i]; exit } }')
+  [ -n "$father" ] || fail "no child of a counted father in the population"
+  start_app --population "$work/pop"
+  population=$(wait_window "Population - pop")
+  sleep 1 # the census of a few genomes
+  keys "$population" alt+f
+  type_into "$population" "$child"
+  keys "$population" Return alt+f ctrl+a
+  type_into "$population" "$father"
+  keys "$population" Return Return
+  main=$(wait_window "$MainTitle" 60)
+  wait_gone "$ProgressTitle"
+  expect_statistics "$main" parental "$work/pop/$father.gen"
+  keys "$population" ctrl+w
+  wait_gone "Population - pop"
+  click_close "$main"
+  expect_exit 20 0
+}
+
 [ $# -eq 1 ] && declare -F "$1" >/dev/null || {
   echo "usage: $0 SCENARIO" >&2
   exit 2
@@ -678,3 +706,4 @@ editGenomeFromTheMainWindow() {
 start_x
 "$1"
 echo "PASS: $1"
+

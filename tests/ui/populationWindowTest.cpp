@@ -5,6 +5,8 @@
 #include "genetics/settings.h"
 #include "mapping/geneMatching.h"
 #include "populationGenerator.h"
+#include "ui/appSettings.h"
+#include "ui/population/focusedPedigreeView.h"
 #include "ui/population/pedigreeView.h"
 #include "ui/unitGeneMainWindow.h"
 #include "ui/unitLoadGenome.h"
@@ -12,11 +14,13 @@
 #include "writers/pedigreeSvg.h"
 
 #include <QComboBox>
+#include <QCompleter>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
+#include <QSpinBox>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTreeWidget>
@@ -391,6 +395,122 @@ private Q_SLOTS:
             QCOMPARE(PedigreeView::countColour(count.mutated).rgb() & 0xffffff, count.colour);
             QVERIFY2(style.contains(QLatin1String(count.reportClass)), count.reportClass);
         }
+    }
+
+    // The search box makes a creature current everywhere: the table, the
+    // family and the overview; an unknown name says so and moves nothing.
+    void searchMakesACreatureCurrent_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("found"); // empty: nothing found
+        const std::string& last = members_.back().name;
+        const QString name = QString::fromStdString(last);
+        QTest::newRow("the name") << name << name;
+        QTest::newRow("in capitals") << name.toUpper() << name;
+        QTest::newRow("with spaces") << QStringLiteral("  ") + name + QStringLiteral(" ") << name;
+        QTest::newRow("no such creature") << QStringLiteral("zzzzz") << QString();
+    }
+
+    void searchMakesACreatureCurrent()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, found);
+        const auto window = openWindow();
+        window->show();
+        const int before = window->filter().mapToSource(window->table()->currentIndex()).row();
+        window->searchEdit()->setFocus();
+        QTest::keyClicks(window->searchEdit(), typed);
+        opened_.clear();
+        QTest::keyClick(window->searchEdit(), Qt::Key_Return);
+        QVERIFY(opened_.empty()); // Enter in the search box finds, and opens nothing
+        const int row = found.isEmpty() ? before : rowOf(*window, found.toStdString());
+        QCOMPARE(window->filter().mapToSource(window->table()->currentIndex()).row(), row);
+        QCOMPARE(window->focusedPedigree()->focusRow(), std::optional<std::size_t>(row));
+        QCOMPARE(window->pedigree()->selected(), std::optional<std::size_t>(row));
+        if (found.isEmpty())
+            QCOMPARE(window->findChild<QLabel*>(QStringLiteral("PopulationStatus"))->text(),
+                     QStringLiteral("No creature is named like 'zzzzz'"));
+        // Every name is offered for completion (filled a moment after the census).
+        QTRY_COMPARE(window->searchEdit()->completer()->model()->rowCount(), window->model().rowCount());
+    }
+
+    // From the family: a click on the father's box makes him current, Enter
+    // and a double-click open the mapping, the zoom keys work from the table,
+    // the generations shown follow the boxes and are kept.
+    void navigatesThroughTheFamily()
+    {
+        const auto window = openWindow();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        const auto child = std::find_if(members_.rbegin(), members_.rend(),
+                                        [](const auto& m) { return !m.founder && !m.fatherMissing; });
+        window->setCurrentCreature(rowOf(*window, child->name));
+        FocusedPedigreeView& family = *window->focusedPedigree();
+        const auto father = std::size_t(rowOf(*window, child->father));
+        const QRectF box = family.boxRect(father);
+        QVERIFY(!box.isEmpty());
+        family.centerOn(box.center());
+        QTest::mouseClick(family.viewport(), Qt::LeftButton, {}, family.mapFromScene(box.center()));
+        QCOMPARE(window->filter().mapToSource(window->table()->currentIndex()).row(), int(father));
+        QCOMPARE(family.focusRow(), std::optional<std::size_t>(father));
+
+        opened_.clear();
+        family.setFocus();
+        QTest::keyClick(family.viewport(), Qt::Key_Return);
+        QCOMPARE(opened_.size(), std::size_t(1));
+        QVERIFY(opened_[0].files.front().endsWith(QString::fromStdString(child->father + ".gen")));
+        const QRectF own = family.boxRect(std::size_t(rowOf(*window, child->name)));
+        family.centerOn(own.center());
+        QTest::mouseDClick(family.viewport(), Qt::LeftButton, {}, family.mapFromScene(own.center()));
+        QCOMPARE(opened_.size(), std::size_t(2));
+        QVERIFY(opened_[1].files.front().endsWith(QString::fromStdString(child->name + ".gen")));
+
+        // Shortcuts answer in the active window only.
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        const struct {
+            Qt::Key key;
+            double zoom;
+        } zooms[] = {{Qt::Key_Plus, 1.25}, {Qt::Key_Equal, 1.5625}, {Qt::Key_Minus, 1.25}, {Qt::Key_0, 1.0}};
+        window->table()->setFocus();
+        for (const auto& zoom : zooms) {
+            QTest::keyClick(window->table(), zoom.key, Qt::ControlModifier);
+            QCOMPARE(family.transform().m11(), zoom.zoom);
+        }
+
+        // Ctrl+wheel zooms at the pointer, in the family and the overview alike.
+        for (QGraphicsView* view :
+             {static_cast<QGraphicsView*>(&family), static_cast<QGraphicsView*>(window->pedigree())}) {
+            view->resetTransform();
+            view->centerOn(view->sceneRect().center());
+            const QPoint pointer(view->viewport()->width() / 4, view->viewport()->height() / 3);
+            const QPointF under = view->mapToScene(pointer);
+            QWheelEvent wheel(pointer, view->viewport()->mapToGlobal(pointer), {}, {0, 240}, Qt::NoButton,
+                              Qt::ControlModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(view->viewport(), &wheel);
+            QVERIFY(view->transform().m11() > 1.3);
+            QVERIFY2(QLineF(view->mapToScene(pointer), under).length() < 2 / view->transform().m11(),
+                     qPrintable(view->objectName()));
+        }
+
+        window->ancestorsBox()->setValue(1);
+        window->descendantsBox()->setValue(0);
+        int lowest = 0, highest = 0;
+        for (const FocusedBox& b : family.layout().boxes) {
+            lowest = std::min(lowest, b.generation);
+            highest = std::max(highest, b.generation);
+        }
+        QCOMPARE(std::pair(lowest, highest), std::pair(-1, 0));
+        QCOMPARE(helixplotSettings().value(QStringLiteral("populationWindow/ancestors")).toInt(), 1);
+        const auto again = openWindow();
+        QCOMPARE(std::pair(again->ancestorsBox()->value(), again->descendantsBox()->value()), std::pair(1, 0));
+        window->ancestorsBox()->setValue(3);
+        window->descendantsBox()->setValue(2);
+
+        // "Show lineage" of a genome: that creature current.
+        QVERIFY(window->showCreature(folder_ + QStringLiteral("/") + QString::fromStdString(child->mother) +
+                                     QStringLiteral(".gen")));
+        QCOMPARE(family.focusRow(), std::optional<std::size_t>(rowOf(*window, child->mother)));
     }
 
     void everyControlHasAnAccessibleName()

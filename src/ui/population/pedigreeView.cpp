@@ -13,7 +13,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
-#include <QShortcut>
 #include <QStyleOptionGraphicsItem>
 #include <QWheelEvent>
 
@@ -295,12 +294,7 @@ PedigreeView::PedigreeView(QWidget* parent) : QGraphicsView(parent), item_(new P
     setOptimizationFlags(QGraphicsView::DontSavePainterState | QGraphicsView::DontAdjustForAntialiasing);
     setViewportUpdateMode(QGraphicsView::MinimalViewportUpdate);
     setBackgroundBrush(palette().base());
-    for (const auto& [keys, factor] :
-         {std::pair{QKeySequence(QKeySequence::ZoomIn), 1.25}, std::pair{QKeySequence(Qt::CTRL | Qt::Key_Equal), 1.25},
-          std::pair{QKeySequence(QKeySequence::ZoomOut), 0.8}}) {
-        auto* shortcut = new QShortcut(keys, this, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
-        connect(shortcut, &QShortcut::activated, this, [this, factor = factor] { zoomBy(factor); });
-    }
+    // The zoom keys are the window's, which has two pedigrees.
 }
 
 struct PedigreeScene {
@@ -315,7 +309,10 @@ PedigreeView::~PedigreeView()
     auto old = std::make_shared<PedigreeScene>();
     std::swap(old->creatures, item_->creatures);
     std::swap(old->segments, item_->segments);
-    startBackgroundThread([old = std::move(old)]() mutable { old.reset(); });
+    startBackgroundThread([old = std::move(old), drawn = std::move(drawn_)]() mutable {
+        old.reset();
+        drawn.reset();
+    });
 }
 
 std::shared_ptr<PedigreeScene> preparePedigree(const Census& census, const PedigreeLayout& layout)
@@ -364,6 +361,7 @@ void PedigreeView::setPedigree(std::shared_ptr<PedigreeScene> prepared)
     item_->setBounds(prepared->bounds);
     item_->marks.clear();
     applyGeneColouring();
+    changed(true);
     scene()->setSceneRect(item_->bounds);
     item_->update();
     first_.reset();
@@ -406,6 +404,7 @@ void PedigreeView::setGeneColouring(const std::vector<int>& variants, const std:
     geneOrigins_ = origins;
     byGene_ = true;
     applyGeneColouring();
+    changed(true);
     item_->update();
 }
 
@@ -415,6 +414,7 @@ void PedigreeView::clearGeneColouring()
     geneVariants_.clear();
     geneOrigins_.clear();
     applyGeneColouring();
+    changed(true);
     item_->update();
 }
 
@@ -456,9 +456,15 @@ void PedigreeView::select(std::optional<std::size_t> first, std::optional<std::s
     first_ = first;
     second_ = second;
     item_->setMarks(first, second);
+    changed(false);
     item_->update();
     describeSelection();
-    const auto last = second ? second : first;
+    centreOnSelected();
+}
+
+void PedigreeView::centreOnSelected()
+{
+    const auto last = second_ ? second_ : first_;
     if (last && *last < item_->creatures.size() && !item_->creatures[*last].box.isEmpty())
         centerOn(item_->creatures[*last].box.center());
 }
@@ -502,10 +508,12 @@ void PedigreeView::wheelEvent(QWheelEvent* event)
         QGraphicsView::wheelEvent(event);
         return;
     }
-    const ViewportAnchor anchor = transformationAnchor();
-    setTransformationAnchor(QGraphicsView::AnchorUnderMouse);
+    // At the pointer: the point under it stays there (the view's own anchor
+    // knows the pointer only when it tracks the mouse).
+    const QPoint pointer = event->position().toPoint();
+    const QPointF before = mapToScene(pointer);
     zoomBy(std::pow(1.0015, event->angleDelta().y()));
-    setTransformationAnchor(anchor);
+    centerOn(mapToScene(viewport()->rect().center()) + before - mapToScene(pointer));
     event->accept();
 }
 
@@ -523,6 +531,99 @@ void PedigreeView::mouseReleaseEvent(QMouseEvent* event)
         return;
     if (const auto row = creatureAt(event->position().toPoint()))
         Q_EMIT creatureClicked(*row, event->modifiers() & Qt::ControlModifier);
+}
+
+void PedigreeView::setDrawnAside(bool on)
+{
+    aside_ = on;
+    item_->setVisible(!on);
+    framePoll_.setInterval(5);
+    connect(&framePoll_, &QTimer::timeout, this, &PedigreeView::takeFrame, Qt::UniqueConnection);
+    viewport()->update();
+}
+
+void PedigreeView::changed(bool boxes)
+{
+    ++version_;
+    if (boxes)
+        drawn_.reset();
+    if (aside_)
+        viewport()->update();
+}
+
+bool PedigreeView::frameCurrent() const
+{
+    return !aside_ || (frame_.version == version_ && frame_.transform == viewportTransform() &&
+                       frame_.image.size() == viewport()->size() * viewport()->devicePixelRatio());
+}
+
+void PedigreeView::drawForeground(QPainter* painter, const QRectF&)
+{
+    if (!aside_)
+        return;
+    // The last frame where its scene now stands (moved or scaled until the
+    // next one is in).
+    if (!frame_.image.isNull()) {
+        painter->save();
+        painter->setTransform(frame_.transform.inverted() * viewportTransform());
+        painter->drawImage(QPointF(0, 0), frame_.image);
+        painter->restore();
+    }
+    if (!frameCurrent())
+        requestFrame();
+}
+
+void PedigreeView::requestFrame()
+{
+    if (frameTask_.running())
+        return; // taken, then asked again if still not current
+    if (!drawn_) {
+        // Copied once per census or colouring, not per frame.
+        auto drawn = std::make_shared<PedigreeScene>();
+        drawn->creatures = item_->creatures;
+        drawn->segments = item_->segments;
+        drawn->bounds = item_->bounds;
+        drawn_ = std::move(drawn);
+    }
+    const qreal ratio = viewport()->devicePixelRatio();
+    frameTask_.start([drawn = drawn_, marks = item_->marks, byGene = item_->byGene, version = version_,
+                      transform = viewportTransform(), size = viewport()->size(), ratio,
+                      base = backgroundBrush().color()]() mutable {
+        PedigreeItem item;
+        item.creatures = drawn->creatures;
+        item.segments = drawn->segments;
+        item.bounds = drawn->bounds;
+        item.marks = std::move(marks);
+        item.byGene = byGene;
+        Frame frame;
+        frame.image = QImage(size * ratio, QImage::Format_ARGB32_Premultiplied);
+        frame.image.setDevicePixelRatio(ratio);
+        frame.image.fill(base);
+        frame.transform = transform;
+        frame.version = version;
+        QPainter painter(&frame.image);
+        painter.setTransform(transform);
+        QStyleOptionGraphicsItem option;
+        option.exposedRect = transform.inverted().mapRect(QRectF(QPointF(0, 0), QSizeF(size)));
+        item.paint(&painter, &option, nullptr);
+        painter.end();
+        // The copies go here, not on the window's thread.
+        item.creatures.clear();
+        item.segments.clear();
+        drawn.reset();
+        return frame;
+    });
+    framePoll_.start();
+}
+
+void PedigreeView::takeFrame()
+{
+    if (!frameTask_.ready())
+        return;
+    framePoll_.stop();
+    frame_ = frameTask_.take();
+    viewport()->update();
+    Q_EMIT frameShown();
 }
 
 QColor PedigreeView::countColour(std::optional<std::size_t> mutated)

@@ -4,7 +4,11 @@
 #include "mapping/census.h"
 #include "mapping/pedigreeLayout.h"
 
+#include "backgroundTask.h"
+
 #include <QGraphicsView>
+#include <QImage>
+#include <QTimer>
 #include <QWidget>
 
 #include <memory>
@@ -21,8 +25,8 @@ struct PedigreeScene;
 std::shared_ptr<PedigreeScene> preparePedigree(const Census& census, const PedigreeLayout& layout);
 
 // The census's family tree from the core's layout: a box per creature with
-// its name and mutated genes, coloured by their count. Ctrl+wheel and
-// Ctrl+plus/minus zoom, dragging pans, a click selects (with Ctrl a second
+// its name and mutated genes, coloured by their count. Ctrl+wheel zooms
+// (the window's Ctrl+plus and minus too), dragging pans, a click selects (with Ctrl a second
 // creature). Far out the boxes are drawn as plain rectangles, so that ten
 // thousand creatures repaint within a frame.
 class PedigreeView : public QGraphicsView {
@@ -43,6 +47,14 @@ public:
     std::vector<std::size_t> highlighted() const;
     void fit();
     void zoomBy(double factor);
+    // The creature chosen last back in the middle.
+    void centreOnSelected();
+    // Drawn into an image beside the window and shown when it is done (the
+    // image before it meanwhile), so that ten thousand creatures never hold
+    // the window's thread: for the overview.
+    void setDrawnAside(bool on);
+    // Whether the image shown is of the view as it is now.
+    bool frameCurrent() const;
     // The creature whose box is under a point of the viewport.
     std::optional<std::size_t> creatureAt(const QPoint& point) const;
     PedigreeItem* item() const { return item_; }
@@ -66,8 +78,11 @@ public:
 
 Q_SIGNALS:
     void creatureClicked(std::size_t row, bool second);
+    // A frame drawn aside is shown.
+    void frameShown();
 
 protected:
+    void drawForeground(QPainter* painter, const QRectF& rect) override;
     void wheelEvent(QWheelEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -75,6 +90,9 @@ protected:
 private:
     void applyGeneColouring();
     void describeSelection();
+    void changed(bool boxes);
+    void requestFrame();
+    void takeFrame();
 
     PedigreeItem* item_;
     bool byGene_ = false;
@@ -83,6 +101,19 @@ private:
     std::optional<std::size_t> first_;
     std::optional<std::size_t> second_;
     QPoint pressedAt_;
+
+    bool aside_ = false;
+    unsigned version_ = 0; // bumped as the boxes, colours or marks change
+    struct Frame {
+        QImage image;
+        QTransform transform; // the scene to the viewport, as drawn
+        unsigned version = 0;
+    };
+    Frame frame_;
+    BackgroundTask<Frame> frameTask_;
+    QTimer framePoll_;
+    // The boxes and lines as drawn last, shared with the frames being drawn.
+    std::shared_ptr<const PedigreeScene> drawn_;
 };
 
 // The colours' key, drawn above the pedigree: the counts of mutated genes,

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "populationWindow.h"
 
+#include "focusedPedigreeView.h"
 #include "pedigreeView.h"
 #include "ui/accessibleNames.h"
 #include "ui/appSettings.h"
@@ -16,6 +17,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCompleter>
 #include <QCoreApplication>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -35,7 +37,9 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QShortcut>
+#include <QSpinBox>
 #include <QSplitter>
+#include <QStringListModel>
 #include <QTableView>
 #include <QTimer>
 #include <QTreeWidget>
@@ -106,9 +110,49 @@ PopulationWindow::PopulationWindow(const QString& folder, bool recursive, Mappin
     }
 
     pedigree_ = new PedigreeView;
+    pedigree_->setDrawnAside(true);
+    focused_ = new FocusedPedigreeView;
     auto* fit = new QPushButton(QStringLiteral("Fit"));
-    fit->setToolTip(QStringLiteral("The whole pedigree in view (Ctrl+wheel, Ctrl+plus and Ctrl+minus zoom)"));
+    fit->setToolTip(QStringLiteral("The whole population in the overview (Ctrl+wheel, Ctrl+plus and Ctrl+minus zoom)"));
     connect(fit, &QPushButton::clicked, pedigree_, &PedigreeView::fit);
+    searchEdit_ = new QLineEdit;
+    searchEdit_->setObjectName(QStringLiteral("CreatureSearch"));
+    searchEdit_->setPlaceholderText(QStringLiteral("Find a creature by name"));
+    searchEdit_->setClearButtonEnabled(true);
+    auto* completer = new QCompleter(new QStringListModel(this), this);
+    completer->setCaseSensitivity(Qt::CaseInsensitive);
+    completer->setFilterMode(Qt::MatchContains);
+    completer->setModelSorting(QCompleter::CaseSensitivelySortedModel);
+    searchEdit_->setCompleter(completer);
+    auto* searchLabel = new QLabel(QStringLiteral("&Find:"));
+    searchLabel->setBuddy(searchEdit_);
+    QSettings generations = helixplotSettings();
+    aboveBox_ = new QSpinBox;
+    aboveBox_->setObjectName(QStringLiteral("AncestorGenerations"));
+    belowBox_ = new QSpinBox;
+    belowBox_->setObjectName(QStringLiteral("DescendantGenerations"));
+    for (auto [box, key, fallback] : {std::tuple{aboveBox_, "populationWindow/ancestors", 3},
+                                      std::tuple{belowBox_, "populationWindow/descendants", 2}}) {
+        box->setRange(0, 20);
+        box->setValue(generations.value(QLatin1String(key), fallback).toInt());
+    }
+    focused_->setGenerations(aboveBox_->value(), belowBox_->value());
+    auto* aboveLabel = new QLabel(QStringLiteral("Ancestors:"));
+    aboveLabel->setBuddy(aboveBox_);
+    auto* belowLabel = new QLabel(QStringLiteral("Descendants:"));
+    belowLabel->setBuddy(belowBox_);
+    auto* zoomCurrent = new QPushButton(QStringLiteral("Zoom to Current"));
+    zoomCurrent->setObjectName(QStringLiteral("ZoomToCurrent"));
+    zoomCurrent->setToolTip(QStringLiteral("The current creature's family at life size (Ctrl+0)"));
+    connect(zoomCurrent, &QPushButton::clicked, focused_, &FocusedPedigreeView::zoomToCurrent);
+    auto* searchBar = new QHBoxLayout;
+    searchBar->addWidget(searchLabel);
+    searchBar->addWidget(searchEdit_, 1);
+    searchBar->addWidget(aboveLabel);
+    searchBar->addWidget(aboveBox_);
+    searchBar->addWidget(belowLabel);
+    searchBar->addWidget(belowBox_);
+    searchBar->addWidget(zoomCurrent);
     legend_ = new PedigreeLegend;
     auto* pedigreeBar = new QHBoxLayout;
     pedigreeBar->addWidget(legend_);
@@ -140,9 +184,32 @@ PopulationWindow::PopulationWindow(const QString& folder, bool recursive, Mappin
     variantList_->hide();
     pedigreeLayout->addLayout(geneBar);
     pedigreeLayout->addWidget(variantList_);
+    pedigreeLayout->addLayout(searchBar);
     pedigreeLayout->addLayout(pedigreeBar);
-    pedigreeLayout->addWidget(pedigree_, 1);
+    // The family of the current creature, readable; the whole population
+    // below it as the overview.
+    pedigreeSplit_ = new QSplitter(Qt::Vertical);
+    pedigreeSplit_->addWidget(focused_);
+    pedigreeSplit_->addWidget(pedigree_);
+    pedigreeSplit_->setStretchFactor(0, 3);
+    pedigreeSplit_->setStretchFactor(1, 1);
+    pedigreeSplit_->setSizes({400, 170});
+    pedigreeLayout->addWidget(pedigreeSplit_, 1);
     connect(pedigree_, &PedigreeView::creatureClicked, this, &PopulationWindow::selectRow);
+    connect(focused_, &FocusedPedigreeView::creatureClicked, this, &PopulationWindow::selectRow);
+    connect(focused_, &FocusedPedigreeView::creatureActivated, this, [this](std::size_t row) {
+        selectRow(row, false);
+        openCurrentMapping();
+    });
+    connect(searchEdit_, &QLineEdit::returnPressed, this, [this] { findCreature(searchEdit_->text()); });
+    connect(completer, qOverload<const QString&>(&QCompleter::activated), this, &PopulationWindow::findCreature);
+    for (QSpinBox* box : {aboveBox_, belowBox_})
+        connect(box, &QSpinBox::valueChanged, this, [this] {
+            focused_->setGenerations(aboveBox_->value(), belowBox_->value());
+            QSettings settings = helixplotSettings();
+            settings.setValue(QStringLiteral("populationWindow/ancestors"), aboveBox_->value());
+            settings.setValue(QStringLiteral("populationWindow/descendants"), belowBox_->value());
+        });
     connect(geneBox_, &QComboBox::activated, this, [this] { geneBoxEntered(); });
     connect(geneBox_->lineEdit(), &QLineEdit::returnPressed, this, [this] { geneBoxEntered(); });
     connect(geneBox_->lineEdit(), &QLineEdit::textChanged, this, [this](const QString& text) {
@@ -207,6 +274,12 @@ PopulationWindow::PopulationWindow(const QString& folder, bool recursive, Mappin
         {QKeySequence(Qt::Key_Escape), [this] { cancelCensus(); }},
         {QKeySequence::Find, [this] { filterEdit_->setFocus(Qt::ShortcutFocusReason); }},
         {QKeySequence::Close, [this] { close(); }},
+        // Zoom keys anywhere in the window: the overview when it has the
+        // focus, else the family.
+        {QKeySequence::ZoomIn, [this] { zoomWith(1.25); }},
+        {QKeySequence(Qt::CTRL | Qt::Key_Equal), [this] { zoomWith(1.25); }},
+        {QKeySequence::ZoomOut, [this] { zoomWith(0.8); }},
+        {QKeySequence(Qt::CTRL | Qt::Key_0), [this] { focused_->zoomToCurrent(); }},
     };
     for (const auto& shortcut : shortcuts) {
         auto* s = new QShortcut(shortcut.keys, this);
@@ -218,6 +291,15 @@ PopulationWindow::PopulationWindow(const QString& folder, bool recursive, Mappin
     // finished census, a batch of changes), unless the user has not moved
     // from the first row, which stays current.
     auto current = std::make_shared<std::pair<std::string, bool>>();
+    // Before the current row is restored: the family keeps its focus by file.
+    connect(&model(), &QAbstractItemModel::modelReset, this, [this] {
+        focused_->setCensus(model().shared());
+        // The names for completion a moment later: not in the same hold as
+        // the census's hand-over.
+        QTimer::singleShot(0, this, &PopulationWindow::fillNames);
+    });
+    // Choosing the current row again brings it back into view.
+    connect(table_, &QTableView::clicked, this, [this] { recentre(); });
     connect(&model(), &QAbstractItemModel::modelAboutToBeReset, this, [this, current] {
         const QModelIndex index = table_->currentIndex();
         current->second = !index.isValid() || index.row() == 0;
@@ -278,8 +360,13 @@ void PopulationWindow::nameControls()
     legend_->setAccessibleName(QStringLiteral("Colour key"));
     progress_->setAccessibleName(QStringLiteral("Census progress"));
     status_->setAccessibleName(QStringLiteral("Status"));
+    searchEdit_->setAccessibleName(QStringLiteral("Find a creature"));
+    searchEdit_->setAccessibleDescription(QStringLiteral("A name makes that creature current; names are completed."));
+    aboveBox_->setAccessibleName(QStringLiteral("Ancestor generations"));
+    belowBox_->setAccessibleName(QStringLiteral("Descendant generations"));
     nameClearButton(filterEdit_);
     nameClearButton(geneBox_->lineEdit());
+    nameClearButton(searchEdit_);
 }
 
 std::string PopulationWindow::pathOf(const std::string& file) const
@@ -330,6 +417,8 @@ void PopulationWindow::finishCensus(const QString& message, bool cancelled)
     }
     fitPedigree_ = true;
     showCount();
+    if (!pendingCreature_.isEmpty())
+        showCreature(std::exchange(pendingCreature_, QString()));
     Q_EMIT censusFinished();
 }
 
@@ -466,6 +555,7 @@ void PopulationWindow::selectionChanged()
         return;
     }
     const auto row = static_cast<std::size_t>(filter_.mapToSource(current).row());
+    focused_->focusOn(row);
     // Two rows chosen (Ctrl): the line between the other one and this.
     std::optional<std::size_t> other;
     const QModelIndexList rows = table_->selectionModel()->selectedRows();
@@ -473,9 +563,10 @@ void PopulationWindow::selectionChanged()
         for (const QModelIndex& index : rows)
             if (index.row() != current.row())
                 other = static_cast<std::size_t>(filter_.mapToSource(index).row());
-    if (other)
+    if (other) {
+        focused_->focusOn(row, other);
         pedigree_->select(other, row);
-    else
+    } else
         pedigree_->select(row);
 }
 
@@ -493,6 +584,80 @@ void PopulationWindow::selectRow(std::size_t row, bool second)
     else
         selection->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     table_->scrollTo(index);
+}
+
+void PopulationWindow::setCurrentCreature(int row)
+{
+    if (row < 0 || row >= model().rowCount())
+        return;
+    selectRow(static_cast<std::size_t>(row), false);
+    recentre();
+}
+
+void PopulationWindow::recentre()
+{
+    focused_->centreOnFocus();
+    pedigree_->centreOnSelected();
+}
+
+void PopulationWindow::zoomWith(double factor)
+{
+    if (pedigree_->isAncestorOf(focusWidget()) || focusWidget() == pedigree_)
+        pedigree_->zoomBy(factor);
+    else
+        focused_->zoomBy(factor);
+}
+
+void PopulationWindow::fillNames()
+{
+    QStringList names;
+    if (model().linked()) {
+        names.reserve(model().rowCount());
+        for (const CensusRow& row : model().census().rows)
+            names << QString::fromStdString(utf8Text(creatureName(row.file)));
+        names.sort(Qt::CaseSensitive);
+        names.removeDuplicates();
+    }
+    static_cast<QStringListModel*>(searchEdit_->completer()->model())->setStringList(names);
+}
+
+void PopulationWindow::findCreature(const QString& text)
+{
+    const QString wanted = text.trimmed();
+    if (wanted.isEmpty() || !model().linked())
+        return;
+    // The name itself first, then the first name that holds the text.
+    int partly = -1;
+    for (int row = 0; row < model().rowCount(); ++row) {
+        const QString name = QString::fromStdString(utf8Text(creatureName(model().row(row).file)));
+        if (name.compare(wanted, Qt::CaseInsensitive) == 0) {
+            partly = row;
+            break;
+        }
+        if (partly < 0 && name.contains(wanted, Qt::CaseInsensitive))
+            partly = row;
+    }
+    if (partly < 0) {
+        status_->setText(QStringLiteral("No creature is named like '%1'").arg(wanted));
+        return;
+    }
+    setCurrentCreature(partly);
+    // The keyboard goes on in the family (Enter opens the mapping, Alt+F
+    // finds the next), once the Enter that found has gone by.
+    QTimer::singleShot(0, focused_, [this] { focused_->setFocus(Qt::OtherFocusReason); });
+}
+
+bool PopulationWindow::showCreature(const QString& path)
+{
+    if (censusRunning() || !model().linked()) {
+        pendingCreature_ = path;
+        return true;
+    }
+    const QString file = QDir(folder()).relativeFilePath(QDir::fromNativeSeparators(path));
+    const int row = model().rowOfFile(QFile::encodeName(file).toStdString());
+    if (row >= 0)
+        setCurrentCreature(row);
+    return row >= 0;
 }
 
 QString PopulationWindow::geneCaption(std::uint16_t geneKey)
@@ -553,6 +718,7 @@ void PopulationWindow::showGene(std::optional<std::uint16_t> geneKey)
         geneBox_->setCurrentIndex(-1);
         geneBox_->setEditText(QString());
         pedigree_->clearGeneColouring();
+        focused_->clearGeneColouring();
         legend_->setEntries({}, {});
         variantList_->clear();
         variantList_->hide();
@@ -571,7 +737,14 @@ void PopulationWindow::showVariants()
     for (const MutationEvent& event : events())
         if (event.gene.geneKey() == variants.geneKey)
             origins.push_back(event.row);
-    pedigree_->setGeneColouring(variants.ofRow, origins);
+    // Numbered as before the folder changed, as far as the versions are still there.
+    const std::vector<int> numbers = variantSlots_.assign(variants);
+    std::vector<int> numberOfRow(variants.ofRow.size(), -1);
+    for (std::size_t row = 0; row < numberOfRow.size(); ++row)
+        if (variants.ofRow[row] >= 0)
+            numberOfRow[row] = numbers[static_cast<std::size_t>(variants.ofRow[row])];
+    pedigree_->setGeneColouring(numberOfRow, origins);
+    focused_->setGeneColouring(numberOfRow, origins);
 
     const auto nameOf = [this](std::size_t row) {
         return QString::fromStdString(utf8Text(creatureName(model().row(static_cast<int>(row)).file)));
@@ -581,17 +754,17 @@ void PopulationWindow::showVariants()
     for (std::size_t v = 0; v < variants.variants.size(); ++v) {
         const GeneVariant& variant = variants.variants[v];
         auto* item = new QTreeWidgetItem(variantList_);
-        const QColor colour = PedigreeView::variantColour(static_cast<int>(v));
+        const QColor colour = PedigreeView::variantColour(numbers[v]);
         QPixmap swatch(12, 12);
         swatch.fill(colour);
         item->setIcon(0, QIcon(swatch));
-        item->setText(0, QString::number(v + 1));
+        item->setText(0, QString::number(numbers[v] + 1));
         item->setText(1, nameOf(variant.origin) + (variant.event ? QString() : QStringLiteral(" (no event)")));
         item->setData(1, Qt::UserRole, static_cast<qulonglong>(variant.origin));
         item->setText(2, localNumber(variant.carriers));
         item->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
-        if (static_cast<int>(v) < PedigreeView::VariantColours)
-            entries.push_back({colour, QString::number(v + 1)});
+        if (numbers[v] < PedigreeView::VariantColours)
+            entries.push_back({colour, QString::number(numbers[v] + 1)});
     }
     if (variants.variants.size() > static_cast<std::size_t>(PedigreeView::VariantColours))
         entries.push_back({{}, QStringLiteral("(%1 variants: colours repeat)").arg(variants.variants.size())});
@@ -612,6 +785,9 @@ void PopulationWindow::keyPressEvent(QKeyEvent* event)
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         // Enter in the gene box chooses the gene, nothing else.
         if (geneBox_->isAncestorOf(focusWidget()) || focusWidget() == geneBox_)
+            return;
+        // Enter in the search box finds, nothing else.
+        if (focusWidget() == searchEdit_)
             return;
         openCurrentMapping();
         return;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "mapping/variantSlots.h"
 #include "populationSession.h"
 #include "ui/errorReport.h"
 #include "ui/pageExport.h"
@@ -16,12 +17,14 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
+class QSpinBox;
 class QSplitter;
 class QTableView;
 class QTreeWidget;
 
 namespace helixplot {
 
+class FocusedPedigreeView;
 class PedigreeLegend;
 class PedigreeView;
 
@@ -55,7 +58,12 @@ public:
     PopulationFilter& filter() { return filter_; }
     QTableView* table() const { return table_; }
     QLineEdit* filterEdit() const { return filterEdit_; }
+    // The whole population's pedigree, the overview.
     PedigreeView* pedigree() const { return pedigree_; }
+    FocusedPedigreeView* focusedPedigree() const { return focused_; }
+    QLineEdit* searchEdit() const { return searchEdit_; }
+    QSpinBox* ancestorsBox() const { return aboveBox_; }
+    QSpinBox* descendantsBox() const { return belowBox_; }
     QComboBox* geneBox() const { return geneBox_; }
     QTreeWidget* variantList() const { return variantList_; }
     bool censusRunning() const { return session_.censusRunning(); }
@@ -88,6 +96,14 @@ public:
     void cancelCensus();
     // Looks at the folder again now rather than when the watcher says.
     void rescanFolder() { session_.rescan(); }
+    // Makes the creature of a file (a path in the folder, or below it)
+    // current once the census has it; false when the census has no such file.
+    bool showCreature(const QString& path);
+
+public Q_SLOTS:
+    // Makes a census row the current creature (the table's current row, the
+    // focused pedigree's focus, marked in the overview) and brings it into view.
+    void setCurrentCreature(int row);
 
 Q_SIGNALS:
     // A folder dropped on the window.
@@ -121,6 +137,10 @@ private:
     void folderChanged();
     void selectionChanged();
     void selectRow(std::size_t row, bool second);
+    void findCreature(const QString& text);
+    void fillNames();
+    void recentre();
+    void zoomWith(double factor);
     void showCount();
     void fillGeneBox();
     void geneBoxEntered();
@@ -145,6 +165,13 @@ private:
     PedigreeLegend* legend_ = nullptr;
     QComboBox* geneBox_ = nullptr;
     QTreeWidget* variantList_ = nullptr;
+    FocusedPedigreeView* focused_ = nullptr;
+    QLineEdit* searchEdit_ = nullptr;
+    QSpinBox* aboveBox_ = nullptr;
+    QSpinBox* belowBox_ = nullptr;
+    QSplitter* pedigreeSplit_ = nullptr;
+    VariantSlots variantSlots_;
+    QString pendingCreature_; // made current once the census is in
     QProgressBar* progress_ = nullptr;
     QLabel* status_ = nullptr;
 };

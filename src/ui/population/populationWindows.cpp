@@ -34,10 +34,12 @@ PopulationWindow* PopulationWindows::open(const QString& folder, bool recursive)
     return window;
 }
 
-PopulationWindow* PopulationWindows::showLineage(const QString& folder, std::uint16_t geneKey)
+PopulationWindow* PopulationWindows::showLineage(const QString& folder, std::uint16_t geneKey, const QString& examined)
 {
     PopulationWindow* window = open(folder);
     window->showGene(geneKey);
+    if (!examined.isEmpty())
+        window->showCreature(examined);
     return window;
 }
 

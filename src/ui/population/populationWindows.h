@@ -19,8 +19,9 @@ public:
     ~PopulationWindows() override;
 
     PopulationWindow* open(const QString& folder, bool recursive = false);
-    // The folder's window (opened, or raised when open) coloured by a gene.
-    PopulationWindow* showLineage(const QString& folder, std::uint16_t geneKey);
+    // The folder's window (opened, or raised when open) coloured by a gene,
+    // the examined genome (when given) its current creature.
+    PopulationWindow* showLineage(const QString& folder, std::uint16_t geneKey, const QString& examined = {});
 
 private:
     PopulationWindow* windowOf(const QString& folder) const;
