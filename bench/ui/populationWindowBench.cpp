@@ -21,7 +21,9 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <ctime>
+#include <map>
 #include <memory>
 #include <thread>
 
@@ -88,6 +90,61 @@ private:
     qint64 lastBusy_ = 0;
     qint64 busiest_ = 0;
 };
+
+} // namespace
+
+// Each event the window's thread handles at the top of its loop, timed by
+// the thread's processor time: names the slot or paint behind a long hold.
+class HoldTracer : public QApplication {
+public:
+    using QApplication::QApplication;
+
+    bool notify(QObject* receiver, QEvent* event) override
+    {
+        if (!tracing_ || depth_ > 0)
+            return QApplication::notify(receiver, event);
+        ++depth_;
+        const qint64 start = threadNanoseconds();
+        const bool handled = QApplication::notify(receiver, event);
+        const qint64 spent = threadNanoseconds() - start;
+        --depth_;
+        if (spent > 4'000'000) {
+            // A timer's or a queued call's owner says more than the timer.
+            const QObject* owner = receiver->parent() && !receiver->isWidgetType() ? receiver->parent() : receiver;
+            auto& worst = worst_[QByteArray(owner->metaObject()->className()) + " " +
+                                 QByteArray::number(int(event->type())) + " " + owner->objectName().toUtf8()];
+            worst = std::max(worst, spent);
+        }
+        return handled;
+    }
+
+    static HoldTracer* instance() { return static_cast<HoldTracer*>(QCoreApplication::instance()); }
+    // From now on, forgetting what was seen before.
+    void start()
+    {
+        worst_.clear();
+        tracing_ = qEnvironmentVariableIsSet("HELIXPLOT_TRACE_HOLDS");
+    }
+    // The events that took longer than 4 ms, on stderr, longest first.
+    void report(const char* what)
+    {
+        tracing_ = false;
+        std::vector<std::pair<qint64, QByteArray>> held;
+        for (const auto& [name, spent] : worst_)
+            held.emplace_back(spent, name);
+        std::sort(held.rbegin(), held.rend());
+        for (const auto& [spent, name] : held)
+            std::fprintf(stderr, "%s: %.1f ms cpu  %s (receiver, event type, name)\n", what, spent / 1e6,
+                         name.constData());
+    }
+
+private:
+    bool tracing_ = false;
+    int depth_ = 0;
+    std::map<QByteArray, qint64> worst_;
+};
+
+namespace {
 
 void BM_CensusInWindow(benchmark::State& state)
 {
@@ -198,6 +255,7 @@ void BM_LiveBurst(benchmark::State& state)
             return dir.filePath(QStringLiteral("burst-%1.gen").arg(i, 5, 10, QLatin1Char('0')));
         };
         {
+            HoldTracer::instance()->start();
             StallProbe probe;
             clock.start();
             std::atomic<qint64> copied{0};
@@ -213,8 +271,10 @@ void BM_LiveBurst(benchmark::State& state)
             afterCopyMs = std::max(afterCopyMs, static_cast<double>(clock.elapsed() - copied));
             addHold = std::max(addHold, probe.busiestMs());
             addStall = std::max(addStall, probe.worstMs());
+            HoldTracer::instance()->report("add");
         }
         {
+            HoldTracer::instance()->start();
             StallProbe probe;
             clock.restart();
             std::thread remover([&] {
@@ -227,6 +287,7 @@ void BM_LiveBurst(benchmark::State& state)
             removeMs = std::max(removeMs, static_cast<double>(clock.elapsed()));
             removeHold = std::max(removeHold, probe.busiestMs());
             removeStall = std::max(removeStall, probe.worstMs());
+            HoldTracer::instance()->report("remove");
         }
     }
     state.counters["genomes"] = before;
@@ -383,7 +444,7 @@ BENCHMARK(BM_PedigreeRepaint)
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
+    helixplot::HoldTracer app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

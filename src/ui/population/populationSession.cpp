@@ -230,6 +230,7 @@ void PopulationSession::rescan()
             return update;
         update.census = std::make_shared<Census>(
             updatedCensus(*census, QFile::encodeName(folder).toStdString(), std::move(changed), cancel.get()));
+        update.change = censusChange(*census, *update.census);
         return update;
     });
     pollAgainSoon();
@@ -281,7 +282,7 @@ void PopulationSession::poll()
         std::shared_ptr<const Census> replaced;
         if (changed) {
             replaced = model_.shared();
-            model_.setCensus(std::move(update.census));
+            model_.updateCensus(std::move(update.census), update.change);
         }
         for (const QString& folder : update.listing.folders)
             if (!watcher_.directories().contains(folder))

@@ -122,6 +122,7 @@ private:
     struct Update {
         Listing listing;
         std::shared_ptr<Census> census; // none when nothing changed
+        CensusChange change;            // from the census it was made from
     };
     BackgroundTask<Update> update_;
     unsigned updateOf_ = 0;
