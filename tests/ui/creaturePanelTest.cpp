@@ -2,6 +2,7 @@
 // The population window's workbench: the table taking a change of the
 // folder row by row, the creature panel, the filtered export and Reload.
 #include "ui/population/populationModel.h"
+#include "ui/population/populationSession.h"
 #include "uiTestSupport.h"
 
 #include <QAbstractItemModelTester>
@@ -25,6 +26,19 @@ std::shared_ptr<const Census> censusOf(const QStringList& files)
         census->rows.push_back(row);
     }
     return census;
+}
+
+// Variants of one gene from their bodies, one carrier row each.
+GeneVariants variantsOf(const std::vector<std::uint64_t>& bodies)
+{
+    GeneVariants variants;
+    variants.geneKey = 7;
+    for (const std::uint64_t body : bodies) {
+        variants.ofRow.push_back(static_cast<int>(variants.variants.size()));
+        variants.variants.push_back({body, std::nullopt, variants.ofRow.size() - 1, 1});
+    }
+    variants.ofRow.push_back(-1); // a genome without the gene
+    return variants;
 }
 
 QString ranges(const std::vector<CensusChange::Range>& list)
@@ -122,6 +136,39 @@ private Q_SLOTS:
             const int row = model.rowOfFile(file.section(u'=', 0, 0).toStdString() + ".gen");
             QCOMPARE(model.text(row, PopulationModel::Children), file.contains(u'=') ? file.section(u'=', 1) : "0");
         }
+    }
+
+    void keepsTheNumbersOfSurvivingVariants_data()
+    {
+        QTest::addColumn<std::vector<std::uint64_t>>("before");
+        QTest::addColumn<std::vector<std::uint64_t>>("after");
+        // Per variant of after, its number; -1 for the genome without it.
+        QTest::addColumn<std::vector<int>>("numbers");
+        QTest::addColumn<int>("count");
+        QTest::newRow("the same") << std::vector<std::uint64_t>{10, 20} << std::vector<std::uint64_t>{10, 20}
+                                  << std::vector<int>{0, 1, -1} << 2;
+        // The founder whose version came first is gone: the others keep theirs.
+        QTest::newRow("the first gone") << std::vector<std::uint64_t>{10, 20, 30} << std::vector<std::uint64_t>{20, 30}
+                                        << std::vector<int>{1, 2, -1} << 3;
+        QTest::newRow("a new one comes last")
+            << std::vector<std::uint64_t>{10, 20} << std::vector<std::uint64_t>{30, 10, 20}
+            << std::vector<int>{2, 0, 1, -1} << 3;
+        QTest::newRow("the last gone leaves no gap")
+            << std::vector<std::uint64_t>{10, 20} << std::vector<std::uint64_t>{10} << std::vector<int>{0, -1} << 1;
+    }
+
+    void keepsTheNumbersOfSurvivingVariants()
+    {
+        QFETCH(std::vector<std::uint64_t>, before);
+        QFETCH(std::vector<std::uint64_t>, after);
+        QFETCH(std::vector<int>, numbers);
+        QFETCH(int, count);
+        GeneVariants next = variantsOf(after);
+        keepVariantNumbers(variantsOf(before), next);
+        QCOMPARE(next.ofRow, numbers);
+        QCOMPARE(int(next.variants.size()), count);
+        for (std::size_t row = 0; row < after.size(); ++row)
+            QCOMPARE(next.variants[std::size_t(next.ofRow[row])].body, after[row]);
     }
 };
 

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <new>
+#include <unordered_map>
 #include <utility>
 
 namespace helixplot {
@@ -52,6 +53,34 @@ bool isCancel(const std::exception_ptr& error)
 }
 
 } // namespace
+
+void keepVariantNumbers(const GeneVariants& before, GeneVariants& after)
+{
+    if (before.geneKey != after.geneKey)
+        return;
+    std::unordered_map<std::uint64_t, std::size_t> numberOf;
+    for (std::size_t v = 0; v < before.variants.size(); ++v)
+        if (before.variants[v].carriers > 0)
+            numberOf.emplace(before.variants[v].body, v);
+    std::vector<GeneVariant> numbered(before.variants.size());
+    std::vector<int> renumber(after.variants.size());
+    for (std::size_t v = 0; v < after.variants.size(); ++v) {
+        const auto at = numberOf.find(after.variants[v].body);
+        if (at != numberOf.end()) {
+            numbered[at->second] = std::move(after.variants[v]);
+            renumber[v] = static_cast<int>(at->second);
+        } else {
+            renumber[v] = static_cast<int>(numbered.size());
+            numbered.push_back(std::move(after.variants[v]));
+        }
+    }
+    while (!numbered.empty() && numbered.back().carriers == 0)
+        numbered.pop_back();
+    after.variants = std::move(numbered);
+    for (int& variant : after.ofRow)
+        if (variant >= 0)
+            variant = renumber[static_cast<std::size_t>(variant)];
+}
 
 PopulationSession::PopulationSession(const QString& folder, bool recursive, QObject* parent)
     : QObject(parent), folder_(folder), recursive_(recursive)
@@ -325,6 +354,8 @@ void PopulationSession::poll()
     guardedTake(lineage_, [this](Lineage lineage) { adoptLineage(std::move(lineage)); });
     guardedTake(variantsTask_, [this](GeneVariants variants) {
         if (variantsOf_ == version_ && gene_ == variants.geneKey) {
+            if (variants_)
+                keepVariantNumbers(*variants_, variants);
             variants_ = std::move(variants);
             Q_EMIT variantsTraced();
         } else {

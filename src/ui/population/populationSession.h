@@ -20,6 +20,11 @@
 
 namespace helixplot {
 
+// A gene's variants traced again after a change of the folder, numbered as
+// before: a variant that still exists keeps its number (and so its colour),
+// one that went leaves a gap (no carriers), new ones come after.
+void keepVariantNumbers(const GeneVariants& before, GeneVariants& after);
+
 // exportFinished()'s error when Esc stopped the export.
 inline constexpr const char* ExportCancelled = "Export cancelled";
 

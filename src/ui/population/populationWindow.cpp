@@ -578,8 +578,12 @@ void PopulationWindow::showVariants()
     };
     variantList_->clear();
     std::vector<PedigreeLegend::Entry> entries{{PedigreeView::variantColour(-1), QStringLiteral("absent")}};
+    std::size_t shown = 0;
     for (std::size_t v = 0; v < variants.variants.size(); ++v) {
         const GeneVariant& variant = variants.variants[v];
+        if (variant.carriers == 0)
+            continue; // gone since: its number stays free
+        ++shown;
         auto* item = new QTreeWidgetItem(variantList_);
         const QColor colour = PedigreeView::variantColour(static_cast<int>(v));
         QPixmap swatch(12, 12);
@@ -594,7 +598,7 @@ void PopulationWindow::showVariants()
             entries.push_back({colour, QString::number(v + 1)});
     }
     if (variants.variants.size() > static_cast<std::size_t>(PedigreeView::VariantColours))
-        entries.push_back({{}, QStringLiteral("(%1 variants: colours repeat)").arg(variants.variants.size())});
+        entries.push_back({{}, QStringLiteral("(%1 variants: colours repeat)").arg(shown)});
     entries.push_back({{}, QStringLiteral("thick outline: origin")});
     legend_->setEntries(QStringLiteral("Gene %1:").arg(geneCaption(variants.geneKey)), entries);
     variantList_->resizeColumnToContents(0);
