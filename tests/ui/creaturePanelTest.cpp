@@ -1,11 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The population window's workbench: the table taking a change of the
 // folder row by row, the creature panel, the filtered export and Reload.
+#include "ui/population/creaturePanel.h"
 #include "ui/population/populationModel.h"
 #include "ui/population/populationSession.h"
+#include "ui/population/populationWindow.h"
 #include "uiTestSupport.h"
 
 #include <QAbstractItemModelTester>
+#include <QClipboard>
+#include <QDir>
+#include <QProcess>
+#include <QPushButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextBrowser>
 #include <QtTest>
 
 using namespace helixplot;
@@ -54,8 +64,158 @@ QString ranges(const std::vector<CensusChange::Range>& list)
 class CreaturePanelTest : public QObject {
     Q_OBJECT
 
+    // The sample genomes: tibb, the child of nela and orvo; quin and yeva
+    // without kin. And a file that is no genome.
+    QTemporaryDir dir_;
+    QString folder_;
+    std::vector<std::pair<QString, QStringList>> opened_;
+    testing::ErrorLog errors_;
+
+    std::unique_ptr<PopulationWindow> openWindow()
+    {
+        auto window = std::make_unique<PopulationWindow>(
+            folder_, false,
+            [this](const QString& mode, const QStringList& files) {
+                opened_.emplace_back(mode, files);
+                return true;
+            },
+            PopulationHooks{errors_.reporter(), {}, {}});
+        window->setAttribute(Qt::WA_DeleteOnClose, false);
+        QSignalSpy lineage(window.get(), &PopulationWindow::lineageUpdated);
+        if (!lineage.wait(30000))
+            qWarning("no lineage");
+        window->show();
+        return window;
+    }
+
+    static void makeCurrent(PopulationWindow& window, const char* file)
+    {
+        const int row = window.model().rowOfFile(file);
+        window.table()->setCurrentIndex(window.filter().mapFromSource(window.model().index(row, 0)));
+    }
+
+    // The panel's text once the changes are read.
+    static QString panelText(PopulationWindow& window)
+    {
+        CreaturePanel* panel = window.creaturePanel();
+        for (int waited = 0; panel->text().contains(QStringLiteral("Reading the changes")) && waited < 20000;
+             waited += 20)
+            QTest::qWait(20);
+        return panel->text();
+    }
+
+    // Clicks the link with this text in the panel.
+    static void clickLink(CreaturePanel& panel, const QString& text)
+    {
+        QTextBrowser* browser = panel.browser();
+        for (QTextBlock block = browser->document()->begin(); block.isValid(); block = block.next())
+            for (auto it = block.begin(); !it.atEnd(); ++it)
+                if (it.fragment().charFormat().isAnchor() && it.fragment().text() == text) {
+                    QTextCursor cursor(browser->document());
+                    cursor.setPosition(it.fragment().position() + 1);
+                    const QRect at = browser->cursorRect(cursor);
+                    QTest::mouseClick(browser->viewport(), Qt::LeftButton, {}, at.center() - QPoint(2, 0));
+                    return;
+                }
+        QFAIL(qPrintable(QStringLiteral("no link ") + text));
+    }
+
 private Q_SLOTS:
-    void initTestCase() { testing::pinCLocale(); }
+    void initTestCase()
+    {
+        testing::pinCLocale();
+        folder_ = dir_.path() + QStringLiteral("/samples");
+        QDir().mkpath(folder_);
+        for (const char* name : {"nela", "orvo", "quin", "tibb", "yeva"})
+            QVERIFY(QFile::copy(QStringLiteral(HELIXPLOT_SOURCE_DIR "/samples/%1.gen").arg(QLatin1String(name)),
+                                folder_ + QStringLiteral("/%1.gen").arg(QLatin1String(name))));
+        QFile bad(folder_ + QStringLiteral("/bad.gen"));
+        QVERIFY(bad.open(QIODevice::WriteOnly) && bad.write(QByteArray(40, 'x')) == 40);
+    }
+
+    void showsAllAboutACreature_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("head");
+        QTest::newRow("a child of two parents in the folder")
+            << "tibb.gen"
+            << "File: tibb.gen\nGenus: Tarrin\nGeneration: 1\nMother: nela\nFather: orvo\nChildren: none\n"
+               "Mutated genes: 19\n";
+        QTest::newRow("its mother, whose parents are not")
+            << "nela.gen"
+            << "File: nela.gen\nGenus: Tarrin\nGeneration: 0\nMother: asha (not in the folder)\n"
+               "Father: bren (not in the folder)\nChildren: tibb\nMutated genes: not counted (parents not both in "
+               "the folder)";
+    }
+
+    // Exact texts; the changes as the tool's diff prints them, the mutation
+    // events as its lineage counts them.
+    void showsAllAboutACreature()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, head);
+        const auto window = openWindow();
+        makeCurrent(*window, file.toUtf8().constData());
+        const QString text = panelText(*window);
+        QVERIFY2(text.startsWith(head), qPrintable(text.left(400)));
+        const bool child = file == QStringLiteral("tibb.gen");
+        QCOMPARE(text.contains(QStringLiteral("Origin of the mutation events:")), child);
+        QCOMPARE(window->creaturePanel()->breakdownButton()->isEnabled(), true);
+        if (!child)
+            return;
+#ifdef HELIXPLOT_CLI
+        QProcess diff;
+        diff.setWorkingDirectory(folder_);
+        diff.start(QStringLiteral(HELIXPLOT_CLI),
+                   {QStringLiteral("diff"), QStringLiteral("--mode"), QStringLiteral("parental"), file});
+        QVERIFY(diff.waitForFinished(30000));
+        const QString changes = QString::fromUtf8(diff.readAllStandardOutput());
+        QVERIFY(changes.startsWith(QStringLiteral("@@ ")));
+        QVERIFY2(text.contains(head + changes), qPrintable(text.left(400)));
+#endif
+        // One line per event, each carried by the child alone.
+        const QString events = text.section(QStringLiteral("Origin of the mutation events:\n"), 1);
+        const QStringList lines = events.trimmed().split(u'\n');
+        QCOMPARE(lines.size(), int(window->events().size()));
+        for (const QString& line : lines)
+            QVERIFY2(line.endsWith(QStringLiteral(": 1 carrier")), qPrintable(line));
+        // Copied as shown.
+        window->creaturePanel()->browser()->setFocus();
+        QTest::keyClick(window->creaturePanel()->browser(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(window->creaturePanel()->browser(), Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), text);
+    }
+
+    // The family's links make a creature current; the buttons open its
+    // mapping or its breakdown; a file that did not load is told in full.
+    void linksAndButtonsActOnTheCurrentCreature()
+    {
+        const auto window = openWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        CreaturePanel& panel = *window->creaturePanel();
+        makeCurrent(*window, "tibb.gen");
+        panelText(*window);
+        clickLink(panel, QStringLiteral("orvo"));
+        QCOMPARE(panel.creature(), std::optional<std::size_t>(window->model().rowOfFile("orvo.gen")));
+        QCOMPARE(window->model().row(window->filter().mapToSource(window->table()->currentIndex()).row()).file,
+                 std::string("orvo.gen"));
+        clickLink(panel, QStringLiteral("tibb"));
+        QCOMPARE(panel.creature(), std::optional<std::size_t>(window->model().rowOfFile("tibb.gen")));
+
+        const QString tibb = QDir::toNativeSeparators(folder_ + QStringLiteral("/tibb.gen"));
+        opened_.clear();
+        QTest::mouseClick(panel.mappingButton(), Qt::LeftButton);
+        QTest::mouseClick(panel.breakdownButton(), Qt::LeftButton);
+        const std::vector<std::pair<QString, QStringList>> expected{{"parental", {tibb}}, {"breakdown", {tibb}}};
+        QCOMPARE(opened_, expected);
+
+        makeCurrent(*window, "bad.gen");
+        const CensusRow& bad = window->model().row(window->model().rowOfFile("bad.gen"));
+        QVERIFY(!bad.loaded());
+        QCOMPARE(panel.text(), QStringLiteral("File: bad.gen\nError: ") + QString::fromStdString(bad.error));
+        QVERIFY(!panel.mappingButton()->isEnabled() && !panel.breakdownButton()->isEnabled());
+        QCOMPARE(errors_.texts, QStringList());
+    }
 
     void takesAChangeRowByRow_data()
     {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "populationSession.h"
 
+#include "genetics/textEncoding.h"
 #include "mapping/censusUpdate.h"
 #include "ui/pageExport.h"
 #include "writers/censusReport.h"
@@ -131,6 +132,8 @@ void PopulationSession::stop()
     layout_.abandon();
     lineage_.abandon();
     variantsTask_.abandon();
+    changes_.abandon();
+    changesNext_.reset();
     export_.abandon();
 }
 
@@ -362,6 +365,21 @@ void PopulationSession::poll()
             traceVariants();
         }
     });
+    if (changes_.ready()) {
+        const unsigned of = changesOf_;
+        try {
+            Changes changes = changes_.take();
+            if (of == version_ && !changesNext_)
+                Q_EMIT changesTraced(changes.row, QString::fromStdString(utf8Text(changes.text)), QString());
+        } catch (...) {
+            const std::exception_ptr error = std::current_exception();
+            if (!isCancel(error) && of == version_ && !changesNext_)
+                Q_EMIT changesTraced(changesRow_, QString(), messageOf(error));
+        }
+        // A census changed meanwhile is asked for again by the window.
+        if (changesNext_)
+            traceChanges(*changesNext_);
+    }
     if (export_.running() && exportDone_ && *exportDone_ != exportShown_) {
         exportShown_ = *exportDone_;
         Q_EMIT exportProgress(exportShown_, exportTotal_);
@@ -378,7 +396,7 @@ void PopulationSession::poll()
         Q_EMIT exportFinished(path, error);
     }
     if (!job_ && !update_.running() && !layout_.running() && !censusLineage_.valid() && !lineage_.running() &&
-        !variantsTask_.running() && !export_.running())
+        !variantsTask_.running() && !changes_.running() && !export_.running())
         pollTimer_.stop();
 }
 
@@ -432,6 +450,31 @@ void PopulationSession::traceVariants()
             events.push_back(event);
     variantsTask_.start([folder = folderName(), census = model_.shared(), events = std::move(events), key = *gene_,
                          cancel = cancel_] { return traceGeneVariants(folder, *census, events, key, cancel.get()); });
+    pollAgainSoon();
+}
+
+void PopulationSession::traceChanges(std::size_t row)
+{
+    if (!model_.linked() || row >= model_.census().rows.size())
+        return;
+    if (changes_.running()) {
+        changesNext_ = row; // once this one is in
+        return;
+    }
+    changesNext_.reset();
+    changesOf_ = version_;
+    changesRow_ = row;
+    changes_.start([folder = folderName(), census = model_.shared(), row] {
+        Changes changes{row, {}};
+        const CensusRow& child = census->rows[row];
+        if (!child.motherRow || !child.fatherRow)
+            return changes;
+        const std::array<std::string, 2> parents = {census->rows[*child.motherRow].file,
+                                                    census->rows[*child.fatherRow].file};
+        for (const GeneChange& change : mutatedChangesOf(folder, *census, row))
+            appendChangeText(change, parents, changes.text);
+        return changes;
+    });
     pollAgainSoon();
 }
 

@@ -70,6 +70,11 @@ public:
     std::optional<std::uint16_t> gene() const { return gene_; }
     const std::optional<GeneVariants>& variants() const { return variants_; }
 
+    // A creature's mutated genes, each change as the main window's change
+    // view gives it in text, its three genomes read on a worker:
+    // changesTraced() follows (a newer request replaces an older one).
+    void traceChanges(std::size_t row);
+
     // The table as helixplot-cli census --format csv prints it, or the
     // report of helixplot-cli report by the name's ending, built and
     // written on a worker; readFiles are refused as targets (before the
@@ -93,6 +98,9 @@ Q_SIGNALS:
     void pedigreeLaidOut(std::shared_ptr<PedigreeScene> scene);
     void lineageTraced();
     void variantsTraced();
+    // traceChanges()'s text for the row of the census shown, or the error
+    // that kept its genomes from loading.
+    void changesTraced(std::size_t row, const QString& text, const QString& error);
     // The export's steps done of total, while it builds.
     void exportProgress(int done, int total);
     void exportFinished(const QString& path, const QString& error);
@@ -151,6 +159,15 @@ private:
     std::optional<GeneVariants> variants_;
     BackgroundTask<GeneVariants> variantsTask_;
     unsigned variantsOf_ = 0;
+
+    struct Changes {
+        std::size_t row = 0;
+        std::string text;
+    };
+    BackgroundTask<Changes> changes_;
+    unsigned changesOf_ = 0;
+    std::size_t changesRow_ = 0;
+    std::optional<std::size_t> changesNext_;
 
     BackgroundTask<bool> export_;
     QString exportPath_;

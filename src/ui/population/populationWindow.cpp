@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "populationWindow.h"
 
+#include "creaturePanel.h"
 #include "pedigreeView.h"
 #include "ui/accessibleNames.h"
 #include "ui/appSettings.h"
@@ -155,8 +156,20 @@ PopulationWindow::PopulationWindow(const QString& folder, bool recursive, Mappin
             selectRow(static_cast<std::size_t>(origin.toULongLong()), false);
     });
 
+    // The current creature's panel under the table.
+    panel_ = new CreaturePanel(session_);
+    auto* tableSide = new QSplitter(Qt::Vertical);
+    tableSide->setObjectName(QStringLiteral("TableSide"));
+    tableSide->addWidget(table_);
+    tableSide->addWidget(panel_);
+    tableSide->setStretchFactor(0, 3);
+    tableSide->setStretchFactor(1, 2);
+    connect(panel_, &CreaturePanel::creatureChosen, this, [this](std::size_t row) { selectRow(row, false); });
+    connect(panel_, &CreaturePanel::mappingAsked, this, [this] { openMappingOf(false); });
+    connect(panel_, &CreaturePanel::breakdownAsked, this, [this] { openMappingOf(true); });
+
     splitter_ = new QSplitter(Qt::Horizontal);
-    splitter_->addWidget(table_);
+    splitter_->addWidget(tableSide);
     splitter_->addWidget(pedigreePane);
     splitter_->setStretchFactor(0, 2);
     splitter_->setStretchFactor(1, 3);
@@ -235,6 +248,7 @@ PopulationWindow::PopulationWindow(const QString& folder, bool recursive, Mappin
     connect(&session_, &PopulationSession::folderUpdated, this, &PopulationWindow::folderChanged);
     connect(&session_, &PopulationSession::lineageTraced, this, [this] {
         fillGeneBox();
+        panel_->refresh();
         Q_EMIT lineageUpdated();
     });
     connect(&session_, &PopulationSession::variantsTraced, this, &PopulationWindow::showVariants);
@@ -290,6 +304,7 @@ std::string PopulationWindow::pathOf(const std::string& file) const
 void PopulationWindow::censusStarted()
 {
     filterEdit_->clear();
+    panel_->showCreature(std::nullopt);
     pedigree_->setPedigree({}, {});
     variantList_->clear();
     variantList_->hide();
@@ -358,6 +373,8 @@ void PopulationWindow::showPedigree(std::shared_ptr<PedigreeScene> scene)
 void PopulationWindow::folderChanged()
 {
     showCount();
+    // The creature stays current; its row may have moved.
+    panel_->showCreature(currentRow());
     Q_EMIT folderUpdated();
 }
 
@@ -379,7 +396,25 @@ std::pair<QString, QStringList> PopulationWindow::mappingOf(int row) const
              QDir::toNativeSeparators(QString::fromStdString(pathOf(fatherFile)))}};
 }
 
+std::optional<std::size_t> PopulationWindow::currentRow() const
+{
+    const QModelIndex current = table_->currentIndex();
+    if (!current.isValid() || !model().linked())
+        return std::nullopt;
+    return static_cast<std::size_t>(filter_.mapToSource(current).row());
+}
+
 void PopulationWindow::openCurrentMapping()
+{
+    openMappingOf(false);
+}
+
+void PopulationWindow::openCurrentBreakdown()
+{
+    openMappingOf(true);
+}
+
+void PopulationWindow::openMappingOf(bool breakdown)
 {
     const QModelIndex current = table_->currentIndex();
     if (!current.isValid() || opening_ || !openMapping_)
@@ -387,7 +422,11 @@ void PopulationWindow::openCurrentMapping()
     const int row = filter_.mapToSource(current).row();
     if (!model().row(row).loaded())
         return;
-    const auto [mode, files] = mappingOf(row);
+    auto [mode, files] = mappingOf(row);
+    if (breakdown) {
+        mode = QStringLiteral("breakdown");
+        files = files.mid(0, 1);
+    }
     opening_ = true;
     struct Done {
         bool& flag;
@@ -461,6 +500,7 @@ void PopulationWindow::selectionChanged()
     if (!model().linked())
         return;
     const QModelIndex current = table_->currentIndex();
+    panel_->showCreature(currentRow());
     if (!current.isValid()) {
         pedigree_->select(std::nullopt);
         return;
@@ -556,6 +596,7 @@ void PopulationWindow::showGene(std::optional<std::uint16_t> geneKey)
         legend_->setEntries({}, {});
         variantList_->clear();
         variantList_->hide();
+        panel_->refresh();
         return;
     }
     const QSignalBlocker block(geneBox_), blockEdit(geneBox_->lineEdit());
@@ -608,6 +649,7 @@ void PopulationWindow::showVariants()
     variantList_->setMaximumHeight(variantList_->header()->sizeHint().height() +
                                    rows * variantList_->sizeHintForRow(0) + 2 * variantList_->frameWidth());
     variantList_->show();
+    panel_->refresh();
     Q_EMIT geneShown();
 }
 

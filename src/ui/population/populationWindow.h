@@ -22,6 +22,7 @@ class QTreeWidget;
 
 namespace helixplot {
 
+class CreaturePanel;
 class PedigreeLegend;
 class PedigreeView;
 
@@ -58,6 +59,7 @@ public:
     PedigreeView* pedigree() const { return pedigree_; }
     QComboBox* geneBox() const { return geneBox_; }
     QTreeWidget* variantList() const { return variantList_; }
+    CreaturePanel* creaturePanel() const { return panel_; }
     bool censusRunning() const { return session_.censusRunning(); }
 
     // The mutation events and hotspots of the census shown (or of the one
@@ -75,6 +77,8 @@ public:
     // The current row's mapping: parental when both parents are in the
     // census, else the breakdown.
     void openCurrentMapping();
+    // The current row's gene breakdown, whatever its parents.
+    void openCurrentBreakdown();
     // How openCurrentMapping() maps a row: the mode and the files.
     std::pair<QString, QStringList> mappingOf(int row) const;
     // Ctrl+S: the table as helixplot-cli census --format csv prints it, or
@@ -121,6 +125,8 @@ private:
     void folderChanged();
     void selectionChanged();
     void selectRow(std::size_t row, bool second);
+    std::optional<std::size_t> currentRow() const;
+    void openMappingOf(bool breakdown);
     void showCount();
     void fillGeneBox();
     void geneBoxEntered();
@@ -145,6 +151,7 @@ private:
     PedigreeLegend* legend_ = nullptr;
     QComboBox* geneBox_ = nullptr;
     QTreeWidget* variantList_ = nullptr;
+    CreaturePanel* panel_ = nullptr;
     QProgressBar* progress_ = nullptr;
     QLabel* status_ = nullptr;
 };
