@@ -2,6 +2,7 @@
 // The population window's workbench: the table taking a change of the
 // folder row by row, the creature panel, the filtered export and Reload.
 #include "ui/population/creaturePanel.h"
+#include "populationGenerator.h"
 #include "ui/population/populationModel.h"
 #include "ui/population/populationSession.h"
 #include "ui/population/populationWindow.h"
@@ -10,6 +11,8 @@
 #include <QAbstractItemModelTester>
 #include <QClipboard>
 #include <QDir>
+#include <QLabel>
+#include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QTableView>
@@ -186,6 +189,90 @@ private Q_SLOTS:
         QCOMPARE(QGuiApplication::clipboard()->text(), text);
     }
 
+    // At the window's starting size the table shows every column.
+    void showsEveryColumnAtTheStartingSize()
+    {
+        const auto window = openWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QCOMPARE(window->size(), QSize(1100, 700));
+        QTableView* table = window->table();
+        const int last = PopulationModel::ColumnCount - 1;
+        QVERIFY2(table->columnViewportPosition(last) + table->columnWidth(last) <= table->viewport()->width(),
+                 qPrintable(QStringLiteral("%1 + %2 > %3")
+                                .arg(table->columnViewportPosition(last))
+                                .arg(table->columnWidth(last))
+                                .arg(table->viewport()->width())));
+    }
+
+    void countsAndExportsTheFilteredRows_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<QStringList>("files");
+        QTest::newRow("no filter") << ""
+                                   << "6 genomes" << QStringList{"bad.gen",  "nela.gen", "orvo.gen",
+                                                                 "quin.gen", "tibb.gen", "yeva.gen"};
+        QTest::newRow("a parent's name") << "NELA"
+                                         << "2 of 6 genomes" << QStringList{"nela.gen", "tibb.gen"};
+        QTest::newRow("nothing") << "zzz"
+                                 << "0 of 6 genomes" << QStringList{};
+    }
+
+    // The count says what the filter lets through; the filtered table is
+    // the tool's census with only those rows, in its order.
+    void countsAndExportsTheFilteredRows()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, status);
+        QFETCH(QStringList, files);
+        const auto window = openWindow();
+        window->filterEdit()->setText(text);
+        QCOMPARE(testing::child<QLabel>(window.get(), "PopulationStatus")->text(), status);
+#ifdef HELIXPLOT_CLI
+        QProcess cli;
+        cli.start(QStringLiteral(HELIXPLOT_CLI),
+                  {QStringLiteral("census"), QStringLiteral("--format"), QStringLiteral("csv"), folder_});
+        QVERIFY(cli.waitForFinished(30000));
+        const QList<QByteArray> lines = cli.readAllStandardOutput().split('\n');
+        QByteArray expected = lines[0] + '\n';
+        for (const QByteArray& line : lines)
+            if (files.contains(QString::fromUtf8(line.left(line.indexOf(',')))))
+                expected += line + '\n';
+        const QString path = dir_.path() + QStringLiteral("/filtered.csv");
+        window->exportTo(path, true);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), expected);
+#endif
+    }
+
+    // A census cancelled keeps what it read; F5 takes it whole again.
+    void reloadRestartsACancelledCensus()
+    {
+        // Enough genomes for the census to be under way when cancelled.
+        const QString folder = dir_.path() + QStringLiteral("/bred");
+        samples::PopulationOptions options;
+        options.rounds = 10;
+        options.perRound = 30;
+        const auto members = samples::writePopulation(QFile::encodeName(folder).toStdString(), options);
+        auto window = std::make_unique<PopulationWindow>(folder, false, MappingOpener{},
+                                                         PopulationHooks{errors_.reporter(), {}, {}});
+        window->setAttribute(Qt::WA_DeleteOnClose, false);
+        QSignalSpy finished(window.get(), &PopulationWindow::censusFinished);
+        window->cancelCensus();
+        QVERIFY(finished.wait(30000));
+        QVERIFY(!window->model().linked());
+        QVERIFY(window->model().rowCount() < int(members.size()));
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QTest::keyClick(window->table(), Qt::Key_F5);
+        QVERIFY(finished.wait(30000));
+        QVERIFY(window->model().linked());
+        QCOMPARE(window->model().rowCount(), int(members.size()));
+        QCOMPARE(testing::child<QLabel>(window.get(), "PopulationStatus")->text(),
+                 QStringLiteral("%1 genomes").arg(members.size()));
+    }
+
     // The family's links make a creature current; the buttons open its
     // mapping or its breakdown; a file that did not load is told in full.
     void linksAndButtonsActOnTheCurrentCreature()
@@ -214,6 +301,9 @@ private Q_SLOTS:
         QVERIFY(!bad.loaded());
         QCOMPARE(panel.text(), QStringLiteral("File: bad.gen\nError: ") + QString::fromStdString(bad.error));
         QVERIFY(!panel.mappingButton()->isEnabled() && !panel.breakdownButton()->isEnabled());
+        // The table's cell holds the start of the message, its tooltip all of it.
+        const QModelIndex cell = window->table()->currentIndex().siblingAtColumn(PopulationModel::Genus);
+        QCOMPARE(cell.data(Qt::ToolTipRole).toString(), QStringLiteral("error: ") + QString::fromStdString(bad.error));
         QCOMPARE(errors_.texts, QStringList());
     }
 
@@ -332,5 +422,20 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(CreaturePanelTest)
+int main(int argc, char* argv[])
+{
+    // A screen larger than the window's starting size, which is then kept.
+    QTemporaryDir config;
+    const QString path = config.filePath(QStringLiteral("screen.json"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return 2;
+    file.write(R"({"screens": [{"name": "test", "x": 0, "y": 0, "width": 1600, "height": 1000, "logicalDpi": 96,)"
+               R"( "logicalBaseDpi": 96, "dpr": 1}]})");
+    file.close();
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + path.toLocal8Bit());
+    QApplication app(argc, argv);
+    CreaturePanelTest test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "creaturePanelTest.moc"

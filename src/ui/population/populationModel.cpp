@@ -207,6 +207,9 @@ QVariant PopulationModel::data(const QModelIndex& index, int role) const
         return {};
     if (role == Qt::DisplayRole)
         return text(index.row(), index.column());
+    // The cell has room for the start of a reader's message only.
+    if (role == Qt::ToolTipRole && !row(index.row()).loaded())
+        return text(index.row(), Genus);
     if (role == Qt::TextAlignmentRole && index.column() >= Genes)
         return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
     return {};

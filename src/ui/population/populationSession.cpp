@@ -478,7 +478,8 @@ void PopulationSession::traceChanges(std::size_t row)
     pollAgainSoon();
 }
 
-void PopulationSession::startExport(const QString& path, const QStringList& readFiles)
+void PopulationSession::startExport(const QString& path, const QStringList& readFiles,
+                                    std::optional<std::vector<std::size_t>> rows)
 {
     if (!model_.linked() || job_)
         throw std::runtime_error("The census is not finished: there is nothing to export yet");
@@ -512,9 +513,18 @@ void PopulationSession::startExport(const QString& path, const QStringList& read
         *done = at;
     };
     export_.start([path, readFiles, html, census = model_.shared(), folder = folderName(), genes = std::move(genes),
-                   events = std::move(events), step] {
+                   events = std::move(events), step, rows = std::move(rows)] {
         std::string bytes;
-        if (html) {
+        if (rows && !html) {
+            // The rows as the whole table has them: only the parents' row
+            // numbers, which the table does not write, would be wrong.
+            Census shown;
+            for (const std::size_t row : *rows)
+                shown.rows.push_back(census->rows.at(row));
+            step(0, 1);
+            bytes = cli::censusCsv(shown);
+            step(1, 1);
+        } else if (html) {
             bytes = cli::censusReportHtml(*census, folder, genes, events, step);
         } else {
             step(0, 1);

@@ -79,7 +79,9 @@ public:
     // report of helixplot-cli report by the name's ending, built and
     // written on a worker; readFiles are refused as targets (before the
     // work too: refusals are thrown here). exportFinished() follows.
-    void startExport(const QString& path, const QStringList& readFiles);
+    // With rows (of the census, ascending), a table of those rows alone.
+    void startExport(const QString& path, const QStringList& readFiles,
+                     std::optional<std::vector<std::size_t>> rows = std::nullopt);
     bool exporting() const { return export_.running(); }
     // Called on the export's worker before each of its steps, before the
     // cancel token is looked at: tests cancel from it at a step of their

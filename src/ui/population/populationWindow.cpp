@@ -34,9 +34,11 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSettings>
 #include <QShortcut>
 #include <QSplitter>
+#include <QStyle>
 #include <QTableView>
 #include <QTimer>
 #include <QTreeWidget>
@@ -82,9 +84,15 @@ PopulationWindow::PopulationWindow(const QString& folder, bool recursive, Mappin
     filterEdit_->setClearButtonEnabled(true);
     subfolders_ = new QCheckBox(QStringLiteral("Include subfolders"));
     subfolders_->setChecked(recursive);
+    auto* reloadButton = new QPushButton(QStringLiteral("Reload"));
+    reloadButton->setObjectName(QStringLiteral("Reload"));
+    reloadButton->setToolTip(QStringLiteral("Reads the folder again, as after a cancelled census (F5)"));
+    reloadButton->setAccessibleName(reloadButton->text());
+    connect(reloadButton, &QPushButton::clicked, this, &PopulationWindow::reload);
     auto* top = new QHBoxLayout;
     top->addWidget(filterEdit_, 1);
     top->addWidget(subfolders_);
+    top->addWidget(reloadButton);
 
     table_ = new QTableView;
     table_->setObjectName(QStringLiteral("PopulationTable"));
@@ -100,10 +108,14 @@ PopulationWindow::PopulationWindow(const QString& folder, bool recursive, Mappin
     table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
     const QFontMetrics metrics(table_->font());
-    const int widths[PopulationModel::ColumnCount] = {14, 10, 8, 8, 5, 5, 6, 5, 5};
+    // Every column in view at the window's starting size: names of four
+    // characters (and the file's ending), counts as wide as their titles.
+    const int widths[PopulationModel::ColumnCount] = {9, 7, 5, 5, 4, 4, 4, 4, 4};
+    int tableWidth = 2 * table_->frameWidth() + table_->verticalScrollBar()->sizeHint().width();
     for (int column = 0; column < PopulationModel::ColumnCount; ++column) {
-        const int title = metrics.horizontalAdvance(model().headerData(column, Qt::Horizontal).toString()) + 28;
+        const int title = metrics.horizontalAdvance(model().headerData(column, Qt::Horizontal).toString()) + 14;
         table_->setColumnWidth(column, std::max(title, metrics.horizontalAdvance(u'0') * widths[column] + 12));
+        tableWidth += table_->columnWidth(column);
     }
 
     pedigree_ = new PedigreeView;
@@ -171,9 +183,14 @@ PopulationWindow::PopulationWindow(const QString& folder, bool recursive, Mappin
     splitter_ = new QSplitter(Qt::Horizontal);
     splitter_->addWidget(tableSide);
     splitter_->addWidget(pedigreePane);
-    splitter_->setStretchFactor(0, 2);
-    splitter_->setStretchFactor(1, 3);
-    splitter_->setSizes({460, 640});
+    // The table keeps its columns' width; the pedigree takes what is left.
+    splitter_->setStretchFactor(0, 0);
+    splitter_->setStretchFactor(1, 1);
+    const int pedigreeWidth =
+        1100 - tableWidth - splitter_->handleWidth() - 2 * style()->pixelMetric(QStyle::PM_LayoutLeftMargin);
+    // The legend's whole row would take the table's room: it may be cut at its end.
+    pedigreePane->setMinimumWidth(std::min(pedigreePane->minimumSizeHint().width(), std::max(pedigreeWidth, 300)));
+    splitter_->setSizes({tableWidth, pedigreeWidth});
 
     progress_ = new QProgressBar;
     progress_->setTextVisible(true);
@@ -196,6 +213,8 @@ PopulationWindow::PopulationWindow(const QString& folder, bool recursive, Mappin
 
     connect(filterEdit_, &QLineEdit::textChanged, this, [this](const QString& text) {
         filter_.setFilterText(text);
+        if (model().linked() && !censusRunning())
+            showCount();
         // Typing a name picks the first creature that holds it.
         if (filter_.rowCount() > 0 && !text.trimmed().isEmpty())
             table_->setCurrentIndex(filter_.index(0, 0));
@@ -220,6 +239,7 @@ PopulationWindow::PopulationWindow(const QString& folder, bool recursive, Mappin
         {QKeySequence(Qt::Key_Escape), [this] { cancelCensus(); }},
         {QKeySequence::Find, [this] { filterEdit_->setFocus(Qt::ShortcutFocusReason); }},
         {QKeySequence::Close, [this] { close(); }},
+        {QKeySequence::Refresh, [this] { reload(); }},
     };
     for (const auto& shortcut : shortcuts) {
         auto* s = new QShortcut(shortcut.keys, this);
@@ -351,7 +371,17 @@ void PopulationWindow::finishCensus(const QString& message, bool cancelled)
 void PopulationWindow::showCount()
 {
     const std::size_t count = model().census().rows.size();
-    status_->setText(count == 1 ? QStringLiteral("1 genome") : localNumber(count) + QStringLiteral(" genomes"));
+    const QString genomes = count == 1 ? QStringLiteral("1 genome") : localNumber(count) + QStringLiteral(" genomes");
+    if (filterEdit_->text().trimmed().isEmpty())
+        status_->setText(genomes);
+    else
+        status_->setText(localNumber(static_cast<std::size_t>(filter_.rowCount())) + QStringLiteral(" of ") + genomes);
+}
+
+void PopulationWindow::reload()
+{
+    session_.setRecursive(subfolders_->isChecked());
+    censusStarted();
 }
 
 void PopulationWindow::cancelCensus()
@@ -445,11 +475,16 @@ void PopulationWindow::exportTable()
         throw std::runtime_error("The census is not finished: there is nothing to export yet");
     const QString csvFilter = QStringLiteral("CSV files (*.csv)");
     const QString htmlFilter = QStringLiteral("HTML report (*.html)");
+    // Offered under a filter; the whole census stays the default.
+    const QString shownFilter = QStringLiteral("CSV files, the filtered rows only (*.csv)");
+    const bool filtered = filter_.rowCount() < model().rowCount();
     QString filter = csvFilter;
     QSettings settings = helixplotSettings();
     const QString folder = settings.value(QStringLiteral("export/folder"), QDir::homePath()).toString();
     QString path = hooks_.chooseSaveFile(this, QDir(folder).filePath(QStringLiteral("census.csv")),
-                                         csvFilter + QStringLiteral(";;") + htmlFilter, &filter);
+                                         csvFilter + QStringLiteral(";;") + htmlFilter +
+                                             (filtered ? QStringLiteral(";;") + shownFilter : QString()),
+                                         &filter);
     if (path.isEmpty())
         return;
     if (QFileInfo(path).suffix().isEmpty())
@@ -458,7 +493,8 @@ void PopulationWindow::exportTable()
     refuseExportTarget(path, readFiles);
     if (QFileInfo::exists(path) && !hooks_.confirmReplace(this, path))
         return;
-    session_.startExport(path, readFiles);
+    const bool onlyShown = filtered && filter == shownFilter && !path.endsWith(QStringLiteral(".html"));
+    session_.startExport(path, readFiles, onlyShown ? std::optional(filteredRows()) : std::nullopt);
     reportExportErrors_ = true;
     settings.setValue(QStringLiteral("export/folder"), QFileInfo(path).absolutePath());
     progress_->setRange(0, 0);
@@ -480,9 +516,18 @@ void PopulationWindow::finishExport(const QString& path, const QString& error)
     Q_EMIT exported(path, error);
 }
 
-void PopulationWindow::exportTo(const QString& path)
+std::vector<std::size_t> PopulationWindow::filteredRows() const
 {
-    session_.startExport(path, programFilesRead());
+    std::vector<std::size_t> rows;
+    for (int row = 0; row < filter_.rowCount(); ++row)
+        rows.push_back(static_cast<std::size_t>(filter_.mapToSource(filter_.index(row, 0)).row()));
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+void PopulationWindow::exportTo(const QString& path, bool onlyFiltered)
+{
+    session_.startExport(path, programFilesRead(), onlyFiltered ? std::optional(filteredRows()) : std::nullopt);
     reportExportErrors_ = false;
     QEventLoop loop;
     QString error;

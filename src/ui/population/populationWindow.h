@@ -85,9 +85,12 @@ public:
     // the report that helixplot-cli report writes, by the name's ending;
     // written on a worker (Esc cancels).
     void exportTable();
-    // The same without the dialogs, waiting for the file to be written;
-    // throws what refuses or fails it.
-    void exportTo(const QString& path);
+    // The same without the dialogs, waiting for the file to be written
+    // (a table of the filtered rows alone when asked); throws what refuses
+    // or fails it.
+    void exportTo(const QString& path, bool onlyFiltered = false);
+    // F5: the census taken again, as after a cancel.
+    void reload();
     // Escape: the census or the export under way stops.
     void cancelCensus();
     // Looks at the folder again now rather than when the watcher says.
@@ -126,6 +129,8 @@ private:
     void selectionChanged();
     void selectRow(std::size_t row, bool second);
     std::optional<std::size_t> currentRow() const;
+    // The rows the filter lets through, in census order.
+    std::vector<std::size_t> filteredRows() const;
     void openMappingOf(bool breakdown);
     void showCount();
     void fillGeneBox();
