@@ -17,6 +17,7 @@ namespace helixplot {
 namespace {
 
 const QString RowScheme = QStringLiteral("row");
+constexpr qsizetype MostChildren = 100;
 
 QString shownName(const std::string& file)
 {
@@ -100,12 +101,22 @@ QString CreaturePanel::text() const
     return browser_->toPlainText();
 }
 
+void CreaturePanel::show(const QString& html)
+{
+    // The folder changing elsewhere leaves most creatures as they were:
+    // laying the same text out again would only cost the window's thread.
+    if (html == shown_)
+        return;
+    shown_ = html;
+    browser_->setHtml(html);
+}
+
 void CreaturePanel::render()
 {
     mapping_->setEnabled(false);
     breakdown_->setEnabled(false);
     if (!row_) {
-        browser_->setHtml(QStringLiteral("<p>No creature chosen.</p>"));
+        show(QStringLiteral("<p>No creature chosen.</p>"));
         return;
     }
     const Census& census = session_.model().census();
@@ -125,7 +136,7 @@ void CreaturePanel::render()
         // The reader's message in full: the table's cell has room for its start only.
         line(QStringLiteral("Error"), QString::fromStdString(utf8Text(creature.error)).toHtmlEscaped());
         paragraph();
-        browser_->setHtml(html);
+        show(html);
         return;
     }
     mapping_->setEnabled(true);
@@ -137,10 +148,18 @@ void CreaturePanel::render()
             return QString::fromStdString(utf8Text(*name)).toHtmlEscaped() + QStringLiteral(" (not in the folder)");
         return QStringLiteral("unknown");
     };
+    // A founder of ten thousand may have thousands: the first of them.
     QStringList children;
+    std::size_t more = 0;
     for (std::size_t row = 0; row < census.rows.size(); ++row)
-        if (census.rows[row].motherRow == row_ || census.rows[row].fatherRow == row_)
-            children << link(census, row);
+        if (census.rows[row].motherRow == row_ || census.rows[row].fatherRow == row_) {
+            if (children.size() < MostChildren)
+                children << link(census, row);
+            else
+                ++more;
+        }
+    if (more > 0)
+        children << QStringLiteral("and %1 more").arg(more);
     line(QStringLiteral("File"), file);
     line(QStringLiteral("Genus"),
          creature.genus ? QString::fromStdString(utf8Text(*creature.genus)).toHtmlEscaped() : QString());
@@ -186,7 +205,7 @@ void CreaturePanel::render()
              value);
         paragraph();
     }
-    browser_->setHtml(html);
+    show(html);
 }
 
 } // namespace helixplot

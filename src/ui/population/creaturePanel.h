@@ -45,12 +45,14 @@ Q_SIGNALS:
 private:
     void changesTraced(std::size_t row, const QString& text, const QString& error);
     void render();
+    void show(const QString& html);
 
     PopulationSession& session_;
     std::optional<std::size_t> row_;
     // The changes read for row_; empty until they are in.
     std::optional<QString> changes_;
     QString changesError_;
+    QString shown_;
     QTextBrowser* browser_ = nullptr;
     QPushButton* mapping_ = nullptr;
     QPushButton* breakdown_ = nullptr;

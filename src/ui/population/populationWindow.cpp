@@ -403,8 +403,9 @@ void PopulationWindow::showPedigree(std::shared_ptr<PedigreeScene> scene)
 void PopulationWindow::folderChanged()
 {
     showCount();
-    // The creature stays current; its row may have moved.
-    panel_->showCreature(currentRow());
+    // The creature stays current; its row may have moved. Shown after the
+    // table has taken the change, not in the same turn of the event loop.
+    QTimer::singleShot(0, panel_, [this] { panel_->showCreature(currentRow()); });
     Q_EMIT folderUpdated();
 }
 
