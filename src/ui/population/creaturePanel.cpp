@@ -79,9 +79,15 @@ void CreaturePanel::showCreature(std::optional<std::size_t> row)
 {
     if (row && (!session_.model().linked() || *row >= session_.model().census().rows.size()))
         row.reset();
+    // The same creature after a change of the folder keeps its changes
+    // shown until read again: most often they are the same text.
+    const std::string file = row ? session_.model().census().rows[*row].file : std::string();
+    if (file != file_) {
+        changes_.reset();
+        changesError_.clear();
+    }
     row_ = row;
-    changes_.reset();
-    changesError_.clear();
+    file_ = file;
     if (row_ && session_.model().census().rows[*row_].loaded())
         session_.traceChanges(*row_);
     render();

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <string>
 
 class QPushButton;
 class QTextBrowser;
@@ -49,6 +50,7 @@ private:
 
     PopulationSession& session_;
     std::optional<std::size_t> row_;
+    std::string file_; // row_'s, which a change of the folder may move
     // The changes read for row_; empty until they are in.
     std::optional<QString> changes_;
     QString changesError_;
