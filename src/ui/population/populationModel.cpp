@@ -64,6 +64,90 @@ void PopulationModel::setCensus(std::shared_ptr<const Census> census)
     endResetModel();
 }
 
+namespace {
+
+// The cells the table shows, apart from the file: parents' rows move with
+// every insertion and are not shown.
+bool sameCells(const CensusRow& a, const CensusRow& b)
+{
+    return a.error == b.error && a.genus == b.genus && a.mother == b.mother && a.father == b.father &&
+           a.genes == b.genes && a.organs == b.organs && a.generation == b.generation && a.children == b.children &&
+           a.mutatedTotal() == b.mutatedTotal();
+}
+
+void addToRanges(std::vector<CensusChange::Range>& ranges, int row)
+{
+    if (!ranges.empty() && ranges.back().last + 1 == row)
+        ranges.back().last = row;
+    else
+        ranges.push_back({row, row});
+}
+
+// Beyond this many places the table is taken whole: each removal or
+// insertion costs the proxy a pass over all its rows (0.1 ms at 20,000
+// rows), a new table about 10 ms.
+constexpr std::size_t MostRanges = 64;
+
+} // namespace
+
+CensusChange censusChange(const Census& before, const Census& after)
+{
+    CensusChange change;
+    const auto& old = before.rows;
+    const auto& now = after.rows;
+    std::size_t i = 0, j = 0;
+    while (i < old.size() || j < now.size()) {
+        if (j == now.size() || (i < old.size() && old[i].file < now[j].file)) {
+            addToRanges(change.removed, static_cast<int>(i++));
+        } else if (i == old.size() || now[j].file < old[i].file) {
+            addToRanges(change.inserted, static_cast<int>(j++));
+        } else {
+            if (!sameCells(old[i], now[j]))
+                addToRanges(change.changed, static_cast<int>(j));
+            ++i;
+            ++j;
+        }
+    }
+    return change;
+}
+
+void PopulationModel::updateCensus(std::shared_ptr<const Census> census, const CensusChange& change)
+{
+    if (!linked_ || change.removed.size() + change.inserted.size() > MostRanges) {
+        setCensus(std::move(census));
+        return;
+    }
+    const auto& next = census->rows;
+    bridge_.reserve(std::max(census_->rows.size(), next.size()));
+    for (const CensusRow& row : census_->rows)
+        bridge_.push_back(&row);
+    bridging_ = true;
+    // From the end, so that the ranges' rows stay where they were.
+    for (auto range = change.removed.rbegin(); range != change.removed.rend(); ++range) {
+        beginRemoveRows({}, range->first, range->last);
+        bridge_.erase(bridge_.begin() + range->first, bridge_.begin() + range->last + 1);
+        endRemoveRows();
+    }
+    // From the start: each range's rows are then where the next census has them.
+    for (const CensusChange::Range& range : change.inserted) {
+        beginInsertRows({}, range.first, range.last);
+        std::vector<const CensusRow*> rows;
+        for (int row = range.first; row <= range.last; ++row)
+            rows.push_back(&next[static_cast<std::size_t>(row)]);
+        bridge_.insert(bridge_.begin() + range.first, rows.begin(), rows.end());
+        endInsertRows();
+    }
+    census_ = std::move(census);
+    bridging_ = false;
+    std::vector<const CensusRow*>().swap(bridge_);
+    if (change.changed.size() > MostRanges) {
+        Q_EMIT dataChanged(index(change.changed.front().first, 0), index(change.changed.back().last, ColumnCount - 1));
+        return;
+    }
+    for (const CensusChange::Range& range : change.changed)
+        Q_EMIT dataChanged(index(range.first, 0), index(range.last, ColumnCount - 1));
+}
+
 int PopulationModel::rowOfFile(const std::string& file) const
 {
     if (linked_) {
@@ -79,7 +163,9 @@ int PopulationModel::rowOfFile(const std::string& file) const
 
 int PopulationModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : static_cast<int>(census_->rows.size());
+    if (parent.isValid())
+        return 0;
+    return static_cast<int>(bridging_ ? bridge_.size() : census_->rows.size());
 }
 
 int PopulationModel::columnCount(const QModelIndex& parent) const
@@ -122,6 +208,9 @@ QVariant PopulationModel::data(const QModelIndex& index, int role) const
         return {};
     if (role == Qt::DisplayRole)
         return text(index.row(), index.column());
+    // The cell has room for the start of a reader's message only.
+    if (role == Qt::ToolTipRole && !row(index.row()).loaded())
+        return text(index.row(), Genus);
     if (role == Qt::TextAlignmentRole && index.column() >= Genes)
         return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
     return {};

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "populationSession.h"
 
+#include "genetics/textEncoding.h"
 #include "mapping/censusUpdate.h"
 #include "ui/pageExport.h"
 #include "writers/censusReport.h"
@@ -14,6 +15,7 @@
 
 #include <algorithm>
 #include <new>
+#include <unordered_map>
 #include <utility>
 
 namespace helixplot {
@@ -102,6 +104,8 @@ void PopulationSession::stop()
     layout_.abandon();
     lineage_.abandon();
     variantsTask_.abandon();
+    changes_.abandon();
+    changesNext_.reset();
     export_.abandon();
 }
 
@@ -230,6 +234,7 @@ void PopulationSession::rescan()
             return update;
         update.census = std::make_shared<Census>(
             updatedCensus(*census, QFile::encodeName(folder).toStdString(), std::move(changed), cancel.get()));
+        update.change = censusChange(*census, *update.census);
         return update;
     });
     pollAgainSoon();
@@ -281,7 +286,7 @@ void PopulationSession::poll()
         std::shared_ptr<const Census> replaced;
         if (changed) {
             replaced = model_.shared();
-            model_.setCensus(std::move(update.census));
+            model_.updateCensus(std::move(update.census), update.change);
         }
         for (const QString& folder : update.listing.folders)
             if (!watcher_.directories().contains(folder))
@@ -324,12 +329,28 @@ void PopulationSession::poll()
     guardedTake(lineage_, [this](Lineage lineage) { adoptLineage(std::move(lineage)); });
     guardedTake(variantsTask_, [this](GeneVariants variants) {
         if (variantsOf_ == version_ && gene_ == variants.geneKey) {
+            variantNumbers_ = variantSlots_.assign(variants);
             variants_ = std::move(variants);
             Q_EMIT variantsTraced();
         } else {
             traceVariants();
         }
     });
+    if (changes_.ready()) {
+        const unsigned of = changesOf_;
+        try {
+            Changes changes = changes_.take();
+            if (of == version_ && !changesNext_)
+                Q_EMIT changesTraced(changes.row, QString::fromStdString(utf8Text(changes.text)), QString());
+        } catch (...) {
+            const std::exception_ptr error = std::current_exception();
+            if (!isCancel(error) && of == version_ && !changesNext_)
+                Q_EMIT changesTraced(changesRow_, QString(), messageOf(error));
+        }
+        // A census changed meanwhile is asked for again by the window.
+        if (changesNext_)
+            traceChanges(*changesNext_);
+    }
     if (export_.running() && exportDone_ && *exportDone_ != exportShown_) {
         exportShown_ = *exportDone_;
         Q_EMIT exportProgress(exportShown_, exportTotal_);
@@ -346,7 +367,7 @@ void PopulationSession::poll()
         Q_EMIT exportFinished(path, error);
     }
     if (!job_ && !update_.running() && !layout_.running() && !censusLineage_.valid() && !lineage_.running() &&
-        !variantsTask_.running() && !export_.running())
+        !variantsTask_.running() && !changes_.running() && !export_.running())
         pollTimer_.stop();
 }
 
@@ -403,7 +424,33 @@ void PopulationSession::traceVariants()
     pollAgainSoon();
 }
 
-void PopulationSession::startExport(const QString& path, const QStringList& readFiles)
+void PopulationSession::traceChanges(std::size_t row)
+{
+    if (!model_.linked() || row >= model_.census().rows.size())
+        return;
+    if (changes_.running()) {
+        changesNext_ = row; // once this one is in
+        return;
+    }
+    changesNext_.reset();
+    changesOf_ = version_;
+    changesRow_ = row;
+    changes_.start([folder = folderName(), census = model_.shared(), row] {
+        Changes changes{row, {}};
+        const CensusRow& child = census->rows[row];
+        if (!child.motherRow || !child.fatherRow)
+            return changes;
+        const std::array<std::string, 2> parents = {census->rows[*child.motherRow].file,
+                                                    census->rows[*child.fatherRow].file};
+        for (const GeneChange& change : mutatedChangesOf(folder, *census, row))
+            appendChangeText(change, parents, changes.text);
+        return changes;
+    });
+    pollAgainSoon();
+}
+
+void PopulationSession::startExport(const QString& path, const QStringList& readFiles,
+                                    std::optional<std::vector<std::size_t>> rows)
 {
     if (!model_.linked() || job_)
         throw std::runtime_error("The census is not finished: there is nothing to export yet");
@@ -437,9 +484,18 @@ void PopulationSession::startExport(const QString& path, const QStringList& read
         *done = at;
     };
     export_.start([path, readFiles, html, census = model_.shared(), folder = folderName(), genes = std::move(genes),
-                   events = std::move(events), step, cancel = exportCancel_] {
+                   events = std::move(events), step, cancel = exportCancel_, rows = std::move(rows)] {
         std::string bytes;
-        if (html) {
+        if (rows && !html) {
+            // The rows as the whole table has them: only the parents' row
+            // numbers, which the table does not write, would be wrong.
+            Census shown;
+            for (const std::size_t row : *rows)
+                shown.rows.push_back(census->rows.at(row));
+            step(0, 1);
+            bytes = cli::censusCsv(shown);
+            step(1, 1);
+        } else if (html) {
             // Within the creatures' changes, Esc is honoured creature by
             // creature: they are most of a large report's time.
             try {

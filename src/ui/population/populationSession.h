@@ -4,6 +4,7 @@
 #include "backgroundTask.h"
 #include "censusJob.h"
 #include "mapping/pedigreeLayout.h"
+#include "mapping/variantSlots.h"
 #include "pedigreeView.h"
 #include "populationModel.h"
 
@@ -64,12 +65,22 @@ public:
     void setGene(std::optional<std::uint16_t> geneKey);
     std::optional<std::uint16_t> gene() const { return gene_; }
     const std::optional<GeneVariants>& variants() const { return variants_; }
+    // Per variant of variants(): the number it is shown with, kept while
+    // the folder changes as long as its version is still there.
+    const std::vector<int>& variantNumbers() const { return variantNumbers_; }
+
+    // A creature's mutated genes, each change as the main window's change
+    // view gives it in text, its three genomes read on a worker:
+    // changesTraced() follows (a newer request replaces an older one).
+    void traceChanges(std::size_t row);
 
     // The table as helixplot-cli census --format csv prints it, or the
     // report of helixplot-cli report by the name's ending, built and
     // written on a worker; readFiles are refused as targets (before the
     // work too: refusals are thrown here). exportFinished() follows.
-    void startExport(const QString& path, const QStringList& readFiles);
+    // With rows (of the census, ascending), a table of those rows alone.
+    void startExport(const QString& path, const QStringList& readFiles,
+                     std::optional<std::vector<std::size_t>> rows = std::nullopt);
     bool exporting() const { return export_.running(); }
     // Called on the export's worker before each of its steps, before the
     // cancel token is looked at: tests cancel from it at a step of their
@@ -88,6 +99,9 @@ Q_SIGNALS:
     void pedigreeLaidOut(std::shared_ptr<PedigreeScene> scene);
     void lineageTraced();
     void variantsTraced();
+    // traceChanges()'s text for the row of the census shown, or the error
+    // that kept its genomes from loading.
+    void changesTraced(std::size_t row, const QString& text, const QString& error);
     // The export's steps done of total, while it builds.
     void exportProgress(int done, int total);
     void exportFinished(const QString& path, const QString& error);
@@ -122,6 +136,7 @@ private:
     struct Update {
         Listing listing;
         std::shared_ptr<Census> census; // none when nothing changed
+        CensusChange change;            // from the census it was made from
     };
     BackgroundTask<Update> update_;
     unsigned updateOf_ = 0;
@@ -143,8 +158,19 @@ private:
 
     std::optional<std::uint16_t> gene_;
     std::optional<GeneVariants> variants_;
+    VariantSlots variantSlots_;
+    std::vector<int> variantNumbers_;
     BackgroundTask<GeneVariants> variantsTask_;
     unsigned variantsOf_ = 0;
+
+    struct Changes {
+        std::size_t row = 0;
+        std::string text;
+    };
+    BackgroundTask<Changes> changes_;
+    unsigned changesOf_ = 0;
+    std::size_t changesRow_ = 0;
+    std::optional<std::size_t> changesNext_;
 
     BackgroundTask<bool> export_;
     QString exportPath_;

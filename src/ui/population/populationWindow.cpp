@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "populationWindow.h"
 
+#include "creaturePanel.h"
 #include "focusedPedigreeView.h"
 #include "pedigreeView.h"
 #include "ui/accessibleNames.h"
@@ -35,11 +36,13 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSettings>
 #include <QShortcut>
 #include <QSpinBox>
 #include <QSplitter>
 #include <QStringListModel>
+#include <QStyle>
 #include <QTableView>
 #include <QTimer>
 #include <QTreeWidget>
@@ -85,9 +88,15 @@ PopulationWindow::PopulationWindow(const QString& folder, bool recursive, Mappin
     filterEdit_->setClearButtonEnabled(true);
     subfolders_ = new QCheckBox(QStringLiteral("Include subfolders"));
     subfolders_->setChecked(recursive);
+    auto* reloadButton = new QPushButton(QStringLiteral("Reload"));
+    reloadButton->setObjectName(QStringLiteral("Reload"));
+    reloadButton->setToolTip(QStringLiteral("Reads the folder again, as after a cancelled census (F5)"));
+    reloadButton->setAccessibleName(reloadButton->text());
+    connect(reloadButton, &QPushButton::clicked, this, &PopulationWindow::reload);
     auto* top = new QHBoxLayout;
     top->addWidget(filterEdit_, 1);
     top->addWidget(subfolders_);
+    top->addWidget(reloadButton);
 
     table_ = new QTableView;
     table_->setObjectName(QStringLiteral("PopulationTable"));
@@ -103,10 +112,14 @@ PopulationWindow::PopulationWindow(const QString& folder, bool recursive, Mappin
     table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
     const QFontMetrics metrics(table_->font());
-    const int widths[PopulationModel::ColumnCount] = {14, 10, 8, 8, 5, 5, 6, 5, 5};
+    // Every column in view at the window's starting size: names of four
+    // characters (and the file's ending), counts as wide as their titles.
+    const int widths[PopulationModel::ColumnCount] = {9, 7, 5, 5, 4, 4, 4, 4, 4};
+    int tableWidth = 2 * table_->frameWidth() + table_->verticalScrollBar()->sizeHint().width();
     for (int column = 0; column < PopulationModel::ColumnCount; ++column) {
-        const int title = metrics.horizontalAdvance(model().headerData(column, Qt::Horizontal).toString()) + 28;
+        const int title = metrics.horizontalAdvance(model().headerData(column, Qt::Horizontal).toString()) + 14;
         table_->setColumnWidth(column, std::max(title, metrics.horizontalAdvance(u'0') * widths[column] + 12));
+        tableWidth += table_->columnWidth(column);
     }
 
     pedigree_ = new PedigreeView;
@@ -222,12 +235,29 @@ PopulationWindow::PopulationWindow(const QString& folder, bool recursive, Mappin
             selectRow(static_cast<std::size_t>(origin.toULongLong()), false);
     });
 
+    // The current creature's panel under the table.
+    panel_ = new CreaturePanel(session_);
+    auto* tableSide = new QSplitter(Qt::Vertical);
+    tableSide->setObjectName(QStringLiteral("TableSide"));
+    tableSide->addWidget(table_);
+    tableSide->addWidget(panel_);
+    tableSide->setStretchFactor(0, 3);
+    tableSide->setStretchFactor(1, 2);
+    connect(panel_, &CreaturePanel::creatureChosen, this, [this](std::size_t row) { selectRow(row, false); });
+    connect(panel_, &CreaturePanel::mappingAsked, this, [this] { openMappingOf(false); });
+    connect(panel_, &CreaturePanel::breakdownAsked, this, [this] { openMappingOf(true); });
+
     splitter_ = new QSplitter(Qt::Horizontal);
-    splitter_->addWidget(table_);
+    splitter_->addWidget(tableSide);
     splitter_->addWidget(pedigreePane);
-    splitter_->setStretchFactor(0, 2);
-    splitter_->setStretchFactor(1, 3);
-    splitter_->setSizes({460, 640});
+    // The table keeps its columns' width; the pedigree takes what is left.
+    splitter_->setStretchFactor(0, 0);
+    splitter_->setStretchFactor(1, 1);
+    const int pedigreeWidth =
+        1100 - tableWidth - splitter_->handleWidth() - 2 * style()->pixelMetric(QStyle::PM_LayoutLeftMargin);
+    // The legend's whole row would take the table's room: it may be cut at its end.
+    pedigreePane->setMinimumWidth(std::min(pedigreePane->minimumSizeHint().width(), std::max(pedigreeWidth, 300)));
+    splitter_->setSizes({tableWidth, pedigreeWidth});
 
     progress_ = new QProgressBar;
     progress_->setTextVisible(true);
@@ -250,6 +280,8 @@ PopulationWindow::PopulationWindow(const QString& folder, bool recursive, Mappin
 
     connect(filterEdit_, &QLineEdit::textChanged, this, [this](const QString& text) {
         filter_.setFilterText(text);
+        if (model().linked() && !censusRunning())
+            showCount();
         // Typing a name picks the first creature that holds it.
         if (filter_.rowCount() > 0 && !text.trimmed().isEmpty())
             table_->setCurrentIndex(filter_.index(0, 0));
@@ -280,6 +312,7 @@ PopulationWindow::PopulationWindow(const QString& folder, bool recursive, Mappin
         {QKeySequence(Qt::CTRL | Qt::Key_Equal), [this] { zoomWith(1.25); }},
         {QKeySequence::ZoomOut, [this] { zoomWith(0.8); }},
         {QKeySequence(Qt::CTRL | Qt::Key_0), [this] { focused_->zoomToCurrent(); }},
+        {QKeySequence::Refresh, [this] { reload(); }},
     };
     for (const auto& shortcut : shortcuts) {
         auto* s = new QShortcut(shortcut.keys, this);
@@ -317,6 +350,7 @@ PopulationWindow::PopulationWindow(const QString& folder, bool recursive, Mappin
     connect(&session_, &PopulationSession::folderUpdated, this, &PopulationWindow::folderChanged);
     connect(&session_, &PopulationSession::lineageTraced, this, [this] {
         fillGeneBox();
+        panel_->refresh();
         Q_EMIT lineageUpdated();
     });
     connect(&session_, &PopulationSession::variantsTraced, this, &PopulationWindow::showVariants);
@@ -377,6 +411,7 @@ std::string PopulationWindow::pathOf(const std::string& file) const
 void PopulationWindow::censusStarted()
 {
     filterEdit_->clear();
+    panel_->showCreature(std::nullopt);
     pedigree_->setPedigree({}, {});
     variantList_->clear();
     variantList_->hide();
@@ -425,7 +460,17 @@ void PopulationWindow::finishCensus(const QString& message, bool cancelled)
 void PopulationWindow::showCount()
 {
     const std::size_t count = model().census().rows.size();
-    status_->setText(count == 1 ? QStringLiteral("1 genome") : localNumber(count) + QStringLiteral(" genomes"));
+    const QString genomes = count == 1 ? QStringLiteral("1 genome") : localNumber(count) + QStringLiteral(" genomes");
+    if (filterEdit_->text().trimmed().isEmpty())
+        status_->setText(genomes);
+    else
+        status_->setText(localNumber(static_cast<std::size_t>(filter_.rowCount())) + QStringLiteral(" of ") + genomes);
+}
+
+void PopulationWindow::reload()
+{
+    session_.setRecursive(subfolders_->isChecked());
+    censusStarted();
 }
 
 void PopulationWindow::cancelCensus()
@@ -447,6 +492,9 @@ void PopulationWindow::showPedigree(std::shared_ptr<PedigreeScene> scene)
 void PopulationWindow::folderChanged()
 {
     showCount();
+    // The creature stays current; its row may have moved. Shown after the
+    // table has taken the change, not in the same turn of the event loop.
+    QTimer::singleShot(0, panel_, [this] { panel_->showCreature(currentRow()); });
     Q_EMIT folderUpdated();
 }
 
@@ -468,7 +516,25 @@ std::pair<QString, QStringList> PopulationWindow::mappingOf(int row) const
              QDir::toNativeSeparators(QString::fromStdString(pathOf(fatherFile)))}};
 }
 
+std::optional<std::size_t> PopulationWindow::currentRow() const
+{
+    const QModelIndex current = table_->currentIndex();
+    if (!current.isValid() || !model().linked())
+        return std::nullopt;
+    return static_cast<std::size_t>(filter_.mapToSource(current).row());
+}
+
 void PopulationWindow::openCurrentMapping()
+{
+    openMappingOf(false);
+}
+
+void PopulationWindow::openCurrentBreakdown()
+{
+    openMappingOf(true);
+}
+
+void PopulationWindow::openMappingOf(bool breakdown)
 {
     const QModelIndex current = table_->currentIndex();
     if (!current.isValid() || opening_ || !openMapping_)
@@ -476,7 +542,11 @@ void PopulationWindow::openCurrentMapping()
     const int row = filter_.mapToSource(current).row();
     if (!model().row(row).loaded())
         return;
-    const auto [mode, files] = mappingOf(row);
+    auto [mode, files] = mappingOf(row);
+    if (breakdown) {
+        mode = QStringLiteral("breakdown");
+        files = files.mid(0, 1);
+    }
     opening_ = true;
     struct Done {
         bool& flag;
@@ -495,11 +565,16 @@ void PopulationWindow::exportTable()
         throw std::runtime_error("The census is not finished: there is nothing to export yet");
     const QString csvFilter = QStringLiteral("CSV files (*.csv)");
     const QString htmlFilter = QStringLiteral("HTML report (*.html)");
+    // Offered under a filter; the whole census stays the default.
+    const QString shownFilter = QStringLiteral("CSV files, the filtered rows only (*.csv)");
+    const bool filtered = filter_.rowCount() < model().rowCount();
     QString filter = csvFilter;
     QSettings settings = helixplotSettings();
     const QString folder = settings.value(QStringLiteral("export/folder"), QDir::homePath()).toString();
     QString path = hooks_.chooseSaveFile(this, QDir(folder).filePath(QStringLiteral("census.csv")),
-                                         csvFilter + QStringLiteral(";;") + htmlFilter, &filter);
+                                         csvFilter + QStringLiteral(";;") + htmlFilter +
+                                             (filtered ? QStringLiteral(";;") + shownFilter : QString()),
+                                         &filter);
     if (path.isEmpty())
         return;
     if (QFileInfo(path).suffix().isEmpty())
@@ -508,7 +583,8 @@ void PopulationWindow::exportTable()
     refuseExportTarget(path, readFiles);
     if (QFileInfo::exists(path) && !hooks_.confirmReplace(this, path))
         return;
-    session_.startExport(path, readFiles);
+    const bool onlyShown = filtered && filter == shownFilter && !path.endsWith(QStringLiteral(".html"));
+    session_.startExport(path, readFiles, onlyShown ? std::optional(filteredRows()) : std::nullopt);
     reportExportErrors_ = true;
     settings.setValue(QStringLiteral("export/folder"), QFileInfo(path).absolutePath());
     progress_->setRange(0, 0);
@@ -530,9 +606,18 @@ void PopulationWindow::finishExport(const QString& path, const QString& error)
     Q_EMIT exported(path, error);
 }
 
-void PopulationWindow::exportTo(const QString& path)
+std::vector<std::size_t> PopulationWindow::filteredRows() const
 {
-    session_.startExport(path, programFilesRead());
+    std::vector<std::size_t> rows;
+    for (int row = 0; row < filter_.rowCount(); ++row)
+        rows.push_back(static_cast<std::size_t>(filter_.mapToSource(filter_.index(row, 0)).row()));
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+void PopulationWindow::exportTo(const QString& path, bool onlyFiltered)
+{
+    session_.startExport(path, programFilesRead(), onlyFiltered ? std::optional(filteredRows()) : std::nullopt);
     reportExportErrors_ = false;
     QEventLoop loop;
     QString error;
@@ -550,6 +635,7 @@ void PopulationWindow::selectionChanged()
     if (!model().linked())
         return;
     const QModelIndex current = table_->currentIndex();
+    panel_->showCreature(currentRow());
     if (!current.isValid()) {
         pedigree_->select(std::nullopt);
         return;
@@ -722,6 +808,7 @@ void PopulationWindow::showGene(std::optional<std::uint16_t> geneKey)
         legend_->setEntries({}, {});
         variantList_->clear();
         variantList_->hide();
+        panel_->refresh();
         return;
     }
     const QSignalBlocker block(geneBox_), blockEdit(geneBox_->lineEdit());
@@ -738,7 +825,7 @@ void PopulationWindow::showVariants()
         if (event.gene.geneKey() == variants.geneKey)
             origins.push_back(event.row);
     // Numbered as before the folder changed, as far as the versions are still there.
-    const std::vector<int> numbers = variantSlots_.assign(variants);
+    const std::vector<int>& numbers = session_.variantNumbers();
     std::vector<int> numberOfRow(variants.ofRow.size(), -1);
     for (std::size_t row = 0; row < numberOfRow.size(); ++row)
         if (variants.ofRow[row] >= 0)
@@ -777,6 +864,7 @@ void PopulationWindow::showVariants()
     variantList_->setMaximumHeight(variantList_->header()->sizeHint().height() +
                                    rows * variantList_->sizeHintForRow(0) + 2 * variantList_->frameWidth());
     variantList_->show();
+    panel_->refresh();
     Q_EMIT geneShown();
 }
 

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "mapping/variantSlots.h"
 #include "populationSession.h"
 #include "ui/errorReport.h"
 #include "ui/pageExport.h"
@@ -25,6 +24,7 @@ class QTreeWidget;
 namespace helixplot {
 
 class FocusedPedigreeView;
+class CreaturePanel;
 class PedigreeLegend;
 class PedigreeView;
 
@@ -66,6 +66,7 @@ public:
     QSpinBox* descendantsBox() const { return belowBox_; }
     QComboBox* geneBox() const { return geneBox_; }
     QTreeWidget* variantList() const { return variantList_; }
+    CreaturePanel* creaturePanel() const { return panel_; }
     bool censusRunning() const { return session_.censusRunning(); }
 
     // The mutation events and hotspots of the census shown (or of the one
@@ -83,15 +84,20 @@ public:
     // The current row's mapping: parental when both parents are in the
     // census, else the breakdown.
     void openCurrentMapping();
+    // The current row's gene breakdown, whatever its parents.
+    void openCurrentBreakdown();
     // How openCurrentMapping() maps a row: the mode and the files.
     std::pair<QString, QStringList> mappingOf(int row) const;
     // Ctrl+S: the table as helixplot-cli census --format csv prints it, or
     // the report that helixplot-cli report writes, by the name's ending;
     // written on a worker (Esc cancels).
     void exportTable();
-    // The same without the dialogs, waiting for the file to be written;
-    // throws what refuses or fails it.
-    void exportTo(const QString& path);
+    // The same without the dialogs, waiting for the file to be written
+    // (a table of the filtered rows alone when asked); throws what refuses
+    // or fails it.
+    void exportTo(const QString& path, bool onlyFiltered = false);
+    // F5: the census taken again, as after a cancel.
+    void reload();
     // Escape: the census or the export under way stops.
     void cancelCensus();
     // Looks at the folder again now rather than when the watcher says.
@@ -141,6 +147,10 @@ private:
     void fillNames();
     void recentre();
     void zoomWith(double factor);
+    std::optional<std::size_t> currentRow() const;
+    // The rows the filter lets through, in census order.
+    std::vector<std::size_t> filteredRows() const;
+    void openMappingOf(bool breakdown);
     void showCount();
     void fillGeneBox();
     void geneBoxEntered();
@@ -170,8 +180,8 @@ private:
     QSpinBox* aboveBox_ = nullptr;
     QSpinBox* belowBox_ = nullptr;
     QSplitter* pedigreeSplit_ = nullptr;
-    VariantSlots variantSlots_;
     QString pendingCreature_; // made current once the census is in
+    CreaturePanel* panel_ = nullptr;
     QProgressBar* progress_ = nullptr;
     QLabel* status_ = nullptr;
 };
