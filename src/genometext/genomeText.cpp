@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <unordered_map>
 
@@ -32,18 +33,86 @@ bool isBareByte(unsigned char c)
     return BareBytes[c];
 }
 
-// Field and chemical names are short: FNV-1a hashes them for a fraction of
-// the standard hash's cost.
-struct WordHash {
-    std::size_t operator()(std::string_view word) const noexcept
+// The bytes of a word outside quotes: a backslash among them is refused
+// only where the word is read.
+constexpr std::array<bool, 256> WordBytes = [] {
+    std::array<bool, 256> word = BareBytes;
+    word['\\'] = true;
+    return word;
+}();
+
+// Words to values, for field, kind, name and chemical words: open
+// addressing over a power-of-two table with FNV-1a hashes. The words are
+// short and looked up once or twice a line; the standard map's hashing,
+// prime modulo and node chasing cost more than the words themselves.
+template <typename Value> class WordMap {
+public:
+    // Adds word unless it is there; false if it was.
+    bool insert(std::string_view word, Value value)
     {
-        std::uint64_t hash = 14695981039346656037u;
-        for (const char c : word)
-            hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211u;
-        return static_cast<std::size_t>(hash);
+        if (2 * (count_ + 1) > slots_.size())
+            grow();
+        Slot& slot = slotOf(word);
+        if (slot.used)
+            return false;
+        slot = {word, value, true};
+        ++count_;
+        return true;
     }
+    const Value* find(std::string_view word) const
+    {
+        if (slots_.empty())
+            return nullptr;
+        const Slot& slot = const_cast<WordMap*>(this)->slotOf(word);
+        return slot.used ? &slot.value : nullptr;
+    }
+    Value* find(std::string_view word) { return const_cast<Value*>(static_cast<const WordMap*>(this)->find(word)); }
+    bool contains(std::string_view word) const { return find(word) != nullptr; }
+    // Calls visit(word, value) for every word, in no order.
+    template <typename Visit> void forEach(Visit&& visit) const
+    {
+        for (const Slot& slot : slots_)
+            if (slot.used)
+                visit(slot.word, slot.value);
+    }
+
+private:
+    struct Slot {
+        std::string_view word;
+        Value value{};
+        bool used = false;
+    };
+
+    static std::size_t hash(std::string_view word)
+    {
+        std::uint64_t h = 14695981039346656037u;
+        for (const char c : word)
+            h = (h ^ static_cast<unsigned char>(c)) * 1099511628211u;
+        return static_cast<std::size_t>(h ^ (h >> 29));
+    }
+    // The slot of word, or the free slot where it would go.
+    Slot& slotOf(std::string_view word)
+    {
+        const std::size_t mask = slots_.size() - 1;
+        for (std::size_t i = hash(word) & mask;; i = (i + 1) & mask) {
+            Slot& slot = slots_[i];
+            if (!slot.used || slot.word == word)
+                return slot;
+        }
+    }
+    void grow()
+    {
+        std::vector<Slot> old(std::max<std::size_t>(16, 2 * slots_.size()));
+        old.swap(slots_);
+        count_ = 0;
+        for (const Slot& slot : old)
+            if (slot.used)
+                insert(slot.word, slot.value);
+    }
+
+    std::vector<Slot> slots_;
+    std::size_t count_ = 0;
 };
-template <typename Value> using WordMap = std::unordered_map<std::string_view, Value, WordHash>;
 
 bool allDigits(std::string_view word)
 {
@@ -153,70 +222,166 @@ struct Token;
 // the text of the largest genome under MaxGenomeTextBytes.
 constexpr std::size_t MaxWrittenName = 66;
 
+} // namespace
+
 // Chemicals by name: a name that is empty or shared by two chemicals names
-// none of them, so the text always compiles back to the same number.
-class ChemicalWords {
+// none of them, so the text always compiles back to the same number. The
+// words look into the class's own copy of the table.
+class GenomeTextChemicals::Words {
 public:
-    explicit ChemicalWords(const ChemicalNameTable& table) : table_(table)
+    explicit Words(const ChemicalNameTable& table) : table_(table)
     {
-        byName_.reserve(2 * table.size());
-        std::vector<std::string_view> shared;
-        for (std::size_t i = 0; i < table.size(); ++i) {
-            if (table[i].empty())
+        // -1 for a name that is shared or too long to write.
+        for (std::size_t i = 0; i < table_.size(); ++i) {
+            if (table_[i].empty())
                 continue;
-            if (byName_.try_emplace(table[i], static_cast<std::uint8_t>(i)).second)
-                usable_[i] = true;
-            else
-                shared.push_back(table[i]);
+            if (!byName_.insert(table_[i], static_cast<int>(i)))
+                *byName_.find(table_[i]) = -1;
         }
-        for (const std::string_view name : shared) {
-            if (const auto it = byName_.find(name); it != byName_.end()) {
-                usable_[it->second] = false;
-                byName_.erase(it);
+        for (std::size_t i = 0; i < table_.size(); ++i) {
+            const int* found = table_[i].empty() ? nullptr : byName_.find(table_[i]);
+            if (found && *found == static_cast<int>(i)) {
+                appendWord(written_[i], table_[i]);
+                if (written_[i].size() <= MaxWrittenName) {
+                    usable_[i] = true;
+                    ++named_;
+                    continue;
+                }
+                *byName_.find(table_[i]) = -1;
             }
-        }
-        for (std::size_t i = 0; i < table.size(); ++i) {
-            if (!usable_[i])
-                continue;
-            appendWord(written_[i], table[i]);
-            if (written_[i].size() > MaxWrittenName) {
-                usable_[i] = false;
-                byName_.erase(table[i]);
-            }
+            written_[i].clear();
+            appendNumber(written_[i], static_cast<std::uint32_t>(i));
         }
     }
-    void append(std::string& out, std::uint8_t chemical) const
-    {
-        if (usable_[chemical])
-            out += written_[chemical];
-        else
-            appendNumber(out, chemical);
-    }
+    // The chemical as the text writes it.
+    std::string_view word(std::uint8_t chemical) const { return written_[chemical]; }
     std::optional<std::uint8_t> find(std::string_view name) const
     {
-        const auto it = byName_.find(name);
-        return it == byName_.end() ? std::nullopt : std::optional<std::uint8_t>(it->second);
+        const int* found = byName_.find(name);
+        return found && *found >= 0 ? std::optional<std::uint8_t>(static_cast<std::uint8_t>(*found)) : std::nullopt;
     }
     std::string nearest(std::string_view name) const
     {
         std::vector<std::string_view> names;
-        for (const auto& [n, _] : byName_)
-            names.push_back(n);
+        byName_.forEach([&](std::string_view n, int chemical) {
+            if (chemical >= 0)
+                names.push_back(n);
+        });
         std::sort(names.begin(), names.end());
         return nearestName(name, names);
     }
-    bool hasNames() const { return !byName_.empty(); }
+    bool hasNames() const { return named_ > 0; }
     // True when token names chemical as the text writes it.
     bool names(std::uint8_t chemical, const Token& token) const;
 
 private:
-    const ChemicalNameTable& table_;
+    const ChemicalNameTable table_;
     std::array<bool, 256> usable_{};
     std::array<std::string, 256> written_;
-    WordMap<std::uint8_t> byName_;
+    WordMap<int> byName_;
+    std::size_t named_ = 0;
 };
 
+GenomeTextChemicals::GenomeTextChemicals(const ChemicalNameTable& table) : words_(std::make_unique<Words>(table)) {}
+GenomeTextChemicals::~GenomeTextChemicals() = default;
+GenomeTextChemicals::GenomeTextChemicals(GenomeTextChemicals&&) noexcept = default;
+GenomeTextChemicals& GenomeTextChemicals::operator=(GenomeTextChemicals&&) noexcept = default;
+
+namespace {
+
+using ChemicalWords = GenomeTextChemicals::Words;
+
 // ------------------------------------------------------------ decompile
+
+// Decompile's output, written through a pointer into a string grown ahead of
+// it: appending to the string a byte or a word at a time costs a capacity
+// check and a size update each, most of decompiling's time.
+class Sink {
+public:
+    explicit Sink(std::size_t expected)
+    {
+        out_.resize(expected);
+        at_ = out_.data();
+        end_ = at_ + out_.size();
+    }
+    void put(std::string_view text)
+    {
+        const std::size_t n = text.size();
+        room(n);
+        const char* from = text.data();
+        // Most words are short: fixed-size copies, overlapping at the end,
+        // spare the call that a copy of any length costs.
+        if (n >= 8 && n <= 16) {
+            std::memcpy(at_, from, 8);
+            std::memcpy(at_ + n - 8, from + n - 8, 8);
+        } else if (n >= 4 && n < 8) {
+            std::memcpy(at_, from, 4);
+            std::memcpy(at_ + n - 4, from + n - 4, 4);
+        } else if (n < 4) {
+            for (std::size_t i = 0; i < n; ++i)
+                at_[i] = from[i];
+        } else {
+            std::memcpy(at_, from, n);
+        }
+        at_ += n;
+    }
+    void put(char c)
+    {
+        room(1);
+        *at_++ = c;
+    }
+    std::string take()
+    {
+        out_.resize(static_cast<std::size_t>(at_ - out_.data()));
+        return std::move(out_);
+    }
+
+private:
+    void room(std::size_t bytes)
+    {
+        if (static_cast<std::size_t>(end_ - at_) < bytes)
+            grow(bytes);
+    }
+    void grow(std::size_t bytes)
+    {
+        // The string's own growth keeps the copies few; the size grows by
+        // steps, so that little is cleared beyond what is written.
+        const auto used = static_cast<std::size_t>(at_ - out_.data());
+        out_.resize(used + std::max<std::size_t>(bytes, 32 * 1024));
+        at_ = out_.data() + used;
+        end_ = out_.data() + out_.size();
+    }
+
+    std::string out_;
+    char* at_ = nullptr;
+    char* end_ = nullptr;
+};
+
+// A comment's text as the text writes it: control bytes shown as '?'.
+void showControls(std::string& comment)
+{
+    for (char& c : comment)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
+            c = '?';
+}
+
+std::string commentText(std::string comment)
+{
+    showControls(comment);
+    return "  # " + comment;
+}
+
+// The decimal text of every byte value.
+const std::array<std::string, 256>& numberTexts()
+{
+    static const std::array<std::string, 256> texts = [] {
+        std::array<std::string, 256> all;
+        for (unsigned v = 0; v < 256; ++v)
+            appendNumber(all[v], v);
+        return all;
+    }();
+    return texts;
+}
 
 void appendFlags(std::string& out, const FieldLayout& field, std::uint8_t value)
 {
@@ -235,145 +400,201 @@ void appendFlags(std::string& out, const FieldLayout& field, std::uint8_t value)
     }
 }
 
-void appendNamed(std::string& out, const FieldLayout& field, std::uint8_t value)
+// What the breakdown says of a field from other bytes than its own.
+enum class Note : std::uint8_t { None, Locus, Neuron };
+
+// One field as decompile writes it, prepared once: its line's start and the
+// text of each value, comments that depend on the value alone included.
+struct FieldWriter {
+    const FieldLayout* field = nullptr;
+    std::string lead; // "  threshold "
+    // Number, Named, Flags: the text of every value; List: the text of every
+    // item. Empty for the rest.
+    std::vector<std::string> values;
+    Note note = Note::None;
+};
+
+struct KindWriter {
+    std::string geneLine; // "\ngene receptor"
+    std::vector<FieldWriter> fields;
+};
+
+std::string namedText(const FieldLayout& field, std::uint8_t value)
 {
+    std::string text;
     if (value < field.names.size())
-        appendWord(out, field.names[value]);
+        appendWord(text, field.names[value]);
     else
-        appendNumber(out, value);
+        appendNumber(text, value);
+    return text;
+}
+
+// What the breakdown says of a value that the text gives as a number, where
+// it depends on the value alone.
+std::string valueComment(std::optional<GeneKind> kind, const FieldLayout& field, std::uint8_t value)
+{
+    std::string comment;
+    if ((kind == GeneKind::Emitter || kind == GeneKind::Reaction) && field.name == "rate")
+        comment = std::string(halfLifeName(value));
+    else if (kind == GeneKind::Appearance && field.name == "variant")
+        comment = std::string(1, static_cast<char>(value + 65));
+    return comment.empty() ? comment : commentText(comment);
+}
+
+FieldWriter fieldWriter(std::optional<GeneKind> kind, const FieldLayout& field)
+{
+    FieldWriter writer;
+    writer.field = &field;
+    writer.lead = "  " + field.name + " ";
+    switch (field.reading) {
+    case FieldReading::Number:
+        for (unsigned v = 0; v < 256; ++v)
+            writer.values.push_back(numberTexts()[v] + valueComment(kind, field, static_cast<std::uint8_t>(v)));
+        if ((kind == GeneKind::Receptor || kind == GeneKind::Emitter) && field.name == "locus")
+            writer.note = Note::Locus;
+        else if (kind == GeneKind::Instinct && field.name.starts_with("neuron"))
+            writer.note = Note::Neuron;
+        break;
+    case FieldReading::Named:
+    case FieldReading::List:
+        for (unsigned v = 0; v < 256; ++v)
+            writer.values.push_back(namedText(field, static_cast<std::uint8_t>(v)));
+        break;
+    case FieldReading::Flags:
+        for (unsigned v = 0; v < 256; ++v)
+            appendFlags(writer.values.emplace_back(), field, static_cast<std::uint8_t>(v));
+        break;
+    case FieldReading::Chemical:
+    case FieldReading::Text:
+    case FieldReading::HalfLives:
+        break;
+    }
+    return writer;
+}
+
+// By kind; the last is the header's.
+const KindWriter& kindWriter(std::optional<GeneKind> kind)
+{
+    static const std::array<KindWriter, GeneKindCount + 1> writers = [] {
+        std::array<KindWriter, GeneKindCount + 1> all;
+        for (const GeneKindInfo& info : GeneKinds) {
+            KindWriter& writer = all[indexOf(info.kind)];
+            writer.geneLine = "\ngene " + bodyLayout(info.kind).word;
+            for (const FieldLayout& field : bodyLayout(info.kind).fields)
+                writer.fields.push_back(fieldWriter(info.kind, field));
+        }
+        for (const FieldLayout& field : headerLayout().fields)
+            all[GeneKindCount].fields.push_back(fieldWriter(std::nullopt, field));
+        return all;
+    }();
+    return writers[kind ? indexOf(*kind) : GeneKindCount];
+}
+
+// The text of every half-life after its chemical: " 12  # name\n".
+const std::array<std::string, 256>& halfLifeTails()
+{
+    static const std::array<std::string, 256> tails = [] {
+        std::array<std::string, 256> all;
+        for (unsigned v = 0; v < 256; ++v)
+            all[v] = " " + numberTexts()[v] + "  # " + std::string(halfLifeName(static_cast<std::uint8_t>(v))) + "\n";
+        return all;
+    }();
+    return tails;
 }
 
 // Items up to the last that is not zero, then the zero that ends the list
 // where the breakdown shows one; a list of zeros is its first zero.
-void appendList(std::string& out, const FieldLayout& field, const std::uint8_t* bytes)
+void putList(Sink& out, const FieldWriter& writer, const std::uint8_t* bytes)
 {
-    std::size_t count = field.width;
+    const std::size_t width = writer.field->width;
+    std::size_t count = width;
     while (count > 0 && bytes[count - 1] == 0)
         --count;
-    if (count == 0 || (field.listShowsEnd && count < field.width))
+    if (count == 0 || (writer.field->listShowsEnd && count < width))
         ++count;
     for (std::size_t i = 0; i < count; ++i) {
         if (i > 0)
-            out += ' ';
-        appendNamed(out, field, bytes[i]);
+            out.put(' ');
+        out.put(writer.values[bytes[i]]);
     }
 }
 
 // Always quoted: a name is text, even one of digits or none at all.
-void appendText(std::string& out, const std::uint8_t* bytes, std::size_t width)
+void putText(Sink& out, const std::uint8_t* bytes, std::size_t width)
 {
     std::size_t count = width;
     while (count > 0 && bytes[count - 1] == 0)
         --count;
-    appendQuoted(out, std::string_view(reinterpret_cast<const char*>(bytes), count));
+    std::string text;
+    appendQuoted(text, std::string_view(reinterpret_cast<const char*>(bytes), count));
+    out.put(text);
 }
 
-// What the breakdown says of a field that the text gives as a number.
-void appendComment(std::string& out, GeneKind kind, const FieldLayout& field, const GeneRecord& gene)
+void putNote(Sink& out, Note note, GeneKind kind, const FieldLayout& field, const std::uint8_t* body)
 {
-    // Most fields have none: the kind and the offset decide before any text.
-    const std::uint8_t* body = gene.body.data();
-    const std::uint8_t value = body[field.offset];
-    if (field.reading != FieldReading::Number)
-        return;
     std::string comment;
-    switch (kind) {
-    case GeneKind::Receptor:
-    case GeneKind::Emitter:
-        if (field.name == "locus")
-            comment = locusName(body[0], body[1], body[2], kind == GeneKind::Emitter);
-        else if (kind == GeneKind::Emitter && field.name == "rate")
-            comment = halfLifeName(value);
-        break;
-    case GeneKind::Reaction:
-        if (field.name == "rate")
-            comment = halfLifeName(value);
-        break;
-    case GeneKind::Instinct:
-        if (field.name.starts_with("neuron") && body[field.offset - 1] != 0)
-            comment = neuronName(body[field.offset - 1], value);
-        break;
-    case GeneKind::Appearance:
-        if (field.name == "variant")
-            comment = std::string(1, static_cast<char>(value + 65));
-        break;
-    default:
-        return;
-    }
+    if (note == Note::Locus)
+        comment = locusName(body[0], body[1], body[2], kind == GeneKind::Emitter);
+    else if (body[field.offset - 1] != 0)
+        comment = neuronName(body[field.offset - 1], body[field.offset]);
     if (comment.empty())
         return;
-    out += "  # ";
-    for (const char c : comment)
-        out += static_cast<unsigned char>(c) < 0x20 || c == 0x7f ? '?' : c;
+    showControls(comment);
+    out.put("  # ");
+    out.put(comment);
 }
 
-void appendField(std::string& out, GeneKind kind, const FieldLayout& field, const GeneRecord& gene,
-                 const ChemicalWords& chemicals)
+void putField(Sink& out, GeneKind kind, const FieldWriter& writer, const GeneRecord& gene,
+              const ChemicalWords& chemicals)
 {
+    const FieldLayout& field = *writer.field;
     const std::uint8_t* bytes = gene.body.data() + field.offset;
     if (field.reading == FieldReading::HalfLives) {
         for (unsigned chemical = 0; chemical < 256; ++chemical) {
-            out += "  half-life ";
-            chemicals.append(out, static_cast<std::uint8_t>(chemical));
-            out += ' ';
-            appendNumber(out, bytes[chemical]);
-            out += "  # ";
-            out += halfLifeName(bytes[chemical]);
-            out += '\n';
+            out.put("  half-life ");
+            out.put(chemicals.word(static_cast<std::uint8_t>(chemical)));
+            out.put(halfLifeTails()[bytes[chemical]]);
         }
         return;
     }
-    out += "  ";
-    out += field.name;
-    out += ' ';
+    out.put(writer.lead);
     switch (field.reading) {
     case FieldReading::Number:
-        appendNumber(out, *bytes);
+    case FieldReading::Named:
+    case FieldReading::Flags:
+        out.put(writer.values[*bytes]);
+        if (writer.note != Note::None)
+            putNote(out, writer.note, kind, field, gene.body.data());
         break;
     case FieldReading::Chemical:
-        chemicals.append(out, *bytes);
-        break;
-    case FieldReading::Named:
-        appendNamed(out, field, *bytes);
-        break;
-    case FieldReading::Flags:
-        appendFlags(out, field, *bytes);
+        out.put(chemicals.word(*bytes));
         break;
     case FieldReading::Text:
-        appendText(out, bytes, field.width);
+        putText(out, bytes, field.width);
         break;
     case FieldReading::List:
-        appendList(out, field, bytes);
+        putList(out, writer, bytes);
         break;
     case FieldReading::HalfLives:
         break;
     }
-    appendComment(out, kind, field, gene);
-    out += '\n';
+    out.put('\n');
 }
 
-void appendHeader(std::string& out, const GeneRecord& gene)
+void putHeader(Sink& out, const GeneRecord& gene)
 {
     const auto* header = reinterpret_cast<const std::uint8_t*>(&gene.header);
-    for (const FieldLayout& field : headerLayout().fields) {
-        out += "  ";
-        out += field.name;
-        out += ' ';
-        const std::uint8_t value = header[field.offset];
-        if (field.reading == FieldReading::Flags)
-            appendFlags(out, field, value);
-        else if (field.reading == FieldReading::Named)
-            appendNamed(out, field, value);
-        else
-            appendNumber(out, value);
-        out += '\n';
+    for (const FieldWriter& writer : kindWriter(std::nullopt).fields) {
+        out.put(writer.lead);
+        out.put(writer.values[header[writer.field->offset]]);
+        out.put('\n');
     }
 }
 
 // Where the reader files each gene, as the comment on its "gene" line.
 class OrganNotes {
 public:
-    void appendNote(std::string& out, const GeneRecord& gene, GeneSlot slot)
+    void putNote(Sink& out, const GeneRecord& gene, GeneSlot slot)
     {
         const std::optional<GeneKind> kind = gene.kind();
         if (slot.place == GenePlace::NewOrgan) {
@@ -381,26 +602,33 @@ public:
             for (char& c : name)
                 if (static_cast<unsigned char>(c) < 0x20)
                     c = '?';
-            out += "  # organ ";
-            appendNumber(out, static_cast<std::uint32_t>(slot.organ + 1));
-            out += ": ";
-            out += name;
+            out.put("  # organ ");
+            out.put(numberText(slot.organ + 1));
+            out.put(": ");
+            out.put(name);
             names_.push_back(std::move(name));
         } else if (slot.place == GenePlace::Attached) {
-            out += "  # in organ ";
-            appendNumber(out, static_cast<std::uint32_t>(slot.organ + 1));
-            out += ": ";
-            out += names_[slot.organ];
+            out.put("  # in organ ");
+            out.put(numberText(slot.organ + 1));
+            out.put(": ");
+            out.put(names_[slot.organ]);
         } else if (kind == GeneKind::BrainLobe) {
-            out += "  # loose: no brain organ before it";
+            out.put("  # loose: no brain organ before it");
         } else if (kind == GeneKind::Receptor || kind == GeneKind::Emitter || kind == GeneKind::Reaction) {
-            out += "  # loose: no organ before it";
+            out.put("  # loose: no organ before it");
         } else if (!kind) {
-            out += "  # unknown kind: no body";
+            out.put("  # unknown kind: no body");
         }
     }
 
 private:
+    static std::string numberText(std::size_t n)
+    {
+        std::string text;
+        appendNumber(text, static_cast<std::uint32_t>(n));
+        return text;
+    }
+
     std::vector<std::string> names_;
 };
 
@@ -408,15 +636,21 @@ constexpr std::size_t TrailingBytesPerLine = 32;
 
 } // namespace
 
-std::string decompileGenome(std::string_view genomeBytes, const ChemicalNameTable& chemicalTable)
+std::string decompileGenome(std::string_view genomeBytes, const ChemicalNameTable& chemicals)
 {
-    const ChemicalWords chemicals(chemicalTable);
-    std::string out;
-    out.reserve(genomeBytes.size() * 6 + 256);
-    out += GenomeTextFormat;
-    out += ' ';
-    appendNumber(out, GenomeTextVersion);
-    out += "\n# One block per gene, in file order: the order decides which organ a gene joins.\n";
+    return decompileGenome(genomeBytes, GenomeTextChemicals(chemicals));
+}
+
+std::string decompileGenome(std::string_view genomeBytes, const GenomeTextChemicals& chemicalWords)
+{
+    const ChemicalWords& chemicals = chemicalWords.words();
+    // At least ten bytes of text for a byte of genome, mostly a few more.
+    Sink out(genomeBytes.size() * 10 + 4096);
+    std::string first(GenomeTextFormat);
+    first += ' ';
+    appendNumber(first, GenomeTextVersion);
+    out.put(first);
+    out.put("\n# One block per gene, in file order: the order decides which organ a gene joins.\n");
 
     MemorySource source(genomeBytes);
     std::size_t consumed = GenomeMagic.size();
@@ -424,34 +658,36 @@ std::string decompileGenome(std::string_view genomeBytes, const ChemicalNameTabl
     scanGenome(source, [&](const GeneRecord& gene, GeneSlot slot) {
         consumed += 4 + sizeof gene.header + bodyLength(gene.header.type, gene.header.subtype);
         const std::optional<GeneKind> kind = gene.kind();
-        out += "\ngene ";
         if (kind) {
-            out += bodyLayout(*kind).word;
+            out.put(kindWriter(kind).geneLine);
         } else {
-            appendPieces(out, gene.header.type, " ", gene.header.subtype);
+            std::string line = "\ngene ";
+            appendPieces(line, gene.header.type, " ", gene.header.subtype);
+            out.put(line);
         }
-        notes.appendNote(out, gene, slot);
-        out += '\n';
-        appendHeader(out, gene);
+        notes.putNote(out, gene, slot);
+        out.put('\n');
+        putHeader(out, gene);
         if (kind)
-            for (const FieldLayout& field : bodyLayout(*kind).fields)
-                appendField(out, *kind, field, gene, chemicals);
+            for (const FieldWriter& writer : kindWriter(kind).fields)
+                putField(out, *kind, writer, gene, chemicals);
     });
 
     // The reader stops at the end marker or at the end of the file.
     if (consumed >= genomeBytes.size()) {
-        out += "\nno-end\n";
-        return out;
+        out.put("\nno-end\n");
+        return out.take();
     }
-    out += "\nend\n";
+    out.put("\nend\n");
     const std::string_view trailing = genomeBytes.substr(consumed + 4);
     for (std::size_t at = 0; at < trailing.size(); at += TrailingBytesPerLine) {
-        out += "trailing ";
+        std::string line = "trailing ";
         for (const char c : trailing.substr(at, TrailingBytesPerLine))
-            appendHex2(out, static_cast<std::uint8_t>(c));
-        out += '\n';
+            appendHex2(line, static_cast<std::uint8_t>(c));
+        line += '\n';
+        out.put(line);
     }
-    return out;
+    return out.take();
 }
 
 // -------------------------------------------------------------- compile
@@ -467,23 +703,27 @@ struct Token {
     std::size_t storedAt = 0;
 };
 
-bool ChemicalWords::names(std::uint8_t chemical, const Token& token) const
+} // namespace
+
+bool GenomeTextChemicals::Words::names(std::uint8_t chemical, const Token& token) const
 {
     if (!token.quoted && allDigits(token.text))
         return false;
     return usable_[chemical] && table_[chemical] == token.text;
 }
 
+namespace {
+
 std::optional<GeneKind> kindByWord(std::string_view word)
 {
     static const WordMap<GeneKind> kinds = [] {
         WordMap<GeneKind> all;
         for (const GeneKindInfo& info : GeneKinds)
-            all.emplace(bodyLayout(info.kind).word, info.kind);
+            all.insert(bodyLayout(info.kind).word, info.kind);
         return all;
     }();
-    const auto it = kinds.find(word);
-    return it == kinds.end() ? std::nullopt : std::optional<GeneKind>(it->second);
+    const GeneKind* kind = kinds.find(word);
+    return kind ? std::optional<GeneKind>(*kind) : std::nullopt;
 }
 
 constexpr std::size_t MaxLineBytes = 4096;
@@ -497,14 +737,15 @@ struct KindIndex {
     WordMap<std::size_t> slotByName;
     std::vector<const FieldLayout*> fields;
     std::vector<NameIndex> names;
+    std::size_t headerFields = 0;
 
     void add(const FieldLayout& field)
     {
-        slotByName.emplace(field.name, fields.size());
+        slotByName.insert(field.name, fields.size());
         fields.push_back(&field);
         NameIndex& index = names.emplace_back();
         for (std::size_t i = 0; i < field.names.size(); ++i)
-            index.emplace(field.names[i], static_cast<std::uint8_t>(i));
+            index.insert(field.names[i], static_cast<std::uint8_t>(i));
     }
 };
 
@@ -516,6 +757,7 @@ const KindIndex& kindIndex(std::optional<GeneKind> kind)
         for (std::size_t k = 0; k < all.size(); ++k) {
             for (const FieldLayout& field : headerLayout().fields)
                 all[k].add(field);
+            all[k].headerFields = all[k].fields.size();
             if (k < GeneKindCount)
                 for (const FieldLayout& field : bodyLayout(static_cast<GeneKind>(k)).fields)
                     all[k].add(field);
@@ -538,8 +780,8 @@ std::string orList(const std::vector<std::string>& names)
 
 class Compiler {
 public:
-    Compiler(std::string_view text, const ChemicalNameTable& table, std::size_t maxTextBytes)
-        : text_(text), chemicals_(table), maxTextBytes_(maxTextBytes)
+    Compiler(std::string_view text, const ChemicalWords& chemicals, std::size_t maxTextBytes)
+        : text_(text), chemicals_(chemicals), maxTextBytes_(maxTextBytes)
     {
     }
 
@@ -611,6 +853,7 @@ private:
         std::array<std::size_t, 256> halfLifeGiven{};
         std::size_t lastSlot = SIZE_MAX;
         int lastChemical = -1;
+        const KindIndex* index = nullptr;
     };
 
     void error(std::size_t line, std::size_t column, std::string message)
@@ -631,37 +874,45 @@ private:
     {
         tokens_.clear();
         escaped_.clear();
-        std::size_t i = 0;
-        while (i < line.size()) {
-            const auto c = static_cast<unsigned char>(line[i]);
+        const char* const begin = line.data();
+        const char* const end = begin + line.size();
+        const char* at = begin;
+        bool stored = false;
+        while (at < end) {
+            const auto c = static_cast<unsigned char>(*at);
             if (c == ' ' || c == '\t') {
-                ++i;
+                ++at;
                 continue;
             }
             if (c == '#')
                 break;
             Token& token = tokens_.emplace_back();
+            std::size_t i = static_cast<std::size_t>(at - begin);
             token.column = i + 1;
             if (c == '"') {
                 token.quoted = true;
                 if (!quotedWord(line, i, token))
                     return false;
+                stored = stored || token.stored;
+                at = begin + i;
                 continue;
             }
-            if (!isBareByte(c) && c != '\\') {
+            if (!WordBytes[c]) {
                 error(lineNumber_, i + 1,
                       "unexpected byte 0x" + hex(c) + "; bytes outside printable ASCII go in quotes as \\xNN");
                 return false;
             }
-            const std::size_t start = i;
-            while (i < line.size() && (isBareByte(static_cast<unsigned char>(line[i])) || line[i] == '\\'))
-                ++i;
-            token.text = line.substr(start, i - start);
+            const char* const start = at;
+            do
+                ++at;
+            while (at < end && WordBytes[static_cast<unsigned char>(*at)]);
+            token.text = std::string_view(start, static_cast<std::size_t>(at - start));
         }
         // Only now: growing the list moves the words' own bytes.
-        for (Token& token : tokens_)
-            if (token.stored)
-                token.text = std::string_view(escaped_).substr(token.storedAt, token.text.size());
+        if (stored)
+            for (Token& token : tokens_)
+                if (token.stored)
+                    token.text = std::string_view(escaped_).substr(token.storedAt, token.text.size());
         return true;
     }
 
@@ -835,8 +1086,8 @@ private:
         }
         if (block_.kind == GeneKind::HalfLives)
             block_.halfLifeGiven.fill(0);
-        const std::size_t bodyFields = block_.kind ? bodyLayout(*block_.kind).fields.size() : 0;
-        block_.given.assign(headerLayout().fields.size() + bodyFields, 0);
+        block_.index = &kindIndex(block_.kind);
+        block_.given.assign(block_.index->fields.size(), 0);
     }
 
     void closeBlock()
@@ -946,6 +1197,18 @@ private:
     // A decimal number 0 to 255.
     std::optional<std::uint8_t> number(const Token& token, std::string_view what)
     {
+        // Nearly every number is one to three digits up to 255.
+        if (!token.quoted && !token.text.empty() && token.text.size() <= 3) {
+            unsigned value = 0;
+            bool digits = true;
+            for (const char c : token.text) {
+                const auto digit = static_cast<unsigned>(c - '0');
+                digits = digits && digit <= 9;
+                value = value * 10 + digit;
+            }
+            if (digits && value <= 255)
+                return static_cast<std::uint8_t>(value);
+        }
         if (token.quoted || !allDigits(token.text)) {
             error(token, std::string(what) + ": " + quoted(token.text) + " is not a number (0 to 255)");
             return std::nullopt;
@@ -970,8 +1233,8 @@ private:
             for (std::size_t i = 0; i < field.names.size(); ++i)
                 if (field.names[i] == token.text)
                     return static_cast<std::uint8_t>(i);
-        } else if (const auto it = index.find(token.text); it != index.end()) {
-            return it->second;
+        } else if (const std::uint8_t* value = index.find(token.text)) {
+            return *value;
         }
         std::string accepts;
         if (field.names.size() <= 8) {
@@ -1068,14 +1331,13 @@ private:
     {
         const Token& nameToken = tokens_[0];
         const std::string_view name = nameToken.text;
-        const auto& headerFields = headerLayout().fields;
-        const KindIndex& index = kindIndex(block_.kind);
+        const KindIndex& index = *block_.index;
         // Fields mostly come in the order decompile writes them: the one
         // after the last is tried before the lookup.
         std::size_t slot = block_.lastSlot + 1;
         if (nameToken.quoted || slot >= index.fields.size() || index.fields[slot]->name != name) {
-            const auto found = nameToken.quoted ? index.slotByName.end() : index.slotByName.find(name);
-            slot = found == index.slotByName.end() ? index.fields.size() : found->second;
+            const std::size_t* found = nameToken.quoted ? nullptr : index.slotByName.find(name);
+            slot = found ? *found : index.fields.size();
         }
         if (slot == index.fields.size()) {
             std::vector<std::string> names;
@@ -1103,7 +1365,7 @@ private:
             return;
         }
         block_.given[slot] = lineNumber_;
-        const bool inHeader = slot < headerFields.size();
+        const bool inHeader = slot < index.headerFields;
         std::uint8_t* bytes = inHeader ? block_.header.data() + field->offset : block_.body.data() + field->offset;
         std::optional<std::uint8_t> value;
         switch (field->reading) {
@@ -1194,7 +1456,7 @@ private:
     }
 
     std::string_view text_;
-    ChemicalWords chemicals_;
+    const ChemicalWords& chemicals_;
     std::size_t maxTextBytes_;
     std::vector<GenomeTextError> errors_;
     std::vector<Token> tokens_;
@@ -1211,9 +1473,14 @@ private:
 
 } // namespace
 
+CompiledGenome compileGenomeText(std::string_view text, const GenomeTextChemicals& chemicals, std::size_t maxTextBytes)
+{
+    return Compiler(text, chemicals.words(), maxTextBytes).run();
+}
+
 CompiledGenome compileGenomeText(std::string_view text, const ChemicalNameTable& chemicals, std::size_t maxTextBytes)
 {
-    return Compiler(text, chemicals, maxTextBytes).run();
+    return compileGenomeText(text, GenomeTextChemicals(chemicals), maxTextBytes);
 }
 
 std::string genomeTextErrorLines(std::string_view file, const std::vector<GenomeTextError>& errors)
