@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <optional>
@@ -40,6 +41,48 @@ constexpr std::array<bool, 256> WordBytes = [] {
     word['\\'] = true;
     return word;
 }();
+
+// The bytes a word in quotes holds as they are, without escapes.
+constexpr std::array<bool, 256> PlainQuotedBytes = [] {
+    std::array<bool, 256> plain{};
+    for (unsigned c = 0x20; c < 0x7f; ++c)
+        plain[c] = c != '"' && c != '\\';
+    return plain;
+}();
+
+// Whether a and b hold the same n bytes. Words are short: two loads of
+// eight or four bytes each, overlapping, compare most of them without the
+// call a comparison of any length costs.
+[[gnu::always_inline]] inline bool sameBytes(const char* a, const char* b, std::size_t n)
+{
+    if (n >= 8 && n <= 16) {
+        std::uint64_t a0, a1, b0, b1;
+        std::memcpy(&a0, a, 8);
+        std::memcpy(&a1, a + n - 8, 8);
+        std::memcpy(&b0, b, 8);
+        std::memcpy(&b1, b + n - 8, 8);
+        return ((a0 ^ b0) | (a1 ^ b1)) == 0;
+    }
+    if (n >= 4 && n < 8) {
+        std::uint32_t a0, a1, b0, b1;
+        std::memcpy(&a0, a, 4);
+        std::memcpy(&a1, a + n - 4, 4);
+        std::memcpy(&b0, b, 4);
+        std::memcpy(&b1, b + n - 4, 4);
+        return ((a0 ^ b0) | (a1 ^ b1)) == 0;
+    }
+    if (n > 16)
+        return std::memcmp(a, b, n) == 0;
+    for (std::size_t i = 0; i < n; ++i)
+        if (a[i] != b[i])
+            return false;
+    return true;
+}
+
+[[gnu::always_inline]] inline bool sameWord(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size() && sameBytes(a.data(), b.data(), a.size());
+}
 
 // Words to values, for field, kind, name and chemical words: open
 // addressing over a power-of-two table with FNV-1a hashes. The words are
@@ -96,7 +139,7 @@ private:
         const std::size_t mask = slots_.size() - 1;
         for (std::size_t i = hash(word) & mask;; i = (i + 1) & mask) {
             Slot& slot = slots_[i];
-            if (!slot.used || slot.word == word)
+            if (!slot.used || sameWord(slot.word, word))
                 return slot;
         }
     }
@@ -796,8 +839,22 @@ public:
             return result;
         }
         out_ = GenomeMagic;
+        // A genome's text is about ten times its size.
+        out_.reserve(text_.size() / 8 + 64);
         std::size_t at = 0;
         while (at < text_.size() && !stopped_) {
+            // An empty line has no words: nothing to read.
+            if (text_[at] == '\n') {
+                ++lineNumber_;
+                ++at;
+                continue;
+            }
+            if (stage_ == Stage::Genes && block_.open) {
+                if (const std::size_t next = quickLine(at); next != std::string_view::npos) {
+                    at = next;
+                    continue;
+                }
+            }
             std::size_t end = text_.find('\n', at);
             if (end == std::string_view::npos)
                 end = text_.size();
@@ -1427,6 +1484,331 @@ private:
             if (value)
                 bytes[i] = *value;
         }
+    }
+
+    // ------------------------------------------------ the quick reading
+
+    // A field line read as decompile writes it, straight from the text: a
+    // text is mostly such lines, one value each, and reading them without
+    // first finding the line's end and its words halves compiling's time.
+    // Whatever the quick reading does not take whole (errors, escapes,
+    // lists, odd blanks) it leaves untouched to the general reading, which
+    // reads it as if the quick one did not exist.
+    struct QuickWord {
+        std::string_view text;
+        bool quoted = false;
+    };
+
+    static bool isBlank(char c) { return c == ' ' || c == '\t'; }
+    // What may follow a word on its line.
+    static bool endsWord(const char* at, const char* end)
+    {
+        return at == end || *at == ' ' || *at == '\t' || *at == '#' || *at == '\n';
+    }
+
+    // The next word, in quotes or bare; false for anything else.
+    static bool quickWord(const char*& from, const char* end, QuickWord& word)
+    {
+        const char* at = from;
+        while (at < end && isBlank(*at))
+            ++at;
+        if (at == end)
+            return false;
+        const char* start = at;
+        if (*at == '"') {
+            start = ++at;
+            while (at < end && PlainQuotedBytes[static_cast<unsigned char>(*at)])
+                ++at;
+            if (at == end || *at != '"')
+                return false;
+            word = {std::string_view(start, static_cast<std::size_t>(at - start)), true};
+            ++at;
+        } else {
+            while (at < end && WordBytes[static_cast<unsigned char>(*at)])
+                ++at;
+            if (at == start)
+                return false;
+            word = {std::string_view(start, static_cast<std::size_t>(at - start)), false};
+        }
+        from = at;
+        return endsWord(at, end);
+    }
+
+    // True when nothing but blanks and a comment is left on the line.
+    static bool quickEnd(const char* at, const char* end)
+    {
+        while (at < end && isBlank(*at))
+            ++at;
+        return at == end || *at == '#' || *at == '\n';
+    }
+
+    static std::optional<std::uint8_t> quickNumber(const QuickWord& word)
+    {
+        if (word.quoted || word.text.size() > 3)
+            return std::nullopt;
+        unsigned value = 0;
+        for (const char c : word.text) {
+            const auto digit = static_cast<unsigned>(c - '0');
+            if (digit > 9)
+                return std::nullopt;
+            value = value * 10 + digit;
+        }
+        return value <= 255 ? std::optional<std::uint8_t>(static_cast<std::uint8_t>(value)) : std::nullopt;
+    }
+
+    // A number of one to three digits up to 255 and what follows it, read
+    // from four bytes at once: a loop over the digits would mispredict its
+    // end on every line.
+    static std::optional<std::uint8_t> quickNumberAt(const char*& from, const char* end)
+    {
+        const char* at = from;
+        // Decompile puts one blank before the value.
+        if (at < end && *at == ' ')
+            ++at;
+        while (at < end && isBlank(*at))
+            ++at;
+        if (end - at < 4) {
+            QuickWord word;
+            if (!quickWord(at, end, word))
+                return std::nullopt;
+            from = at;
+            return quickNumber(word);
+        }
+        const auto d0 = static_cast<unsigned char>(at[0] - '0');
+        const auto d1 = static_cast<unsigned char>(at[1] - '0');
+        const auto d2 = static_cast<unsigned char>(at[2] - '0');
+        const auto d3 = static_cast<unsigned char>(at[3] - '0');
+        const unsigned digits =
+            unsigned{d0 < 10} | unsigned{d1 < 10} << 1 | unsigned{d2 < 10} << 2 | unsigned{d3 < 10} << 3;
+        const int length = std::countr_one(digits);
+        const unsigned value = length == 1 ? d0 : length == 2 ? d0 * 10u + d1 : d0 * 100u + d1 * 10u + d2;
+        if (length == 0 || length > 3 || value > 255 || !endsWord(at + length, end))
+            return std::nullopt;
+        from = at + length;
+        return static_cast<std::uint8_t>(value);
+    }
+
+    static bool isNumber(const QuickWord& word)
+    {
+        return !word.quoted && static_cast<unsigned>(word.text[0] - '0') <= 9 && allDigits(word.text);
+    }
+
+    std::optional<std::uint8_t> quickChemical(const QuickWord& word) const
+    {
+        return isNumber(word) ? quickNumber(word) : chemicals_.find(word.text);
+    }
+
+    static std::optional<std::uint8_t> quickNamed(const QuickWord& word, const FieldLayout& field,
+                                                  const NameIndex& index)
+    {
+        if (isNumber(word))
+            return quickNumber(word);
+        if (field.names.size() <= 8) {
+            for (std::size_t i = 0; i < field.names.size(); ++i)
+                if (sameWord(field.names[i], word.text))
+                    return static_cast<std::uint8_t>(i);
+            return std::nullopt;
+        }
+        const std::uint8_t* value = index.find(word.text);
+        return value ? std::optional<std::uint8_t>(*value) : std::nullopt;
+    }
+
+    static std::optional<std::uint8_t> quickFlags(const char*& at, const char* end, const FieldLayout& field)
+    {
+        QuickWord word;
+        unsigned value = 0;
+        std::size_t count = 0;
+        while (!quickEnd(at, end)) {
+            if (!quickWord(at, end, word) || word.quoted)
+                return std::nullopt;
+            ++count;
+            if (count == 1 && (sameWord(word.text, "none") || isNumber(word)) && quickEnd(at, end))
+                return isNumber(word) ? quickNumber(word) : std::optional<std::uint8_t>(0);
+            std::size_t bit = 0;
+            while (bit < field.names.size() && !sameWord(field.names[bit], word.text))
+                ++bit;
+            if (bit == field.names.size() || (value & (1u << bit)))
+                return std::nullopt;
+            value |= 1u << bit;
+        }
+        return count == 0 ? std::nullopt : std::optional<std::uint8_t>(static_cast<std::uint8_t>(value));
+    }
+
+    // A half-life's chemical and value, not yet written.
+    bool quickHalfLife(const char*& at, const char* end, std::uint8_t& chemical, std::uint8_t& halfLife) const
+    {
+        QuickWord chemicalWord;
+        if (!quickWord(at, end, chemicalWord))
+            return false;
+        const auto value = quickNumberAt(at, end);
+        if (!value || !quickEnd(at, end))
+            return false;
+        const int next = block_.lastChemical + 1;
+        Token token;
+        token.text = chemicalWord.text;
+        token.quoted = chemicalWord.quoted;
+        const auto chemicalNumber = next < 256 && chemicals_.names(static_cast<std::uint8_t>(next), token)
+                                        ? std::optional<std::uint8_t>(static_cast<std::uint8_t>(next))
+                                        : quickChemical(chemicalWord);
+        if (!chemicalNumber || block_.halfLifeGiven[*chemicalNumber] != 0)
+            return false;
+        chemical = *chemicalNumber;
+        halfLife = *value;
+        return true;
+    }
+
+    // The items of a list, up to its width.
+    static bool quickList(const char*& at, const char* end, const FieldLayout& field, const NameIndex& names,
+                          std::array<std::uint8_t, 16>& items, std::size_t& count)
+    {
+        QuickWord word;
+        count = 0;
+        while (!quickEnd(at, end)) {
+            if (count == field.width || count == items.size() || !quickWord(at, end, word))
+                return false;
+            const auto item = field.names.empty() ? quickNumber(word) : quickNamed(word, field, names);
+            if (!item)
+                return false;
+            items[count++] = *item;
+        }
+        return count > 0;
+    }
+
+    // The field's value: a byte, or the text of a text field; false for
+    // what the general reading takes.
+    bool quickValue(const char*& at, const char* end, const FieldLayout& field, const NameIndex& names,
+                    std::uint8_t& byte, std::string_view& text) const
+    {
+        QuickWord word;
+        std::optional<std::uint8_t> value;
+        switch (field.reading) {
+        case FieldReading::Number:
+            value = quickNumberAt(at, end);
+            break;
+        case FieldReading::Chemical:
+            if (quickWord(at, end, word))
+                value = quickChemical(word);
+            break;
+        case FieldReading::Named:
+            if (quickWord(at, end, word))
+                value = quickNamed(word, field, names);
+            break;
+        case FieldReading::Flags:
+            value = quickFlags(at, end, field);
+            break;
+        case FieldReading::Text:
+            if (!quickWord(at, end, word) || word.text.size() > field.width)
+                return false;
+            text = word.text;
+            return true;
+        case FieldReading::List:
+        case FieldReading::HalfLives:
+            return false;
+        }
+        if (!value)
+            return false;
+        byte = *value;
+        return true;
+    }
+
+    // Reads the field line at text_[start]: the offset past it, or npos
+    // for a line the general reading takes.
+    std::size_t quickLine(std::size_t start)
+    {
+        const char* const lineStart = text_.data() + start;
+        const char* const end = text_.data() + text_.size();
+        const char* at = lineStart;
+        // Decompile indents fields by two blanks.
+        if (end - at > 2 && at[0] == ' ' && at[1] == ' ')
+            at += 2;
+        while (at < end && isBlank(*at))
+            ++at;
+        // Fields mostly come in the order decompile writes them.
+        const KindIndex& index = *block_.index;
+        std::size_t slot = block_.lastSlot + 1;
+        if (slot < index.fields.size() && startsWithWord(at, end, index.fields[slot]->name)) {
+            at += index.fields[slot]->name.size();
+        } else {
+            QuickWord name;
+            if (!quickWord(at, end, name) || name.quoted)
+                return std::string_view::npos;
+            const std::size_t* found = index.slotByName.find(name.text);
+            if (!found)
+                return std::string_view::npos;
+            slot = *found;
+        }
+        const FieldLayout& field = *index.fields[slot];
+        if (field.reading == FieldReading::HalfLives) {
+            std::uint8_t chemical = 0;
+            std::uint8_t halfLife = 0;
+            if (!quickHalfLife(at, end, chemical, halfLife))
+                return std::string_view::npos;
+            const char* const next = lineEnd(at, end, lineStart);
+            if (next == nullptr)
+                return std::string_view::npos;
+            block_.halfLifeGiven[chemical] = ++lineNumber_;
+            block_.lastChemical = chemical;
+            block_.body[field.offset + chemical] = halfLife;
+            block_.lastSlot = slot;
+            return static_cast<std::size_t>(next - text_.data());
+        }
+        std::uint8_t* bytes =
+            slot < index.headerFields ? block_.header.data() + field.offset : block_.body.data() + field.offset;
+        if (field.reading == FieldReading::List) {
+            std::array<std::uint8_t, 16> items;
+            std::size_t count = 0;
+            if (block_.given[slot] != 0 || !quickList(at, end, field, index.names[slot], items, count))
+                return std::string_view::npos;
+            const char* const next = lineEnd(at, end, lineStart);
+            if (next == nullptr)
+                return std::string_view::npos;
+            std::copy_n(items.begin(), count, bytes);
+            block_.lastSlot = slot;
+            block_.given[slot] = ++lineNumber_;
+            return static_cast<std::size_t>(next - text_.data());
+        }
+        // The value is only written once the line is known whole.
+        std::uint8_t byte = 0;
+        std::string_view text;
+        if (block_.given[slot] != 0 || !quickValue(at, end, field, index.names[slot], byte, text))
+            return std::string_view::npos;
+        const char* const next = lineEnd(at, end, lineStart);
+        if (next == nullptr)
+            return std::string_view::npos;
+        if (field.reading == FieldReading::Text)
+            std::copy(text.begin(), text.end(), bytes);
+        else
+            *bytes = byte;
+        block_.lastSlot = slot;
+        block_.given[slot] = ++lineNumber_;
+        return static_cast<std::size_t>(next - text_.data());
+    }
+
+    // True when the text at at is word followed by a blank.
+    static bool startsWithWord(const char* at, const char* end, std::string_view word)
+    {
+        return static_cast<std::size_t>(end - at) > word.size() && sameBytes(at, word.data(), word.size()) &&
+               isBlank(at[word.size()]);
+    }
+
+    // Past the end of a line that has only blanks and a comment left, or
+    // null; a line longer than any line may be goes to the general reading.
+    static const char* lineEnd(const char* at, const char* end, const char* lineStart)
+    {
+        if (at < end && *at == '\n')
+            return static_cast<std::size_t>(at - lineStart) > MaxLineBytes ? nullptr : at + 1;
+        while (at < end && isBlank(*at))
+            ++at;
+        const char* newline = at;
+        if (at < end && *at == '#')
+            newline = static_cast<const char*>(std::memchr(at, '\n', static_cast<std::size_t>(end - at)));
+        else if (at < end && *at != '\n')
+            return nullptr;
+        if (newline == nullptr || newline == end)
+            newline = end;
+        if (static_cast<std::size_t>(newline - lineStart) > MaxLineBytes)
+            return nullptr;
+        return newline == end ? end : newline + 1;
     }
 
     void halfLife(const FieldLayout& field)
