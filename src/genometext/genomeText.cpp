@@ -42,6 +42,18 @@ constexpr std::array<bool, 256> WordBytes = [] {
     return word;
 }();
 
+// Blanks, and what may follow a word on its line.
+constexpr std::array<bool, 256> BlankBytes = [] {
+    std::array<bool, 256> blank{};
+    blank[' '] = blank['\t'] = true;
+    return blank;
+}();
+constexpr std::array<bool, 256> WordEndBytes = [] {
+    std::array<bool, 256> ends{};
+    ends[' '] = ends['\t'] = ends['#'] = ends['\n'] = true;
+    return ends;
+}();
+
 // The bytes a word in quotes holds as they are, without escapes.
 constexpr std::array<bool, 256> PlainQuotedBytes = [] {
     std::array<bool, 256> plain{};
@@ -126,12 +138,34 @@ private:
         bool used = false;
     };
 
+    // Eight bytes at a time, as sameBytes reads them: the first and last
+    // eight (or four) of a word, overlapping, and its length.
     static std::size_t hash(std::string_view word)
     {
-        std::uint64_t h = 14695981039346656037u;
-        for (const char c : word)
-            h = (h ^ static_cast<unsigned char>(c)) * 1099511628211u;
-        return static_cast<std::size_t>(h ^ (h >> 29));
+        const char* p = word.data();
+        const std::size_t n = word.size();
+        std::uint64_t a = 0;
+        std::uint64_t b = 0;
+        if (n >= 8) {
+            std::memcpy(&a, p, 8);
+            std::memcpy(&b, p + n - 8, 8);
+            for (std::size_t i = 8; i + 8 < n; i += 8) {
+                std::uint64_t c;
+                std::memcpy(&c, p + i, 8);
+                a = (a ^ c) * 0x9E3779B97F4A7C15u;
+            }
+        } else if (n >= 4) {
+            std::uint32_t a4, b4;
+            std::memcpy(&a4, p, 4);
+            std::memcpy(&b4, p + n - 4, 4);
+            a = a4;
+            b = b4;
+        } else {
+            for (std::size_t i = 0; i < n; ++i)
+                a = a << 8 | static_cast<unsigned char>(p[i]);
+        }
+        std::uint64_t h = (a ^ (b * 0xC2B2AE3D27D4EB4Fu) ^ n) * 0x9E3779B97F4A7C15u;
+        return static_cast<std::size_t>(h ^ (h >> 32));
     }
     // The slot of word, or the free slot where it would go.
     Slot& slotOf(std::string_view word)
@@ -781,11 +815,14 @@ struct KindIndex {
     std::vector<const FieldLayout*> fields;
     std::vector<NameIndex> names;
     std::size_t headerFields = 0;
+    std::size_t requiredFields = 0; // all but the half-lives
 
     void add(const FieldLayout& field)
     {
         slotByName.insert(field.name, fields.size());
         fields.push_back(&field);
+        if (field.reading != FieldReading::HalfLives)
+            ++requiredFields;
         NameIndex& index = names.emplace_back();
         for (std::size_t i = 0; i < field.names.size(); ++i)
             index.insert(field.names[i], static_cast<std::uint8_t>(i));
@@ -911,6 +948,7 @@ private:
         std::size_t lastSlot = SIZE_MAX;
         int lastChemical = -1;
         const KindIndex* index = nullptr;
+        std::size_t givenCount = 0; // fields given, half-lives not counted
     };
 
     void error(std::size_t line, std::size_t column, std::string message)
@@ -1145,6 +1183,7 @@ private:
             block_.halfLifeGiven.fill(0);
         block_.index = &kindIndex(block_.kind);
         block_.given.assign(block_.index->fields.size(), 0);
+        block_.givenCount = 0;
     }
 
     void closeBlock()
@@ -1154,7 +1193,7 @@ private:
         block_.open = false;
         std::vector<std::string> missing;
         const auto& header = headerLayout().fields;
-        for (std::size_t i = 0; i < block_.given.size(); ++i) {
+        for (std::size_t i = 0; block_.givenCount < block_.index->requiredFields && i < block_.given.size(); ++i) {
             if (block_.given[i] != 0)
                 continue;
             const FieldLayout& f = i < header.size() ? header[i] : bodyLayout(*block_.kind).fields[i - header.size()];
@@ -1422,6 +1461,7 @@ private:
             return;
         }
         block_.given[slot] = lineNumber_;
+        ++block_.givenCount;
         const bool inHeader = slot < index.headerFields;
         std::uint8_t* bytes = inHeader ? block_.header.data() + field->offset : block_.body.data() + field->offset;
         std::optional<std::uint8_t> value;
@@ -1499,11 +1539,11 @@ private:
         bool quoted = false;
     };
 
-    static bool isBlank(char c) { return c == ' ' || c == '\t'; }
+    static bool isBlank(char c) { return BlankBytes[static_cast<unsigned char>(c)]; }
     // What may follow a word on its line.
     static bool endsWord(const char* at, const char* end)
     {
-        return at == end || *at == ' ' || *at == '\t' || *at == '#' || *at == '\n';
+        return at == end || WordEndBytes[static_cast<unsigned char>(*at)];
     }
 
     // The next word, in quotes or bare; false for anything else.
@@ -1765,6 +1805,7 @@ private:
             std::copy_n(items.begin(), count, bytes);
             block_.lastSlot = slot;
             block_.given[slot] = ++lineNumber_;
+            ++block_.givenCount;
             return static_cast<std::size_t>(next - text_.data());
         }
         // The value is only written once the line is known whole.
@@ -1781,6 +1822,7 @@ private:
             *bytes = byte;
         block_.lastSlot = slot;
         block_.given[slot] = ++lineNumber_;
+        ++block_.givenCount;
         return static_cast<std::size_t>(next - text_.data());
     }
 
