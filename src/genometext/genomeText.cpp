@@ -886,8 +886,11 @@ public:
                 ++at;
                 continue;
             }
-            if (stage_ == Stage::Genes && block_.open) {
-                if (const std::size_t next = quickLine(at); next != std::string_view::npos) {
+            if (stage_ == Stage::Genes) {
+                std::size_t next = text_[at] == 'g' ? quickGene(at) : std::string_view::npos;
+                if (next == std::string_view::npos && block_.open)
+                    next = quickLine(at);
+                if (next != std::string_view::npos) {
                     at = next;
                     continue;
                 }
@@ -1142,20 +1145,13 @@ private:
 
     void openBlock()
     {
-        block_.open = true;
-        block_.line = lineNumber_;
-        block_.column = tokens_[0].column;
-        block_.kind.reset();
+        resetBlock(tokens_[0].column);
         block_.type = block_.subtype = 0;
         block_.header.fill(0);
         block_.body.fill(0);
-        block_.lastSlot = SIZE_MAX;
-        block_.lastChemical = -1;
-        bool known = false;
         if (tokens_.size() == 2 && !tokens_[1].quoted) {
             block_.kind = kindByWord(tokens_[1].text);
-            known = block_.kind.has_value();
-            if (!known) {
+            if (!block_.kind) {
                 error(tokens_[1], quoted(tokens_[1].text) + " is no gene kind" +
                                       didYouMean(nearestName(tokens_[1].text, kindWords())) +
                                       " (a kind's word, or TYPE SUBTYPE as two numbers)");
@@ -1179,11 +1175,56 @@ private:
             block_.open = false;
             return;
         }
+        readyBlock();
+    }
+
+    void resetBlock(std::size_t column)
+    {
+        block_.open = true;
+        block_.line = lineNumber_;
+        block_.column = column;
+        block_.kind.reset();
+        block_.type = block_.subtype = 0;
+        block_.header.fill(0);
+        block_.body.fill(0);
+        block_.lastSlot = SIZE_MAX;
+        block_.lastChemical = -1;
+    }
+
+    // Once the kind is known.
+    void readyBlock()
+    {
         if (block_.kind == GeneKind::HalfLives)
             block_.halfLifeGiven.fill(0);
         block_.index = &kindIndex(block_.kind);
         block_.given.assign(block_.index->fields.size(), 0);
         block_.givenCount = 0;
+    }
+
+    // A "gene KIND" line as decompile writes it: the offset past it, or
+    // npos for a line the general reading takes.
+    std::size_t quickGene(std::size_t start)
+    {
+        const char* const lineStart = text_.data() + start;
+        const char* const end = text_.data() + text_.size();
+        if (end - lineStart < 6 || !sameBytes(lineStart, "gene ", 5))
+            return std::string_view::npos;
+        const char* at = lineStart + 4;
+        QuickWord word;
+        if (!quickWord(at, end, word) || word.quoted)
+            return std::string_view::npos;
+        const std::optional<GeneKind> kind = kindByWord(word.text);
+        const char* const next = kind ? lineEnd(at, end, lineStart) : nullptr;
+        if (next == nullptr)
+            return std::string_view::npos;
+        ++lineNumber_;
+        closeBlock();
+        resetBlock(1);
+        block_.kind = kind;
+        block_.type = infoOf(*kind).type;
+        block_.subtype = infoOf(*kind).subtype;
+        readyBlock();
+        return static_cast<std::size_t>(next - text_.data());
     }
 
     void closeBlock()
@@ -1547,7 +1588,7 @@ private:
     }
 
     // The next word, in quotes or bare; false for anything else.
-    static bool quickWord(const char*& from, const char* end, QuickWord& word)
+    [[gnu::always_inline]] static bool quickWord(const char*& from, const char* end, QuickWord& word)
     {
         const char* at = from;
         while (at < end && isBlank(*at))
@@ -1575,7 +1616,7 @@ private:
     }
 
     // True when nothing but blanks and a comment is left on the line.
-    static bool quickEnd(const char* at, const char* end)
+    [[gnu::always_inline]] static bool quickEnd(const char* at, const char* end)
     {
         while (at < end && isBlank(*at))
             ++at;
@@ -1599,7 +1640,7 @@ private:
     // A number of one to three digits up to 255 and what follows it, read
     // from four bytes at once: a loop over the digits would mispredict its
     // end on every line.
-    static std::optional<std::uint8_t> quickNumberAt(const char*& from, const char* end)
+    [[gnu::always_inline]] static std::optional<std::uint8_t> quickNumberAt(const char*& from, const char* end)
     {
         const char* at = from;
         // Decompile puts one blank before the value.
@@ -1638,8 +1679,8 @@ private:
         return isNumber(word) ? quickNumber(word) : chemicals_.find(word.text);
     }
 
-    static std::optional<std::uint8_t> quickNamed(const QuickWord& word, const FieldLayout& field,
-                                                  const NameIndex& index)
+    [[gnu::always_inline]] static std::optional<std::uint8_t>
+    quickNamed(const QuickWord& word, const FieldLayout& field, const NameIndex& index)
     {
         if (isNumber(word))
             return quickNumber(word);
@@ -1716,8 +1757,8 @@ private:
 
     // The field's value: a byte, or the text of a text field; false for
     // what the general reading takes.
-    bool quickValue(const char*& at, const char* end, const FieldLayout& field, const NameIndex& names,
-                    std::uint8_t& byte, std::string_view& text) const
+    [[gnu::always_inline]] bool quickValue(const char*& at, const char* end, const FieldLayout& field,
+                                           const NameIndex& names, std::uint8_t& byte, std::string_view& text) const
     {
         QuickWord word;
         std::optional<std::uint8_t> value;
@@ -1827,7 +1868,7 @@ private:
     }
 
     // True when the text at at is word followed by a blank.
-    static bool startsWithWord(const char* at, const char* end, std::string_view word)
+    [[gnu::always_inline]] static bool startsWithWord(const char* at, const char* end, std::string_view word)
     {
         return static_cast<std::size_t>(end - at) > word.size() && sameBytes(at, word.data(), word.size()) &&
                isBlank(at[word.size()]);
@@ -1835,7 +1876,7 @@ private:
 
     // Past the end of a line that has only blanks and a comment left, or
     // null; a line longer than any line may be goes to the general reading.
-    static const char* lineEnd(const char* at, const char* end, const char* lineStart)
+    [[gnu::always_inline]] static const char* lineEnd(const char* at, const char* end, const char* lineStart)
     {
         if (at < end && *at == '\n')
             return static_cast<std::size_t>(at - lineStart) > MaxLineBytes ? nullptr : at + 1;
