@@ -1661,9 +1661,15 @@ private:
         const auto d3 = static_cast<unsigned char>(at[3] - '0');
         const unsigned digits =
             unsigned{d0 < 10} | unsigned{d1 < 10} << 1 | unsigned{d2 < 10} << 2 | unsigned{d3 < 10} << 3;
-        const int length = std::countr_one(digits);
-        const unsigned value = length == 1 ? d0 : length == 2 ? d0 * 10u + d1 : d0 * 100u + d1 * 10u + d2;
-        if (length == 0 || length > 3 || value > 255 || !endsWord(at + length, end))
+        const auto length = static_cast<unsigned>(std::countr_one(digits));
+        // The weights of the three digits by the number's length, so that
+        // no branch guesses the length: 1, 10 1, 100 10 1.
+        static constexpr std::array<std::array<unsigned, 3>, 5> Weights = {
+            {{0, 0, 0}, {1, 0, 0}, {10, 1, 0}, {100, 10, 1}, {0, 0, 0}}};
+        const auto& weight = Weights[length];
+        const unsigned value = d0 * weight[0] + d1 * weight[1] + d2 * weight[2];
+        // Any one failing sends the line to the general reading.
+        if ((length - 1 > 2) | (value > 255) | !endsWord(at + length, end))
             return std::nullopt;
         from = at + length;
         return static_cast<std::uint8_t>(value);
