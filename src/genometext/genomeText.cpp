@@ -1271,11 +1271,15 @@ private:
         }
         if (!errors_.empty())
             return;
-        out_ += "gene";
-        out_ += static_cast<char>(block_.type);
-        out_ += static_cast<char>(block_.subtype);
-        out_.append(reinterpret_cast<const char*>(block_.header.data()) + 2, 5);
-        out_.append(reinterpret_cast<const char*>(block_.body.data()), bodyLength(block_.type, block_.subtype));
+        // The gene's bytes in one piece: marker, type, subtype, header, body.
+        std::array<char, 11 + 256> gene;
+        std::memcpy(gene.data(), "gene", 4);
+        gene[4] = static_cast<char>(block_.type);
+        gene[5] = static_cast<char>(block_.subtype);
+        std::memcpy(gene.data() + 6, block_.header.data() + 2, 5);
+        const std::size_t length = bodyLength(block_.type, block_.subtype);
+        std::memcpy(gene.data() + 11, block_.body.data(), length);
+        out_.append(gene.data(), 11 + length);
         checkSize();
     }
 
