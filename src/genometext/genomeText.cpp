@@ -810,10 +810,39 @@ using NameIndex = WordMap<std::uint8_t>;
 
 // The fields of a kind by name, the header's first ("slots"), with the
 // names of each named field, so that a line costs a few lookups.
+// A field's name with the blank after it as sixteen bytes and a mask of
+// those that count, for comparing a line's start with it in one step.
+struct PaddedName {
+    std::uint64_t low = 0;
+    std::uint64_t high = 0;
+    std::uint64_t lowMask = 0;
+    std::uint64_t highMask = 0;
+    bool fits = false; // fifteen bytes or fewer
+};
+
+PaddedName paddedName(std::string_view name)
+{
+    PaddedName padded;
+    if (name.size() > 15)
+        return padded;
+    std::array<char, 16> bytes{};
+    std::array<char, 16> mask{};
+    std::copy(name.begin(), name.end(), bytes.begin());
+    bytes[name.size()] = ' ';
+    std::fill_n(mask.begin(), name.size() + 1, '\xff');
+    std::memcpy(&padded.low, bytes.data(), 8);
+    std::memcpy(&padded.high, bytes.data() + 8, 8);
+    std::memcpy(&padded.lowMask, mask.data(), 8);
+    std::memcpy(&padded.highMask, mask.data() + 8, 8);
+    padded.fits = true;
+    return padded;
+}
+
 struct KindIndex {
     WordMap<std::size_t> slotByName;
     std::vector<const FieldLayout*> fields;
     std::vector<NameIndex> names;
+    std::vector<PaddedName> padded;
     std::size_t headerFields = 0;
     std::size_t requiredFields = 0; // all but the half-lives
 
@@ -821,6 +850,7 @@ struct KindIndex {
     {
         slotByName.insert(field.name, fields.size());
         fields.push_back(&field);
+        padded.push_back(paddedName(field.name));
         if (field.reading != FieldReading::HalfLives)
             ++requiredFields;
         NameIndex& index = names.emplace_back();
@@ -1817,7 +1847,7 @@ private:
         // Fields mostly come in the order decompile writes them.
         const KindIndex& index = *block_.index;
         std::size_t slot = block_.lastSlot + 1;
-        if (slot < index.fields.size() && startsWithWord(at, end, index.fields[slot]->name)) {
+        if (slot < index.fields.size() && startsWithName(at, end, index.padded[slot], index.fields[slot]->name)) {
             at += index.fields[slot]->name.size();
         } else {
             QuickWord name;
@@ -1878,6 +1908,24 @@ private:
     }
 
     // True when the text at at is word followed by a blank.
+    // True when the text at at is the field's name followed by a blank;
+    // with sixteen bytes to read, without a branch on the name's length.
+    [[gnu::always_inline]] static bool startsWithName(const char* at, const char* end, const PaddedName& padded,
+                                                      std::string_view name)
+    {
+        if (!padded.fits || end - at < 16)
+            return startsWithWord(at, end, name);
+        std::uint64_t low;
+        std::uint64_t high;
+        std::memcpy(&low, at, 8);
+        std::memcpy(&high, at + 8, 8);
+        // A tab after the name is as good as the blank; the general check
+        // takes that rare case.
+        if ((((low ^ padded.low) & padded.lowMask) | ((high ^ padded.high) & padded.highMask)) == 0)
+            return true;
+        return at[0] == name[0] && startsWithWord(at, end, name);
+    }
+
     [[gnu::always_inline]] static bool startsWithWord(const char* at, const char* end, std::string_view word)
     {
         return static_cast<std::size_t>(end - at) > word.size() && sameBytes(at, word.data(), word.size()) &&
