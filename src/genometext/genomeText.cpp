@@ -485,10 +485,15 @@ enum class Note : std::uint8_t { None, Locus, Neuron };
 struct FieldWriter {
     const FieldLayout* field = nullptr;
     std::string lead; // "  threshold "
-    // Number, Named, Flags: the text of every value; List: the text of every
-    // item. Empty for the rest.
-    std::vector<std::string> values;
+    // Number, Named, Flags: the texts of the values from 0, List: of the
+    // items; a value past them is written as its number. Only the fields
+    // whose texts are not plain numbers have their own: made at the first
+    // decompile of a run, they must cost little to make.
+    std::vector<std::string> texts;
+    const std::array<std::string, 256>* numbers = &numberTexts();
     Note note = Note::None;
+
+    std::string_view value(std::uint8_t v) const { return v < texts.size() ? texts[v] : (*numbers)[v]; }
 };
 
 struct KindWriter {
@@ -525,8 +530,9 @@ FieldWriter fieldWriter(std::optional<GeneKind> kind, const FieldLayout& field)
     writer.lead = "  " + field.name + " ";
     switch (field.reading) {
     case FieldReading::Number:
-        for (unsigned v = 0; v < 256; ++v)
-            writer.values.push_back(numberTexts()[v] + valueComment(kind, field, static_cast<std::uint8_t>(v)));
+        if (!valueComment(kind, field, 0).empty())
+            for (unsigned v = 0; v < 256; ++v)
+                writer.texts.push_back(numberTexts()[v] + valueComment(kind, field, static_cast<std::uint8_t>(v)));
         if ((kind == GeneKind::Receptor || kind == GeneKind::Emitter) && field.name == "locus")
             writer.note = Note::Locus;
         else if (kind == GeneKind::Instinct && field.name.starts_with("neuron"))
@@ -534,12 +540,12 @@ FieldWriter fieldWriter(std::optional<GeneKind> kind, const FieldLayout& field)
         break;
     case FieldReading::Named:
     case FieldReading::List:
-        for (unsigned v = 0; v < 256; ++v)
-            writer.values.push_back(namedText(field, static_cast<std::uint8_t>(v)));
+        for (std::size_t v = 0; v < field.names.size() && v < 256; ++v)
+            writer.texts.push_back(namedText(field, static_cast<std::uint8_t>(v)));
         break;
     case FieldReading::Flags:
         for (unsigned v = 0; v < 256; ++v)
-            appendFlags(writer.values.emplace_back(), field, static_cast<std::uint8_t>(v));
+            appendFlags(writer.texts.emplace_back(), field, static_cast<std::uint8_t>(v));
         break;
     case FieldReading::Chemical:
     case FieldReading::Text:
@@ -592,7 +598,7 @@ void putList(Sink& out, const FieldWriter& writer, const std::uint8_t* bytes)
     for (std::size_t i = 0; i < count; ++i) {
         if (i > 0)
             out.put(' ');
-        out.put(writer.values[bytes[i]]);
+        out.put(writer.value(bytes[i]));
     }
 }
 
@@ -639,7 +645,7 @@ void putField(Sink& out, GeneKind kind, const FieldWriter& writer, const GeneRec
     case FieldReading::Number:
     case FieldReading::Named:
     case FieldReading::Flags:
-        out.put(writer.values[*bytes]);
+        out.put(writer.value(*bytes));
         if (writer.note != Note::None)
             putNote(out, writer.note, kind, field, gene.body.data());
         break;
@@ -663,7 +669,7 @@ void putHeader(Sink& out, const GeneRecord& gene)
     const auto* header = reinterpret_cast<const std::uint8_t*>(&gene.header);
     for (const FieldWriter& writer : kindWriter(std::nullopt).fields) {
         out.put(writer.lead);
-        out.put(writer.values[header[writer.field->offset]]);
+        out.put(writer.value(header[writer.field->offset]));
         out.put('\n');
     }
 }
