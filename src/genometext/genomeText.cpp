@@ -923,10 +923,7 @@ public:
                 continue;
             }
             if (stage_ == Stage::Genes) {
-                std::size_t next = text_[at] == 'g' ? quickGene(at) : std::string_view::npos;
-                if (next == std::string_view::npos && block_.open)
-                    next = quickLine(at);
-                if (next != std::string_view::npos) {
+                if (const std::size_t next = quickLines(at); next != at) {
                     at = next;
                     continue;
                 }
@@ -1235,6 +1232,27 @@ private:
         block_.index = &kindIndex(block_.kind);
         block_.given.assign(block_.index->fields.size(), 0);
         block_.givenCount = 0;
+    }
+
+    // The lines from text_[at] that the quick reading takes, one after
+    // the other: the offset of the first it does not.
+    std::size_t quickLines(std::size_t at)
+    {
+        while (at < text_.size() && !stopped_) {
+            std::size_t next = std::string_view::npos;
+            if (text_[at] == '\n') {
+                ++lineNumber_;
+                next = at + 1;
+            } else if (text_[at] == 'g') {
+                next = quickGene(at);
+            }
+            if (next == std::string_view::npos && block_.open)
+                next = quickLine(at);
+            if (next == std::string_view::npos)
+                break;
+            at = next;
+        }
+        return at;
     }
 
     // A "gene KIND" line as decompile writes it: the offset past it, or
@@ -1840,7 +1858,7 @@ private:
 
     // Reads the field line at text_[start]: the offset past it, or npos
     // for a line the general reading takes.
-    std::size_t quickLine(std::size_t start)
+    [[gnu::always_inline]] std::size_t quickLine(std::size_t start)
     {
         const char* const lineStart = text_.data() + start;
         const char* const end = text_.data() + text_.size();
