@@ -866,9 +866,11 @@ struct KindIndex {
 };
 
 // By kind; the last for a gene of unknown kind, which has the header only.
-const KindIndex& kindIndex(std::optional<GeneKind> kind)
+using KindIndexes = std::array<KindIndex, GeneKindCount + 1>;
+
+const KindIndexes& kindIndexes()
 {
-    static const std::array<KindIndex, GeneKindCount + 1> indexes = [] {
+    static const KindIndexes indexes = [] {
         std::array<KindIndex, GeneKindCount + 1> all;
         for (std::size_t k = 0; k < all.size(); ++k) {
             for (const FieldLayout& field : headerLayout().fields)
@@ -880,7 +882,12 @@ const KindIndex& kindIndex(std::optional<GeneKind> kind)
         }
         return all;
     }();
-    return indexes[kind ? indexOf(*kind) : GeneKindCount];
+    return indexes;
+}
+
+const KindIndex& kindIndex(std::optional<GeneKind> kind)
+{
+    return kindIndexes()[kind ? indexOf(*kind) : GeneKindCount];
 }
 
 std::string orList(const std::vector<std::string>& names)
@@ -1229,7 +1236,7 @@ private:
     {
         if (block_.kind == GeneKind::HalfLives)
             block_.halfLifeGiven.fill(0);
-        block_.index = &kindIndex(block_.kind);
+        block_.index = &indexes_[block_.kind ? indexOf(*block_.kind) : GeneKindCount];
         block_.given.assign(block_.index->fields.size(), 0);
         block_.givenCount = 0;
     }
@@ -1287,12 +1294,9 @@ private:
             return;
         block_.open = false;
         std::vector<std::string> missing;
-        const auto& header = headerLayout().fields;
         for (std::size_t i = 0; block_.givenCount < block_.index->requiredFields && i < block_.given.size(); ++i) {
-            if (block_.given[i] != 0)
-                continue;
-            const FieldLayout& f = i < header.size() ? header[i] : bodyLayout(*block_.kind).fields[i - header.size()];
-            if (f.reading != FieldReading::HalfLives)
+            const FieldLayout& f = *block_.index->fields[i];
+            if (block_.given[i] == 0 && f.reading != FieldReading::HalfLives)
                 missing.push_back("'" + f.name + "'");
         }
         auto what = [this] {
@@ -2004,6 +2008,7 @@ private:
 
     std::string_view text_;
     const ChemicalWords& chemicals_;
+    const KindIndexes& indexes_ = kindIndexes();
     std::size_t maxTextBytes_;
     std::vector<GenomeTextError> errors_;
     std::vector<Token> tokens_;
