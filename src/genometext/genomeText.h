@@ -4,6 +4,7 @@
 #include "genetics/chemicalNames.h"
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,10 +22,28 @@ inline constexpr std::size_t MaxGenomeTextBytes = std::size_t{256} << 20;
 // Errors reported for one text; past them compiling stops.
 inline constexpr std::size_t MaxGenomeTextErrors = 25;
 
+// The chemical names as genome texts write and read them: which chemicals go
+// by name, and the way back from a name. Made from a table once, for as many
+// genomes and texts as use it; it keeps its own copy of the table.
+class GenomeTextChemicals {
+public:
+    explicit GenomeTextChemicals(const ChemicalNameTable& table);
+    ~GenomeTextChemicals();
+    GenomeTextChemicals(GenomeTextChemicals&&) noexcept;
+    GenomeTextChemicals& operator=(GenomeTextChemicals&&) noexcept;
+
+    class Words;
+    const Words& words() const { return *words_; }
+
+private:
+    std::unique_ptr<Words> words_;
+};
+
 // The text of a genome, from the bytes of its file. Throws the reader's
 // errors (GeneticsError, InOutError) for bytes the reader refuses. Chemicals
 // are written by their name in chemicals where that name is set, no other
 // chemical has it and it is at most 64 bytes written, otherwise by number.
+std::string decompileGenome(std::string_view genomeBytes, const GenomeTextChemicals& chemicals);
 std::string decompileGenome(std::string_view genomeBytes, const ChemicalNameTable& chemicals);
 
 struct GenomeTextError {
@@ -41,6 +60,8 @@ struct CompiledGenome {
 // The genome a text describes. Every error of the text is reported, in line
 // order, up to MaxGenomeTextErrors; a text above maxTextBytes is refused
 // unread.
+CompiledGenome compileGenomeText(std::string_view text, const GenomeTextChemicals& chemicals,
+                                 std::size_t maxTextBytes = MaxGenomeTextBytes);
 CompiledGenome compileGenomeText(std::string_view text, const ChemicalNameTable& chemicals,
                                  std::size_t maxTextBytes = MaxGenomeTextBytes);
 

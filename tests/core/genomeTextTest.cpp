@@ -569,6 +569,108 @@ TEST(GenomeText, ErrorsNameTheFieldAndWhatItAccepts)
     }
 }
 
+// Lines ending in "\r\n" are read only the general way; the quick reading
+// of lines as decompile writes them must come to the same genome and the
+// same errors, whatever was done to the text.
+TEST(GenomeText, QuickAndGeneralReadingsAgree)
+{
+    const std::vector<std::string> words = {"0",
+                                            "255",
+                                            "256",
+                                            "0012",
+                                            "none",
+                                            "mut",
+                                            "Emb",
+                                            "Brain",
+                                            "\"\"",
+                                            "\"Compound 3\"",
+                                            "\"Compound\\x203\"",
+                                            "gene",
+                                            "end",
+                                            "x",
+                                            "\"open",
+                                            "#",
+                                            "half-life"};
+    Random rnd(31u);
+    const std::vector<ChemicalNameTable> tables = awkwardTables();
+    for (int n = 0; n < 60; ++n) {
+        GenomeBuilder builder;
+        for (int g = rnd.next(6); g >= 0; --g)
+            builder.add(randomGene(rnd, static_cast<GeneKind>(rnd.next(GeneKindCount))));
+        const ChemicalNameTable& table = tables[n % tables.size()];
+        std::vector<std::string> lines;
+        std::istringstream in(decompileGenome(builder.end().bytes(), table));
+        for (std::string l; std::getline(in, l);)
+            lines.push_back(l);
+        for (int edits = 1 + rnd.next(4); edits > 0; --edits) {
+            std::string& line = lines[rnd.next(static_cast<unsigned>(std::min<std::size_t>(lines.size(), 256)))];
+            const std::size_t blank = line.rfind(' ');
+            switch (rnd.next(7)) {
+            case 0: // another value
+                line = line.substr(0, blank == std::string::npos ? 0 : blank + 1) + words[rnd.next(words.size())];
+                break;
+            case 1: // blanks and tabs of any kind
+                line = "\t" + line + " \t";
+                break;
+            case 2: // a comment that makes the line the longest there may be, or one byte longer
+                line += "  #" + std::string(4096 - std::min<std::size_t>(line.size() + 3, 4096) + rnd.next(2), 'c');
+                break;
+            case 3:
+                line += " " + words[rnd.next(words.size())];
+                break;
+            case 4:
+                line = lines[rnd.next(static_cast<unsigned>(std::min<std::size_t>(lines.size(), 256)))];
+                break;
+            case 5:
+                line.clear();
+                break;
+            default:
+                line += "#" + words[rnd.next(words.size())];
+            }
+        }
+        std::string text;
+        std::string crlf;
+        for (const std::string& l : lines) {
+            text += l + "\n";
+            crlf += l + "\r\n";
+        }
+        const CompiledGenome quick = compileGenomeText(text, table);
+        const CompiledGenome general = compileGenomeText(crlf, table);
+        EXPECT_EQ(genomeTextErrorLines("t", quick.errors), genomeTextErrorLines("t", general.errors)) << text;
+        EXPECT_TRUE(quick.bytes == general.bytes) << text;
+    }
+}
+
+// A line past the limit is refused whole, half-lives included: none of its
+// values counts as given.
+TEST(GenomeText, LongLinesGiveNoValue)
+{
+    const ChemicalNameTable chemicals = numberedChemicals();
+    const std::string halfLives = decompileGenome(
+        GenomeBuilder{makeGene(GeneKind::HalfLives, GeneFields{}, std::vector<std::uint8_t>(256, 7))}.end().bytes(),
+        chemicals);
+    const auto padded = [](std::string line, std::size_t length) {
+        return line + "  #" + std::string(length - line.size() - 3, 'c');
+    };
+    struct Case {
+        std::string text;
+        std::string errors;
+    };
+    const std::vector<Case> cases = {
+        {replaceLine(baseText(), 26, padded("  threshold 10", 4096)), ""},
+        {replaceLine(baseText(), 26, padded("  threshold 10", 4097)),
+         "t:16:1: receptor: missing field 'threshold'\nt:26:4097: the line is longer than 4096 bytes\n"},
+        {replaceLine(halfLives, 13, padded("  half-life \"Compound 3\" 7", 4097)),
+         "t:4:1: half-lives: no half-life for chemical 3 (every chemical 0 to 255 needs one)\n"
+         "t:13:4097: the line is longer than 4096 bytes\n"},
+        {replaceLine(halfLives, 13, "  half-life \"Compound 2\" 7"),
+         "t:4:1: half-lives: no half-life for chemical 3 (every chemical 0 to 255 needs one)\n"
+         "t:13:13: half-life of chemical 2 is given twice (first on line 12)\n"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(genomeTextErrorLines("t", compileGenomeText(c.text, chemicals).errors), c.errors);
+}
+
 TEST(GenomeText, HugeOrBinaryTextsStopEarly)
 {
     const ChemicalNameTable chemicals = numberedChemicals();
