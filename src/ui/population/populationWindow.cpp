@@ -161,15 +161,19 @@ PopulationWindow::PopulationWindow(const QString& folder, bool recursive, Mappin
     auto* searchBar = new QHBoxLayout;
     searchBar->addWidget(searchLabel);
     searchBar->addWidget(searchEdit_, 1);
-    searchBar->addWidget(aboveLabel);
-    searchBar->addWidget(aboveBox_);
-    searchBar->addWidget(belowLabel);
-    searchBar->addWidget(belowBox_);
-    searchBar->addWidget(zoomCurrent);
+    // A row of their own, so that a narrow pane cuts none of them.
+    auto* generationsBar = new QHBoxLayout;
+    generationsBar->addWidget(aboveLabel);
+    generationsBar->addWidget(aboveBox_);
+    generationsBar->addWidget(belowLabel);
+    generationsBar->addWidget(belowBox_);
+    generationsBar->addStretch(1);
     legend_ = new PedigreeLegend;
     auto* pedigreeBar = new QHBoxLayout;
-    pedigreeBar->addWidget(legend_);
-    pedigreeBar->addStretch(1);
+    // A narrow pane cuts the legend's end, never the buttons.
+    legend_->setSizePolicy(QSizePolicy::Ignored, legend_->sizePolicy().verticalPolicy());
+    pedigreeBar->addWidget(legend_, 1);
+    pedigreeBar->addWidget(zoomCurrent);
     pedigreeBar->addWidget(fit);
     auto* pedigreePane = new QWidget;
     auto* pedigreeLayout = new QVBoxLayout(pedigreePane);
@@ -198,6 +202,7 @@ PopulationWindow::PopulationWindow(const QString& folder, bool recursive, Mappin
     pedigreeLayout->addLayout(geneBar);
     pedigreeLayout->addWidget(variantList_);
     pedigreeLayout->addLayout(searchBar);
+    pedigreeLayout->addLayout(generationsBar);
     pedigreeLayout->addLayout(pedigreeBar);
     // The family of the current creature, readable; the whole population
     // below it as the overview.
