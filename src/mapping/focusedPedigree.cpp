@@ -12,29 +12,15 @@ namespace {
 
 constexpr std::size_t None = static_cast<std::size_t>(-1);
 
-// Lefts as close to the wanted ones as keeping the order and the gaps
-// allows (least squares, pooling neighbours that would overlap).
 void placeRow(std::vector<FocusedBox>& boxes, const std::vector<std::size_t>& row, const std::vector<double>& wanted,
               double step)
 {
-    struct Block {
-        double sum;
-        std::size_t count;
-        double mean() const { return sum / static_cast<double>(count); }
-    };
-    std::vector<Block> blocks;
-    for (std::size_t i = 0; i < row.size(); ++i) {
-        blocks.push_back({wanted[i] - static_cast<double>(i) * step, 1});
-        while (blocks.size() > 1 && blocks[blocks.size() - 2].mean() > blocks.back().mean()) {
-            blocks[blocks.size() - 2].sum += blocks.back().sum;
-            blocks[blocks.size() - 2].count += blocks.back().count;
-            blocks.pop_back();
-        }
-    }
-    std::size_t i = 0;
-    for (const Block& block : blocks)
-        for (std::size_t k = 0; k < block.count; ++k, ++i)
-            boxes[row[i]].x = block.mean() + static_cast<double>(i) * step;
+    std::vector<double> offset(row.size());
+    for (std::size_t i = 0; i < row.size(); ++i)
+        offset[i] = static_cast<double>(i) * step;
+    const std::vector<double> lefts = placeInOrder(wanted, offset);
+    for (std::size_t i = 0; i < row.size(); ++i)
+        boxes[row[i]].x = lefts[i];
 }
 
 class Builder {

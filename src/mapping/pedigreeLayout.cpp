@@ -117,36 +117,18 @@ std::size_t crossingsBelow(const Adjacency& down, const std::vector<std::size_t>
     return crossings;
 }
 
-// Lefts as close to the wanted ones as keeping the order and the gaps allows
-// (least squares: pooled adjacent violators on the lefts less their packed
-// offsets).
 void placeRow(std::vector<Vertex>& vertices, const std::vector<std::size_t>& order, const std::vector<double>& wanted,
               double gap)
 {
-    struct Block {
-        double sum;
-        std::size_t count;
-        double mean() const { return sum / static_cast<double>(count); }
-    };
     std::vector<double> offset(order.size());
     double at = 0;
     for (std::size_t i = 0; i < order.size(); ++i) {
         offset[i] = at;
         at += vertices[order[i]].width + gap;
     }
-    std::vector<Block> blocks;
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        blocks.push_back({wanted[i] - offset[i], 1});
-        while (blocks.size() > 1 && blocks[blocks.size() - 2].mean() > blocks.back().mean()) {
-            blocks[blocks.size() - 2].sum += blocks.back().sum;
-            blocks[blocks.size() - 2].count += blocks.back().count;
-            blocks.pop_back();
-        }
-    }
-    std::size_t i = 0;
-    for (const Block& block : blocks)
-        for (std::size_t k = 0; k < block.count; ++k, ++i)
-            vertices[order[i]].x = block.mean() + offset[i];
+    const std::vector<double> lefts = placeInOrder(wanted, offset);
+    for (std::size_t i = 0; i < order.size(); ++i)
+        vertices[order[i]].x = lefts[i];
 }
 
 class LineageLayout {
@@ -698,6 +680,32 @@ std::vector<PedigreeNode> pedigreeNodes(const Census& census)
         nodes[i].father = row.fatherRow;
     }
     return nodes;
+}
+
+std::vector<double> placeInOrder(const std::vector<double>& wanted, const std::vector<double>& offset)
+{
+    // Least squares: pooled adjacent violators on the wanted places less
+    // their packed offsets.
+    struct Block {
+        double sum;
+        std::size_t count;
+        double mean() const { return sum / static_cast<double>(count); }
+    };
+    std::vector<Block> blocks;
+    for (std::size_t i = 0; i < wanted.size(); ++i) {
+        blocks.push_back({wanted[i] - offset[i], 1});
+        while (blocks.size() > 1 && blocks[blocks.size() - 2].mean() > blocks.back().mean()) {
+            blocks[blocks.size() - 2].sum += blocks.back().sum;
+            blocks[blocks.size() - 2].count += blocks.back().count;
+            blocks.pop_back();
+        }
+    }
+    std::vector<double> lefts;
+    lefts.reserve(wanted.size());
+    for (const Block& block : blocks)
+        for (std::size_t k = 0; k < block.count; ++k)
+            lefts.push_back(block.mean() + offset[lefts.size()]);
+    return lefts;
 }
 
 } // namespace helixplot

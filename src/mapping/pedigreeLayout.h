@@ -79,6 +79,11 @@ struct PedigreeLayout {
 // own ancestor is left out.
 PedigreeLayout layoutPedigree(const std::vector<PedigreeNode>& nodes, const PedigreeOptions& options = {});
 
+// The lefts of a row's boxes, as close to the wanted ones (least squares)
+// as keeping their order and the gaps of the row packed tight allows
+// (offset[i]: where box i stands in the row packed tight from 0).
+std::vector<double> placeInOrder(const std::vector<double>& wanted, const std::vector<double>& offset);
+
 // One node per census row, in row order; rows that did not load not shown.
 std::vector<PedigreeNode> pedigreeNodes(const Census& census);
 
