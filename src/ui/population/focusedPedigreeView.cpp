@@ -15,7 +15,6 @@
 #include <QWheelEvent>
 
 #include <algorithm>
-#include <cmath>
 
 namespace helixplot {
 
@@ -284,17 +283,8 @@ void FocusedPedigreeView::describe()
 
 void FocusedPedigreeView::wheelEvent(QWheelEvent* event)
 {
-    if (!(event->modifiers() & Qt::ControlModifier)) {
+    if (!zoomAtPointer(*this, event, [this](double factor) { zoomBy(factor); }))
         QGraphicsView::wheelEvent(event);
-        return;
-    }
-    // At the pointer: the point under it stays there (the view's own anchor
-    // knows the pointer only when it tracks the mouse).
-    const QPoint pointer = event->position().toPoint();
-    const QPointF before = mapToScene(pointer);
-    zoomBy(std::pow(1.0015, event->angleDelta().y()));
-    centerOn(mapToScene(viewport()->rect().center()) + before - mapToScene(pointer));
-    event->accept();
 }
 
 void FocusedPedigreeView::mousePressEvent(QMouseEvent* event)

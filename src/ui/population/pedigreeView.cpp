@@ -275,6 +275,18 @@ private:
     }
 };
 
+bool zoomAtPointer(QGraphicsView& view, QWheelEvent* event, const std::function<void(double)>& zoomBy)
+{
+    if (!(event->modifiers() & Qt::ControlModifier))
+        return false;
+    const QPoint pointer = event->position().toPoint();
+    const QPointF before = view.mapToScene(pointer);
+    zoomBy(std::pow(1.0015, event->angleDelta().y()));
+    view.centerOn(view.mapToScene(view.viewport()->rect().center()) + before - view.mapToScene(pointer));
+    event->accept();
+    return true;
+}
+
 PedigreeView::PedigreeView(QWidget* parent) : QGraphicsView(parent), item_(new PedigreeItem)
 {
     setObjectName(QStringLiteral("Pedigree"));
@@ -504,17 +516,8 @@ std::optional<std::size_t> PedigreeView::creatureAt(const QPoint& point) const
 
 void PedigreeView::wheelEvent(QWheelEvent* event)
 {
-    if (!(event->modifiers() & Qt::ControlModifier)) {
+    if (!zoomAtPointer(*this, event, [this](double factor) { zoomBy(factor); }))
         QGraphicsView::wheelEvent(event);
-        return;
-    }
-    // At the pointer: the point under it stays there (the view's own anchor
-    // knows the pointer only when it tracks the mouse).
-    const QPoint pointer = event->position().toPoint();
-    const QPointF before = mapToScene(pointer);
-    zoomBy(std::pow(1.0015, event->angleDelta().y()));
-    centerOn(mapToScene(viewport()->rect().center()) + before - mapToScene(pointer));
-    event->accept();
 }
 
 void PedigreeView::mousePressEvent(QMouseEvent* event)

@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -23,6 +24,11 @@ class PedigreeItem;
 // (ten thousand names take milliseconds) and then handed to setPedigree.
 struct PedigreeScene;
 std::shared_ptr<PedigreeScene> preparePedigree(const Census& census, const PedigreeLayout& layout);
+
+// Ctrl+wheel of a pedigree: zooms by zoomBy about the point under the
+// pointer (a view's own anchor knows the pointer only when it tracks the
+// mouse). False for a wheel without Ctrl, which the view scrolls with.
+bool zoomAtPointer(QGraphicsView& view, QWheelEvent* event, const std::function<void(double)>& zoomBy);
 
 // The census's family tree from the core's layout: a box per creature with
 // its name and mutated genes, coloured by their count. Ctrl+wheel zooms
