@@ -98,6 +98,12 @@ class PopulationWindowTest : public QObject {
     }
 
 private Q_SLOTS:
+    // A closed window's settings are written beside it: done before exit.
+    void cleanupTestCase()
+    {
+        waitForBackgroundWork();
+    }
+
     void initTestCase()
     {
         testing::pinCLocale();

@@ -68,6 +68,9 @@ class ScreenFitTest : public QObject {
     }
 
 private Q_SLOTS:
+    // A closed window's settings are written beside it: done before exit.
+    void cleanupTestCase() { waitForBackgroundWork(); }
+
     void initTestCase()
     {
         if (!QFile::exists(SamplesDir + QStringLiteral("settings.ini")))

@@ -890,8 +890,13 @@ void PopulationWindow::keyPressEvent(QKeyEvent* event)
 
 void PopulationWindow::closeEvent(QCloseEvent* event)
 {
-    helixplotSettings().setValue(QStringLiteral("populationWindow/geometry"), saveGeometry());
-    helixplotSettings().setValue(QStringLiteral("populationWindow/splitter"), splitter_->saveState());
+    // Written beside the window: the settings file is synced to the disk,
+    // which on a busy disk takes longer than closing may.
+    startBackgroundThread([geometry = saveGeometry(), splitter = splitter_->saveState()] {
+        QSettings settings = helixplotSettings();
+        settings.setValue(QStringLiteral("populationWindow/geometry"), geometry);
+        settings.setValue(QStringLiteral("populationWindow/splitter"), splitter);
+    });
     // Whatever runs stops; the window does not wait for it.
     session_.stop();
     event->accept();
