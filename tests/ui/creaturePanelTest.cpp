@@ -122,8 +122,7 @@ private Q_SLOTS:
         for (const char* name : {"nela", "orvo", "quin", "tibb", "yeva"})
             QVERIFY(QFile::copy(QStringLiteral(HELIXPLOT_SOURCE_DIR "/samples/%1.gen").arg(QLatin1String(name)),
                                 folder_ + QStringLiteral("/%1.gen").arg(QLatin1String(name))));
-        QFile bad(folder_ + QStringLiteral("/bad.gen"));
-        QVERIFY(bad.open(QIODevice::WriteOnly) && bad.write(QByteArray(40, 'x')) == 40);
+        testing::writeFile((folder_ + QStringLiteral("/bad.gen")).toStdString(), std::string(40, 'x'));
     }
 
     void showsAllAboutACreature_data()
@@ -383,14 +382,7 @@ int main(int argc, char* argv[])
 {
     // A screen larger than the window's starting size, which is then kept.
     QTemporaryDir config;
-    const QString path = config.filePath(QStringLiteral("screen.json"));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return 2;
-    file.write(R"({"screens": [{"name": "test", "x": 0, "y": 0, "width": 1600, "height": 1000, "logicalDpi": 96,)"
-               R"( "logicalBaseDpi": 96, "dpr": 1}]})");
-    file.close();
-    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + path.toLocal8Bit());
+    testing::useOffscreenScreen(config.path(), "1600", "1000");
     QApplication app(argc, argv);
     CreaturePanelTest test;
     return QTest::qExec(&test, argc, argv);

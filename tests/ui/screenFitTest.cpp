@@ -132,14 +132,9 @@ int main(int argc, char* argv[])
     const QByteArray size = qgetenv("HELIXPLOT_TEST_SCREEN").isEmpty() ? "1024x768" : qgetenv("HELIXPLOT_TEST_SCREEN");
     const QList<QByteArray> sides = size.split('x');
     QTemporaryDir config;
-    const QString path = config.filePath(QStringLiteral("screen.json"));
-    QFile file(path);
-    if (sides.size() != 2 || !file.open(QIODevice::WriteOnly))
+    if (sides.size() != 2)
         return 2;
-    file.write("{\"windowFrameMargins\": true, \"screens\": [{\"name\": \"test\", \"x\": 0, \"y\": 0, \"width\": " +
-               sides[0] + ", \"height\": " + sides[1] + ", \"logicalDpi\": 96, \"logicalBaseDpi\": 96, \"dpr\": 1}]}");
-    file.close();
-    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + path.toLocal8Bit());
+    testing::useOffscreenScreen(config.path(), sides[0], sides[1], true);
     QApplication app(argc, argv);
     testing::pinCLocale();
     ScreenFitTest test;

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "genomeBuilder.h"
+
 #include <QAccessible>
+#include <QByteArray>
 #include <QLocale>
 #include <QObject>
 #include <QString>
@@ -94,6 +97,21 @@ inline void collectUnnamed(QAccessibleInterface* node, QStringList& unnamed)
 inline void pinCLocale()
 {
     QLocale::setDefault(QLocale::c());
+}
+
+// Qt's offscreen platform on one screen of the size given (with frames
+// around the windows when asked), described in a file in folder; for a
+// test's main, before its QApplication.
+inline void useOffscreenScreen(const QString& folder, const QByteArray& width, const QByteArray& height,
+                               bool frames = false)
+{
+    const QString path = folder + QStringLiteral("/screen.json");
+    writeFile(path.toStdString(),
+              (QByteArrayLiteral("{\"windowFrameMargins\": ") + (frames ? "true" : "false") +
+               ", \"screens\": [{\"name\": \"test\", \"x\": 0, \"y\": 0, \"width\": " + width +
+               ", \"height\": " + height + ", \"logicalDpi\": 96, \"logicalBaseDpi\": 96, \"dpr\": 1}]}")
+                  .toStdString());
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + path.toLocal8Bit());
 }
 
 } // namespace helixplot::testing

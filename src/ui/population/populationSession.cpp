@@ -263,16 +263,18 @@ void PopulationSession::poll()
 {
     // Each result is taken in a guard of its own: one that failed does not
     // keep the others from the window.
-    const auto guardedTake = [this](auto& task, auto adopt) {
-        if (!task.ready())
-            return;
+    const auto guarded = [this](auto take, auto adopt) {
         try {
-            adopt(task.take());
+            adopt(take());
         } catch (...) {
             const std::exception_ptr error = std::current_exception();
             if (!isCancel(error))
                 Q_EMIT failed(messageOf(error));
         }
+    };
+    const auto guardedTake = [&guarded](auto& task, auto adopt) {
+        if (task.ready())
+            guarded([&task] { return task.take(); }, adopt);
     };
     if (job_)
         harvest();
@@ -318,13 +320,7 @@ void PopulationSession::poll()
     });
     if (censusLineage_.valid() && censusLineage_.wait_for(std::chrono::seconds(0)) == std::future_status::ready) {
         tracingJob_.reset();
-        try {
-            adoptLineage(censusLineage_.get());
-        } catch (...) {
-            const std::exception_ptr error = std::current_exception();
-            if (!isCancel(error))
-                Q_EMIT failed(messageOf(error));
-        }
+        guarded([this] { return censusLineage_.get(); }, [this](Lineage lineage) { adoptLineage(std::move(lineage)); });
     }
     guardedTake(lineage_, [this](Lineage lineage) { adoptLineage(std::move(lineage)); });
     guardedTake(variantsTask_, [this](GeneVariants variants) {
